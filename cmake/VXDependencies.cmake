@@ -1,0 +1,28 @@
+# Every outside library the project links, found once here.
+find_package(PkgConfig REQUIRED)
+find_package(Threads REQUIRED)
+find_package(ZLIB REQUIRED)
+find_package(SQLite3 REQUIRED)
+find_package(GTest REQUIRED)
+find_package(nlohmann_json 3 REQUIRED)
+find_package(ICU REQUIRED COMPONENTS uc i18n)
+find_package(CURL REQUIRED)
+find_package(PNG REQUIRED)
+find_package(JPEG REQUIRED)
+find_package(GIF REQUIRED)
+find_package(TIFF REQUIRED)
+find_package(benchmark QUIET)
+
+pkg_check_modules(PLIST REQUIRED IMPORTED_TARGET libplist-2.0)
+pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
+pkg_check_modules(PIXMAN REQUIRED IMPORTED_TARGET pixman-1)
+pkg_check_modules(PANGO REQUIRED IMPORTED_TARGET pangocairo pangoft2 fontconfig)
+pkg_check_modules(OPENJPEG REQUIRED IMPORTED_TARGET libopenjp2)
+pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+
+# mbed TLS 2.28 ships no pkg-config file.
+find_library(MBEDCRYPTO_LIBRARY mbedcrypto REQUIRED)
+find_path(MBEDTLS_INCLUDE_DIR mbedtls/md5.h REQUIRED)
+add_library(vx_mbedcrypto INTERFACE)
+target_link_libraries(vx_mbedcrypto INTERFACE ${MBEDCRYPTO_LIBRARY})
+target_include_directories(vx_mbedcrypto INTERFACE ${MBEDTLS_INCLUDE_DIR})

@@ -1,0 +1,46 @@
+# Helpers so that each folder's CMakeLists.txt stays a few lines long.
+
+add_library(vx_compile_options INTERFACE)
+target_compile_options(vx_compile_options INTERFACE -Wall -Wextra -Wno-unused-parameter)
+if(VX_WERROR)
+  target_compile_options(vx_compile_options INTERFACE -Werror)
+endif()
+if(VX_SANITIZE)
+  target_compile_options(vx_compile_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(vx_compile_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# vx_library(NAME DEPS a b c): a library from every .cpp in the calling folder.
+# Headers are included by folder-relative path from the repository root: #include "os/foundation/Value.h".
+function(vx_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS;SOURCES" ${ARGN})
+  if(ARG_SOURCES)
+    set(srcs ${ARG_SOURCES})
+  else()
+    file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  endif()
+  add_library(${name} STATIC ${srcs})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE vx_compile_options)
+endfunction()
+
+# vx_test(NAME PREFIX p DEPS a b c): one gtest program from every .cpp in the calling folder,
+# registered with CTest under the dotted prefix of the folder it tests.
+function(vx_test name)
+  cmake_parse_arguments(ARG "" "PREFIX" "DEPS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_executable(${name} ${srcs})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} vx_test_support GTest::gtest GTest::gmock vx_compile_options)
+  include(GoogleTest)
+  gtest_discover_tests(${name} TEST_PREFIX "${ARG_PREFIX}" DISCOVERY_TIMEOUT 60
+    PROPERTIES TIMEOUT 120)
+endfunction()
+
+# vx_bench(NAME DEPS a b c): one Google Benchmark program from one source.
+function(vx_bench name source)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  if(TARGET benchmark::benchmark)
+    add_executable(${name} ${source})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} benchmark::benchmark vx_compile_options)
+  endif()
+endfunction()
