@@ -5,9 +5,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 
 namespace ns {
 
@@ -21,10 +22,27 @@ DataRef Data::make(const void* bytes, size_t length) {
 DataRef Data::fromString(std::string_view text) { return make(text.data(), text.size()); }
 
 DataRef Data::fromFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return nullptr;
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return nullptr;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    std::vector<uint8_t> bytes;
+    bytes.reserve(static_cast<size_t>(st.st_size));
+    uint8_t buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ::close(fd);
+            return nullptr;
+        }
+        if (n == 0) break;
+        bytes.insert(bytes.end(), buf, buf + n);
+    }
+    ::close(fd);
     return make(std::move(bytes));
 }
 
@@ -45,27 +63,38 @@ Range Data::rangeOf(std::span<const uint8_t> needle, Range searchRange) const {
 }
 
 bool Data::writeToFile(const std::string& path, bool atomically) const {
-    std::string target = atomically ? path + ".tmp." + std::to_string(::getpid()) + "." +
-                                          std::to_string(reinterpret_cast<uintptr_t>(this))
-                                    : path;
-    int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    // An atomic write goes to a fresh temporary file beside the target, then replaces it by rename,
+    // so a reader sees the old or the new bytes, never a part.
+    static std::atomic<unsigned long> counter{0};
+    std::string target = path;
+    int fd = -1;
+    if (atomically) {
+        for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+            target = path + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(counter.fetch_add(1));
+            fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            if (fd < 0 && errno != EEXIST) break;
+        }
+    } else {
+        fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    }
     if (fd < 0) return false;
+    auto fail = [&] {
+        ::close(fd);
+        if (atomically) ::unlink(target.c_str());
+        return false;
+    };
     size_t done = 0;
     while (done < bytes_.size()) {
         ssize_t n = ::write(fd, bytes_.data() + done, bytes_.size() - done);
-        if (n <= 0) {
-            ::close(fd);
-            ::unlink(target.c_str());
-            return false;
-        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return fail();
         done += static_cast<size_t>(n);
     }
-    if (atomically && ::fsync(fd) != 0) {
-        ::close(fd);
-        ::unlink(target.c_str());
+    if (atomically && ::fsync(fd) != 0) return fail();
+    if (::close(fd) != 0) {
+        if (atomically) ::unlink(target.c_str());
         return false;
     }
-    ::close(fd);
     if (atomically && ::rename(target.c_str(), path.c_str()) != 0) {
         ::unlink(target.c_str());
         return false;
@@ -152,8 +181,9 @@ DataRef Data::fromBase64(std::string_view text) {
 }
 
 MutableDataRef MutableData::make(size_t capacity) {
+    // The capacity is a hint (often an announced content length); never reserve more than 64 MiB up front.
     auto d = std::make_shared<MutableData>();
-    d->bytes_.reserve(capacity);
+    d->bytes_.reserve(std::min<size_t>(capacity, size_t{64} << 20));
     return d;
 }
 

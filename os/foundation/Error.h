@@ -11,6 +11,13 @@ namespace ns {
 inline constexpr const char* URLErrorDomain = "NSURLErrorDomain";
 inline constexpr const char* LocalizedDescriptionKey = "NSLocalizedDescription";
 inline constexpr const char* URLErrorFailingURLStringKey = "NSErrorFailingURLStringKey";
+inline constexpr const char* CocoaErrorDomain = "NSCocoaErrorDomain";
+inline constexpr const char* DebugDescriptionKey = "NSDebugDescription";
+
+enum CocoaErrorCode : long {
+    PropertyListReadCorruptError = 3840, // also the code of every JSON reading error
+    PropertyListWriteInvalidError = 3852, // also the code of every JSON writing error
+};
 
 enum URLErrorCode : long {
     URLErrorUnknown = -1,

@@ -32,18 +32,23 @@ std::string formatv(std::string_view fmt, std::span<const FormatArg> args) {
         size_t start = i++;
         std::string spec = "%";
         while (i < fmt.size() && std::string_view("-+ #0'").find(fmt[i]) != std::string_view::npos) spec += fmt[i++];
-        auto number = [&]() {
+        // A "*" takes its number from the arguments: a negative width means left-justified, a negative
+        // precision means none, as in printf.
+        auto number = [&](bool precision) {
             if (i < fmt.size() && fmt[i] == '*') {
-                spec += std::to_string(take().intValue());
                 ++i;
+                int n = take().intValue();
+                if (precision) spec += n < 0 ? std::string() : "." + std::to_string(n);
+                else spec += n < 0 ? "-" + std::to_string(-static_cast<long long>(n)) : std::to_string(n);
                 return;
             }
+            if (precision) spec += '.';
             while (i < fmt.size() && fmt[i] >= '0' && fmt[i] <= '9') spec += fmt[i++];
         };
-        number();
+        number(false);
         if (i < fmt.size() && fmt[i] == '.') {
-            spec += fmt[i++];
-            number();
+            ++i;
+            number(true);
         }
         int longs = 0;
         while (i < fmt.size() && std::string_view("hlqLzjt").find(fmt[i]) != std::string_view::npos) {

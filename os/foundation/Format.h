@@ -24,7 +24,7 @@ public:
     FormatArg(unsigned long i) : value_(i) {}
     FormatArg(unsigned long long i) : value_(i) {}
     FormatArg(double d) : value_(d) {}
-    FormatArg(float f) : value_(static_cast<double>(f)) {}
+    FormatArg(float f) : value_(f) {} // "%@" of a float reads "0.1", as its number object does
     FormatArg(const char* s) : value_(s ? Value(s) : Value()) {}
     FormatArg(const std::string& s) : value_(s) {}
     FormatArg(std::string_view s) : value_(s) {}

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -50,6 +51,10 @@ public:
 
 private:
     std::vector<Item> items_;
+    // Key -> position, kept only once the dictionary is large, so big replies stay linear to build.
+    std::unordered_map<std::string, size_t> index_;
+    static constexpr size_t IndexThreshold = 32;
+    void rebuildIndex();
 };
 
 class Value {
@@ -63,10 +68,10 @@ public:
     Value(long i) : Value(static_cast<long long>(i)) {}
     Value(long long i);
     Value(unsigned i) : Value(static_cast<long long>(i)) {}
-    Value(unsigned long i) : Value(static_cast<long long>(i)) {}
-    Value(unsigned long long i) : Value(static_cast<long long>(i)) {}
+    Value(unsigned long i) : Value(static_cast<unsigned long long>(i)) {}
+    Value(unsigned long long i); // above the signed range it stays exact (an unsigned integer)
     Value(double d);
-    Value(float f) : Value(static_cast<double>(f)) {}
+    Value(float f); // single precision: described in its own shortest text ("0.1")
     Value(const char* s);
     Value(std::string s);
     Value(std::string_view s) : Value(std::string(s)) {}
@@ -93,13 +98,17 @@ public:
     bool isArray() const { return kind() == Kind::Array; }
     bool isDictionary() const { return kind() == Kind::Dictionary; }
 
-    // Foundation conversions. Text: leading white space, optional sign, leading digits; else 0.
+    // Foundation conversions. Text: leading white space, optional sign, leading digits; else 0
+    // (out-of-range text saturates). Numbers convert as the C casts do.
     int intValue() const;
     long long integerValue() const;
+    unsigned long long unsignedValue() const;
     float floatValue() const;   // single precision
     double doubleValue() const;
     bool boolValue() const;     // text: "Y"/"y"/"T"/"t" or a leading digit 1-9 after sign and zeros
-    // The "%@" text: nil "(null)", null "<null>", numbers in shortest decimal text, bools "1"/"0".
+    // The "%@" text: nil "(null)", null "<null>", numbers in shortest decimal text, bools "1"/"0";
+    // arrays "(\n    a,\n    b\n)" and dictionaries "{\n    key = value;\n}" (keys sorted), nested
+    // containers indented as Foundation does, texts inside containers quoted where needed.
     std::string description() const;
     // Text when the value is a string, else nullopt.
     std::optional<std::string> string() const;
@@ -116,6 +125,9 @@ public:
     bool isBoolean() const { return kind() == Kind::Bool; }
     bool isInteger() const { return kind() == Kind::Integer; }
     bool isReal() const { return kind() == Kind::Real; }
+    // An Integer above the signed 64-bit range, or a Real stored in single precision.
+    bool isUnsignedInteger() const { return std::holds_alternative<unsigned long long>(v_); }
+    bool isSinglePrecision() const { return std::holds_alternative<float>(v_); }
 
     // Containers: count of a non-container is 0; a missing key or index reads nil.
     size_t count() const;
@@ -138,9 +150,12 @@ public:
 
 private:
     struct NullTag { bool operator==(const NullTag&) const = default; };
+    // The first eleven alternatives follow Kind; the last two are an unsigned Integer and a single Real.
     using Storage = std::variant<std::monostate, NullTag, bool, long long, double, std::shared_ptr<std::string>, DataRef,
-                                 ns::Date, std::shared_ptr<ns::Array>, std::shared_ptr<ns::Dictionary>, Ref<ns::Object>>;
+                                 ns::Date, std::shared_ptr<ns::Array>, std::shared_ptr<ns::Dictionary>, Ref<ns::Object>,
+                                 unsigned long long, float>;
     Storage v_;
+    void describe(std::string& out, int level) const;
 };
 
 // Text numbers: the rules above on plain text, shared with the string helpers.
@@ -148,8 +163,10 @@ namespace numtext {
 long long integerValue(std::string_view text);
 double doubleValue(std::string_view text);
 bool boolValue(std::string_view text);
-// Shortest decimal text that reads back as the same double ("0.85", "12.5", 1.0 -> "1").
+// Shortest decimal text that reads back as the same double ("0.85", "12.5", 1.0 -> "1"), in the
+// style of %g (exponent form from 1e16 up and below 1e-4; for floats from 1e7); "nan", "inf", "-inf".
 std::string shortest(double d);
+std::string shortest(float f);
 }
 
 } // namespace ns

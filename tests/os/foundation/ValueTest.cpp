@@ -1,7 +1,11 @@
+#include "os/foundation/Data.h"
 #include "os/foundation/Format.h"
 #include "os/foundation/Value.h"
 
 #include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
 
 using namespace ns;
 
@@ -41,4 +45,120 @@ TEST(Value, DictionaryKeepsInsertionOrderAndNilRemoves) {
     d.set("c", 3);
     d.set("b", Value());
     EXPECT_EQ(d.keys(), (std::vector<std::string>{"a", "c"}));
+}
+
+TEST(Value, NumbersConvertAsCCasts) {
+    EXPECT_EQ(Value(3.9).intValue(), 3);
+    EXPECT_EQ(Value(-3.9).integerValue(), -3);
+    EXPECT_EQ(Value(1e20).integerValue(), LLONG_MAX);
+    EXPECT_EQ(Value(5000000000LL).intValue(), 705032704); // low 32 bits
+    EXPECT_FALSE(Value(0.0).boolValue());
+    EXPECT_TRUE(Value(0.1).boolValue());
+    EXPECT_FLOAT_EQ(Value(6.66).floatValue(), 6.66f);
+}
+
+TEST(Value, TextNumbersReadTheLeadingNumberOnly) {
+    EXPECT_EQ(Value("\t -12abc").intValue(), -12);
+    EXPECT_EQ(Value("+7").intValue(), 7);
+    EXPECT_EQ(Value("99999999999").intValue(), INT_MAX); // text saturates
+    EXPECT_EQ(Value("-99999999999999999999999").integerValue(), LLONG_MIN);
+    EXPECT_EQ(Value("0x1A").intValue(), 0);
+    EXPECT_EQ(Value("12.9").intValue(), 12);
+    EXPECT_DOUBLE_EQ(Value("1.5e3x").doubleValue(), 1500);
+    EXPECT_DOUBLE_EQ(Value(".5").doubleValue(), 0.5);
+    EXPECT_DOUBLE_EQ(Value("1.2.3").doubleValue(), 1.2);
+    EXPECT_DOUBLE_EQ(Value("e5").doubleValue(), 0);
+    EXPECT_EQ(Value("12.34").floatValue(), 12.34f);
+    EXPECT_TRUE(Value(" -5").boolValue());
+    EXPECT_TRUE(Value("y").boolValue());
+    EXPECT_FALSE(Value("000").boolValue());
+    EXPECT_FALSE(Value("false").boolValue());
+    EXPECT_FALSE(Value("").boolValue());
+}
+
+TEST(Value, UnsignedAndSinglePrecisionNumbersKeepTheirText) {
+    Value big(18446744073709551615ull);
+    EXPECT_TRUE(big.isInteger());
+    EXPECT_EQ(big.description(), "18446744073709551615");
+    EXPECT_EQ(big.unsignedValue(), 18446744073709551615ull);
+    EXPECT_EQ(big.integerValue(), -1);
+    EXPECT_NE(big, Value(-1));
+    EXPECT_EQ(Value(42ull), Value(42)); // inside the signed range it is a plain integer
+    Value f(0.1f);
+    EXPECT_TRUE(f.isReal());
+    EXPECT_EQ(f.description(), "0.1");
+    EXPECT_EQ(f.doubleValue(), static_cast<double>(0.1f));
+    EXPECT_NE(f, Value(0.1));
+}
+
+TEST(Value, RealsPrintShortestInPercentGStyle) {
+    EXPECT_EQ(Value(100.0).description(), "100");
+    EXPECT_EQ(Value(123456.789).description(), "123456.789");
+    EXPECT_EQ(Value(-2.5).description(), "-2.5");
+    EXPECT_EQ(Value(0.0001).description(), "0.0001");
+    EXPECT_EQ(Value(0.00001).description(), "1e-05");
+    EXPECT_EQ(Value(1e16).description(), "1e+16");
+    EXPECT_EQ(Value(0.1 + 0.2).description(), "0.30000000000000004");
+    EXPECT_EQ(Value(std::nan("")).description(), "nan");
+}
+
+TEST(Value, ContainerDescriptionsNestAsFoundationPrintsThem) {
+    Value v = Dictionary{{"b", Array{1, "two words", Dictionary{{"k", Value::null()}}}},
+                         {"a", Dictionary{{"x", 1.5}}},
+                         {"c", "中"},
+                         {"d", Array{}}};
+    EXPECT_EQ(v.description(), "{\n"
+                               "    a =     {\n"
+                               "        x = 1.5;\n"
+                               "    };\n"
+                               "    b =     (\n"
+                               "        1,\n"
+                               "        \"two words\",\n"
+                               "                {\n"
+                               "            k = \"<null>\";\n"
+                               "        }\n"
+                               "    );\n"
+                               "    c = \"\\U4e2d\";\n"
+                               "    d =     (\n"
+                               "    );\n"
+                               "}");
+    EXPECT_EQ(Value(Array{}).description(), "(\n)");
+    EXPECT_EQ(Value(Array{"a\"b", -5, Data::fromString("ab")}).description(), "(\n    \"a\\\"b\",\n    \"-5\",\n    \"<6162>\"\n)");
+    EXPECT_EQ(Value(Date{0}).description(), "1970-01-01 00:00:00 +0000");
+}
+
+TEST(Value, NilAndNullStayDistinct) {
+    Dictionary d{{"n", Value::null()}};
+    EXPECT_TRUE(d["n"].isNull());
+    EXPECT_TRUE(d["missing"].isNil());
+    EXPECT_NE(Value::null(), Value());
+    EXPECT_EQ(Value::null().stringValue(), std::nullopt);
+    EXPECT_EQ(Value(12).stringValue(), "12");
+    EXPECT_EQ(Value(true), Value(1));
+}
+
+TEST(Value, LargeDictionariesKeepOrderAndLookups) {
+    Dictionary d;
+    for (int i = 0; i < 1000; ++i) d.set("k" + std::to_string(i), i);
+    d.set("k5", "five");
+    d.remove("k0");
+    EXPECT_EQ(d.count(), 999u);
+    EXPECT_EQ(d.keys().front(), "k1");
+    EXPECT_EQ(d["k5"].description(), "five");
+    EXPECT_EQ(d["k999"].intValue(), 999);
+    EXPECT_TRUE(d["k0"].isNil());
+}
+
+TEST(Format, ConversionsOfTheDesignsFormatStrings) {
+    EXPECT_EQ(format("%@|%@|%@", Value(), Value::null(), 7), "(null)|<null>|7");
+    EXPECT_EQ(format("%d|%ld|%u|%lu", Value("12"), LLONG_MAX, -1, 5ul), "12|9223372036854775807|4294967295|5");
+    EXPECT_EQ(format("%f|%.1f|%.2f|%0.f|%.f|%.0f", 6.66f, 12.34f, 0.005, 1700000000.6, 2.5, 3.5),
+              "6.660000|12.3|0.01|1700000001|2|4");
+    EXPECT_EQ(format("%s|%s|%%|%5.1f|%-4d|%03d", "abc", Value(), 3.14159, 7, 5), "abc|(null)|%|  3.1|7   |005");
+    EXPECT_EQ(format("%*d|%.*f", -4, 1, -1, 2.5), "1   |2.500000");
+    EXPECT_EQ(format("%@****%@", "138", "5678"), "138****5678");
+    EXPECT_EQ(format("%@x", 1.5f), "1.5x");
+    EXPECT_EQ(format("%d %@", 1), "1 (null)"); // a missing argument reads as nil
+    EXPECT_EQ(format("50%"), "50%");
+    EXPECT_EQ(format("%k %n", 1), "%k %n");
 }

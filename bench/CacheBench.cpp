@@ -1,0 +1,289 @@
+// The foundation kit's caches against the plain ways of doing the same work: the memory cache
+// against an unordered_map + list LRU under a mutex, the disk cache against raw SQLite (WAL,
+// synchronous normal) with plain file writes. Prints the ratio of each pair at the end.
+#include "foundation/VXDiskCache.h"
+#include "foundation/VXMemoryCache.h"
+#include "os/dispatch/Queue.h"
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <list>
+#include <map>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+constexpr int kMemoryKeys = 1000;
+constexpr int kSmallCount = 1000;
+constexpr size_t kSmallSize = 200;
+constexpr int kLargeCount = 100;
+constexpr size_t kLargeSize = 40000; // above the 20480-byte inline threshold
+
+std::vector<std::string> makeKeys(int n, const char* prefix) {
+    std::vector<std::string> keys;
+    for (int i = 0; i < n; ++i) keys.push_back(prefix + std::to_string(i));
+    return keys;
+}
+
+std::string tempFolder(const char* name) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vx-bench-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) std::abort();
+    return pattern + "/" + name;
+}
+
+// --- Memory ---
+
+// Out of line, as a cache class living in its own library would be for its callers.
+class MapLRU {
+public:
+    [[gnu::noinline]] ns::Value get(const std::string& key) {
+        std::lock_guard lock(mutex_);
+        auto it = map_.find(key);
+        if (it == map_.end()) return {};
+        list_.splice(list_.begin(), list_, it->second);
+        return it->second->value;
+    }
+    [[gnu::noinline]] void set(const std::string& key, const ns::Value& value, size_t cost) {
+        std::lock_guard lock(mutex_);
+        auto it = map_.find(key);
+        if (it != map_.end()) {
+            total_ = total_ - it->second->cost + cost;
+            it->second->value = value;
+            it->second->cost = cost;
+            list_.splice(list_.begin(), list_, it->second);
+            return;
+        }
+        list_.push_front({key, value, cost});
+        map_.emplace(key, list_.begin());
+        total_ += cost;
+    }
+
+private:
+    struct Entry {
+        std::string key;
+        ns::Value value;
+        size_t cost;
+    };
+    std::mutex mutex_;
+    std::list<Entry> list_;
+    std::unordered_map<std::string, std::list<Entry>::iterator> map_;
+    size_t total_ = 0;
+};
+
+void MemoryGet_VXMemoryCache(benchmark::State& state) {
+    auto cache = VXMemoryCache::make();
+    auto keys = makeKeys(kMemoryKeys, "key");
+    auto object = ns::Data::fromString("image");
+    for (const auto& key : keys) cache->setObject(object, key, 1);
+    size_t i = 0;
+    for (auto _ : state) benchmark::DoNotOptimize(cache->objectForKey(keys[i++ % keys.size()]));
+}
+BENCHMARK(MemoryGet_VXMemoryCache);
+
+void MemoryGet_MapLRU(benchmark::State& state) {
+    MapLRU cache;
+    auto keys = makeKeys(kMemoryKeys, "key");
+    auto object = ns::Data::fromString("image");
+    for (const auto& key : keys) cache.set(key, object, 1);
+    size_t i = 0;
+    for (auto _ : state) benchmark::DoNotOptimize(cache.get(keys[i++ % keys.size()]));
+}
+BENCHMARK(MemoryGet_MapLRU);
+
+void MemorySet_VXMemoryCache(benchmark::State& state) {
+    auto cache = VXMemoryCache::make();
+    auto keys = makeKeys(kMemoryKeys, "key");
+    ns::Value object(ns::Data::fromString("image"));
+    size_t i = 0;
+    for (auto _ : state) cache->setObject(object, keys[i++ % keys.size()], 1);
+}
+BENCHMARK(MemorySet_VXMemoryCache);
+
+void MemorySet_MapLRU(benchmark::State& state) {
+    MapLRU cache;
+    auto keys = makeKeys(kMemoryKeys, "key");
+    ns::Value object(ns::Data::fromString("image"));
+    size_t i = 0;
+    for (auto _ : state) cache.set(keys[i++ % keys.size()], object, 1);
+}
+BENCHMARK(MemorySet_MapLRU);
+
+// --- Disk ---
+
+ns::Ref<VXDiskCache> openDiskCache(const std::string& path) {
+    auto cache = VXDiskCache::initWithPath(path);
+    if (!cache) std::abort();
+    cache->setCustomArchiveBlock([](const ns::Value& object) { return object.data(); });
+    cache->setCustomUnarchiveBlock([](const ns::DataRef& data) { return ns::Value(data); });
+    return cache;
+}
+
+// The same table, the same journal and the same per-item transactions, without the cache around them.
+class RawStore {
+public:
+    explicit RawStore(const std::string& path) : folder_(path) {
+        std::filesystem::create_directories(folder_ + "/data");
+        sqlite3_open((folder_ + "/manifest.sqlite").c_str(), &db_);
+        sqlite3_exec(db_,
+                     "pragma journal_mode = wal; pragma synchronous = normal; "
+                     "create table if not exists manifest (key text primary key not null, filename text, size integer, "
+                     "inline_data blob, modification_time integer, last_access_time integer, extended_data blob); "
+                     "create index if not exists last_access_time_idx on manifest(last_access_time);",
+                     nullptr, nullptr, nullptr);
+        sqlite3_prepare_v2(db_,
+                           "insert or replace into manifest (key, filename, size, inline_data, modification_time, "
+                           "last_access_time, extended_data) values (?1, ?2, ?3, ?4, ?5, ?6, ?7);",
+                           -1, &insert_, nullptr);
+        sqlite3_prepare_v2(db_, "select filename, size, inline_data from manifest where key = ?1;", -1, &select_, nullptr);
+    }
+    ~RawStore() {
+        sqlite3_finalize(insert_);
+        sqlite3_finalize(select_);
+        sqlite3_close(db_);
+    }
+
+    void put(const std::string& key, const std::vector<uint8_t>& value, bool toFile) {
+        std::string name = key + ".bin";
+        if (toFile) {
+            FILE* f = std::fopen((folder_ + "/data/" + name).c_str(), "wb");
+            std::fwrite(value.data(), 1, value.size(), f);
+            std::fclose(f);
+        }
+        sqlite3_reset(insert_);
+        sqlite3_bind_text(insert_, 1, key.data(), static_cast<int>(key.size()), SQLITE_STATIC);
+        if (toFile) sqlite3_bind_text(insert_, 2, name.data(), static_cast<int>(name.size()), SQLITE_STATIC);
+        else sqlite3_bind_null(insert_, 2);
+        sqlite3_bind_int64(insert_, 3, static_cast<int64_t>(value.size()));
+        if (toFile) sqlite3_bind_null(insert_, 4);
+        else sqlite3_bind_blob(insert_, 4, value.data(), static_cast<int>(value.size()), SQLITE_STATIC);
+        sqlite3_bind_int64(insert_, 5, 1);
+        sqlite3_bind_int64(insert_, 6, 1);
+        sqlite3_bind_null(insert_, 7);
+        sqlite3_step(insert_);
+        sqlite3_reset(insert_);
+    }
+
+    std::vector<uint8_t> get(const std::string& key) {
+        sqlite3_reset(select_);
+        sqlite3_bind_text(select_, 1, key.data(), static_cast<int>(key.size()), SQLITE_STATIC);
+        std::vector<uint8_t> out;
+        if (sqlite3_step(select_) != SQLITE_ROW) return out;
+        if (auto name = sqlite3_column_text(select_, 0)) {
+            FILE* f = std::fopen((folder_ + "/data/" + reinterpret_cast<const char*>(name)).c_str(), "rb");
+            out.resize(static_cast<size_t>(sqlite3_column_int64(select_, 1)));
+            if (f) {
+                out.resize(std::fread(out.data(), 1, out.size(), f));
+                std::fclose(f);
+            }
+        } else {
+            auto bytes = static_cast<const uint8_t*>(sqlite3_column_blob(select_, 2));
+            out.assign(bytes, bytes + sqlite3_column_bytes(select_, 2));
+        }
+        sqlite3_reset(select_);
+        return out;
+    }
+
+private:
+    std::string folder_;
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* insert_ = nullptr;
+    sqlite3_stmt* select_ = nullptr;
+};
+
+void DiskWrite(benchmark::State& state, int count, size_t size, bool raw) {
+    auto keys = makeKeys(count, "item");
+    std::vector<uint8_t> bytes(size, 0x5a);
+    auto data = ns::Data::make(bytes);
+    std::string path = tempFolder(raw ? "raw" : "cache");
+    if (raw) {
+        RawStore store(path);
+        for (auto _ : state)
+            for (const auto& key : keys) store.put(key, bytes, size > VXDiskCache::DefaultInlineThreshold);
+    } else {
+        auto cache = openDiskCache(path);
+        for (auto _ : state)
+            for (const auto& key : keys) cache->setObject(data, key);
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+    std::filesystem::remove_all(std::filesystem::path(path).parent_path());
+}
+
+void DiskRead(benchmark::State& state, int count, size_t size, bool raw) {
+    auto keys = makeKeys(count, "item");
+    std::vector<uint8_t> bytes(size, 0x5a);
+    auto data = ns::Data::make(bytes);
+    std::string path = tempFolder(raw ? "raw" : "cache");
+    if (raw) {
+        RawStore store(path);
+        for (const auto& key : keys) store.put(key, bytes, size > VXDiskCache::DefaultInlineThreshold);
+        for (auto _ : state)
+            for (const auto& key : keys) benchmark::DoNotOptimize(store.get(key));
+    } else {
+        auto cache = openDiskCache(path);
+        for (const auto& key : keys) cache->setObject(data, key);
+        for (auto _ : state)
+            for (const auto& key : keys) benchmark::DoNotOptimize(cache->objectForKey(key));
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+    std::filesystem::remove_all(std::filesystem::path(path).parent_path());
+}
+
+BENCHMARK_CAPTURE(DiskWrite, Small_VXDiskCache, kSmallCount, kSmallSize, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DiskWrite, Small_RawSQLite, kSmallCount, kSmallSize, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DiskWrite, Large_VXDiskCache, kLargeCount, kLargeSize, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DiskWrite, Large_RawSQLite, kLargeCount, kLargeSize, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DiskRead, Small_VXDiskCache, kSmallCount, kSmallSize, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DiskRead, Small_RawSQLite, kSmallCount, kSmallSize, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DiskRead, Large_VXDiskCache, kLargeCount, kLargeSize, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DiskRead, Large_RawSQLite, kLargeCount, kLargeSize, true)->Unit(benchmark::kMillisecond);
+
+// Console output plus the ratio of each "ours / plain" pair.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const auto& run : runs)
+            if (run.run_type == Run::RT_Iteration) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    }
+    void printRatios() const {
+        const std::pair<const char*, const char*> pairs[] = {
+            {"MemoryGet_VXMemoryCache", "MemoryGet_MapLRU"},
+            {"MemorySet_VXMemoryCache", "MemorySet_MapLRU"},
+            {"DiskWrite/Small_VXDiskCache", "DiskWrite/Small_RawSQLite"},
+            {"DiskWrite/Large_VXDiskCache", "DiskWrite/Large_RawSQLite"},
+            {"DiskRead/Small_VXDiskCache", "DiskRead/Small_RawSQLite"},
+            {"DiskRead/Large_VXDiskCache", "DiskRead/Large_RawSQLite"},
+        };
+        std::printf("\nratio (ours / plain):\n");
+        for (auto [ours, plain] : pairs) {
+            auto a = times_.find(ours), b = times_.find(plain);
+            if (a == times_.end() || b == times_.end() || b->second <= 0) continue;
+            std::printf("  %-30s %.2fx\n", ours, a->second / b->second);
+        }
+    }
+
+private:
+    std::map<std::string, double> times_;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    // Both sides of every pair run in a process with the OS layer's threads started, as in the app:
+    // a process that never started a thread takes cheaper, non-atomic paths for shared references.
+    auto warmUp = VXMemoryCache::make();
+    dispatch::sync(dispatch::Queue::global(), [] {});
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printRatios();
+    benchmark::Shutdown();
+    return 0;
+}

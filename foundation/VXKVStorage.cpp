@@ -1,0 +1,493 @@
+#include "foundation/VXKVStorage.h"
+
+#include "os/dispatch/Queue.h"
+#include "os/foundation/Clock.h"
+#include "os/foundation/FileManager.h"
+#include "os/foundation/Log.h"
+#include "os/foundation/Strings.h"
+#include "os/foundation/UUID.h"
+
+#include <sqlite3.h>
+
+#include <limits>
+#include <vector>
+
+namespace {
+
+constexpr const char* kDbFileName = "manifest.sqlite";
+constexpr const char* kDbShmFileName = "manifest.sqlite-shm";
+constexpr const char* kDbWalFileName = "manifest.sqlite-wal";
+constexpr const char* kDataDirectoryName = "data";
+constexpr const char* kTrashDirectoryName = "trash";
+constexpr const char* kTempSuffix = ".tmp";
+// Reads only note the access time; the notes are written in one transaction once there are this many.
+constexpr size_t kMaxPendingAccess = 256;
+
+int64_t nowSeconds() { return static_cast<int64_t>(ns::Clock::wallNow()); }
+
+std::string join(const std::string& folder, std::string_view name) {
+    return ns::str::stringByAppendingPathComponent(folder, name);
+}
+
+// One queue empties every storage's trash, one folder at a time.
+const dispatch::Queue& trashQueue() {
+    static const dispatch::Queue queue =
+        dispatch::Queue::createSerial("com.vx.kvstorage.trash", dispatch::Queue::global(dispatch::Priority::Background));
+    return queue;
+}
+
+void bindText(sqlite3_stmt* stmt, int index, std::string_view text) {
+    sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+void bindData(sqlite3_stmt* stmt, int index, const ns::DataRef& data) {
+    if (data && data->length() > 0)
+        sqlite3_bind_blob(stmt, index, data->bytes(), static_cast<int>(data->length()), SQLITE_STATIC);
+    else
+        sqlite3_bind_null(stmt, index);
+}
+
+std::optional<std::string> columnText(sqlite3_stmt* stmt, int column) {
+    auto text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+    if (!text) return std::nullopt;
+    return std::string(text, static_cast<size_t>(sqlite3_column_bytes(stmt, column)));
+}
+
+ns::DataRef columnData(sqlite3_stmt* stmt, int column) {
+    const void* bytes = sqlite3_column_blob(stmt, column);
+    int length = sqlite3_column_bytes(stmt, column);
+    if (!bytes || length <= 0) return nullptr;
+    return ns::Data::make(bytes, static_cast<size_t>(length));
+}
+
+} // namespace
+
+#define VX_CHECK(rc, what) checkResult((rc), __func__, __LINE__, (what))
+
+VXKVStorage::VXKVStorage(std::string path, VXKVStorageType type)
+    : path_(std::move(path)),
+      dbPath_(join(path_, kDbFileName)),
+      dataPath_(join(path_, kDataDirectoryName)),
+      trashPath_(join(path_, kTrashDirectoryName)),
+      type_(type) {}
+
+ns::Ref<VXKVStorage> VXKVStorage::initWithPath(const std::string& path, VXKVStorageType type) {
+    if (path.empty()) {
+        ns::log("VXKVStorage init error: invalid path: [%@].", path);
+        return nullptr;
+    }
+    ns::Ref<VXKVStorage> storage(new VXKVStorage(path, type));
+    auto& files = ns::FileManager::defaultManager();
+    if (!files.createDirectory(storage->path_, true) || !files.createDirectory(storage->dataPath_, true) ||
+        !files.createDirectory(storage->trashPath_, true)) {
+        ns::log("VXKVStorage init error: cannot create folders under %@.", path);
+        return nullptr;
+    }
+    if (!storage->dbOpen() || !storage->dbInitialize()) {
+        // The manifest is damaged or unreadable: move it and the files aside and start empty.
+        storage->dbClose();
+        storage->reset();
+        if (!storage->dbOpen() || !storage->dbInitialize()) {
+            storage->dbClose();
+            ns::log("VXKVStorage init error: fail to open sqlite db at %@.", storage->dbPath_);
+            return nullptr;
+        }
+        ns::log("VXKVStorage: the manifest at %@ could not be read; the storage was rebuilt empty.", storage->dbPath_);
+    }
+    // Files of writes that never finished.
+    for (const auto& name : files.contentsOfDirectory(storage->dataPath_).value_or(std::vector<std::string>{})) {
+        if (ns::str::hasSuffix(name, kTempSuffix)) files.removeItem(join(storage->dataPath_, name));
+    }
+    storage->emptyTrashInBackground();
+    return storage;
+}
+
+VXKVStorage::~VXKVStorage() {
+    flushAccessTimes();
+    dbClose();
+}
+
+// --- Database ---
+
+bool VXKVStorage::checkResult(int rc, const char* function, int line, const char* what) {
+    if (rc == SQLITE_OK || rc == SQLITE_DONE || rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_CORRUPT || rc == SQLITE_NOTADB) corrupt_ = true;
+    ns::log("%s line:%d sqlite %s failed (%d): %s.", function, line, what, rc, db_ ? sqlite3_errmsg(db_) : "no database");
+    return false;
+}
+
+bool VXKVStorage::dbOpen() {
+    if (db_) return true;
+    int rc = sqlite3_open_v2(dbPath_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        ns::log("%s line:%d sqlite open failed (%d).", __func__, __LINE__, rc);
+        sqlite3_close(db_);
+        db_ = nullptr;
+        return false;
+    }
+    return true;
+}
+
+bool VXKVStorage::dbInitialize() {
+    return execute("pragma journal_mode = wal; pragma synchronous = normal; "
+                   "create table if not exists manifest (key text primary key not null, filename text, size integer, "
+                   "inline_data blob, modification_time integer, last_access_time integer, extended_data blob); "
+                   "create index if not exists last_access_time_idx on manifest(last_access_time);");
+}
+
+void VXKVStorage::dbClose() {
+    for (auto& [sql, stmt] : statements_) sqlite3_finalize(stmt);
+    statements_.clear();
+    if (!db_) return;
+    int rc = sqlite3_close(db_);
+    if (rc != SQLITE_OK) ns::log("%s line:%d sqlite close failed (%d).", __func__, __LINE__, rc);
+    db_ = nullptr;
+}
+
+// Before each operation: a manifest found damaged by the previous one is rebuilt empty.
+bool VXKVStorage::dbCheck() {
+    if (corrupt_) {
+        corrupt_ = false;
+        pendingAccess_.clear();
+        dbClose();
+        reset();
+        if (!dbOpen() || !dbInitialize()) {
+            dbClose();
+            ns::log("VXKVStorage: the damaged manifest at %@ could not be rebuilt.", dbPath_);
+            return false;
+        }
+        ns::log("VXKVStorage: the manifest at %@ was damaged; the storage was rebuilt empty.", dbPath_);
+        emptyTrashInBackground();
+    }
+    return db_ != nullptr;
+}
+
+bool VXKVStorage::execute(const char* sql) {
+    if (!db_) return false;
+    char* error = nullptr;
+    int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &error);
+    if (rc != SQLITE_OK) {
+        if (rc == SQLITE_CORRUPT || rc == SQLITE_NOTADB) corrupt_ = true;
+        ns::log("%s line:%d sqlite exec failed (%d): %s.", __func__, __LINE__, rc, error ? error : "");
+        sqlite3_free(error);
+        return false;
+    }
+    return true;
+}
+
+sqlite3_stmt* VXKVStorage::statement(const char* sql) {
+    if (!db_) return nullptr;
+    auto it = statements_.find(sql);
+    if (it != statements_.end()) {
+        sqlite3_reset(it->second);
+        sqlite3_clear_bindings(it->second);
+        return it->second;
+    }
+    sqlite3_stmt* stmt = nullptr;
+    if (!VX_CHECK(sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr), "stmt prepare")) return nullptr;
+    statements_.emplace(sql, stmt);
+    return stmt;
+}
+
+std::optional<std::string> VXKVStorage::dbFilename(std::string_view key) {
+    auto stmt = statement("select filename from manifest where key = ?1;");
+    if (!stmt) return std::nullopt;
+    bindText(stmt, 1, key);
+    int rc = sqlite3_step(stmt);
+    if (rc != SQLITE_ROW) {
+        VX_CHECK(rc, "query");
+        return std::nullopt;
+    }
+    auto name = columnText(stmt, 0);
+    if (name && name->empty()) return std::nullopt;
+    return name;
+}
+
+bool VXKVStorage::dbDelete(std::string_view key) {
+    auto stmt = statement("delete from manifest where key = ?1;");
+    if (!stmt) return false;
+    bindText(stmt, 1, key);
+    return VX_CHECK(sqlite3_step(stmt), "delete");
+}
+
+void VXKVStorage::flushAccessTimes() {
+    if (pendingAccess_.empty() || !db_) return;
+    execute("begin;");
+    if (auto stmt = statement("update manifest set last_access_time = ?1 where key = ?2;")) {
+        for (const auto& [key, time] : pendingAccess_) {
+            sqlite3_reset(stmt);
+            sqlite3_bind_int64(stmt, 1, time);
+            bindText(stmt, 2, key);
+            if (!VX_CHECK(sqlite3_step(stmt), "update")) break;
+        }
+    }
+    execute("commit;");
+    pendingAccess_.clear();
+}
+
+// --- Files ---
+
+bool VXKVStorage::moveToTrash(const std::string& path) {
+    auto& files = ns::FileManager::defaultManager();
+    if (!files.fileExists(path)) return true;
+    return files.moveItem(path, join(trashPath_, ns::UUID::random().string()));
+}
+
+void VXKVStorage::emptyTrashInBackground() {
+    dispatch::async(trashQueue(), [trash = trashPath_] {
+        auto& files = ns::FileManager::defaultManager();
+        for (const auto& name : files.contentsOfDirectory(trash).value_or(std::vector<std::string>{}))
+            files.removeItem(join(trash, name));
+    });
+}
+
+// Moves the manifest and the data folder into the trash and starts with an empty data folder.
+void VXKVStorage::reset() {
+    for (const char* name : {kDbFileName, kDbShmFileName, kDbWalFileName}) moveToTrash(join(path_, name));
+    moveToTrash(dataPath_);
+    ns::FileManager::defaultManager().createDirectory(dataPath_, true);
+}
+
+// --- Items ---
+
+bool VXKVStorage::saveItem(std::string_view key, const ns::DataRef& value, const std::optional<std::string>& filename,
+                           const ns::DataRef& extendedData) {
+    if (key.empty() || !value || value->length() == 0) return false;
+    bool toFile = type_ != VXKVStorageType::SQLite && filename && !filename->empty();
+    if (type_ == VXKVStorageType::File && !toFile) return false;
+    if (!dbCheck()) return false;
+
+    auto& files = ns::FileManager::defaultManager();
+    std::optional<std::string> oldFilename;
+    if (type_ != VXKVStorageType::SQLite) oldFilename = dbFilename(key);
+    if (toFile) {
+        // Written aside, then moved into place: a file under its own name is always whole. A crash
+        // between the removal and the move loses only the value being replaced.
+        std::string target = join(dataPath_, *filename);
+        std::string temp = target + kTempSuffix;
+        if (!value->writeToFile(temp, false) || (files.fileExists(target) && !files.removeItem(target)) ||
+            !files.moveItem(temp, target)) {
+            files.removeItem(temp);
+            ns::log("VXKVStorage: failed to write the file %@.", target);
+            return false;
+        }
+    }
+
+    auto stmt = statement("insert or replace into manifest (key, filename, size, inline_data, modification_time, "
+                          "last_access_time, extended_data) values (?1, ?2, ?3, ?4, ?5, ?6, ?7);");
+    bool saved = false;
+    if (stmt) {
+        int64_t now = nowSeconds();
+        bindText(stmt, 1, key);
+        if (toFile) bindText(stmt, 2, *filename);
+        else sqlite3_bind_null(stmt, 2);
+        sqlite3_bind_int64(stmt, 3, static_cast<int64_t>(value->length()));
+        if (toFile) sqlite3_bind_null(stmt, 4);
+        else bindData(stmt, 4, value);
+        sqlite3_bind_int64(stmt, 5, now);
+        sqlite3_bind_int64(stmt, 6, now);
+        bindData(stmt, 7, extendedData);
+        saved = VX_CHECK(sqlite3_step(stmt), "insert");
+        sqlite3_reset(stmt); // releases the statically bound bytes
+    }
+    if (!saved) {
+        if (toFile && oldFilename != filename) files.removeItem(join(dataPath_, *filename));
+        return false;
+    }
+    if (oldFilename && (!toFile || *oldFilename != *filename)) files.removeItem(join(dataPath_, *oldFilename));
+    if (!pendingAccess_.empty()) pendingAccess_.erase(std::string(key));
+    return true;
+}
+
+bool VXKVStorage::removeItem(std::string_view key) {
+    if (key.empty() || !dbCheck()) return false;
+    std::optional<std::string> filename;
+    if (type_ != VXKVStorageType::SQLite) filename = dbFilename(key);
+    if (!dbDelete(key)) return false;
+    if (filename) ns::FileManager::defaultManager().removeItem(join(dataPath_, *filename));
+    return true;
+}
+
+std::optional<VXKVStorageItem> VXKVStorage::getItem(std::string_view key) {
+    if (key.empty() || !dbCheck()) return std::nullopt;
+    auto stmt = statement("select filename, size, inline_data, modification_time, last_access_time, extended_data "
+                          "from manifest where key = ?1;");
+    if (!stmt) return std::nullopt;
+    bindText(stmt, 1, key);
+    int rc = sqlite3_step(stmt);
+    if (rc != SQLITE_ROW) {
+        VX_CHECK(rc, "query");
+        return std::nullopt;
+    }
+    VXKVStorageItem item;
+    item.key = std::string(key);
+    item.filename = columnText(stmt, 0);
+    if (item.filename && item.filename->empty()) item.filename.reset();
+    item.size = sqlite3_column_int64(stmt, 1);
+    item.modTime = sqlite3_column_int64(stmt, 3);
+    item.accessTime = sqlite3_column_int64(stmt, 4);
+    item.extendedData = columnData(stmt, 5);
+    if (item.filename) {
+        item.value = ns::Data::fromFile(join(dataPath_, *item.filename));
+    } else {
+        item.value = columnData(stmt, 2);
+    }
+    sqlite3_reset(stmt);
+    if (!item.value || static_cast<int64_t>(item.value->length()) != item.size) {
+        // The file went missing or was changed behind our back: the item is gone.
+        ns::log("VXKVStorage: the value of an item is missing or damaged; the item is removed.");
+        dbDelete(key);
+        if (item.filename) ns::FileManager::defaultManager().removeItem(join(dataPath_, *item.filename));
+        return std::nullopt;
+    }
+    // Times are whole seconds: a second use within the same second changes nothing.
+    int64_t storedAccess = item.accessTime;
+    item.accessTime = nowSeconds();
+    if (item.accessTime != storedAccess) {
+        pendingAccess_[item.key] = item.accessTime;
+        if (pendingAccess_.size() >= kMaxPendingAccess) flushAccessTimes();
+    }
+    return item;
+}
+
+bool VXKVStorage::itemExists(std::string_view key) {
+    if (key.empty() || !dbCheck()) return false;
+    auto stmt = statement("select count(key) from manifest where key = ?1;");
+    if (!stmt) return false;
+    bindText(stmt, 1, key);
+    int rc = sqlite3_step(stmt);
+    if (rc != SQLITE_ROW) {
+        VX_CHECK(rc, "query");
+        return false;
+    }
+    return sqlite3_column_int64(stmt, 0) > 0;
+}
+
+int64_t VXKVStorage::itemsCount() {
+    if (!dbCheck()) return -1;
+    auto stmt = statement("select count(*) from manifest;");
+    if (!stmt) return -1;
+    int rc = sqlite3_step(stmt);
+    if (rc != SQLITE_ROW) {
+        VX_CHECK(rc, "query");
+        return -1;
+    }
+    return sqlite3_column_int64(stmt, 0);
+}
+
+int64_t VXKVStorage::itemsSize() {
+    if (!dbCheck()) return -1;
+    auto stmt = statement("select sum(size) from manifest;");
+    if (!stmt) return -1;
+    int rc = sqlite3_step(stmt);
+    if (rc != SQLITE_ROW) {
+        VX_CHECK(rc, "query");
+        return -1;
+    }
+    return sqlite3_column_int64(stmt, 0);
+}
+
+// --- Trimming ---
+
+// Removes items in least-recently-used order, a batch at a time, until `done` holds.
+bool VXKVStorage::removeOldest(const std::function<bool(int64_t size)>& removed, const std::function<bool()>& done) {
+    if (done()) return true;
+    flushAccessTimes();
+    auto& files = ns::FileManager::defaultManager();
+    if (!execute("begin immediate;")) return false;
+    bool ok = true;
+    while (ok && !done()) {
+        auto stmt = statement("select key, filename, size from manifest order by last_access_time asc limit 16;");
+        if (!stmt) {
+            ok = false;
+            break;
+        }
+        struct Victim {
+            std::string key;
+            std::optional<std::string> filename;
+            int64_t size;
+        };
+        std::vector<Victim> victims;
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+            victims.push_back({columnText(stmt, 0).value_or(""), columnText(stmt, 1), sqlite3_column_int64(stmt, 2)});
+        if (!VX_CHECK(rc, "query") || victims.empty()) {
+            ok = rc == SQLITE_DONE;
+            break;
+        }
+        for (const auto& victim : victims) {
+            if (!dbDelete(victim.key)) {
+                ok = false;
+                break;
+            }
+            if (victim.filename && !victim.filename->empty()) files.removeItem(join(dataPath_, *victim.filename));
+            if (removed(victim.size)) break;
+        }
+    }
+    if (!execute(ok ? "commit;" : "rollback;")) return false;
+    return ok;
+}
+
+bool VXKVStorage::removeItemsToFitSize(int64_t maxSize) {
+    if (maxSize == std::numeric_limits<int64_t>::max()) return true;
+    if (maxSize <= 0) return removeAllItems();
+    int64_t total = itemsSize();
+    if (total < 0) return false;
+    return removeOldest(
+        [&](int64_t size) {
+            total -= size;
+            return total <= maxSize;
+        },
+        [&] { return total <= maxSize; });
+}
+
+bool VXKVStorage::removeItemsToFitCount(int64_t maxCount) {
+    if (maxCount == std::numeric_limits<int64_t>::max()) return true;
+    if (maxCount <= 0) return removeAllItems();
+    int64_t total = itemsCount();
+    if (total < 0) return false;
+    return removeOldest(
+        [&](int64_t) {
+            total -= 1;
+            return total <= maxCount;
+        },
+        [&] { return total <= maxCount; });
+}
+
+bool VXKVStorage::removeItemsEarlierThanTime(int64_t time) {
+    if (time <= 0) return true;
+    if (time == std::numeric_limits<int64_t>::max()) return removeAllItems();
+    if (!dbCheck()) return false;
+    flushAccessTimes();
+    if (type_ != VXKVStorageType::SQLite) {
+        auto stmt = statement("select filename from manifest where last_access_time < ?1 and filename is not null;");
+        if (!stmt) return false;
+        sqlite3_bind_int64(stmt, 1, time);
+        std::vector<std::string> names;
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            if (auto name = columnText(stmt, 0); name && !name->empty()) names.push_back(*name);
+        }
+        if (!VX_CHECK(rc, "query")) return false;
+        auto& files = ns::FileManager::defaultManager();
+        for (const auto& name : names) files.removeItem(join(dataPath_, name));
+    }
+    auto stmt = statement("delete from manifest where last_access_time < ?1;");
+    if (!stmt) return false;
+    sqlite3_bind_int64(stmt, 1, time);
+    return VX_CHECK(sqlite3_step(stmt), "delete");
+}
+
+bool VXKVStorage::removeAllItems() {
+    pendingAccess_.clear();
+    corrupt_ = false;
+    dbClose();
+    reset();
+    emptyTrashInBackground();
+    if (!dbOpen() || !dbInitialize()) {
+        dbClose();
+        ns::log("VXKVStorage: the manifest at %@ could not be created again.", dbPath_);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,87 @@
+#pragma once
+// Key-value storage in one folder: an SQLite manifest ("manifest.sqlite", WAL, synchronous normal)
+// holding small values inline and the metadata of larger values kept as files under "data".
+// Whole-folder deletions go through "trash", which is emptied in the background.
+// Not thread-safe: its owner serialises the calls.
+
+#include "os/foundation/Data.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+enum class VXKVStorageType {
+    File = 0,   // every value in a file (a file name is required)
+    SQLite = 1, // every value inline (file names are ignored)
+    Mixed = 2,  // a value with a file name in a file, otherwise inline
+};
+
+struct VXKVStorageItem {
+    std::string key;
+    ns::DataRef value;
+    std::optional<std::string> filename;
+    int64_t size = 0;       // bytes of the value
+    int64_t modTime = 0;    // seconds since 1970
+    int64_t accessTime = 0; // seconds since 1970
+    ns::DataRef extendedData;
+};
+
+class VXKVStorage : public ns::Object {
+public:
+    // Opens the storage in the folder (created when missing); a corrupt manifest is rebuilt.
+    // Null when the folder or the manifest cannot be opened.
+    static ns::Ref<VXKVStorage> initWithPath(const std::string& path, VXKVStorageType type);
+    ~VXKVStorage() override;
+
+    const std::string& path() const { return path_; }
+    VXKVStorageType type() const { return type_; }
+
+    // Saves or replaces the item. Fails for an empty key or value, or without a file name in File mode.
+    bool saveItem(std::string_view key, const ns::DataRef& value, const std::optional<std::string>& filename = std::nullopt,
+                  const ns::DataRef& extendedData = nullptr);
+    bool removeItem(std::string_view key);
+    // Least recently used first, until the total size / count is within the limit.
+    bool removeItemsToFitSize(int64_t maxSize);
+    bool removeItemsToFitCount(int64_t maxCount);
+    // Items last used before `time` (seconds since 1970).
+    bool removeItemsEarlierThanTime(int64_t time);
+    bool removeAllItems();
+
+    // The item with its value; marks it used now. Nullopt for a miss or when its file is gone or damaged.
+    std::optional<VXKVStorageItem> getItem(std::string_view key);
+    bool itemExists(std::string_view key);
+    // -1 on error.
+    int64_t itemsCount();
+    int64_t itemsSize();
+
+private:
+    VXKVStorage(std::string path, VXKVStorageType type);
+
+    bool dbOpen();
+    bool dbInitialize();
+    void dbClose();
+    bool dbCheck();
+    void reset();
+    sqlite3_stmt* statement(const char* sql);
+    bool execute(const char* sql);
+    bool checkResult(int rc, const char* function, int line, const char* what);
+    void flushAccessTimes();
+    std::optional<std::string> dbFilename(std::string_view key);
+    bool dbDelete(std::string_view key);
+    bool removeOldest(const std::function<bool(int64_t size)>& removed, const std::function<bool()>& done);
+    bool moveToTrash(const std::string& path);
+    void emptyTrashInBackground();
+
+    std::string path_, dbPath_, dataPath_, trashPath_;
+    VXKVStorageType type_;
+    sqlite3* db_ = nullptr;
+    bool corrupt_ = false;
+    std::unordered_map<std::string, sqlite3_stmt*> statements_;
+    std::unordered_map<std::string, int64_t> pendingAccess_;
+};

@@ -1,0 +1,27 @@
+#pragma once
+// Internal to the foundation layer: libplist trees shared by PropertyList and keyed archiving.
+// Parsing checks size and nesting before libplist sees the bytes (libplist recurses per level).
+
+#include "os/foundation/Data.h"
+#include "os/foundation/PropertyList.h"
+#include "os/foundation/Value.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace ns::plisttree {
+
+struct NodeDeleter {
+    void operator()(void* node) const;
+};
+// An owned libplist node (plist_t).
+using Node = std::unique_ptr<void, NodeDeleter>;
+
+// The root node, or null with a reason in `failure`.
+Node parse(const Data& data, std::string* failure, PropertyList::Format* format = nullptr);
+DataRef serialize(void* root, PropertyList::Format format);
+// The Value of a node, as PropertyList::read gives it; nil for what has no Value form.
+Value toValue(void* node);
+
+} // namespace ns::plisttree

@@ -1,0 +1,383 @@
+#include "os/foundation/PropertyList.h"
+
+#include "os/foundation/PlistTree.h"
+#include "os/foundation/UTF8.h"
+
+#include <plist/plist.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace ns {
+
+namespace plisttree {
+
+void NodeDeleter::operator()(void* node) const {
+    if (node) plist_free(static_cast<plist_t>(node));
+}
+
+namespace {
+
+// Deepest nesting of <array> and <dict> elements, counted on the raw text (comments included, which
+// can only make the count larger).
+int xmlDepth(std::string_view text) {
+    int depth = 0, deepest = 0;
+    for (size_t i = text.find('<'); i != std::string_view::npos; i = text.find('<', i + 1)) {
+        std::string_view rest = text.substr(i + 1);
+        bool closing = !rest.empty() && rest[0] == '/';
+        if (closing) rest.remove_prefix(1);
+        size_t nameLength = rest.starts_with("array") ? 5 : rest.starts_with("dict") ? 4 : 0;
+        if (!nameLength || rest.size() <= nameLength) continue;
+        char after = rest[nameLength];
+        if (after != '>' && after != ' ' && after != '\t' && after != '\r' && after != '\n' && after != '/') continue;
+        size_t end = rest.find_first_of("<>"); // never past the next tag, so the scan stays linear
+        bool selfClosing = end != std::string_view::npos && rest[end] == '>' && rest[end - 1] == '/';
+        if (closing) depth = depth > 0 ? depth - 1 : 0;
+        else if (!selfClosing) deepest = std::max(deepest, ++depth);
+    }
+    return deepest;
+}
+
+uint64_t bigEndian(const uint8_t* p, size_t size) {
+    uint64_t v = 0;
+    for (size_t i = 0; i < size; ++i) v = (v << 8) | p[i];
+    return v;
+}
+
+// Checks the object graph of a binary plist (offset table, references, containers, texts) and that no
+// path from the top object is longer than the limit or loops; the values themselves are left to libplist.
+bool binaryShapeIsSafe(const Data& data, int maxDepth) {
+    const uint8_t* b = data.bytes();
+    size_t size = data.length();
+    if (size < 8 + 32) return false;
+    const uint8_t* trailer = b + size - 32;
+    size_t offsetSize = trailer[6], refSize = trailer[7];
+    uint64_t count = bigEndian(trailer + 8, 8), top = bigEndian(trailer + 16, 8), table = bigEndian(trailer + 24, 8);
+    size_t limit = size - 32;
+    if (offsetSize < 1 || offsetSize > 8 || refSize < 1 || refSize > 8) return false;
+    if (count == 0 || count > limit || top >= count || table < 8 || table > limit) return false;
+    if ((limit - table) / offsetSize < count) return false;
+
+    auto offsetOf = [&](uint64_t index) { return bigEndian(b + table + index * offsetSize, offsetSize); };
+    // References of a container object, or false when the object is malformed. Texts holding a NUL
+    // character are refused too: libplist aborts on them.
+    auto references = [&](uint64_t index, std::vector<uint64_t>& refs) {
+        refs.clear();
+        uint64_t at = offsetOf(index);
+        if (at < 8 || at >= table) return false;
+        uint8_t marker = b[at];
+        int type = marker >> 4;
+        if (type != 0xA && type != 0xC && type != 0xD && type != 0x5 && type != 0x6) return true;
+        uint64_t n = marker & 0xF;
+        uint64_t pos = at + 1;
+        if (n == 0xF) {
+            if (pos >= table || (b[pos] >> 4) != 0x1) return false;
+            size_t width = size_t{1} << (b[pos] & 0xF);
+            if (width > 8 || pos + 1 + width > table) return false;
+            n = bigEndian(b + pos + 1, width);
+            pos += 1 + width;
+        }
+        if (type == 0x5 || type == 0x6) {
+            uint64_t unit = type == 0x5 ? 1 : 2;
+            if (n > (table - pos) / unit) return false;
+            for (uint64_t i = 0; i < n; ++i)
+                if (b[pos + i * unit] == 0 && (unit == 1 || b[pos + i * unit + 1] == 0)) return false;
+            return true;
+        }
+        uint64_t total = type == 0xD ? n * 2 : n;
+        if (n > limit || total > (table - pos) / refSize) return false;
+        refs.reserve(static_cast<size_t>(total));
+        for (uint64_t i = 0; i < total; ++i) {
+            uint64_t r = bigEndian(b + pos + i * refSize, refSize);
+            if (r >= count) return false;
+            refs.push_back(r);
+        }
+        return true;
+    };
+
+    // Depth-first walk without recursion: 0 unseen, 1 on the path, 2 finished. libplist copies an
+    // object for every reference to it, so the size of the tree it would build is counted too.
+    std::vector<uint8_t> state(static_cast<size_t>(count), 0);
+    std::vector<uint64_t> treeSize(static_cast<size_t>(count), 0);
+    struct Step {
+        uint64_t index;
+        std::vector<uint64_t> refs;
+        size_t next = 0;
+        uint64_t size = 1;
+    };
+    std::vector<Step> path;
+    path.push_back(Step{top, {}});
+    if (!references(top, path.back().refs)) return false;
+    state[top] = 1;
+    while (!path.empty()) {
+        Step& step = path.back();
+        if (step.next == step.refs.size()) {
+            state[step.index] = 2;
+            treeSize[step.index] = step.size;
+            uint64_t size = step.size;
+            path.pop_back();
+            if (!path.empty() && (path.back().size += size) > PropertyList::MaxNodes) return false;
+            continue;
+        }
+        uint64_t child = step.refs[step.next++];
+        if (state[child] == 1) return false; // a loop
+        if (state[child] == 2) {
+            if ((step.size += treeSize[child]) > PropertyList::MaxNodes) return false;
+            continue;
+        }
+        if (path.size() >= static_cast<size_t>(maxDepth)) return false;
+        Step next{child, {}};
+        if (!references(child, next.refs)) return false;
+        state[child] = 1;
+        path.push_back(std::move(next));
+    }
+    return true;
+}
+
+} // namespace
+
+Node parse(const Data& data, std::string* failure, PropertyList::Format* format) {
+    auto fail = [&](const char* why) {
+        if (failure) *failure = why;
+        return Node();
+    };
+    if (data.length() == 0) return fail("Empty data.");
+    if (data.length() > UINT32_MAX) return fail("Data too large.");
+    const char* bytes = reinterpret_cast<const char*>(data.bytes());
+    auto length = static_cast<uint32_t>(data.length());
+    plist_t root = nullptr;
+    if (data.length() >= 8 && std::memcmp(bytes, "bplist00", 8) == 0) {
+        if (!binaryShapeIsSafe(data, PropertyList::MaxDepth)) return fail("Corrupt, too deeply nested or too large binary property list.");
+        if (format) *format = PropertyList::Format::Binary;
+        plist_from_bin(bytes, length, &root);
+    } else {
+        // XML has no NUL characters, and libplist aborts on texts that hold one.
+        if (data.view().find('\0') != std::string_view::npos) return fail("Unreadable property list.");
+        if (xmlDepth(data.view()) > PropertyList::MaxDepth) return fail("Property list nested too deeply.");
+        if (format) *format = PropertyList::Format::XML;
+        plist_from_xml(bytes, length, &root);
+    }
+    if (!root) return fail("Unreadable property list.");
+    return Node(root);
+}
+
+DataRef serialize(void* root, PropertyList::Format format) {
+    char* out = nullptr;
+    uint32_t length = 0;
+    if (format == PropertyList::Format::Binary) plist_to_bin(static_cast<plist_t>(root), &out, &length);
+    else plist_to_xml(static_cast<plist_t>(root), &out, &length);
+    if (!out) return nullptr;
+    auto data = Data::make(out, length);
+    if (format == PropertyList::Format::Binary) plist_to_bin_free(out);
+    else plist_to_xml_free(out);
+    return data;
+}
+
+} // namespace plisttree
+
+namespace {
+
+constexpr double SecondsFrom1970To2001 = 978307200;
+
+Value fromPlist(plist_t node, int depth) {
+    if (depth > PropertyList::MaxDepth) return {};
+    switch (plist_get_node_type(node)) {
+    case PLIST_BOOLEAN: {
+        uint8_t b = 0;
+        plist_get_bool_val(node, &b);
+        return Value(b != 0);
+    }
+    case PLIST_UINT: {
+        // libplist keeps integers as 64-bit patterns; they read as signed.
+        uint64_t u = 0;
+        plist_get_uint_val(node, &u);
+        return Value(static_cast<long long>(u));
+    }
+    case PLIST_REAL: {
+        double d = 0;
+        plist_get_real_val(node, &d);
+        return Value(d);
+    }
+    case PLIST_STRING: {
+        uint64_t length = 0;
+        const char* s = plist_get_string_ptr(node, &length);
+        return Value(s ? std::string(s, static_cast<size_t>(length)) : std::string());
+    }
+    case PLIST_DATA: {
+        char* bytes = nullptr;
+        uint64_t length = 0;
+        plist_get_data_val(node, &bytes, &length);
+        auto data = Data::make(bytes, static_cast<size_t>(length));
+        std::free(bytes);
+        return Value(data);
+    }
+    case PLIST_DATE: {
+        int32_t sec = 0, usec = 0;
+        plist_get_date_val(node, &sec, &usec);
+        return Value(Date{sec + usec / 1e6 + SecondsFrom1970To2001});
+    }
+    case PLIST_UID: {
+        uint64_t uid = 0;
+        plist_get_uid_val(node, &uid);
+        return Value(Dictionary{{"CF$UID", Value(static_cast<unsigned long long>(uid))}});
+    }
+    case PLIST_ARRAY: {
+        Array array;
+        uint32_t n = plist_array_get_size(node);
+        array.reserve(n);
+        for (uint32_t i = 0; i < n; ++i) {
+            Value item = fromPlist(plist_array_get_item(node, i), depth + 1);
+            if (item.isNil()) return {};
+            array.push_back(std::move(item));
+        }
+        return Value(std::move(array));
+    }
+    case PLIST_DICT: {
+        Dictionary dict;
+        plist_dict_iter it = nullptr;
+        plist_dict_new_iter(node, &it);
+        bool ok = true;
+        for (;;) {
+            char* key = nullptr;
+            plist_t item = nullptr;
+            plist_dict_next_item(node, it, &key, &item);
+            if (!item) {
+                std::free(key);
+                break;
+            }
+            Value v = fromPlist(item, depth + 1);
+            if (v.isNil() || !key) ok = false;
+            else dict.set(key, std::move(v));
+            std::free(key);
+            if (!ok) break;
+        }
+        std::free(it);
+        return ok ? Value(std::move(dict)) : Value();
+    }
+    default: return {};
+    }
+}
+
+struct Converter {
+    std::string failure;
+
+    plist_t toPlist(const Value& v, int depth) {
+        if (depth > PropertyList::MaxDepth) return fail("Property list nested too deeply.");
+        switch (v.kind()) {
+        case Value::Kind::Bool: return plist_new_bool(v.boolValue() ? 1 : 0);
+        case Value::Kind::Integer:
+            // libplist has no unsigned form above the signed range; such numbers go as reals.
+            if (v.isUnsignedInteger()) return plist_new_real(v.doubleValue());
+            return plist_new_uint(static_cast<uint64_t>(v.integerValue()));
+        case Value::Kind::Real: return plist_new_real(v.doubleValue());
+        case Value::Kind::String: {
+            const std::string& s = *v.stringPtr();
+            if (s.find('\0') != std::string::npos || !utf8::isValid(s))
+                return fail("Property list invalid for format (string not valid UTF-8 or with a NUL character).");
+            return plist_new_string(s.c_str());
+        }
+        case Value::Kind::Data: return plist_new_data(reinterpret_cast<const char*>(v.data()->bytes()), v.data()->length());
+        case Value::Kind::Date: {
+            double micros = std::round((v.date()->secondsSince1970 - SecondsFrom1970To2001) * 1e6);
+            double whole = std::floor(micros / 1e6);
+            if (!(whole >= INT32_MIN && whole <= INT32_MAX)) return fail("Property list invalid for format (date out of range).");
+            return plist_new_date(static_cast<int32_t>(whole), static_cast<int32_t>(micros - whole * 1e6));
+        }
+        case Value::Kind::Array: {
+            plist_t array = plist_new_array();
+            for (auto& item : *v.arrayPtr()) {
+                plist_t child = toPlist(item, depth + 1);
+                if (!child) {
+                    plist_free(array);
+                    return nullptr;
+                }
+                plist_array_append_item(array, child);
+            }
+            return array;
+        }
+        case Value::Kind::Dictionary: {
+            plist_t dict = plist_new_dict();
+            for (auto& [key, item] : *v.dictionaryPtr()) {
+                plist_t child = key.find('\0') == std::string::npos && utf8::isValid(key) ? toPlist(item, depth + 1) : nullptr;
+                if (!child) {
+                    plist_free(dict);
+                    return failure.empty() ? fail("Property list invalid for format (bad key).") : nullptr;
+                }
+                plist_dict_set_item(dict, key.c_str(), child);
+            }
+            return dict;
+        }
+        case Value::Kind::Nil: return fail("Property list invalid for format (nil).");
+        case Value::Kind::Null: return fail("Property list invalid for format (NSNull).");
+        case Value::Kind::Object: return fail("Property list invalid for format (" + v.object()->className() + ").");
+        }
+        return fail("Property list invalid for format.");
+    }
+
+private:
+    plist_t fail(std::string why) {
+        if (failure.empty()) failure = std::move(why);
+        return nullptr;
+    }
+};
+
+} // namespace
+
+Value plisttree::toValue(void* node) { return node ? fromPlist(static_cast<plist_t>(node), 0) : Value(); }
+
+namespace {
+
+Ref<Error> makeError(long code, const std::string& debugDescription) {
+    Dictionary info;
+    info.set(LocalizedDescriptionKey, code == PropertyListReadCorruptError
+                                          ? "The data couldn’t be read because it isn’t in the correct format."
+                                          : "The data couldn’t be written because it isn’t in the correct format.");
+    info.set(DebugDescriptionKey, debugDescription);
+    return Error::make(CocoaErrorDomain, code, std::move(info));
+}
+
+} // namespace
+
+Value PropertyList::read(const Data& data, Ref<Error>* error, Format* format) {
+    std::string failure;
+    auto root = plisttree::parse(data, &failure, format);
+    Value v = root ? fromPlist(static_cast<plist_t>(root.get()), 0) : Value();
+    if (v.isNil() && error) *error = makeError(PropertyListReadCorruptError, failure.empty() ? "Unreadable property list." : failure);
+    return v;
+}
+
+Value PropertyList::read(const DataRef& data, Ref<Error>* error, Format* format) {
+    if (!data) {
+        if (error) *error = makeError(PropertyListReadCorruptError, "No data.");
+        return {};
+    }
+    return read(*data, error, format);
+}
+
+Value PropertyList::readFile(const std::string& path, Ref<Error>* error) {
+    auto data = Data::fromFile(path);
+    if (!data) {
+        if (error) *error = Error::make(CocoaErrorDomain, 260, "The file “" + path + "” couldn’t be opened because there is no such file.");
+        return {};
+    }
+    return read(*data, error);
+}
+
+DataRef PropertyList::write(const Value& value, Format format, Ref<Error>* error) {
+    Converter converter;
+    plisttree::Node root(converter.toPlist(value, 0));
+    DataRef out = root ? plisttree::serialize(root.get(), format) : nullptr;
+    if (!out && error) *error = makeError(PropertyListWriteInvalidError, converter.failure.empty() ? "Property list could not be written." : converter.failure);
+    return out;
+}
+
+bool PropertyList::isValid(const Value& value) {
+    Converter converter;
+    plisttree::Node root(converter.toPlist(value, 0));
+    return root != nullptr;
+}
+
+} // namespace ns

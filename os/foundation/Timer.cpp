@@ -1,0 +1,106 @@
+#include "os/foundation/Timer.h"
+
+#include <cmath>
+
+namespace ns {
+namespace {
+// A repeating timer fires at most this often.
+constexpr double MinimumRepeatInterval = 0.0001;
+} // namespace
+
+Timer::Timer(double interval, bool repeats, Block block, Value userInfo)
+    : interval_(repeats ? std::max(interval, MinimumRepeatInterval) : std::max(interval, 0.0)),
+      repeats_(repeats),
+      userInfo_(std::move(userInfo)),
+      block_(std::make_shared<Block>(std::move(block))),
+      fireDate_(Clock::now() + interval_) {}
+
+Timer::~Timer() = default;
+
+Ref<Timer> Timer::timer(double interval, bool repeats, Block block, Value userInfo) {
+    return make<Timer>(interval, repeats, std::move(block), std::move(userInfo));
+}
+
+Ref<Timer> Timer::scheduled(double interval, bool repeats, Block block, Value userInfo) {
+    auto t = timer(interval, repeats, std::move(block), std::move(userInfo));
+    RunLoop::current().addTimer(t, DefaultRunLoopMode);
+    return t;
+}
+
+double Timer::fireDate() const {
+    std::lock_guard lock(mutex_);
+    return fireDate_;
+}
+
+bool Timer::isValid() const {
+    std::lock_guard lock(mutex_);
+    return valid_;
+}
+
+bool Timer::runsIn(const RunLoopMode& mode) const {
+    std::lock_guard lock(mutex_);
+    if (modes_.count(mode)) return true;
+    return modes_.count(RunLoopCommonModes) && (mode == DefaultRunLoopMode || mode == TrackingRunLoopMode);
+}
+
+void Timer::scheduleOn(const std::shared_ptr<RunLoop>& loop, const RunLoopMode& mode) {
+    std::lock_guard lock(mutex_);
+    if (!valid_ || !loop || (loop_ && loop_ != loop)) return;
+    modes_.insert(mode);
+    if (loop_) return;
+    loop_ = loop;
+    armLocked();
+}
+
+void Timer::armLocked() {
+    auto self = ref<Timer>();
+    auto loop = loop_;
+    token_ = Clock::schedule(fireDate_, [self, loop] { loop->timerDue(self); });
+}
+
+void Timer::fireFromRunLoop() {
+    std::shared_ptr<Block> block;
+    {
+        std::lock_guard lock(mutex_);
+        if (!valid_) return;
+        block = block_;
+    }
+    if (block && *block) (*block)(*this);
+    if (!repeats_) {
+        invalidate();
+        return;
+    }
+    std::lock_guard lock(mutex_);
+    if (!valid_) return;
+    // The next fire date keeps the original phase and skips the fires that were missed.
+    double next = fireDate_ + interval_;
+    double now = Clock::now();
+    if (next <= now) next += (std::floor((now - next) / interval_) + 1) * interval_;
+    fireDate_ = next;
+    armLocked();
+}
+
+void Timer::fire() {
+    std::shared_ptr<Block> block;
+    {
+        std::lock_guard lock(mutex_);
+        if (!valid_) return;
+        block = block_;
+    }
+    if (block && *block) (*block)(*this);
+    if (!repeats_) invalidate();
+}
+
+void Timer::invalidate() {
+    // The scheduled item holds the timer: keep it alive past the lock when that is the last one.
+    auto keep = weak_from_this().lock();
+    std::shared_ptr<Block> dropped;
+    std::lock_guard lock(mutex_);
+    if (!valid_) return;
+    valid_ = false;
+    if (token_) Clock::cancel(token_);
+    token_ = 0;
+    dropped = std::move(block_);
+}
+
+} // namespace ns

@@ -1,0 +1,431 @@
+#include "os/net/CurlEngine.h"
+
+#include "os/foundation/Strings.h"
+#include "os/net/URLError.h"
+#include "os/net/URLResponse.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <future>
+#include <mutex>
+#include <pthread.h>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+namespace ns::detail {
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+// Redirects followed before giving up, as the platform does.
+constexpr long MaxRedirects = 16;
+// Connections per host; further transfers to the host wait for one.
+constexpr long MaxHostConnections = 6;
+
+bool iequals(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+std::string trim(std::string_view s) {
+    size_t a = s.find_first_not_of(" \t");
+    if (a == std::string_view::npos) return {};
+    size_t b = s.find_last_not_of(" \t");
+    return std::string(s.substr(a, b - a + 1));
+}
+
+bool isLoopbackHost(const std::optional<std::string>& host) {
+    if (!host) return false;
+    std::string h = str::lowercase(*host);
+    return h == "localhost" || h == "::1" || h == "[::1]" || str::hasPrefix(h, "127.");
+}
+
+// Loopback never goes through a proxy; other proxy settings come from the environment.
+std::string noProxyList() {
+    std::string list = "127.0.0.1,localhost,::1";
+    for (const char* name : {"NO_PROXY", "no_proxy"}) {
+        if (const char* v = std::getenv(name); v && *v) {
+            list = std::string(v) + "," + list;
+            break;
+        }
+    }
+    return list;
+}
+
+} // namespace
+
+class Transfer;
+
+struct CurlEngine::State : std::enable_shared_from_this<State> {
+    CURLM* multi = nullptr;
+    CURLSH* share = nullptr;
+    std::thread::id threadId;
+    std::string noProxy = noProxyList();
+
+    std::mutex mutex;
+    std::vector<std::function<void()>> jobs;
+    std::function<void()> cookiesBeforeUse;
+    std::function<void()> cookiesChanged;
+
+    // Network thread only.
+    std::unordered_map<CURL*, std::shared_ptr<Transfer>> transfers;
+
+    void post(std::function<void()> job) {
+        bool wake;
+        {
+            std::lock_guard lock(mutex);
+            // A non-empty queue already has a wake-up on its way (or is seen before the next poll).
+            wake = jobs.empty();
+            jobs.push_back(std::move(job));
+        }
+        if (wake) curl_multi_wakeup(multi);
+    }
+
+    void loop();
+    void add(const std::shared_ptr<Transfer>& t);
+    void complete(CURL* easy, CURLcode result);
+    void detach(const std::shared_ptr<Transfer>& t);
+    int checkIdle();
+};
+
+// One HTTP(S) transfer: an easy handle in the multi handle.
+class Transfer : public Load {
+public:
+    Transfer(LoadRequest request, std::shared_ptr<LoadClient> client, std::weak_ptr<CurlEngine::State> engine)
+        : Load(std::move(client)), req(std::move(request)), engine_(std::move(engine)) {}
+
+    LoadRequest req;
+    CURL* easy = nullptr;
+    curl_slist* headerList = nullptr;
+
+    // The header block being received; a new status line starts a new one.
+    long blockStatus = 0;
+    HeaderList block;
+    bool blockIsIntermediate = false;
+    int authRounds = 0;
+    bool responseSent = false;
+    bool sawSetCookie = false;
+
+    // Callbacks count activity; the loop turns a changed count into a time stamp, so the clock
+    // is read once per turn rather than once per callback.
+    uint64_t activity = 0, activitySeen = 0;
+    SteadyClock::time_point lastActivity = SteadyClock::now();
+    SteadyClock::duration idleLimit{};
+    curl_off_t lastUp = 0;
+
+    void touch() { ++activity; }
+
+    double idleTimeout() const { return req.timeout > 0 ? req.timeout : 60; }
+
+    void configure(CURLSH* share, const std::string& noProxy);
+    void sendResponse();
+
+    static size_t onHeader(char* buffer, size_t size, size_t count, void* self);
+    static size_t onWrite(char* buffer, size_t size, size_t count, void* self);
+    static int onProgress(void* self, curl_off_t dltotal, curl_off_t dlnow, curl_off_t ultotal, curl_off_t ulnow);
+
+protected:
+    void stop() override {
+        if (auto e = engine_.lock()) {
+            auto self = std::static_pointer_cast<Transfer>(shared_from_this());
+            e->post([e, self] { e->detach(self); });
+        }
+    }
+
+private:
+    std::weak_ptr<CurlEngine::State> engine_;
+};
+
+void Transfer::configure(CURLSH* share, const std::string& noProxy) {
+    easy = curl_easy_init();
+    curl_easy_setopt(easy, CURLOPT_PRIVATE, this);
+    curl_easy_setopt(easy, CURLOPT_URL, req.url->absoluteString().c_str());
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_NOPROXY, noProxy.c_str());
+    // Redirects are followed; a 301/302/303 turns a POST into a GET (curl's default POSTREDIR 0).
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, MaxRedirects);
+    curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
+
+    if (req.method == "GET") {
+        curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+    } else if (req.method == "HEAD") {
+        curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+    } else {
+        if (req.method != "POST") curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, req.method.c_str());
+        if (req.method == "POST" || req.body) {
+            curl_easy_setopt(easy, CURLOPT_POST, 1L);
+            curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(req.body ? req.body->length() : 0));
+            curl_easy_setopt(easy, CURLOPT_POSTFIELDS, req.body ? reinterpret_cast<const char*>(req.body->bytes()) : "");
+        }
+    }
+
+    bool hasExpect = false;
+    for (const auto& [name, value] : req.headers) {
+        hasExpect = hasExpect || iequals(name, "expect");
+        std::string line = value.empty() ? name + ";" : name + ": " + value;
+        headerList = curl_slist_append(headerList, line.c_str());
+    }
+    // No 100-continue round trip before a body.
+    if (!hasExpect) headerList = curl_slist_append(headerList, "Expect:");
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headerList);
+
+    if (req.handleCookies && share) {
+        curl_easy_setopt(easy, CURLOPT_SHARE, share);
+        curl_easy_setopt(easy, CURLOPT_COOKIEFILE, ""); // turns the cookie engine on
+    }
+
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, req.verifyPeer ? 1L : 0L);
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, req.verifyPeer ? 2L : 0L);
+
+    if (!req.user.empty()) {
+        curl_easy_setopt(easy, CURLOPT_USERNAME, req.user.c_str());
+        curl_easy_setopt(easy, CURLOPT_PASSWORD, req.password.c_str());
+        curl_easy_setopt(easy, CURLOPT_HTTPAUTH, req.digest ? CURLAUTH_DIGEST : CURLAUTH_BASIC);
+    }
+
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Transfer::onWrite);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+    // Progress is only watched while a body goes up: downloads show activity in the callbacks above.
+    if (req.body) {
+        curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &Transfer::onProgress);
+        curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);
+        curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+    }
+}
+
+size_t Transfer::onHeader(char* buffer, size_t size, size_t count, void* self) {
+    auto* t = static_cast<Transfer*>(self);
+    size_t length = size * count;
+    t->touch();
+    std::string_view line(buffer, length);
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
+
+    if (str::hasPrefix(line, "HTTP/")) {
+        t->block.clear();
+        t->blockIsIntermediate = false;
+        size_t space = line.find(' ');
+        t->blockStatus = space == std::string_view::npos ? 0 : numtext::integerValue(line.substr(space + 1));
+        return length;
+    }
+    if (line.empty()) {
+        // End of a header block: decide whether curl goes on with another response.
+        long s = t->blockStatus;
+        bool hasLocation = std::any_of(t->block.begin(), t->block.end(),
+                                       [](const auto& h) { return iequals(h.first, "location"); });
+        bool digestRound = s == 401 && t->req.digest && !t->req.user.empty() && t->authRounds++ == 0;
+        t->blockIsIntermediate = s < 200 || (s >= 300 && s < 400 && hasLocation) || digestRound;
+        if (!t->blockIsIntermediate) t->sendResponse();
+        return length;
+    }
+    if ((line.front() == ' ' || line.front() == '\t') && !t->block.empty()) {
+        t->block.back().second += " " + trim(line);
+        return length;
+    }
+    size_t colon = line.find(':');
+    if (colon == std::string_view::npos) return length;
+    std::string name = trim(line.substr(0, colon));
+    if (iequals(name, "set-cookie")) t->sawSetCookie = true;
+    t->block.emplace_back(std::move(name), trim(line.substr(colon + 1)));
+    return length;
+}
+
+void Transfer::sendResponse() {
+    if (responseSent) return;
+    responseSent = true;
+    Ref<URL> url = req.url;
+    char* effective = nullptr;
+    if (curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective) {
+        if (auto u = URL::fromString(effective)) url = u;
+    }
+    long status = blockStatus;
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+    // Repeated fields are joined under the first spelling of the name.
+    HeaderList joined;
+    for (const auto& [name, value] : block) {
+        auto same = std::find_if(joined.begin(), joined.end(), [&](const auto& h) { return iequals(h.first, name); });
+        if (same == joined.end()) joined.emplace_back(name, value);
+        else same->second += ", " + value;
+    }
+    Dictionary fields;
+    for (auto& [name, value] : joined) fields.set(std::move(name), std::move(value));
+    emitResponse(HTTPURLResponse::create(url, status, std::move(fields)));
+}
+
+size_t Transfer::onWrite(char* buffer, size_t size, size_t count, void* self) {
+    auto* t = static_cast<Transfer*>(self);
+    size_t length = size * count;
+    t->touch();
+    if (t->blockIsIntermediate || length == 0) return length; // the body of a response curl moves past
+    t->sendResponse();
+    t->emitData(Data::make(buffer, length));
+    return length;
+}
+
+int Transfer::onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t ulnow) {
+    auto* t = static_cast<Transfer*>(self);
+    if (ulnow != t->lastUp && ulnow > 0) {
+        t->touch();
+        t->emitSent(ulnow, static_cast<int64_t>(t->req.body->length()));
+    }
+    t->lastUp = ulnow;
+    return t->isDone() ? 1 : 0;
+}
+
+void CurlEngine::State::add(const std::shared_ptr<Transfer>& t) {
+    if (t->isDone()) return; // cancelled before it reached the network thread
+    if (t->req.handleCookies && cookiesBeforeUse) cookiesBeforeUse();
+    t->configure(share, noProxy);
+    t->lastActivity = SteadyClock::now();
+    t->idleLimit = std::chrono::duration_cast<SteadyClock::duration>(std::chrono::duration<double>(t->idleTimeout()));
+    transfers[t->easy] = t;
+    curl_multi_add_handle(multi, t->easy);
+}
+
+void CurlEngine::State::detach(const std::shared_ptr<Transfer>& t) {
+    if (!t->easy) return;
+    curl_multi_remove_handle(multi, t->easy);
+    transfers.erase(t->easy);
+    curl_easy_cleanup(t->easy);
+    t->easy = nullptr;
+    curl_slist_free_all(t->headerList);
+    t->headerList = nullptr;
+}
+
+void CurlEngine::State::complete(CURL* easy, CURLcode result) {
+    auto it = transfers.find(easy);
+    if (it == transfers.end()) return;
+    auto t = it->second;
+    if (result == CURLE_OK) t->sendResponse();
+    detach(t);
+    // Stored before the caller hears of the end, so what it does next sees the cookies on disk.
+    if (t->sawSetCookie && cookiesChanged) cookiesChanged();
+    if (result == CURLE_OK) {
+        t->emitFinish();
+    } else {
+        bool up = networkInterfaceIsUp();
+        t->emitFail(urlError(URLErrorCodeForCurlCode(result, up, isLoopbackHost(t->req.url->host())), t->req.url));
+    }
+}
+
+// Fails transfers idle past their time-out; returns milliseconds until the next one could be due.
+int CurlEngine::State::checkIdle() {
+    auto now = SteadyClock::now();
+    int waitMs = 1000;
+    std::vector<std::shared_ptr<Transfer>> expired;
+    for (auto& [easy, t] : transfers) {
+        if (t->activity != t->activitySeen) {
+            t->activitySeen = t->activity;
+            t->lastActivity = now;
+        }
+        auto deadline = t->lastActivity + t->idleLimit;
+        if (deadline <= now) {
+            expired.push_back(t);
+        } else {
+            auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count() + 1;
+            waitMs = std::min<int>(waitMs, static_cast<int>(ms));
+        }
+    }
+    for (auto& t : expired) {
+        detach(t);
+        if (t->sawSetCookie && cookiesChanged) cookiesChanged();
+        t->emitFail(urlError(URLErrorTimedOut, t->req.url));
+    }
+    return waitMs;
+}
+
+void CurlEngine::State::loop() {
+    for (;;) {
+        std::vector<std::function<void()>> batch;
+        {
+            std::lock_guard lock(mutex);
+            batch.swap(jobs);
+        }
+        for (auto& job : batch) job();
+
+        int running = 0;
+        curl_multi_perform(multi, &running);
+        int left = 0;
+        while (CURLMsg* msg = curl_multi_info_read(multi, &left)) {
+            if (msg->msg == CURLMSG_DONE) complete(msg->easy_handle, msg->data.result);
+        }
+        int waitMs = checkIdle();
+        {
+            std::lock_guard lock(mutex);
+            if (!jobs.empty()) waitMs = 0;
+        }
+        curl_multi_poll(multi, nullptr, 0, waitMs, nullptr);
+    }
+}
+
+CurlEngine::CurlEngine() : s_(std::make_shared<State>()) {
+    curl_global_init(CURL_GLOBAL_ALL);
+    s_->multi = curl_multi_init();
+    curl_multi_setopt(s_->multi, CURLMOPT_MAX_HOST_CONNECTIONS, MaxHostConnections);
+    s_->share = curl_share_init();
+    curl_share_setopt(s_->share, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+    std::promise<std::thread::id> started;
+    auto id = started.get_future();
+    // The network thread lives as long as the process.
+    std::thread([s = s_, &started] {
+        pthread_setname_np(pthread_self(), "vx.net.curl");
+        started.set_value(std::this_thread::get_id());
+        s->loop();
+    }).detach();
+    s_->threadId = id.get();
+}
+
+CurlEngine& CurlEngine::shared() {
+    static CurlEngine* engine = new CurlEngine();
+    return *engine;
+}
+
+void CurlEngine::post(std::function<void()> job) { s_->post(std::move(job)); }
+
+bool CurlEngine::isNetworkThread() const { return std::this_thread::get_id() == s_->threadId; }
+
+void CurlEngine::runSync(const std::function<void()>& job) {
+    if (isNetworkThread()) {
+        job();
+        return;
+    }
+    std::promise<void> done;
+    auto finished = done.get_future();
+    s_->post([&] {
+        job();
+        done.set_value();
+    });
+    finished.wait();
+}
+
+std::shared_ptr<Load> CurlEngine::start(LoadRequest request, std::shared_ptr<LoadClient> client) {
+    auto t = std::make_shared<Transfer>(std::move(request), std::move(client), s_);
+    auto s = s_;
+    s_->post([s, t] { s->add(t); });
+    return t;
+}
+
+CURLSH* CurlEngine::share() const { return s_->share; }
+
+void CurlEngine::setCookieHooks(std::function<void()> beforeUse, std::function<void()> changed) {
+    runSync([&] {
+        s_->cookiesBeforeUse = std::move(beforeUse);
+        s_->cookiesChanged = std::move(changed);
+    });
+}
+
+} // namespace ns::detail

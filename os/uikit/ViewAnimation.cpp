@@ -1,0 +1,99 @@
+// Block animations of View: the animations run at once (model values change immediately) and the
+// completion is delivered on the main queue when delay + duration have passed on the clock.
+
+#include "os/dispatch/Queue.h"
+#include "os/uikit/View.h"
+
+#include <vector>
+
+namespace ui {
+namespace {
+
+struct AnimationFrame {
+    double duration = 0;
+    double delay = 0;
+};
+
+std::vector<AnimationFrame>& running() {
+    static std::vector<AnimationFrame> stack;
+    return stack;
+}
+
+std::vector<AnimationFrame>& pendingBlocks() {
+    static std::vector<AnimationFrame> stack;
+    return stack;
+}
+
+int withoutAnimation = 0;
+
+void finishLater(double seconds, View::Completion completion) {
+    if (!completion) return;
+    auto fire = [completion = std::move(completion)] { completion(true); };
+    if (seconds > 0) dispatch::after(seconds, dispatch::Queue::main(), std::move(fire));
+    else dispatch::async(dispatch::Queue::main(), std::move(fire));
+}
+
+void run(double duration, double delay, const View::Animations& animations, View::Completion completion) {
+    if (duration < 0) duration = 0;
+    if (delay < 0) delay = 0;
+    if (animations) {
+        running().push_back({withoutAnimation ? 0 : duration, delay});
+        animations();
+        running().pop_back();
+    }
+    finishLater(duration + delay, std::move(completion));
+}
+
+} // namespace
+
+void View::animate(double duration, Animations animations, Completion completion) {
+    run(duration, 0, animations, std::move(completion));
+}
+
+void View::animate(double duration, double delay, unsigned, Animations animations, Completion completion) {
+    run(duration, delay, animations, std::move(completion));
+}
+
+void View::animateSpring(double duration, double delay, double, double, unsigned, Animations animations,
+                         Completion completion) {
+    run(duration, delay, animations, std::move(completion));
+}
+
+void View::performWithoutAnimation(const Animations& actions) {
+    ++withoutAnimation;
+    running().push_back({0, 0});
+    if (actions) actions();
+    running().pop_back();
+    --withoutAnimation;
+}
+
+bool View::areAnimationsEnabled() { return withoutAnimation == 0; }
+
+void View::beginAnimations() {
+    pendingBlocks().push_back({0.2, 0});
+    running().push_back(pendingBlocks().back());
+}
+
+void View::setAnimationDuration(double duration) {
+    if (pendingBlocks().empty()) return;
+    pendingBlocks().back().duration = duration;
+    running().back().duration = withoutAnimation ? 0 : duration;
+}
+
+void View::setAnimationDelay(double delay) {
+    if (pendingBlocks().empty()) return;
+    pendingBlocks().back().delay = delay;
+    running().back().delay = delay;
+}
+
+void View::setAnimationCurve(unsigned) {}
+
+void View::commitAnimations() {
+    if (pendingBlocks().empty()) return;
+    pendingBlocks().pop_back();
+    running().pop_back();
+}
+
+double View::currentAnimationDuration() { return running().empty() ? 0 : running().back().duration; }
+
+} // namespace ui

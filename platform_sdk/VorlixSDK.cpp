@@ -1,0 +1,133 @@
+#include "platform_sdk/VorlixSDK.h"
+
+#include "os/foundation/Bundle.h"
+#include "os/foundation/Format.h"
+#include "os/foundation/Log.h"
+#include "os/foundation/NotificationCenter.h"
+#include "os/foundation/Strings.h"
+#include "os/net/URLCache.h"
+#include "os/uikit/Orientation.h"
+#include "platform_sdk/ShareVale.h"
+#include "platform_sdk/VXLoginAPI.h"
+#include "platform_sdk/VXPayPlug.h"
+#include "wallet/WalletSDK.h"
+
+namespace {
+
+bool empty(const VorlixSDK::Text& text) { return !text || text->empty(); }
+
+void handleReturnedURL(const ns::Ref<ns::URL>& url) {
+    if (!url) return;
+    std::string walletScheme = ns::format("VorlixWalletScheme%@", ShareVale::sharedInstance()->gameID());
+    if (url->scheme() != walletScheme) return;
+    std::string host = url->host().value_or("");
+    if (host == "safepay") {
+        WalletSDK::defaultService()->processOrderWithPaymentResult(url, [](const ns::Dictionary& result) {
+            VXPayPlug::sharedInstance()->setWalletResultDic(result);
+        });
+        return;
+    }
+    if (host.find("VOR_QUICK") == std::string::npos) return;
+    auto parts = ns::str::split(host, "&");
+    // Without a name part there is nothing to log in with.
+    if (parts.size() < 2) return;
+    auto share = ShareVale::sharedInstance();
+    share->setUserName(parts[1]);
+    share->setPassWord(parts.back());
+    ns::NotificationCenter::defaultCenter().post("SendQuickLogin");
+}
+
+} // namespace
+
+VorlixSDK::Screens& VorlixSDK::screens() {
+    static Screens hooks;
+    return hooks;
+}
+
+void VorlixSDK::didFinishLaunching() {
+    ns::URLCache::setShared(ns::URLCache::create(4 * 1024 * 1024, 32 * 1024 * 1024, "nsurlcache"));
+}
+
+void VorlixSDK::loadLoginViewResultSuccess(VXLoginSuccessBlock success, VXLoginFailedBlock failed) {
+    if (!screens().loadAlterLoginVC) {
+        ns::log("VorlixSDK: the login window is not available");
+        return;
+    }
+    screens().loadAlterLoginVC(
+        [success](const ns::Value& loginTime, const ns::Value& userName, const ns::Value& sign,
+                  const ns::Value& rzStatus) {
+            if (success) success(loginTime, userName, sign, rzStatus);
+        },
+        [failed](const ns::Value& message, const ns::Value& code) {
+            if (failed) failed(static_cast<long>(code.integerValue()), message);
+        });
+}
+
+void VorlixSDK::LoginOut() {
+    if (screens().hideFloatingButton) screens().hideFloatingButton();
+    VXLoginAPI::LonginOutSendToService();
+    ShareVale::sharedInstance()->setLoginStyle(2);
+}
+
+void VorlixSDK::SetUserInfoDataWithRoleId(const Text& roleId, const Text& roleName, const Text& roleLevel,
+                                          const Text& zoneId, const Text& zoneName, const Text& attach,
+                                          VXRoleReportBlock block) {
+    if (empty(roleId) || empty(roleName) || empty(roleLevel) || empty(zoneId) || empty(zoneName)) {
+        if (block) block(2);
+        return;
+    }
+    ns::Dictionary info;
+    info.set("roleId", roleId), info.set("roleName", roleName), info.set("roleLevel", roleLevel);
+    info.set("zoneId", zoneId), info.set("zoneName", zoneName), info.set("ext", attach);
+    VXLoginAPI::SetRoleInfoWithInfoDic(
+        info,
+        [block] {
+            if (block) block(1);
+        },
+        [block](const ns::Value&) {
+            if (block) block(0);
+        });
+}
+
+void VorlixSDK::loadToPayVCWithroleid(const Text& roleid, const Text& money, const Text& serverid,
+                                      const Text& productName, const Text& productDesc, const Text& attach,
+                                      VXPaySuccessBlock success, VXPayFailedBlock faild) {
+    if (!screens().loadToPayVC) {
+        ns::log("VorlixSDK: the payment centre is not available");
+        return;
+    }
+    screens().loadToPayVC(
+        roleid, serverid, money, attach, productName, productDesc,
+        [success](const ns::Value& result, const ns::Value& paid) {
+            if (success) success(result, paid);
+        },
+        [faild](const ns::Value& message, const ns::Value& code, const ns::Value& paid) {
+            if (faild) faild(message, static_cast<long>(code.integerValue()), paid);
+        });
+}
+
+void VorlixSDK::application(ui::Application&, const ns::Ref<ns::URL>& url) { handleReturnedURL(url); }
+
+void VorlixSDK::application(ui::Application&, const ns::Ref<ns::URL>& url, const Text&, const ns::Value&) {
+    handleReturnedURL(url);
+}
+
+void VorlixSDK::application(ui::Application&, const ns::Ref<ns::URL>& url, const ns::Dictionary&) {
+    handleReturnedURL(url);
+}
+
+unsigned long VorlixSDK::application(ui::Application&, const ns::Ref<ui::Window>&) {
+    bool portrait = false, landscape = false;
+    ns::Value list = ns::Bundle::main()->objectForInfoDictionaryKey("UISupportedInterfaceOrientations");
+    if (const ns::Array* entries = list.arrayPtr()) {
+        for (const auto& entry : *entries) {
+            const std::string* name = entry.stringPtr();
+            if (!name) continue;
+            if (name->find("Portrait") != std::string::npos) portrait = true;
+            if (name->find("Left") != std::string::npos || name->find("Right") != std::string::npos) landscape = true;
+        }
+    }
+    if (portrait && landscape) return ui::InterfaceOrientationMaskAllButUpsideDown;
+    if (portrait) return ui::InterfaceOrientationMaskPortrait;
+    return ui::InterfaceOrientationMaskLandscape;
+}

@@ -1,0 +1,91 @@
+#include "platform_sdk/cxrLFCGzipUtillity.h"
+
+#include "os/foundation/Log.h"
+
+#include <zlib.h>
+
+#include <vector>
+
+namespace {
+
+const char* kGzipName = "+[cxrLFCGzipUtillity gzipData:]";
+
+std::string initErrorText(int code) {
+    switch (code) {
+    case Z_VERSION_ERROR: return "The version of zlib.h and the version of the library linked do not match.";
+    case Z_MEM_ERROR: return "Insufficient memory.";
+    case Z_STREAM_ERROR: return "Invalid parameter passed in to function.";
+    default: return "Unknown error code.";
+    }
+}
+
+std::string compressErrorText(int code) {
+    switch (code) {
+    case Z_VERSION_ERROR: return "The version of zlib.h and the version of the library linked do not match.";
+    case Z_BUF_ERROR: return "Ran out of output buffer for writing compressed bytes.";
+    case Z_MEM_ERROR: return "Memory could not be allocated for processing.";
+    case Z_DATA_ERROR: return "The deflate data was invalid or incomplete.";
+    case Z_STREAM_ERROR: return "The stream state was inconsistent (e.g., next_in or next_out was NULL).";
+    case Z_ERRNO: return "Error occured while reading file.";
+    default: return "Unknown error code.";
+    }
+}
+
+} // namespace
+
+ns::DataRef cxrLFCGzipUtillity::gzipData(const ns::DataRef& data) {
+    if (!data || data->length() == 0) {
+        ns::log("%s: Error: Can't compress an empty or nil NSData object", kGzipName);
+        return nullptr;
+    }
+    z_stream stream{};
+    stream.next_in = const_cast<Bytef*>(data->bytes());
+    stream.avail_in = static_cast<uInt>(data->length());
+    int init = deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY);
+    if (init != Z_OK) {
+        ns::log("initError的值 = %d --- %s:deflateInit2() Error: \"%@\" Message: \"%s\"", init, kGzipName,
+                initErrorText(init), stream.msg ? stream.msg : "");
+        return nullptr;
+    }
+    size_t capacity = static_cast<size_t>(static_cast<double>(data->length()) * 1.01 + 21);
+    std::vector<uint8_t> out(capacity);
+    int status;
+    do {
+        stream.next_out = out.data() + stream.total_out;
+        stream.avail_out = static_cast<uInt>(capacity - stream.total_out);
+        status = deflate(&stream, Z_FINISH);
+    } while (status == Z_OK);
+    if (status != Z_STREAM_END) {
+        ns::log("%s:zlib error while attempting compression: \"%@\" Message: \"%s\"", kGzipName,
+                compressErrorText(status), stream.msg ? stream.msg : "");
+        deflateEnd(&stream);
+        return nullptr;
+    }
+    deflateEnd(&stream);
+    out.resize(stream.total_out);
+    return ns::Data::make(std::move(out));
+}
+
+ns::DataRef cxrLFCGzipUtillity::uncompressZippedData(const ns::DataRef& data) {
+    if (!data || data->length() == 0) return data;
+    size_t half = data->length() / 2;
+    std::vector<uint8_t> out(data->length() + half);
+    z_stream stream{};
+    stream.next_in = const_cast<Bytef*>(data->bytes());
+    stream.avail_in = static_cast<uInt>(data->length());
+    if (inflateInit2(&stream, 47) != Z_OK) return nullptr;
+    int status;
+    do {
+        if (stream.total_out >= out.size()) out.resize(out.size() + half);
+        stream.next_out = out.data() + stream.total_out;
+        stream.avail_out = static_cast<uInt>(out.size() - stream.total_out);
+        status = inflate(&stream, Z_SYNC_FLUSH);
+    } while (status == Z_OK);
+    if (status != Z_STREAM_END) {
+        inflateEnd(&stream);
+        return nullptr;
+    }
+    if (inflateEnd(&stream) != Z_OK) return nullptr;
+    out.resize(stream.total_out);
+    return ns::Data::make(std::move(out));
+}

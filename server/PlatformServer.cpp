@@ -1,0 +1,331 @@
+#include "server/PlatformServer.h"
+
+#include "os/foundation/Clock.h"
+#include "os/foundation/JSONSerialization.h"
+#include "os/foundation/Log.h"
+#include "os/foundation/Random.h"
+#include "os/foundation/URL.h"
+#include "server/ScrambledCodec.h"
+
+#include <httplib.h>
+
+#include <condition_variable>
+#include <ctime>
+#include <deque>
+#include <mutex>
+#include <set>
+#include <thread>
+
+namespace server {
+
+namespace {
+
+const std::set<std::string, std::less<>> kPlainPaths = {
+    "Index/adddllog",        "Sdkhome/yzm",          "Mynews/news",           "Userexpand/getptblog",
+    "Userexpand/payptblog",  "Sdkhome/getdjqlog",    "Sdkhome/paydjqlog",     "Sdkhome/getstarcoinlog",
+    "Sdkhome/paystarcoinlog", "Sdkhome/bookinglist", "Sdkhome/mybookinglist", "Sdkdetail/couponlists",
+    "Sdkhome/mycoupon",      "Sdkdetail/fuli",       "Sdkdetail/gameActivity", "Sdkdetail/card",
+    "Server/lists2",         "Sdkdetail/gonglue",    "Sdkcomments/get",       "Sdkcomments/listscomments",
+    "Sdkcomments/commit",    "Sdkcomments/good",     "Mynews/listnews",       "Walletapp/apppayios",
+    "Walletappother/apppayios"};
+
+ns::Value formDecode(const std::string& body) {
+    ns::Dictionary out;
+    auto url = ns::URL::fromString("http://form/?" + body);
+    if (!url) return out;
+    for (const auto& item : url->queryItems()) out.set(item.name, item.value ? ns::Value(*item.value) : ns::Value(""));
+    return out;
+}
+
+std::string text(const ns::Value& v) { return v.stringValue().value_or(""); }
+
+} // namespace
+
+bool isPlainPath(std::string_view path) { return kPlainPaths.count(path) > 0; }
+
+struct PlatformServer::State {
+    httplib::Server http;
+    std::thread thread;
+    int port = 0;
+
+    mutable std::mutex mutex;
+    std::condition_variable released;
+    uint64_t releaseGeneration = 0;
+    size_t held = 0;
+    bool stopping = false;
+    std::map<std::string, Scripted> scripts;
+    std::map<std::string, std::deque<Scripted>> queued;
+    std::vector<Received> received;
+    std::map<std::string, Account> accounts;
+    std::map<std::string, std::string> smsCodes;
+    std::map<std::string, std::string> tokens; // token -> account name
+    ns::Dictionary notice{{"id", "1"}, {"content", "欢迎来到游戏"}, {"status", 1}};
+    long minorLimit = 5400;
+    std::vector<ns::Value> roles;
+    long counter = 0;
+
+    // The model's answer to one request; called with the mutex held.
+    ns::Value answer(const std::string& path, const ns::Value& p);
+    ns::Value login(const std::string& name, Account& a, const std::string& box);
+};
+
+ns::Value PlatformServer::State::login(const std::string& name, Account& a, const std::string& box) {
+    a.sid = "sid" + std::to_string(++counter);
+    ns::Dictionary r;
+    r.set("z", 1), r.set("b", name), r.set("c", a.password), r.set("d", "sign" + std::to_string(counter));
+    r.set("e", static_cast<long long>(ns::Clock::wallNow())), r.set("x", "登录成功"), r.set("sid", a.sid);
+    r.set("rz", a.realName ? 1 : 0), r.set("frz", 0), r.set("nrz", a.realName), r.set("url", box);
+    return r;
+}
+
+ns::Value PlatformServer::State::answer(const std::string& path, const ns::Value& p) {
+    std::string box = "http://127.0.0.1:" + std::to_string(port) + "/cdcloud/welcome/box";
+    if (path == "login/dologin") {
+        auto it = accounts.find(text(p["z"]));
+        if (it == accounts.end() || it->second.password != text(p["b"]))
+            return ns::Dictionary{{"z", 0}, {"x", "用户名或密码错误"}};
+        return login(it->first, it->second, box);
+    }
+    if (path == "login/register") {
+        std::string name = text(p["z"]), pwd = text(p["b"]);
+        if (name.size() < 6 || pwd.size() < 6) return ns::Dictionary{{"z", 0}, {"d", "账号和密码至少6位"}};
+        if (accounts.count(name)) return ns::Dictionary{{"z", 0}, {"d", "该用户名已被注册"}};
+        accounts[name].password = pwd;
+        return ns::Dictionary{{"z", 1}, {"b", name}, {"c", pwd}, {"d", "注册成功"}};
+    }
+    if (path == "Sdkhome/yzm") {
+        std::string phone = text(p["sj"]);
+        if (phone.size() != 11) return ns::Dictionary{{"a", 0}, {"b", "手机号格式错误"}};
+        std::string code = std::to_string(100000 + ns::Random::uniform(900000));
+        smsCodes[phone] = code;
+        ns::log("[server] SMS code for %@: %@", phone, code);
+        return ns::Dictionary{{"a", 1}, {"b", "发送成功"}};
+    }
+    if (path == "Login/telregister") {
+        std::string phone = text(p["z"]);
+        auto sms = smsCodes.find(phone);
+        if (sms == smsCodes.end() || sms->second != text(p["i"])) return ns::Dictionary{{"z", 0}, {"x", "验证码错误"}};
+        smsCodes.erase(sms);
+        std::string name = phone;
+        for (auto& [n, a] : accounts)
+            if (a.phone == phone) name = n;
+        Account& a = accounts[name];
+        a.phone = phone;
+        if (a.password.empty()) a.password = std::to_string(100000 + ns::Random::uniform(900000));
+        a.token = "tk" + std::to_string(++counter);
+        tokens[a.token] = name;
+        ns::Value r = login(name, a, box);
+        r.set("tk", a.token);
+        return r;
+    }
+    if (path == "Login/auto_login") {
+        auto t = tokens.find(text(p["tk"]));
+        if (t == tokens.end() || t->second != text(p["z"])) return ns::Dictionary{{"z", 0}, {"x", "登录已失效"}};
+        Account& a = accounts[t->second];
+        ns::Value r = login(t->second, a, box);
+        r.set("tk", a.token);
+        return r;
+    }
+    if (path == "login/idcheck") {
+        auto it = accounts.find(text(p["i"]));
+        std::string id = text(p["id"]);
+        if (it == accounts.end()) return ns::Dictionary{{"z", 0}, {"b", "用户不存在"}};
+        if (id.size() != 18 || text(p["r"]).empty()) return ns::Dictionary{{"z", 0}, {"b", "身份信息有误"}};
+        int birthYear = static_cast<int>(ns::numtext::integerValue(id.substr(6, 4)));
+        time_t now = static_cast<time_t>(ns::Clock::wallNow());
+        struct tm tm {};
+        gmtime_r(&now, &tm);
+        it->second.realName = (tm.tm_year + 1900 - birthYear) < 18 ? 2 : 1;
+        return ns::Dictionary{{"z", 1}, {"b", "认证成功"}, {"frz", 0}, {"nrz", it->second.realName},
+                              {"lmit", it->second.realName == 2 ? minorLimit : 0}};
+    }
+    if (path == "Sdkmsg/getmsg") return ns::Dictionary{{"code", 1}, {"msg", "ok"}, {"data", notice}};
+    if (path == "login/logout") return ns::Dictionary{{"z", 1}, {"b", "退出成功"}};
+    if (path == "User/setRole") {
+        roles.push_back(p);
+        return ns::Dictionary{{"code", 1}, {"msg", "ok"}};
+    }
+    if (path == "login/setTime") {
+        auto it = accounts.find(text(p["n"]));
+        if (it == accounts.end()) return ns::Dictionary{{"z", -1}, {"b", "用户不存在"}};
+        it->second.onlineSeconds += 120;
+        if (it->second.realName == 2 && it->second.onlineSeconds >= minorLimit)
+            return ns::Dictionary{{"z", -2}, {"b", "您今日的游戏时间已用完，请注意休息"}};
+        return ns::Dictionary{{"z", 1}, {"b", "ok"}};
+    }
+    return {};
+}
+
+PlatformServer::PlatformServer() : s_(std::make_unique<State>()) {
+    s_->http.Post(R"(/sdkapicoupon2/(.+))", [this](const httplib::Request& req, httplib::Response& res) {
+        // httplib would compress text replies on its own and add a Content-Encoding header; the
+        // platform's replies are gzip already and must go out exactly as encoded.
+        const_cast<httplib::Request&>(req).headers.erase("Accept-Encoding");
+        std::string path = req.matches[1];
+        bool plain = isPlainPath(path);
+        ns::Value params = plain ? formDecode(req.body) : decodeRequest(ns::Data::fromString(req.body));
+        std::optional<Scripted> scripted;
+        ns::Value reply;
+        {
+            std::unique_lock lock(s_->mutex);
+            s_->received.push_back({path, !plain, params, req.body, req.get_header_value("Content-Type")});
+            if (auto q = s_->queued.find(path); q != s_->queued.end() && !q->second.empty()) {
+                scripted = std::move(q->second.front());
+                q->second.pop_front();
+            } else if (auto it = s_->scripts.find(path); it != s_->scripts.end()) {
+                scripted = it->second;
+            } else {
+                reply = s_->answer(path, params);
+            }
+            if (scripted && scripted->hold) {
+                uint64_t generation = s_->releaseGeneration;
+                ++s_->held;
+                s_->released.wait(lock, [&] { return s_->stopping || s_->releaseGeneration != generation; });
+                --s_->held;
+                if (s_->stopping) scripted->drop = true;
+            }
+        }
+        if (!scripted) {
+            if (reply.isNil()) {
+                res.status = 404;
+                res.set_content("no such endpoint", "text/plain");
+                return;
+            }
+            scripted = Scripted{};
+            scripted->json = reply;
+            scripted->contentType = plain ? "application/json" : "text/html";
+        }
+        if (scripted->drop) {
+            res.set_content_provider(1, "text/html", [](size_t, size_t, httplib::DataSink&) { return false; });
+            return;
+        }
+        res.status = scripted->status;
+        std::string body;
+        if (scripted->rawBody) {
+            body = *scripted->rawBody;
+        } else {
+            std::string json;
+            if (scripted->jsonText) {
+                json = *scripted->jsonText;
+            } else if (auto written = ns::JSONSerialization::write(scripted->json.value_or(ns::Value()))) {
+                json = written->toString();
+            }
+            if (plain) {
+                body = json;
+            } else {
+                auto encoded = encodeReplyText(json);
+                body = encoded ? encoded->toString() : std::string();
+            }
+        }
+        res.set_content(body, scripted->contentType.c_str());
+    });
+    // One request per connection: an idle keep-alive connection of the client must not hold up stop().
+    s_->http.set_keep_alive_max_count(1);
+}
+
+PlatformServer::~PlatformServer() { stop(); }
+
+bool PlatformServer::start(int port) {
+    if (s_->thread.joinable()) return true;
+    int bound = port ? (s_->http.bind_to_port("127.0.0.1", port) ? port : -1) : s_->http.bind_to_any_port("127.0.0.1");
+    if (bound <= 0) return false;
+    s_->port = bound;
+    {
+        std::lock_guard lock(s_->mutex);
+        s_->stopping = false;
+    }
+    s_->thread = std::thread([this] { s_->http.listen_after_bind(); });
+    // stop() only works once the accept loop runs; connections made before then wait in the backlog.
+    while (!s_->http.is_running()) std::this_thread::yield();
+    return true;
+}
+
+void PlatformServer::stop() {
+    if (!s_->thread.joinable()) return;
+    {
+        std::lock_guard lock(s_->mutex);
+        s_->stopping = true;
+    }
+    s_->released.notify_all();
+    s_->http.stop();
+    s_->thread.join();
+}
+
+int PlatformServer::port() const { return s_->port; }
+std::string PlatformServer::host() const { return "http://127.0.0.1:" + std::to_string(s_->port); }
+
+void PlatformServer::script(const std::string& path, Scripted reply) {
+    std::lock_guard lock(s_->mutex);
+    s_->scripts[path] = std::move(reply);
+}
+
+void PlatformServer::scriptNext(const std::string& path, Scripted reply) {
+    std::lock_guard lock(s_->mutex);
+    s_->queued[path].push_back(std::move(reply));
+}
+
+void PlatformServer::clearScripts() {
+    std::lock_guard lock(s_->mutex);
+    s_->scripts.clear();
+    s_->queued.clear();
+}
+
+void PlatformServer::releaseHeld() {
+    {
+        std::lock_guard lock(s_->mutex);
+        ++s_->releaseGeneration;
+    }
+    s_->released.notify_all();
+}
+
+size_t PlatformServer::heldCount() const {
+    std::lock_guard lock(s_->mutex);
+    return s_->held;
+}
+
+std::vector<PlatformServer::Received> PlatformServer::requests(std::string_view path) const {
+    std::lock_guard lock(s_->mutex);
+    if (path.empty()) return s_->received;
+    std::vector<Received> out;
+    for (const auto& r : s_->received)
+        if (r.path == path) out.push_back(r);
+    return out;
+}
+
+void PlatformServer::addAccount(const std::string& name, const std::string& password, const std::string& phone) {
+    std::lock_guard lock(s_->mutex);
+    auto& a = s_->accounts[name];
+    a.password = password;
+    a.phone = phone;
+}
+
+std::optional<PlatformServer::Account> PlatformServer::account(const std::string& name) const {
+    std::lock_guard lock(s_->mutex);
+    auto it = s_->accounts.find(name);
+    if (it == s_->accounts.end()) return std::nullopt;
+    return it->second;
+}
+
+std::optional<std::string> PlatformServer::smsCode(const std::string& phone) const {
+    std::lock_guard lock(s_->mutex);
+    auto it = s_->smsCodes.find(phone);
+    if (it == s_->smsCodes.end()) return std::nullopt;
+    return it->second;
+}
+
+void PlatformServer::setNotice(const std::string& id, const std::string& content, int status) {
+    std::lock_guard lock(s_->mutex);
+    s_->notice = ns::Dictionary{{"id", id}, {"content", content}, {"status", status}};
+}
+
+void PlatformServer::setMinorDailyLimit(long seconds) {
+    std::lock_guard lock(s_->mutex);
+    s_->minorLimit = seconds;
+}
+
+std::vector<ns::Value> PlatformServer::roles() const {
+    std::lock_guard lock(s_->mutex);
+    return s_->roles;
+}
+
+} // namespace server

@@ -1,0 +1,91 @@
+#pragma once
+// A stand-in for the platform API server: the same protocol (scrambled and form endpoints under
+// "/sdkapicoupon2/"), an in-memory model that keeps flows coherent, and hooks for tests to script
+// any path's reply and to read back every request decoded. Listens on 127.0.0.1 only.
+
+#include "os/foundation/Value.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace server {
+
+class PlatformServer {
+public:
+    // A reply a test scripts for a path, in place of the model's answer.
+    struct Scripted {
+        int status = 200;
+        std::string contentType = "text/html";
+        std::optional<ns::Value> json;            // encoded as the path's transport encodes replies
+        std::optional<std::string> jsonText;      // the same, from raw JSON text (wrong types, broken JSON)
+        std::optional<std::string> rawBody;       // sent as it is (HTML error pages, undecodable bytes)
+        bool drop = false;                        // close the connection without an answer
+        bool hold = false;                        // answer only once the test calls releaseHeld()
+    };
+    struct Received {
+        std::string path;      // below the base path, e.g. "login/dologin"
+        bool scrambled = false;
+        ns::Value params;      // the decoded parameters (nil when the body did not decode)
+        std::string rawBody;
+        std::string contentType; // the request's Content-Type header
+    };
+    struct Account {
+        std::string password;
+        std::string phone;
+        int realName = 0;      // 0 none, 1 adult, 2 minor
+        std::string token;
+        std::string sid;
+        std::vector<std::string> subAccounts;
+        long onlineSeconds = 0;
+    };
+
+    static constexpr const char* BasePath = "/sdkapicoupon2/";
+
+    PlatformServer();
+    ~PlatformServer();
+    PlatformServer(const PlatformServer&) = delete;
+    PlatformServer& operator=(const PlatformServer&) = delete;
+
+    // Binds 127.0.0.1 (port 0: an ephemeral one) and serves on a thread of its own.
+    bool start(int port = 0);
+    void stop();
+    int port() const;
+    // "http://127.0.0.1:<port>": the API host the SDK is pointed at.
+    std::string host() const;
+
+    // Replaces the model's answer for the path until clearScripts().
+    void script(const std::string& path, Scripted reply);
+    // Queues a reply for the next request to the path only; queued replies go before script().
+    void scriptNext(const std::string& path, Scripted reply);
+    void clearScripts();
+    // Lets every held reply go out; stop() releases them too.
+    void releaseHeld();
+    // Requests whose reply is being held.
+    size_t heldCount() const;
+    std::vector<Received> requests(std::string_view path = {}) const;
+
+    // --- model ---
+    void addAccount(const std::string& name, const std::string& password, const std::string& phone = {});
+    std::optional<Account> account(const std::string& name) const;
+    // The last SMS code sent to the phone.
+    std::optional<std::string> smsCode(const std::string& phone) const;
+    void setNotice(const std::string& id, const std::string& content, int status);
+    // Daily online-time limit for minors, in seconds (default 5400).
+    void setMinorDailyLimit(long seconds);
+    // Roles reported with "User/setRole", as their parameters.
+    std::vector<ns::Value> roles() const;
+
+    struct State;
+
+private:
+    std::unique_ptr<State> s_;
+};
+
+// The paths served with the plain (form) transport; every other path is scrambled.
+bool isPlainPath(std::string_view path);
+
+} // namespace server

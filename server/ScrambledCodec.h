@@ -1,0 +1,18 @@
+#pragma once
+// The server's side of the scrambled body codec. Requests are decoded tolerantly (the client's
+// Base64 text carries CR LF line breaks); replies are encoded on one line, which is what the
+// client's strict decoder accepts.
+
+#include "os/foundation/Data.h"
+#include "os/foundation/Value.h"
+
+namespace server {
+
+// nil when the body is not a scrambled JSON body.
+ns::Value decodeRequest(const ns::DataRef& body);
+// The gzip body of a reply; nil when the value is not JSON-serialisable.
+ns::DataRef encodeReply(const ns::Value& reply);
+// The same, for raw JSON text (lets a test send wrong types or broken JSON inside a valid wrapper).
+ns::DataRef encodeReplyText(const std::string& jsonText);
+
+} // namespace server

@@ -1,0 +1,232 @@
+#include "os/foundation/KeyedArchiver.h"
+#include "os/foundation/KeyedUnarchiver.h"
+#include "os/foundation/PropertyList.h"
+
+#include <gtest/gtest.h>
+#include <plist/plist.h>
+
+#include <cstdlib>
+
+using namespace ns;
+
+namespace {
+
+// A self-encoding class in the shape of the image kit's: a scale, bytes, a flag and a link.
+class Sprite : public Object, public Coding {
+public:
+    double scale = 1;
+    DataRef bytes;
+    bool animated = false;
+    Value link;
+
+    std::string classNameForCoder() const override { return "VXTestSprite"; }
+    std::vector<std::string> classHierarchyForCoder() const override { return {"VXTestSprite", "VXTestImage", "NSObject"}; }
+    void encodeWithCoder(Coder& coder) const override {
+        coder.encodeObject(Value(scale), "VXImageScale");
+        coder.encodeObject(Value(bytes), "VXImageData");
+        coder.encodeBool(animated, "animated");
+        coder.encodeObject(link, "$link");
+    }
+    static void registerFactory() {
+        Coding::registerClass("VXTestSprite", [](Coder& coder) -> Ref<Object> {
+            auto s = std::make_shared<Sprite>();
+            s->scale = coder.decodeObject("VXImageScale").doubleValue();
+            s->bytes = coder.decodeObject("VXImageData").data();
+            s->animated = coder.decodeBool("animated");
+            s->link = coder.decodeObject("$link");
+            return s;
+        });
+    }
+};
+
+plist_t uid(uint64_t n) { return plist_new_uid(n); }
+plist_t text(const char* s) { return plist_new_string(s); }
+plist_t classEntry(const char* name, const char* super) {
+    plist_t d = plist_new_dict();
+    plist_t classes = plist_new_array();
+    plist_array_append_item(classes, text(name));
+    if (super) plist_array_append_item(classes, text(super));
+    plist_array_append_item(classes, text("NSObject"));
+    plist_dict_set_item(d, "$classes", classes);
+    plist_dict_set_item(d, "$classname", text(name));
+    return d;
+}
+
+// An archive in the system archiver's own layout, object by object.
+DataRef handBuiltArchive(bool binary) {
+    plist_t objects = plist_new_array();
+    plist_array_append_item(objects, text("$null")); // 0
+    plist_t root = plist_new_dict();                 // 1: NSMutableDictionary
+    plist_t keys = plist_new_array(), values = plist_new_array();
+    for (uint64_t k : {2, 3, 4}) plist_array_append_item(keys, uid(k));
+    for (uint64_t v : {5, 6, 8}) plist_array_append_item(values, uid(v));
+    plist_dict_set_item(root, "NS.keys", keys);
+    plist_dict_set_item(root, "NS.objects", values);
+    plist_dict_set_item(root, "$class", uid(12));
+    plist_array_append_item(objects, root);
+    plist_array_append_item(objects, text("name"));   // 2
+    plist_array_append_item(objects, text("scale"));  // 3
+    plist_array_append_item(objects, text("items"));  // 4
+    plist_t name = plist_new_dict();                  // 5: NSMutableString
+    plist_dict_set_item(name, "NS.string", text("游戏"));
+    plist_dict_set_item(name, "$class", uid(13));
+    plist_array_append_item(objects, name);
+    plist_array_append_item(objects, plist_new_real(2.5)); // 6
+    plist_t sprite = plist_new_dict();                // 7: VXTestSprite
+    plist_dict_set_item(sprite, "VXImageScale", uid(6));
+    plist_dict_set_item(sprite, "VXImageData", uid(10));
+    plist_dict_set_item(sprite, "animated", plist_new_bool(1));
+    plist_dict_set_item(sprite, "$class", uid(14));
+    plist_array_append_item(objects, sprite);
+    plist_t items = plist_new_dict();                 // 8: NSArray of the sprite, 42 and null
+    plist_t refs = plist_new_array();
+    for (uint64_t r : {7, 9, 11}) plist_array_append_item(refs, uid(r));
+    plist_dict_set_item(items, "NS.objects", refs);
+    plist_dict_set_item(items, "$class", uid(15));
+    plist_array_append_item(objects, items);
+    plist_array_append_item(objects, plist_new_uint(42));           // 9
+    plist_array_append_item(objects, plist_new_data("\x89PNG", 4)); // 10
+    plist_t null = plist_new_dict();                                // 11: NSNull
+    plist_dict_set_item(null, "$class", uid(16));
+    plist_array_append_item(objects, null);
+    plist_array_append_item(objects, classEntry("NSMutableDictionary", "NSDictionary")); // 12
+    plist_array_append_item(objects, classEntry("NSMutableString", "NSString"));         // 13
+    plist_array_append_item(objects, classEntry("VXTestSprite", "VXTestImage"));         // 14
+    plist_array_append_item(objects, classEntry("NSArray", nullptr));                    // 15
+    plist_array_append_item(objects, classEntry("NSNull", nullptr));                     // 16
+
+    plist_t archive = plist_new_dict();
+    plist_dict_set_item(archive, "$version", plist_new_uint(100000));
+    plist_dict_set_item(archive, "$archiver", text("NSKeyedArchiver"));
+    plist_t top = plist_new_dict();
+    plist_dict_set_item(top, "root", uid(1));
+    plist_dict_set_item(archive, "$top", top);
+    plist_dict_set_item(archive, "$objects", objects);
+    char* out = nullptr;
+    uint32_t length = 0;
+    if (binary) plist_to_bin(archive, &out, &length);
+    else plist_to_xml(archive, &out, &length);
+    auto data = Data::make(out, length);
+    std::free(out);
+    plist_free(archive);
+    return data;
+}
+
+} // namespace
+
+TEST(KeyedArchive, UsesTheSystemLayout) {
+    auto data = KeyedArchiver::archivedData(Value(2.0));
+    ASSERT_NE(data, nullptr);
+    PropertyList::Format format{};
+    Value plist = PropertyList::read(data, nullptr, &format);
+    EXPECT_EQ(format, PropertyList::Format::Binary);
+    EXPECT_EQ(plist["$archiver"].description(), "NSKeyedArchiver");
+    EXPECT_EQ(plist["$version"].integerValue(), 100000);
+    EXPECT_EQ(plist["$objects"][0].description(), "$null");
+    EXPECT_EQ(plist["$objects"][1], Value(2.0));
+    EXPECT_EQ(plist["$top"]["root"]["CF$UID"].integerValue(), 1);
+
+    Value array = PropertyList::read(KeyedArchiver::archivedData(Array{"a", "a"}));
+    EXPECT_EQ(array["$objects"].count(), 4u); // $null, the array, "a" once, the class
+    EXPECT_EQ(array["$objects"][3]["$classname"].description(), "NSArray");
+    EXPECT_EQ(array["$objects"][1]["NS.objects"][1]["CF$UID"].integerValue(), 2);
+}
+
+TEST(KeyedArchive, ValuesRoundTrip) {
+    Value v = Dictionary{{"int", -42},  {"double", 2.5}, {"bool", true}, {"text", "中文"},
+                         {"data", Data::fromString("bytes")}, {"null", Value::null()}, {"date", Date{1700000000.5}},
+                         {"list", Array{1, Array{}, Dictionary{{"k", "v"}}}}};
+    EXPECT_EQ(KeyedUnarchiver::unarchiveObject(KeyedArchiver::archivedData(v)), v);
+    EXPECT_EQ(KeyedUnarchiver::unarchiveObject(KeyedArchiver::archivedData(Value(1.5))).doubleValue(), 1.5);
+    EXPECT_TRUE(KeyedUnarchiver::unarchiveObject(KeyedArchiver::archivedData(Value())).isNil());
+}
+
+TEST(KeyedArchive, SelfEncodingObjectsRoundTripWithSharedReferences) {
+    Sprite::registerFactory();
+    auto sprite = std::make_shared<Sprite>();
+    sprite->scale = 3;
+    sprite->bytes = Data::fromString("png");
+    sprite->animated = true;
+    sprite->link = "dollar key";
+    Value back = KeyedUnarchiver::unarchiveObject(KeyedArchiver::archivedData(Array{Value(sprite), Value(sprite)}));
+    ASSERT_EQ(back.count(), 2u);
+    auto a = back[0].objectAs<Sprite>();
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a, back[1].objectAs<Sprite>()); // one object, referenced twice
+    EXPECT_EQ(a->scale, 3);
+    EXPECT_EQ(a->bytes->toString(), "png");
+    EXPECT_TRUE(a->animated);
+    EXPECT_EQ(a->link.description(), "dollar key");
+
+    // Objects that do not encode themselves cannot be archived.
+    EXPECT_EQ(KeyedArchiver::archivedData(Array{Value(std::make_shared<Object>())}), nullptr);
+    // A loop through an object archives, but does not decode into values: nil, no crash.
+    auto loop = std::make_shared<Sprite>();
+    loop->link = Value(loop);
+    auto looped = KeyedArchiver::archivedData(Value(loop));
+    ASSERT_NE(looped, nullptr);
+    EXPECT_TRUE(KeyedUnarchiver::unarchiveObject(looped).isNil());
+    loop->link = Value(); // break the cycle for the leak checker
+}
+
+TEST(KeyedArchive, DecodesAnArchiveBuiltByHandInBothPlistForms) {
+    Sprite::registerFactory();
+    for (bool binary : {true, false}) {
+        Value root = KeyedUnarchiver::unarchiveObject(handBuiltArchive(binary));
+        ASSERT_TRUE(root.isDictionary()) << binary;
+        EXPECT_EQ(root["name"].description(), "游戏");
+        EXPECT_EQ(root["scale"].doubleValue(), 2.5);
+        ASSERT_EQ(root["items"].count(), 3u);
+        auto sprite = root["items"][0].objectAs<Sprite>();
+        ASSERT_NE(sprite, nullptr);
+        EXPECT_EQ(sprite->scale, 2.5);
+        EXPECT_EQ(sprite->bytes->toString(), "\x89PNG");
+        EXPECT_TRUE(sprite->animated);
+        EXPECT_EQ(root["items"][1].integerValue(), 42);
+        EXPECT_TRUE(root["items"][2].isNull());
+    }
+    auto unarchiver = KeyedUnarchiver::make(*handBuiltArchive(true));
+    ASSERT_NE(unarchiver, nullptr);
+    EXPECT_TRUE(unarchiver->containsValue("root"));
+    EXPECT_FALSE(unarchiver->containsValue("other"));
+    EXPECT_TRUE(unarchiver->decodeObject("other").isNil());
+}
+
+TEST(KeyedArchive, HostileBytesDecodeToNil) {
+    Sprite::registerFactory();
+    auto good = handBuiltArchive(true);
+    for (size_t n = 0; n < good->length(); ++n) EXPECT_TRUE(KeyedUnarchiver::unarchiveObject(good->subdata({0, n})).isNil());
+    for (size_t i = 0; i < good->length(); ++i) {
+        for (uint8_t flip : {0x01, 0x02, 0x10, 0x80, 0xff}) {
+            auto bad = MutableData::copyOf(*good);
+            bad->mutableBytes()[i] ^= flip;
+            KeyedUnarchiver::unarchiveObject(*bad); // any answer, but no crash
+        }
+    }
+    // Well-formed plists that are not well-formed archives.
+    auto archiveWith = [](const std::function<void(Value&)>& change) {
+        Value plist = PropertyList::read(KeyedArchiver::archivedData(Array{1, "x"}));
+        change(plist);
+        return KeyedUnarchiver::unarchiveObject(PropertyList::write(plist, PropertyList::Format::XML));
+    };
+    EXPECT_EQ(archiveWith([](Value&) {}).count(), 2u); // unchanged, through XML: fine
+    EXPECT_TRUE(archiveWith([](Value& p) { p.set("$archiver", "Other"); }).isNil());
+    EXPECT_TRUE(archiveWith([](Value& p) { p.set("$version", 99); }).isNil());
+    EXPECT_TRUE(archiveWith([](Value& p) { p.set("$top", Dictionary{{"root", Dictionary{{"CF$UID", 99}}}}); }).isNil());
+    EXPECT_TRUE(archiveWith([](Value& p) { p.set("$top", Dictionary{{"root", Dictionary{{"CF$UID", 4}}}}); }).isNil()); // the class entry
+    EXPECT_TRUE(archiveWith([](Value& p) { p.set("$objects", "none"); }).isNil());
+    // Sixty arrays each holding the next one twice would unfold into 2^60 values.
+    Value shared = PropertyList::read(KeyedArchiver::archivedData(Array{"x"}));
+    Array objects{"$null"};
+    for (int i = 1; i <= 60; ++i) {
+        Value next = Dictionary{{"CF$UID", i + 1}};
+        objects.push_back(Dictionary{{"NS.objects", Array{next, next}}, {"$class", Dictionary{{"CF$UID", 62}}}});
+    }
+    objects.push_back("x");
+    objects.push_back(shared["$objects"][3]); // the NSArray class entry
+    shared.set("$objects", objects);
+    EXPECT_TRUE(KeyedUnarchiver::unarchiveObject(PropertyList::write(shared, PropertyList::Format::XML)).isNil());
+
+    EXPECT_TRUE(KeyedUnarchiver::unarchiveObject(Data::fromString("not an archive")).isNil());
+    EXPECT_TRUE(KeyedUnarchiver::unarchiveObject(DataRef()).isNil());
+}

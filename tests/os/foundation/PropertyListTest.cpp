@@ -1,0 +1,124 @@
+#include "os/foundation/PropertyList.h"
+
+#include <gtest/gtest.h>
+#include <plist/plist.h>
+
+#include <cstdlib>
+
+using namespace ns;
+
+namespace {
+Value sample() {
+    return Dictionary{{"name", "中文 & <xml>"},   {"negative", -5},        {"big", 1LL << 40},
+                      {"real", 0.85},            {"yes", true},           {"no", false},
+                      {"when", Date{1700000000.25}}, {"bytes", Data::fromString(std::string("\0\x01\xff", 3))},
+                      {"list", Array{1, "two", Array{}}}, {"nested", Dictionary{{"z", 1}, {"a", Dictionary()}}}};
+}
+
+// Raw libplist bytes, for inputs our writer refuses to make.
+DataRef raw(plist_t root, bool binary) {
+    char* out = nullptr;
+    uint32_t length = 0;
+    if (binary) plist_to_bin(root, &out, &length);
+    else plist_to_xml(root, &out, &length);
+    auto data = Data::make(out, length);
+    std::free(out);
+    plist_free(root);
+    return data;
+}
+} // namespace
+
+TEST(PropertyList, RoundTripsXMLAndBinaryKeepingTypesAndOrder) {
+    for (auto format : {PropertyList::Format::XML, PropertyList::Format::Binary}) {
+        auto data = PropertyList::write(sample(), format);
+        ASSERT_NE(data, nullptr);
+        PropertyList::Format detected{};
+        Value back = PropertyList::read(data, nullptr, &detected);
+        EXPECT_EQ(detected, format);
+        EXPECT_EQ(back.dictionaryPtr()->keys(), sample().dictionaryPtr()->keys());
+        EXPECT_TRUE(back["negative"].isInteger());
+        EXPECT_TRUE(back["real"].isReal());
+        EXPECT_TRUE(back["yes"].isBoolean());
+        EXPECT_EQ(back["nested"].dictionaryPtr()->keys().front(), "z");
+        if (format == PropertyList::Format::Binary) {
+            EXPECT_EQ(back, sample());
+        } else {
+            // XML dates carry whole seconds only.
+            EXPECT_EQ(back["when"].date()->secondsSince1970, 1700000000);
+            EXPECT_EQ(back["name"], sample()["name"]);
+            EXPECT_EQ(back["bytes"], sample()["bytes"]);
+        }
+    }
+    std::string xml = PropertyList::write(Dictionary{{"k", "v"}}, PropertyList::Format::XML)->toString();
+    EXPECT_EQ(xml.rfind("<?xml", 0), 0u);
+    EXPECT_NE(xml.find("<key>k</key>"), std::string::npos);
+    EXPECT_EQ(PropertyList::read(Data::fromString("<plist><string>top</string></plist>")).description(), "top");
+}
+
+TEST(PropertyList, WritingRefusesValuesWithoutAPlistForm) {
+    Ref<Error> error;
+    EXPECT_EQ(PropertyList::write(Array{Value::null()}, PropertyList::Format::XML, &error), nullptr);
+    ASSERT_NE(error, nullptr);
+    EXPECT_EQ(error->domain(), CocoaErrorDomain);
+    EXPECT_EQ(error->code(), 3852);
+    EXPECT_EQ(PropertyList::write(Value(), PropertyList::Format::Binary), nullptr);
+    EXPECT_EQ(PropertyList::write(Value(std::make_shared<Object>()), PropertyList::Format::Binary), nullptr);
+    EXPECT_EQ(PropertyList::write(Value(std::string("a\0b", 3)), PropertyList::Format::XML), nullptr);
+    EXPECT_FALSE(PropertyList::isValid(Dictionary{{"k", Array{Value::null()}}}));
+    EXPECT_TRUE(PropertyList::isValid(sample()));
+}
+
+TEST(PropertyList, ReadingFailsCleanlyOnBadBytes) {
+    Ref<Error> error;
+    for (std::string bad : {"", "not a plist", "<plist><array><string>x</array>", "bplist00", "bplist00garbage-garbage-garbage-garbage-garbage"}) {
+        error = nullptr;
+        EXPECT_TRUE(PropertyList::read(Data::fromString(bad), &error).isNil()) << bad;
+        ASSERT_NE(error, nullptr);
+        EXPECT_EQ(error->code(), 3840);
+    }
+    EXPECT_TRUE(PropertyList::readFile("/no/such/file.plist", &error).isNil());
+    EXPECT_NE(error, nullptr);
+
+    // Every truncation and many single-byte corruptions of a valid binary plist: no crash.
+    auto good = PropertyList::write(sample(), PropertyList::Format::Binary);
+    for (size_t n = 0; n < good->length(); ++n) PropertyList::read(good->subdata({0, n}));
+    for (size_t i = 0; i < good->length(); ++i) {
+        for (uint8_t flip : {0x01, 0x0f, 0x80, 0xff}) {
+            auto bad = MutableData::copyOf(*good);
+            bad->mutableBytes()[i] ^= flip;
+            PropertyList::read(*bad);
+        }
+    }
+}
+
+TEST(PropertyList, RefusesDeepNestingAndLoops) {
+    std::string deepXML = "<plist>";
+    for (int i = 0; i < 100000; ++i) deepXML += "<array>";
+    EXPECT_TRUE(PropertyList::read(Data::fromString(deepXML)).isNil());
+
+    plist_t root = plist_new_array();
+    plist_t inner = root;
+    for (int i = 0; i < 600; ++i) {
+        plist_t next = plist_new_array();
+        plist_array_append_item(inner, next);
+        inner = next;
+    }
+    EXPECT_TRUE(PropertyList::read(raw(plist_copy(root), true)).isNil());
+    EXPECT_TRUE(PropertyList::read(raw(root, false)).isNil());
+
+    // An array whose only element is itself: header, object 0 = array of one reference to 0,
+    // offset table, trailer (offset size 1, reference size 1, 1 object, top 0, table at 10).
+    std::vector<uint8_t> loop = {'b', 'p', 'l', 'i', 's', 't', '0', '0', 0xA1, 0x00, 0x08};
+    loop.insert(loop.end(), {0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 10});
+    EXPECT_TRUE(PropertyList::read(*Data::make(loop)).isNil());
+
+    // Sixty arrays, each holding the next one twice: tiny bytes that would unfold into 2^60 values.
+    std::vector<uint8_t> shared = {'b', 'p', 'l', 'i', 's', 't', '0', '0'};
+    const uint8_t levels = 60;
+    for (uint8_t i = 0; i + 1 < levels; ++i) shared.insert(shared.end(), {0xA2, uint8_t(i + 1), uint8_t(i + 1)});
+    shared.insert(shared.end(), {0x10, 0x00});
+    uint8_t table = static_cast<uint8_t>(shared.size());
+    for (uint8_t i = 0; i < levels; ++i) shared.push_back(static_cast<uint8_t>(8 + 3 * i));
+    shared.insert(shared.end(), {0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0, levels, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, table});
+    EXPECT_TRUE(PropertyList::read(*Data::make(shared)).isNil());
+}

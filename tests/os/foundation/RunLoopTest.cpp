@@ -1,0 +1,163 @@
+#include "os/foundation/RunLoop.h"
+#include "os/foundation/Thread.h"
+#include "os/foundation/Timer.h"
+#include "tests/support/Environment.h"
+
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using vx::test::SandboxTest;
+
+class RunLoopTest : public SandboxTest {};
+
+TEST_F(RunLoopTest, PerformedWorkRunsInOrderIncludingWorkPostedWhileRunning) {
+    std::vector<int> order;
+    auto& loop = ns::RunLoop::main();
+    loop.perform([&] {
+        order.push_back(1);
+        loop.perform([&] { order.push_back(3); });
+    });
+    loop.perform([&] { order.push_back(2); });
+    drainMain();
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
+    EXPECT_TRUE(ns::RunLoop::isMainThread());
+    EXPECT_EQ(&ns::RunLoop::current(), &loop);
+}
+
+TEST_F(RunLoopTest, WorkFromAnotherThreadWakesTheLoop) {
+    std::atomic<bool> ran{false};
+    std::thread other([&] { ns::RunLoop::main().perform([&] { ran = true; }); });
+    EXPECT_TRUE(runMainUntil([&] { return ran.load(); }));
+    other.join();
+}
+
+TEST_F(RunLoopTest, RunUntilGivesUpAfterRealTimeEvenWithManualClock) {
+    double t0 = ns::Clock::now();
+    EXPECT_FALSE(runMainUntil([] { return false; }, 0.05));
+    EXPECT_EQ(ns::Clock::now(), t0);
+}
+
+TEST_F(RunLoopTest, SourceIsPolledAfterWakeUp) {
+    auto& loop = ns::RunLoop::main();
+    std::atomic<bool> input{false};
+    int handled = 0;
+    auto id = loop.addSource([&] {
+        if (!input.exchange(false)) return false;
+        ++handled;
+        return true;
+    });
+    std::thread other([&] {
+        input = true;
+        ns::RunLoop::main().wakeUp();
+    });
+    EXPECT_TRUE(runMainUntil([&] { return handled == 1; }));
+    other.join();
+    loop.removeSource(id);
+}
+
+TEST_F(RunLoopTest, OneShotTimerFiresOnceAtItsDateAndInvalidates) {
+    int fired = 0;
+    auto timer = ns::Timer::scheduled(1.0, false, [&](ns::Timer&) { ++fired; }, ns::Value(7));
+    advance(0.9);
+    EXPECT_EQ(fired, 0);
+    advance(0.1);
+    EXPECT_EQ(fired, 1);
+    EXPECT_FALSE(timer->isValid());
+    EXPECT_EQ(timer->userInfo().intValue(), 7);
+    advance(5);
+    EXPECT_EQ(fired, 1);
+}
+
+TEST_F(RunLoopTest, RepeatingTimerSkipsMissedFiresInsteadOfBursting) {
+    int fired = 0;
+    double t0 = ns::Clock::now();
+    auto timer = ns::Timer::scheduled(1.0, true, [&](ns::Timer&) { ++fired; });
+    advance(3.0); // pumped after every due item: one fire per period
+    EXPECT_EQ(fired, 3);
+    // The main thread is busy for 5.5 s: one late fire, then the original phase resumes.
+    ns::Clock::advance(5.5);
+    drainMain();
+    EXPECT_EQ(fired, 4);
+    EXPECT_DOUBLE_EQ(timer->fireDate(), t0 + 9.0);
+    timer->invalidate();
+}
+
+TEST_F(RunLoopTest, TimerKeepsItsBlockUntilInvalidated) {
+    auto held = std::make_shared<int>(0);
+    std::weak_ptr<int> watch = held;
+    auto timer = ns::Timer::scheduled(1.0, true, [held](ns::Timer& t) {
+        if (++*held == 2) t.invalidate(); // from inside the block
+    });
+    held.reset();
+    advance(1);
+    EXPECT_FALSE(watch.expired());
+    advance(1);
+    EXPECT_TRUE(watch.expired());
+    EXPECT_FALSE(timer->isValid());
+}
+
+TEST_F(RunLoopTest, FireRunsTheBlockNowWithoutChangingTheSchedule) {
+    int fired = 0;
+    auto timer = ns::Timer::scheduled(10, true, [&](ns::Timer&) { ++fired; });
+    double date = timer->fireDate();
+    timer->fire();
+    EXPECT_EQ(fired, 1);
+    EXPECT_EQ(timer->fireDate(), date);
+    timer->invalidate();
+    timer->fire();
+    EXPECT_EQ(fired, 1);
+}
+
+TEST_F(RunLoopTest, TimerModesDecideWhereTimersFire) {
+    auto& loop = ns::RunLoop::main();
+    int plain = 0, common = 0;
+    auto t1 = ns::Timer::timer(1, false, [&](ns::Timer&) { ++plain; });
+    auto t2 = ns::Timer::timer(1, false, [&](ns::Timer&) { ++common; });
+    loop.addTimer(t1, ns::DefaultRunLoopMode);
+    loop.addTimer(t2, ns::RunLoopCommonModes);
+    ns::Clock::advance(1);
+    // Tracking (a finger on a scroll view): only the common-modes timer fires.
+    loop.runUntil([&] { return common == 1; }, 5, ns::TrackingRunLoopMode);
+    EXPECT_EQ(common, 1);
+    EXPECT_EQ(plain, 0);
+    drainMain();
+    EXPECT_EQ(plain, 1);
+}
+
+TEST_F(RunLoopTest, NamedThreadRunsPerformedWorkOnItsOwnLoop) {
+    auto thread = ns::Thread::create("com.example.worker");
+    thread->setQualityOfService(ns::QualityOfService::Background);
+    // Written on the thread, read here after `step` (atomic) says they are done.
+    std::vector<int> order;
+    std::string name;
+    bool onMain = true, ownLoop = false;
+    std::atomic<int> step{0};
+    std::atomic<bool> done{false};
+    thread->perform([&] { order.push_back(1); }); // queued before the thread starts
+    thread->start();
+    thread->perform([&] {
+        order.push_back(2);
+        name = ns::Thread::currentName();
+        onMain = ns::Thread::isMainThread();
+        ownLoop = &ns::RunLoop::current() == &thread->runLoop();
+        // A timer on the thread's loop obeys the manual clock too.
+        ns::Timer::scheduled(2, false, [&](ns::Timer&) { done = true; });
+        step = 2;
+    });
+    ASSERT_TRUE(runMainUntil([&] { return step == 2; }));
+    advance(2);
+    EXPECT_TRUE(runMainUntil([&] { return done.load(); }));
+    EXPECT_EQ(order, (std::vector<int>{1, 2}));
+    EXPECT_EQ(name, "com.example.worker");
+    EXPECT_FALSE(onMain);
+    EXPECT_TRUE(ownLoop);
+    EXPECT_EQ(ns::Thread::currentName(), "main");
+    thread->cancel();
+    EXPECT_TRUE(runMainUntil([&] { return thread->isFinished(); }));
+}
+
+} // namespace

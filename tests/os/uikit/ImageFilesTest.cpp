@@ -1,0 +1,154 @@
+// Images from files and bundles (scale suffixes, encodings) and the render check a person can open.
+#include "os/foundation/KeyedArchiver.h"
+#include "os/foundation/KeyedUnarchiver.h"
+#include "os/uikit/BezierPath.h"
+#include "os/uikit/Color.h"
+#include "os/uikit/Graphics.h"
+#include "os/uikit/Image.h"
+#include "os/uikit/Screen.h"
+
+#include "tests/support/Environment.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace ui;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A PNG of a solid colour, w × h pixels.
+ns::DataRef solidPNG(size_t w, size_t h, const ColorRef& colour) {
+    GraphicsBeginImageContextWithOptions({double(w), double(h)}, false, 1);
+    colour->setFill();
+    RectFill(cg::RectMake(0, 0, double(w), double(h)));
+    auto img = GraphicsGetImageFromCurrentImageContext();
+    GraphicsEndImageContext();
+    return ImagePNGRepresentation(img);
+}
+
+class ImageFilesTest : public vx::test::SandboxTest {
+protected:
+    void SetUp() override {
+        SandboxTest::SetUp();
+        write("icon.png", solidPNG(1, 1, Color::redColor()));
+        write("icon@2x.png", solidPNG(2, 2, Color::greenColor()));
+        write("icon@3x.png", solidPNG(3, 3, Color::blueColor()));
+        write("VOZUV.bundle/close.png", solidPNG(4, 4, Color::whiteColor()));
+        write("photo.jpg", ImageJPEGRepresentation(Image::imageWithData(solidPNG(8, 4, Color::grayColor())), 0.9));
+    }
+    void TearDown() override {
+        Screen::mainScreen().reset();
+        SandboxTest::TearDown();
+    }
+    void write(const std::string& name, const ns::DataRef& data) {
+        ASSERT_TRUE(data) << name;
+        fs::create_directories(fs::path(bundlePath() + "/" + name).parent_path());
+        ASSERT_TRUE(data->writeToFile(bundlePath() + "/" + name, false));
+    }
+};
+
+} // namespace
+
+TEST_F(ImageFilesTest, ImageNamedPrefersTheScreenScaleSuffix) {
+    Screen::mainScreen().setScale(2);
+    auto two = Image::imageNamed("icon");
+    ASSERT_TRUE(two);
+    EXPECT_EQ(two->scale(), 2);
+    EXPECT_EQ(two->CGImage()->width(), 2u);
+    EXPECT_EQ(two->size(), (cg::Size{1, 1}));
+
+    Screen::mainScreen().setScale(3);
+    EXPECT_EQ(Image::imageNamed("icon.png")->scale(), 3);
+    Screen::mainScreen().setScale(1);
+    EXPECT_EQ(Image::imageNamed("icon")->CGImage()->width(), 1u);
+
+    // At scale 2 without the @2x file, @3x comes before the plain one.
+    fs::remove(bundlePath() + "/icon@2x.png");
+    Screen::mainScreen().setScale(2);
+    EXPECT_EQ(Image::imageNamed("icon")->scale(), 3);
+
+    EXPECT_TRUE(Image::imageNamed("VOZUV.bundle/close"));
+    EXPECT_TRUE(Image::imageNamed("photo")); // "jpg" is tried after "png"
+    EXPECT_FALSE(Image::imageNamed("icon.jpg"));
+    EXPECT_FALSE(Image::imageNamed("missing"));
+    EXPECT_FALSE(Image::imageNamed(""));
+}
+
+TEST_F(ImageFilesTest, FilesDataAndEncodings) {
+    auto three = Image::imageWithContentsOfFile(bundlePath() + "/icon@3x.png");
+    ASSERT_TRUE(three);
+    EXPECT_EQ(three->scale(), 3);
+    EXPECT_EQ(Image::imageWithContentsOfFile(bundlePath() + "/icon.png")->scale(), 1);
+    EXPECT_FALSE(Image::imageWithContentsOfFile(bundlePath() + "/none.png"));
+    EXPECT_FALSE(Image::imageWithData(ns::Data::fromString("not an image at all")));
+    EXPECT_FALSE(Image::imageWithData(nullptr));
+
+    auto photo = Image::imageWithContentsOfFile(bundlePath() + "/photo.jpg");
+    ASSERT_TRUE(photo);
+    EXPECT_EQ(photo->size(), (cg::Size{8, 4}));
+    EXPECT_FALSE(cg::AlphaInfoHasAlpha(photo->CGImage()->alphaInfo()));
+
+    auto png = ImagePNGRepresentation(three);
+    ASSERT_TRUE(png);
+    auto again = Image::imageWithData(png, 3);
+    EXPECT_EQ(again->size(), (cg::Size{1, 1}));
+    EXPECT_FALSE(ImagePNGRepresentation(ns::make<Image>()));
+
+    // Archived and read back with its scale and orientation.
+    auto turned = Image::imageWithCGImage(photo->CGImage(), 2, ImageOrientation::Right);
+    auto archive = ns::KeyedArchiver::archivedData(ns::Value(turned));
+    ASSERT_TRUE(archive);
+    auto back = ns::KeyedUnarchiver::unarchiveObject(archive).objectAs<Image>();
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->scale(), 2);
+    EXPECT_EQ(back->imageOrientation(), ImageOrientation::Right);
+    EXPECT_EQ(back->size(), (cg::Size{2, 4}));
+}
+
+TEST_F(ImageFilesTest, RenderCheckWritesAPicture) {
+    // A bordered card with rounded corners holding an image (blue with a yellow top band, so a
+    // flipped drawing shows), as a view would draw it.
+    GraphicsBeginImageContextWithOptions({3, 3}, false, 1);
+    Color::blueColor()->setFill();
+    RectFill(cg::RectMake(0, 0, 3, 3));
+    Color::yellowColor()->setFill();
+    RectFill(cg::RectMake(0, 0, 3, 1));
+    auto icon = GraphicsGetImageFromCurrentImageContext();
+    GraphicsEndImageContext();
+    GraphicsBeginImageContextWithOptions({120, 80}, false, 2);
+    Color::colorWithWhite(0.95, 1)->setFill();
+    RectFill(cg::RectMake(0, 0, 120, 80));
+    auto card = BezierPath::bezierPathWithRoundedRect(cg::RectMake(10, 10, 100, 60), 12);
+    GraphicsGetCurrentContext()->SaveGState();
+    card->addClip();
+    Color::colorWithRed(0.38, 0.22, 0.91, 1)->setFill();
+    RectFill(cg::RectMake(0, 0, 120, 80));
+    icon->drawInRect(cg::RectMake(20, 20, 40, 40));
+    GraphicsGetCurrentContext()->RestoreGState();
+    card->setLineWidth(3);
+    Color::colorWithRed(1, 0.6, 0, 1)->setStroke();
+    card->stroke();
+    auto picture = GraphicsGetImageFromCurrentImageContext();
+    GraphicsEndImageContext();
+
+    const cg::ImageRef& bits = picture->CGImage();
+    auto px = [&](size_t x, size_t y) { return bits->bytes() + y * bits->bytesPerRow() + x * 4; };
+    // Pixels are B,G,R,A at scale 2.
+    EXPECT_NEAR(px(2, 2)[2], 242, 1);  // background outside the card
+    EXPECT_NEAR(px(22, 22)[2], 242, 1); // inside the card's box but cut off by the rounded corner
+    EXPECT_EQ(px(80, 100)[0], 255);    // the blue icon
+    EXPECT_EQ(px(80, 100)[2], 0);
+    EXPECT_EQ(px(80, 45)[0], 0);       // its yellow band on top
+    EXPECT_EQ(px(80, 45)[2], 255);
+    EXPECT_NEAR(px(180, 80)[1], 56, 1); // the purple card
+    EXPECT_EQ(px(120, 20)[2], 255);    // the orange border along the top edge
+    EXPECT_EQ(px(120, 20)[0], 0);
+
+    auto png = ImagePNGRepresentation(picture);
+    ASSERT_TRUE(png);
+    std::string path = (fs::current_path() / "os.uikit.render-check.png").string();
+    ASSERT_TRUE(png->writeToFile(path, false));
+    std::printf("render check written to %s\n", path.c_str());
+}
