@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <list>
 #include <map>
@@ -163,8 +164,9 @@ public:
         sqlite3_bind_int64(insert_, 3, static_cast<int64_t>(value.size()));
         if (toFile) sqlite3_bind_null(insert_, 4);
         else sqlite3_bind_blob(insert_, 4, value.data(), static_cast<int>(value.size()), SQLITE_STATIC);
-        sqlite3_bind_int64(insert_, 5, 1);
-        sqlite3_bind_int64(insert_, 6, 1);
+        int64_t now = static_cast<int64_t>(std::time(nullptr));
+        sqlite3_bind_int64(insert_, 5, now);
+        sqlite3_bind_int64(insert_, 6, now);
         sqlite3_bind_null(insert_, 7);
         sqlite3_step(insert_);
         sqlite3_reset(insert_);

@@ -1,8 +1,309 @@
-// The host program: plays the game side against the platform stand-ins.
-#include "os/foundation/Format.h"
+// vorlix-demo: the host program. It plays the game side against the platform SDK, with the stand-in
+// platform server running in-process on loopback (or another server given by --server), and prints
+// each step and its result.
+//
+// Usage: vorlix-demo [--server http://HOST:PORT] [--screens FOLDER]
+//   --screens: where screenshots are written (default: vorlix-demo-screens in the current folder)
+#include "os/foundation/Bundle.h"
+#include "os/foundation/FileManager.h"
 #include "os/foundation/Log.h"
+#include "os/foundation/NotificationCenter.h"
+#include "os/foundation/PropertyList.h"
+#include "os/foundation/RunLoop.h"
+#include "os/foundation/Sandbox.h"
+#include "os/net/URLCache.h"
+#include "image/UIImageView+VXExtension.h"
+#include "os/uikit/Application.h"
+#include "os/uikit/BezierPath.h"
+#include "os/uikit/Color.h"
+#include "os/uikit/Graphics.h"
+#include "os/uikit/ImageView.h"
+#include "os/uikit/Screen.h"
+#include "os/uikit/ViewRendering.h"
+#include "os/uikit/Window.h"
+#include "platform_sdk/ShareVale.h"
+#include "platform_sdk/VXLoginAPI.h"
+#include "platform_sdk/VorlixSDK.h"
+#include "server/PlatformServer.h"
 
-int main() {
-    ns::log("vorlix-demo: %@", ns::Value("foundation layer up"));
-    return 0;
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace {
+
+constexpr double StepTimeout = 15;
+
+int failures = 0;
+int stepNumber = 0;
+
+void step(const std::string& name, bool ok, const std::string& result) {
+    std::printf("[%2d] %-22s %s  %s\n", ++stepNumber, name.c_str(), ok ? "ok  " : "FAIL", result.c_str());
+    std::fflush(stdout);
+    if (!ok) ++failures;
+}
+
+// Pumps the main run loop until the flag is set.
+bool wait(const std::shared_ptr<bool>& done) {
+    return ns::RunLoop::main().runUntil([&] { return *done; }, StepTimeout);
+}
+
+std::string text(const ns::Value& v) { return v.description(); }
+
+// The app bundle from resources/, copied into a temporary folder with the API host pointed at the server.
+std::string prepareBundle(const std::string& folder, const std::string& apiHost) {
+    namespace fs = std::filesystem;
+    std::string bundle = folder + "/VorlixDemo.app";
+    fs::copy(ns::Bundle::main()->bundlePath(), bundle, fs::copy_options::recursive);
+    ns::Dictionary info = ns::Bundle::main()->infoDictionary();
+    info.set("VXPlatformAPIHost", apiHost);
+    auto data = ns::PropertyList::write(info, ns::PropertyList::Format::XML);
+    if (!data || !data->writeToFile(bundle + "/Info.plist", true)) return {};
+    return bundle;
+}
+
+// A game icon as the platform would host it: a rounded blue tile with a white disc.
+std::string drawGameIcon() {
+    ui::GraphicsBeginImageContextWithOptions({96, 96}, false, 1);
+    ui::Color::colorWithRed(0.16, 0.45, 0.95, 1)->setFill();
+    ui::BezierPath::bezierPathWithRoundedRect({{0, 0}, {96, 96}}, 20)->fill();
+    ui::Color::whiteColor()->setFill();
+    ui::BezierPath::bezierPathWithOvalInRect({{28, 28}, {40, 40}})->fill();
+    auto image = ui::GraphicsGetImageFromCurrentImageContext();
+    ui::GraphicsEndImageContext();
+    auto png = ui::ImagePNGRepresentation(image);
+    return png ? png->toString() : std::string();
+}
+
+// The remote icon road of the screens: a window with an image view, the icon set from its URL,
+// and the window captured.
+void showGameIcon(server::PlatformServer* local, const std::string& apiHost, const std::string& screens) {
+    if (!local) return; // the icon is only known to the in-process server
+    local->serveFile("/static/icons/game.png", drawGameIcon(), "image/png");
+    auto window = ui::View::create<ui::Window>(ui::Screen::mainScreen().bounds());
+    window->setBackgroundColor(ui::Color::whiteColor());
+    auto icon = ui::View::create<ui::ImageView>({{24, 64}, {96, 96}});
+    window->addSubview(icon);
+    window->makeKeyAndVisible();
+    VXExtension::setGameIconWithUrlStr(icon, apiHost + "/static/icons/game.png", "");
+    bool loaded = ns::RunLoop::main().runUntil([&] { return icon->image() != nullptr; }, StepTimeout);
+    std::string path = screens + "/game-icon.png";
+    bool captured = loaded && ui::captureWindowPNG(window, path);
+    step("game icon", loaded && captured,
+         loaded ? ns::format("%.0fx%.0f pt from the server, window captured to %@", icon->image()->size().width,
+                             icon->image()->size().height, path)
+                : std::string("not loaded"));
+    window->setHidden(true);
+}
+
+void play(server::PlatformServer* local, const std::string& apiHost, const std::string& screens) {
+    auto share = ShareVale::sharedInstance();
+    auto& app = ui::Application::shared();
+
+    VorlixSDK::didFinishLaunching();
+    auto cache = ns::URLCache::shared();
+    step("launch", cache->memoryCapacity() == 4194304,
+         ns::format("URL cache %@ / %@ bytes; app %@, game %@, channel %@", cache->memoryCapacity(),
+                    cache->diskCapacity(), share->appID(), share->gameID(), share->chanelid()));
+
+    // A fresh name each run, so a long-running server accepts the registration.
+    std::string name = ns::format("demo%d", static_cast<int>(std::time(nullptr) % 100000 + 100000));
+    const std::string password = "123456";
+    {
+        auto done = std::make_shared<bool>(false);
+        VXLoginAPI::registerNewWithUsername(
+            name, password,
+            [&, done](const ns::Ref<RegisterResult>& r) {
+                step("register", true, "account " + text(r->userName) + ": " + text(r->mesage));
+                *done = true;
+            },
+            [&, done](const ns::Value& message) {
+                step("register", false, text(message));
+                *done = true;
+            });
+        if (!wait(done)) step("register", false, "no answer");
+    }
+    {
+        auto done = std::make_shared<bool>(false);
+        VXLoginAPI::LonginWithUsername(
+            name, password,
+            [&, done](const ns::Ref<LoginResult>& r) {
+                // What the login window keeps of a successful login.
+                share->setUserName(r->userName.stringValue());
+                share->setPassWord(password);
+                share->setSid(r->sid.stringValue());
+                share->setLoginStyle(1);
+                step("password login", true,
+                     "sid " + text(r->sid) + ", real name " + text(r->rzStatus) + ", box " + text(share->iosWapBoxUrl()));
+                *done = true;
+            },
+            [&, done](const ns::Value& message, const ns::Value& code) {
+                step("password login", false, text(code) + " " + text(message));
+                *done = true;
+            });
+        if (!wait(done)) step("password login", false, "no answer");
+    }
+    const std::string phone = ns::format("139%08d", static_cast<int>(std::time(nullptr) % 100000000));
+    {
+        auto done = std::make_shared<bool>(false);
+        VXLoginAPI::getSdkCodeWithNumber(
+            phone, name, "1",
+            [&, done](const ns::Ref<VXBaseResponse>& r) {
+                step("SMS code", true, phone + ": " + text(r->mesage));
+                *done = true;
+            },
+            [&, done](const ns::Value& message) {
+                step("SMS code", false, text(message));
+                *done = true;
+            });
+        if (!wait(done)) step("SMS code", false, "no answer");
+    }
+    if (auto code = local ? local->smsCode(phone) : std::nullopt) {
+        auto done = std::make_shared<bool>(false);
+        VXLoginAPI::doPhoneYzmLoginWithNumber(
+            phone, *code,
+            [&, done](const ns::Ref<LoginResult>& r) {
+                step("phone login", true, "code " + *code + ", account " + text(r->userName) + ", token " +
+                                              text(share->loginToken()));
+                *done = true;
+            },
+            [&, done](const ns::Value& message, const ns::Value& c) {
+                step("phone login", false, text(c) + " " + text(message));
+                *done = true;
+            });
+        if (!wait(done)) step("phone login", false, "no answer");
+    } else {
+        std::printf("     phone login            skipped: the code is only visible to the in-process server\n");
+    }
+    {
+        auto done = std::make_shared<bool>(false);
+        VXLoginAPI::postRealNameToServerWithRealName(
+            "张三", "110101199001011234",
+            [&, done](const ns::Ref<rzResult>& r) {
+                step("real name", true, text(r->mesage) + ", status " + text(r->rzStatus));
+                *done = true;
+            },
+            [&, done](const ns::Value& message) {
+                step("real name", false, text(message));
+                *done = true;
+            });
+        if (!wait(done)) step("real name", false, "no answer");
+    }
+    {
+        auto done = std::make_shared<bool>(false);
+        VXLoginAPI::GetNoticeWithSuccess(
+            [&, done](const ns::Ref<GetNotice>& r) {
+                step("notice", true, "id " + text(r->noticeId) + ", status " + r->status + ": " + text(r->content));
+                *done = true;
+            },
+            [&, done](const ns::Value& message, const ns::Value& code) {
+                step("notice", false, text(code) + " " + text(message));
+                *done = true;
+            });
+        if (!wait(done)) step("notice", false, "no answer");
+    }
+    for (const char* zone : {"", "风云一区"}) {
+        auto done = std::make_shared<bool>(false);
+        bool complete = *zone != '\0';
+        VorlixSDK::SetUserInfoDataWithRoleId("10001", "剑客", "35", "s1", std::string(zone), "", [&, done, complete](long r) {
+            const char* meaning = r == 1 ? "提交成功" : r == 2 ? "信息不全" : "服务连接失败";
+            step(complete ? "role report" : "role report (no zone)", r == (complete ? 1 : 2),
+                 ns::format("result %ld %@", r, meaning));
+            *done = true;
+        });
+        if (!wait(done)) step("role report", false, "no answer");
+    }
+    {
+        // The report swallows everything but a daily-limit answer; the server's log shows the reply.
+        auto done = std::make_shared<bool>(false);
+        std::string limit;
+        VXLoginAPI::doUploadUserOlineTimeBlock([&](const ns::Value& message) { limit = text(message); });
+        bool seen = local ? ns::RunLoop::main().runUntil([&] { return !local->requests("login/setTime").empty(); },
+                                                         StepTimeout)
+                          : true;
+        ns::RunLoop::main().runUntil([] { return false; }, 0.2);
+        step("online time", seen, limit.empty() ? "reported, within the limit" : "limit reached: " + limit);
+    }
+    {
+        int posted = 0;
+        auto token = ns::NotificationCenter::defaultCenter().addObserver(
+            "SendQuickLogin", nullptr, [&](const ns::Notification&) { ++posted; });
+        std::string url = ns::format("VorlixWalletScheme%@://VOR_QUICK&%@&%@", share->gameID(), name, password);
+        VorlixSDK::application(app, ns::URL::fromString(url), ns::Dictionary{});
+        ns::NotificationCenter::defaultCenter().removeObserver(token);
+        // The URL carries the password: shown masked.
+        std::string shown = url.substr(0, url.size() - password.size()) + std::string(password.size(), '*');
+        step("quick-login URL", posted == 1 && share->userName() == name && share->passWord() == password,
+             shown + " -> stored " + text(share->userName()));
+    }
+    {
+        unsigned long mask = VorlixSDK::application(app, ns::Ref<ui::Window>());
+        step("orientations", mask == 24, ns::format("mask %lu (landscape)", mask));
+    }
+    showGameIcon(local, apiHost, screens);
+    {
+        VorlixSDK::LoginOut();
+        bool cleared = ns::RunLoop::main().runUntil([&] { return share->userName() == std::string(); }, StepTimeout);
+        step("logout", cleared && share->loginStyle() == 2,
+             ns::format("login style %lu, stored name \"%@\"", share->loginStyle(), share->userName()));
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ns::RunLoop::main(); // this thread is the main thread
+    std::string apiHost;
+    std::string screens = "vorlix-demo-screens";
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--server" && i + 1 < argc) {
+            apiHost = argv[++i];
+        } else if (arg == "--screens" && i + 1 < argc) {
+            screens = argv[++i];
+        } else {
+            std::fprintf(stderr, "usage: %s [--server http://HOST:PORT] [--screens FOLDER]\n", argv[0]);
+            return arg == "--help" ? 0 : 2;
+        }
+    }
+
+    char pattern[] = "/tmp/vorlix-demo-XXXXXX";
+    if (!mkdtemp(pattern)) {
+        std::perror("vorlix-demo: mkdtemp");
+        return 1;
+    }
+    const std::string folder = pattern;
+    std::unique_ptr<server::PlatformServer> local;
+    if (apiHost.empty()) {
+        local = std::make_unique<server::PlatformServer>();
+        if (!local->start()) {
+            std::fprintf(stderr, "vorlix-demo: cannot start the platform server on 127.0.0.1\n");
+            return 1;
+        }
+        apiHost = local->host();
+    }
+    std::string bundle = prepareBundle(folder, apiHost);
+    if (bundle.empty()) {
+        std::fprintf(stderr, "vorlix-demo: cannot prepare the app bundle in %s\n", folder.c_str());
+        return 1;
+    }
+    ns::Bundle::setMainBundlePath(bundle);
+    ns::setSandboxRoot(folder + "/home"); // a fresh player on every run
+
+    std::printf("vorlix-demo: platform API %s%s (%s)\n", apiHost.c_str(), server::PlatformServer::BasePath,
+                local ? "in-process stand-in" : "given server");
+    std::error_code made;
+    std::filesystem::create_directories(screens, made);
+    play(local.get(), apiHost, std::filesystem::absolute(screens).string());
+    std::printf("vorlix-demo: %s\n", failures ? "some steps failed" : "all steps passed");
+
+    if (local) local->stop();
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
+    return failures ? 1 : 0;
 }

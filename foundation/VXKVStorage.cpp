@@ -83,9 +83,17 @@ ns::Ref<VXKVStorage> VXKVStorage::initWithPath(const std::string& path, VXKVStor
         ns::log("VXKVStorage init error: cannot create folders under %@.", path);
         return nullptr;
     }
-    if (!storage->dbOpen() || !storage->dbInitialize()) {
-        // The manifest is damaged or unreadable: move it and the files aside and start empty.
+    bool opened = storage->dbOpen();
+    if (!opened || !storage->dbInitialize()) {
+        // A damaged or unopenable manifest is moved aside with the files and the storage starts
+        // empty; any other failure (a busy database) is left alone.
+        bool damaged = !opened || storage->corrupt_;
         storage->dbClose();
+        if (!damaged) {
+            ns::log("VXKVStorage init error: fail to open sqlite db at %@.", storage->dbPath_);
+            return nullptr;
+        }
+        storage->corrupt_ = false;
         storage->reset();
         if (!storage->dbOpen() || !storage->dbInitialize()) {
             storage->dbClose();
@@ -199,6 +207,7 @@ std::optional<std::string> VXKVStorage::dbFilename(std::string_view key) {
         return std::nullopt;
     }
     auto name = columnText(stmt, 0);
+    sqlite3_reset(stmt); // ends the read: an open one would hold back WAL checkpoints
     if (name && name->empty()) return std::nullopt;
     return name;
 }
@@ -360,7 +369,9 @@ bool VXKVStorage::itemExists(std::string_view key) {
         VX_CHECK(rc, "query");
         return false;
     }
-    return sqlite3_column_int64(stmt, 0) > 0;
+    bool exists = sqlite3_column_int64(stmt, 0) > 0;
+    sqlite3_reset(stmt);
+    return exists;
 }
 
 int64_t VXKVStorage::itemsCount() {
@@ -372,7 +383,9 @@ int64_t VXKVStorage::itemsCount() {
         VX_CHECK(rc, "query");
         return -1;
     }
-    return sqlite3_column_int64(stmt, 0);
+    int64_t result = sqlite3_column_int64(stmt, 0);
+    sqlite3_reset(stmt);
+    return result;
 }
 
 int64_t VXKVStorage::itemsSize() {
@@ -384,7 +397,9 @@ int64_t VXKVStorage::itemsSize() {
         VX_CHECK(rc, "query");
         return -1;
     }
-    return sqlite3_column_int64(stmt, 0);
+    int64_t result = sqlite3_column_int64(stmt, 0);
+    sqlite3_reset(stmt);
+    return result;
 }
 
 // --- Trimming ---

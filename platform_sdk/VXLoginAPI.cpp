@@ -1,6 +1,6 @@
 #include "platform_sdk/VXLoginAPI.h"
 
-#include "os/foundation/AdvertisingIdentifier.h"
+#include "os/uikit/AdvertisingIdentifier.h"
 #include "os/foundation/Log.h"
 #include "os/foundation/UserDefaults.h"
 #include "platform_sdk/CXRSdpNetTool.h"
@@ -15,7 +15,7 @@ namespace {
 const char* kServerError = "服务器错误";
 
 ns::Ref<ShareVale> share() { return ShareVale::sharedInstance(); }
-std::string adId() { return ns::AdvertisingIdentifier::shared().uuidString(); }
+std::string adId() { return ui::AdvertisingIdentifierManager::sharedManager().advertisingIdentifier(); }
 bool succeeded(const ns::Value& reply, const char* statusKey) { return reply[statusKey].intValue() == 1; }
 
 void scrambled(const char* path, const ns::Dictionary& params, NetWorkManager::Success success,

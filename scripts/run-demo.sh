@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-export CCACHE_DIR="${CCACHE_DIR:-$PWD/.cache/ccache}"
+# ccache keeps its default folder, so CI on a reused machine starts warm.
 cmake --preset default >/dev/null
 cmake --build --preset default -j "$(nproc)" --target vorlix-demo
 exec build/default/demo/vorlix-demo "$@"

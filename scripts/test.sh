@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-export CCACHE_DIR="${CCACHE_DIR:-$PWD/.cache/ccache}"
+# ccache keeps its default folder, so CI on a reused machine starts warm.
 jobs=$(nproc)
 for preset in default asan; do
   echo "=== preset $preset ==="
@@ -12,3 +12,5 @@ for preset in default asan; do
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs"
 done
+echo "=== fuzz (short run) ==="
+bash scripts/fuzz.sh 10

@@ -55,6 +55,7 @@ struct PlatformServer::State {
     bool stopping = false;
     std::map<std::string, Scripted> scripts;
     std::map<std::string, std::deque<Scripted>> queued;
+    std::map<std::string, int> holdNext;
     std::vector<Received> received;
     std::map<std::string, Account> accounts;
     std::map<std::string, std::string> smsCodes;
@@ -62,6 +63,7 @@ struct PlatformServer::State {
     ns::Dictionary notice{{"id", "1"}, {"content", "欢迎来到游戏"}, {"status", 1}};
     long minorLimit = 5400;
     std::vector<ns::Value> roles;
+    std::map<std::string, std::pair<std::string, std::string>> files; // path -> (bytes, content type)
     long counter = 0;
 
     // The model's answer to one request; called with the mutex held.
@@ -157,6 +159,16 @@ ns::Value PlatformServer::State::answer(const std::string& path, const ns::Value
 }
 
 PlatformServer::PlatformServer() : s_(std::make_unique<State>()) {
+    s_->http.Get(R"(/.*)", [this](const httplib::Request& req, httplib::Response& res) {
+        std::lock_guard lock(s_->mutex);
+        auto it = s_->files.find(req.path);
+        if (it == s_->files.end()) {
+            res.status = 404;
+            res.set_content("not found", "text/plain");
+            return;
+        }
+        res.set_content(it->second.first, it->second.second.c_str());
+    });
     s_->http.Post(R"(/sdkapicoupon2/(.+))", [this](const httplib::Request& req, httplib::Response& res) {
         // httplib would compress text replies on its own and add a Content-Encoding header; the
         // platform's replies are gzip already and must go out exactly as encoded.
@@ -177,12 +189,16 @@ PlatformServer::PlatformServer() : s_(std::make_unique<State>()) {
             } else {
                 reply = s_->answer(path, params);
             }
-            if (scripted && scripted->hold) {
+            if (auto h = s_->holdNext.find(path); h != s_->holdNext.end() && h->second > 0) {
+                --h->second;
                 uint64_t generation = s_->releaseGeneration;
                 ++s_->held;
                 s_->released.wait(lock, [&] { return s_->stopping || s_->releaseGeneration != generation; });
                 --s_->held;
-                if (s_->stopping) scripted->drop = true;
+                if (s_->stopping) {
+                    if (!scripted) scripted = Scripted{};
+                    scripted->drop = true;
+                }
             }
         }
         if (!scripted) {
@@ -268,6 +284,12 @@ void PlatformServer::clearScripts() {
     std::lock_guard lock(s_->mutex);
     s_->scripts.clear();
     s_->queued.clear();
+    s_->holdNext.clear();
+}
+
+void PlatformServer::holdNext(const std::string& path) {
+    std::lock_guard lock(s_->mutex);
+    ++s_->holdNext[path];
 }
 
 void PlatformServer::releaseHeld() {
@@ -290,6 +312,11 @@ std::vector<PlatformServer::Received> PlatformServer::requests(std::string_view 
     for (const auto& r : s_->received)
         if (r.path == path) out.push_back(r);
     return out;
+}
+
+void PlatformServer::clearRequests() {
+    std::lock_guard lock(s_->mutex);
+    s_->received.clear();
 }
 
 void PlatformServer::addAccount(const std::string& name, const std::string& password, const std::string& phone) {
@@ -326,6 +353,11 @@ void PlatformServer::setMinorDailyLimit(long seconds) {
 std::vector<ns::Value> PlatformServer::roles() const {
     std::lock_guard lock(s_->mutex);
     return s_->roles;
+}
+
+void PlatformServer::serveFile(const std::string& path, std::string bytes, const std::string& contentType) {
+    std::lock_guard lock(s_->mutex);
+    s_->files[path] = {std::move(bytes), contentType};
 }
 
 } // namespace server

@@ -24,7 +24,6 @@ public:
         std::optional<std::string> jsonText;      // the same, from raw JSON text (wrong types, broken JSON)
         std::optional<std::string> rawBody;       // sent as it is (HTML error pages, undecodable bytes)
         bool drop = false;                        // close the connection without an answer
-        bool hold = false;                        // answer only once the test calls releaseHeld()
     };
     struct Received {
         std::string path;      // below the base path, e.g. "login/dologin"
@@ -62,11 +61,15 @@ public:
     // Queues a reply for the next request to the path only; queued replies go before script().
     void scriptNext(const std::string& path, Scripted reply);
     void clearScripts();
+    // Holds the reply to the next request to the path, whatever it is, until releaseHeld().
+    void holdNext(const std::string& path);
     // Lets every held reply go out; stop() releases them too.
     void releaseHeld();
     // Requests whose reply is being held.
     size_t heldCount() const;
+    // Every request received (to the path, when given), in order.
     std::vector<Received> requests(std::string_view path = {}) const;
+    void clearRequests();
 
     // --- model ---
     void addAccount(const std::string& name, const std::string& password, const std::string& phone = {});
@@ -76,6 +79,8 @@ public:
     void setNotice(const std::string& id, const std::string& content, int status);
     // Daily online-time limit for minors, in seconds (default 5400).
     void setMinorDailyLimit(long seconds);
+    // Serves the bytes by GET at the path (game icons, pictures of notices); other paths answer 404.
+    void serveFile(const std::string& path, std::string bytes, const std::string& contentType);
     // Roles reported with "User/setRole", as their parameters.
     std::vector<ns::Value> roles() const;
 

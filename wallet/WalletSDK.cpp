@@ -63,14 +63,13 @@ bool WalletSDK::start(const char* payType, const ns::Dictionary& payload, Comple
     auto url = json ? ns::URL::fromString(ns::format("%@://walletclient/?%@", WalletAppScheme,
                                                      escapeQuery(json->toString())))
                     : nullptr;
-    if (!url || !ui::Application::shared().openURL(url)) {
-        ns::log("wallet app not available: %@", url);
-        return false;
-    }
+    bool opened = url && ui::Application::shared().openURL(url);
+    if (!opened) ns::log("wallet app not available: %@", url);
+    // A new payment replaces a pending one, also when it cannot start.
     std::lock_guard lock(mutex_);
-    payType_ = payType;
-    callback_ = std::move(completionBlock);
-    return true;
+    payType_ = opened ? payType : "";
+    callback_ = opened ? std::move(completionBlock) : nullptr;
+    return opened;
 }
 
 bool WalletSDK::processOrderWithPaymentResult(const ns::Ref<ns::URL>& resultUrl, CompletionBlock standbyCallback) {

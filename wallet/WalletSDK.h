@@ -22,8 +22,8 @@ public:
     static ns::Ref<WalletSDK> defaultService();
 
     // Opens "vxwallet://walletclient/?<payload>" with the order and the app's return scheme. The payment
-    // stays pending (pay type "pay") with its callback until a result URL comes back; false (and nothing
-    // pending) when the wallet app cannot be opened.
+    // stays pending (pay type "pay") with its callback until a result URL comes back, replacing any
+    // earlier one; false, and nothing pending, when the wallet app cannot be opened.
     bool payOrder(const std::string& orderStr, const std::string& schemeStr, CompletionBlock completionBlock);
     // The same for a payment page address (pay type "urlpay").
     bool payUrlOrder(const std::string& orderURL, const std::string& schemeStr, CompletionBlock completionBlock);

@@ -1,6 +1,7 @@
 #include "os/foundation/KeyedUnarchiver.h"
 
 #include "os/foundation/PlistTree.h"
+#include "os/foundation/UTF8.h"
 
 #include <plist/plist.h>
 
@@ -21,7 +22,9 @@ std::optional<std::string> textOf(plist_t node) {
     if (!isType(node, PLIST_STRING)) return std::nullopt;
     uint64_t length = 0;
     const char* s = plist_get_string_ptr(node, &length);
-    return s ? std::string(s, static_cast<size_t>(length)) : std::string();
+    std::string text = s ? std::string(s, static_cast<size_t>(length)) : std::string();
+    if (!utf8::isValid(text)) return std::nullopt; // not a text, so the entry fails to decode
+    return text;
 }
 
 // A reference: a UID node, or {"CF$UID": n} as XML archives spell it.
@@ -88,10 +91,8 @@ struct KeyedUnarchiver::State {
     std::optional<std::vector<Value>> references(plist_t array, KeyedUnarchiver& coder) {
         if (!isType(array, PLIST_ARRAY)) return std::nullopt;
         std::vector<Value> out;
-        uint32_t n = plist_array_get_size(array);
-        out.reserve(n);
-        for (uint32_t i = 0; i < n; ++i) {
-            auto uid = uidOf(plist_array_get_item(array, i));
+        for (void* item : plisttree::arrayItems(array)) {
+            auto uid = uidOf(static_cast<plist_t>(item));
             if (!uid) return std::nullopt;
             out.push_back(resolve(*uid, coder));
             if (failed) return std::nullopt;
@@ -114,9 +115,8 @@ struct KeyedUnarchiver::State {
         std::vector<std::string> names;
         if (auto name = textOf(plist_dict_get_item(classEntry, "$classname"))) names.push_back(*name);
         plist_t classes = plist_dict_get_item(classEntry, "$classes");
-        if (isType(classes, PLIST_ARRAY))
-            for (uint32_t i = 0; i < plist_array_get_size(classes); ++i)
-                if (auto name = textOf(plist_array_get_item(classes, i)); name && *name != "NSObject") names.push_back(*name);
+        for (void* item : plisttree::arrayItems(classes))
+            if (auto name = textOf(static_cast<plist_t>(item)); name && *name != "NSObject") names.push_back(*name);
         for (auto& name : names) {
             if (auto v = decodeKnown(name, node, coder)) return *v;
             if (failed) return {};
@@ -150,8 +150,8 @@ struct KeyedUnarchiver::State {
         }
         if (name == "NSString" || name == "NSMutableString") {
             if (auto text = textOf(item("NS.string"))) return Value(*text);
-            Value bytes = plisttree::toValue(item("NS.bytes"));
-            return bytes.data() ? Value(bytes.data()->toString()) : fail();
+            Value bytes = plisttree::toValue(item("NS.bytes")); // UTF-8 bytes
+            return bytes.data() && utf8::isValid(bytes.data()->view()) ? Value(bytes.data()->toString()) : fail();
         }
         if (name == "NSData" || name == "NSMutableData") {
             Value bytes = plisttree::toValue(item(plist_dict_get_item(entry, "NS.data") ? "NS.data" : "NS.bytes"));
@@ -193,16 +193,7 @@ std::unique_ptr<KeyedUnarchiver> KeyedUnarchiver::make(const Data& data) {
 
     std::unique_ptr<KeyedUnarchiver> u(new KeyedUnarchiver());
     u->s_->root = std::move(root);
-    u->s_->count = plist_array_get_size(objects);
-    u->s_->objects.reserve(u->s_->count);
-    plist_array_iter it = nullptr;
-    plist_array_new_iter(objects, &it);
-    for (plist_t item = nullptr;;) {
-        plist_array_next_item(objects, it, &item);
-        if (!item) break;
-        u->s_->objects.push_back(item);
-    }
-    std::free(it);
+    for (void* item : plisttree::arrayItems(objects)) u->s_->objects.push_back(static_cast<plist_t>(item));
     u->s_->count = static_cast<uint32_t>(u->s_->objects.size());
     u->s_->current = top;
     u->s_->decoded.resize(u->s_->count);

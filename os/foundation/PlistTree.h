@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ns::plisttree {
 
@@ -21,6 +22,8 @@ using Node = std::unique_ptr<void, NodeDeleter>;
 // The root node, or null with a reason in `failure`.
 Node parse(const Data& data, std::string* failure, PropertyList::Format* format = nullptr);
 DataRef serialize(void* root, PropertyList::Format format);
+// The items of an array node in order (libplist's indexed access walks a list; this does not).
+std::vector<void*> arrayItems(void* array);
 // The Value of a node, as PropertyList::read gives it; nil for what has no Value form.
 Value toValue(void* node);
 

@@ -164,6 +164,22 @@ Node parse(const Data& data, std::string* failure, PropertyList::Format* format)
     return Node(root);
 }
 
+std::vector<void*> arrayItems(void* array) {
+    std::vector<void*> items;
+    if (!array || plist_get_node_type(static_cast<plist_t>(array)) != PLIST_ARRAY) return items;
+    items.reserve(plist_array_get_size(static_cast<plist_t>(array)));
+    plist_array_iter it = nullptr;
+    plist_array_new_iter(static_cast<plist_t>(array), &it);
+    for (;;) {
+        plist_t item = nullptr;
+        plist_array_next_item(static_cast<plist_t>(array), it, &item);
+        if (!item) break;
+        items.push_back(item);
+    }
+    std::free(it);
+    return items;
+}
+
 DataRef serialize(void* root, PropertyList::Format format) {
     char* out = nullptr;
     uint32_t length = 0;
@@ -204,7 +220,11 @@ Value fromPlist(plist_t node, int depth) {
     case PLIST_STRING: {
         uint64_t length = 0;
         const char* s = plist_get_string_ptr(node, &length);
-        return Value(s ? std::string(s, static_cast<size_t>(length)) : std::string());
+        std::string text = s ? std::string(s, static_cast<size_t>(length)) : std::string();
+        // Texts are UTF-8 (what could not be written back is not read either): high bytes in a
+        // binary list's ASCII text, or raw bytes in XML, make the list unreadable.
+        if (!utf8::isValid(text)) return {};
+        return Value(std::move(text));
     }
     case PLIST_DATA: {
         char* bytes = nullptr;
@@ -226,10 +246,10 @@ Value fromPlist(plist_t node, int depth) {
     }
     case PLIST_ARRAY: {
         Array array;
-        uint32_t n = plist_array_get_size(node);
-        array.reserve(n);
-        for (uint32_t i = 0; i < n; ++i) {
-            Value item = fromPlist(plist_array_get_item(node, i), depth + 1);
+        auto items = plisttree::arrayItems(node);
+        array.reserve(items.size());
+        for (void* child : items) {
+            Value item = fromPlist(static_cast<plist_t>(child), depth + 1);
             if (item.isNil()) return {};
             array.push_back(std::move(item));
         }
@@ -249,7 +269,7 @@ Value fromPlist(plist_t node, int depth) {
                 break;
             }
             Value v = fromPlist(item, depth + 1);
-            if (v.isNil() || !key) ok = false;
+            if (v.isNil() || !key || !utf8::isValid(key)) ok = false;
             else dict.set(key, std::move(v));
             std::free(key);
             if (!ok) break;

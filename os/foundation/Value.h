@@ -33,8 +33,8 @@ public:
     Dictionary() = default;
     Dictionary(std::initializer_list<std::pair<std::string, Value>> items);
 
-    size_t count() const { return items_.size(); }
-    bool empty() const { return items_.empty(); }
+    size_t count() const;
+    bool empty() const;
     // Missing key reads nil.
     const Value& operator[](std::string_view key) const;
     const Value* find(std::string_view key) const;
@@ -159,6 +159,10 @@ private:
 };
 
 // Text numbers: the rules above on plain text, shared with the string helpers.
+// Defined here, where Value is complete (needed by clang's library).
+inline size_t Dictionary::count() const { return items_.size(); }
+inline bool Dictionary::empty() const { return items_.empty(); }
+
 namespace numtext {
 long long integerValue(std::string_view text);
 double doubleValue(std::string_view text);

@@ -22,6 +22,9 @@ inline bool sizeAllowed(uint64_t width, uint64_t height) {
     return width > 0 && height > 0 && width <= kMaxPixels && height <= kMaxPixels && width * height <= kMaxPixels;
 }
 
+// Images counted in one file at most; later ones are ignored.
+inline constexpr size_t kMaxFrames = 10000;
+
 // Alpha info values of the bitmaps made here (all in R,G,B,A memory order, default byte order).
 inline constexpr uint32_t kAlphaPremultipliedLast = 1;
 inline constexpr uint32_t kAlphaLast = 3;

@@ -132,6 +132,10 @@ public:
                 }
                 const size_t data = pos + 10 + (flags & 0x80 ? 3u << ((flags & 7) + 1) : 0);
                 if (data >= b.size()) break;
+                if (delays.size() == kMaxFrames) {
+                    ended = true;
+                    break;
+                }
                 delays.push_back(delay); // counted once its header and colour map are in
                 delay = 0;
                 pos = skipBlocks(data + 1);

@@ -33,7 +33,7 @@ public:
             h.status = final ? Status::UnexpectedEOF : Status::ReadingHeader;
             return h;
         }
-        const size_t count = le16(&b[4]);
+        const size_t count = std::min<size_t>(le16(&b[4]), kMaxFrames);
         bool missing = false;
         for (size_t i = 0; i < count; ++i) {
             const Bytes payload = icoPayload(b, i);
@@ -73,7 +73,7 @@ std::vector<IcnsEntry> icnsEntries(Bytes b, bool& truncated) {
     truncated = false;
     const size_t end = b.size() >= 8 ? std::min<size_t>(b.size(), std::max<uint32_t>(be32(&b[4]), 8)) : 0;
     size_t pos = 8;
-    while (pos + 8 <= end) {
+    while (pos + 8 <= end && entries.size() < kMaxFrames) {
         const size_t length = be32(&b[pos + 4]);
         if (length < 8) break;
         const Bytes payload = b.subspan(pos + 8, std::min(length - 8, end - pos - 8));

@@ -41,7 +41,7 @@ public:
     // an icon size, an ICO image over 256 pixels) or it was finalized before. Fewer images than declared is fine.
     bool Finalize();
 
-    ImageDestination();
+    ImageDestination(); // use the factories
     ~ImageDestination() override;
 
 private:

@@ -52,7 +52,7 @@ public:
     // whole canvas with the earlier frames and their disposal applied); none when nothing is decodable.
     cg::ImageRef CreateImageAtIndex(size_t index, const Properties* options = nullptr) const;
 
-    ImageSource();
+    ImageSource(); // use the factories
     ~ImageSource() override;
 
 private:

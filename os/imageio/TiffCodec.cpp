@@ -10,8 +10,6 @@
 namespace imageio::detail {
 namespace {
 
-constexpr size_t kMaxDirectories = 1024;
-
 // Reads from outside bytes, or writes into a growing vector.
 struct Memory {
     Bytes in;
@@ -114,14 +112,14 @@ public:
                 frame.set(key::TIFFDictionary, Properties{{key::TIFFOrientation, int(d.orientation)}});
             }
             h.frames.push_back(std::move(frame));
-        } while (h.frames.size() < kMaxDirectories && TIFFReadDirectory(tif));
+        } while (h.frames.size() < kMaxFrames && TIFFReadDirectory(tif));
         TIFFClose(tif);
         h.status = h.frames.empty() ? Status::InvalidData : final ? Status::Complete : Status::Incomplete;
         return h;
     }
 
     std::optional<Bitmap> decode(size_t index, Bytes bytes, bool) override {
-        if (index >= kMaxDirectories) return std::nullopt;
+        if (index >= kMaxFrames) return std::nullopt;
         Memory memory{bytes};
         TIFF* tif = open(memory, "rm");
         if (!tif) return std::nullopt;

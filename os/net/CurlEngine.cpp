@@ -79,6 +79,16 @@ struct CurlEngine::State : std::enable_shared_from_this<State> {
 
     // Network thread only.
     std::unordered_map<CURL*, std::shared_ptr<Transfer>> transfers;
+    std::vector<std::pair<RunLoop*, std::vector<std::function<void()>>>> outbox;
+
+    void flushOutbox() {
+        for (auto& [loop, work] : outbox) {
+            loop->perform([work = std::move(work)] {
+                for (const auto& w : work) w();
+            });
+        }
+        outbox.clear();
+    }
 
     void post(std::function<void()> job) {
         bool wake;
@@ -257,7 +267,8 @@ void Transfer::sendResponse() {
     // Repeated fields are joined under the first spelling of the name.
     HeaderList joined;
     for (const auto& [name, value] : block) {
-        auto same = std::find_if(joined.begin(), joined.end(), [&](const auto& h) { return iequals(h.first, name); });
+        const auto& key = name; // a lambda may not capture a structured binding
+        auto same = std::find_if(joined.begin(), joined.end(), [&](const auto& h) { return iequals(h.first, key); });
         if (same == joined.end()) joined.emplace_back(name, value);
         else same->second += ", " + value;
     }
@@ -364,6 +375,7 @@ void CurlEngine::State::loop() {
             if (msg->msg == CURLMSG_DONE) complete(msg->easy_handle, msg->data.result);
         }
         int waitMs = checkIdle();
+        flushOutbox();
         {
             std::lock_guard lock(mutex);
             if (!jobs.empty()) waitMs = 0;
@@ -397,6 +409,14 @@ CurlEngine& CurlEngine::shared() {
 void CurlEngine::post(std::function<void()> job) { s_->post(std::move(job)); }
 
 bool CurlEngine::isNetworkThread() const { return std::this_thread::get_id() == s_->threadId; }
+
+void CurlEngine::performOn(RunLoop& loop, std::function<void()> work) {
+    if (!isNetworkThread()) return loop.perform(std::move(work));
+    auto& outbox = s_->outbox;
+    auto it = std::find_if(outbox.begin(), outbox.end(), [&](const auto& entry) { return entry.first == &loop; });
+    if (it == outbox.end()) it = outbox.insert(outbox.end(), {&loop, {}});
+    it->second.push_back(std::move(work));
+}
 
 void CurlEngine::runSync(const std::function<void()>& job) {
     if (isNetworkThread()) {

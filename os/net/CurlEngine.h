@@ -3,6 +3,7 @@
 // curl_multi_poll and woken by curl_multi_wakeup. It also owns the curl share handle that holds
 // the cookies of every session and connection. Every curl handle is touched on this thread only.
 
+#include "os/foundation/RunLoop.h"
 #include "os/net/Loader.h"
 
 #include <curl/curl.h>
@@ -21,6 +22,9 @@ public:
     // Runs `job` on the network thread and waits for it (inline when already there).
     void runSync(const std::function<void()>& job);
     bool isNetworkThread() const;
+    // Performs `work` on a run loop. From the network thread the work of one turn of its loop
+    // goes out together, in order, waking the run loop once.
+    void performOn(RunLoop& loop, std::function<void()> work);
 
     // Starts an HTTP(S) transfer; its events reach `client` on the network thread.
     std::shared_ptr<Load> start(LoadRequest request, std::shared_ptr<LoadClient> client);

@@ -1,6 +1,7 @@
 #include "os/net/URLConnection.h"
 
 #include "os/foundation/Strings.h"
+#include "os/net/CurlEngine.h"
 #include "os/net/Loader.h"
 #include "os/net/URLProtocol.h"
 
@@ -203,8 +204,8 @@ void URLConnection::cancel() {
     if (load) load->cancel();
 }
 
-// Events of one connection go to its run loop in batches: one perform wakes it for all that came
-// in meanwhile, in order.
+// Events of one connection go to its run loop in batches: one wake-up for all that came in
+// meanwhile, in order.
 void URLConnection::perform(std::function<void()> work) {
     bool schedule;
     {
@@ -212,7 +213,7 @@ void URLConnection::perform(std::function<void()> work) {
         schedule = inbox_.empty();
         inbox_.push_back(std::move(work));
     }
-    if (schedule) runLoop_->perform([self = ref<URLConnection>()] { self->drainInbox(); });
+    if (schedule) detail::CurlEngine::shared().performOn(*runLoop_, [self = ref<URLConnection>()] { self->drainInbox(); });
 }
 
 void URLConnection::drainInbox() {

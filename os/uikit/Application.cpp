@@ -6,6 +6,7 @@
 #include "os/foundation/ResetRegistry.h"
 #include "os/foundation/Strings.h"
 #include "os/uikit/Keyboard.h"
+#include "os/uikit/Transition.h"
 #include "os/uikit/Window.h"
 
 #include <algorithm>
@@ -47,6 +48,7 @@ void Application::reset() {
     networkActivity_ = false;
     Responder::resetFirstResponder();
     Keyboard::shared().reset();
+    PendingTransition::invalidateAll();
     windows.clear();
     delegate.reset();
 }

@@ -3,6 +3,7 @@
 
 #include "os/foundation/Object.h"
 #include "os/graphics/Context.h"
+#include "os/text/Attributes.h"
 
 #include <array>
 #include <string>
@@ -12,7 +13,8 @@ namespace ui {
 class Color;
 using ColorRef = ns::Ref<Color>;
 
-class Color : public ns::Object {
+// As the value of an attributed string's colour attribute it colours that text.
+class Color : public ns::Object, public text::ColorAttribute {
 public:
     enum class Model { Gray, RGB };
 
@@ -46,6 +48,7 @@ public:
     // The same colour (same model) with another alpha.
     ColorRef colorWithAlphaComponent(double alpha) const;
     cg::Color cgColor() const;
+    cg::Color textColor() const override { return cgColor(); }
 
     // Fill and/or stroke colour of the current graphics context.
     void set() const;

@@ -98,7 +98,7 @@ EdgeInsets ScrollView::adjustedContentInset() const {
 
 cg::Point ScrollView::minimumContentOffset() const {
     EdgeInsets i = adjustedContentInset();
-    return {-i.left, -i.top};
+    return {0.0 - i.left, 0.0 - i.top}; // never -0
 }
 
 cg::Point ScrollView::maximumContentOffset() const {

@@ -207,6 +207,7 @@ private:
     bool needsReload_ = true;
     std::vector<Section> sections_;
     double contentHeight_ = 0;
+    double geometryWidth_ = 0; // the width the heights were worked out at
     std::map<IndexPath, TableViewCellRef> visible_;
     std::map<long, ViewRef> headerViews_, footerViews_;
     std::optional<IndexPath> selected_;

@@ -6,6 +6,7 @@
 #include "os/uikit/GestureRecognizer.h"
 #include "os/uikit/LayoutConstraint.h"
 #include "os/uikit/ViewController.h"
+#include "os/uikit/ViewRendering.h"
 #include "os/uikit/Window.h"
 
 #include <algorithm>
@@ -51,7 +52,16 @@ View::View() : layer_(ca::Layer::layer()) {}
 
 View::~View() = default;
 
-void View::initWithFrame(cg::Rect frame) { setFrame(frame); }
+void View::initWithFrame(cg::Rect frame) {
+    layer_->setDelegate(ns::Weak<ca::LayerDelegate>(ref<View>()));
+    setFrame(frame);
+}
+
+// --- Drawing ---
+
+void View::drawRect(cg::Rect) { detail::noteBaseDrawRect(); }
+
+void View::displayLayer(ca::Layer&) { displayViewContents(*this, 0); }
 
 // --- Geometry ---
 

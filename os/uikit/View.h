@@ -48,7 +48,7 @@ enum AnimationOptions : unsigned {
     AnimationOptionTransitionCrossDissolve = 5u << 20,
 };
 
-class View : public Responder {
+class View : public Responder, public ca::LayerDelegate {
 public:
     using Animations = std::function<void()>;
     using Completion = std::function<void(bool finished)>;
@@ -138,6 +138,15 @@ public:
     virtual cg::Size intrinsicContentSize() const { return {-1, -1}; }
     virtual void updateConstraints() {}
     virtual void setNeedsDisplay() { layer_->setNeedsDisplay(); }
+
+    // --- Drawing (the view is its layer's delegate) ---
+    // The view's own picture, drawn into the current graphics context (y-down, in points); it
+    // becomes the layer's contents. The base draws nothing (overrides do not call it), and a view
+    // whose class does not override it keeps the contents its layer was given.
+    virtual void drawRect(cg::Rect rect);
+    // The display pass after setNeedsDisplay, for views in a window: labels, fields, text views,
+    // image views, spinners and drawRect overrides redraw their contents (see ViewRendering.h).
+    void displayLayer(ca::Layer& layer) override;
 
     // --- Hit-testing and conversion ---
     // The deepest visible, interactive view under the point (own coordinates), front to back.

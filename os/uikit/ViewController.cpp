@@ -36,10 +36,16 @@ void ViewController::initWithNibName(std::optional<std::string> nibName, ns::Ref
 ViewRef ViewController::view() {
     if (view_ || loadingView_) return view_;
     ViewControllerRef self = ref<ViewController>();
-    loadingView_ = true;
-    loadView();
-    if (!view_) setView(View::create(Screen::mainScreen().bounds()));
-    loadingView_ = false;
+    struct Loading {
+        bool& flag;
+        explicit Loading(bool& f) : flag(f) { flag = true; }
+        ~Loading() { flag = false; }
+    };
+    {
+        Loading loading(loadingView_);
+        loadView();
+        if (!view_) setView(View::create(Screen::mainScreen().bounds()));
+    }
     viewDidLoad();
     return view_;
 }
@@ -222,14 +228,14 @@ void ViewController::presentViewController(const ViewControllerRef& controller, 
         ns::log("Warning: Application tried to present modally an active controller %@.", controller);
         return;
     }
-    auto window = presenter->view_ ? presenter->view_->window() : nullptr;
-    if (!window) {
-        ns::log("Warning: Attempt to present %@ on %@ whose view is not in the window hierarchy!", controller, self);
-        return;
-    }
     if (presenter->presented_) {
         ns::log("Warning: Attempt to present %@ on %@ which is already presenting %@", controller, self,
                 presenter->presented_);
+        return;
+    }
+    auto window = presenter->view_ ? presenter->view_->window() : nullptr;
+    if (!window) {
+        ns::log("Warning: Attempt to present %@ on %@ whose view is not in the window hierarchy!", controller, self);
         return;
     }
 
@@ -276,7 +282,15 @@ void ViewController::dismissPresented(bool animated, Completion completion) {
     for (auto c = first; c; c = c->presented_) chain.push_back(c);
     for (const auto& c : chain) c->presentation_.finishNow();
 
-    auto window = first->view_ ? first->view_->window() : nullptr;
+    // The chain's views that are still in the window (covered ones were taken out).
+    ns::Ref<Window> window;
+    ViewRef lowest;
+    for (const auto& c : chain) {
+        auto w = c->view_ ? c->view_->window() : nullptr;
+        if (!w) continue;
+        if (!window) window = w;
+        if (!lowest && c->view_->superview() == window) lowest = c->view_;
+    }
     bool visible = window && !window->isHidden();
     std::vector<ViewControllerRef> leaving, coming;
     if (visible)
@@ -290,7 +304,8 @@ void ViewController::dismissPresented(bool animated, Completion completion) {
         if (visible) coming = groupOf(self, false);
         sendWill(coming, true, animated);
         view_->setFrame(window->bounds());
-        window->insertSubviewBelow(view_, first->view_);
+        if (lowest) window->insertSubviewBelow(view_, lowest);
+        else window->addSubview(view_);
         view_->layoutIfNeeded();
     }
     dismissing_ = true;

@@ -89,7 +89,7 @@ TEST_F(DiskCacheTest, KeyedArchivingWithoutCustomBlocks) {
 TEST_F(DiskCacheTest, TrimsEverySixtySecondsByCountCostAgeAndFreeSpace) {
     auto cache = openRaw();
     for (int i = 0; i < 4; ++i) {
-        cache->setObject(bytes(100, 1), "k" + std::to_string(i));
+        cache->setObject(bytes(i == 1 ? 30000 : 100, 1), "k" + std::to_string(i));
         advance(1);
     }
     cache->objectForKey("k0");
@@ -98,6 +98,7 @@ TEST_F(DiskCacheTest, TrimsEverySixtySecondsByCountCostAgeAndFreeSpace) {
     EXPECT_EQ(cache->totalCount(), 4);
     advance(6); // the least recently used go: k1, k2
     EXPECT_TRUE(cache->containsObjectForKey("k0") && cache->containsObjectForKey("k3") && cache->totalCount() == 2);
+    EXPECT_FALSE(hasFileFor("k1"));
 
     cache->setCostLimit(100);
     advance(60);

@@ -1,6 +1,5 @@
 #include "foundation/VXKVStorage.h"
 
-#include "os/foundation/Clock.h"
 #include "os/foundation/FileManager.h"
 #include "os/foundation/Sandbox.h"
 #include "tests/support/Environment.h"
@@ -52,40 +51,16 @@ TEST_F(KVStorageTest, WALManifestWithInlineValuesAndFiles) {
     EXPECT_TRUE(storage->removeItem("big"));
     EXPECT_FALSE(storage->getItem("big"));
     EXPECT_EQ(storage->itemsCount(), 1);
+    EXPECT_FALSE(storage->saveItem("", bytes(4, 1)));
+    EXPECT_FALSE(storage->saveItem("e", ns::Data::make()));
+    EXPECT_FALSE(VXKVStorage::initWithPath(folder() + "/f", VXKVStorageType::File)->saveItem("a", bytes(4, 1)));
 }
 
-TEST_F(KVStorageTest, StorageTypesAndRefusedItems) {
-    auto files = VXKVStorage::initWithPath(folder() + "/f", VXKVStorageType::File);
-    EXPECT_FALSE(files->saveItem("a", bytes(4, 1))); // a file name is required
-    auto inlineOnly = VXKVStorage::initWithPath(folder() + "/s", VXKVStorageType::SQLite);
-    EXPECT_TRUE(inlineOnly->saveItem("a", bytes(50000, 1), std::string("ignored")));
-    EXPECT_FALSE(exists("s/data/ignored"));
-    EXPECT_FALSE(inlineOnly->saveItem("", bytes(4, 1)));
-    EXPECT_FALSE(inlineOnly->saveItem("e", ns::Data::make()));
-}
-
-TEST_F(KVStorageTest, TrimsRemoveLeastRecentlyUsedFirst) {
+TEST_F(KVStorageTest, NoReadIsLeftOpenSoCheckpointsKeepTheWALSmall) {
     auto storage = open();
-    for (int i = 0; i < 5; ++i) {
-        auto file = i % 2 ? std::optional<std::string>("f" + std::to_string(i)) : std::nullopt;
-        storage->saveItem("k" + std::to_string(i), bytes(100, 1), file);
-        advance(10);
-    }
-    ASSERT_TRUE(storage->getItem("k0")); // now the most recently used
-    advance(10);
-
-    EXPECT_TRUE(storage->removeItemsToFitCount(3));
-    EXPECT_FALSE(storage->itemExists("k1"));
-    EXPECT_FALSE(storage->itemExists("k2"));
-    EXPECT_FALSE(exists("data/f1"));
-    EXPECT_TRUE(storage->removeItemsToFitSize(150));
-    EXPECT_EQ(storage->itemsCount(), 1);
-    EXPECT_TRUE(storage->itemExists("k0"));
-
-    storage->saveItem("late", bytes(1, 1));
-    EXPECT_TRUE(storage->removeItemsEarlierThanTime(static_cast<int64_t>(ns::Clock::wallNow())));
-    EXPECT_FALSE(storage->itemExists("k0"));
-    EXPECT_TRUE(storage->itemExists("late"));
+    for (int i = 0; i < 5000; ++i) // 10 MB through the log, replacing existing items
+        storage->saveItem("k" + std::to_string(i % 100), bytes(2000, 1));
+    EXPECT_LT(*ns::FileManager::defaultManager().fileSize(folder() + "/manifest.sqlite-wal"), 6u << 20);
 }
 
 TEST_F(KVStorageTest, RemoveAllGoesThroughTheTrashEmptiedInBackground) {
@@ -123,6 +98,12 @@ TEST_F(KVStorageTest, DamagedManifestIsRebuiltAndLogged) {
     EXPECT_TRUE(storage->getItem("fresh"));
     EXPECT_TRUE(logContains("was damaged; the storage was rebuilt empty"));
 
+    // A manifest that cannot be opened at all (a folder in its place) is moved aside too.
+    ns::FileManager::defaultManager().createDirectory(ns::cachesPath() + "/odd/manifest.sqlite", true);
+    auto odd = VXKVStorage::initWithPath(ns::cachesPath() + "/odd", VXKVStorageType::Mixed);
+    ASSERT_TRUE(odd);
+    EXPECT_TRUE(odd->saveItem("k", bytes(3, 1)));
+    EXPECT_TRUE(logContains("sqlite open failed (14)."));
     std::ofstream(ns::cachesPath() + "/plainfile") << "x";
     EXPECT_FALSE(VXKVStorage::initWithPath(ns::cachesPath() + "/plainfile", VXKVStorageType::Mixed));
 }

@@ -227,6 +227,19 @@ TEST(KeyedArchive, HostileBytesDecodeToNil) {
     shared.set("$objects", objects);
     EXPECT_TRUE(KeyedUnarchiver::unarchiveObject(PropertyList::write(shared, PropertyList::Format::XML)).isNil());
 
+    // Bytes that are not UTF-8 are no text (and could not be archived again).
+    std::string xml = PropertyList::write(PropertyList::read(KeyedArchiver::archivedData(Value("x"))), PropertyList::Format::XML)->toString();
+    xml.replace(xml.find("<string>x</string>"), 18, "<string>\xB1</string>");
+    EXPECT_TRUE(KeyedUnarchiver::unarchiveObject(Data::fromString(xml)).isNil());
+    auto stringFromBytes = [](const char* bytes) {
+        Value plist = PropertyList::read(KeyedArchiver::archivedData(Value("x")));
+        plist.set("$objects", Array{"$null", Dictionary{{"NS.bytes", Data::fromString(bytes)}, {"$class", Dictionary{{"CF$UID", 2}}}},
+                                    Dictionary{{"$classname", "NSString"}}});
+        return KeyedUnarchiver::unarchiveObject(PropertyList::write(plist, PropertyList::Format::Binary));
+    };
+    EXPECT_EQ(stringFromBytes("游戏"), Value("游戏"));
+    EXPECT_TRUE(stringFromBytes("\xB3").isNil());
+
     EXPECT_TRUE(KeyedUnarchiver::unarchiveObject(Data::fromString("not an archive")).isNil());
     EXPECT_TRUE(KeyedUnarchiver::unarchiveObject(DataRef()).isNil());
 }

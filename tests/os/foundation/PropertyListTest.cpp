@@ -79,6 +79,14 @@ TEST(PropertyList, ReadingFailsCleanlyOnBadBytes) {
     EXPECT_TRUE(PropertyList::readFile("/no/such/file.plist", &error).isNil());
     EXPECT_NE(error, nullptr);
 
+    // Text that is not UTF-8 could not be written back, so it is not read either: a binary "ASCII"
+    // string holding 0xB1 (object 0, table at 10), raw bytes in XML, a key in XML.
+    std::vector<uint8_t> latin1 = {'b', 'p', 'l', 'i', 's', 't', '0', '0', 0x51, 0xB1, 0x08};
+    latin1.insert(latin1.end(), {0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 10});
+    EXPECT_TRUE(PropertyList::read(*Data::make(latin1)).isNil());
+    EXPECT_TRUE(PropertyList::read(Data::fromString("<plist><string>a\xB1</string></plist>")).isNil());
+    EXPECT_TRUE(PropertyList::read(Data::fromString("<plist><dict><key>\xB1</key><true/></dict></plist>")).isNil());
+
     // Every truncation and many single-byte corruptions of a valid binary plist: no crash.
     auto good = PropertyList::write(sample(), PropertyList::Format::Binary);
     for (size_t n = 0; n < good->length(); ++n) PropertyList::read(good->subdata({0, n}));

@@ -75,6 +75,16 @@ INSTANTIATE_TEST_SUITE_P(
         return name + (info.param.alpha ? "_alpha" : "_opaque");
     });
 
+TEST(ImageDestination, TranslucentPixelsSurviveEveryAlphaFormat) {
+    const Rgba translucent{200, 100, 50, 128};
+    auto image = makeImage(4, 4, [&](uint32_t, uint32_t) { return translucent; }, true);
+    for (const char* type : {uti::PNG, uti::TIFF, uti::BMP, uti::ICO, uti::JPEG2000}) {
+        auto decoded = ImageSource::CreateWithData(encode(image, type))->CreateImageAtIndex(0);
+        ASSERT_TRUE(decoded) << type;
+        EXPECT_TRUE(near(pixelAt(decoded, 1, 1), translucent, 2)) << type << ": " << pixelAt(decoded, 1, 1);
+    }
+}
+
 TEST(ImageDestination, JpegQualityIsClampedToTheUnitRange) {
     auto image = makeImage(32, 32, gradient, false);
     auto withQuality = [&](double q) {

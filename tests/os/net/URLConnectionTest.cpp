@@ -1,5 +1,6 @@
 #include "NetFixture.h"
 
+#include "os/foundation/Sandbox.h"
 #include "os/foundation/Thread.h"
 #include "os/net/URLCache.h"
 #include "os/net/URLConnection.h"
@@ -298,6 +299,34 @@ TEST_F(ConnectionTest, CacheableResponsesAreOfferedToTheURLCache) {
     auto noStore = std::make_shared<Recorder>();
     noStore->recordCacheQuestion = true;
     EXPECT_EQ(load(request("/nostore.png"), noStore), (std::vector<std::string>{"response", "data:secret", "finish"}));
+}
+
+TEST_F(ConnectionTest, URLCacheKeepsWithinItsMemoryCapacityUnderCaches) {
+    auto cache = ns::URLCache::create(4194304, 33554432, "nsurlcache");
+    EXPECT_EQ(cache->diskPath(), ns::cachesPath() + "/nsurlcache");
+    EXPECT_EQ(cache->diskCapacity(), 33554432u);
+    ns::URLCache::setShared(cache);
+    EXPECT_EQ(ns::URLCache::shared(), cache);
+
+    cache->setMemoryCapacity(10);
+    auto store = [&](const std::string& path, const std::string& body) {
+        auto req = request(path);
+        auto response = ns::HTTPURLResponse::create(req->url(), 200, {});
+        cache->storeCachedResponse(std::make_shared<ns::CachedURLResponse>(response, ns::Data::fromString(body)), *req);
+        return req;
+    };
+    auto a = store("/a", "aaaa");
+    auto b = store("/b", "bbbb");
+    EXPECT_TRUE(cache->cachedResponseForRequest(*a)); // now the most recently used
+    auto c = store("/c", "cccc");                     // 12 bytes: the least recently used goes
+    EXPECT_TRUE(cache->cachedResponseForRequest(*a));
+    EXPECT_FALSE(cache->cachedResponseForRequest(*b));
+    EXPECT_TRUE(cache->cachedResponseForRequest(*c));
+    EXPECT_EQ(cache->currentMemoryUsage(), 8u);
+    store("/big", "more than ten");                   // larger than the whole capacity: not kept
+    EXPECT_EQ(cache->currentMemoryUsage(), 8u);
+    cache->setMemoryCapacity(4);
+    EXPECT_EQ(cache->currentMemoryUsage(), 4u);
 }
 
 TEST_F(ConnectionTest, TrustAnyServerAnswerSkipsVerificationForThatRequestOnly) {

@@ -1,0 +1,113 @@
+// The platform body codec against zlib alone: a request encoded plus a reply decoded (JSON, Base64,
+// per-position key, gzip) versus gzip + gunzip of the same JSON text, for a 1 KB and a 64 KB
+// dictionary. Prints the ratio of each pair at the end.
+
+#include "os/foundation/JSONSerialization.h"
+#include "platform_sdk/DecodeGzipBase64.h"
+#include "server/ScrambledCodec.h"
+
+#include <benchmark/benchmark.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A reply-like dictionary whose JSON text is about `bytes` long.
+ns::Value dictionaryOf(size_t bytes) {
+    ns::Dictionary d;
+    size_t length = 2; // "{}"
+    for (int i = 0; length < bytes; ++i) {
+        std::string key = "k" + std::to_string(i);
+        std::string value = i % 3 ? "value-" + std::to_string(i * 7919) : "中文说明";
+        length += key.size() + value.size() + 6; // quotes, colon, comma
+        d.set(std::move(key), value);
+    }
+    return d;
+}
+
+std::vector<uint8_t> gzip(const std::string& text) {
+    z_stream s{};
+    deflateInit2(&s, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY);
+    std::vector<uint8_t> out(deflateBound(&s, text.size()));
+    s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    s.avail_in = static_cast<uInt>(text.size());
+    s.next_out = out.data();
+    s.avail_out = static_cast<uInt>(out.size());
+    deflate(&s, Z_FINISH);
+    out.resize(s.total_out);
+    deflateEnd(&s);
+    return out;
+}
+
+std::string gunzip(const std::vector<uint8_t>& data, size_t expected) {
+    z_stream s{};
+    inflateInit2(&s, 47);
+    std::string out(expected, '\0');
+    s.next_in = const_cast<Bytef*>(data.data());
+    s.avail_in = static_cast<uInt>(data.size());
+    s.next_out = reinterpret_cast<Bytef*>(out.data());
+    s.avail_out = static_cast<uInt>(out.size());
+    inflate(&s, Z_FINISH);
+    out.resize(s.total_out);
+    inflateEnd(&s);
+    return out;
+}
+
+void Codec(benchmark::State& state, size_t bytes) {
+    ns::Value dict = dictionaryOf(bytes);
+    ns::DataRef reply = server::encodeReply(dict);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(DecodeGzipBase64::codingJSON(dict));
+        benchmark::DoNotOptimize(DecodeGzipBase64::decodingJSON(reply));
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes) * 2);
+}
+
+void ZlibAlone(benchmark::State& state, size_t bytes) {
+    std::string json = ns::JSONSerialization::write(dictionaryOf(bytes))->toString();
+    for (auto _ : state) {
+        auto zipped = gzip(json);
+        benchmark::DoNotOptimize(gunzip(zipped, json.size()));
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes) * 2);
+}
+
+BENCHMARK_CAPTURE(Codec, 1KB, 1024);
+BENCHMARK_CAPTURE(ZlibAlone, 1KB, 1024);
+BENCHMARK_CAPTURE(Codec, 64KB, 64 * 1024)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ZlibAlone, 64KB, 64 * 1024)->Unit(benchmark::kMillisecond);
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const auto& run : runs)
+            if (run.run_type == Run::RT_Iteration) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    }
+    void printRatios() const {
+        std::printf("\nratio (codec / zlib alone):\n");
+        for (const char* size : {"1KB", "64KB"}) {
+            auto a = times_.find(std::string("Codec/") + size), b = times_.find(std::string("ZlibAlone/") + size);
+            if (a == times_.end() || b == times_.end() || b->second <= 0) continue;
+            std::printf("  %-6s %.2fx\n", size, a->second / b->second);
+        }
+    }
+
+private:
+    std::map<std::string, double> times_;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printRatios();
+    benchmark::Shutdown();
+    return 0;
+}

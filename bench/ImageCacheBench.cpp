@@ -1,0 +1,147 @@
+// The image cache's hits against the plain ways of doing the same work: a memory hit against the
+// memory cache alone, a disk hit (bytes from a file of the disk cache, decoded into a display-ready
+// bitmap) against reading the same bytes from a plain file and decoding them with libpng into a
+// BGRA buffer. Prints the ratio of each pair at the end.
+#include "image/VXImageCache.h"
+#include "image/VXImageCoder.h"
+#include "os/dispatch/Queue.h"
+#include "os/foundation/Data.h"
+
+#include <benchmark/benchmark.h>
+#include <png.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr uint32_t kSide = 128;
+
+std::string tempFolder(const char* name) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vx-bench-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) std::abort();
+    return pattern + "/" + name;
+}
+
+// A noisy RGBA picture, so the PNG is larger than the disk cache's inline threshold.
+std::vector<uint8_t> noisyPNG() {
+    std::vector<uint8_t> pixels(size_t(kSide) * kSide * 4);
+    uint32_t seed = 12345;
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        pixels[i] = (i % 4 == 3) ? 255 : uint8_t(seed >> 24);
+    }
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = kSide;
+    image.height = kSide;
+    image.format = PNG_FORMAT_RGBA;
+    png_alloc_size_t size = 0;
+    png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr);
+    std::vector<uint8_t> out(size);
+    if (!png_image_write_to_memory(&image, out.data(), &size, 0, pixels.data(), 0, nullptr)) std::abort();
+    out.resize(size);
+    return out;
+}
+
+struct Fixture {
+    ns::Ref<VXImageCache> cache;
+    std::vector<uint8_t> png;
+    std::string plainFile;
+
+    static Fixture& shared() {
+        static Fixture* f = [] {
+            auto* fixture = new Fixture();
+            fixture->cache = VXImageCache::initWithPath(tempFolder("images"));
+            fixture->png = noisyPNG();
+            auto data = ns::Data::make(fixture->png.data(), fixture->png.size());
+            fixture->cache->setImage(nullptr, data, "disk", VXImageCacheTypeDisk);
+            auto image = VXImageCoder::VX_imageByDecoded(fixture->cache->getImageForKey("disk", VXImageCacheTypeDisk));
+            fixture->cache->setImage(image, nullptr, "memory", VXImageCacheTypeMemory);
+            fixture->plainFile = tempFolder("plain.png");
+            std::ofstream(fixture->plainFile, std::ios::binary)
+                .write(reinterpret_cast<const char*>(fixture->png.data()), std::streamsize(fixture->png.size()));
+            return fixture;
+        }();
+        return *f;
+    }
+};
+
+void MemoryHit_VXImageCache(benchmark::State& state) {
+    auto& f = Fixture::shared();
+    for (auto _ : state) benchmark::DoNotOptimize(f.cache->getImageForKey("memory", VXImageCacheTypeMemory));
+}
+BENCHMARK(MemoryHit_VXImageCache);
+
+void MemoryHit_MemoryCacheAlone(benchmark::State& state) {
+    auto& f = Fixture::shared();
+    const auto& memory = f.cache->memoryCache();
+    for (auto _ : state) benchmark::DoNotOptimize(memory->objectForKey("memory").objectAs<ui::Image>());
+}
+BENCHMARK(MemoryHit_MemoryCacheAlone);
+
+void DiskHit_VXImageCache(benchmark::State& state) {
+    auto& f = Fixture::shared();
+    for (auto _ : state) benchmark::DoNotOptimize(f.cache->getImageForKey("disk", VXImageCacheTypeDisk));
+}
+BENCHMARK(DiskHit_VXImageCache)->Unit(benchmark::kMicrosecond);
+
+void DiskHit_FileAndLibpng(benchmark::State& state) {
+    auto& f = Fixture::shared();
+    std::vector<uint8_t> pixels(size_t(kSide) * kSide * 4);
+    for (auto _ : state) {
+        std::ifstream in(f.plainFile, std::ios::binary);
+        std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) std::abort();
+        image.format = PNG_FORMAT_BGRA;
+        if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) std::abort();
+        benchmark::DoNotOptimize(pixels.data());
+    }
+}
+BENCHMARK(DiskHit_FileAndLibpng)->Unit(benchmark::kMicrosecond);
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const auto& run : runs)
+            if (run.run_type == Run::RT_Iteration) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    }
+    void printRatios() const {
+        const std::pair<const char*, const char*> pairs[] = {
+            {"MemoryHit_VXImageCache", "MemoryHit_MemoryCacheAlone"},
+            {"DiskHit_VXImageCache", "DiskHit_FileAndLibpng"},
+        };
+        std::printf("\nratio (ours / plain):\n");
+        for (auto [ours, plain] : pairs) {
+            auto a = times_.find(ours), b = times_.find(plain);
+            if (a == times_.end() || b == times_.end() || b->second <= 0) continue;
+            std::printf("  %-30s %.2fx\n", ours, a->second / b->second);
+        }
+    }
+
+private:
+    std::map<std::string, double> times_;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    // Both sides run with the OS layer's threads started, as in the app.
+    dispatch::sync(dispatch::Queue::global(), [] {});
+    Fixture::shared();
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printRatios();
+    benchmark::Shutdown();
+    return 0;
+}

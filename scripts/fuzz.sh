@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds every libFuzzer target with clang and runs each for a short while (default 10 s).
+# Usage: scripts/fuzz.sh [seconds per target]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds="${1:-10}"
+# ccache keeps its default folder, so CI on a reused machine starts warm.
+cmake --preset fuzz >/dev/null
+targets=$(cmake --build --preset fuzz --target help | sed -n 's/^\(fuzz_[a-z0-9_]*\):.*/\1/p')
+cmake --build --preset fuzz -j "$(nproc)" --target $targets
+for t in $targets; do
+  corpus="build/fuzz/corpus/$t"
+  mkdir -p "$corpus"
+  echo "=== $t (${seconds}s) ==="
+  "build/fuzz/fuzz/$t" -max_total_time="$seconds" -rss_limit_mb=4096 -print_final_stats=0 "$corpus" 2>&1 | tail -n 2
+done

@@ -1,0 +1,90 @@
+#pragma once
+// Shared pieces of the UI layer's tests: a controller that logs its callbacks, a fixture that
+// resets the application, and small helpers to show windows and tap through them.
+
+#include "os/uikit/Application.h"
+#include "os/uikit/Screen.h"
+#include "os/uikit/ViewController.h"
+#include "os/uikit/Window.h"
+#include "tests/support/Environment.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace uitest {
+
+using Log = std::shared_ptr<std::vector<std::string>>;
+inline Log makeLog() { return std::make_shared<std::vector<std::string>>(); }
+
+// The log joined with spaces, then emptied.
+inline std::string take(const Log& log) {
+    std::string out;
+    for (const auto& line : *log) out += (out.empty() ? "" : " ") + line;
+    log->clear();
+    return out;
+}
+
+// Writes "name.callback" for the appearance callbacks (and the layout ones when asked).
+class LoggingController : public ui::ViewController {
+public:
+    std::string name;
+    Log log;
+    bool logLayout = false;
+
+    void note(const std::string& what) {
+        if (log) log->push_back(name + "." + what);
+    }
+    void viewDidLoad() override { note("didLoad"); }
+    void viewWillAppear(bool) override { note("willAppear"); }
+    void viewDidAppear(bool) override { note("didAppear"); }
+    void viewWillDisappear(bool) override { note("willDisappear"); }
+    void viewDidDisappear(bool) override { note("didDisappear"); }
+    void viewWillLayoutSubviews() override {
+        if (logLayout) note("willLayout");
+    }
+    void viewDidLayoutSubviews() override {
+        if (logLayout) note("didLayout");
+    }
+};
+
+template <class T = LoggingController> ns::Ref<T> controller(const std::string& name, const Log& log) {
+    auto c = ui::ViewController::create<T>();
+    c->name = name;
+    c->log = log;
+    return c;
+}
+
+// A full-screen window with the root, made key and visible.
+inline ui::WindowRef showWindow(const ui::ViewControllerRef& root) {
+    auto window = ui::View::create<ui::Window>(ui::Screen::mainScreen().bounds());
+    if (root) window->setRootViewController(root);
+    window->makeKeyAndVisible();
+    return window;
+}
+
+// A tap at the view's centre through its window (false when nothing takes the touch).
+inline bool tap(const ui::ViewRef& view) {
+    auto window = view->window();
+    if (!window) return false;
+    cg::Rect b = view->bounds();
+    cg::Point p = view->convertPointToView({b.origin.x + b.size.width / 2, b.origin.y + b.size.height / 2}, window.get());
+    auto touch = window->beginTouch(p);
+    if (!touch) return false;
+    window->endTouch(touch, p);
+    return true;
+}
+
+class UIKitTest : public vx::test::Environment {
+protected:
+    void SetUp() override {
+        vx::test::Environment::SetUp();
+        ui::Application::shared().reset();
+    }
+    void TearDown() override {
+        ui::Application::shared().reset();
+        vx::test::Environment::TearDown();
+    }
+};
+
+} // namespace uitest

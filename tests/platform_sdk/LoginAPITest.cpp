@@ -1,0 +1,301 @@
+// The account operations end to end: SDK → loopback HTTP → stand-in server → SDK blocks.
+#include "os/uikit/AdvertisingIdentifier.h"
+#include "os/foundation/Log.h"
+#include "platform_sdk/ShareVale.h"
+#include "platform_sdk/VXLoginAPI.h"
+#include "tests/platform_sdk/PlatformFixture.h"
+
+#include <functional>
+
+using ns::Value;
+using vx::test::Outcome;
+
+namespace {
+
+using Runner = std::function<void(const std::shared_ptr<Outcome>&)>;
+
+// Blocks that record into an outcome.
+auto modelSuccess(const std::shared_ptr<Outcome>& o) {
+    return [o](const auto& model) { ++o->calls, o->success = true, o->model = model; };
+}
+auto codedFailure(const std::shared_ptr<Outcome>& o) {
+    return [o](const Value& message, const Value& code) { ++o->calls, o->message = message, o->code = code; };
+}
+auto messageFailure(const std::shared_ptr<Outcome>& o) {
+    return [o](const Value& message) { ++o->calls, o->message = message, o->code = "(no code)"; };
+}
+
+struct Operation {
+    const char* name;
+    const char* path;
+    bool plain;
+    const char* statusKey;
+    const char* messageKey;      // reply key of the refusal message; nullptr: a fixed message
+    const char* refusalMessage;  // the fixed message
+    bool coded;                  // the failure block takes a code
+    const char* transportMessage;
+    Runner run;
+};
+
+const std::vector<Operation>& operations() {
+    using namespace VXLoginAPI;
+    static const std::vector<Operation> list = {
+        {"password login", "login/dologin", false, "z", "x", nullptr, true, "服务器错误",
+         [](auto o) { LonginWithUsername("player01", "secret1", modelSuccess(o), codedFailure(o)); }},
+        {"phone login", "Login/telregister", false, "z", "x", nullptr, true, "服务器错误",
+         [](auto o) { doPhoneYzmLoginWithNumber("13800000000", "123456", modelSuccess(o), codedFailure(o)); }},
+        {"token login", "Login/auto_login", false, "z", "x", nullptr, true, "无法连接服务器",
+         [](auto o) { doNoPwdLoginWithSuccess(modelSuccess(o), codedFailure(o)); }},
+        {"registration", "login/register", false, "z", "d", nullptr, false, "服务器错误",
+         [](auto o) { registerNewWithUsername("player02", "secret2", modelSuccess(o), messageFailure(o)); }},
+        {"SMS code", "Sdkhome/yzm", true, "a", "b", nullptr, false, "服务器错误",
+         [](auto o) { getSdkCodeWithNumber("13800000000", "player01", "1", modelSuccess(o), messageFailure(o)); }},
+        {"real name", "login/idcheck", false, "z", "b", nullptr, false, "服务器错误",
+         [](auto o) { postRealNameToServerWithRealName("张三", "110101199001011234", modelSuccess(o), messageFailure(o)); }},
+        {"notice", "Sdkmsg/getmsg", false, "code", nullptr, "获取失败", true, "服务器错误",
+         [](auto o) { GetNoticeWithSuccess(modelSuccess(o), codedFailure(o)); }},
+        {"role report", "User/setRole", false, "code", nullptr, "信息错误", false, "服务器错误",
+         [](auto o) {
+             SetRoleInfoWithInfoDic(ns::Dictionary{{"roleId", "r1"}}, [o] { ++o->calls, o->success = true; },
+                                    messageFailure(o));
+         }},
+    };
+    return list;
+}
+
+class LoginAPI : public vx::test::PlatformTest {
+protected:
+    std::shared_ptr<Outcome> run(const Operation& op) {
+        auto o = std::make_shared<Outcome>();
+        op.run(o);
+        await(o);
+        EXPECT_EQ(o->calls, 1) << op.name;
+        return o;
+    }
+    Value onlyParams(const char* path) {
+        auto seen = server.requests(path);
+        return seen.empty() ? Value() : seen.back().params;
+    }
+};
+
+} // namespace
+
+TEST_F(LoginAPI, EveryOperationReadsItsStatusAsTextOrNumber) {
+    for (const auto& op : operations()) {
+        for (Value status : {Value("1"), Value(1), Value(" 1abc")}) {
+            server.script(op.path, reply(ns::Dictionary{{op.statusKey, status}}));
+            EXPECT_TRUE(run(op)->success) << op.name << " " << status.description();
+        }
+        // Any other value, a wrong type, or no status at all is a refusal.
+        for (Value status : {Value(0), Value("2"), Value(-1), Value::null(), Value(ns::Array{1}), Value()}) {
+            ns::Dictionary body{{"x", "m-x"}, {"b", "m-b"}, {"d", "m-d"}};
+            if (!status.isNil()) body.set(op.statusKey, status);
+            server.script(op.path, reply(body));
+            auto o = run(op);
+            EXPECT_FALSE(o->success) << op.name << " " << status.description();
+            EXPECT_EQ(o->message, op.messageKey ? body[op.messageKey] : Value(op.refusalMessage)) << op.name;
+            if (op.coded) {
+                EXPECT_EQ(o->code, status.isNil() ? Value() : status) << op.name;
+            }
+        }
+    }
+}
+
+TEST_F(LoginAPI, UndecodableRepliesAndTransportFailures) {
+    for (const auto& op : operations()) {
+        // An HTML error page: the scrambled transport decodes nothing and takes the refusal branch with
+        // nil values; the plain one rejects it as a transport failure.
+        server.script(op.path, raw(502, "<html><body>Bad Gateway</body></html>"));
+        auto o = run(op);
+        EXPECT_FALSE(o->success) << op.name;
+        if (op.plain) {
+            EXPECT_EQ(o->message, Value(op.transportMessage));
+        } else {
+            EXPECT_EQ(o->message, op.messageKey ? Value() : Value(op.refusalMessage)) << op.name;
+            if (op.coded) {
+                EXPECT_TRUE(o->code.isNil()) << op.name;
+            }
+        }
+
+        server.script(op.path, dropped());
+        o = run(op);
+        EXPECT_FALSE(o->success);
+        EXPECT_EQ(o->message, Value(op.transportMessage)) << op.name;
+        if (op.coded) {
+            EXPECT_EQ(o->code, Value("501")) << op.name;
+        }
+    }
+    // Nobody listening at all.
+    server.stop();
+    for (const auto& op : operations()) {
+        auto o = run(op);
+        EXPECT_EQ(o->message, Value(op.transportMessage)) << op.name;
+        if (op.coded) {
+            EXPECT_EQ(o->code, Value("501")) << op.name;
+        }
+    }
+}
+
+TEST_F(LoginAPI, AccountFlowsAgainstTheServerModel) {
+    ui::AdvertisingIdentifierManager::sharedManager().setAdvertisingIdentifier("8E2C3C4A-0000-4000-8000-00000000AD01");
+    const auto& ops = operations();
+    auto find = [&](const char* name) -> const Operation& {
+        return *std::find_if(ops.begin(), ops.end(), [&](auto& op) { return std::string(op.name) == name; });
+    };
+
+    // Registration, then the password login with the common request values.
+    auto o = run(find("registration"));
+    ASSERT_TRUE(o->success);
+    auto registered = std::static_pointer_cast<RegisterResult>(o->model);
+    EXPECT_EQ(registered->userName, Value("player02"));
+    EXPECT_EQ(run(find("registration"))->message, Value("该用户名已被注册"));
+    EXPECT_EQ(onlyParams("login/register"),
+              Value(ns::Dictionary{{"z", "player02"}, {"b", "secret2"}, {"c", "3"}, {"d", "1001"},
+                                   {"e", "8E2C3C4A-0000-4000-8000-00000000AD01"}, {"f", "agent9"}, {"x", "app7"},
+                                   {"h", "12.4"}}));
+
+    server.addAccount("player01", "secret1");
+    o = run(find("password login"));
+    ASSERT_TRUE(o->success);
+    auto login = std::static_pointer_cast<LoginResult>(o->model);
+    EXPECT_EQ(login->userName, Value("player01"));
+    EXPECT_EQ(login->sid, Value(server.account("player01")->sid));
+    EXPECT_EQ(ShareVale::sharedInstance()->iosWapBoxUrl(), Value(server.host() + "/cdcloud/welcome/box"));
+    EXPECT_EQ(onlyParams("login/dologin"),
+              Value(ns::Dictionary{{"z", "player01"}, {"b", "secret1"}, {"c", "3"}, {"d", "1001"},
+                                   {"e", "8E2C3C4A-0000-4000-8000-00000000AD01"}, {"f", "agent9"}, {"x", "app7"}}));
+    server.addAccount("player01", "changed");
+    o = run(find("password login"));
+    EXPECT_EQ(o->message, Value("用户名或密码错误"));
+    EXPECT_EQ(o->code, Value(0));
+
+    // A login that succeeds without "url" clears the box page address.
+    server.script("login/dologin", reply(ns::Dictionary{{"z", 1}}));
+    run(find("password login"));
+    EXPECT_TRUE(ShareVale::sharedInstance()->iosWapBoxUrl().isNil());
+    server.clearScripts();
+
+    // SMS code over the plain transport (form body), then the phone login stores token and box page.
+    o = run(find("SMS code"));
+    ASSERT_TRUE(o->success);
+    EXPECT_EQ(std::static_pointer_cast<VXBaseResponse>(o->model)->mesage, Value("验证码已发送"));
+    auto sms = server.requests("Sdkhome/yzm").back();
+    EXPECT_EQ(sms.contentType, "application/x-www-form-urlencoded");
+    EXPECT_EQ(sms.params, Value(ns::Dictionary{{"sj", "13800000000"}, {"username", "player01"}, {"type", "1"}}));
+    std::string code = server.smsCode("13800000000").value_or("?");
+    EXPECT_TRUE(logContains(code));
+    auto phone = std::make_shared<Outcome>();
+    VXLoginAPI::doPhoneYzmLoginWithNumber("13800000000", code, modelSuccess(phone), codedFailure(phone));
+    await(phone);
+    ASSERT_TRUE(phone->success);
+    EXPECT_EQ(ShareVale::sharedInstance()->loginToken(), server.account("13800000000")->token);
+    EXPECT_EQ(onlyParams("Login/telregister")["i"], Value(code));
+    EXPECT_EQ(onlyParams("Login/telregister")["h"], Value("12.4"));
+    // A used code does not work twice.
+    EXPECT_EQ(run(find("phone login"))->message, Value("验证码错误"));
+
+    // The token login sends the stored name and token.
+    ShareVale::sharedInstance()->setUserName("13800000000");
+    EXPECT_TRUE(run(find("token login"))->success);
+    EXPECT_EQ(onlyParams("Login/auto_login")["tk"], Value(server.account("13800000000")->token));
+    EXPECT_EQ(onlyParams("Login/auto_login")["b"], Value(""));
+
+    // Real name for the stored user; the notice; the role report with the chosen sub-account.
+    ShareVale::sharedInstance()->setUserName("player01");
+    ShareVale::sharedInstance()->setSubUserName("player01-2");
+    o = run(find("real name"));
+    ASSERT_TRUE(o->success);
+    EXPECT_EQ(std::static_pointer_cast<rzResult>(o->model)->rzStatus, Value(1));
+    EXPECT_EQ(onlyParams("login/idcheck"),
+              Value(ns::Dictionary{{"id", "110101199001011234"}, {"r", "张三"}, {"i", "player01"}, {"g", "1001"}}));
+    server.setNotice("n7", "维护公告", 1);
+    o = run(find("notice"));
+    auto notice = std::static_pointer_cast<GetNotice>(o->model);
+    EXPECT_EQ(notice->noticeId, Value("n7"));
+    EXPECT_EQ(notice->status, "1");
+    EXPECT_EQ(onlyParams("Sdkmsg/getmsg"), Value(ns::Dictionary{{"z", "player01"}, {"b", "agent9"}, {"c", "1001"}}));
+    EXPECT_TRUE(run(find("role report"))->success);
+    EXPECT_EQ(onlyParams("User/setRole")["xh"], Value("player01-2"));
+    EXPECT_EQ(onlyParams("User/setRole")["i"], Value("app7"));
+}
+
+TEST_F(LoginAPI, NilConfigurationLeavesKeysOut) {
+    writeVXPlist(std::nullopt);
+    writeChannelFile("chan 5\n");
+    run(operations().front());
+    Value params = onlyParams("login/dologin");
+    EXPECT_FALSE(params.dictionaryPtr()->contains("d"));
+    EXPECT_FALSE(params.dictionaryPtr()->contains("x"));
+    EXPECT_EQ(params["f"], Value("chan5"));
+}
+
+TEST_F(LoginAPI, OnlineTimeReport) {
+    std::vector<Value> messages;
+    auto report = [&] {
+        exchange("login/setTime",
+                 [&] { VXLoginAPI::doUploadUserOlineTimeBlock([&](const Value& m) { messages.push_back(m); }); });
+    };
+    ShareVale::sharedInstance()->setUserName("kid01");
+    server.script("login/setTime", reply(ns::Dictionary{{"z", -1}, {"b", "ignored"}}));
+    report();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(logContains("心跳返回 = "));
+    server.script("login/setTime", dropped());
+    report();
+    EXPECT_TRUE(messages.empty());
+
+    // The server model: a minor reaches the daily limit.
+    server.clearScripts();
+    server.addAccount("kid01", "secret1");
+    auto o = std::make_shared<Outcome>();
+    VXLoginAPI::postRealNameToServerWithRealName("小明", "110101201501011234", modelSuccess(o), messageFailure(o));
+    await(o);
+    EXPECT_EQ(std::static_pointer_cast<rzResult>(o->model)->rzStatus, Value(2));
+    server.setMinorDailyLimit(240);
+    report();
+    EXPECT_TRUE(messages.empty());
+    report();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], Value("您今日的游戏时间已用完，请注意休息"));
+    EXPECT_EQ(server.requests("login/setTime").back().params, Value(ns::Dictionary{{"n", "kid01"}, {"g", "1001"}}));
+}
+
+TEST_F(LoginAPI, LogoutClearsTheNameItSentAndNoOther) {
+    auto share = ShareVale::sharedInstance();
+    auto logout = [&] { exchange("login/logout", [] { VXLoginAPI::LonginOutSendToService(); }); };
+    // Any reply clears the name, a refusal and an undecodable one included; a failed request does not.
+    share->setUserName("player01");
+    server.script("login/logout", reply(ns::Dictionary{{"z", 0}, {"b", "失败"}}));
+    logout();
+    EXPECT_EQ(share->userName(), std::optional<std::string>(""));
+    EXPECT_EQ(server.requests("login/logout").back().params,
+              Value(ns::Dictionary{{"z", "player01"}, {"b", "3"}, {"c", "1001"},
+                                   {"d", ui::AdvertisingIdentifierManager::sharedManager().advertisingIdentifier()}, {"e", "agent9"},
+                                   {"f", "app7"}, {"h", "12.4"}}));
+    share->setUserName("player01");
+    server.script("login/logout", raw(200, "garbage"));
+    logout();
+    EXPECT_EQ(share->userName(), std::optional<std::string>(""));
+    share->setUserName("player01");
+    server.script("login/logout", dropped());
+    logout();
+    EXPECT_EQ(share->userName(), std::optional<std::string>("player01"));
+
+    // A reply held back until a newer login has stored its name must leave that name alone.
+    server.clearScripts();
+    server.holdNext("login/logout");
+    VXLoginAPI::LonginOutSendToService();
+    ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
+    server.addAccount("player03", "secret3");
+    auto o = std::make_shared<Outcome>();
+    VXLoginAPI::LonginWithUsername("player03", "secret3", [&, o](const auto&) {
+        share->setUserName("player03"); // what the login window stores on success
+        ++o->calls;
+    }, codedFailure(o));
+    await(o);
+    server.releaseHeld();
+    // The logout's completion is the only thing still to reach the main loop.
+    EXPECT_TRUE(ns::RunLoop::main().runOnce(10));
+    drainMain();
+    EXPECT_EQ(share->userName(), std::optional<std::string>("player03"));
+}

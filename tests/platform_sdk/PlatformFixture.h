@@ -1,0 +1,110 @@
+#pragma once
+// A sandbox test with the stand-in platform server on loopback and an app bundle pointing at it:
+// Info.plist ("VXPlatformAPIHost" = the server) and VX.plist (app id, game id, app key, agent).
+
+#include "os/foundation/Bundle.h"
+#include "os/foundation/PropertyList.h"
+#include "os/foundation/RunLoop.h"
+#include "server/PlatformServer.h"
+#include "tests/support/Environment.h"
+
+#include <filesystem>
+#include <functional>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace vx::test {
+
+// What an operation's blocks reported.
+struct Outcome {
+    int calls = 0;
+    bool success = false;
+    ns::Value message;
+    ns::Value code;
+    ns::Ref<ns::Object> model;
+};
+
+class PlatformTest : public SandboxTest {
+protected:
+    void SetUp() override {
+        SandboxTest::SetUp();
+        ASSERT_TRUE(server.start());
+        writeInfoPlist();
+        writeVXPlist(defaultVXPlist());
+    }
+    void TearDown() override {
+        server.releaseHeld();
+        SandboxTest::TearDown();
+        server.stop();
+    }
+
+    static ns::Dictionary defaultVXPlist() {
+        return {{"VORLIX_APPID", "app7"}, {"VORLIX_GAMEID", "1001"}, {"VORLIX_APPKEY", "k3y"}, {"VORLIX_AGENT", "agent9"}};
+    }
+
+    void writePlist(const std::string& name, const ns::Dictionary& content) {
+        auto data = ns::PropertyList::write(content, ns::PropertyList::Format::XML);
+        ASSERT_TRUE(data && data->writeToFile(bundlePath() + "/" + name, true));
+        // The bundle reads its Info.plist once: start from a fresh main bundle object.
+        ns::Bundle::setMainBundlePath(bundlePath());
+    }
+    void writeInfoPlist(ns::Dictionary extra = {}) {
+        ns::Dictionary info{{"CFBundleIdentifier", "com.vorlix.test"}, {"VXPlatformAPIHost", server.host()}};
+        for (const auto& [key, value] : extra) info.set(key, value);
+        writePlist("Info.plist", info);
+    }
+    void writeVXPlist(const std::optional<ns::Dictionary>& content) {
+        std::filesystem::remove(bundlePath() + "/VX.plist");
+        if (content) writePlist("VX.plist", *content);
+    }
+    void writeChannelFile(const std::string& name) {
+        std::string folder = bundlePath() + "/VXAppInfo/Channel";
+        std::filesystem::create_directories(folder);
+        if (!name.empty()) std::ofstream(folder + "/" + name) << "";
+    }
+
+    // Pumps the main loop until the outcome has been reported, then lets late calls show up.
+    void await(const std::shared_ptr<Outcome>& outcome) {
+        EXPECT_TRUE(runMainUntil([&] { return outcome->calls > 0; }));
+        settle();
+    }
+    // Waits until the server has seen `count` requests to the path.
+    bool awaitRequests(const std::string& path, size_t count = 1) {
+        return runMainUntil([&] { return server.requests(path).size() >= count; });
+    }
+
+    // For operations that report nothing back: runs `send` with the reply to `path` held until the
+    // request is in, then lets that reply go and runs the one main-loop turn that handles it.
+    void exchange(const std::string& path, const std::function<void()>& send) {
+        server.holdNext(path);
+        send();
+        ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
+        server.releaseHeld();
+        ASSERT_TRUE(ns::RunLoop::main().runOnce(10));
+        drainMain();
+    }
+
+    static server::PlatformServer::Scripted reply(ns::Value json) {
+        server::PlatformServer::Scripted s;
+        s.json = std::move(json);
+        return s;
+    }
+    static server::PlatformServer::Scripted raw(int status, std::string body, std::string type = "text/html") {
+        server::PlatformServer::Scripted s;
+        s.status = status;
+        s.rawBody = std::move(body);
+        s.contentType = std::move(type);
+        return s;
+    }
+    static server::PlatformServer::Scripted dropped() {
+        server::PlatformServer::Scripted s;
+        s.drop = true;
+        return s;
+    }
+
+    server::PlatformServer server;
+};
+
+} // namespace vx::test
