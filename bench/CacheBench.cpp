@@ -1,6 +1,7 @@
 // The foundation kit's caches against the plain ways of doing the same work: the memory cache
 // against an unordered_map + list LRU under a mutex, the disk cache against raw SQLite (WAL,
 // synchronous normal) with plain file writes. Prints the ratio of each pair at the end.
+#include "bench/BenchRatio.h"
 #include "foundation/VXDiskCache.h"
 #include "foundation/VXMemoryCache.h"
 #include "os/dispatch/Queue.h"
@@ -13,7 +14,6 @@
 #include <ctime>
 #include <filesystem>
 #include <list>
-#include <map>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -246,46 +246,19 @@ BENCHMARK_CAPTURE(DiskRead, Small_RawSQLite, kSmallCount, kSmallSize, true)->Uni
 BENCHMARK_CAPTURE(DiskRead, Large_VXDiskCache, kLargeCount, kLargeSize, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(DiskRead, Large_RawSQLite, kLargeCount, kLargeSize, true)->Unit(benchmark::kMillisecond);
 
-// Console output plus the ratio of each "ours / plain" pair.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& run : runs)
-            if (run.run_type == Run::RT_Iteration) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    void printRatios() const {
-        const std::pair<const char*, const char*> pairs[] = {
-            {"MemoryGet_VXMemoryCache", "MemoryGet_MapLRU"},
-            {"MemorySet_VXMemoryCache", "MemorySet_MapLRU"},
-            {"DiskWrite/Small_VXDiskCache", "DiskWrite/Small_RawSQLite"},
-            {"DiskWrite/Large_VXDiskCache", "DiskWrite/Large_RawSQLite"},
-            {"DiskRead/Small_VXDiskCache", "DiskRead/Small_RawSQLite"},
-            {"DiskRead/Large_VXDiskCache", "DiskRead/Large_RawSQLite"},
-        };
-        std::printf("\nratio (ours / plain):\n");
-        for (auto [ours, plain] : pairs) {
-            auto a = times_.find(ours), b = times_.find(plain);
-            if (a == times_.end() || b == times_.end() || b->second <= 0) continue;
-            std::printf("  %-30s %.2fx\n", ours, a->second / b->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
 
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
     // Both sides of every pair run in a process with the OS layer's threads started, as in the app:
     // a process that never started a thread takes cheaper, non-atomic paths for shared references.
     auto warmUp = VXMemoryCache::make();
     dispatch::sync(dispatch::Queue::global(), [] {});
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatios();
-    benchmark::Shutdown();
-    return 0;
+    return benchratio::runWithRatios(argc, argv,
+                                     {{"MemoryGet_VXMemoryCache", "MemoryGet_MapLRU"},
+                                      {"MemorySet_VXMemoryCache", "MemorySet_MapLRU"},
+                                      {"DiskWrite/Small_VXDiskCache", "DiskWrite/Small_RawSQLite"},
+                                      {"DiskWrite/Large_VXDiskCache", "DiskWrite/Large_RawSQLite"},
+                                      {"DiskRead/Small_VXDiskCache", "DiskRead/Small_RawSQLite"},
+                                      {"DiskRead/Large_VXDiskCache", "DiskRead/Large_RawSQLite"}});
 }

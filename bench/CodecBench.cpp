@@ -2,6 +2,7 @@
 // per-position key, gzip) versus gzip + gunzip of the same JSON text, for a 1 KB and a 64 KB
 // dictionary. Prints the ratio of each pair at the end.
 
+#include "bench/BenchRatio.h"
 #include "os/foundation/JSONSerialization.h"
 #include "platform_sdk/DecodeGzipBase64.h"
 #include "server/ScrambledCodec.h"
@@ -9,8 +10,6 @@
 #include <benchmark/benchmark.h>
 #include <zlib.h>
 
-#include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -81,33 +80,10 @@ BENCHMARK_CAPTURE(ZlibAlone, 1KB, 1024);
 BENCHMARK_CAPTURE(Codec, 64KB, 64 * 1024)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(ZlibAlone, 64KB, 64 * 1024)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& run : runs)
-            if (run.run_type == Run::RT_Iteration) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    void printRatios() const {
-        std::printf("\nratio (codec / zlib alone):\n");
-        for (const char* size : {"1KB", "64KB"}) {
-            auto a = times_.find(std::string("Codec/") + size), b = times_.find(std::string("ZlibAlone/") + size);
-            if (a == times_.end() || b == times_.end() || b->second <= 0) continue;
-            std::printf("  %-6s %.2fx\n", size, a->second / b->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatios();
-    benchmark::Shutdown();
-    return 0;
+    return benchratio::runWithRatios(
+        argc, argv, {{"Codec/1KB", "ZlibAlone/1KB", "1KB"}, {"Codec/64KB", "ZlibAlone/64KB", "64KB"}},
+        {.title = "codec / zlib alone", .width = 6});
 }

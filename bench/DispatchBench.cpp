@@ -2,6 +2,7 @@
 // main-queue async (posted and drained on the main thread, and posted from another thread while
 // the main thread pumps), and timed work (items due now, through the clock thread, run on the
 // main thread). Prints the ratio of each pair at the end.
+#include "bench/BenchRatio.h"
 #include "os/dispatch/Dispatch.h"
 #include "os/foundation/Clock.h"
 #include "os/foundation/RunLoop.h"
@@ -10,7 +11,6 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <cstdio>
 #include <deque>
 #include <functional>
 #include <map>
@@ -221,41 +221,14 @@ BENCHMARK(TimedWork_Plain);
 BENCHMARK(TimerArmCancel_Clock);
 BENCHMARK(TimerArmCancel_Plain);
 
-// Console output plus the ratio of each "ours / plain" pair.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& run : runs)
-            if (run.run_type == Run::RT_Iteration) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    void printRatios() const {
-        const std::pair<const char*, const char*> pairs[] = {
-            {"MainAsync_Dispatch", "MainAsync_Plain"},
-            {"MainAsyncFromThread_Dispatch", "MainAsyncFromThread_Plain"},
-            {"TimedWork_Dispatch", "TimedWork_Plain"},
-            {"TimerArmCancel_Clock", "TimerArmCancel_Plain"},
-        };
-        std::printf("\nratio (ours / plain):\n");
-        for (auto [ours, plain] : pairs) {
-            auto a = times_.find(ours), b = times_.find(plain);
-            if (a == times_.end() || b == times_.end() || b->second <= 0) continue;
-            std::printf("  %-30s %.2f\n", ours, a->second / b->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
 
 } // namespace
 
 int main(int argc, char** argv) {
     ns::RunLoop::main(); // this thread pumps the main run loop
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatios();
-    benchmark::Shutdown();
-    return 0;
+    return benchratio::runWithRatios(argc, argv,
+                                     {{"MainAsync_Dispatch", "MainAsync_Plain"},
+                                      {"MainAsyncFromThread_Dispatch", "MainAsyncFromThread_Plain"},
+                                      {"TimedWork_Dispatch", "TimedWork_Plain"},
+                                      {"TimerArmCancel_Clock", "TimerArmCancel_Plain"}});
 }

@@ -2,6 +2,7 @@
 // memory cache alone, a disk hit (bytes from a file of the disk cache, decoded into a display-ready
 // bitmap) against reading the same bytes from a plain file and decoding them with libpng into a
 // BGRA buffer. Prints the ratio of each pair at the end.
+#include "bench/BenchRatio.h"
 #include "image/VXImageCache.h"
 #include "image/VXImageCoder.h"
 #include "os/dispatch/Queue.h"
@@ -10,12 +11,10 @@
 #include <benchmark/benchmark.h>
 #include <png.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -108,40 +107,13 @@ void DiskHit_FileAndLibpng(benchmark::State& state) {
 }
 BENCHMARK(DiskHit_FileAndLibpng)->Unit(benchmark::kMicrosecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& run : runs)
-            if (run.run_type == Run::RT_Iteration) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    void printRatios() const {
-        const std::pair<const char*, const char*> pairs[] = {
-            {"MemoryHit_VXImageCache", "MemoryHit_MemoryCacheAlone"},
-            {"DiskHit_VXImageCache", "DiskHit_FileAndLibpng"},
-        };
-        std::printf("\nratio (ours / plain):\n");
-        for (auto [ours, plain] : pairs) {
-            auto a = times_.find(ours), b = times_.find(plain);
-            if (a == times_.end() || b == times_.end() || b->second <= 0) continue;
-            std::printf("  %-30s %.2fx\n", ours, a->second / b->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
     // Both sides run with the OS layer's threads started, as in the app.
     dispatch::sync(dispatch::Queue::global(), [] {});
     Fixture::shared();
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatios();
-    benchmark::Shutdown();
-    return 0;
+    return benchratio::runWithRatios(argc, argv,
+                                     {{"MemoryHit_VXImageCache", "MemoryHit_MemoryCacheAlone"},
+                                      {"DiskHit_VXImageCache", "DiskHit_FileAndLibpng"}});
 }

@@ -1,16 +1,15 @@
 // ImageSource decoding of PNG, JPEG and GIF against the raw library decoding the same bytes into
 // the same format (8-bit RGBA rows). Prints the ratio of each pair at the end.
 
+#include "bench/BenchRatio.h"
 #include "os/imageio/ImageDestination.h"
 #include "os/imageio/ImageSource.h"
 
 #include <benchmark/benchmark.h>
 #include <csetjmp>
-#include <cstdio>
 #include <cstring>
 #include <gif_lib.h>
 #include <jpeglib.h>
-#include <map>
 #include <png.h>
 
 namespace {
@@ -182,36 +181,12 @@ BENCHMARK(Jpeg_libjpeg)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Gif_ImageSource)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Gif_giflib)->Unit(benchmark::kMicrosecond);
 
-// Console output plus the ratio of each "ImageSource / library" pair.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& run : runs)
-            if (run.run_type == Run::RT_Iteration) times_[run.benchmark_name()] = run.GetAdjustedCPUTime(); // decoding is single-threaded
-    }
-    void printRatios() const {
-        const std::pair<const char*, const char*> pairs[] = {
-            {"Png_ImageSource", "Png_libpng"}, {"Jpeg_ImageSource", "Jpeg_libjpeg"}, {"Gif_ImageSource", "Gif_giflib"}};
-        std::printf("\nratio (ImageSource / library):\n");
-        for (auto [ours, plain] : pairs) {
-            auto a = times_.find(ours), b = times_.find(plain);
-            if (a == times_.end() || b == times_.end() || b->second <= 0) continue;
-            std::printf("  %-20s %.2fx\n", ours, a->second / b->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
 
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatios();
-    benchmark::Shutdown();
-    return 0;
+    return benchratio::runWithRatios(
+        argc, argv,
+        {{"Png_ImageSource", "Png_libpng"}, {"Jpeg_ImageSource", "Jpeg_libjpeg"}, {"Gif_ImageSource", "Gif_giflib"}},
+        {.title = "ImageSource / library", .cpuTime = true, .width = 20}); // decoding is single-threaded
 }

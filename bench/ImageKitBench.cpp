@@ -2,16 +2,16 @@
 // random) against the raw library decoding the same bytes into the same display pixels
 // (premultiplied B,G,R,A or B,G,R,x). Prints the ratio of each pair at the end.
 
+#include "bench/BenchRatio.h"
 #include "image/VXImageDecoder.h"
+#include "tests/support/ImageBytes.h"
 
 #include <benchmark/benchmark.h>
 #include <csetjmp>
-#include <cstdio>
 #include <cstring>
 #include <gif_lib.h>
 #include <jpeglib.h>
 #include <malloc.h>
-#include <map>
 #include <png.h>
 #include <random>
 #include <zlib.h>
@@ -37,83 +37,33 @@ std::vector<uint8_t> picture(uint32_t width, uint32_t height, uint32_t shift, bo
     return rgba;
 }
 
-void appendPng(png_structp png, png_bytep data, size_t length) {
-    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + length);
+imagebytes::Pixels pixelsOf(const std::vector<uint8_t>& rgba, uint32_t width) {
+    return [&rgba, width](uint32_t x, uint32_t y) {
+        const uint8_t* p = &rgba[(size_t(y) * width + x) * 4];
+        return imagebytes::Rgba{p[0], p[1], p[2], p[3]};
+    };
 }
 
 std::vector<uint8_t> pngOf(const std::vector<uint8_t>& rgba, uint32_t width, uint32_t height) {
-    std::vector<uint8_t> out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) std::abort();
-    png_set_write_fn(png, &out, appendPng, nullptr);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (uint32_t y = 0; y < height; ++y) png_write_row(png, rgba.data() + size_t(y) * width * 4);
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    return out;
+    return imagebytes::png(width, height, pixelsOf(rgba, width));
 }
 
 std::vector<uint8_t> jpegOf(const std::vector<uint8_t>& rgba, uint32_t width, uint32_t height) {
-    jpeg_compress_struct c;
-    jpeg_error_mgr err;
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &buffer, &size);
-    c.image_width = width;
-    c.image_height = height;
-    c.input_components = 4;
-    c.in_color_space = JCS_EXT_RGBX;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 90, TRUE);
-    jpeg_start_compress(&c, TRUE);
-    while (c.next_scanline < c.image_height) {
-        JSAMPROW row = const_cast<uint8_t*>(rgba.data()) + size_t(c.next_scanline) * width * 4;
-        jpeg_write_scanlines(&c, &row, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    std::vector<uint8_t> out(buffer, buffer + size);
-    std::free(buffer);
-    return out;
-}
-
-int appendGif(GifFileType* gif, const GifByteType* data, int length) {
-    auto* out = static_cast<std::vector<uint8_t>*>(gif->UserData);
-    out->insert(out->end(), data, data + length);
-    return length;
+    return imagebytes::jpeg(width, height, pixelsOf(rgba, width), false, 0, true, 90);
 }
 
 // Frames of 6-bit grey-ish indices over a 64-entry palette.
 std::vector<uint8_t> gifOf(uint32_t side, size_t frames) {
-    std::vector<uint8_t> out;
-    int error = 0;
-    GifFileType* gif = EGifOpen(&out, appendGif, &error);
-    std::vector<GifColorType> colors(64);
-    for (int i = 0; i < 64; ++i) colors[size_t(i)] = {GifByteType(i * 4), GifByteType(255 - i * 4), GifByteType(i * 2)};
-    ColorMapObject* map = GifMakeMapObject(64, colors.data());
-    EGifSetGifVersion(gif, true);
-    EGifPutScreenDesc(gif, int(side), int(side), 6, 0, map);
+    std::vector<std::array<uint8_t, 3>> palette(64);
+    for (int i = 0; i < 64; ++i) palette[size_t(i)] = {uint8_t(i * 4), uint8_t(255 - i * 4), uint8_t(i * 2)};
+    std::vector<imagebytes::GifFrame> gifFrames;
     for (size_t f = 0; f < frames; ++f) {
-        GraphicsControlBlock control{0, false, 5, NO_TRANSPARENT_COLOR};
-        GifByteType extension[4];
-        EGifGCBToExtension(&control, extension);
-        EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, extension);
-        EGifPutImageDesc(gif, 0, 0, int(side), int(side), false, nullptr);
-        std::vector<GifPixelType> line(side);
-        for (uint32_t y = 0; y < side; ++y) {
-            for (uint32_t x = 0; x < side; ++x) line[x] = GifPixelType(((x + y + f * 7) / 8) % 64);
-            EGifPutLine(gif, line.data(), int(side));
-        }
+        imagebytes::GifFrame frame{0, 0, int(side), int(side), 0, 5, -1, std::vector<uint8_t>(size_t(side) * side)};
+        for (uint32_t y = 0; y < side; ++y)
+            for (uint32_t x = 0; x < side; ++x) frame.indices[size_t(y) * side + x] = uint8_t(((x + y + f * 7) / 8) % 64);
+        gifFrames.push_back(std::move(frame));
     }
-    EGifCloseFile(gif, &error);
-    GifFreeMapObject(map);
-    return out;
+    return imagebytes::gif(int(side), int(side), palette, gifFrames, std::nullopt);
 }
 
 void chunk(std::vector<uint8_t>& out, const char* type, const uint8_t* data, size_t length) {
@@ -190,12 +140,10 @@ const Animation& animation() {
     return a;
 }
 
-ns::DataRef dataOf(const std::vector<uint8_t>& bytes) { return ns::Data::make(bytes.data(), bytes.size()); }
-
 // --- The image kit --------------------------------------------------------------------------
 
 void decodeFrame(benchmark::State& state, const std::vector<uint8_t>& bytes, size_t index) {
-    const ns::DataRef data = dataOf(bytes);
+    const ns::DataRef data = imagebytes::dataOf(bytes);
     for (auto _ : state) {
         auto decoder = VXImageDecoder::decoderWithData(data, 1);
         auto frame = decoder ? decoder->frameAtIndex(index, true) : nullptr;
@@ -205,7 +153,7 @@ void decodeFrame(benchmark::State& state, const std::vector<uint8_t>& bytes, siz
 }
 
 void APNG_Decoder(benchmark::State& state, bool random) {
-    auto decoder = VXImageDecoder::decoderWithData(dataOf(animation().apng), 1);
+    auto decoder = VXImageDecoder::decoderWithData(imagebytes::dataOf(animation().apng), 1);
     if (!decoder || decoder->frameCount() != kAnimationFrames) std::abort();
     std::mt19937 generator(42);
     size_t next = 0;
@@ -344,31 +292,6 @@ BENCHMARK(APNGSequence_VXImageDecoder)->Unit(benchmark::kMicrosecond);
 BENCHMARK(APNGRandom_VXImageDecoder)->Unit(benchmark::kMicrosecond);
 BENCHMARK(APNG_libpng)->Unit(benchmark::kMicrosecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& run : runs)
-            if (run.run_type == Run::RT_Iteration) times_[run.benchmark_name()] = run.GetAdjustedCPUTime();
-    }
-    void printRatios() const {
-        const std::pair<const char*, const char*> pairs[] = {{"Png_VXImageDecoder", "Png_libpng"},
-                                                             {"Jpeg_VXImageDecoder", "Jpeg_libjpeg"},
-                                                             {"GifFrame_VXImageDecoder", "GifFrame_giflib"},
-                                                             {"APNGSequence_VXImageDecoder", "APNG_libpng"},
-                                                             {"APNGRandom_VXImageDecoder", "APNG_libpng"}};
-        std::printf("\nratio (VXImageDecoder / library):\n");
-        for (auto [ours, plain] : pairs) {
-            auto a = times_.find(ours), b = times_.find(plain);
-            if (a == times_.end() || b == times_.end() || b->second <= 0) continue;
-            std::printf("  %-30s %.2fx\n", ours, a->second / b->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -376,10 +299,11 @@ int main(int argc, char** argv) {
     // kernel and faulted in (zeroed) again on every iteration, which would measure the kernel.
     mallopt(M_MMAP_THRESHOLD, 64 << 20);
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatios();
-    benchmark::Shutdown();
-    return 0;
+    return benchratio::runWithRatios(argc, argv,
+                                     {{"Png_VXImageDecoder", "Png_libpng"},
+                                      {"Jpeg_VXImageDecoder", "Jpeg_libjpeg"},
+                                      {"GifFrame_VXImageDecoder", "GifFrame_giflib"},
+                                      {"APNGSequence_VXImageDecoder", "APNG_libpng"},
+                                      {"APNGRandom_VXImageDecoder", "APNG_libpng"}},
+                                     {.title = "VXImageDecoder / library", .cpuTime = true});
 }

@@ -1,6 +1,7 @@
 // 200 small images over loopback: through URLConnection, with its callbacks on one network thread
 // as the image kit runs them, against curl multi alone doing the same transfers on the calling
 // thread. Both use the same curl options and six connections per host. Prints the ratio.
+#include "bench/BenchRatio.h"
 #include "os/foundation/Thread.h"
 #include "os/net/URLConnection.h"
 #include "tests/support/HttpTestServer.h"
@@ -10,10 +11,7 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <cstdio>
-#include <map>
 #include <mutex>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -141,42 +139,12 @@ void CurlMultiAlone(benchmark::State& state) {
 BENCHMARK(URLConnectionOnNetworkThread)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(CurlMultiAlone)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Console output plus the ratio of the pair.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        // With repetitions, the median stands for the benchmark.
-        for (const auto& run : runs) {
-            std::string name = run.run_name.function_name;
-            if (run.run_type == Run::RT_Iteration && !medians_.count(name)) times_[name] = run.GetAdjustedRealTime();
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                times_[name] = run.GetAdjustedRealTime();
-                medians_.insert(name);
-            }
-        }
-    }
-    void printRatio() const {
-        auto a = times_.find("URLConnectionOnNetworkThread");
-        auto b = times_.find("CurlMultiAlone");
-        if (a == times_.end() || b == times_.end() || b->second <= 0) return;
-        std::printf("\nratio (URLConnection / curl multi): %.2fx\n", a->second / b->second);
-    }
-
-private:
-    std::map<std::string, double> times_;
-    std::set<std::string> medians_;
-};
 
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
     curl_global_init(CURL_GLOBAL_ALL);
     setup();
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatio();
-    benchmark::Shutdown();
-    return 0;
+    return benchratio::runWithRatios(argc, argv, {{"URLConnectionOnNetworkThread", "CurlMultiAlone"}},
+                                     {.title = "URLConnection / curl multi"});
 }

@@ -361,41 +361,27 @@ std::optional<VXKVStorageItem> VXKVStorage::getItem(std::string_view key) {
 
 bool VXKVStorage::itemExists(std::string_view key) {
     if (key.empty() || !dbCheck()) return false;
-    auto stmt = statement("select count(key) from manifest where key = ?1;");
-    if (!stmt) return false;
-    bindText(stmt, 1, key);
-    int rc = sqlite3_step(stmt);
-    if (rc != SQLITE_ROW) {
-        VX_CHECK(rc, "query");
-        return false;
-    }
-    bool exists = sqlite3_column_int64(stmt, 0) > 0;
-    sqlite3_reset(stmt);
-    return exists;
+    return queryNumber("select count(key) from manifest where key = ?1;", key, 0, __func__) > 0;
 }
 
 int64_t VXKVStorage::itemsCount() {
     if (!dbCheck()) return -1;
-    auto stmt = statement("select count(*) from manifest;");
-    if (!stmt) return -1;
-    int rc = sqlite3_step(stmt);
-    if (rc != SQLITE_ROW) {
-        VX_CHECK(rc, "query");
-        return -1;
-    }
-    int64_t result = sqlite3_column_int64(stmt, 0);
-    sqlite3_reset(stmt);
-    return result;
+    return queryNumber("select count(*) from manifest;", {}, -1, __func__);
 }
 
 int64_t VXKVStorage::itemsSize() {
     if (!dbCheck()) return -1;
-    auto stmt = statement("select sum(size) from manifest;");
-    if (!stmt) return -1;
+    return queryNumber("select sum(size) from manifest;", {}, -1, __func__);
+}
+
+int64_t VXKVStorage::queryNumber(const char* sql, std::string_view key, int64_t failure, const char* function) {
+    auto stmt = statement(sql);
+    if (!stmt) return failure;
+    if (!key.empty()) bindText(stmt, 1, key);
     int rc = sqlite3_step(stmt);
     if (rc != SQLITE_ROW) {
-        VX_CHECK(rc, "query");
-        return -1;
+        checkResult(rc, function, __LINE__, "query");
+        return failure;
     }
     int64_t result = sqlite3_column_int64(stmt, 0);
     sqlite3_reset(stmt);

@@ -71,6 +71,8 @@ private:
     sqlite3_stmt* statement(const char* sql);
     bool execute(const char* sql);
     bool checkResult(int rc, const char* function, int line, const char* what);
+    // The one number a query answers (the key bound when not empty), or `failure`.
+    int64_t queryNumber(const char* sql, std::string_view key, int64_t failure, const char* function);
     void flushAccessTimes();
     std::optional<std::string> dbFilename(std::string_view key);
     bool dbDelete(std::string_view key);

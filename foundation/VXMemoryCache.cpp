@@ -133,7 +133,7 @@ ns::Value VXMemoryCache::object(std::string_view key) {
     auto it = impl_->map.find(key);
     if (it == impl_->map.end()) return {};
     Entry& entry = it->second;
-    entry.time = ns::Clock::now();
+    entry.time = ns::Clock::coarseNow();
     impl_->bringToHead(&entry);
     return entry.value;
 }
@@ -145,7 +145,7 @@ void VXMemoryCache::store(const ns::Value& object, std::string_view key, size_t 
     }
     ns::Value dropped; // released after the unlock
     bool overCost;
-    double now = ns::Clock::now();
+    double now = ns::Clock::coarseNow();
     {
         std::lock_guard lock(impl_->mutex);
         auto it = impl_->map.find(key);

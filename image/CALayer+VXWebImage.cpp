@@ -17,9 +17,7 @@ _VXWebImageSetter::Slot slotOf(const ca::LayerRef& layer) {
 } // namespace
 
 ns::Ref<ns::URL> VX_imageURL(const ca::LayerRef& owner) {
-    if (!owner) return nullptr;
-    auto setter = _VXWebImageSetter::setterOf(*owner, &kSetterKey, false);
-    return setter ? setter->imageURL() : nullptr;
+    return _VXWebImageSetter::imageURLOf(owner.get(), &kSetterKey);
 }
 
 void setVX_imageURL(const ca::LayerRef& owner, const VXWebImageURLArgument& url) {
@@ -57,8 +55,7 @@ void VX_setImageWithURL(const ca::LayerRef& owner, const VXWebImageURLArgument& 
 }
 
 void VX_cancelCurrentImageRequest(const ca::LayerRef& owner) {
-    if (!owner) return;
-    if (auto setter = _VXWebImageSetter::setterOf(*owner, &kSetterKey, false)) setter->cancel();
+    _VXWebImageSetter::cancelOf(owner.get(), &kSetterKey);
 }
 
 } // namespace VXWebImage

@@ -19,9 +19,7 @@ _VXWebImageSetter::Slot slotOf(const mk::AnnotationViewRef& view) {
 } // namespace
 
 ns::Ref<ns::URL> VX_imageURL(const mk::AnnotationViewRef& owner) {
-    if (!owner) return nullptr;
-    auto setter = _VXWebImageSetter::setterOf(*owner, &kSetterKey, false);
-    return setter ? setter->imageURL() : nullptr;
+    return _VXWebImageSetter::imageURLOf(owner.get(), &kSetterKey);
 }
 
 void setVX_imageURL(const mk::AnnotationViewRef& owner, const VXWebImageURLArgument& url) {
@@ -59,8 +57,7 @@ void VX_setImageWithURL(const mk::AnnotationViewRef& owner, const VXWebImageURLA
 }
 
 void VX_cancelCurrentImageRequest(const mk::AnnotationViewRef& owner) {
-    if (!owner) return;
-    if (auto setter = _VXWebImageSetter::setterOf(*owner, &kSetterKey, false)) setter->cancel();
+    _VXWebImageSetter::cancelOf(owner.get(), &kSetterKey);
 }
 
 } // namespace VXWebImage

@@ -30,13 +30,47 @@ unsigned representativeState(unsigned state) {
     return ui::ControlStateNormal;
 }
 
+// What the two slot families (image, background image) share: the states' setters live in a holder
+// under the family's key, and a result goes to the button through the family's setter.
+using AssignForState = void (ui::Button::*)(ui::ImageRef image, unsigned state);
+
+ns::Ref<ns::URL> urlForState(const ui::ButtonRef& button, const void* key, unsigned state) {
+    if (!button) return nullptr;
+    auto holder = _VXWebImageSetterDicForButton::holderOf(*button, key, false);
+    auto setter = holder ? holder->setterForState(representativeState(state)) : nullptr;
+    return setter ? setter->imageURL() : nullptr;
+}
+
+void setForStates(const ui::ButtonRef& button, const void* key, AssignForState assign, const ns::Ref<ns::URL>& url,
+                  unsigned state, const ui::ImageRef& placeholder, VXWebImageRequestOptions options,
+                  const ns::Ref<VXWebImageManager>& manager, const VXWebImageProgressBlock& progress,
+                  const VXWebImageTransformBlock& transform, const VXWebImageCompletionBlock& completion) {
+    if (!button) return;
+    auto holder = _VXWebImageSetterDicForButton::holderOf(*button, key, true);
+    for (unsigned single : singleStates(state)) {
+        _VXWebImageSetter::Slot slot{button,
+                                     [assign, single](const ns::Ref<ns::Object>& owner, const ui::ImageRef& image) {
+                                         (static_cast<ui::Button&>(*owner).*assign)(image, single);
+                                     },
+                                     nullptr};
+        _VXWebImageSetter::setImageWithURL(holder->lazySetterForState(single), slot, url, placeholder, options,
+                                           manager, progress, transform, completion);
+    }
+}
+
+void cancelForStates(const ui::ButtonRef& button, const void* key, unsigned state) {
+    if (!button) return;
+    auto holder = _VXWebImageSetterDicForButton::holderOf(*button, key, false);
+    if (!holder) return;
+    for (unsigned single : singleStates(state)) {
+        if (auto setter = holder->setterForState(single)) setter->cancel();
+    }
+}
+
 } // namespace
 
 ns::Ref<ns::URL> VX_imageURLForState(const ui::ButtonRef& button, unsigned state) {
-    if (!button) return nullptr;
-    auto holder = _VXWebImageSetterDicForButton::holderOf(*button, &kImageSettersKey, false);
-    auto setter = holder ? holder->setterForState(representativeState(state)) : nullptr;
-    return setter ? setter->imageURL() : nullptr;
+    return urlForState(button, &kImageSettersKey, state);
 }
 
 void VX_setImageWithURL(const ui::ButtonRef& button, const VXWebImageURLArgument& url, unsigned state, const ui::ImageRef& placeholder) {
@@ -62,33 +96,16 @@ void VX_setImageWithURL(const ui::ButtonRef& button, const VXWebImageURLArgument
 void VX_setImageWithURL(const ui::ButtonRef& button, const VXWebImageURLArgument& url, unsigned state, const ui::ImageRef& placeholder,
           VXWebImageRequestOptions options, const ns::Ref<VXWebImageManager>& manager, VXWebImageProgressBlock progress,
           VXWebImageTransformBlock transform, VXWebImageCompletionBlock completion) {
-    if (!button) return;
-    auto holder = _VXWebImageSetterDicForButton::holderOf(*button, &kImageSettersKey, true);
-    for (unsigned single : singleStates(state)) {
-        _VXWebImageSetter::Slot slot{button,
-                                     [single](const ns::Ref<ns::Object>& owner, const ui::ImageRef& image) {
-                                         static_cast<ui::Button&>(*owner).setImage(image, single);
-                                     },
-                                     nullptr};
-        _VXWebImageSetter::setImageWithURL(holder->lazySetterForState(single), slot, url.url(), placeholder, options,
-                                           manager, progress, transform, completion);
-    }
+    setForStates(button, &kImageSettersKey, &ui::Button::setImage, url.url(), state, placeholder, options, manager,
+                 progress, transform, completion);
 }
 
 void VX_cancelImageRequestForState(const ui::ButtonRef& button, unsigned state) {
-    if (!button) return;
-    auto holder = _VXWebImageSetterDicForButton::holderOf(*button, &kImageSettersKey, false);
-    if (!holder) return;
-    for (unsigned single : singleStates(state)) {
-        if (auto setter = holder->setterForState(single)) setter->cancel();
-    }
+    cancelForStates(button, &kImageSettersKey, state);
 }
 
 ns::Ref<ns::URL> VX_backgroundImageURLForState(const ui::ButtonRef& button, unsigned state) {
-    if (!button) return nullptr;
-    auto holder = _VXWebImageSetterDicForButton::holderOf(*button, &kBackgroundImageSettersKey, false);
-    auto setter = holder ? holder->setterForState(representativeState(state)) : nullptr;
-    return setter ? setter->imageURL() : nullptr;
+    return urlForState(button, &kBackgroundImageSettersKey, state);
 }
 
 void VX_setBackgroundImageWithURL(const ui::ButtonRef& button, const VXWebImageURLArgument& url, unsigned state, const ui::ImageRef& placeholder) {
@@ -114,26 +131,12 @@ void VX_setBackgroundImageWithURL(const ui::ButtonRef& button, const VXWebImageU
 void VX_setBackgroundImageWithURL(const ui::ButtonRef& button, const VXWebImageURLArgument& url, unsigned state, const ui::ImageRef& placeholder,
           VXWebImageRequestOptions options, const ns::Ref<VXWebImageManager>& manager, VXWebImageProgressBlock progress,
           VXWebImageTransformBlock transform, VXWebImageCompletionBlock completion) {
-    if (!button) return;
-    auto holder = _VXWebImageSetterDicForButton::holderOf(*button, &kBackgroundImageSettersKey, true);
-    for (unsigned single : singleStates(state)) {
-        _VXWebImageSetter::Slot slot{button,
-                                     [single](const ns::Ref<ns::Object>& owner, const ui::ImageRef& image) {
-                                         static_cast<ui::Button&>(*owner).setBackgroundImage(image, single);
-                                     },
-                                     nullptr};
-        _VXWebImageSetter::setImageWithURL(holder->lazySetterForState(single), slot, url.url(), placeholder, options,
-                                           manager, progress, transform, completion);
-    }
+    setForStates(button, &kBackgroundImageSettersKey, &ui::Button::setBackgroundImage, url.url(), state, placeholder,
+                 options, manager, progress, transform, completion);
 }
 
 void VX_cancelBackgroundImageRequestForState(const ui::ButtonRef& button, unsigned state) {
-    if (!button) return;
-    auto holder = _VXWebImageSetterDicForButton::holderOf(*button, &kBackgroundImageSettersKey, false);
-    if (!holder) return;
-    for (unsigned single : singleStates(state)) {
-        if (auto setter = holder->setterForState(single)) setter->cancel();
-    }
+    cancelForStates(button, &kBackgroundImageSettersKey, state);
 }
 
 } // namespace VXWebImage

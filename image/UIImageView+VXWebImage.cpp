@@ -24,20 +24,11 @@ _VXWebImageSetter::Slot highlightedSlot(const ui::ImageViewRef& view) {
             }};
 }
 
-ns::Ref<ns::URL> urlOf(const ui::ImageViewRef& view, const void* key) {
-    if (!view) return nullptr;
-    auto setter = _VXWebImageSetter::setterOf(*view, key, false);
-    return setter ? setter->imageURL() : nullptr;
-}
-
-void cancelOf(const ui::ImageViewRef& view, const void* key) {
-    if (!view) return;
-    if (auto setter = _VXWebImageSetter::setterOf(*view, key, false)) setter->cancel();
-}
-
 } // namespace
 
-ns::Ref<ns::URL> VX_imageURL(const ui::ImageViewRef& view) { return urlOf(view, &kImageSetterKey); }
+ns::Ref<ns::URL> VX_imageURL(const ui::ImageViewRef& view) {
+    return _VXWebImageSetter::imageURLOf(view.get(), &kImageSetterKey);
+}
 
 void setVX_imageURL(const ui::ImageViewRef& view, const VXWebImageURLArgument& url) {
     VX_setImageWithURL(view, url, nullptr, 0, nullptr, nullptr, nullptr, nullptr);
@@ -73,9 +64,13 @@ void VX_setImageWithURL(const ui::ImageViewRef& view, const VXWebImageURLArgumen
                                        std::move(transform), std::move(completion));
 }
 
-void VX_cancelCurrentImageRequest(const ui::ImageViewRef& view) { cancelOf(view, &kImageSetterKey); }
+void VX_cancelCurrentImageRequest(const ui::ImageViewRef& view) {
+    _VXWebImageSetter::cancelOf(view.get(), &kImageSetterKey);
+}
 
-ns::Ref<ns::URL> VX_highlightedImageURL(const ui::ImageViewRef& view) { return urlOf(view, &kHighlightedImageSetterKey); }
+ns::Ref<ns::URL> VX_highlightedImageURL(const ui::ImageViewRef& view) {
+    return _VXWebImageSetter::imageURLOf(view.get(), &kHighlightedImageSetterKey);
+}
 
 void setVX_highlightedImageURL(const ui::ImageViewRef& view, const VXWebImageURLArgument& url) {
     VX_setHighlightedImageWithURL(view, url, nullptr, 0, nullptr, nullptr, nullptr, nullptr);
@@ -116,7 +111,7 @@ void VX_setHighlightedImageWithURL(const ui::ImageViewRef& view, const VXWebImag
 }
 
 void VX_cancelCurrentHighlightedImageRequest(const ui::ImageViewRef& view) {
-    cancelOf(view, &kHighlightedImageSetterKey);
+    _VXWebImageSetter::cancelOf(view.get(), &kHighlightedImageSetterKey);
 }
 
 } // namespace VXWebImage

@@ -110,6 +110,15 @@ ns::Ref<_VXWebImageSetter> _VXWebImageSetter::setterOf(ns::Object& owner, const 
     return setter;
 }
 
+ns::Ref<ns::URL> _VXWebImageSetter::imageURLOf(ns::Object* owner, const void* key) {
+    auto setter = owner ? setterOf(*owner, key, false) : nullptr;
+    return setter ? setter->imageURL() : nullptr;
+}
+
+void _VXWebImageSetter::cancelOf(ns::Object* owner, const void* key) {
+    if (auto setter = owner ? setterOf(*owner, key, false) : nullptr) setter->cancel();
+}
+
 void _VXWebImageSetter::setImageWithURL(const ns::Ref<_VXWebImageSetter>& setter, const Slot& slot,
                                         const ns::Ref<ns::URL>& url, const ui::ImageRef& placeholder,
                                         VXWebImageRequestOptions options, ns::Ref<VXWebImageManager> manager,

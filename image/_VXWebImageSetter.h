@@ -68,6 +68,9 @@ public:
 
     // The setter attached to an object under a key of its member, created when absent.
     static ns::Ref<_VXWebImageSetter> setterOf(ns::Object& owner, const void* key, bool create);
+    // The URL of the request of an object's member, and its cancel; nothing for a null owner.
+    static ns::Ref<ns::URL> imageURLOf(ns::Object* owner, const void* key);
+    static void cancelOf(ns::Object* owner, const void* key);
 
     _VXWebImageSetter() = default;
     ~_VXWebImageSetter() override;

@@ -12,5 +12,6 @@ for t in $targets; do
   corpus="build/fuzz/corpus/$t"
   mkdir -p "$corpus"
   echo "=== $t (${seconds}s) ==="
-  "build/fuzz/fuzz/$t" -max_total_time="$seconds" -rss_limit_mb=4096 -print_final_stats=0 "$corpus" 2>&1 | tail -n 2
+  # A fixed seed keeps CI runs repeatable; longer local runs can pass another.
+  "build/fuzz/fuzz/$t" -seed="${FUZZ_SEED:-1}" -max_total_time="$seconds" -rss_limit_mb=4096 "$corpus" 2>&1 | tail -n 2
 done

@@ -1,5 +1,7 @@
 #include "os/foundation/Clock.h"
 
+#include <time.h>
+
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -108,6 +110,15 @@ void clockThread() {
 } // namespace
 
 double Clock::now() { return currentNow(state()); }
+
+double Clock::coarseNow() {
+    ClockState& s = state();
+    if (s.manual) return s.manualNow.load();
+    // The coarse clock shares the monotonic clock's origin and trails it by at most one tick.
+    struct timespec ts {};
+    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
 
 double Clock::wallNow() {
     ClockState& s = state();

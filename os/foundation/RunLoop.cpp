@@ -195,7 +195,7 @@ bool RunLoop::runUntil(const std::function<bool()>& predicate, double timeout, c
     }
 }
 
-void RunLoop::run(const RunLoopMode& mode) {
+void RunLoop::run(RunLoopMode mode) {
     for (;;) {
         {
             std::lock_guard lock(s_->m);

@@ -56,7 +56,8 @@ public:
     bool runUntil(const std::function<bool()>& predicate, double timeout = 10,
                   const RunLoopMode& mode = DefaultRunLoopMode);
     // Runs until stop().
-    void run(const RunLoopMode& mode = DefaultRunLoopMode);
+    // The mode is copied: a thread running for ever must not read a static that exit destroys.
+    void run(RunLoopMode mode = DefaultRunLoopMode);
     // Thread-safe: makes the innermost run() return.
     void stop();
 

@@ -466,26 +466,14 @@ void setSource(cairo_t* cr, Color c, double alpha) {
 }
 } // namespace
 
-void Context::FillPath() {
-    if (impl_->singular) return BeginPath();
-    cairo_t* cr = begin();
-    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
-    setSource(cr, state().fill, state().alpha);
-    if (unbounded(cairo_get_operator(cr))) {
-        cairo_save(cr);
-        cairo_clip_preserve(cr);
-        cairo_fill(cr);
-        cairo_restore(cr);
-    } else {
-        cairo_fill(cr);
-    }
-    end();
-}
+void Context::FillPath() { fillPath(false); }
 
-void Context::EOFillPath() {
+void Context::EOFillPath() { fillPath(true); }
+
+void Context::fillPath(bool evenOdd) {
     if (impl_->singular) return BeginPath();
     cairo_t* cr = begin();
-    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+    cairo_set_fill_rule(cr, evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
     setSource(cr, state().fill, state().alpha);
     if (unbounded(cairo_get_operator(cr))) {
         cairo_save(cr);

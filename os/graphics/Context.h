@@ -137,6 +137,7 @@ private:
                uint32_t bitmapInfo, const PixelLayout& layout);
     cairo_t* begin();
     void end();
+    void fillPath(bool evenOdd);
     void syncMatrix();
     GState& state();
     const GState& state() const;

@@ -207,7 +207,7 @@ TEST_F(ImageDecoder, GIFCountsOneFrameUntilFinalThenAllWithItsLoopCount) {
 }
 
 TEST_F(ImageDecoder, OtherSystemFormats) {
-    auto bmp = VXImageDecoder::decoderWithData(dataOf(encoded(makeImage(5, 4, distinct, false), "com.microsoft.bmp")), 1);
+    auto bmp = VXImageDecoder::decoderWithData(encode(makeImage(5, 4, distinct, false), "com.microsoft.bmp"), 1);
     ASSERT_TRUE(bmp);
     EXPECT_EQ(bmp->type(), VXImageTypeBMP);
     EXPECT_EQ(pixelAt(frameImage(bmp, 0), 4, 3), distinct(4, 3));

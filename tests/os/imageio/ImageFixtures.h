@@ -1,52 +1,34 @@
 #pragma once
-// Real image bytes made in the tests with the codec libraries themselves, and pixel access helpers.
+// The image I/O tests' pictures and byte helpers, on top of the shared image bytes.
 
-#include "os/foundation/Data.h"
-#include "os/graphics/Image.h"
-#include "os/imageio/ImageProperties.h"
+#include "tests/support/ImageBytes.h"
 
-#include <array>
-#include <cstdint>
-#include <functional>
-#include <optional>
-#include <vector>
+#include <initializer_list>
 
 namespace fixtures {
 
-struct Rgba {
-    uint8_t r = 0, g = 0, b = 0, a = 0;
-    bool operator==(const Rgba&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const Rgba& p);
-bool near(const Rgba& a, const Rgba& b, int tolerance);
+using imagebytes::dataOf;
+using imagebytes::encode;
+using imagebytes::GifFrame;
+using imagebytes::makeImage;
+using imagebytes::near;
+using imagebytes::pixelAt;
+using imagebytes::Rgba;
+using PixelFunction = imagebytes::Pixels;
 
-using PixelFunction = std::function<Rgba(uint32_t x, uint32_t y)>;
 // Distinct, smooth colours: x and y in red and green.
 Rgba gradient(uint32_t x, uint32_t y);
 
-// An image in non-premultiplied RGBA (alpha info 3), or RGBX (5) when opaque.
-cg::ImageRef makeImage(uint32_t width, uint32_t height, const PixelFunction& pixel, bool alpha);
-// Pixel of any image, as non-premultiplied RGBA.
-Rgba pixelAt(const cg::ImageRef& image, uint32_t x, uint32_t y);
-
-ns::DataRef dataOf(const std::vector<uint8_t>& bytes, size_t length = SIZE_MAX);
-
-// Through the destination under test.
-ns::DataRef encode(const cg::ImageRef& image, const char* type, const imageio::Properties& frame = {});
-
 // Straight from the libraries.
-std::vector<uint8_t> pngBytes(uint32_t width, uint32_t height, const PixelFunction& pixel, bool interlaced,
-                              bool alpha, int compressionLevel = -1);
-std::vector<uint8_t> jpegBytes(uint32_t width, uint32_t height, const PixelFunction& pixel, bool progressive,
-                               int orientation = 0, bool bigEndianExif = false);
-
-struct GifFrame {
-    int left = 0, top = 0, width = 0, height = 0;
-    int disposal = 0;
-    int delay = 0;            // centiseconds
-    int transparent = -1;     // palette index, -1 for none
-    std::vector<uint8_t> indices;
-};
+inline std::vector<uint8_t> pngBytes(uint32_t width, uint32_t height, const PixelFunction& pixel, bool interlaced,
+                                     bool alpha, int compressionLevel = -1) {
+    return imagebytes::png(width, height, pixel, alpha, interlaced, compressionLevel);
+}
+inline std::vector<uint8_t> jpegBytes(uint32_t width, uint32_t height, const PixelFunction& pixel, bool progressive,
+                                      int orientation = 0, bool bigEndianExif = false) {
+    return imagebytes::jpeg(width, height, pixel, progressive, orientation, bigEndianExif, 90);
+}
+// With a full 256-entry colour table.
 std::vector<uint8_t> gifBytes(int width, int height, const std::vector<std::array<uint8_t, 3>>& palette,
                               const std::vector<GifFrame>& frames, std::optional<int> loopCount);
 
