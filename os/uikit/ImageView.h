@@ -22,22 +22,22 @@ public:
     ImageRef image() const { return image_; }
     virtual void setImage(const ImageRef& image);
     ImageRef highlightedImage() const { return highlightedImage_; }
-    void setHighlightedImage(const ImageRef& image);
+    virtual void setHighlightedImage(const ImageRef& image);
     bool isHighlighted() const { return highlighted_; }
-    void setHighlighted(bool highlighted);
+    virtual void setHighlighted(bool highlighted);
     // The image shown now: the highlighted one while highlighted (when set), else the image.
     ImageRef displayedImage() const;
 
     const std::vector<ImageRef>& animationImages() const { return animationImages_; }
-    void setAnimationImages(std::vector<ImageRef> images) { animationImages_ = std::move(images); }
+    virtual void setAnimationImages(std::vector<ImageRef> images) { animationImages_ = std::move(images); }
     // 0: the number of images × 1/30 s.
     double animationDuration() const;
     void setAnimationDuration(double seconds) { animationDuration_ = seconds; }
     long animationRepeatCount() const { return repeatCount_; } // 0: forever
     void setAnimationRepeatCount(long count) { repeatCount_ = count; }
-    void startAnimating();
-    void stopAnimating();
-    bool isAnimating() const { return animating_; }
+    virtual void startAnimating();
+    virtual void stopAnimating();
+    virtual bool isAnimating() const { return animating_; }
 
     cg::Size sizeThatFits(cg::Size size) const override;
     cg::Size intrinsicContentSize() const override;
