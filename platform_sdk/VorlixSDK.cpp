@@ -7,6 +7,7 @@
 #include "os/foundation/Strings.h"
 #include "os/net/URLCache.h"
 #include "os/uikit/Orientation.h"
+#include "platform_sdk/CXRHelperBtn.h"
 #include "platform_sdk/ShareVale.h"
 #include "platform_sdk/VXLoginAPI.h"
 #include "platform_sdk/VXPayPlug.h"
@@ -64,7 +65,8 @@ void VorlixSDK::loadLoginViewResultSuccess(VXLoginSuccessBlock success, VXLoginF
 }
 
 void VorlixSDK::LoginOut() {
-    if (screens().hideFloatingButton) screens().hideFloatingButton();
+    CXRHelperBtn::hide();
+    CXRHelperBtn::shared()->stopTimer();
     VXLoginAPI::LonginOutSendToService();
     ShareVale::sharedInstance()->setLoginStyle(2);
 }

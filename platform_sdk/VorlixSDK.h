@@ -62,8 +62,6 @@ public:
                            const Text& productName, const Text& productDesc, VXPaySuccessBlock success,
                            PayCentreFailed faild)>
             loadToPayVC;
-        // The floating button's hide, then the shared button's online-time timer cancelled and cleared.
-        std::function<void()> hideFloatingButton;
     };
     static Screens& screens();
 };

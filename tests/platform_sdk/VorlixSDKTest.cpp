@@ -2,6 +2,7 @@
 #include "os/foundation/NotificationCenter.h"
 #include "os/net/URLCache.h"
 #include "os/uikit/Application.h"
+#include "platform_sdk/CXRHelperBtn.h"
 #include "platform_sdk/ShareVale.h"
 #include "platform_sdk/VXPayPlug.h"
 #include "platform_sdk/VorlixSDK.h"
@@ -66,13 +67,11 @@ TEST_F(VorlixSDKTest, RoleReport) {
 }
 
 TEST_F(VorlixSDKTest, LogoutHidesTheButtonAndDoesNotWait) {
-    int hidden = 0;
-    VorlixSDK::screens().hideFloatingButton = [&] { ++hidden; };
     auto share = ShareVale::sharedInstance();
     share->setUserName("player01");
     share->setLoginStyle(1);
     VorlixSDK::LoginOut();
-    EXPECT_EQ(hidden, 1);
+    EXPECT_TRUE(CXRHelperBtn::shared()->isHidden());
     EXPECT_EQ(share->loginStyle(), 2u);
     EXPECT_EQ(share->userName(), Text("player01"));
     ASSERT_TRUE(awaitRequests("login/logout"));
