@@ -2,6 +2,7 @@
 // the same format (8-bit RGBA rows). Prints the ratio of each pair at the end.
 
 #include "bench/BenchRatio.h"
+#include "bench/RawDecode.h"
 #include "os/imageio/ImageDestination.h"
 #include "os/imageio/ImageSource.h"
 
@@ -66,27 +67,16 @@ void decodeWithSource(benchmark::State& state, const ns::DataRef& data) {
 
 // --- The libraries alone ------------------------------------------------------------------
 
-struct PngReader {
-    const uint8_t* bytes;
-    size_t size, position = 0;
-};
-void readPng(png_structp png, png_bytep out, size_t length) {
-    auto* r = static_cast<PngReader*>(png_get_io_ptr(png));
-    if (length > r->size - r->position) png_error(png, "truncated");
-    std::memcpy(out, r->bytes + r->position, length);
-    r->position += length;
-}
-
 bool rawPng(const ns::Data& data, std::vector<uint8_t>& pixels) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
-    PngReader reader{data.bytes(), data.length()};
+    rawdecode::Reader reader{data.bytes(), data.length()};
     std::vector<png_bytep> rows;
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_read_struct(&png, &info, nullptr);
         return false;
     }
-    png_set_read_fn(png, &reader, readPng);
+    png_set_read_fn(png, &reader, rawdecode::readPng);
     png_read_info(png, info);
     const int colorType = png_get_color_type(png, info);
     png_set_expand(png);
@@ -106,40 +96,13 @@ bool rawPng(const ns::Data& data, std::vector<uint8_t>& pixels) {
 }
 
 bool rawJpeg(const ns::Data& data, std::vector<uint8_t>& pixels) {
-    jpeg_decompress_struct c;
-    jpeg_error_mgr err;
-    c.err = jpeg_std_error(&err);
-    jpeg_create_decompress(&c);
-    jpeg_mem_src(&c, data.bytes(), data.length());
-    jpeg_read_header(&c, TRUE);
-    c.out_color_space = JCS_EXT_RGBA;
-    jpeg_start_decompress(&c);
-    pixels.assign(size_t(c.output_width) * c.output_height * 4, 0);
-    while (c.output_scanline < c.output_height) {
-        JSAMPROW row = pixels.data() + size_t(c.output_scanline) * c.output_width * 4;
-        jpeg_read_scanlines(&c, &row, 1);
-    }
-    jpeg_finish_decompress(&c);
-    jpeg_destroy_decompress(&c);
-    return true;
-}
-
-struct GifReader {
-    const uint8_t* bytes;
-    size_t size, position = 0;
-};
-int readGif(GifFileType* gif, GifByteType* out, int length) {
-    auto* r = static_cast<GifReader*>(gif->UserData);
-    const size_t n = std::min(size_t(length), r->size - r->position);
-    std::memcpy(out, r->bytes + r->position, n);
-    r->position += n;
-    return int(n);
+    return rawdecode::jpeg(data.bytes(), data.length(), JCS_EXT_RGBA, pixels);
 }
 
 bool rawGif(const ns::Data& data, std::vector<uint8_t>& pixels) {
-    GifReader reader{data.bytes(), data.length()};
+    rawdecode::Reader reader{data.bytes(), data.length()};
     int error = 0;
-    GifFileType* gif = DGifOpen(&reader, readGif, &error);
+    GifFileType* gif = DGifOpen(&reader, rawdecode::readGif, &error);
     if (!gif || DGifSlurp(gif) != GIF_OK || gif->ImageCount < 1) return false;
     const SavedImage& frame = gif->SavedImages[0];
     GraphicsControlBlock control{};

@@ -3,6 +3,7 @@
 // (premultiplied B,G,R,A or B,G,R,x). Prints the ratio of each pair at the end.
 
 #include "bench/BenchRatio.h"
+#include "bench/RawDecode.h"
 #include "image/VXImageDecoder.h"
 #include "tests/support/ImageBytes.h"
 
@@ -167,28 +168,16 @@ void APNG_Decoder(benchmark::State& state, bool random) {
 
 // --- The libraries alone, into display pixels ---------------------------------------------
 
-struct Reader {
-    const uint8_t* bytes;
-    size_t size, position = 0;
-};
-
-void readPng(png_structp png, png_bytep out, size_t length) {
-    auto* r = static_cast<Reader*>(png_get_io_ptr(png));
-    if (length > r->size - r->position) png_error(png, "truncated");
-    std::memcpy(out, r->bytes + r->position, length);
-    r->position += length;
-}
-
 bool rawPng(const std::vector<uint8_t>& bytes, std::vector<uint8_t>& pixels) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
-    Reader reader{bytes.data(), bytes.size()};
+    rawdecode::Reader reader{bytes.data(), bytes.size()};
     std::vector<png_bytep> rows;
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_read_struct(&png, &info, nullptr);
         return false;
     }
-    png_set_read_fn(png, &reader, readPng);
+    png_set_read_fn(png, &reader, rawdecode::readPng);
     png_read_info(png, info);
     png_set_expand(png);
     png_set_scale_16(png);
@@ -205,37 +194,14 @@ bool rawPng(const std::vector<uint8_t>& bytes, std::vector<uint8_t>& pixels) {
 }
 
 bool rawJpeg(const std::vector<uint8_t>& bytes, std::vector<uint8_t>& pixels) {
-    jpeg_decompress_struct c;
-    jpeg_error_mgr err;
-    c.err = jpeg_std_error(&err);
-    jpeg_create_decompress(&c);
-    jpeg_mem_src(&c, bytes.data(), bytes.size());
-    jpeg_read_header(&c, TRUE);
-    c.out_color_space = JCS_EXT_BGRX;
-    jpeg_start_decompress(&c);
-    pixels.assign(size_t(c.output_width) * c.output_height * 4, 0);
-    while (c.output_scanline < c.output_height) {
-        JSAMPROW row = pixels.data() + size_t(c.output_scanline) * c.output_width * 4;
-        jpeg_read_scanlines(&c, &row, 1);
-    }
-    jpeg_finish_decompress(&c);
-    jpeg_destroy_decompress(&c);
-    return true;
-}
-
-int readGif(GifFileType* gif, GifByteType* out, int length) {
-    auto* r = static_cast<Reader*>(gif->UserData);
-    const size_t n = std::min(size_t(length), r->size - r->position);
-    std::memcpy(out, r->bytes + r->position, n);
-    r->position += n;
-    return int(n);
+    return rawdecode::jpeg(bytes.data(), bytes.size(), JCS_EXT_BGRX, pixels);
 }
 
 // The last frame composed over the earlier ones (all full size, no transparency here).
 bool rawGifLastFrame(const std::vector<uint8_t>& bytes, std::vector<uint8_t>& pixels) {
-    Reader reader{bytes.data(), bytes.size()};
+    rawdecode::Reader reader{bytes.data(), bytes.size()};
     int error = 0;
-    GifFileType* gif = DGifOpen(&reader, readGif, &error);
+    GifFileType* gif = DGifOpen(&reader, rawdecode::readGif, &error);
     if (!gif || DGifSlurp(gif) != GIF_OK || gif->ImageCount < 1) return false;
     const int width = gif->SWidth, height = gif->SHeight;
     pixels.assign(size_t(width) * height * 4, 0);
