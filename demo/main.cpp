@@ -25,6 +25,7 @@
 #include "platform_sdk/VXLoginAPI.h"
 #include "platform_sdk/VorlixSDK.h"
 #include "server/PlatformServer.h"
+#include "demo/Demo.h"
 
 #include <unistd.h>
 
@@ -37,23 +38,10 @@
 
 namespace {
 
-constexpr double StepTimeout = 15;
-
-int failures = 0;
-int stepNumber = 0;
-
-void step(const std::string& name, bool ok, const std::string& result) {
-    std::printf("[%2d] %-22s %s  %s\n", ++stepNumber, name.c_str(), ok ? "ok  " : "FAIL", result.c_str());
-    std::fflush(stdout);
-    if (!ok) ++failures;
-}
-
-// Pumps the main run loop until the flag is set.
-bool wait(const std::shared_ptr<bool>& done) {
-    return ns::RunLoop::main().runUntil([&] { return *done; }, StepTimeout);
-}
-
-std::string text(const ns::Value& v) { return v.description(); }
+using demo::step;
+using demo::StepTimeout;
+using demo::text;
+using demo::wait;
 
 // The app bundle from resources/, copied into a temporary folder with the API host pointed at the server.
 std::string prepareBundle(const std::string& folder, const std::string& apiHost) {
@@ -299,11 +287,15 @@ int main(int argc, char** argv) {
                 local ? "in-process stand-in" : "given server");
     std::error_code made;
     std::filesystem::create_directories(screens, made);
-    play(local.get(), apiHost, std::filesystem::absolute(screens).string());
-    std::printf("vorlix-demo: %s\n", failures ? "some steps failed" : "all steps passed");
+    demo::Context context{local.get(), apiHost, std::filesystem::absolute(screens).string()};
+    play(local.get(), apiHost, context.screens);
+    demo::playLoginTour(context);
+    demo::playPayTour(context);
+    demo::playUserCentreTour(context);
+    std::printf("vorlix-demo: %s\n", demo::failures() ? "some steps failed" : "all steps passed");
 
     if (local) local->stop();
     std::error_code ec;
     std::filesystem::remove_all(folder, ec);
-    return failures ? 1 : 0;
+    return demo::failures() ? 1 : 0;
 }

@@ -5,6 +5,7 @@
 
 #include "os/foundation/Value.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -85,6 +86,9 @@ public:
     std::vector<ns::Value> roles() const;
 
     struct State;
+    // Runs f with the model locked, so tests and the demo can seed or read an area's state
+    // (server/ServerState.h).
+    void withState(const std::function<void(State&)>& f);
 
 private:
     std::unique_ptr<State> s_;

@@ -1,0 +1,69 @@
+#pragma once
+// The server's model, shared by the files that answer each area's endpoints. Private to server/
+// and its tests: each area keeps its own state in a struct of its own, made on first use.
+
+#include "server/PlatformServer.h"
+
+#include <httplib.h>
+
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace server {
+
+// Text of a request or model value ("" when missing or not convertible).
+std::string text(const ns::Value& v);
+
+struct PayArea;
+struct WelfareArea;
+struct CommentArea;
+struct CouponArea;
+struct MineArea;
+
+struct PlatformServer::State {
+    httplib::Server http;
+    std::thread thread;
+    int port = 0;
+
+    mutable std::mutex mutex;
+    std::condition_variable released;
+    uint64_t releaseGeneration = 0;
+    size_t held = 0;
+    bool stopping = false;
+    std::map<std::string, Scripted> scripts;
+    std::map<std::string, std::deque<Scripted>> queued;
+    std::map<std::string, int> holdNext;
+    std::vector<Received> received;
+    std::map<std::string, Account> accounts;
+    std::map<std::string, std::string> smsCodes;
+    std::map<std::string, std::string> tokens; // token -> account name
+    ns::Dictionary notice{{"id", "1"}, {"content", "欢迎来到游戏"}, {"status", 1}};
+    long minorLimit = 5400;
+    std::vector<ns::Value> roles;
+    std::map<std::string, std::pair<std::string, std::string>> files; // path -> (bytes, content type)
+    long counter = 0;
+
+    std::shared_ptr<PayArea> pay;
+    std::shared_ptr<WelfareArea> welfare;
+    std::shared_ptr<CommentArea> comments;
+    std::shared_ptr<CouponArea> coupons;
+    std::shared_ptr<MineArea> mine;
+
+    // The model's answer to one request; called with the mutex held. Nil: no such endpoint.
+    ns::Value answer(const std::string& path, const ns::Value& p);
+    ns::Value answerLogin(const std::string& path, const ns::Value& p);
+    ns::Value login(const std::string& name, Account& a, const std::string& box);
+};
+
+// Each area answers its own paths and nil for any other.
+ns::Value answerPay(PlatformServer::State& s, const std::string& path, const ns::Value& p);
+ns::Value answerWelfare(PlatformServer::State& s, const std::string& path, const ns::Value& p);
+ns::Value answerComments(PlatformServer::State& s, const std::string& path, const ns::Value& p);
+ns::Value answerCoupons(PlatformServer::State& s, const std::string& path, const ns::Value& p);
+ns::Value answerMine(PlatformServer::State& s, const std::string& path, const ns::Value& p);
+
+} // namespace server
