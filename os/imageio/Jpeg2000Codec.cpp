@@ -102,6 +102,9 @@ bool read(Bytes bytes, bool pixels, Decoded& result) {
         opj_set_default_decoder_parameters(&parameters);
         ok = opj_setup_decoder(codec, &parameters) && opj_read_header(stream, codec, &result.image) && result.image &&
              result.image->numcomps >= 1 && sizeAllowed(imageWidth(result.image), imageHeight(result.image));
+        // Checked before the decoder allocates its own planes.
+        if (ok && pixels)
+            ok = canvasAffordable(imageWidth(result.image), imageHeight(result.image), bytes.size(), kDensePixelsPerByte);
         for (uint32_t c = 0; ok && c < result.image->numcomps; ++c) {
             const opj_image_comp_t& comp = result.image->comps[c];
             ok = comp.prec >= 1 && comp.prec <= 31 && comp.dx >= 1 && comp.dy >= 1;

@@ -126,7 +126,8 @@ public:
         std::optional<Bitmap> bitmap;
         if (TIFFSetDirectory(tif, tdir_t(index))) {
             const DirectoryInfo d = describe(tif);
-            bitmap = Bitmap::make(d.width, d.height, d.alpha ? kAlphaPremultipliedLast : kAlphaNoneSkipLast);
+            if (canvasAffordable(d.width, d.height, bytes.size(), kDensePixelsPerByte))
+                bitmap = Bitmap::make(d.width, d.height, d.alpha ? kAlphaPremultipliedLast : kAlphaNoneSkipLast);
             // Rows in stored order: the orientation is reported, not applied.
             if (bitmap && !TIFFReadRGBAImageOriented(tif, d.width, d.height,
                                                      reinterpret_cast<uint32_t*>(bitmap->pixels.data()),
