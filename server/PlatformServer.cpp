@@ -5,6 +5,7 @@
 #include "os/foundation/Log.h"
 #include "os/foundation/Random.h"
 #include "os/foundation/URL.h"
+#include "os/foundation/UTF8.h"
 #include "server/ScrambledCodec.h"
 #include "server/ServerState.h"
 
@@ -26,13 +27,6 @@ const std::set<std::string, std::less<>> kPlainPaths = {
     "Sdkcomments/commit",    "Sdkcomments/good",     "Mynews/listnews",       "Walletapp/apppayios",
     "Walletappother/apppayios"};
 
-ns::Value formDecode(const std::string& body) {
-    ns::Dictionary out;
-    auto url = ns::URL::fromString("http://form/?" + body);
-    if (!url) return out;
-    for (const auto& item : url->queryItems()) out.set(item.name, item.value ? ns::Value(*item.value) : ns::Value(""));
-    return out;
-}
 
 // Serves connections on threads made as the load needs them, up to a bound; connections beyond it
 // wait in the queue. Slow clients hold one thread each, so many of them no longer stop the service.
@@ -44,7 +38,8 @@ public:
     void enqueue(std::function<void()> fn) override {
         std::lock_guard lock(mutex_);
         jobs_.push_back(std::move(fn));
-        if (idle_ == 0 && threads_.size() < max_) threads_.emplace_back([this] { work(); });
+        // Every waiting connection gets a thread of its own while the bound allows.
+        if (jobs_.size() > idle_ && threads_.size() < max_) threads_.emplace_back([this] { work(); });
         ready_.notify_one();
     }
     void shutdown() override {
@@ -95,6 +90,48 @@ void refuse(httplib::Response& res, int status, const std::string& message) {
 std::string text(const ns::Value& v) { return v.stringValue().value_or(""); }
 
 bool isPlainPath(std::string_view path) { return kPlainPaths.count(path) > 0; }
+
+namespace {
+
+// "+" is a space, "%XX" a byte; a broken escape stays as written.
+std::string formUnescape(std::string_view text) {
+    auto hex = [](char c) {
+        return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    };
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '+') {
+            out += ' ';
+        } else if (text[i] == '%' && i + 2 < text.size() && hex(text[i + 1]) >= 0 && hex(text[i + 2]) >= 0) {
+            out += static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+ns::Value decodeForm(std::string_view body) {
+    ns::Dictionary out;
+    size_t start = 0;
+    while (start <= body.size()) {
+        size_t end = body.find('&', start);
+        if (end == std::string_view::npos) end = body.size();
+        std::string_view pair = body.substr(start, end - start);
+        start = end + 1;
+        if (pair.empty()) continue;
+        size_t eq = pair.find('=');
+        std::string name = formUnescape(pair.substr(0, eq));
+        std::string value = eq == std::string_view::npos ? std::string() : formUnescape(pair.substr(eq + 1));
+        // A pair that is not UTF-8 text once unescaped is unreadable: it is left out.
+        if (ns::utf8::isValid(name) && ns::utf8::isValid(value)) out.set(std::move(name), std::move(value));
+    }
+    return out;
+}
 
 ns::Value PlatformServer::State::answer(const std::string& path, const ns::Value& p) {
     for (auto area : {answerPay, answerWelfare, answerComments, answerCoupons, answerMine})
@@ -168,7 +205,7 @@ void PlatformServer::State::serve(const httplib::Request& req, httplib::Response
         maxDecoded = limits.maxDecodedBytes;
     }
     bool tooLarge = false;
-    ns::Value params = plain ? formDecode(body)
+    ns::Value params = plain ? decodeForm(body)
                              : decodeRequest(ns::Data::fromString(body), maxDecoded, &tooLarge);
     if (tooLarge) {
         refuse(res, 413, "request body over " + std::to_string(maxDecoded) + " bytes decoded");

@@ -109,5 +109,8 @@ private:
 
 // The paths served with the plain (form) transport; every other path is scrambled.
 bool isPlainPath(std::string_view path);
+// An "application/x-www-form-urlencoded" body as a dictionary of texts ("+" a space, "%XX" a byte;
+// a later repeat of a name replaces the earlier value; pairs that are not UTF-8 are left out).
+ns::Value decodeForm(std::string_view body);
 
 } // namespace server

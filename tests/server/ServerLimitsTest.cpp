@@ -2,6 +2,7 @@
 // clients and a burst of connections. Loopback only; every client here is bounded in count and time.
 #include "platform_sdk/DecodeGzipBase64.h"
 #include "platform_sdk/cxrLFCGzipUtillity.h"
+#include "os/foundation/URL.h"
 #include "server/PlatformServer.h"
 
 #include <gtest/gtest.h>
@@ -200,4 +201,17 @@ TEST_F(ServerLimits, ABurstOf500ConnectionsIsServed) {
         ::close(c.fd);
     }
     EXPECT_EQ(answered, kConnections);
+}
+
+TEST(ServerForms, DecodingFormBodies) {
+    using server::decodeForm;
+    EXPECT_EQ(decodeForm("sj=138+0000&username=%E5%BC%A0%20%2B&type"),
+              Value(ns::Dictionary{{"sj", "138 0000"}, {"username", "张 +"}, {"type", ""}}));
+    // Broken escapes stay as written; a repeated name keeps its last value; empty pairs are skipped.
+    EXPECT_EQ(decodeForm("a=%zz%4&&a=2&=x&b=%"), Value(ns::Dictionary{{"a", "2"}, {"", "x"}, {"b", "%"}}));
+    EXPECT_EQ(decodeForm("raw=a b&utf8=中文"), Value(ns::Dictionary{{"raw", "a b"}, {"utf8", "中文"}}));
+    // Bytes that are no UTF-8 text leave their pair out.
+    EXPECT_EQ(decodeForm("bad=%FF%FE&good=1"), Value(ns::Dictionary{{"good", "1"}}));
+    ns::Dictionary params{{"k", "a+b&c=d %"}, {"中", "文"}};
+    EXPECT_EQ(decodeForm(ns::formEncode(params)), Value(params));
 }
