@@ -61,6 +61,7 @@ Setup& setup() {
         s->storagePath = s->root + "/caches/storage";
         s->cachePath = s->root + "/caches/cache";
         s->victim = s->root + "/caches/victim";
+        std::filesystem::create_directories(s->root + "/caches");
         std::ofstream(s->victim) << kVictimContent;
         s->storage = VXKVStorage::initWithPath(s->storagePath, VXKVStorageType::Mixed);
         s->cache = VXDiskCache::initWithPath(s->cachePath);
