@@ -345,6 +345,9 @@ Node parse(const Data& data, std::string* failure, PropertyList::Format* format)
     if (data.length() >= 8 && std::memcmp(bytes.data(), "bplist00", 8) == 0) {
         if (!binaryShapeIsSafe(data, PropertyList::MaxDepth)) return fail("Corrupt, too deeply nested or too large binary property list.");
         if (!standInBinaryDates(bytes, *dates)) return fail("Corrupt binary property list.");
+        // Objects may overlap in a forged file: the shape is checked again on the bytes libplist reads.
+        if (!dates->seconds.empty() && !binaryShapeIsSafe(Data(std::vector<uint8_t>(bytes.begin(), bytes.end())), PropertyList::MaxDepth))
+            return fail("Corrupt binary property list.");
         if (format) *format = PropertyList::Format::Binary;
         plist_from_bin(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
     } else {

@@ -15,6 +15,15 @@ bool iequals(std::string_view a, std::string_view b) {
            });
 }
 
+// A field name is a token: letters, digits and a few marks, nothing else.
+bool isToken(std::string_view name) {
+    static constexpr std::string_view marks = "!#$%&'*+-.^_`|~";
+    return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               marks.find(c) != std::string_view::npos;
+    });
+}
+
 std::string trim(std::string_view s) {
     size_t a = s.find_first_not_of(" \t");
     if (a == std::string_view::npos) return {};
@@ -26,6 +35,8 @@ std::string trim(std::string_view s) {
 
 HTTPHeaderBlock::Line HTTPHeaderBlock::add(std::string_view line) {
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
+    // A bare CR or a NUL inside a line makes it malformed: it is skipped, never half read.
+    if (line.find_first_of(std::string_view("\r\0", 2)) != std::string_view::npos) return Line::Ignored;
     if (str::hasPrefix(line, "HTTP/")) {
         fields_.clear();
         size_t space = line.find(' ');
@@ -44,7 +55,7 @@ HTTPHeaderBlock::Line HTTPHeaderBlock::add(std::string_view line) {
     size_t colon = line.find(':');
     if (colon == std::string_view::npos) return Line::Ignored;
     std::string name = trim(line.substr(0, colon));
-    if (name.empty()) return Line::Ignored;
+    if (!isToken(name)) return Line::Ignored;
     fields_.emplace_back(std::move(name), trim(line.substr(colon + 1)));
     return Line::Field;
 }
