@@ -1,5 +1,11 @@
 #include "platform_sdk/user_center/VXUserCentreInterfaces.h"
 
+#include "platform_sdk/VXSuWebVC.h"
+#include "platform_sdk/user_center/VXActivityCell.h"
+#include "platform_sdk/user_center/VXServerCell.h"
+#include "platform_sdk/user_center/VXServerVC.h"
+#include "platform_sdk/user_center/VXStrategyCell.h"
+
 namespace VXUserCentreInterfaces {
 
 void addScene(const std::string& identifier, ui::StoryboardScene scene) {
@@ -12,6 +18,12 @@ void addNib(const std::string& name, ui::NibRegistry::Builder builder) {
     ui::NibRegistry::add("", name, builder);
 }
 
-void registerAll() {}
+void registerAll() {
+    VXSuWebVC::registerInterfaceFile();
+    VXStrategyCell::registerInterfaceFile();
+    VXActivityCell::registerInterfaceFile();
+    VXServerVC::registerInterfaceFile();
+    VXServerCell::registerInterfaceFile();
+}
 
 } // namespace VXUserCentreInterfaces
