@@ -2,6 +2,8 @@
 
 #include "platform_sdk/VXSuWebVC.h"
 #include "platform_sdk/user_center/VXActivityCell.h"
+#include "platform_sdk/user_center/VXGiftCell.h"
+#include "platform_sdk/user_center/VXGiftVC.h"
 #include "platform_sdk/user_center/VXServerCell.h"
 #include "platform_sdk/user_center/VXServerVC.h"
 #include "platform_sdk/user_center/VXStrategyCell.h"
@@ -24,6 +26,8 @@ void registerAll() {
     VXActivityCell::registerInterfaceFile();
     VXServerVC::registerInterfaceFile();
     VXServerCell::registerInterfaceFile();
+    VXGiftVC::registerInterfaceFile();
+    VXGiftCell::registerInterfaceFile();
 }
 
 } // namespace VXUserCentreInterfaces

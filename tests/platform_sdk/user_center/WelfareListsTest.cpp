@@ -5,6 +5,8 @@
 #include "platform_sdk/VXSuWebVC.h"
 #include "platform_sdk/user_center/VXActivityCell.h"
 #include "platform_sdk/user_center/VXActivityVC.h"
+#include "platform_sdk/user_center/VXGiftCell.h"
+#include "platform_sdk/user_center/VXGiftVC.h"
 #include "platform_sdk/user_center/VXServerCell.h"
 #include "platform_sdk/user_center/VXServerVC.h"
 #include "platform_sdk/user_center/VXStrategyVC.h"
@@ -173,6 +175,120 @@ TEST_F(WelfareListsTest, ServerListWithoutDynamicOpeningHasNoHeader) {
     present(list);
     ASSERT_TRUE(runMainUntil([&] { return list->dataSource().size() == 10; }));
     EXPECT_FALSE(list->tableView.lock()->tableHeaderView());
+}
+
+class GiftsTest : public WelfareListsTest {
+protected:
+    ns::Ref<VXGiftVC> open() {
+        gifts = VXUserCentre::instantiate<VXGiftVC>("VXGiftVC");
+        present(gifts);
+        // A pager page has no bar over it.
+        navigation->setNavigationBarHidden(true, false);
+        drainMain();
+        return gifts;
+    }
+    size_t cardRequests() { return server.requests("Sdkdetail/card").size(); }
+    double tableHeight() { return gifts->tableViewH.lock()->constant(); }
+    ui::ButtonRef kindButton(long tag) {
+        return std::dynamic_pointer_cast<ui::Button>(gifts->btnsView.lock()->viewWithTag(tag));
+    }
+    ns::Ref<VXGiftVC> gifts;
+};
+
+TEST_F(GiftsTest, EachKindLoadsItsPacksAndTheCardGrowsWithThem) {
+    open();
+    ASSERT_TRUE(runMainUntil([&] { return gifts->dataSource().size() == 3; }));
+    drainMain();
+    EXPECT_EQ(tableHeight(), 360);
+    EXPECT_EQ(gifts->tableView.lock()->frame().size.height, 360);
+    auto first = server.requests("Sdkdetail/card").at(0).params;
+    EXPECT_EQ(first["lx"].description(), "0");
+    EXPECT_EQ(first["username"].description(), "player01");
+    EXPECT_EQ(first["appid"].description(), "app7");
+    auto cell = driver::cell<VXGiftCell>(gifts->tableView.lock(), {0, 0});
+    EXPECT_EQ(cell->nameL->text(), "新手礼包");
+    EXPECT_EQ(cell->timeL->text(), "有效期至：2024-12-31");
+    EXPECT_EQ(cell->btn->currentTitle(), "领取");
+
+    driver::tap(kindButton(11));
+    ASSERT_TRUE(runMainUntil([&] { return gifts->dataSource().size() == 2; }));
+    EXPECT_EQ(server.requests("Sdkdetail/card").at(1).params["lx"].description(), "1");
+    EXPECT_EQ(tableHeight(), 240);
+    EXPECT_TRUE(kindButton(11)->isSelected());
+    EXPECT_FALSE(kindButton(10)->isSelected());
+    EXPECT_TRUE(sameColour(kindButton(11)->backgroundColor(), XTExtention::colorWithHexString("#6137E7")));
+
+    driver::tap(kindButton(11)); // the selected kind: nothing is sent
+    settle();
+    EXPECT_EQ(cardRequests(), 2u);
+
+    // Ten packs make the card 1200 pt; none make it 0.
+    ns::Array ten;
+    for (int i = 0; i < 10; ++i) ten.push_back(ns::Dictionary{{"id", 100 + i}, {"name", "礼包"}, {"status", 0}});
+    server.scriptNext("Sdkdetail/card", reply(ten));
+    driver::tap(kindButton(12));
+    ASSERT_TRUE(runMainUntil([&] { return gifts->dataSource().size() == 10; }));
+    EXPECT_EQ(tableHeight(), 1200);
+    server.scriptNext("Sdkdetail/card", reply(ns::Array{}));
+    driver::tap(kindButton(10));
+    ASSERT_TRUE(runMainUntil([&] { return gifts->dataSource().empty(); }));
+    EXPECT_EQ(tableHeight(), 0);
+}
+
+TEST_F(GiftsTest, ClaimingShowsTheCodeAndCopyingPutsItOnThePasteboard) {
+    open();
+    ASSERT_TRUE(runMainUntil([&] { return gifts->dataSource().size() == 3; }));
+    drainMain();
+    driver::tap(driver::cell<VXGiftCell>(gifts->tableView.lock(), {0, 0})->btn);
+    ASSERT_TRUE(runMainUntil([&] { return cardRequests() == 2 && gifts->dataSource()[0]["status"].boolValue(); }));
+    drainMain();
+    auto claim = server.requests("Card/receive").at(0);
+    EXPECT_TRUE(claim.scrambled);
+    EXPECT_TRUE(claim.params["cardid"].isNumber()); // the id as the list sent it
+    EXPECT_EQ(claim.params["cardid"].integerValue(), 31);
+    EXPECT_TRUE(driver::findLabel(window, "领取成功"));
+    auto cell = driver::cell<VXGiftCell>(gifts->tableView.lock(), {0, 0});
+    EXPECT_EQ(cell->btn->currentTitle(), "复制");
+    EXPECT_EQ(cell->showL->text(), "礼包码：VX31-1000");
+    EXPECT_TRUE(sameColour(cell->btn->backgroundColor(), ui::Color::lightGrayColor()));
+
+    driver::tap(cell->btn);
+    EXPECT_EQ(ui::Pasteboard::generalPasteboard().string(), "VX31-1000");
+    EXPECT_FALSE(driver::findLabel(window, "复制成功"));
+    advance(0.1);
+    EXPECT_TRUE(driver::findLabel(window, "复制成功"));
+    EXPECT_EQ(server.requests("Card/receive").size(), 1u);
+
+    // A refused claim only says so.
+    server.scriptNext("Card/receive", reply(ns::Dictionary{{"a", 0}, {"b", "已领取"}}));
+    driver::tap(driver::cell<VXGiftCell>(gifts->tableView.lock(), {0, 1})->btn);
+    ASSERT_TRUE(runMainUntil([&] { return driver::findLabel(window, "已领取") != nullptr; }));
+    settle();
+    EXPECT_EQ(cardRequests(), 2u);
+}
+
+TEST_F(GiftsTest, WrongRepliesKeepTheRowsAndAnOvertakenKindIsIgnored) {
+    open();
+    ASSERT_TRUE(runMainUntil([&] { return gifts->dataSource().size() == 3; }));
+    server.scriptNext("Sdkdetail/card", reply(ns::Dictionary{{"a", 0}, {"b", "x"}}));
+    driver::tap(kindButton(11));
+    ASSERT_TRUE(runMainUntil([&] { return driver::findLabel(gifts->view(), "x") != nullptr; }));
+    EXPECT_EQ(gifts->dataSource().size(), 3u);
+    EXPECT_EQ(tableHeight(), 360);
+
+    // Kind 2 is asked and held; kind 0 answers first; kind 2's late reply changes nothing.
+    server.holdNext("Sdkdetail/card");
+    driver::tap(kindButton(12));
+    ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
+    driver::tap(kindButton(10));
+    ASSERT_TRUE(runMainUntil([&] { return cardRequests() == 4; }));
+    server.releaseHeld();
+    settle();
+    ASSERT_TRUE(runMainUntil([&] { return gifts->dataSource().size() == 3; }));
+    settle();
+    drainMain();
+    EXPECT_EQ(gifts->dataSource()[0]["name"].description(), "新手礼包");
+    EXPECT_EQ(tableHeight(), 360);
 }
 
 } // namespace
