@@ -7,6 +7,8 @@
 #include "platform_sdk/user_center/VXServerCell.h"
 #include "platform_sdk/user_center/VXServerVC.h"
 #include "platform_sdk/user_center/VXStrategyCell.h"
+#include "platform_sdk/user_center/VXWelfareVC.h"
+#include "platform_sdk/user_center/VXWelfareVipCell.h"
 
 namespace VXUserCentreInterfaces {
 
@@ -28,6 +30,8 @@ void registerAll() {
     VXServerCell::registerInterfaceFile();
     VXGiftVC::registerInterfaceFile();
     VXGiftCell::registerInterfaceFile();
+    VXWelfareVC::registerInterfaceFile();
+    VXWelfareVipCell::registerInterfaceFile();
 }
 
 } // namespace VXUserCentreInterfaces
