@@ -44,7 +44,19 @@ struct Tour {
     // A screenshot of the whole screen; the step fails when it cannot be written.
     bool shot(const std::string& name) {
         driver::drainMain();
-        return captureScreen(path(name));
+        // A toast is fully shown for its first 0.3 s; the capture draws model values, in which its
+        // fade has already ended. Show the toasts on screen as the player sees them at that moment.
+        std::vector<ui::ViewRef> toasts;
+        for (const auto& w : ui::Application::shared().windows())
+            for (const auto& v : driver::findAll<ui::View>(w, [](const ui::View& v) {
+                     return v.alpha() == 0 && v.subviews().size() == 1 &&
+                            std::dynamic_pointer_cast<ui::Label>(v.subviews()[0]) && v.layer()->cornerRadius() == 5;
+                 }))
+                toasts.push_back(v);
+        for (const auto& v : toasts) v->setAlpha(1);
+        bool written = captureScreen(path(name));
+        for (const auto& v : toasts) v->setAlpha(0);
+        return written;
     }
     // Pumps the main loop (real time) until the condition holds: network replies.
     bool until(const std::function<bool()>& done) { return ns::RunLoop::main().runUntil(done, StepTimeout); }
@@ -130,7 +142,7 @@ void firstStart(Tour& t) {
     auto reset = s->pwdView()->forgetView();
     step("password and reset", pwdShown && reset->superview() && t.shot("login-05-reset.png"),
          "account panel, then the reset panel covering the card");
-    driver::tap(driver::findButton(reset, "✕"));
+    driver::tap(driver::findButton(reset, "×"));
 
     // One-tap registration with the proposed name; the screenshot goes to the album.
     driver::tap(s->btnsView.lock()->viewWithTag(12));
@@ -228,6 +240,8 @@ void secondStart(Tour& t) {
     bool skipped = s && t.until([&] { return s->step() == VXLoginVC::Step::Picker; }) && !t.notice(s);
     auto picker = s ? s->subNameView() : nullptr;
     bool rows = picker && t.until([&] { return picker->dataSource.size() == 2; });
+    // The head picture comes from the server (the placeholder until then).
+    t.until([&] { auto image = picker->iconView.lock()->image(); return image && image->size().width == 96; });
     driver::drainMain();
     step("automatic login", automatic && skipped && rows && t.shot("login-18-picker-rows.png"),
          "stored account, notice already seen, two rows with the last-used marker");

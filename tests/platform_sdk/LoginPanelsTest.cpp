@@ -186,7 +186,7 @@ TEST_F(LoginPanelsTest, ResetPanelSendsAnyNumberButChecksItAtSubmission) {
     auto covered = VXSuForgetView::fromXib();
     covered->isShowCover = true;
     cover->addSubview(covered);
-    driver::tap(driver::findButton(covered, "✕"));
+    driver::tap(driver::findButton(covered, "×"));
     EXPECT_FALSE(cover->superview());
     EXPECT_FALSE(covered->superview());
 }
