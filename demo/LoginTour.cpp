@@ -19,6 +19,7 @@
 #include "platform_sdk/VXGameOverView.h"
 #include "platform_sdk/VXLoginVC.h"
 #include "platform_sdk/VXNoticeVC.h"
+#include "platform_sdk/VXSuWebVC.h"
 #include "platform_sdk/VorlixSDK.h"
 #include "platform_sdk/user_center/VXSuTabBarVC.h"
 #include "server/PlatformServer.h"
@@ -134,6 +135,17 @@ void firstStart(Tour& t) {
     step("agreement check", driver::findLabel(phone, "请确认用户协议") && t.shot("login-03-agreement-toast.png"),
          "\"请确认用户协议\" on the panel, nothing sent");
     driver::advance(2.5);
+
+    // The agreement page, pushed inside the login window with a bar and its own back button.
+    driver::tap(driver::findButton(phone, "《用户协议》"));
+    driver::advance(0.35);
+    auto nav = s->navigationController();
+    auto page = nav && nav->viewControllers().size() == 2 ? std::dynamic_pointer_cast<VXSuWebVC>(nav->viewControllers()[1]) : nullptr;
+    step("agreement page", page && page->navigationItem()->title() == "用户协议" && t.shot("login-03a-agreement-page.png"),
+         page ? "\"用户协议\" at " + page->url().value_or("") : "not pushed");
+    if (page) driver::tap(page->backBtn());
+    driver::advance(0.35);
+    driver::advance(0.5);
 
     // Password panel and the reset panel on the card.
     driver::tap(s->btnsView.lock()->viewWithTag(11));

@@ -247,6 +247,12 @@ TEST_F(LoginFlowTest, FailuresReportAndKeepTheWindowThenOneSuccess) {
     ASSERT_EQ(failures.size(), 2u);
     EXPECT_EQ(failures[1], std::make_pair(501L, std::string("服务器错误")));
 
+    // A status is read as the 64-bit number it is: 2^32 + 1 is no success.
+    server.scriptNext("login/dologin", reply(ns::Dictionary{{"z", 4294967297LL}, {"x", "账号异常"}}));
+    typeLogin(screen, "player01", "secret1");
+    ASSERT_EQ(failures.size(), 3u);
+    EXPECT_EQ(failures[2].second, "账号异常");
+
     typeLogin(screen, "player01", "secret1");
     driver::advance(1);
     untilNoticeStepEnds(screen);
