@@ -4,6 +4,7 @@
 #include "os/uikit/TabBarController.h"
 #include "platform_sdk/VXSuWebVC.h"
 #include "platform_sdk/user_center/VXActivityCell.h"
+#include "platform_sdk/user_center/VXActivityVC.h"
 #include "platform_sdk/user_center/VXRefreshViewController.h"
 #include "platform_sdk/user_center/VXGiftCell.h"
 #include "platform_sdk/user_center/VXGiftVC.h"
@@ -234,6 +235,24 @@ TEST_F(WelfarePagerTest, TheTabsScreens) {
     driver::tap(page->fuliBtn.lock());
     drainMain();
     expectMatchesGolden("uc-welfare-text-unfolded");
+}
+
+TEST_F(WelfarePagerTest, TheTabOnAPhoneWithAHomeIndicator) {
+    useProfile(ui::DeviceProfile::notchPortrait());
+    open();
+    EXPECT_EQ(pager->topView()->frame().origin.y, 109);
+    expectMatchesGolden("uc-welfare-unfolded-notch");
+}
+
+TEST_F(WelfarePagerTest, TheActivitiesEmptyState) {
+    server.withState([](server::PlatformServer::State& s) { server::welfareArea(s).gamesWithoutActivities.insert("1001"); });
+    open();
+    auto activities = std::dynamic_pointer_cast<VXActivityVC>(pager->childViewControllers()[1]);
+    driver::tap(switchButton(11));
+    advance(0.3);
+    ASSERT_TRUE(runMainUntil([&] { return activities->tempView()->superview() != nullptr; }));
+    drainMain();
+    expectMatchesGolden("uc-welfare-activities-empty");
 }
 
 TEST_F(WelfarePagerTest, TheOtherPagesScreens) {
