@@ -2,6 +2,7 @@
 // and the welfare page's folding VIP table and text. Captures the tab's screens.
 
 #include "os/uikit/TabBarController.h"
+#include "platform_sdk/CXRHelperBtn.h"
 #include "platform_sdk/VXSuWebVC.h"
 #include "platform_sdk/user_center/VXActivityCell.h"
 #include "platform_sdk/user_center/VXActivityVC.h"
@@ -118,6 +119,25 @@ TEST_F(WelfarePagerTest, SwitchAndPagesSitByThePhone) {
         advance(0.3);
         settle();
     }
+}
+
+TEST_F(WelfarePagerTest, BackClosesTheUserCentre) {
+    CXRHelperBtn::hide();
+    open();
+    driver::tap(pager->backBtn());
+    advance(0.3);
+    EXPECT_FALSE(game->presentedViewController());
+    EXPECT_FALSE(CXRHelperBtn::shared()->isHidden());
+
+    // Hidden by the shared state, the button stays away.
+    CXRHelperBtn::hide();
+    ShareVale::sharedInstance()->setIsHideSuspend(true);
+    open();
+    driver::tap(pager->backBtn());
+    advance(0.3);
+    EXPECT_FALSE(game->presentedViewController());
+    EXPECT_TRUE(CXRHelperBtn::shared()->isHidden());
+    ShareVale::sharedInstance()->setIsHideSuspend(false);
 }
 
 TEST_F(WelfarePagerTest, AnUnsizedPagerShowsNothing) {
