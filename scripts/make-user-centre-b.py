@@ -159,12 +159,11 @@ def main():
     draw("vx_tab_ping_good0", 16, 16, [(minus(heart(8, 8.5, 15), heart(8, 8.3, 11)), (150, 150, 150, 255))])
     draw("vx_tab_ping_good1", 16, 16, [(heart(8, 8.5, 15), (240, 80, 90, 255))])
 
-    # Reward ribbons, 48 x 48: the bottom-right corner, one colour per title level.
+    # Reward ribbons, 90 x 18: a cream band edged in the title level's colour; the cell turns it
+    # by −45° across its bottom-right corner.
     colours = {1: PURPLE, 2: (230, 160, 77, 255), 3: (226, 98, 70, 255), 4: (60, 160, 120, 255), 5: (200, 60, 140, 255)}
     for level, colour in colours.items():
-        band = polygon([(48, 14), (48, 34), (34, 48), (14, 48)])
-        draw("vx_tab_ping_gold%d" % level, 48, 48, [(polygon([(48, 0), (48, 48), (0, 48)]), (255, 248, 230, 255)),
-                                                     (band, colour)])
+        draw("vx_tab_ping_gold%d" % level, 90, 18, [(rect(0, 0, 90, 18), colour), (rect(0, 2.5, 90, 15.5), (255, 246, 222, 255))])
 
     # Remote pictures the tests serve: an avatar, a VIP badge and a paid-title badge.
     draw("avatar", 40, 40, [(circle(20, 20, 20), (120, 170, 240, 255)), (circle(20, 16, 7), WHITE),

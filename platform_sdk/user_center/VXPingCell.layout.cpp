@@ -13,7 +13,7 @@ namespace {
 
 constexpr double Inset = 12;    // card inset from the cell's sides
 constexpr double TextTop = 62;  // text top inside the card
-constexpr double Ribbon = 48;
+constexpr double Ribbon = 56;
 
 double textWidth(double cellWidth) { return cellWidth - 2 * Inset - 24; }
 
@@ -72,11 +72,13 @@ void VXPingCell::registerInterfaceFile() {
 
         auto gold = ui::View::create(cg::RectMake(0, 0, Ribbon, Ribbon));
         gold->setClipsToBounds(true);
-        auto goldPic = ui::View::create<ui::ImageView>(cg::RectMake(0, 0, Ribbon, Ribbon));
+        // A band laid across the corner (the cell turns the picture and the text by −45°).
+        auto goldPic = ui::View::create<ui::ImageView>(cg::RectMake(0, 0, 90, 18));
+        goldPic->setCenter({Ribbon * 0.62, Ribbon * 0.62});
         auto goldL = label(8, ui::FontWeight::Medium, "#6137E7");
         goldL->setTextAlignment(ui::TextAlignment::Center);
-        goldL->setBounds(cg::RectMake(0, 0, 60, 12));
-        goldL->setCenter({Ribbon * 0.68, Ribbon * 0.68});
+        goldL->setBounds(cg::RectMake(0, 0, 64, 18));
+        goldL->setCenter({Ribbon * 0.62, Ribbon * 0.62});
         gold->addSubview(goldPic);
         gold->addSubview(goldL);
 

@@ -11,7 +11,7 @@
 namespace {
 
 constexpr double TextTop = 72;
-constexpr double Ribbon = 48;
+constexpr double Ribbon = 56;
 constexpr double Band = 10;
 
 ui::LabelRef label(double size, double weight, const char* hex) {
@@ -57,11 +57,13 @@ void VXPingTwoHead::registerInterfaceFile() {
 
         auto gold = ui::View::create(cg::RectMake(0, 0, Ribbon, Ribbon));
         gold->setClipsToBounds(true);
-        auto goldPic = ui::View::create<ui::ImageView>(cg::RectMake(0, 0, Ribbon, Ribbon));
+        // A band laid across the corner (the cell turns the picture and the text by −45°).
+        auto goldPic = ui::View::create<ui::ImageView>(cg::RectMake(0, 0, 90, 18));
+        goldPic->setCenter({Ribbon * 0.62, Ribbon * 0.62});
         auto goldL = label(8, ui::FontWeight::Medium, "#6137E7");
         goldL->setTextAlignment(ui::TextAlignment::Center);
-        goldL->setBounds(cg::RectMake(0, 0, 60, 12));
-        goldL->setCenter({Ribbon * 0.68, Ribbon * 0.68});
+        goldL->setBounds(cg::RectMake(0, 0, 64, 18));
+        goldL->setCenter({Ribbon * 0.62, Ribbon * 0.62});
         gold->addSubview(goldPic);
         gold->addSubview(goldL);
 

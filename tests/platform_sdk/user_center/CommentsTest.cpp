@@ -16,12 +16,28 @@ namespace {
 namespace driver = ui::driver;
 using server::PlatformServer;
 
+// Holds the comment page as the strategy tab's pager does: a child whose view sits under the switch,
+// above the tab bar.
+class PagerHost : public ui::ViewController {
+public:
+    void viewDidLoad() override {
+        ui::ViewController::viewDidLoad();
+        view()->setBackgroundColor(ui::Color::colorWithWhite(249.0 / 255, 1));
+        addChildViewController(page);
+        cg::Rect b = view()->bounds();
+        page->view()->setFrame(cg::RectMake(0, 142, b.size.width, b.size.height - 142 - 49));
+        view()->addSubview(page->view());
+    }
+    VXPingVCRef page = ui::ViewController::create<VXPingVC>();
+};
+
 class CommentsTest : public vx::test::ListScreenTest {
 protected:
     VXPingVCRef openComments(size_t pageSize = 10) {
         server.withState([&](PlatformServer::State& s) { server::CommentArea::of(s).pageSize = pageSize; });
-        auto page = ui::ViewController::create<VXPingVC>();
-        present(page);
+        auto host = ui::ViewController::create<PagerHost>();
+        auto page = host->page;
+        present(host);
         answered("Sdkcomments/get");
         return page;
     }
@@ -179,6 +195,10 @@ TEST_F(ThreadTest, ShowsTheHeadOverTheRepliesAndPostsWithTheParent) {
     EXPECT_EQ(thread->tableView()->frame().origin.y, 64);
     EXPECT_EQ(thread->tableView()->frame().size.height, b.size.height - 44 - 64);
     driver::typeText(thread->commentInputView()->textView(), "一起");
+    EXPECT_LT(thread->commentInputView()->frame().origin.y, b.size.height - 44) << "above the keyboard while typing";
+    driver::endEditing(thread->view());
+    advance(0.25);
+    EXPECT_EQ(thread->commentInputView()->frame().origin.y, b.size.height - 44);
     expectMatchesGolden("uc-strategy-thread");
 
     driver::tap(thread->commentInputView()->sendButton());
