@@ -3,6 +3,7 @@
 // Heights follow the text: its height at the card's inner width + 112.
 #include "foundation/URLEncode.h"
 #include "os/uikit/Nib.h"
+#include "platform_sdk/user_center/VXUserCentreInterfaces.h"
 #include "os/uikit/Screen.h"
 #include "platform_sdk/user_center/VXPingCell.h"
 #include "widgets/UIColor+XTExtention.h"
@@ -28,7 +29,7 @@ ui::LabelRef label(double size, double weight, const char* hex) {
 
 void VXPingCell::registerInterfaceFile() {
     if (ui::NibRegistry::contains(VXColor::SdkBundleName, "VXPingCell")) return;
-    ui::NibRegistry::add(VXColor::SdkBundleName, "VXPingCell", [](const ns::Ref<ns::Object>&) {
+    VXUserCentreInterfaces::addNib("VXPingCell", [](const ns::Ref<ns::Object>&) {
         double w = ui::Screen::mainScreen().bounds().size.width;
         auto cell = ui::View::create<VXPingCell>(cg::RectMake(0, 0, w, 160));
         cell->setReuseIdentifier("VXPingCell");

@@ -2,6 +2,7 @@
 // beside it, a hairline at the bottom. Heights follow the text: its height + 92.
 #include "foundation/URLEncode.h"
 #include "os/uikit/Nib.h"
+#include "platform_sdk/user_center/VXUserCentreInterfaces.h"
 #include "os/uikit/Screen.h"
 #include "platform_sdk/user_center/VXPingTwoCell.h"
 #include "widgets/UIColor+XTExtention.h"
@@ -25,7 +26,7 @@ double textWidth(double width) { return width - Column - 16; }
 
 void VXPingTwoCell::registerInterfaceFile() {
     if (ui::NibRegistry::contains(VXColor::SdkBundleName, "VXPingTwoCell")) return;
-    ui::NibRegistry::add(VXColor::SdkBundleName, "VXPingTwoCell", [](const ns::Ref<ns::Object>&) {
+    VXUserCentreInterfaces::addNib("VXPingTwoCell", [](const ns::Ref<ns::Object>&) {
         double w = ui::Screen::mainScreen().bounds().size.width;
         auto cell = ui::View::create<VXPingTwoCell>(cg::RectMake(0, 0, w, 100));
         cell->setReuseIdentifier("VXPingTwoCell");

@@ -3,6 +3,7 @@
 // band closing the head. Fits the text's height + 147.5.
 #include "foundation/URLEncode.h"
 #include "os/uikit/Nib.h"
+#include "platform_sdk/user_center/VXUserCentreInterfaces.h"
 #include "os/uikit/Screen.h"
 #include "platform_sdk/user_center/VXPingTwoHead.h"
 #include "widgets/UIColor+XTExtention.h"
@@ -25,7 +26,7 @@ ui::LabelRef label(double size, double weight, const char* hex) {
 
 void VXPingTwoHead::registerInterfaceFile() {
     if (ui::NibRegistry::contains(VXColor::SdkBundleName, "VXPingTwoHead")) return;
-    ui::NibRegistry::add(VXColor::SdkBundleName, "VXPingTwoHead", [](const ns::Ref<ns::Object>&) {
+    VXUserCentreInterfaces::addNib("VXPingTwoHead", [](const ns::Ref<ns::Object>&) {
         double w = ui::Screen::mainScreen().bounds().size.width;
         auto head = ui::View::create<VXPingTwoHead>(cg::RectMake(0, 0, w, 200));
         head->setBackgroundColor(ui::Color::whiteColor());

@@ -1,6 +1,7 @@
 // Nib "VXSuBillCell" (45 pt): the remark over the time at the left, the signed amount at the right,
 // a hairline under the row.
 #include "os/uikit/Nib.h"
+#include "platform_sdk/user_center/VXUserCentreInterfaces.h"
 #include "os/uikit/Screen.h"
 #include "platform_sdk/user_center/VXSuBillCell.h"
 #include "widgets/UIColor+XTExtention.h"
@@ -8,7 +9,7 @@
 
 void VXSuBillCell::registerInterfaceFile() {
     if (ui::NibRegistry::contains(VXColor::SdkBundleName, "VXSuBillCell")) return;
-    ui::NibRegistry::add(VXColor::SdkBundleName, "VXSuBillCell", [](const ns::Ref<ns::Object>&) {
+    VXUserCentreInterfaces::addNib("VXSuBillCell", [](const ns::Ref<ns::Object>&) {
         double w = ui::Screen::mainScreen().bounds().size.width - 32;
         auto cell = ui::View::create<VXSuBillCell>(cg::RectMake(0, 0, w, 45));
         cell->setReuseIdentifier("VXSuBillCell");

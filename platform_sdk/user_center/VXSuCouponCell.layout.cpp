@@ -1,6 +1,7 @@
 // Nib "VXSuCouponCell" (110 pt): the ticket picture inset 12 pt; the amount and minimum on its purple
 // stub, the game and the validity on its body, the claim pill at its right end.
 #include "os/uikit/Nib.h"
+#include "platform_sdk/user_center/VXUserCentreInterfaces.h"
 #include "os/uikit/Screen.h"
 #include "platform_sdk/user_center/VXSuCouponCell.h"
 #include "widgets/UIColor+XTExtention.h"
@@ -19,7 +20,7 @@ ui::LabelRef label(double size, double weight, ui::ColorRef colour) {
 
 void VXSuCouponCell::registerInterfaceFile() {
     if (ui::NibRegistry::contains(VXColor::SdkBundleName, "VXSuCouponCell")) return;
-    ui::NibRegistry::add(VXColor::SdkBundleName, "VXSuCouponCell", [](const ns::Ref<ns::Object>&) {
+    VXUserCentreInterfaces::addNib("VXSuCouponCell", [](const ns::Ref<ns::Object>&) {
         double w = ui::Screen::mainScreen().bounds().size.width;
         auto cell = ui::View::create<VXSuCouponCell>(cg::RectMake(0, 0, w, 110));
         cell->setReuseIdentifier("VXSuCouponCell");

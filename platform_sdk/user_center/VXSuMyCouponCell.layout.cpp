@@ -1,6 +1,7 @@
 // Nib "VXSuMyCouponCell" (100 pt): the ticket inset 12 pt; amount and minimum on its 96 pt stub, the
 // game, the rule and the expiry on its body.
 #include "os/uikit/Nib.h"
+#include "platform_sdk/user_center/VXUserCentreInterfaces.h"
 #include "os/uikit/Screen.h"
 #include "platform_sdk/user_center/VXSuMyCouponCell.h"
 #include "widgets/UIColor+XTExtention.h"
@@ -21,7 +22,7 @@ ui::LabelRef label(double size, double weight, ui::ColorRef colour) {
 
 void VXSuMyCouponCell::registerInterfaceFile() {
     if (ui::NibRegistry::contains(VXColor::SdkBundleName, "VXSuMyCouponCell")) return;
-    ui::NibRegistry::add(VXColor::SdkBundleName, "VXSuMyCouponCell", [](const ns::Ref<ns::Object>&) {
+    VXUserCentreInterfaces::addNib("VXSuMyCouponCell", [](const ns::Ref<ns::Object>&) {
         double w = ui::Screen::mainScreen().bounds().size.width;
         auto cell = ui::View::create<VXSuMyCouponCell>(cg::RectMake(0, 0, w, 100));
         cell->setReuseIdentifier("VXSuMyCouponCell");

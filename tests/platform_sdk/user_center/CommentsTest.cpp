@@ -69,7 +69,7 @@ TEST_F(CommentsTest, OpensByPopularityAndSortsByTime) {
     EXPECT_EQ(page->menu()->title(), "按热度");
     ASSERT_EQ(page->dataSource().size(), 10u);
     EXPECT_EQ(row(page, 0)->good.integerValue(), 25);
-    expectMatchesGolden("uc-strategy-comments");
+    shoot("uc-strategy-comments");
 
     chooseSort(page, "按时间");
     answered("Sdkcomments/get", 2);
@@ -199,7 +199,7 @@ TEST_F(ThreadTest, ShowsTheHeadOverTheRepliesAndPostsWithTheParent) {
     driver::endEditing(thread->view());
     advance(0.25);
     EXPECT_EQ(thread->commentInputView()->frame().origin.y, b.size.height - 44);
-    expectMatchesGolden("uc-strategy-thread");
+    shoot("uc-strategy-thread");
 
     driver::tap(thread->commentInputView()->sendButton());
     answered("Sdkcomments/commit");
@@ -229,7 +229,7 @@ TEST_F(ThreadTest, OnANotchPhoneTheBoxSitsAboveTheHomeIndicator) {
     cg::Rect b = thread->view()->bounds();
     EXPECT_EQ(thread->commentInputView()->frame().origin.y, b.size.height - 44 - 34);
     EXPECT_EQ(thread->tableView()->frame().origin.y, 88);
-    expectMatchesGolden("uc-strategy-thread-notch");
+    shoot("uc-strategy-thread-notch");
 }
 
 TEST_F(ThreadTest, AnEmptyThreadShowsTheHeadOverNoRows) {

@@ -27,6 +27,14 @@ protected:
         }
     }
 
+    // The window laid out as the next display pass would, then compared with its golden.
+    void shoot(const std::string& name) {
+        drainMain();
+        window->layoutIfNeeded();
+        for (const auto& w : ui::Application::shared().windows()) w->layoutIfNeeded();
+        expectMatchesGolden(name);
+    }
+
     static ui::DeviceProfile notch() { return ui::DeviceProfile::notchPortrait(); }
     static ui::DeviceProfile plain() { return ui::DeviceProfile::plainPhone(); }
 
