@@ -35,7 +35,7 @@ void showLike(const Views& v, const VXPingModelRef& model) {
     if (!model) return;
     if (v.numberL) v.numberL->setText(model->good.stringValue());
     if (v.goodIcon)
-        v.goodIcon->setImage(VXColor::sdkImageNamed(ns::format("vx_tab_ping_good%d.png", model->isgood.intValue())));
+        v.goodIcon->setImage(VXColor::sdkImageNamed(ns::format("vx_tab_ping_good%ld.png", static_cast<long>(model->isgood.integerValue()))));
     if (v.goodBtn) v.goodBtn->setEnabled(!model->isgood.boolValue());
 }
 

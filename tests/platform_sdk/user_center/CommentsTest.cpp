@@ -155,6 +155,18 @@ TEST_F(CommentsTest, TheBannerOpensTheRulesAndARowItsThread) {
     navigation->popViewControllerAnimated(false);
     drainMain();
 
+    // A paid badge opens the page explaining titles.
+    auto paid = driver::cell<VXPingCell>(page->tableView(), {0, 2});
+    ASSERT_FALSE(paid->payPic.lock()->isHidden());
+    driver::tap(paid->payPic.lock());
+    advance(0.35);
+    auto titles = std::dynamic_pointer_cast<VXSuWebVC>(navigation->topViewController());
+    ASSERT_TRUE(titles);
+    EXPECT_EQ(titles->name(), "用户头衔等级说明");
+    EXPECT_EQ(titles->url(), VXEndpoints::baseURL() + "Agreement/tx");
+    navigation->popViewControllerAnimated(false);
+    drainMain();
+
     driver::selectRow(page->tableView(), {0, 0});
     advance(0.35);
     auto thread = std::dynamic_pointer_cast<VXPingTwoVC>(navigation->topViewController());

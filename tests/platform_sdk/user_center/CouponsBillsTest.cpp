@@ -134,6 +134,14 @@ TEST_F(CouponsTest, AClaimReplyAfterClaimAllChangesNoRow) {
 }
 
 TEST_F(CouponsTest, FailuresAndRefusalsShowTheirMessages) {
+    server.scriptNext("Sdkdetail/couponlists", reply(ns::Dictionary{{"a", 0}, {"b", "活动未开始"}}));
+    auto refused = openCentre();
+    EXPECT_TRUE(toastShows(refused, "活动未开始"));
+    EXPECT_TRUE(refused->dataSource().empty());
+    EXPECT_FALSE(refused->showRefreshFooter());
+    navigation->dismissViewControllerAnimated(false);
+    advance(0.3);
+
     claimOnServer({7, 8, 9, 10, 11});
     auto centre = openCentre();
     for (long row = 0; row < 5; ++row) EXPECT_EQ(driver::rowHeight(centre->tableView(), {0, row}), 0);
