@@ -12,6 +12,7 @@
 #include "platform_sdk/VXLoginAPI.h"
 #include "platform_sdk/VXNewPayVC.h"
 #include "platform_sdk/VorlixSDK.h"
+#include "widgets/VXProgressHUD.h"
 #include "server/PayArea.h"
 #include "tests/platform_sdk/PlatformFixture.h"
 
@@ -67,7 +68,12 @@ protected:
         advance(0.5); // the presentation
         if (awaitWays) {
             ASSERT_TRUE(awaitRequests("pay/getPayWayios", before + 1));
-            settle();
+            // The reply has been handled once the HUD starts to go.
+            ASSERT_TRUE(runMainUntil([&] {
+                auto c = centre();
+                auto hud = c ? VXProgressHUD::HUDForView(c->view()) : nullptr;
+                return !hud || hud->hasFinished();
+            }));
             advance(0.5); // the HUD fades
         }
     }
@@ -81,13 +87,12 @@ protected:
         auto l = label.lock();
         return l ? l->text().value_or("") : "(no label)";
     }
-    // Taps and lets the reply arrive.
-    void tapAndSettle(const ns::Weak<ui::Button>& button) {
-        size_t before = server.requests().size();
+    // Taps, and waits until the reply to the request it sends to `path` has shown its effect.
+    void tapAndSettle(const ns::Weak<ui::Button>& button, const std::string& path, const std::function<bool()>& done) {
+        size_t before = server.requests(path).size();
         ui::driver::tap(button.lock());
-        // A request went out: give its reply the time to come back and be handled.
-        if (runMainUntil([&] { return server.requests().size() > before; }, 2))
-            ns::RunLoop::main().runUntil([] { return false; }, 0.15);
+        ASSERT_TRUE(awaitRequests(path, before + 1)) << path;
+        ASSERT_TRUE(runMainUntil(done)) << path;
         settle();
     }
     server::PayArea::Wallet& wallet() {

@@ -34,8 +34,8 @@ protected:
     VXPayNoticeViewRef notice() { return driver::find<VXPayNoticeView>(window); }
     size_t polls() { return server.requests("Pay/getUserSuccess").size(); }
     // Tap pay on an H5 style, confirm on the page (or not), come back to the app.
-    void payOnPage(bool confirm) {
-        tapAndSettle(centre()->payBtn);
+    void payOnPage(bool confirm, const std::string& path = "H5pay/pay") {
+        tapAndSettle(centre()->payBtn, path, [&] { return page() != nullptr; });
         advance(0.5);
         ASSERT_TRUE(page());
         if (confirm)
@@ -121,7 +121,7 @@ TEST_F(PayRoads, ThePollAcceptsTextOrNumberOneAndStopsWhenTheCentreCloses) {
 TEST_F(PayRoads, FreeAndRefusedWebOrders) {
     pay([](server::PayArea& p) { p.freeRoads.insert("H5pay/pay"); });
     open();
-    tapAndSettle(centre()->payBtn);
+    tapAndSettle(centre()->payBtn, "H5pay/pay", [&] { return notice() != nullptr; });
     EXPECT_EQ(text(notice()->statusL), "支付成功");
     EXPECT_EQ(polls(), 0u);
     tapNotice(0);
@@ -130,7 +130,7 @@ TEST_F(PayRoads, FreeAndRefusedWebOrders) {
     pay([](server::PayArea& p) { p.freeRoads.clear(), p.refusedRoads["H5pay/pay"] = "订单创建失败"; });
     answers.clear();
     open();
-    tapAndSettle(centre()->payBtn);
+    tapAndSettle(centre()->payBtn, "H5pay/pay", [&] { return !answers.empty(); });
     EXPECT_EQ(answers, (std::vector<std::string>{"fail(无法通知服务器, 3, 6.66)"}));
     EXPECT_TRUE(driver::findLabel(window, "订单创建失败"));
     EXPECT_TRUE(centre()); // stays open
@@ -150,7 +150,9 @@ TEST_F(PayRoads, WalletAppResultsComeBackThroughTheReturnURL) {
         answers.clear();
         open();
         EXPECT_EQ(centre()->payStyle, 5u);
-        tapAndSettle(centre()->payBtn);
+        size_t opened = ui::Application::shared().openedURLs().size();
+        tapAndSettle(centre()->payBtn, "Walletapp/apppayios",
+                     [&] { return ui::Application::shared().openedURLs().size() > opened; });
         auto handOff = server::lastWalletHandOff();
         ASSERT_TRUE(handOff);
         EXPECT_EQ(handOff->returnScheme, "VorlixWalletScheme1001");
@@ -171,7 +173,7 @@ TEST_F(PayRoads, WalletAppResultsComeBackThroughTheReturnURL) {
 TEST_F(PayRoads, CoinsVouchersAndStarCoins) {
     open();
     driver::tap(centre()->ptbIconBtn.lock());
-    tapAndSettle(centre()->payBtn);
+    tapAndSettle(centre()->payBtn, "Ttbpaynew/ttbnew", [&] { return !answers.empty(); });
     auto sent = server.requests("Ttbpaynew/ttbnew").back().params;
     EXPECT_EQ(sent["p"], Value("67"));
     EXPECT_EQ(sent["b"], Value("64"));
@@ -185,14 +187,18 @@ TEST_F(PayRoads, CoinsVouchersAndStarCoins) {
     answers.clear();
     open();
     driver::tap(centre()->ptbIconBtn.lock());
-    tapAndSettle(centre()->payBtn);
+    tapAndSettle(centre()->payBtn, "Ttbpaynew/ttbnew", [&] { return !answers.empty(); });
     EXPECT_EQ(answers, (std::vector<std::string>{"fail(平台币余额不足, -2, 6.66)"}));
     EXPECT_TRUE(centre()->payBtn.lock()->isEnabled());
     EXPECT_TRUE(driver::findLabel(window, "平台币余额不足"));
 
     // A voucher: "满6减2" on 6.66, then paid with voucher money.
     answers.clear();
-    tapAndSettle(centre()->couponsBtn);
+    auto picked = [&] {
+        auto p = std::dynamic_pointer_cast<VXCouponsVC>(centre()->navigationController()->presentedViewController());
+        return p && !p->dataSource().empty();
+    };
+    tapAndSettle(centre()->couponsBtn, "pay/getcoupons", picked);
     advance(0.5);
     auto picker = std::dynamic_pointer_cast<VXCouponsVC>(centre()->navigationController()->presentedViewController());
     ASSERT_TRUE(picker);
@@ -205,9 +211,7 @@ TEST_F(PayRoads, CoinsVouchersAndStarCoins) {
     driver::scrollToEnd(c->scrollView.lock());
     driver::tap(c->djqIconBtn.lock());
     EXPECT_EQ(text(c->realMoneyL), "4.66元");
-    tapAndSettle(c->payBtn);
-    ASSERT_TRUE(awaitRequests("Ttbpaynew/djqpay"));
-    settle();
+    tapAndSettle(c->payBtn, "Ttbpaynew/djqpay", [&] { return !answers.empty(); });
     sent = server.requests("Ttbpaynew/djqpay").back().params;
     EXPECT_EQ(sent["b"], Value("4.66"));
     EXPECT_EQ(sent["cid"], Value("101"));
@@ -219,7 +223,7 @@ TEST_F(PayRoads, CoinsVouchersAndStarCoins) {
     open();
     driver::scrollToEnd(centre()->scrollView.lock());
     driver::tap(centre()->xinIconBtn.lock());
-    tapAndSettle(centre()->payBtn);
+    tapAndSettle(centre()->payBtn, "Ttbpaynew/starcoinpay", [&] { return answers.size() == 2; });
     EXPECT_FALSE(server.requests("Ttbpaynew/starcoinpay").back().params.dictionaryPtr()->contains("cid"));
     EXPECT_EQ(wallet().xingbi, "5.84");
 }

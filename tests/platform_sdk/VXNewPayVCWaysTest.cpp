@@ -49,7 +49,7 @@ TEST_F(PayWays, ListsDecideRowsStyleAndTheWalletRoad) {
     EXPECT_EQ(c->walletViewH.lock()->constant(), 56);
     EXPECT_EQ(c->GFWalletViewH.lock()->constant(), 56);
     EXPECT_TRUE(c->ptbIconBtn.lock()->superview()->isHidden());
-    tapAndSettle(c->payBtn);
+    driver::tap(c->payBtn.lock());
     EXPECT_TRUE(awaitRequests("Walletappother/apppayios"));
 }
 

@@ -31,13 +31,16 @@ protected:
         window->setRootViewController(nav);
         drainMain();
         ASSERT_TRUE(awaitRequests("Ttbpay/getTTB"));
-        settle();
+        ASSERT_TRUE(runMainUntil([&] { return !refreshed.empty(); }));
     }
     void TearDown() override {
         screen = nullptr, nav = nullptr;
         PayCentreTest::TearDown();
     }
     ui::ButtonRef price(long tag) { return std::dynamic_pointer_cast<ui::Button>(screen->priceView.lock()->viewWithTag(tag)); }
+    std::function<bool()> hudGone() {
+        return [this] { return !VXProgressHUD::HUDForView(screen->view()); };
+    }
     ui::ButtonRef payButton() { return driver::findButton(window, "立即充值"); }
     std::string sentMoney(const char* path) {
         auto seen = server.requests(path);
@@ -61,7 +64,7 @@ TEST_F(TopUp, TypedAmountsAreReadAsFloatWithOneDecimal) {
     for (const auto& row : rows) {
         driver::typeText(screen->priceF.lock(), row.typed);
         EXPECT_FALSE(screen->priceBtn.lock());
-        tapAndSettle(payButton());
+        tapAndSettle(payButton(), "Wallet/wallet", hudGone());
         EXPECT_EQ(sentMoney("Wallet/wallet"), row.paid) << row.typed;
         screen->priceF.lock()->setText(std::string());
         advance(0.5);
@@ -86,7 +89,7 @@ TEST_F(TopUp, TypedAmountsAreReadAsFloatWithOneDecimal) {
 }
 
 TEST_F(TopUp, WalletResultsToastAndRefreshOnSuccessOnly) {
-    tapAndSettle(payButton());
+    tapAndSettle(payButton(), "Wallet/wallet", hudGone());
     EXPECT_EQ(sentMoney("Wallet/wallet"), "10");
     ASSERT_TRUE(server::lastWalletHandOff());
     size_t checks = server.requests("Ttbpay/getTTB").size();
@@ -96,7 +99,7 @@ TEST_F(TopUp, WalletResultsToastAndRefreshOnSuccessOnly) {
     EXPECT_TRUE(runMainUntil([&] { return screen->ptbL.lock()->text() == std::optional<std::string>("600"); }));
 
     advance(3);
-    tapAndSettle(payButton());
+    tapAndSettle(payButton(), "Wallet/wallet", hudGone());
     server::answerWallet(server, "6001");
     EXPECT_TRUE(driver::findLabel(window, "取消充值"));
     settle();
@@ -107,7 +110,7 @@ TEST_F(TopUp, WeChatReturnsPopThePageOnceAndRefresh) {
     auto wxButton = driver::find<ui::Button>(screen->wxView.lock());
     driver::tap(wxButton);
     EXPECT_EQ(screen->nowBtn.lock(), wxButton);
-    tapAndSettle(payButton());
+    tapAndSettle(payButton(), "Wxh5ptb/wxpay", hudGone());
     advance(0.5);
     auto page = std::dynamic_pointer_cast<VXWebPayVC>(nav->topViewController());
     ASSERT_TRUE(page);
