@@ -44,3 +44,10 @@ void VXCouponsCell::setModel(ns::Ref<VXCouponsModel> model) {
 void VXCouponsCell::btnClick() {
     if (couponsBlock) couponsBlock(model_);
 }
+
+void VXCouponsCell::layoutSubviews() {
+    ui::TableViewCell::layoutSubviews();
+    double w = bounds().size.width;
+    if (auto card = bgView.lock()) card->setFrame(cg::RectMake(8, 6, w - 16, 88));
+    if (auto button = btn.lock()) button->setFrame(cg::RectMake(w - 16 - 82, 24, 70, 40));
+}

@@ -21,6 +21,8 @@ public:
     // Fills the texts; the button is enabled only for a usable voucher.
     void setModel(ns::Ref<VXCouponsModel> model);
     void awakeFromNib() override;
+    // The card follows the width the table gives the row; the button stays at its right end.
+    void layoutSubviews() override;
     void btnClick();
 
 private:

@@ -18,19 +18,6 @@ ui::LabelRef label(cg::Rect frame, double size, const ui::ColorRef& color, bool 
     return l;
 }
 
-// Lays the row out for the width the table gives it.
-class CouponsRowLayout : public ui::View {
-public:
-    ns::Weak<ui::View> card;
-    ns::Weak<ui::Button> button;
-    void layoutSubviews() override {
-        ui::View::layoutSubviews();
-        double w = bounds().size.width;
-        if (auto c = card.lock()) c->setFrame(cg::RectMake(8, 6, w - 16, 88));
-        if (auto b = button.lock()) b->setFrame(cg::RectMake(w - 16 - 82, 24, 70, 40));
-    }
-};
-
 } // namespace
 
 void registerVXCouponsCellNib() {
@@ -38,13 +25,9 @@ void registerVXCouponsCellNib() {
         auto cell = ui::TableViewCell::create<VXCouponsCell>(ui::TableViewCellStyle::Default, "VXCouponsCell");
         cell->setFrame(cg::RectMake(0, 0, 355, 100));
         cell->setSelectionStyle(ui::TableViewCellSelectionStyle::None);
-        auto rows = ui::View::create<CouponsRowLayout>(cg::RectMake(0, 0, 355, 100));
-        rows->setBackgroundColor(ui::Color::clearColor());
-        cell->contentView()->addSubview(rows);
-
         auto card = ui::View::create(cg::RectMake(8, 6, 339, 88));
         card->setBackgroundColor(rgb(240, 246, 255));
-        rows->addSubview(card);
+        cell->contentView()->addSubview(card);
         auto amount = label(cg::RectMake(8, 14, 84, 36), 24, rgb(246, 80, 60), true);
         amount->setTextAlignment(ui::TextAlignment::Center);
         auto threshold = label(cg::RectMake(8, 52, 84, 20), 11, rgb(120, 120, 120));
@@ -62,7 +45,6 @@ void registerVXCouponsCellNib() {
         button->titleLabel()->setFont(ui::Font::systemFontOfSize(13));
         button->addTarget(cell, &VXCouponsCell::btnClick, ui::ControlEventTouchUpInside);
         card->addSubview(button);
-        rows->card = card, rows->button = button;
 
         cell->nameL = name, cell->couponsL = amount, cell->moneyL = threshold, cell->timeL = time, cell->showL = kind;
         cell->btn = button, cell->bgView = card;

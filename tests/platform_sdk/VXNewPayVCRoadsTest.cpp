@@ -202,6 +202,7 @@ TEST_F(PayRoads, CoinsVouchersAndStarCoins) {
     advance(0.5);
     auto picker = std::dynamic_pointer_cast<VXCouponsVC>(centre()->navigationController()->presentedViewController());
     ASSERT_TRUE(picker);
+    expectGolden("voucher-picker");
     auto first = driver::cell<VXCouponsCell>(picker->tableView, ui::IndexPath::forRow(0, 0));
     driver::tap(first->btn.lock());
     advance(0.5);
