@@ -27,6 +27,7 @@ protected:
         PlatformTest::SetUp();
         ui::Application::shared().reset();
         VXNewPayVC::resetOrder();
+        VorlixSDK::screens().loadToPayVC = &VXNewPayVC::loadToPayVCWithroleid; // another test may have replaced it
         ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Manual);
         std::filesystem::copy(std::filesystem::path(VX_RESOURCES_DIR) / "VOZUV.bundle",
                               std::filesystem::path(bundlePath()) / "VOZUV.bundle", std::filesystem::copy_options::recursive);
