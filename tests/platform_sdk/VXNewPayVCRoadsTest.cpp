@@ -203,6 +203,14 @@ TEST_F(PayRoads, CoinsVouchersAndStarCoins) {
     auto picker = std::dynamic_pointer_cast<VXCouponsVC>(centre()->navigationController()->presentedViewController());
     ASSERT_TRUE(picker);
     expectGolden("voucher-picker");
+    driver::tap(driver::cell<VXCouponsCell>(picker->tableView, ui::IndexPath::forRow(1, 0))->btn.lock());
+    advance(0.5);
+    EXPECT_EQ(centre()->couponsBtn.lock()->titleForState(ui::ControlStateNormal), std::optional<std::string>("满5.5减1.5"));
+    EXPECT_EQ(text(centre()->realMoneyL), "49平台币"); // (6.66 - 1.5) × 0.95 = 4.902, cut to 4.90
+    // A second choice starts again from the amount.
+    tapAndSettle(centre()->couponsBtn, "pay/getcoupons", picked);
+    advance(0.5);
+    picker = std::dynamic_pointer_cast<VXCouponsVC>(centre()->navigationController()->presentedViewController());
     auto first = driver::cell<VXCouponsCell>(picker->tableView, ui::IndexPath::forRow(0, 0));
     driver::tap(first->btn.lock());
     advance(0.5);

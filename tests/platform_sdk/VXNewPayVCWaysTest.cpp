@@ -51,6 +51,18 @@ TEST_F(PayWays, ListsDecideRowsStyleAndTheWalletRoad) {
     EXPECT_TRUE(c->ptbIconBtn.lock()->superview()->isHidden());
     driver::tap(c->payBtn.lock());
     EXPECT_TRUE(awaitRequests("Walletappother/apppayios"));
+    c->popAction();
+    advance(0.5);
+
+    // With both ids the later entry decides the road.
+    for (bool otherLast : {false, true}) {
+        pay([&](server::PayArea& p) { p.wallet("player01").payWays = otherLast ? std::vector<long>{5, 31} : std::vector<long>{31, 5}; });
+        open();
+        EXPECT_EQ(centre()->payStyle, 5u);
+        EXPECT_EQ(centre()->isWalletTwo, otherLast);
+        centre()->popAction();
+        advance(0.5);
+    }
 }
 
 TEST_F(PayWays, EmptyListCollapsesEverythingAndPaysNothing) {
