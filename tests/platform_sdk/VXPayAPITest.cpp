@@ -155,6 +155,19 @@ TEST_F(PayAPI, RepliesFreeOrdersRefusalsAndTransportFailures) {
     EXPECT_FALSE(query->success);
     EXPECT_EQ(query->message, Value("数字状态"));
 
+    // The pay-way query answers "d" of the first wallet-H5 entry, and nothing without one.
+    std::vector<std::string> ways;
+    server.scriptNext("pay/getPayWayios", reply(ns::Dictionary{{"code", "1"}, {"data", ns::Array{ns::Dictionary{{"z", "3"}, {"d", "wx"}}, ns::Dictionary{{"z", 2}, {"d", "qb"}}}}}));
+    server.scriptNext("pay/getPayWayios", reply(ns::Dictionary{{"code", "1"}, {"data", ns::Array{ns::Dictionary{{"z", "3"}}}}}));
+    for (int i = 0; i < 2; ++i) {
+        size_t before = server.requests("pay/getPayWayios").size();
+        GetPayWayssuccess([&](const Value& d) { ways.push_back(d.description()); }, [&](const Value& m) { ways.push_back("fail"); });
+        ASSERT_TRUE(awaitRequests("pay/getPayWayios", before + 1));
+        ns::RunLoop::main().runUntil([&] { return ways.size() > static_cast<size_t>(i); }, i == 0 ? 10 : 0.3);
+    }
+    EXPECT_EQ(ways, std::vector<std::string>{"qb"});
+    EXPECT_EQ(last("pay/getPayWayios").params, Value(ns::Dictionary{{"z", "app7"}, {"b", "1001"}, {"h", device}, {"os", "ios"}}));
+
     server.stop();
     auto down = run(coins);
     EXPECT_EQ(down->message, Value("服务器错误"));
