@@ -160,6 +160,9 @@ int main(int argc, char** argv) {
         put("fuzz_login_replies", name, documents[i]);
     }
     put("fuzz_json", "fragment.json", prefixed(4, std::string("\"\\u4e2d\\ud83d\\ude00\"")));
+    put("fuzz_page_reply", "page.json",
+        std::string(R"({"a":1,"b":"ok","lists":[{"id":"1","title":"礼包"},{"id":2}],"now_page":"2","total_page":3})"));
+    put("fuzz_page_reply", "last.json", std::string(R"({"a":"1","lists":[],"now_page":3,"total_page":"3"})"));
 
     // Scrambled bodies, both ways.
     put("fuzz_body_codec", "request", prefixed(0, bytesOf(DecodeGzipBase64::codingJSON(ns::Dictionary{{"z", "player01"}, {"b", "中文"}}))));

@@ -10,6 +10,8 @@
 #include "platform_sdk/CXRHelperBtn.h"
 #include "platform_sdk/ShareVale.h"
 #include "platform_sdk/VXLoginAPI.h"
+#include "platform_sdk/VXLoginVC.h"
+#include "platform_sdk/VXNewPayVC.h"
 #include "platform_sdk/VXPayPlug.h"
 #include "wallet/WalletSDK.h"
 
@@ -41,12 +43,17 @@ void handleReturnedURL(const ns::Ref<ns::URL>& url) {
 } // namespace
 
 VorlixSDK::Screens& VorlixSDK::screens() {
-    static Screens hooks;
+    static Screens hooks = [] {
+        Screens made;
+        made.loadToPayVC = &VXNewPayVC::loadToPayVCWithroleid;
+        return made;
+    }();
     return hooks;
 }
 
 void VorlixSDK::didFinishLaunching() {
     ns::URLCache::setShared(ns::URLCache::create(4 * 1024 * 1024, 32 * 1024 * 1024, "nsurlcache"));
+    if (!screens().loadAlterLoginVC) screens().loadAlterLoginVC = &VXLoginVC::loadAlterLoginVCResultSuccess;
 }
 
 void VorlixSDK::loadLoginViewResultSuccess(VXLoginSuccessBlock success, VXLoginFailedBlock failed) {
