@@ -38,7 +38,8 @@ inline double deflatedPixelsPerByte(uint32_t bitsPerPixel) { return 1032.0 * 8 /
 inline constexpr double kLzwPixelsPerByte = 4096.0 * 8 / 12;
 inline constexpr double kJpegPixelsPerByte = 64.0 * 8;
 inline double rawPixelsPerByte(uint32_t bitsPerPixel) { return 8.0 / std::max<uint32_t>(bitsPerPixel, 1); }
-// TIFF and JPEG 2000 codings (fax runs, empty code-blocks) can be denser still.
+// JPEG 2000: a 64×64 code-block a byte; TIFF codings without a bound of their own (fax runs): denser still.
+inline constexpr double kJpeg2000PixelsPerByte = 4096;
 inline constexpr double kDensePixelsPerByte = 32768;
 
 // Images counted in one file at most; later ones are ignored.
