@@ -266,9 +266,12 @@ TEST_F(LoginFlowTest, FailuresReportAndKeepTheWindowThenOneSuccess) {
     ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 2; }));
     server.releaseHeld();
     until([&] { return screen->step() == VXLoginVC::Step::Slide && !VXProgressHUD::HUDForView(screen->subNameView()); });
+    ShareVale::sharedInstance()->setIsHideSuspend(true);
     driver::advance(0.6);
     EXPECT_EQ(successes.size(), 1u);
     EXPECT_EQ(successes[0][1], Value("p01_a"));
+    EXPECT_TRUE(CXRHelperBtn::shared()->isHidden()) << "the game hides the button";
+    EXPECT_TRUE(CXRHelperBtn::shared()->timer()) << "the online time still counts";
     CXRHelperBtn::shared()->stopTimer();
 }
 
