@@ -260,7 +260,6 @@ TEST_F(LoginFlowTest, FailuresReportAndKeepTheWindowThenOneSuccess) {
     // Both check replies arrive before the first is handled: one chain, one success.
     server.holdNext("Index/adddllog");
     server.holdNext("Index/adddllog");
-    auto table = screen->subNameView()->tableView.lock();
     screen->subNameView()->checkLoginDataWithModel(screen->subNameView()->dataSource[0]);
     screen->subNameView()->checkLoginDataWithModel(screen->subNameView()->dataSource[0]);
     ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 2; }));
