@@ -274,6 +274,26 @@ TEST_F(LoginFlowTest, FailuresReportAndKeepTheWindowThenOneSuccess) {
     CXRHelperBtn::shared()->stopTimer();
 }
 
+TEST_F(LoginFlowTest, ALateLogoutReplyLeavesTheSameAccountLoggedInAgain) {
+    auto screen = open();
+    typeLogin(screen, "player01", "secret1");
+    screen->keyWindow = nullptr;
+    screen.reset();
+    // The game logs out; the reply is slow, and the player logs in again with the same account.
+    server.holdNext("login/logout");
+    VorlixSDK::LoginOut();
+    ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
+    screen = open();
+    typeLogin(screen, "player01", "secret1");
+    ASSERT_EQ(screen->step(), VXLoginVC::Step::Waiting);
+    server.releaseHeld();
+    // The logout's completion is the only thing still to reach the main loop.
+    ASSERT_TRUE(ns::RunLoop::main().runOnce(10));
+    drainMain();
+    EXPECT_EQ(ShareVale::sharedInstance()->userName(), "player01") << "the newer login keeps its name";
+    screen->keyWindow = nullptr;
+}
+
 TEST_F(LoginFlowTest, RegistrationSavesAScreenshotThenLogsIn) {
     auto screen = open();
     auto panel = screen->randomView();
