@@ -3,6 +3,7 @@
 #include "os/uikit/AlertController.h"
 #include "platform_sdk/VXLoginVC.h"
 #include "platform_sdk/VXNoticeVC.h"
+#include "platform_sdk/VXSuWebVC.h"
 #include "platform_sdk/VorlixSDK.h"
 #include "server/ServerState.h"
 #include "tests/platform_sdk/LoginFixture.h"
@@ -141,6 +142,15 @@ TEST_F(LoginFlowTest, TheChainRunsInOrderOnTheClockAndReleasesTheWindow) {
     driver::advance(0.01);
     ASSERT_EQ(screen->rzView()->superview(), screen->loginView.lock()) << "real name on the card at 1 s";
     EXPECT_TRUE(screen->rzView()->closeBtn.lock()->isHidden()) << "mandatory";
+    // The details page opens on the real-name panel, without the browser button.
+    driver::tap(driver::findButton(screen->rzView(), "防沉迷系统详情"));
+    auto details = screen->webView();
+    ASSERT_EQ(details->superview(), screen->rzView());
+    EXPECT_EQ(details->titleL.lock()->text(), "防沉迷系统详情");
+    EXPECT_EQ(details->url(), server.host() + "/sdkapicoupon2/Agreement/Information2");
+    ASSERT_EQ(details->webView.lock()->loadedRequests().size(), 1u);
+    EXPECT_TRUE(details->moreBtn.lock()->isHidden());
+    details->goBack();
     driver::typeText(screen->rzView()->nameF.lock(), "张三");
     driver::typeText(screen->rzView()->codeF.lock(), "110101201001011234");
     auto submit = driver::findButton(screen->rzView(), "提交认证");
@@ -369,6 +379,11 @@ TEST_F(LoginFlowTest, TypeButtonsAndSwipesChooseThePanel) {
     ASSERT_EQ(nav->viewControllers().size(), 2u);
     EXPECT_FALSE(nav->isNavigationBarHidden());
     EXPECT_EQ(nav->viewControllers()[1]->navigationItem()->title(), "用户协议");
+    auto page = std::dynamic_pointer_cast<VXSuWebVC>(nav->viewControllers()[1]);
+    ASSERT_TRUE(page);
+    EXPECT_TRUE(page->isShowSuperVc());
+    EXPECT_EQ(page->url(), server.host() + "/sdkapicoupon2/Agreement/xieyi");
+    EXPECT_EQ(page->navigationItem()->leftBarButtonItem()->customView(), page->backBtn()) << "its own back button wins";
     screen->keyWindow = nullptr;
 }
 
