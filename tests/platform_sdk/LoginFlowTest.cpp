@@ -284,6 +284,41 @@ TEST_F(LoginFlowTest, FailuresReportAndKeepTheWindowThenOneSuccess) {
     CXRHelperBtn::shared()->stopTimer();
 }
 
+TEST_F(LoginFlowTest, APhoneCodeLoginEndsWithTheWindowGoneWhileTheCountdownRuns) {
+    server.withState([](server::PlatformServer::State& s) { s.loginArea.subs["player01"].push_back({"一号", "p01_a", "1700000000"}); });
+    server.script("Sdkmsg/getmsg", reply(ns::Dictionary{{"code", 1}, {"data", ns::Dictionary{{"content", Value::null()}}}}));
+    auto screen = open();
+    auto panel = screen->phoneView();
+    driver::typeText(panel->phoneF.lock(), "13900000000");
+    auto codeButton = std::dynamic_pointer_cast<VXCountDownButton>(driver::findButton(panel, "获取验证码"));
+    ASSERT_TRUE(codeButton);
+    driver::tap(codeButton);
+    until([&] { return codeButton->currentTitle() == "剩余30秒"; });
+    EXPECT_EQ(server.requests("Sdkhome/yzm")[0].params["type"], Value("8"));
+    driver::typeText(panel->codeF.lock(), server.smsCode("13900000000").value_or("?"));
+    driver::tap(panel->protocolBtn.lock());
+    driver::tap(driver::findButton(panel, "登录"));
+    until([&] { return screen->step() == VXLoginVC::Step::Waiting; });
+    EXPECT_TRUE(VXProgressHUD::HUDForView(screen->loginView.lock())) << "the HUD stays until the notice step";
+    EXPECT_EQ(ShareVale::sharedInstance()->userName(), "player01");
+    EXPECT_TRUE(ShareVale::sharedInstance()->loginToken().value_or("").size() > 0);
+    driver::advance(1);
+    until([&] { return !screen->subNameView()->dataSource.empty(); });
+    pickFirstSub(screen);
+    ns::Weak<ui::View> weakPanel = panel, weakButton = codeButton;
+    panel.reset();
+    codeButton.reset();
+    screen.reset();
+    driver::advance(0.3);
+    driver::advance(0.3);
+    settle();
+    ASSERT_EQ(successes.size(), 1u);
+    EXPECT_EQ(successes[0][1], Value("p01_a"));
+    EXPECT_TRUE(login.expired() && weakPanel.expired() && weakButton.expired()) << "the countdown keeps nothing alive";
+    driver::advance(30);
+    CXRHelperBtn::shared()->stopTimer();
+}
+
 TEST_F(LoginFlowTest, ALateLogoutReplyLeavesTheSameAccountLoggedInAgain) {
     auto screen = open();
     typeLogin(screen, "player01", "secret1");
