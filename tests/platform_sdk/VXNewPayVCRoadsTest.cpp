@@ -118,6 +118,42 @@ TEST_F(PayRoads, ThePollAcceptsTextOrNumberOneAndStopsWhenTheCentreCloses) {
     EXPECT_EQ(polls(), before);
 }
 
+TEST_F(PayRoads, ALastPollAnsweredAfterThePollEndedStillCountsButNotAfterClosing) {
+    open();
+    payOnPage(false);
+    for (int i = 0; i < 29; ++i) {
+        advance(2);
+        settle();
+    }
+    ASSERT_TRUE(awaitRequests("Pay/getUserSuccess", 30));
+    pay([](server::PayArea& p) { p.settle(p.orders.back().id); });
+    server.holdNext("Pay/getUserSuccess");
+    advance(2); // the 31st request; its "1" is slow to come back
+    ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
+    advance(2); // the poll ends meanwhile
+    EXPECT_FALSE(centre()->timer());
+    server.releaseHeld();
+    EXPECT_TRUE(runMainUntil([&] { return text(notice()->statusL) == "支付成功"; }));
+    tapNotice(0);
+    EXPECT_EQ(answers, (std::vector<std::string>{"ok(支付成功, 6.66)"}));
+
+    // The player leaves through the notice before the "1" comes: the game keeps its one answer.
+    answers.clear();
+    open();
+    payOnPage(false);
+    pay([](server::PayArea& p) { p.settle(p.orders.back().id); });
+    server.holdNext("Pay/getUserSuccess");
+    advance(2);
+    ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
+    auto closing = centre();
+    tapNotice(0);
+    server.releaseHeld();
+    settle();
+    EXPECT_EQ(answers, (std::vector<std::string>{"fail(支付失败, 1, 6.66)"}));
+    EXPECT_FALSE(notice());
+    EXPECT_EQ(text(closing->noticeView()->statusL), "支付中...");
+}
+
 TEST_F(PayRoads, FreeAndRefusedWebOrders) {
     pay([](server::PayArea& p) { p.freeRoads.insert("H5pay/pay"); });
     open();
