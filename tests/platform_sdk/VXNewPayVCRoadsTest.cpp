@@ -272,3 +272,24 @@ TEST_F(PayRoads, CoinsVouchersAndStarCoins) {
     EXPECT_FALSE(server.requests("Ttbpaynew/starcoinpay").back().params.dictionaryPtr()->contains("cid"));
     EXPECT_EQ(wallet().xingbi, "5.84");
 }
+
+TEST_F(PayRoads, AVoucherWorthMoreThanTheOrderBringsEveryPriceToZero) {
+    pay([](server::PayArea& p) {
+        server::PayArea::Voucher big;
+        big.cid = 104, big.name = "大额券", big.payMoney = "10", big.couponMoney = "15";
+        p.wallet("player01").vouchers.push_back(big);
+    });
+    open("10.00");
+    auto c = centre();
+    auto picker = [&] { return std::dynamic_pointer_cast<VXCouponsVC>(c->navigationController()->presentedViewController()); };
+    tapAndSettle(c->couponsBtn, "pay/getcoupons", [&] { return picker() && picker()->dataSource().size() == 4; });
+    advance(0.5);
+    driver::tap(driver::cell<VXCouponsCell>(picker()->tableView, ui::IndexPath::forRow(3, 0))->btn.lock());
+    advance(0.5);
+    EXPECT_EQ(text(c->realMoneyL), "0元"); // not (10 - 15) × 0.95
+    driver::tap(c->ptbIconBtn.lock());
+    EXPECT_EQ(text(c->realMoneyL), "0平台币");
+    driver::scrollToEnd(c->scrollView.lock());
+    driver::tap(c->djqIconBtn.lock());
+    EXPECT_EQ(text(c->realMoneyL), "0元");
+}
