@@ -103,6 +103,21 @@ TEST_F(CommentsTest, ARefusedPullShowsTheMessageAndStops) {
     EXPECT_EQ(page->dataSource().size(), rowsBefore) << "the rows shown stay";
 }
 
+TEST_F(CommentsTest, APullAnsweredWithoutAStatusKeepsTheRows) {
+    auto page = openComments(5);
+    // A reply with no "a" (here not even a dictionary) is no success: the rows and the footer stay.
+    server.scriptNext("Sdkcomments/get", reply(ns::Array{}));
+    driver::pullDown(page->tableView(), 120);
+    driver::release(page->tableView());
+    answered("Sdkcomments/get", 2);
+    EXPECT_FALSE(page->isHeaderRefreshing());
+    EXPECT_EQ(page->dataSource().size(), 5u);
+    EXPECT_EQ(page->totalPage(), 3);
+    auto footer = VXRefresh::VX_footer(page->tableView());
+    ASSERT_TRUE(footer);
+    EXPECT_NE(footer->state(), VXRefreshStateNoMoreData);
+}
+
 TEST_F(CommentsTest, SendingPostsAsTypedAndDoesNotReload) {
     auto page = openComments();
     send(page->commentInputView(), "");

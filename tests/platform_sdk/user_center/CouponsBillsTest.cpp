@@ -353,4 +353,15 @@ TEST_F(BillsTest, AFailedSwitchKeepsTheSignOfTheRowsShown) {
     EXPECT_TRUE(bills->loadedIncome());
 }
 
+TEST_F(BillsTest, AMenuReplyWithoutAStatusKeepsTheRows) {
+    auto bills = openBills(false, false);
+    server.scriptNext("Sdkhome/getdjqlog", reply(ns::Dictionary{{"b", "稍后再试"}}));
+    driver::tap(bills->menu()->titleButton());
+    driver::tap(bills->menu()->optionButtons().at(1));
+    answered("Sdkhome/getdjqlog", 2);
+    EXPECT_TRUE(toastShows(bills, "稍后再试"));
+    EXPECT_EQ(bills->dataSource().size(), 10u);
+    EXPECT_EQ(bills->totalPage(), 3);
+}
+
 } // namespace
