@@ -178,13 +178,15 @@ DARK = (80, 80, 80, 255)
 
 def main():
     # Coupon centre card, 240 x 100: a purple stub (left cap 36 + stretch) and a white body with a
-    # dashed divider and a "claim" pill at the right (right cap 179).
+    # dashed divider and a "claim" pill at the right (right cap 179). The divider and its notches sit
+    # wholly inside the right cap (x 61..75), so stretching the stub never draws them out into ovals.
     w, h = 240, 100
+    cut = 68  # the divider: 7 pt into the right cap
     notch = lambda cx: circle(cx, 0, 7)
-    body = minus(minus(rounded(0, 0, w, h, 8), notch(61)), circle(61, h, 7))
-    dashes = [rect(60.5, y, 61.5, y + 4) for y in range(10, 90, 8)]
+    body = minus(minus(rounded(0, 0, w, h, 8), notch(cut)), circle(cut, h, 7))
+    dashes = [rect(cut - 0.5, y, cut + 0.5, y + 4) for y in range(10, 90, 8)]
     draw("vx_su_couponCellBg", w, h,
-         [(body, WHITE), (minus(minus(rounded(0, 0, 61, h, 8), notch(61)), circle(61, h, 7)), PURPLE)]
+         [(body, WHITE), (minus(minus(rounded(0, 0, cut, h, 8), notch(cut)), circle(cut, h, 7)), PURPLE)]
          + [(d, (200, 200, 210, 255)) for d in dashes]
          + [(rounded(w - 60, 66, w - 12, 90, 12), PURPLE)])
 
