@@ -1,5 +1,6 @@
 // The comment page and a comment's thread, driven as a player does against the stand-in server:
 // sorting, pulling, liking, posting comments and replies, and the layouts of both devices.
+#include "os/uikit/Keyboard.h"
 #include "platform_sdk/user_center/VXPingCell.h"
 #include "platform_sdk/user_center/VXPingTwoCell.h"
 #include "platform_sdk/user_center/VXPingTwoVC.h"
@@ -129,6 +130,21 @@ TEST_F(CommentsTest, SendingPostsAsTypedAndDoesNotReload) {
     send(page->commentInputView(), "再来");
     answered("Sdkcomments/commit", 3);
     EXPECT_TRUE(toastShows(page, "服务器错误"));
+}
+
+TEST_F(CommentsTest, TheCommentBarRidesOnTheKeyboardInsideThePager) {
+    useProfile(notch());
+    auto page = openComments();
+    auto bar = page->commentInputView();
+    cg::Rect resting = bar->frame();
+    driver::typeText(bar->textView(), "好");
+    advance(0.3);
+    cg::Rect onScreen = bar->superview()->convertRectToView(bar->frame(), nullptr);
+    EXPECT_EQ(cg::RectGetMaxY(onScreen), ui::Keyboard::shared().frame().origin.y);
+    EXPECT_EQ(onScreen.origin.x, 0) << "on the comment page, not beside it";
+    driver::endEditing(page->view());
+    advance(0.3);
+    EXPECT_EQ(bar->frame(), resting);
 }
 
 TEST_F(CommentsTest, ASortDuringANextPageAddsNoStaleRows) {
