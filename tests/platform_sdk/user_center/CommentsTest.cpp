@@ -291,6 +291,19 @@ TEST_F(ThreadTest, OnANotchPhoneTheBoxSitsAboveTheHomeIndicator) {
     shoot("uc-strategy-thread-notch");
 }
 
+TEST_F(ThreadTest, ARefusedThreadShowsTheMessageOverAnEmptyList) {
+    auto model = VXKeyValue::vx_objectWithKeyValues<VXPingModel>(
+        ns::Value(ns::Dictionary{{"id", 99999}, {"full_name", "无名"}, {"content", "已删除"}}));
+    auto thread = ui::ViewController::create<VXPingTwoVC>();
+    thread->setHeadModel(model);
+    present(thread);
+    answered("Sdkcomments/listscomments");
+    EXPECT_TRUE(toastShows(thread, "评论不存在"));
+    EXPECT_EQ(thread->dataSource().size(), 0u);
+    EXPECT_FALSE(thread->showRefreshFooter()) << "no footer, so no no-more-data text either";
+    EXPECT_EQ(thread->tableView()->tableHeaderView(), thread->headView());
+}
+
 TEST_F(ThreadTest, AnEmptyThreadShowsTheHeadOverNoRows) {
     auto model = VXKeyValue::vx_objectWithKeyValues<VXPingModel>(
         ns::Value(ns::Dictionary{{"id", 0}, {"full_name", "无名"}, {"content", "还没有人回复"}}));
