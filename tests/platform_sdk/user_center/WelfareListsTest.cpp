@@ -65,7 +65,10 @@ TEST_F(WelfareListsTest, StrategiesPageAndOpenTheArticle) {
 
     // Pages 2 and 3 (23 articles), then no more.
     pullFooter(list->tableView());
-    ASSERT_TRUE(runMainUntil([&] { return list->dataSource().size() == 20; }));
+    // The footer takes a new pull only once the previous load has ended.
+    ASSERT_TRUE(runMainUntil([&] {
+        return list->dataSource().size() == 20 && footerState(list->tableView()) == VXRefreshStateIdle;
+    }));
     pullFooter(list->tableView());
     ASSERT_TRUE(runMainUntil([&] { return list->dataSource().size() == 23; }));
     drainMain();
