@@ -25,7 +25,8 @@ public:
     int page = 0;      // the last page loaded, as the server reported it
     int totalPage = 0; // pages the server reported
 
-    // A first-page load: a new generation, page 1.
+    // A first-page load: a new generation, page 1. A next page still out is overtaken and its
+    // advance put back, so a reload that then fails leaves no page skipped.
     Load beginFirstPage();
     // A next-page load: `page` advances by one first and that number is sent.
     Load beginNextPage();
@@ -49,4 +50,5 @@ public:
 
 private:
     uint64_t generation_ = 0;
+    std::optional<Load> nextOut_; // the next page whose reply has not come back
 };

@@ -230,6 +230,29 @@ TEST_F(ListBaseTest, NextPageOvertakenByAReloadAddsNothing) {
     EXPECT_FALSE(list->isFooterRefreshing());
 }
 
+TEST_F(ListBaseTest, NextPageOvertakenByAFailedReloadIsAskedAgain) {
+    open(pageReply(1, 20, 1, 3));
+    server.holdNext(Path);
+    pullFooter();
+    ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
+
+    // The reload fails at the transport and the old page 2 then comes back: neither shows a row,
+    // so page 2 is still the one to ask for.
+    server.scriptNext(Path, dropped());
+    list->tableViewDidTriggerHeaderRefresh();
+    settleRequests(2);
+    server.releaseHeld();
+    settleRequests(3);
+    EXPECT_EQ(list->dataSource().size(), 20u);
+    EXPECT_EQ(list->page(), 1);
+
+    server.scriptNext(Path, reply(pageReply(21, 20, 2, 3)));
+    pullFooter();
+    settleRequests(4);
+    EXPECT_EQ(pagecodes(), (std::vector<std::string>{"1", "2", "1", "2"}));
+    EXPECT_EQ(titles()[20], "row 21");
+}
+
 TEST_F(ListBaseTest, ControlsAreInstalledOnceAndRemoved) {
     open(pageReply(1, 1, 1, 1));
     auto first = footer();
