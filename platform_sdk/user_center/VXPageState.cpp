@@ -46,3 +46,7 @@ void VXPageState::failed(const Load& load) {
     if (load.nextPage && isCurrent(load)) nextOut_.reset();
     if (load.nextPage && isCurrent(load) && page == load.sentPage) page = load.previousPage;
 }
+
+void VXPageState::firstPageEnded(const Load& load) {
+    if (!load.nextPage && isCurrent(load)) footerGeneration_ = load.generation;
+}
