@@ -2,6 +2,7 @@
 #include "os/uikit/Nib.h"
 #include "platform_sdk/user_center/VXSuBangView.h"
 #include "platform_sdk/user_center/VXSuPanelLayout.h"
+#include "platform_sdk/user_center/VXUserCentreInterfaces.h"
 #include "widgets/UIColor+XTExtention.h"
 #include "widgets/UIImage+VXColor.h"
 
@@ -9,7 +10,7 @@ namespace L = VXSuPanelLayout;
 
 void VXSuBangView::registerInterfaceFile() {
     if (ui::NibRegistry::contains(VXColor::SdkBundleName, "VXSuBangView")) return;
-    ui::NibRegistry::add(VXColor::SdkBundleName, "VXSuBangView", [](const ns::Ref<ns::Object>&) {
+    VXUserCentreInterfaces::addNib("VXSuBangView", [](const ns::Ref<ns::Object>&) {
         auto panel = ui::View::create<VXSuBangView>({{0, 0}, {300, 250}});
         panel->setBackgroundColor(ui::Color::clearColor());
         auto card = L::card(panel->bounds());

@@ -2,6 +2,7 @@
 #include "os/uikit/Nib.h"
 #include "platform_sdk/user_center/VXSuJieView.h"
 #include "platform_sdk/user_center/VXSuPanelLayout.h"
+#include "platform_sdk/user_center/VXUserCentreInterfaces.h"
 #include "widgets/UIColor+XTExtention.h"
 #include "widgets/UIImage+VXColor.h"
 
@@ -9,7 +10,7 @@ namespace L = VXSuPanelLayout;
 
 void VXSuJieView::registerInterfaceFile() {
     if (ui::NibRegistry::contains(VXColor::SdkBundleName, "VXSuJieView")) return;
-    ui::NibRegistry::add(VXColor::SdkBundleName, "VXSuJieView", [](const ns::Ref<ns::Object>&) {
+    VXUserCentreInterfaces::addNib("VXSuJieView", [](const ns::Ref<ns::Object>&) {
         auto panel = ui::View::create<VXSuJieView>({{0, 0}, {300, 220}});
         panel->setBackgroundColor(ui::Color::clearColor());
         auto card = L::card(panel->bounds());

@@ -4,6 +4,7 @@
 #include "os/uikit/Screen.h"
 #include "os/uikit/Storyboard.h"
 #include "platform_sdk/user_center/VXSuPanelLayout.h"
+#include "platform_sdk/user_center/VXUserCentreInterfaces.h"
 #include "platform_sdk/user_center/VXSuUserVC.h"
 #include "widgets/UIColor+XTExtention.h"
 #include "widgets/UIImage+VXColor.h"
@@ -252,7 +253,7 @@ void build(VXSuUserVC& controller) {
 
 void VXSuUserVC::registerInterfaceFile() {
     if (ui::StoryboardRegistry::contains(VXColor::SdkBundleName, "VXSuTabBarVC", "VXSuUserVC")) return;
-    ui::StoryboardRegistry::addScene(VXColor::SdkBundleName, "VXSuTabBarVC", "VXSuUserVC", {
+    VXUserCentreInterfaces::addScene("VXSuUserVC", {
         [] { return ui::ViewController::create<VXSuUserVC>(); },
         [](ui::ViewController& controller) { build(static_cast<VXSuUserVC&>(controller)); },
     });
