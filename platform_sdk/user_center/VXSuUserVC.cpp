@@ -18,6 +18,9 @@
 #include "platform_sdk/NetWorkManager.h"
 #include "platform_sdk/ShareVale.h"
 #include "platform_sdk/VXEndpoints.h"
+#include "platform_sdk/VXLoginRzView.h"
+#include "platform_sdk/VXLoginWebView.h"
+#include "platform_sdk/VXSuForgetView.h"
 #include "platform_sdk/VXSuWebVC.h"
 #include "platform_sdk/user_center/VXSuBangView.h"
 #include "platform_sdk/user_center/VXSuJieView.h"
@@ -339,6 +342,70 @@ const ns::Ref<VXSuJieView>& VXSuUserVC::jieView() {
     return jieView_;
 }
 
+const ns::Ref<VXSuForgetView>& VXSuUserVC::forgetView() {
+    if (!forgetView_) {
+        forgetView_ = VXSuForgetView::fromXib();
+        if (forgetView_) forgetView_->isShowCover = true;
+    }
+    return forgetView_;
+}
+
+const ns::Ref<VXLoginRzView>& VXSuUserVC::rzView() {
+    if (!rzView_) {
+        rzView_ = VXLoginRzView::fromXib();
+        if (!rzView_) return rzView_;
+        rzView_->isShowCover = true;
+        ns::Weak<VXSuUserVC> weak = ref<VXSuUserVC>();
+        rzView_->rzBlock = [weak] {
+            auto self = weak.lock();
+            if (!self) return;
+            CXRMessage::showMessage(std::string("认证成功"), self->view());
+            self->setIsRz(true);
+        };
+        rzView_->goToDetail = [weak] {
+            if (auto self = weak.lock()) self->goToDetailWebVc();
+        };
+        rzView_->goToReceive = [weak](const std::string& url) {
+            if (auto self = weak.lock()) self->goToReceiveWebVcWithUrl(url);
+        };
+    }
+    return rzView_;
+}
+
+const ns::Ref<VXLoginWebView>& VXSuUserVC::webView() {
+    if (!webView_) webView_ = VXLoginWebView::fromXib();
+    return webView_;
+}
+
+namespace {
+// The in-panel page goes over the real-name panel, on the same cover.
+void layOver(const ui::ViewRef& page, const ui::ViewRef& panel) {
+    auto cover = panel ? panel->superview() : nullptr;
+    if (!page || !cover) return;
+    page->setCenter(panel->center());
+    cover->addSubview(page);
+}
+} // namespace
+
+void VXSuUserVC::goToDetailWebVc() {
+    auto page = webView();
+    if (!page) return;
+    // The title first: setting the address loads it.
+    page->setName(std::string("防沉迷系统详情"));
+    page->setUrl(ns::format("%@%@", VXEndpoints::baseURL(), "Agreement/Information2"));
+    page->setIsShowMore(false);
+    layOver(page, rzView());
+}
+
+void VXSuUserVC::goToReceiveWebVcWithUrl(const std::string& url) {
+    auto page = webView();
+    if (!page) return;
+    page->setName(std::string("实名奖励领取"));
+    page->setUrl(url);
+    page->setIsShowMore(true);
+    layOver(page, rzView());
+}
+
 void VXSuUserVC::showPanel(const ui::ViewRef& panel, cg::Point centre) {
     if (!panel) return;
     auto cover = coverView();
@@ -358,6 +425,8 @@ void VXSuUserVC::showBangView() {
 
 void VXSuUserVC::goToRz() {
     if (isRz_) return;
+    cg::Rect b = coverView()->frame();
+    showPanel(rzView(), {b.size.width / 2, b.size.height / 2});
 }
 
 void VXSuUserVC::showForgetView() {
@@ -366,4 +435,6 @@ void VXSuUserVC::showForgetView() {
         CXRMessage::showMessage(std::string("请先绑定手机号"), view());
         return;
     }
+    cg::Rect b = view()->bounds();
+    showPanel(forgetView(), {b.size.width / 2, b.size.height / 2});
 }

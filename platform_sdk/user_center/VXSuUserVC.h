@@ -16,6 +16,9 @@
 
 class VXSuBangView;
 class VXSuJieView;
+class VXSuForgetView;
+class VXLoginRzView;
+class VXLoginWebView;
 class VXSuUserVC;
 using VXSuUserVCRef = ns::Ref<VXSuUserVC>;
 
@@ -48,6 +51,12 @@ public:
     const ui::ViewRef& coverView();
     const ns::Ref<VXSuBangView>& bangView();
     const ns::Ref<VXSuJieView>& jieView();
+    const ns::Ref<VXSuForgetView>& forgetView();
+    const ns::Ref<VXLoginRzView>& rzView();
+    const ns::Ref<VXLoginWebView>& webView();
+    // The in-panel web page over the real-name panel.
+    void goToDetailWebVc();
+    void goToReceiveWebVcWithUrl(const std::string& url);
 
     // --- Life cycle ---
     void viewDidLoad() override;
@@ -95,4 +104,7 @@ private:
     ui::ViewRef coverView_;
     ns::Ref<VXSuBangView> bangView_;
     ns::Ref<VXSuJieView> jieView_;
+    ns::Ref<VXSuForgetView> forgetView_;
+    ns::Ref<VXLoginRzView> rzView_;
+    ns::Ref<VXLoginWebView> webView_;
 };

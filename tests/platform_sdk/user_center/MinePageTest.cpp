@@ -2,6 +2,9 @@
 // entries, and replies that arrive wrong or late.
 #include "os/uikit/Pasteboard.h"
 #include "os/uikit/WebView.h"
+#include "platform_sdk/VXLoginRzView.h"
+#include "platform_sdk/VXLoginWebView.h"
+#include "platform_sdk/VXSuForgetView.h"
 #include "platform_sdk/VXSuWebVC.h"
 #include "server/MineArea.h"
 #include "tests/platform_sdk/user_center/MineFixture.h"
@@ -195,6 +198,39 @@ TEST_F(MineTest, EntriesGuardsAndTheUnreadBadge) {
     EXPECT_TRUE(page->msgNumL.lock()->isHidden());
     page->lowerUnreadBadge();
     EXPECT_EQ(text(page->msgNumL), "0");
+}
+
+TEST_F(MineTest, RealNameAndPasswordPanelsOverTheCover) {
+    openMine();
+    tapArea("realname");
+    auto rz = page->rzView();
+    ASSERT_TRUE(rz && rz->window());
+    EXPECT_EQ(rz->superview(), page->coverView());
+    EXPECT_EQ(rz->center(), (cg::Point{187.5, 333.5}));
+    rz->showDetail();
+    auto web = page->webView();
+    ASSERT_TRUE(web->window());
+    EXPECT_EQ(web->name(), std::optional<std::string>("防沉迷系统详情"));
+    EXPECT_EQ(web->url(), std::optional<std::string>(server.host() + "/sdkapicoupon2/Agreement/Information2"));
+    EXPECT_FALSE(web->isShowMore());
+    web->goBack();
+    // A verification through the panel: toast, row verified, panel and cover gone.
+    driver::typeText(rz->nameF.lock(), "张三");
+    driver::typeText(rz->codeF.lock(), "110101199001011234");
+    rz->doCommit();
+    ASSERT_TRUE(runMainUntil([&] { return toast("认证成功"); }));
+    EXPECT_EQ(text(page->rzL), "已认证");
+    EXPECT_FALSE(page->coverView()->superview());
+    tapArea("realname");
+    EXPECT_FALSE(rz->window()) << "a verified account opens nothing";
+
+    // The password panel once a phone is bound.
+    page->setIsBang(true);
+    tapArea("password");
+    ASSERT_TRUE(page->forgetView()->window());
+    EXPECT_TRUE(page->forgetView()->isShowCover);
+    page->forgetView()->doClose();
+    EXPECT_FALSE(page->coverView()->superview());
 }
 
 TEST_F(MineTest, AReplyAfterThePageHasGoneChangesNothing) {
