@@ -1,7 +1,7 @@
 #pragma once
 // The model behind the mine page and its account screens: per-player profiles, messages,
 // sub-account details and bookings. Phones, real-name state and the sub-account list itself live
-// in the accounts the login road keeps; this area only adds what those do not hold.
+// in the accounts and the login area the login road keeps; this area only adds what those do not hold.
 
 #include "server/ServerState.h"
 
@@ -24,8 +24,9 @@ struct MineArea {
         bool read = false;
         std::string title, content, addtime, url;
     };
-    struct SubAccount {
-        std::string nickname, rolename, zonename, rolelevel;
+    // The last role a sub-account played (the sub-accounts themselves are the login road's).
+    struct Role {
+        std::string rolename, zonename, rolelevel;
     };
     struct Game {
         long id = 0;
@@ -37,7 +38,7 @@ struct MineArea {
     long pageSize = 10;
     std::map<std::string, Profile> profiles;                 // by account name
     std::map<std::string, std::vector<Message>> messages;    // by account name, in the order sent
-    std::map<std::string, SubAccount> subAccounts;           // by sub-account name
+    std::map<std::string, Role> roles;                       // by sub-account name
     std::vector<Game> games;                                 // the bookable games
     std::map<std::string, std::vector<long>> bookings;       // account name -> game ids
     long nextId = 100;

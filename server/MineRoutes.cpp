@@ -39,7 +39,7 @@ void seed(PlatformServer::State& s, MineArea& m) {
 std::string host(PlatformServer::State& s) { return "http://127.0.0.1:" + std::to_string(s.port); }
 
 PlatformServer::Account* accountOf(PlatformServer::State& s, const ns::Value& name) {
-    auto it = s.accounts.find(text(name));
+    auto it = s.accounts.find(name.stringValue().value_or(""));
     return it == s.accounts.end() ? nullptr : &it->second;
 }
 
@@ -76,15 +76,22 @@ ns::Value index(PlatformServer::State& s, MineArea& m, const ns::Value& p) {
     return ns::Dictionary{{"a", 1}, {"b", "成功"}, {"c", c}};
 }
 
+// The phone's last code, sent for this purpose ("4" bind, "7" unbind), used once.
+bool takeCode(PlatformServer::State& s, const std::string& phone, const std::string& code, const char* type) {
+    auto sms = s.smsCodes.find(phone);
+    if (sms == s.smsCodes.end() || code.empty() || sms->second != code || s.loginArea.smsTypes[phone] != type) return false;
+    s.smsCodes.erase(sms);
+    s.loginArea.smsTypes.erase(phone);
+    return true;
+}
+
 ns::Value bindPhone(PlatformServer::State& s, const ns::Value& p) {
     auto* account = accountOf(s, p["username"]);
     if (!account) return refusal("用户不存在");
     std::string phone = text(p["tel"]);
-    auto sms = s.smsCodes.find(phone);
-    if (sms == s.smsCodes.end() || sms->second != text(p["newcode"])) return refusal("验证码错误");
     for (auto& [n, a] : s.accounts)
         if (a.phone == phone && &a != account) return refusal("该手机号已绑定其他账号");
-    s.smsCodes.erase(sms);
+    if (!takeCode(s, phone, text(p["newcode"]), "4")) return refusal("验证码错误");
     account->phone = phone;
     return ns::Dictionary{{"a", 1}, {"b", "绑定成功"}};
 }
@@ -93,9 +100,7 @@ ns::Value unbindPhone(PlatformServer::State& s, const ns::Value& p) {
     auto* account = accountOf(s, p["username"]);
     if (!account) return refusal("用户不存在");
     if (account->phone.empty()) return refusal("未绑定手机号");
-    auto sms = s.smsCodes.find(account->phone);
-    if (sms == s.smsCodes.end() || sms->second != text(p["code"])) return refusal("验证码错误");
-    s.smsCodes.erase(sms);
+    if (!takeCode(s, account->phone, text(p["code"]), "7")) return refusal("验证码错误");
     account->phone.clear();
     return ns::Dictionary{{"a", 1}, {"b", "解绑成功"}};
 }
@@ -107,56 +112,38 @@ ns::Value unbindCode(PlatformServer::State& s, const ns::Value& p) {
     if (account->phone.empty()) return refusal("未绑定手机号");
     std::string code = std::to_string(100000 + ns::Random::uniform(900000));
     s.smsCodes[account->phone] = code;
+    s.loginArea.smsTypes[account->phone] = "7";
     ns::log("[server] SMS code for %@: %@", account->phone, code);
     return ns::Dictionary{{"a", 1}, {"b", "发送成功"}};
 }
 
-ns::Value subAccountRow(MineArea& m, const std::string& sub, bool last) {
-    auto& d = m.subAccounts[sub];
-    return ns::Dictionary{{"rolename", d.rolename}, {"zonename", d.zonename}, {"rolelevel", d.rolelevel},
-                          {"lasttime", last ? "1" : "0"},  {"nickname", d.nickname}, {"username", sub}};
-}
-
+// The sub-accounts are the login road's (names, order, the one used last); the roles are ours.
 ns::Value subAccounts(PlatformServer::State& s, MineArea& m, const ns::Value& p) {
-    auto* account = accountOf(s, p["username"]);
-    if (!account) return refusal("用户不存在");
+    std::string name = text(p["username"]);
+    if (!accountOf(s, name)) return refusal("用户不存在");
+    const auto& last = s.loginArea.lastSub[name];
     ns::Array rows;
-    for (size_t i = 0; i < account->subAccounts.size(); ++i)
-        rows.push_back(subAccountRow(m, account->subAccounts[i], i + 1 == account->subAccounts.size()));
+    for (const auto& sub : s.loginArea.subs[name]) {
+        const auto& role = m.roles[sub.username];
+        rows.push_back(ns::Dictionary{{"rolename", role.rolename}, {"zonename", role.zonename},
+                                      {"rolelevel", role.rolelevel}, {"lasttime", sub.username == last ? "1" : "0"},
+                                      {"nickname", sub.nickname}, {"username", sub.username}});
+    }
     return ns::Dictionary{{"a", 1}, {"b", "成功"}, {"c", rows}};
 }
 
-ns::Value addSubAccount(PlatformServer::State& s, MineArea& m, const ns::Value& p) {
-    auto* account = accountOf(s, p["z"]);
-    if (!account) return ns::Dictionary{{"code", 0}, {"msg", "用户不存在"}};
-    std::string nickname = text(p["x"]);
-    size_t length = ns::str::utf16Length(nickname);
-    if (length < 1 || length > 8) return ns::Dictionary{{"code", 0}, {"msg", "名称不能超过8个字符"}};
-    if (account->subAccounts.size() >= 10) return ns::Dictionary{{"code", 0}, {"msg", "数量已达上限"}};
-    std::string sub = text(p["z"]) + "_" + std::to_string(++m.nextId);
-    account->subAccounts.push_back(sub);
-    m.subAccounts[sub] = {nickname, "", "", ""};
-    ns::Array data;
-    for (const auto& name : account->subAccounts)
-        data.push_back(ns::Dictionary{{"nickname", m.subAccounts[name].nickname},
-                                      {"username", name},
-                                      {"sign", "sign" + name},
-                                      {"login_time", ""},
-                                      {"lasttime", name == account->subAccounts.back() ? "1" : "0"}});
-    return ns::Dictionary{{"code", 1}, {"msg", "添加成功"}, {"data", data}};
-}
-
-ns::Value renameSubAccount(PlatformServer::State& s, MineArea& m, const ns::Value& p) {
-    auto* account = accountOf(s, p["username"]);
-    if (!account) return refusal("用户不存在");
-    std::string sub = text(p["xiaohao"]), nickname = text(p["nickname"]);
-    bool owned = false;
-    for (const auto& name : account->subAccounts) owned = owned || name == sub;
-    if (!owned) return refusal("小号不存在");
+ns::Value renameSubAccount(PlatformServer::State& s, const ns::Value& p) {
+    std::string name = text(p["username"]);
+    if (!accountOf(s, name)) return refusal("用户不存在");
+    std::string nickname = text(p["nickname"]);
     size_t length = ns::str::utf16Length(nickname);
     if (length < 1 || length > 8) return refusal("名称不能超过8个字符");
-    m.subAccounts[sub].nickname = nickname;
-    return ns::Dictionary{{"a", 1}, {"b", "修改成功"}};
+    for (auto& sub : s.loginArea.subs[name])
+        if (sub.username == text(p["xiaohao"])) {
+            sub.nickname = nickname;
+            return ns::Dictionary{{"a", 1}, {"b", "修改成功"}};
+        }
+    return refusal("小号不存在");
 }
 
 ns::Value messageList(PlatformServer::State& s, MineArea& m, const ns::Value& p) {
@@ -250,8 +237,7 @@ ns::Value answerMine(PlatformServer::State& s, const std::string& path, const ns
     if (path == "Sdkhome/jiebang") return unbindPhone(s, p);
     if (path == "Sdkhome/yzm" && text(p["type"]) == "7") return unbindCode(s, p);
     if (path == "Sdkhome/myxiaohao") return subAccounts(s, mineArea(s), p);
-    if (path == "login/addxiaohao") return addSubAccount(s, mineArea(s), p);
-    if (path == "Sdkhome/editxiaohao") return renameSubAccount(s, mineArea(s), p);
+    if (path == "Sdkhome/editxiaohao") return renameSubAccount(s, p);
     if (path == "Mynews/listnews") return messageList(s, mineArea(s), p);
     if (path == "Mynews/news") return readMessage(s, mineArea(s), p);
     if (path == "Sdkhome/bookinglist") return bookingList(mineArea(s), p, false);

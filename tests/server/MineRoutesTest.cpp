@@ -3,6 +3,7 @@
 #include "os/foundation/JSONSerialization.h"
 #include "platform_sdk/DecodeGzipBase64.h"
 #include "server/MineArea.h"
+#include "server/ServerState.h"
 #include "server/PlatformServer.h"
 
 #include <gtest/gtest.h>
@@ -82,26 +83,29 @@ TEST_F(MineServer, SummaryFollowsPhoneRealNameAndMessages) {
     EXPECT_EQ(index()["nicename"], Value("小明"));
 }
 
-TEST_F(MineServer, SubAccountsAddRenameAndLimits) {
+TEST_F(MineServer, SubAccountsAreTheLoginRoadsWithTheirRoles) {
     EXPECT_EQ(call("Sdkhome/myxiaohao", ns::Dictionary{{"username", "player01"}})["c"].count(), 0u);
+    // Added by the picker's request: the list and the picker see the same sub-accounts.
     Value added = call("login/addxiaohao", ns::Dictionary{{"z", "player01"}, {"c", "1001"}, {"x", "小号一"}, {"t", "ios"}});
-    EXPECT_EQ(added["code"], Value(1));
-    ASSERT_EQ(added["data"].count(), 1u);
+    ASSERT_EQ(added["code"], Value(1));
+    call("login/addxiaohao", ns::Dictionary{{"z", "player01"}, {"x", "😀😀😀😀"}});
     std::string sub = added["data"][0]["username"].description();
-    EXPECT_EQ(server.account("player01")->subAccounts, std::vector<std::string>{sub});
-    EXPECT_EQ(call("login/addxiaohao", ns::Dictionary{{"z", "player01"}, {"x", "123456789"}})["code"], Value(0));
-    EXPECT_EQ(call("login/addxiaohao", ns::Dictionary{{"z", "player01"}, {"x", "😀😀😀😀"}})["code"], Value(1));
+    server.withState([&](PlatformServer::State& s) { server::mineArea(s).roles[sub] = {"剑客", "一区", "35"}; });
+    form("Index/adddllog", "username=player01&xh=" + sub);
 
-    Value renamed = call("Sdkhome/editxiaohao",
-                         ns::Dictionary{{"username", "player01"}, {"xiaohao", sub}, {"nickname", "新名字"}});
-    EXPECT_EQ(renamed["a"], Value(1));
-    EXPECT_EQ(call("Sdkhome/editxiaohao", ns::Dictionary{{"username", "player01"}, {"xiaohao", "other"}, {"nickname", "x"}})["a"],
+    EXPECT_EQ(call("Sdkhome/editxiaohao", ns::Dictionary{{"username", "player01"}, {"xiaohao", sub}, {"nickname", "新名字"}})["a"],
+              Value(1));
+    EXPECT_EQ(call("Sdkhome/editxiaohao", ns::Dictionary{{"username", "player01"}, {"xiaohao", "other"}, {"nickname", "x"}})["b"],
+              Value("小号不存在"));
+    EXPECT_EQ(call("Sdkhome/editxiaohao", ns::Dictionary{{"username", "player01"}, {"xiaohao", sub}, {"nickname", "123456789"}})["a"],
               Value(0));
     Value list = call("Sdkhome/myxiaohao", ns::Dictionary{{"username", "player01"}});
     ASSERT_EQ(list["c"].count(), 2u);
     EXPECT_EQ(list["c"][0]["nickname"], Value("新名字"));
-    EXPECT_EQ(list["c"][0]["lasttime"], Value("0"));
-    EXPECT_EQ(list["c"][1]["lasttime"], Value("1"));
+    EXPECT_EQ(list["c"][0]["rolename"], Value("剑客"));
+    EXPECT_EQ(list["c"][0]["lasttime"], Value("1"));
+    EXPECT_EQ(list["c"][1]["lasttime"], Value("0"));
+    EXPECT_EQ(call("login/xiaohao", ns::Dictionary{{"z", "player01"}})["data"][0]["nickname"], Value("新名字"));
 }
 
 TEST_F(MineServer, BookingsAndMessagesArePaged) {
