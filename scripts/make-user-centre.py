@@ -92,8 +92,8 @@ def mine_page():
                                         ((200, 200, 208), [rect(28, 46, 92, 78, 16)]),
                                         ((232, 232, 236), [segment(42, 62, 54, 62, 5), segment(48, 56, 48, 68, 5),
                                                            circle(76, 58, 4), circle(70, 67, 4)])])
-    # The sub-account row's arrow (12 x 12 pt), pointing down; the screen turns it for the selected state.
-    draw("vx_login_subArrow", 24, 24, [(PURPLE, [segment(5, 8, 12, 16, 3), segment(12, 16, 19, 8, 3)])])
+    # The sub-account row's arrow (12 x 12 pt), pointing right; the row turns it down when expanded.
+    draw("vx_login_subArrow", 24, 24, [(PURPLE, [segment(8, 5, 16, 12, 3), segment(16, 12, 8, 19, 3)])])
     # Row arrow (7 x 12 pt).
     draw("vx_su_arrow", 14, 24, [((190, 190, 190), [segment(3, 3, 11, 12, 2.5), segment(11, 12, 3, 21, 2.5)])])
     # Switch (44 x 24 pt), on and off.

@@ -24,6 +24,7 @@
 #include "platform_sdk/VXSuWebVC.h"
 #include "platform_sdk/user_center/VXSuBangView.h"
 #include "platform_sdk/user_center/VXSuJieView.h"
+#include "platform_sdk/user_center/VXSuSubNameVC.h"
 #include "widgets/UIButton+VXImageTitleSpacing.h"
 #include "widgets/UIColor+XTExtention.h"
 #include "widgets/UIImage+VXColor.h"
@@ -289,7 +290,18 @@ void VXSuUserVC::goToCouponVc() { pushScene("VXSuCouponVC"); }
 void VXSuUserVC::goToPtbVc() { pushScene("VXSuBillVC"); }
 void VXSuUserVC::goToBillVc() { pushScene("VXSuBillVC"); }
 void VXSuUserVC::goToStarsVc() { pushScene("VXSuBillVC"); }
-void VXSuUserVC::goToSubNameVC() {}
+void VXSuUserVC::goToSubNameVC() {
+    auto nav = navigationController();
+    auto page = VXSuSubNameVC::instantiate();
+    if (!nav || !page) return;
+    page->iconUrl = dic_["uinfo"]["avatar"].stringValue();
+    ns::Weak<VXSuUserVC> weak = ref<VXSuUserVC>();
+    page->logoutBlock = [weak] {
+        auto self = weak.lock();
+        if (self && self->logoutBlock) self->logoutBlock();
+    };
+    nav->pushViewController(page, true);
+}
 
 std::string VXSuUserVC::chatbotURL() {
     auto info = ns::Bundle::main()->infoDictionary();
