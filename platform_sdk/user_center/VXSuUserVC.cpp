@@ -24,7 +24,9 @@
 #include "platform_sdk/VXSuWebVC.h"
 #include "platform_sdk/user_center/VXSuBangView.h"
 #include "platform_sdk/user_center/VXSuJieView.h"
+#include "platform_sdk/user_center/VXSuOrderVC.h"
 #include "platform_sdk/user_center/VXSuSubNameVC.h"
+#include "platform_sdk/user_center/VXUserMsgVC.h"
 #include "widgets/UIButton+VXImageTitleSpacing.h"
 #include "widgets/UIColor+XTExtention.h"
 #include "widgets/UIImage+VXColor.h"
@@ -251,12 +253,22 @@ void VXSuUserVC::goToOtherVC(const ui::ButtonRef& sender) {
     case 10:
         openBoxPage();
         break;
-    case 11:
+    case 11: {
+        auto nav = navigationController();
+        if (!nav) break;
+        auto messages = ui::ViewController::create<VXUserMsgVC>();
+        ns::Weak<VXSuUserVC> weak = ref<VXSuUserVC>();
+        messages->refreshBlock = [weak] {
+            if (auto self = weak.lock()) self->lowerUnreadBadge();
+        };
+        nav->pushViewController(messages, true);
         break;
+    }
     case 12:
         pushWebPage("智能客服", chatbotURL());
         break;
     default:
+        if (auto nav = navigationController()) nav->pushViewController(ui::ViewController::create<VXSuOrderVC>(), true);
         break;
     }
 }
