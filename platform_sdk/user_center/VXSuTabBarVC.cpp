@@ -9,6 +9,7 @@
 #include "platform_sdk/VXEndpoints.h"
 #include "platform_sdk/VXNavigationController.h"
 #include "platform_sdk/VXSuWebVC.h"
+#include "platform_sdk/user_center/VXSuUserVC.h"
 #include "widgets/UIColor+XTExtention.h"
 #include "widgets/UIImage+VXColor.h"
 
@@ -39,7 +40,11 @@ void VXSuTabBarVC::viewDidLoad() {
 }
 
 void VXSuTabBarVC::addChildVcs() {
-    // The mine, welfare and strategy pages take the first, second and fourth places.
+    auto mine = VXSuUserVC::instantiate();
+    if (mine) mine->logoutBlock = logoutStep();
+    addChildViewController(mine, "我的", "vx_tabbar_one0", "vx_tabbar_one1");
+
+    // The welfare and strategy pages take the second and fourth places.
     auto task = VXSuWebVC::instantiate();
     task->setName("任务");
     task->setUrl(taskPageURL());

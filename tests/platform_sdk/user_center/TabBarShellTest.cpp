@@ -59,9 +59,9 @@ TEST_F(TabBarShellTest, TheButtonOpensItFullScreenWithTheWebTabs) {
         titles.push_back(nav->viewControllers().front()->tabBarItem()->title().value_or(""));
         EXPECT_TRUE(nav->viewControllers().front()->tabBarItem()->selectedImage());
     }
-    EXPECT_EQ(titles, (std::vector<std::string>{"任务", "客服"}));
+    EXPECT_EQ(titles, (std::vector<std::string>{"我的", "任务", "客服"}));
     auto service = std::dynamic_pointer_cast<VXSuWebVC>(
-        std::dynamic_pointer_cast<ui::NavigationController>(centre->viewControllers()[1])->viewControllers().front());
+        std::dynamic_pointer_cast<ui::NavigationController>(centre->viewControllers().back())->viewControllers().front());
     ASSERT_TRUE(service);
     EXPECT_EQ(service->url(), server.host() + "/sdkapicoupon2/sdkservicesdk/sdk_kefu_index?username=player01&type=ios"
                                                "&cpsId=agent9&appid=app7");
