@@ -33,6 +33,8 @@ void seed(PlatformServer::State& s, MineArea& m) {
         g.fuli.assign(tags.begin(), tags.begin() + (i % 4 == 3 ? 0 : i % 4 + 1));
         m.games.push_back(g);
     }
+    s.files[std::string(PlatformServer::BasePath) + "Agreement/tx"] = {
+        page("用户头衔等级说明", "<p>VIP 等级随累计充值提升；付费头衔按当月充值显示。</p>"), "text/html; charset=utf-8"};
     s.files["/webchatbot/h5chat.html"] = {page("智能客服", "<p>您好，请问有什么可以帮您？</p>"), "text/html; charset=utf-8"};
 }
 

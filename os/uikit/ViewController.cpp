@@ -304,7 +304,10 @@ void ViewController::dismissPresented(bool animated, Completion completion) {
         if (visible) coming = groupOf(self, false);
         sendWill(coming, true, animated);
         view_->setFrame(window->bounds());
-        if (lowest) window->insertSubviewBelow(view_, lowest);
+        // A window's root view goes back to the bottom, below what the window holds besides it
+        // (overlays such as the SDK's floating button), as the window itself placed it.
+        if (window->rootViewController() == self) window->insertSubview(view_, 0);
+        else if (lowest) window->insertSubviewBelow(view_, lowest);
         else window->addSubview(view_);
         view_->layoutIfNeeded();
     }

@@ -58,6 +58,22 @@ TEST_F(ViewControllerTest, PresentAndDismissSendCallbacksInOrderAndCompleteOnThe
     EXPECT_EQ(a->view()->window(), window);
 }
 
+TEST_F(ViewControllerTest, TheRootViewComesBackBelowTheWindowsOverlays) {
+    auto log = makeLog();
+    auto a = controller("A", log);
+    auto window = showWindow(a);
+    auto overlay = ui::View::create(cg::RectMake(0, 0, 40, 40));
+    window->addSubview(overlay);
+    auto b = controller("B", log);
+    a->presentViewController(b, false);
+    drainMain();
+    b->dismissViewControllerAnimated(false);
+    drainMain();
+    ASSERT_EQ(window->subviews().size(), 2u);
+    EXPECT_EQ(window->subviews()[0], a->view());
+    EXPECT_EQ(window->subviews()[1], overlay) << "the overlay stays in front";
+}
+
 TEST_F(ViewControllerTest, WithoutAnimationTheTransitionEndsOnTheNextMainTurn) {
     auto log = makeLog();
     auto a = controller("A", log);
