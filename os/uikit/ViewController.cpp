@@ -148,6 +148,10 @@ ns::Ref<NavigationItem> ViewController::navigationItem() {
 }
 
 ns::Ref<TabBarItem> ViewController::tabBarItem() {
+    // A navigation controller without an item of its own shows its first screen's, as the platform does.
+    if (!tabBarItem_)
+        if (auto nav = dynamic_cast<NavigationController*>(this); nav && !nav->viewControllers().empty())
+            return nav->viewControllers().front()->tabBarItem();
     if (!tabBarItem_) {
         tabBarItem_ = ns::make<TabBarItem>();
         tabBarItem_->setTitle(title_);

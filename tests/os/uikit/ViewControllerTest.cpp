@@ -2,6 +2,7 @@
 
 #include "os/dispatch/Queue.h"
 #include "os/uikit/NavigationController.h"
+#include "os/uikit/TabBarController.h"
 
 using namespace uitest;
 
@@ -72,6 +73,17 @@ TEST_F(ViewControllerTest, TheRootViewComesBackBelowTheWindowsOverlays) {
     ASSERT_EQ(window->subviews().size(), 2u);
     EXPECT_EQ(window->subviews()[0], a->view());
     EXPECT_EQ(window->subviews()[1], overlay) << "the overlay stays in front";
+}
+
+TEST_F(ViewControllerTest, ANavigationControllerShowsItsFirstScreensTabItem) {
+    auto log = makeLog();
+    auto page = controller("A", log);
+    page->tabBarItem()->setTitle(std::string("我的"));
+    auto nav = ui::NavigationController::createWithRoot(page);
+    EXPECT_EQ(nav->tabBarItem(), page->tabBarItem());
+    auto own = ui::TabBarItem::withTitle(std::string("own"), nullptr, nullptr);
+    nav->setTabBarItem(own);
+    EXPECT_EQ(nav->tabBarItem(), own);
 }
 
 TEST_F(ViewControllerTest, WithoutAnimationTheTransitionEndsOnTheNextMainTurn) {

@@ -60,6 +60,12 @@ TEST_F(TabBarTest, TheMinePageIsTheFirstTabAndOtherTabsLoadWhenChosen) {
     EXPECT_EQ(mine->tabBarItem()->title(), std::optional<std::string>("我的"));
     EXPECT_TRUE(mine->tabBarItem()->image());
     EXPECT_EQ(centre->selectedIndex(), 0u);
+    EXPECT_FALSE(centre->tabBar()->isHidden());
+    EXPECT_TRUE(centre->tabBar()->window());
+    EXPECT_EQ(centre->tabBar()->frame().origin.y, 667 - 49);
+    EXPECT_EQ(centre->view()->subviews().back(), centre->tabBar()) << "the tab bar lies over the page";
+    ASSERT_EQ(centre->tabBar()->itemButtons().size(), centre->viewControllers().size());
+    EXPECT_EQ(centre->tabBar()->itemButtons()[0]->currentTitle(), std::optional<std::string>("我的"));
     EXPECT_TRUE(mine->isViewLoaded());
     ASSERT_TRUE(runMainUntil([&] { return mine->dic().isDictionary(); }));
     auto service = std::dynamic_pointer_cast<VXSuWebVC>(root(centre, centre->viewControllers().size() - 1));
