@@ -7,6 +7,7 @@
 #include "os/uikit/DeviceProfile.h"
 #include "os/uikit/Driver.h"
 #include "os/uikit/Screen.h"
+#include "platform_sdk/CXRHelperBtn.h"
 #include "platform_sdk/ShareVale.h"
 #include "platform_sdk/VXNavigationController.h"
 #include "platform_sdk/user_center/VXSuUserVC.h"
@@ -34,6 +35,7 @@ protected:
     }
     void TearDown() override {
         server.releaseHeld();
+        CXRHelperBtn::userCentreOpener() = nullptr;
         page = nullptr;
         nav = nullptr;
         window = nullptr;
