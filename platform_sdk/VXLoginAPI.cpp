@@ -16,7 +16,7 @@ const char* kServerError = "服务器错误";
 
 ns::Ref<ShareVale> share() { return ShareVale::sharedInstance(); }
 std::string adId() { return ui::AdvertisingIdentifierManager::sharedManager().advertisingIdentifier(); }
-bool succeeded(const ns::Value& reply, const char* statusKey) { return reply[statusKey].intValue() == 1; }
+bool succeeded(const ns::Value& reply, const char* statusKey) { return reply[statusKey].integerValue() == 1; }
 
 void scrambled(const char* path, const ns::Dictionary& params, NetWorkManager::Success success,
                NetWorkManager::Failure failure) {
@@ -184,7 +184,7 @@ void doUploadUserOlineTimeBlock(std::function<void(const ns::Value& message)> bl
         VXEndpoints::SetTime, p,
         [block](const ns::Value& reply) {
             ns::log("心跳返回 = %@", reply);
-            if (reply["z"].intValue() == -2 && block) block(reply["b"]);
+            if (reply["z"].integerValue() == -2 && block) block(reply["b"]);
         },
         nullptr);
 }

@@ -13,7 +13,7 @@ void VXSuForgetView::registerInterfaceFile() {
         panel->setBackgroundColor(ui::Color::whiteColor());
         auto title = label(cg::RectMake(0, 10, 300, 30), "找回密码", 17, ui::Color::blackColor());
         title->setTextAlignment(ui::TextAlignment::Center);
-        auto close = textButton(cg::RectMake(255, 10, 35, 30), "✕", textGrey(), 18);
+        auto close = textButton(cg::RectMake(255, 10, 35, 30), "×", textGrey(), 18);
         close->addTarget(panel, &VXSuForgetView::doClose, ui::ControlEventTouchUpInside);
         auto num = field(cg::RectMake(25, 52, 250, 42), "请输入绑定的手机号");
         auto pwd = field(cg::RectMake(25, 104, 250, 42), "请输入新密码", true);

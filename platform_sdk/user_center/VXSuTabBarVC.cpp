@@ -64,7 +64,9 @@ void VXSuTabBarVC::addChildViewController(const ui::ViewControllerRef& page, con
     item->setSelectedImage(VXColor::sdkImageNamed(selectedImage));
     item->setTitle(title);
     auto nav = ui::ViewController::create<VXNavigationController>();
-    nav->pushViewController(page, false);
+    nav->initWithRootViewController(page);
+    // The tab bar shows the container's item: the page's own, shared.
+    nav->setTabBarItem(item);
     ui::TabBarController::addChildViewController(nav);
 }
 

@@ -60,6 +60,8 @@ TEST_F(TabBarShellTest, TheButtonOpensItFullScreenWithTheWebTabs) {
         EXPECT_TRUE(nav->viewControllers().front()->tabBarItem()->selectedImage());
     }
     EXPECT_EQ(titles, (std::vector<std::string>{"我的", "任务", "客服"}));
+    ASSERT_EQ(centre->tabBar()->itemButtons().size(), 3u);
+    EXPECT_EQ(centre->tabBar()->itemButtons()[2]->currentTitle(), "客服") << "the bar shows the pages' items";
     auto service = std::dynamic_pointer_cast<VXSuWebVC>(
         std::dynamic_pointer_cast<ui::NavigationController>(centre->viewControllers().back())->viewControllers().front());
     ASSERT_TRUE(service);
@@ -100,3 +102,4 @@ TEST_F(TabBarShellTest, TheTaskPageIsSignedWithTheTimeItOpened) {
 }
 
 } // namespace
+
