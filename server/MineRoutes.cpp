@@ -35,6 +35,15 @@ void seed(PlatformServer::State& s, MineArea& m) {
     }
     s.files[std::string(PlatformServer::BasePath) + "Agreement/tx"] = {
         page("用户头衔等级说明", "<p>VIP 等级随累计充值提升；付费头衔按当月充值显示。</p>"), "text/html; charset=utf-8"};
+    // The task and service tabs' pages (their query is not looked at: GET serves files by path).
+    std::string base = PlatformServer::BasePath;
+    s.files[base + "Agreement/rw"] = {
+        page("每日任务", "<p>完成任务领取平台币。</p><p><a href=\"vorlix://rw\">打开游戏盒子</a></p>"
+                         "<p><a href=\"" + base + "Agreement/rwlog\">任务记录</a></p>"),
+        "text/html; charset=utf-8"};
+    s.files[base + "Agreement/rwlog"] = {page("任务记录", "<p>暂无记录</p>"), "text/html; charset=utf-8"};
+    s.files[base + "sdkservicesdk/sdk_kefu_index"] = {page("客服中心", "<p>在线时间 9:00-22:00</p>"),
+                                                      "text/html; charset=utf-8"};
     s.files["/webchatbot/h5chat.html"] = {page("智能客服", "<p>您好，请问有什么可以帮您？</p>"), "text/html; charset=utf-8"};
 }
 
