@@ -26,6 +26,7 @@
 #include "platform_sdk/VorlixSDK.h"
 #include "platform_sdk/user_center/VXSuBangView.h"
 #include "platform_sdk/user_center/VXSuJieView.h"
+#include "platform_sdk/user_center/VXSuMyOrderVC.h"
 #include "platform_sdk/user_center/VXSuOrderVC.h"
 #include "platform_sdk/user_center/VXSuSuNameCell.h"
 #include "platform_sdk/user_center/VXSuSubNameVC.h"

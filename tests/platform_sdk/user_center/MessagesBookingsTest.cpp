@@ -1,6 +1,7 @@
 // The message centre and the booking lists, reached from the mine page's entries.
 #include "platform_sdk/VXSuWebVC.h"
 #include "platform_sdk/user_center/VXSuOrderCell.h"
+#include "platform_sdk/user_center/VXSuMyOrderVC.h"
 #include "platform_sdk/user_center/VXSuOrderVC.h"
 #include "platform_sdk/user_center/VXUserMsgCell.h"
 #include "platform_sdk/user_center/VXUserMsgVC.h"

@@ -73,7 +73,7 @@ std::string tilePNG(double w, double h, ui::ColorRef colour) {
 }
 
 TEST_P(MineScreens, TheWholeCentreWithTabsMessagesAndBookings) {
-    server.serveFile("/a.png", tilePNG(60, 60, ui::Color::colorWithRed(1, 0.6, 0.24, 1)), "image/png");
+    server.serveFile("/a.png", tilePNG(64, 64, ui::Color::colorWithRed(1, 0.6, 0.24, 1)), "image/png");
     server.serveFile("/v.png", tilePNG(50, 18, ui::Color::colorWithRed(0.95, 0.7, 0.1, 1)), "image/png");
     server.serveFile("/p.png", tilePNG(50, 18, ui::Color::colorWithRed(0.38, 0.21, 0.9, 1)), "image/png");
     std::string host = server.host();
@@ -95,7 +95,9 @@ TEST_P(MineScreens, TheWholeCentreWithTabsMessagesAndBookings) {
     auto mine = std::dynamic_pointer_cast<VXSuUserVC>(nav->topViewController());
     ASSERT_TRUE(mine);
     ASSERT_TRUE(runMainUntil([&] {
-        return mine->dic().isDictionary() && mine->iconView.lock()->image() && mine->vipPic.lock()->image() &&
+        // The avatar (128 pixels wide, unlike the 120-pixel placeholder) and both badges have arrived.
+        auto avatar = mine->iconView.lock()->image();
+        return mine->dic().isDictionary() && avatar && avatar->CGImage() && avatar->CGImage()->width() == 128 && mine->vipPic.lock()->image() &&
                mine->payPic.lock()->image();
     }));
     EXPECT_TRUE(vx::test::matchesGolden(window, name("uc-tab-mine"), sandboxPath()));
