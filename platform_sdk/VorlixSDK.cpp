@@ -11,6 +11,7 @@
 #include "platform_sdk/ShareVale.h"
 #include "platform_sdk/VXLoginAPI.h"
 #include "platform_sdk/VXLoginVC.h"
+#include "platform_sdk/VXNewPayVC.h"
 #include "platform_sdk/VXPayPlug.h"
 #include "wallet/WalletSDK.h"
 
@@ -42,7 +43,11 @@ void handleReturnedURL(const ns::Ref<ns::URL>& url) {
 } // namespace
 
 VorlixSDK::Screens& VorlixSDK::screens() {
-    static Screens hooks;
+    static Screens hooks = [] {
+        Screens made;
+        made.loadToPayVC = &VXNewPayVC::loadToPayVCWithroleid;
+        return made;
+    }();
     return hooks;
 }
 
