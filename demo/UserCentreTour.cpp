@@ -33,6 +33,7 @@
 #include "platform_sdk/user_center/VXSuTabBarVC.h"
 #include "platform_sdk/user_center/VXSuUserVC.h"
 #include "platform_sdk/user_center/VXUserMsgVC.h"
+#include "server/CouponArea.h"
 #include "server/MineArea.h"
 #include "server/PlatformServer.h"
 #include "server/ServerState.h"
@@ -151,7 +152,9 @@ private:
             p.vippic = host + "/static/uc/vip.png";
             p.paypic = host + "/static/uc/paid.png";
             p.money = "128.00", p.djq = "36.50", p.starcoin = "520.00";
-            p.couponMoney = "25.00", p.couponCount = 3;
+            // Two coupons claimed earlier: the page's summary is their sum and count.
+            server::CouponArea::of(s).claim(name, 7);
+            server::CouponArea::of(s).claim(name, 8);
             m.roles[name + "_xh1"] = {"剑圣", "华东一区", "58"};
             m.roles[name + "_xh2"] = {"冰法", "华东二区", "41"};
         });

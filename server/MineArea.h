@@ -16,8 +16,6 @@ struct MineArea {
         std::string nickname;
         std::string avatar, vippic, paypic;
         std::string money = "0.00", djq = "0.00", starcoin = "0.00"; // money as text, two decimals
-        std::string couponMoney = "0.00";
-        long couponCount = 0;
     };
     struct Message {
         long id = 0;

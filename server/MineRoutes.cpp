@@ -2,7 +2,11 @@
 #include "os/foundation/Log.h"
 #include "os/foundation/Random.h"
 #include "os/foundation/Strings.h"
+#include "server/CouponArea.h"
 #include "server/MineArea.h"
+
+#include <cmath>
+#include <cstdio>
 
 namespace server {
 
@@ -70,6 +74,21 @@ template <class T> std::pair<std::vector<const T*>, long> pageOf(const std::vect
     return {out, total};
 }
 
+// The usable coupons of "my coupons": their sum as money text and their count.
+ns::Value couponSummary(PlatformServer::State& s, const std::string& name) {
+    CouponArea& coupons = CouponArea::of(s);
+    long long cents = 0, count = 0;
+    for (const auto& owned : coupons.player(name).owned) {
+        const auto* coupon = owned.usable ? coupons.coupon(owned.cid) : nullptr;
+        if (!coupon) continue;
+        cents += std::llround(ns::numtext::doubleValue(coupon->couponMoney) * 100);
+        ++count;
+    }
+    char money[32];
+    std::snprintf(money, sizeof money, "%lld.%02lld", cents / 100, cents % 100);
+    return ns::Dictionary{{"money", std::string(money)}, {"count", count}};
+}
+
 ns::Value index(PlatformServer::State& s, MineArea& m, const ns::Value& p) {
     auto* account = accountOf(s, p["username"]);
     if (!account) return refusal("用户不存在");
@@ -83,7 +102,7 @@ ns::Value index(PlatformServer::State& s, MineArea& m, const ns::Value& p) {
     uinfo.set("mobile", account->phone.empty() ? std::string() : maskedPhone(account->phone));
     uinfo.set("id_card", account->realName ? "1" : "0");
     uinfo.set("weidu", m.unread(s, name));
-    ns::Dictionary c{{"uinfo", uinfo}, {"coupon", ns::Dictionary{{"money", pr.couponMoney}, {"count", pr.couponCount}}}};
+    ns::Dictionary c{{"uinfo", uinfo}, {"coupon", couponSummary(s, name)}};
     return ns::Dictionary{{"a", 1}, {"b", "成功"}, {"c", c}};
 }
 

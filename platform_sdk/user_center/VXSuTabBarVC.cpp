@@ -9,7 +9,9 @@
 #include "platform_sdk/VXEndpoints.h"
 #include "platform_sdk/VXNavigationController.h"
 #include "platform_sdk/VXSuWebVC.h"
+#include "platform_sdk/user_center/VXSuStrategyVC.h"
 #include "platform_sdk/user_center/VXSuUserVC.h"
+#include "platform_sdk/user_center/VXSuWelfareVC.h"
 #include "widgets/UIColor+XTExtention.h"
 #include "widgets/UIImage+VXColor.h"
 
@@ -44,11 +46,14 @@ void VXSuTabBarVC::addChildVcs() {
     if (mine) mine->logoutBlock = logoutStep();
     addChildViewController(mine, "我的", "vx_tabbar_one0", "vx_tabbar_one1");
 
-    // The welfare and strategy pages take the second and fourth places.
+    addChildViewController(ui::ViewController::create<VXSuWelfareVC>(), "福利", "vx_tabbar_two0", "vx_tabbar_two1");
+
     auto task = VXSuWebVC::instantiate();
     task->setName("任务");
     task->setUrl(taskPageURL());
     addChildViewController(task, "任务", "vx_tabbar_three0", "vx_tabbar_three1");
+
+    addChildViewController(ui::ViewController::create<VXSuStrategyVC>(), "攻略", "vx_tabbar_four0", "vx_tabbar_four1");
 
     auto service = VXSuWebVC::instantiate();
     service->setName("客服");

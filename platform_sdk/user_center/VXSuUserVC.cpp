@@ -23,6 +23,8 @@
 #include "platform_sdk/VXSuForgetView.h"
 #include "platform_sdk/VXSuWebVC.h"
 #include "platform_sdk/user_center/VXSuBangView.h"
+#include "platform_sdk/user_center/VXSuBillVC.h"
+#include "platform_sdk/user_center/VXSuCouponVC.h"
 #include "platform_sdk/user_center/VXSuJieView.h"
 #include "platform_sdk/user_center/VXSuOrderVC.h"
 #include "platform_sdk/user_center/VXSuSubNameVC.h"
@@ -298,10 +300,24 @@ void VXSuUserVC::pushWebPage(const std::string& title, const std::string& url) {
     nav->pushViewController(page, true);
 }
 
-void VXSuUserVC::goToCouponVc() { pushScene("VXSuCouponVC"); }
-void VXSuUserVC::goToPtbVc() { pushScene("VXSuBillVC"); }
-void VXSuUserVC::goToBillVc() { pushScene("VXSuBillVC"); }
-void VXSuUserVC::goToStarsVc() { pushScene("VXSuBillVC"); }
+void VXSuUserVC::goToCouponVc() {
+    VXSuCouponVC::registerInterfaceFile();
+    pushScene("VXSuCouponVC");
+}
+
+void VXSuUserVC::pushBill(bool ptb, bool stars) {
+    VXSuBillVC::registerInterfaceFile();
+    pushScene("VXSuBillVC", [ptb, stars](const ui::ViewControllerRef& page) {
+        if (auto bill = std::dynamic_pointer_cast<VXSuBillVC>(page)) {
+            bill->setIsPtb(ptb);
+            bill->setIsStars(stars);
+        }
+    });
+}
+
+void VXSuUserVC::goToPtbVc() { pushBill(true, false); }
+void VXSuUserVC::goToBillVc() { pushBill(false, false); }
+void VXSuUserVC::goToStarsVc() { pushBill(false, true); }
 void VXSuUserVC::goToSubNameVC() {
     auto nav = navigationController();
     auto page = VXSuSubNameVC::instantiate();

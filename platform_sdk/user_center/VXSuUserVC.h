@@ -94,6 +94,8 @@ private:
     void _initUI();
     void pushScene(const std::string& identifier, const std::function<void(const ui::ViewControllerRef&)>& setUp = {});
     void pushWebPage(const std::string& title, const std::string& url);
+    // The bill screen with its kind set before its view loads.
+    void pushBill(bool ptb, bool stars);
     void showPanel(const ui::ViewRef& panel, cg::Point centre);
 
     ns::Value dic_;

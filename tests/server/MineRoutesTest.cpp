@@ -81,6 +81,16 @@ TEST_F(MineServer, SummaryFollowsPhoneRealNameAndMessages) {
 
     server.withState([](PlatformServer::State& s) { server::mineArea(s).profiles["player01"].nickname = "小明"; });
     EXPECT_EQ(index()["nicename"], Value("小明"));
+
+    // The coupon summary is the usable "my coupons": the expired ones count for nothing.
+    Value none = call("sdkhome/index", ns::Dictionary{{"username", "player01"}})["c"]["coupon"];
+    EXPECT_EQ(none["money"], Value("0.00"));
+    EXPECT_EQ(none["count"].integerValue(), 0);
+    call("Sdkdetail/getcoupon", ns::Dictionary{{"username", "player01"}, {"cid", 7}});
+    call("Sdkdetail/getcoupon", ns::Dictionary{{"username", "player01"}, {"cid", "8"}});
+    Value two = call("sdkhome/index", ns::Dictionary{{"username", "player01"}})["c"]["coupon"];
+    EXPECT_EQ(two["money"], Value("15.00"));
+    EXPECT_EQ(two["count"].integerValue(), 2);
 }
 
 TEST_F(MineServer, SubAccountsAreTheLoginRoadsWithTheirRoles) {

@@ -6,6 +6,8 @@
 #include "platform_sdk/VXLoginWebView.h"
 #include "platform_sdk/VXSuForgetView.h"
 #include "platform_sdk/VXSuWebVC.h"
+#include "platform_sdk/user_center/VXSuBillVC.h"
+#include "platform_sdk/user_center/VXSuCouponVC.h"
 #include "server/MineArea.h"
 #include "tests/platform_sdk/user_center/MineFixture.h"
 
@@ -231,6 +233,27 @@ TEST_F(MineTest, RealNameAndPasswordPanelsOverTheCover) {
     EXPECT_TRUE(page->forgetView()->isShowCover);
     page->forgetView()->doClose();
     EXPECT_FALSE(page->coverView()->superview());
+}
+
+TEST_F(MineTest, CouponAndBillEntriesPushTheirScreensWithTheKindSet) {
+    openMine();
+    tapArea("coupon");
+    driver::advance(0.35);
+    EXPECT_TRUE(std::dynamic_pointer_cast<VXSuCouponVC>(nav->topViewController()));
+    nav->popViewControllerAnimated(false);
+    driver::advance(0.1);
+    for (auto [area, ptb, stars] : std::vector<std::tuple<std::string, bool, bool>>{
+             {"ptb", true, false}, {"djq", false, false}, {"starcoin", false, true}}) {
+        tapArea(area);
+        driver::advance(0.35);
+        auto bill = std::dynamic_pointer_cast<VXSuBillVC>(nav->topViewController());
+        ASSERT_TRUE(bill) << area;
+        EXPECT_EQ(bill->isPtb(), ptb) << area;
+        EXPECT_EQ(bill->isStars(), stars) << area;
+        nav->popViewControllerAnimated(false);
+        driver::advance(0.1);
+    }
+    EXPECT_EQ(server.requests("sdkhome/index").size(), 5u) << "every return reloads the page";
 }
 
 TEST_F(MineTest, AReplyAfterThePageHasGoneChangesNothing) {

@@ -9,6 +9,7 @@
 #include "platform_sdk/user_center/VXSuTabBarVC.h"
 #include "platform_sdk/user_center/VXUserMsgVC.h"
 #include "platform_sdk/user_center/VXSuSubNameVC.h"
+#include "server/CouponArea.h"
 #include "server/MineArea.h"
 #include "server/ServerState.h"
 #include "tests/platform_sdk/user_center/GoldenImage.h"
@@ -82,7 +83,9 @@ TEST_P(MineScreens, TheWholeCentreWithTabsMessagesAndBookings) {
         s.accounts["player01"].realName = 1;
         auto& p = server::mineArea(s).profiles["player01"];
         p.nickname = "星河旅人", p.avatar = host + "/a.png", p.vippic = host + "/v.png", p.paypic = host + "/p.png";
-        p.money = "128.00", p.djq = "36.50", p.starcoin = "520.00", p.couponMoney = "25.00", p.couponCount = 3;
+        p.money = "128.00", p.djq = "36.50", p.starcoin = "520.00";
+        server::CouponArea::of(s).claim("player01", 7);
+        server::CouponArea::of(s).claim("player01", 8);
     });
     window->setRootViewController(ui::ViewController::create());
     window->makeKeyAndVisible();

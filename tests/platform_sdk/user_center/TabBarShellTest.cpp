@@ -59,9 +59,9 @@ TEST_F(TabBarShellTest, TheButtonOpensItFullScreenWithTheWebTabs) {
         titles.push_back(nav->viewControllers().front()->tabBarItem()->title().value_or(""));
         EXPECT_TRUE(nav->viewControllers().front()->tabBarItem()->selectedImage());
     }
-    EXPECT_EQ(titles, (std::vector<std::string>{"我的", "任务", "客服"}));
-    ASSERT_EQ(centre->tabBar()->itemButtons().size(), 3u);
-    EXPECT_EQ(centre->tabBar()->itemButtons()[2]->currentTitle(), "客服") << "the bar shows the pages' items";
+    EXPECT_EQ(titles, (std::vector<std::string>{"我的", "福利", "任务", "攻略", "客服"}));
+    ASSERT_EQ(centre->tabBar()->itemButtons().size(), 5u);
+    EXPECT_EQ(centre->tabBar()->itemButtons()[4]->currentTitle(), "客服") << "the bar shows the pages' items";
     auto service = std::dynamic_pointer_cast<VXSuWebVC>(
         std::dynamic_pointer_cast<ui::NavigationController>(centre->viewControllers().back())->viewControllers().front());
     ASSERT_TRUE(service);
