@@ -260,15 +260,17 @@ TEST_F(LoginFlowTest, FailuresReportAndKeepTheWindowThenOneSuccess) {
     // Both check replies arrive before the first is handled: one chain, one success.
     server.holdNext("Index/adddllog");
     server.holdNext("Index/adddllog");
-    auto table = screen->subNameView()->tableView.lock();
     screen->subNameView()->checkLoginDataWithModel(screen->subNameView()->dataSource[0]);
     screen->subNameView()->checkLoginDataWithModel(screen->subNameView()->dataSource[0]);
     ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 2; }));
     server.releaseHeld();
     until([&] { return screen->step() == VXLoginVC::Step::Slide && !VXProgressHUD::HUDForView(screen->subNameView()); });
+    ShareVale::sharedInstance()->setIsHideSuspend(true);
     driver::advance(0.6);
     EXPECT_EQ(successes.size(), 1u);
     EXPECT_EQ(successes[0][1], Value("p01_a"));
+    EXPECT_TRUE(CXRHelperBtn::shared()->isHidden()) << "the game hides the button";
+    EXPECT_TRUE(CXRHelperBtn::shared()->timer()) << "the online time still counts";
     CXRHelperBtn::shared()->stopTimer();
 }
 
