@@ -47,6 +47,8 @@ VXRefreshViewController::PageRequest VXUserMsgVC::pageRequest() {
 void VXUserMsgVC::tableViewDidTriggerHeaderRefresh() {
     PageRequest request = pageRequest();
     ns::Weak<VXUserMsgVC> weak = ref<VXUserMsgVC>();
+    // Only "a" 1 replaces the rows: a reply without a status is no list.
+    request.firstPageNeedsStatus = true;
     request.refused = [weak](const ns::Value& reply) {
         if (auto self = weak.lock()) CXRMessage::showMessage(reply["b"].stringValue(), self->view());
     };

@@ -110,6 +110,14 @@ TEST_F(MessagesTest, ReadStatusAsNumberOrTextAndRefusals) {
     list->tableViewDidTriggerHeaderRefresh();
     ASSERT_TRUE(runMainUntil([&] { return toast("消息服务维护中"); }));
     EXPECT_EQ(list->dataSource().size(), 2u);
+    // A first page with no status at all is no success either: the rows stay.
+    server.scriptNext("Mynews/listnews", reply(ns::Dictionary{{"c", ns::Array{}}, {"nowpage", 1}, {"allnum", 1}}));
+    size_t before = server.requests("Mynews/listnews").size();
+    list->tableViewDidTriggerHeaderRefresh();
+    ASSERT_TRUE(runMainUntil([&] { return server.requests("Mynews/listnews").size() > before; }));
+    settle();
+    EXPECT_EQ(list->dataSource().size(), 2u);
+    EXPECT_NE(VXRefresh::VX_footer(list->tableView())->state(), VXRefreshStateNoMoreData);
 }
 
 class BookingsTest : public MineTest {
