@@ -3,6 +3,7 @@
 // sub-account details and bookings. Phones, real-name state and the sub-account list itself live
 // in the accounts and the login area the login road keeps; this area only adds what those do not hold.
 
+#include "server/PayArea.h"
 #include "server/ServerState.h"
 
 #include <map>
@@ -50,5 +51,9 @@ struct MineArea {
 MineArea& mineArea(PlatformServer::State& s);
 // "138****1234": the first three UTF-16 units, four asterisks, the units from index 7 on.
 std::string maskedPhone(const std::string& phone);
+
+// The user centre's task page: it shows whether the query's sign matches its user name and login time.
+std::optional<Page> answerMinePage(PlatformServer::State& s, const std::string& path,
+                                   const std::map<std::string, std::string>& query);
 
 } // namespace server

@@ -1,4 +1,5 @@
 // The stand-in's answers for the mine page, phone binding, sub-account names, messages and bookings.
+#include "foundation/URLEncode.h"
 #include "os/foundation/Log.h"
 #include "os/foundation/Random.h"
 #include "os/foundation/Strings.h"
@@ -39,12 +40,8 @@ void seed(PlatformServer::State& s, MineArea& m) {
     }
     s.files[std::string(PlatformServer::BasePath) + "Agreement/tx"] = {
         page("用户头衔等级说明", "<p>VIP 等级随累计充值提升；付费头衔按当月充值显示。</p>"), "text/html; charset=utf-8"};
-    // The task and service tabs' pages (their query is not looked at: GET serves files by path).
+    // The service tab's page (its query is not looked at); the task page is answered by answerMinePage.
     std::string base = PlatformServer::BasePath;
-    s.files[base + "Agreement/rw"] = {
-        page("每日任务", "<p>完成任务领取平台币。</p><p><a href=\"vorlix://rw\">打开游戏盒子</a></p>"
-                         "<p><a href=\"" + base + "Agreement/rwlog\">任务记录</a></p>"),
-        "text/html; charset=utf-8"};
     s.files[base + "Agreement/rwlog"] = {page("任务记录", "<p>暂无记录</p>"), "text/html; charset=utf-8"};
     s.files[base + "sdkservicesdk/sdk_kefu_index"] = {page("客服中心", "<p>在线时间 9:00-22:00</p>"),
                                                       "text/html; charset=utf-8"};
@@ -273,6 +270,24 @@ ns::Value answerMine(PlatformServer::State& s, const std::string& path, const ns
     if (path == "Sdkhome/bookinglist") return bookingList(mineArea(s), p, false);
     if (path == "Sdkhome/mybookinglist") return bookingList(mineArea(s), p, true);
     return {};
+}
+
+std::optional<Page> answerMinePage(PlatformServer::State&, const std::string& path,
+                                   const std::map<std::string, std::string>& query) {
+    std::string base = PlatformServer::BasePath;
+    if (path != base + "Agreement/rw") return std::nullopt;
+    auto get = [&](const char* key) {
+        auto it = query.find(key);
+        return it == query.end() ? std::string() : it->second;
+    };
+    // The sign is the md5 of the raw values (the query arrives decoded) with the platform's app key.
+    std::string expected =
+        URLEncode::md5String("username=" + get("username") + "&appkey=tondrel@!kit&logintime=" + get("logintime"));
+    bool ok = query.count("sign") && get("sign") == expected;
+    std::string verdict = ok ? "<p id=\"sign\">sign ok</p>" : "<p id=\"sign\">sign bad</p>";
+    return Page{page("每日任务", verdict + "<p>完成任务领取平台币。</p><p><a href=\"vorlix://rw\">打开游戏盒子</a></p>"
+                                           "<p><a href=\"" + base + "Agreement/rwlog\">任务记录</a></p>"),
+                "text/html; charset=utf-8"};
 }
 
 } // namespace server

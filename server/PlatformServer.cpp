@@ -7,6 +7,7 @@
 #include "os/foundation/URL.h"
 #include "os/foundation/UTF8.h"
 #include "server/ScrambledCodec.h"
+#include "server/MineArea.h"
 #include "server/PayArea.h"
 #include "server/ServerState.h"
 
@@ -147,6 +148,10 @@ PlatformServer::PlatformServer() : s_(std::make_unique<State>()) {
         if (it == s_->files.end()) {
             std::map<std::string, std::string> query(req.params.begin(), req.params.end());
             if (auto page = answerPayPage(*s_, req.path, query, req.get_header_value("Referer"))) {
+                res.set_content(page->body, page->contentType.c_str());
+                return;
+            }
+            if (auto page = answerMinePage(*s_, req.path, query)) {
                 res.set_content(page->body, page->contentType.c_str());
                 return;
             }

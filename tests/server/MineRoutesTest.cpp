@@ -1,5 +1,6 @@
 // The mine area of the stand-in: one world per player across the page summary, phone binding,
 // sub-accounts, messages and bookings.
+#include "foundation/URLEncode.h"
 #include "os/foundation/JSONSerialization.h"
 #include "platform_sdk/DecodeGzipBase64.h"
 #include "server/MineArea.h"
@@ -143,4 +144,21 @@ TEST_F(MineServer, BookingsAndMessagesArePaged) {
     ASSERT_TRUE(page);
     EXPECT_EQ(page->status, 200);
     EXPECT_NE(page->body.find("充值返利到账"), std::string::npos);
+}
+
+TEST_F(MineServer, TheTaskPageChecksItsSign) {
+    httplib::Client client("127.0.0.1", server.port());
+    auto get = [&](const std::string& query) {
+        auto res = client.Get((std::string(PlatformServer::BasePath) + "Agreement/rw?" + query).c_str());
+        return res && res->status == 200 ? res->body : std::string("no page");
+    };
+    // The sign covers the raw user name; the address carries it escaped.
+    std::string sign = URLEncode::md5String("username=玩家 01&appkey=tondrel@!kit&logintime=1700000000");
+    std::string good = get("username=%E7%8E%A9%E5%AE%B6%2001&device=ios&imel=X&gameid=1001&logintime=1700000000&sign=" + sign);
+    EXPECT_NE(good.find("sign ok"), std::string::npos) << good;
+    EXPECT_NE(good.find("vorlix://rw"), std::string::npos);
+    EXPECT_NE(good.find("Agreement/rwlog"), std::string::npos) << "a second page, so the web view has history";
+    std::string other = get("username=%E7%8E%A9%E5%AE%B6%2001&device=ios&logintime=1700000001&sign=" + sign);
+    EXPECT_NE(other.find("sign bad"), std::string::npos) << "another time, the same sign";
+    EXPECT_NE(get("username=player01&logintime=1700000000").find("sign bad"), std::string::npos) << "no sign";
 }

@@ -80,6 +80,22 @@ TEST_F(TabBarTest, TheMinePageIsTheFirstTabAndOtherTabsLoadWhenChosen) {
     ASSERT_TRUE(awaitRequests("sdkhome/index", 2));
 }
 
+TEST_F(TabBarTest, TheTaskTabLoadsAPageTheServerFindsSigned) {
+    auto centre = openCentre();
+    ASSERT_TRUE(centre);
+    auto task = std::dynamic_pointer_cast<VXSuWebVC>(root(centre, 2));
+    ASSERT_TRUE(task);
+    ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Fetch);
+    driver::selectTab(centre, 2);
+    ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Manual);
+    auto web = task->webView.lock();
+    ASSERT_TRUE(web);
+    ASSERT_TRUE(runMainUntil([&] { return web->pageData() && !web->isLoading(); }));
+    std::string body = web->pageData()->toString();
+    EXPECT_NE(body.find("sign ok"), std::string::npos) << body;
+    EXPECT_NE(body.find("vorlix://rw"), std::string::npos);
+}
+
 TEST_F(TabBarTest, BackOnTheMinePageClosesTheCentreWhileStrayDismissalsAreIgnored) {
     auto centre = openCentre();
     ASSERT_TRUE(centre);
