@@ -2,6 +2,8 @@
 // manual clock, the server's answers and how the page follows them.
 #include "platform_sdk/user_center/VXSuBangView.h"
 #include "platform_sdk/user_center/VXSuJieView.h"
+#include "platform_sdk/user_center/VXSuRzView.h"
+#include "platform_sdk/ShareVale.h"
 #include "server/ServerState.h"
 #include "tests/platform_sdk/user_center/MineFixture.h"
 
@@ -144,6 +146,47 @@ TEST(PhoneMask, KeepsThreeAndFourAndNeverSplitsAPair) {
     // An emoji across the cut: the text stays valid UTF-8.
     std::string masked = VXSuMaskedPhone("12😀4567😀9");
     EXPECT_EQ(masked, "12****7😀9");
+}
+
+// The real-name form panel on a cover of its own: checks, the server's refusal, then a submission
+// the server accepts, which closes panel and cover.
+TEST_F(PhonePanelsTest, RealNameFormSubmitsNameAndNumberAndClosesWithItsCover) {
+    openMine();
+    auto panel = VXSuRzView::fromXib();
+    ASSERT_TRUE(panel);
+    auto cover = ui::View::create<ui::View>(page->view()->bounds());
+    cover->addSubview(panel);
+    page->view()->addSubview(cover);
+    int accepted = 0;
+    panel->rzBlock = [&] { ++accepted; };
+    auto submit = driver::findButton(panel, "提交认证");
+    ASSERT_TRUE(submit);
+
+    driver::tap(submit);
+    EXPECT_TRUE(toast("请输入姓名", panel));
+    driver::typeText(panel->nameF.lock(), "张三");
+    driver::tap(submit);
+    EXPECT_TRUE(toast("请输入身份证号", panel));
+    settle();
+    EXPECT_TRUE(server.requests("login/idcheck").empty()) << "refused input sends nothing";
+
+    driver::typeText(panel->codeF.lock(), "1101011990");
+    driver::tap(submit);
+    ASSERT_TRUE(runMainUntil([&] { return toast("身份信息有误", panel); }));
+    EXPECT_TRUE(panel->window()) << "a refusal keeps the panel and its input";
+    EXPECT_EQ(panel->codeF.lock()->text(), "1101011990");
+
+    panel->codeF.lock()->setText("110101199001011234");
+    driver::tap(submit);
+    ASSERT_TRUE(runMainUntil([&] { return accepted == 1; }));
+    auto sent = server.requests("login/idcheck").back().params;
+    EXPECT_EQ(sent["r"], ns::Value("张三"));
+    EXPECT_EQ(sent["id"], ns::Value("110101199001011234"));
+    EXPECT_EQ(sent["i"], ns::Value("player01"));
+    EXPECT_TRUE(ShareVale::sharedInstance()->isRz().boolValue()) << "an adult's check is stored";
+    EXPECT_FALSE(panel->superview());
+    EXPECT_FALSE(cover->superview());
+    EXPECT_EQ(panel->nameF.lock()->text(), "");
 }
 
 } // namespace
