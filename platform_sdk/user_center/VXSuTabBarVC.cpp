@@ -2,6 +2,7 @@
 
 #include "foundation/URLEncode.h"
 #include "os/foundation/Format.h"
+#include "os/foundation/Strings.h"
 #include "os/uikit/AdvertisingIdentifier.h"
 #include "platform_sdk/CXRHelperBtn.h"
 #include "platform_sdk/CXRWindowManager.h"
@@ -18,6 +19,14 @@
 namespace {
 // The platform's app key for signing web-page addresses.
 constexpr const char* kPlatformAppKey = "tondrel@!kit";
+
+// A value as one query component: a name holding "&", "=", "#", a space or non-ASCII text would
+// otherwise break the address or add keys to it. Letters, digits and "-._~" stay as they are.
+std::string queryValue(const ns::Value& value) {
+    static const ns::CharacterSet unreserved = ns::CharacterSet::characters(
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-._~");
+    return ns::str::addingPercentEncoding(value.description(), unreserved);
+}
 } // namespace
 
 void VXSuTabBarVC::installAsUserCentre() {
@@ -106,12 +115,14 @@ std::string VXSuTabBarVC::taskPageURL() {
     std::string sign = URLEncode::md5String(
         ns::format("username=%@&appkey=%@&logintime=%@", share->userName(), kPlatformAppKey, logintime));
     std::string imel = ui::AdvertisingIdentifierManager::sharedManager().advertisingIdentifier();
+    // The sign covers the raw values; the address carries them escaped.
     return ns::format("%@Agreement/rw?username=%@&device=ios&imel=%@&gameid=%@&logintime=%@&sign=%@",
-                      VXEndpoints::baseURL(), share->userName(), imel, share->gameID(), logintime, sign);
+                      VXEndpoints::baseURL(), queryValue(share->userName()), queryValue(imel),
+                      queryValue(share->gameID()), logintime, sign);
 }
 
 std::string VXSuTabBarVC::servicePageURL() {
     auto share = ShareVale::sharedInstance();
     return ns::format("%@sdkservicesdk/sdk_kefu_index?username=%@&type=ios&cpsId=%@&appid=%@", VXEndpoints::baseURL(),
-                      share->userName(), share->chanelid(), share->appID());
+                      queryValue(share->userName()), queryValue(share->chanelid()), queryValue(share->appID()));
 }

@@ -96,6 +96,24 @@ TEST_F(TabBarTest, TheTaskTabLoadsAPageTheServerFindsSigned) {
     EXPECT_NE(body.find("vorlix://rw"), std::string::npos);
 }
 
+TEST_F(TabBarTest, AUserNameWithQueryCharactersStillGivesASignedTaskPage) {
+    server.addAccount("玩家 a&b=c", "123456");
+    ShareVale::sharedInstance()->setUserName(std::string("玩家 a&b=c"));
+    std::string address = VXSuTabBarVC::taskPageURL();
+    EXPECT_NE(address.find("?username=%E7%8E%A9%E5%AE%B6%20a%26b%3Dc&device=ios&imel="), std::string::npos) << address;
+    auto centre = openCentre();
+    ASSERT_TRUE(centre);
+    auto task = std::dynamic_pointer_cast<VXSuWebVC>(root(centre, 2));
+    ASSERT_TRUE(task);
+    ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Fetch);
+    driver::selectTab(centre, 2);
+    ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Manual);
+    auto web = task->webView.lock();
+    ASSERT_TRUE(web);
+    ASSERT_TRUE(runMainUntil([&] { return web->pageData() && !web->isLoading(); }));
+    EXPECT_NE(web->pageData()->toString().find("sign ok"), std::string::npos) << "signed over the name as typed";
+}
+
 TEST_F(TabBarTest, BackOnTheMinePageClosesTheCentreWhileStrayDismissalsAreIgnored) {
     auto centre = openCentre();
     ASSERT_TRUE(centre);
