@@ -84,18 +84,19 @@ std::optional<Properties> ImageSource::CopyPropertiesAtIndex(size_t index, const
     return frames_[index];
 }
 
-cg::ImageRef ImageSource::CreateImageAtIndex(size_t index, const Properties*) const {
+cg::ImageRef ImageSource::CreateImageAtIndex(size_t index, const Properties* options) const {
     std::lock_guard lock(mutex_);
     if (index >= frames_.size()) return nullptr;
+    decoder_->preferDisplayOrder = options && (*options)[key::SourceShouldCacheImmediately].boolValue();
     std::optional<detail::Bitmap> bitmap = decoder_->decode(index, data_->span(), final_);
     if (!bitmap) {
         if (final_ && status_ == Status::Complete) status_ = Status::InvalidData;
         return nullptr;
     }
     const size_t bytesPerRow = bitmap->bytesPerRow();
-    const uint32_t width = bitmap->width, height = bitmap->height, alphaInfo = bitmap->alphaInfo;
+    const uint32_t width = bitmap->width, height = bitmap->height, info = bitmap->alphaInfo | bitmap->byteOrder;
     auto provider = cg::DataProvider::CreateWithCFData(ns::Data::make(std::move(bitmap->pixels)));
-    return cg::Image::Create(width, height, 8, 32, bytesPerRow, cg::ColorSpace::CreateDeviceRGB(), alphaInfo, provider);
+    return cg::Image::Create(width, height, 8, 32, bytesPerRow, cg::ColorSpace::CreateDeviceRGB(), info, provider);
 }
 
 } // namespace imageio
