@@ -42,6 +42,8 @@ std::string tempFolder(const char* name) {
 }
 
 // --- Memory ---
+// A ratio below 1 here is the cache's own trick: its LRU links live inside the map's nodes, one
+// allocation per entry and one pointer chase per lookup, where map + list needs two of each.
 
 // Out of line, as a cache class living in its own library would be for its callers.
 class MapLRU {
