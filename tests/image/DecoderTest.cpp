@@ -337,6 +337,31 @@ TEST_F(ImageDecoder, APNGDisposeOperations) {
     EXPECT_EQ(pixelsOf(frameImage(random, 2)), pixelsOf(last));
 }
 
+// A full-canvas frame blended over and disposed to background leaves nothing behind: the next
+// frame's replay starts after it, so that frame stands alone and, asked for without decoding for
+// display, keeps its own size.
+TEST_F(ImageDecoder, APNGFullCanvasFrameDisposedToBackgroundStartsTheNextReplayAfterIt) {
+    const auto bytes = apng(4, 4, {{0, 0, 4, 4, 1, 10, 1, 1, solid(kRed)}, {2, 2, 2, 2, 1, 10, 0, 1, solid(kGreen)}});
+    auto decoder = VXImageDecoder::decoderWithData(dataOf(bytes), 1);
+    ASSERT_TRUE(decoder);
+    ASSERT_EQ(decoder->frameCount(), 2u);
+
+    auto own = decoder->frameAtIndex(1, false);
+    ASSERT_TRUE(own);
+    EXPECT_EQ(own->width, 2u);
+    EXPECT_EQ(own->height, 2u);
+    EXPECT_EQ(own->image->CGImage()->width(), 2u);
+    EXPECT_EQ(own->image->CGImage()->height(), 2u);
+    EXPECT_EQ(pixelAt(own->image->CGImage(), 0, 0), kGreen);
+
+    auto shown = decoder->frameAtIndex(1, true);
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->image->CGImage()->width(), 4u); // drawn on the canvas for display
+    EXPECT_EQ(pixelAt(shown->image->CGImage(), 0, 0), kClear);
+    EXPECT_EQ(pixelAt(shown->image->CGImage(), 3, 3), kGreen);
+    EXPECT_EQ(pixelAt(frameImage(decoder, 0), 0, 0), kRed);
+}
+
 TEST_F(ImageDecoder, APNGRuleBreaksAndSingleFrames) {
     // acTL counts 3 but there are 2 fcTL chunks: the still default image.
     auto miscounted = VXImageDecoder::decoderWithData(
