@@ -172,13 +172,14 @@ public:
     void put(const std::string& key, const std::vector<uint8_t>& value, bool toFile) {
         std::string name = key + ".bin";
         if (toFile) {
-            // A new file renamed over the old one: rewriting a file in place makes ext4 wait for the
-            // old blocks' writeback, which the cache never does either.
-            const std::string target = folder_ + "/data/" + name, temp = target + ".tmp";
-            FILE* f = std::fopen(temp.c_str(), "wb");
+            // The old file removed first, then a new one written: truncating a file in place, or
+            // renaming a new one over it, makes ext4 push the data to disk at once (its guard for
+            // replaced files). The cache too removes the old file before moving the new one in.
+            const std::string target = folder_ + "/data/" + name;
+            std::remove(target.c_str());
+            FILE* f = std::fopen(target.c_str(), "wb");
             std::fwrite(value.data(), 1, value.size(), f);
             std::fclose(f);
-            std::rename(temp.c_str(), target.c_str());
         }
         sqlite3_reset(insert_);
         sqlite3_bind_text(insert_, 1, key.data(), static_cast<int>(key.size()), SQLITE_STATIC);

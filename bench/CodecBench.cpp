@@ -117,5 +117,5 @@ int main(int argc, char** argv) {
          {"Codec/64KB", "ZlibAlone/64KB", "64KB vs zlib alone"},
          {"Codec/1KB", "FormatFloor/1KB", "1KB vs format floor"},
          {"Codec/64KB", "FormatFloor/64KB", "64KB vs format floor"}},
-        {.title = "codec / baseline", .width = 20});
+        {.title = "codec / baseline", .cpuTime = true, .width = 20}); // single-threaded work
 }
