@@ -1,8 +1,25 @@
 #include "os/imageio/ImageSource.h"
 
+#include "os/graphics/PixelFormat.h"
 #include "os/imageio/Codec.h"
 
 namespace imageio {
+namespace {
+
+// R,G,B,A pixels put in the display order in their own buffer: an image wanted for display then
+// needs neither a second buffer nor a second conversion by its user.
+void toDisplayOrder(detail::Bitmap& bitmap) {
+    const bool alpha = bitmap.alphaInfo != detail::kAlphaNoneSkipLast;
+    const auto from = cg::DescribeFormat(8, 32, bitmap.alphaInfo);
+    const auto to = cg::DescribeFormat(8, 32, alpha ? cg::kBitmapDisplayAlpha : cg::kBitmapDisplayOpaque);
+    if (!from || !to) return;
+    cg::ConvertPixels(bitmap.pixels.data(), bitmap.bytesPerRow(), *from, bitmap.pixels.data(), bitmap.bytesPerRow(), *to,
+                      bitmap.width, bitmap.height);
+    bitmap.alphaInfo = alpha ? detail::kAlphaPremultipliedFirst : detail::kAlphaNoneSkipFirst;
+    bitmap.byteOrder = detail::kByteOrder32Little;
+}
+
+} // namespace
 
 ImageSource::ImageSource() = default;
 ImageSource::~ImageSource() = default;
@@ -93,6 +110,7 @@ cg::ImageRef ImageSource::CreateImageAtIndex(size_t index, const Properties* opt
         if (final_ && status_ == Status::Complete) status_ = Status::InvalidData;
         return nullptr;
     }
+    if (decoder_->preferDisplayOrder && bitmap->byteOrder == 0) toDisplayOrder(*bitmap);
     const size_t bytesPerRow = bitmap->bytesPerRow();
     const uint32_t width = bitmap->width, height = bitmap->height, info = bitmap->alphaInfo | bitmap->byteOrder;
     auto provider = cg::DataProvider::CreateWithCFData(ns::Data::make(std::move(bitmap->pixels)));
