@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds every benchmark (default preset), runs each program and prints all their
-# "ours / baseline" ratios in one table at the end. Other arguments go to every program
-# (for instance --benchmark_repetitions=3: the ratios then use the medians).
+# "ours / baseline" ratios in one table at the end. Arguments go to every program; without any,
+# each benchmark runs 3 times with the runs of a program interleaved at random, and the ratios use
+# the medians (robust to a machine that others load meanwhile).
 #   --smoke  each benchmark once, for a minimal time, output kept short: CI runs this so that
 #            no benchmark rots; its numbers mean nothing.
 set -euo pipefail
@@ -20,7 +21,8 @@ cmake --build --preset default -j "${BENCH_JOBS:-4}" --target "${benches[@]}"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 args=("$@")
-((smoke)) && args=(--benchmark_min_time=0.0001 "${args[@]}")
+((${#args[@]})) || args=(--benchmark_repetitions=3 --benchmark_enable_random_interleaving=true)
+((smoke)) && args=(--benchmark_min_time=0.0001)
 
 for bench in "${benches[@]}"; do
   echo "=== $bench ==="
