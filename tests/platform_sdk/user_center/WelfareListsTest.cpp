@@ -29,8 +29,10 @@ protected:
     template <class F> void welfare(F change) {
         server.withState([&](server::PlatformServer::State& s) { change(server::welfareArea(s)); });
     }
-    // Back to the top, then a scroll down to the end, as a person asks for more.
+    // Back to the top, then a scroll down to the end, as a person asks for more (once the list has
+    // settled: a footer still ending its last load does not start another).
     static void pullFooter(const ui::TableViewRef& table) {
+        driver::drainMain();
         table->setContentOffset({0, 0}, false);
         driver::scrollToEnd(table);
         driver::drainMain();
