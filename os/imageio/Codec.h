@@ -49,6 +49,10 @@ inline constexpr size_t kMaxFrames = 10000;
 inline constexpr uint32_t kAlphaPremultipliedLast = 1;
 inline constexpr uint32_t kAlphaLast = 3;
 inline constexpr uint32_t kAlphaNoneSkipLast = 5;
+// The display order: B,G,R,A/x bytes, read as 32-bit little-endian words with alpha first.
+inline constexpr uint32_t kAlphaPremultipliedFirst = 2;
+inline constexpr uint32_t kAlphaNoneSkipFirst = 6;
+inline constexpr uint32_t kByteOrder32Little = 0x2000;
 
 // Decoded pixels: 8-bit R,G,B,A per pixel, rows packed (width × 4 bytes). Pixels not yet
 // received are all zero, so they read as transparent.
@@ -56,6 +60,8 @@ struct Bitmap {
     uint32_t width = 0;
     uint32_t height = 0;
     uint32_t alphaInfo = kAlphaLast;
+    // 0 for R,G,B,A bytes; kByteOrder32Little (with a "first" alpha info) for B,G,R,A/x.
+    uint32_t byteOrder = 0;
     std::vector<uint8_t> pixels;
 
     size_t bytesPerRow() const { return size_t(width) * 4; }
@@ -82,6 +88,9 @@ public:
     virtual Header parse(Bytes bytes, bool final) = 0;
     // The image at index as far as the bytes go; none when nothing of it is decodable.
     virtual std::optional<Bitmap> decode(size_t index, Bytes bytes, bool final) = 0;
+
+    // Set before decode(): the display order is wanted; a decoder that writes it directly may.
+    bool preferDisplayOrder = false;
 };
 
 // An image handed to a writer: non-premultiplied RGBA (alpha info 3 or 5) and its properties.

@@ -74,6 +74,31 @@ TEST_F(KVStorageTest, RemoveAllGoesThroughTheTrashEmptiedInBackground) {
     EXPECT_TRUE(storage->saveItem("c", bytes(3, 1)));
 }
 
+// Reads only note their time; full batches are written by a second connection in the background.
+// Trimming still sees every read, batched or not, and writes go on meanwhile.
+TEST_F(KVStorageTest, AccessNotesWrittenInBatchesStillOrderTrimming) {
+    constexpr int kItems = 6000, kRead = 5000; // more than one batch of notes
+    auto storage = open(VXKVStorageType::SQLite);
+    for (int i = 0; i < kItems; ++i) ASSERT_TRUE(storage->saveItem("k" + std::to_string(i), bytes(8, 1)));
+    advance(10);
+    // The items read are the older rows: without their notes, they would go first.
+    for (int i = 0; i < kRead; ++i) ASSERT_TRUE(storage->getItem("k" + std::to_string(i)));
+    EXPECT_TRUE(storage->saveItem("written meanwhile", bytes(8, 2)));
+    ASSERT_TRUE(storage->removeItemsToFitCount(kRead + 1));
+    EXPECT_FALSE(storage->itemExists("k" + std::to_string(kRead)));
+    EXPECT_FALSE(storage->itemExists("k" + std::to_string(kItems - 1)));
+    for (int i = 0; i < kRead; ++i) ASSERT_TRUE(storage->itemExists("k" + std::to_string(i))) << i;
+    EXPECT_TRUE(storage->itemExists("written meanwhile"));
+
+    // Notes still waiting when the storage closes are written then.
+    advance(10);
+    ASSERT_TRUE(storage->getItem("k0"));
+    storage.reset();
+    storage = open(VXKVStorageType::SQLite);
+    ASSERT_TRUE(storage->removeItemsToFitCount(1));
+    EXPECT_TRUE(storage->itemExists("k0"));
+}
+
 TEST_F(KVStorageTest, DamagedManifestIsRebuiltAndLogged) {
     // Not a database at all: rebuilt when opened.
     open()->saveItem("a", bytes(30000, 1), std::string("a"));

@@ -231,6 +231,28 @@ TEST_F(LoginAPI, AccountFlowsAgainstTheServerModel) {
     EXPECT_EQ(onlyParams("User/setRole")["i"], Value("app7"));
 }
 
+TEST_F(LoginAPI, OnlyPhoneCodeAndTokenLoginsStoreTheLoginToken) {
+    const auto& ops = operations();
+    auto find = [&](const char* name) -> const Operation& {
+        return *std::find_if(ops.begin(), ops.end(), [&](auto& op) { return std::string(op.name) == name; });
+    };
+    server.script("Login/telregister", reply(ns::Dictionary{{"z", 1}, {"tk", "tk-phone"}}));
+    ASSERT_TRUE(run(find("phone login"))->success);
+    EXPECT_EQ(ShareVale::sharedInstance()->loginToken(), "tk-phone");
+
+    // Password logins leave it as it was, whether their replies carry another token or none.
+    server.script("login/dologin", reply(ns::Dictionary{{"z", 1}, {"tk", "tk-password"}}));
+    ASSERT_TRUE(run(find("password login"))->success);
+    EXPECT_EQ(ShareVale::sharedInstance()->loginToken(), "tk-phone");
+    server.script("login/dologin", reply(ns::Dictionary{{"z", 1}}));
+    ASSERT_TRUE(run(find("password login"))->success);
+    EXPECT_EQ(ShareVale::sharedInstance()->loginToken(), "tk-phone");
+
+    server.script("Login/auto_login", reply(ns::Dictionary{{"z", 1}, {"tk", "tk-renewed"}}));
+    ASSERT_TRUE(run(find("token login"))->success);
+    EXPECT_EQ(ShareVale::sharedInstance()->loginToken(), "tk-renewed");
+}
+
 TEST_F(LoginAPI, NilConfigurationLeavesKeysOut) {
     writeVXPlist(std::nullopt);
     writeChannelFile("chan 5\n");
