@@ -5,6 +5,7 @@
 #include "platform_sdk/user_center/VXSuRzView.h"
 #include "platform_sdk/ShareVale.h"
 #include "server/ServerState.h"
+#include "tests/platform_sdk/user_center/GoldenImage.h"
 #include "tests/platform_sdk/user_center/MineFixture.h"
 
 namespace {
@@ -155,6 +156,8 @@ TEST_F(PhonePanelsTest, RealNameFormSubmitsNameAndNumberAndClosesWithItsCover) {
     auto panel = VXSuRzView::fromXib();
     ASSERT_TRUE(panel);
     auto cover = ui::View::create<ui::View>(page->view()->bounds());
+    cover->setBackgroundColor(ui::Color::colorWithWhite(0, 0.2));
+    panel->setCenter(cover->center());
     cover->addSubview(panel);
     page->view()->addSubview(cover);
     int accepted = 0;
@@ -171,6 +174,8 @@ TEST_F(PhonePanelsTest, RealNameFormSubmitsNameAndNumberAndClosesWithItsCover) {
     EXPECT_TRUE(server.requests("login/idcheck").empty()) << "refused input sends nothing";
 
     driver::typeText(panel->codeF.lock(), "1101011990");
+    settle();
+    EXPECT_TRUE(vx::test::matchesGolden(window, "uc-mine-realname-form", sandboxPath()));
     driver::tap(submit);
     ASSERT_TRUE(runMainUntil([&] { return toast("身份信息有误", panel); }));
     EXPECT_TRUE(panel->window()) << "a refusal keeps the panel and its input";
