@@ -60,6 +60,13 @@ ns::DataRef columnData(sqlite3_stmt* stmt, int column) {
     return ns::Data::make(bytes, static_cast<size_t>(length));
 }
 
+// A file name from the manifest names one file directly inside the data folder: a tampered manifest
+// must never make the storage read or delete anything outside it.
+bool plainFileName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos &&
+           name.find('\0') == std::string_view::npos;
+}
+
 } // namespace
 
 #define VX_CHECK(rc, what) checkResult((rc), __func__, __LINE__, (what))
@@ -264,6 +271,7 @@ bool VXKVStorage::saveItem(std::string_view key, const ns::DataRef& value, const
     if (key.empty() || !value || value->length() == 0) return false;
     bool toFile = type_ != VXKVStorageType::SQLite && filename && !filename->empty();
     if (type_ == VXKVStorageType::File && !toFile) return false;
+    if (toFile && !plainFileName(*filename)) return false;
     if (!dbCheck()) return false;
 
     auto& files = ns::FileManager::defaultManager();
@@ -303,7 +311,8 @@ bool VXKVStorage::saveItem(std::string_view key, const ns::DataRef& value, const
         if (toFile && oldFilename != filename) files.removeItem(join(dataPath_, *filename));
         return false;
     }
-    if (oldFilename && (!toFile || *oldFilename != *filename)) files.removeItem(join(dataPath_, *oldFilename));
+    if (oldFilename && (!toFile || *oldFilename != *filename) && plainFileName(*oldFilename))
+        files.removeItem(join(dataPath_, *oldFilename));
     if (!pendingAccess_.empty()) pendingAccess_.erase(std::string(key));
     return true;
 }
@@ -313,7 +322,7 @@ bool VXKVStorage::removeItem(std::string_view key) {
     std::optional<std::string> filename;
     if (type_ != VXKVStorageType::SQLite) filename = dbFilename(key);
     if (!dbDelete(key)) return false;
-    if (filename) ns::FileManager::defaultManager().removeItem(join(dataPath_, *filename));
+    if (filename && plainFileName(*filename)) ns::FileManager::defaultManager().removeItem(join(dataPath_, *filename));
     return true;
 }
 
@@ -337,7 +346,7 @@ std::optional<VXKVStorageItem> VXKVStorage::getItem(std::string_view key) {
     item.accessTime = sqlite3_column_int64(stmt, 4);
     item.extendedData = columnData(stmt, 5);
     if (item.filename) {
-        item.value = ns::Data::fromFile(join(dataPath_, *item.filename));
+        if (plainFileName(*item.filename)) item.value = ns::Data::fromFile(join(dataPath_, *item.filename));
     } else {
         item.value = columnData(stmt, 2);
     }
@@ -346,7 +355,8 @@ std::optional<VXKVStorageItem> VXKVStorage::getItem(std::string_view key) {
         // The file went missing or was changed behind our back: the item is gone.
         ns::log("VXKVStorage: the value of an item is missing or damaged; the item is removed.");
         dbDelete(key);
-        if (item.filename) ns::FileManager::defaultManager().removeItem(join(dataPath_, *item.filename));
+        if (item.filename && plainFileName(*item.filename))
+            ns::FileManager::defaultManager().removeItem(join(dataPath_, *item.filename));
         return std::nullopt;
     }
     // Times are whole seconds: a second use within the same second changes nothing.
@@ -421,7 +431,7 @@ bool VXKVStorage::removeOldest(const std::function<bool(int64_t size)>& removed,
                 ok = false;
                 break;
             }
-            if (victim.filename && !victim.filename->empty()) files.removeItem(join(dataPath_, *victim.filename));
+            if (victim.filename && plainFileName(*victim.filename)) files.removeItem(join(dataPath_, *victim.filename));
             if (removed(victim.size)) break;
         }
     }
@@ -467,7 +477,7 @@ bool VXKVStorage::removeItemsEarlierThanTime(int64_t time) {
         std::vector<std::string> names;
         int rc;
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-            if (auto name = columnText(stmt, 0); name && !name->empty()) names.push_back(*name);
+            if (auto name = columnText(stmt, 0); name && plainFileName(*name)) names.push_back(*name);
         }
         if (!VX_CHECK(rc, "query")) return false;
         auto& files = ns::FileManager::defaultManager();

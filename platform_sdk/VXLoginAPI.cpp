@@ -143,15 +143,18 @@ void GetNoticeWithSuccess(Success<GetNotice> success, CodedFailure failed) {
 void LonginOutSendToService() {
     auto s = share();
     Text loggedOut = s->userName();
+    // Every login stores a new session id: with the name it tells this session from a newer one.
+    Text session = s->sid();
     ns::Dictionary p;
     p.set("z", loggedOut), p.set("b", s->phoneType()), p.set("c", s->gameID()), p.set("d", adId());
     p.set("e", s->chanelid()), p.set("f", s->appID()), p.set("h", s->version());
     scrambled(
         VXEndpoints::Logout, p,
-        [loggedOut](const ns::Value&) {
-            // A late reply must not wipe a login that happened after this logout was sent.
+        [loggedOut, session](const ns::Value&) {
+            // A late reply must not wipe a login that happened after this logout was sent, even
+            // one with the same account.
             auto current = share();
-            if (current->userName() == loggedOut) current->setUserName(std::string());
+            if (current->userName() == loggedOut && current->sid() == session) current->setUserName(std::string());
         },
         nullptr);
 }

@@ -13,10 +13,9 @@ ui::TextFieldRef field(cg::Rect frame, const std::string& placeholder, bool secu
     f->setPlaceholder(placeholder);
     f->setSecureTextEntry(secure);
     f->setFont(ui::Font::systemFontOfSize(15));
-    f->layer()->setBorderWidth(1);
-    f->layer()->setBorderColor(XTExtention::colorWithHexString("#DDDDDD")->cgColor());
-    f->layer()->setCornerRadius(4);
-    f->setClipsToBounds(true);
+    // The platform's own rounded border: it insets the text and placeholder from the edge, which a
+    // border drawn on the layer does not.
+    f->setBorderStyle(ui::TextBorderStyle::RoundedRect);
     return f;
 }
 

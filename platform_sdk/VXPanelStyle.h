@@ -13,7 +13,7 @@ namespace VXPanelStyle {
 ui::ColorRef accent();    // "#4988FD"
 ui::ColorRef textGrey();  // "#999999"
 
-// A 1-pt grey bordered field with rounded corners, 15-pt text and a placeholder.
+// A field with the platform's rounded-rect border, 15-pt text and a placeholder.
 ui::TextFieldRef field(cg::Rect frame, const std::string& placeholder, bool secure = false);
 // A filled accent button with a white bold title.
 ui::ButtonRef filledButton(cg::Rect frame, const std::string& title);

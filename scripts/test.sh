@@ -11,4 +11,4 @@ cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
 echo "=== fuzz (short run) ==="
-bash scripts/fuzz.sh 10
+bash scripts/fuzz.sh 3

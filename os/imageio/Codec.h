@@ -4,6 +4,7 @@
 
 #include "os/imageio/ImageProperties.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -21,6 +22,25 @@ inline constexpr uint64_t kMaxPixels = uint64_t(1) << 26;
 inline bool sizeAllowed(uint64_t width, uint64_t height) {
     return width > 0 && height > 0 && width <= kMaxPixels && height <= kMaxPixels && width * height <= kMaxPixels;
 }
+
+// A small file must not cost memory out of all proportion to what it carries: a canvas of more than
+// kFreePixels is made only when it is at most four times what the bytes could hold at the format's
+// densest coding (pixelsPerByte), so a truncated or forged header cannot claim rows the data lacks.
+inline constexpr uint64_t kFreePixels = uint64_t(1) << 20;
+inline bool canvasAffordable(uint64_t width, uint64_t height, size_t bytes, double pixelsPerByte) {
+    if (!sizeAllowed(width, height)) return false;
+    const uint64_t pixels = width * height;
+    return pixels <= kFreePixels || double(pixels) <= 4.0 * pixelsPerByte * double(bytes);
+}
+// Densest codings: deflate at most 1032:1 over the packed samples, LZW 4096 pixels in a 12-bit
+// code, JPEG one bit per 8×8 block, uncompressed rows their samples.
+inline double deflatedPixelsPerByte(uint32_t bitsPerPixel) { return 1032.0 * 8 / std::max<uint32_t>(bitsPerPixel, 1); }
+inline constexpr double kLzwPixelsPerByte = 4096.0 * 8 / 12;
+inline constexpr double kJpegPixelsPerByte = 64.0 * 8;
+inline double rawPixelsPerByte(uint32_t bitsPerPixel) { return 8.0 / std::max<uint32_t>(bitsPerPixel, 1); }
+// JPEG 2000: a 64×64 code-block a byte; TIFF codings without a bound of their own (fax runs): denser still.
+inline constexpr double kJpeg2000PixelsPerByte = 4096;
+inline constexpr double kDensePixelsPerByte = 32768;
 
 // Images counted in one file at most; later ones are ignored.
 inline constexpr size_t kMaxFrames = 10000;

@@ -149,7 +149,7 @@ std::optional<Bitmap> decodeJpeg(Bytes bytes, bool final) {
     Run run;
     setUp(run, bytes, final);
     std::optional<Bitmap> bitmap;
-    if (readHeader(run) && sizeAllowed(run.cinfo.image_width, run.cinfo.image_height)) {
+    if (readHeader(run) && canvasAffordable(run.cinfo.image_width, run.cinfo.image_height, bytes.size(), kJpegPixelsPerByte)) {
         const bool cmyk = run.cinfo.jpeg_color_space == JCS_CMYK || run.cinfo.jpeg_color_space == JCS_YCCK;
         run.cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_RGBA;
         bitmap = Bitmap::make(run.cinfo.image_width, run.cinfo.image_height);

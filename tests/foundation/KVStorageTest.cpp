@@ -124,3 +124,31 @@ TEST_F(KVStorageTest, MissingDamagedOrUnfinishedFiles) {
 }
 
 } // namespace
+
+TEST_F(KVStorageTest, TamperedFileNamesNeverReachOutsideTheDataFolder) {
+    // A file beside the storage folder, of exactly the stored value's size, that a "../" name points at.
+    const std::string victim = ns::cachesPath() + "/victim";
+    std::ofstream(victim) << std::string(100, 'v');
+    auto storage = open();
+    for (const char* key : {"read", "remove", "trim", "age"})
+        ASSERT_TRUE(storage->saveItem(key, bytes(100, 1), std::string(key) + "-file"));
+    EXPECT_FALSE(storage->saveItem("refused", bytes(100, 1), std::string("../../victim")));
+
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((folder() + "/manifest.sqlite").c_str(), &db), SQLITE_OK);
+    for (const char* name : {"../../victim", "..", "/etc/passwd", "sub/../../../victim"}) {
+        std::string sql = std::string("update manifest set filename = '") + name + "' where key = 'read';";
+        ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        EXPECT_FALSE(storage->getItem("read")) << name; // neither read nor deleted; the row goes
+        ASSERT_TRUE(storage->saveItem("read", bytes(100, 1), std::string("read-file")));
+    }
+    ASSERT_EQ(sqlite3_exec(db, "update manifest set filename = '../../victim';", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    EXPECT_TRUE(storage->removeItem("remove"));
+    EXPECT_TRUE(storage->removeItemsToFitCount(2));
+    EXPECT_TRUE(storage->removeItemsEarlierThanTime(std::numeric_limits<int64_t>::max() - 1));
+    EXPECT_TRUE(storage->removeAllItems());
+    std::ifstream in(victim);
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(content, std::string(100, 'v'));
+}

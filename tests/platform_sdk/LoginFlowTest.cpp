@@ -3,6 +3,7 @@
 #include "os/uikit/AlertController.h"
 #include "platform_sdk/VXLoginVC.h"
 #include "platform_sdk/VXNoticeVC.h"
+#include "platform_sdk/VXSuWebVC.h"
 #include "platform_sdk/VorlixSDK.h"
 #include "server/ServerState.h"
 #include "tests/platform_sdk/LoginFixture.h"
@@ -141,6 +142,15 @@ TEST_F(LoginFlowTest, TheChainRunsInOrderOnTheClockAndReleasesTheWindow) {
     driver::advance(0.01);
     ASSERT_EQ(screen->rzView()->superview(), screen->loginView.lock()) << "real name on the card at 1 s";
     EXPECT_TRUE(screen->rzView()->closeBtn.lock()->isHidden()) << "mandatory";
+    // The details page opens on the real-name panel, without the browser button.
+    driver::tap(driver::findButton(screen->rzView(), "防沉迷系统详情"));
+    auto details = screen->webView();
+    ASSERT_EQ(details->superview(), screen->rzView());
+    EXPECT_EQ(details->titleL.lock()->text(), "防沉迷系统详情");
+    EXPECT_EQ(details->url(), server.host() + "/sdkapicoupon2/Agreement/Information2");
+    ASSERT_EQ(details->webView.lock()->loadedRequests().size(), 1u);
+    EXPECT_TRUE(details->moreBtn.lock()->isHidden());
+    details->goBack();
     driver::typeText(screen->rzView()->nameF.lock(), "张三");
     driver::typeText(screen->rzView()->codeF.lock(), "110101201001011234");
     auto submit = driver::findButton(screen->rzView(), "提交认证");
@@ -274,6 +284,61 @@ TEST_F(LoginFlowTest, FailuresReportAndKeepTheWindowThenOneSuccess) {
     CXRHelperBtn::shared()->stopTimer();
 }
 
+TEST_F(LoginFlowTest, APhoneCodeLoginEndsWithTheWindowGoneWhileTheCountdownRuns) {
+    server.withState([](server::PlatformServer::State& s) { s.loginArea.subs["player01"].push_back({"一号", "p01_a", "1700000000"}); });
+    server.script("Sdkmsg/getmsg", reply(ns::Dictionary{{"code", 1}, {"data", ns::Dictionary{{"content", Value::null()}}}}));
+    auto screen = open();
+    auto panel = screen->phoneView();
+    driver::typeText(panel->phoneF.lock(), "13900000000");
+    auto codeButton = std::dynamic_pointer_cast<VXCountDownButton>(driver::findButton(panel, "获取验证码"));
+    ASSERT_TRUE(codeButton);
+    driver::tap(codeButton);
+    until([&] { return codeButton->currentTitle() == "剩余30秒"; });
+    EXPECT_EQ(server.requests("Sdkhome/yzm")[0].params["type"], Value("8"));
+    driver::typeText(panel->codeF.lock(), server.smsCode("13900000000").value_or("?"));
+    driver::tap(panel->protocolBtn.lock());
+    driver::tap(driver::findButton(panel, "登录"));
+    until([&] { return screen->step() == VXLoginVC::Step::Waiting; });
+    EXPECT_TRUE(VXProgressHUD::HUDForView(screen->loginView.lock())) << "the HUD stays until the notice step";
+    EXPECT_EQ(ShareVale::sharedInstance()->userName(), "player01");
+    EXPECT_TRUE(ShareVale::sharedInstance()->loginToken().value_or("").size() > 0);
+    driver::advance(1);
+    until([&] { return !screen->subNameView()->dataSource.empty(); });
+    pickFirstSub(screen);
+    ns::Weak<ui::View> weakPanel = panel, weakButton = codeButton;
+    panel.reset();
+    codeButton.reset();
+    screen.reset();
+    driver::advance(0.3);
+    driver::advance(0.3);
+    settle();
+    ASSERT_EQ(successes.size(), 1u);
+    EXPECT_EQ(successes[0][1], Value("p01_a"));
+    EXPECT_TRUE(login.expired() && weakPanel.expired() && weakButton.expired()) << "the countdown keeps nothing alive";
+    driver::advance(30);
+    CXRHelperBtn::shared()->stopTimer();
+}
+
+TEST_F(LoginFlowTest, ALateLogoutReplyLeavesTheSameAccountLoggedInAgain) {
+    auto screen = open();
+    typeLogin(screen, "player01", "secret1");
+    screen->keyWindow = nullptr;
+    screen.reset();
+    // The game logs out; the reply is slow, and the player logs in again with the same account.
+    server.holdNext("login/logout");
+    VorlixSDK::LoginOut();
+    ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
+    screen = open();
+    typeLogin(screen, "player01", "secret1");
+    ASSERT_EQ(screen->step(), VXLoginVC::Step::Waiting);
+    server.releaseHeld();
+    // The logout's completion is the only thing still to reach the main loop.
+    ASSERT_TRUE(ns::RunLoop::main().runOnce(10));
+    drainMain();
+    EXPECT_EQ(ShareVale::sharedInstance()->userName(), "player01") << "the newer login keeps its name";
+    screen->keyWindow = nullptr;
+}
+
 TEST_F(LoginFlowTest, RegistrationSavesAScreenshotThenLogsIn) {
     auto screen = open();
     auto panel = screen->randomView();
@@ -349,6 +414,11 @@ TEST_F(LoginFlowTest, TypeButtonsAndSwipesChooseThePanel) {
     ASSERT_EQ(nav->viewControllers().size(), 2u);
     EXPECT_FALSE(nav->isNavigationBarHidden());
     EXPECT_EQ(nav->viewControllers()[1]->navigationItem()->title(), "用户协议");
+    auto page = std::dynamic_pointer_cast<VXSuWebVC>(nav->viewControllers()[1]);
+    ASSERT_TRUE(page);
+    EXPECT_TRUE(page->isShowSuperVc());
+    EXPECT_EQ(page->url(), server.host() + "/sdkapicoupon2/Agreement/xieyi");
+    EXPECT_EQ(page->navigationItem()->leftBarButtonItem()->customView(), page->backBtn()) << "its own back button wins";
     screen->keyWindow = nullptr;
 }
 

@@ -1,5 +1,7 @@
 // The login panels on their own: input checks counted in UTF-16 units, the SMS-code button with its
 // countdown, the proposed name, the password reset, the box-app hand-off and the web panel.
+#include "os/uikit/ViewRendering.h"
+#include "platform_sdk/VXLoginRzView.h"
 #include "platform_sdk/VXLoginWebView.h"
 #include "platform_sdk/VXPhoneLoginView.h"
 #include "platform_sdk/VXPwdLoginView.h"
@@ -8,6 +10,7 @@
 #include "platform_sdk/VXSuForgetView.h"
 #include "server/ServerState.h"
 #include "tests/platform_sdk/LoginFixture.h"
+#include "tests/support/ImageBytes.h"
 
 namespace {
 
@@ -220,6 +223,26 @@ TEST_F(LoginPanelsTest, BoxHandOffAndWebPanel) {
     EXPECT_EQ(ui::Application::shared().openedURLs().back()->absoluteString(), "http://127.0.0.1:1/b");
     web->goBack();
     EXPECT_FALSE(web->superview());
+}
+
+// Text and placeholder start a few points in from the field's border, never on it.
+TEST_F(LoginPanelsTest, FieldsKeepTheirTextOffTheBorder) {
+    auto phone = VXPhoneLoginView::fromXib();
+    auto pwd = VXPwdLoginView::fromXib();
+    auto rz = VXLoginRzView::fromXib();
+    phone->phoneF.lock()->setText("88888888888");
+    pwd->nameF.lock()->setText("player01");
+    for (const auto& field : {phone->phoneF.lock(), phone->codeF.lock(), pwd->nameF.lock(), rz->nameF.lock()}) {
+        auto shot = ui::renderView(field, 2)->CGImage();
+        uint32_t inked = 0;
+        // Between the border (the first point) and 5.5 pt in, across the middle of the field.
+        for (uint32_t y = shot->height() / 5; y < shot->height() * 4 / 5; ++y)
+            for (uint32_t x = 4; x < 11; ++x) {
+                auto p = imagebytes::pixelAt(shot, x, y);
+                if (p.a > 0 && (p.r < 200 || p.g < 200 || p.b < 200)) ++inked;
+            }
+        EXPECT_EQ(inked, 0u) << field->displayText();
+    }
 }
 
 } // namespace

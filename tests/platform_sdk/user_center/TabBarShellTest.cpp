@@ -57,7 +57,11 @@ TEST_F(TabBarShellTest, TheButtonOpensItFullScreenWithTheWebTabs) {
         auto nav = std::dynamic_pointer_cast<ui::NavigationController>(tab);
         ASSERT_TRUE(nav);
         titles.push_back(nav->viewControllers().front()->tabBarItem()->title().value_or(""));
-        EXPECT_TRUE(nav->viewControllers().front()->tabBarItem()->selectedImage());
+        auto item = nav->viewControllers().front()->tabBarItem();
+        ASSERT_TRUE(item->image() && item->selectedImage());
+        // Drawn as stored, not tinted by the bar.
+        EXPECT_EQ(item->image()->renderingMode(), ui::ImageRenderingMode::AlwaysOriginal);
+        EXPECT_EQ(item->selectedImage()->renderingMode(), ui::ImageRenderingMode::AlwaysOriginal);
     }
     EXPECT_EQ(titles, (std::vector<std::string>{"任务", "客服"}));
     ASSERT_EQ(centre->tabBar()->itemButtons().size(), 2u);
