@@ -179,7 +179,7 @@ std::optional<std::string> xmlDateText(double seconds) {
     int64_t y, m, d;
     civilFromDays(days, y, m, d);
     if (y > 9999) return std::nullopt;
-    char buf[64];
+    char buf[160]; // room for any int64 fields, so the optimiser sees no truncation
     std::snprintf(buf, sizeof buf, "%04lld-%02lld-%02lldT%02lld:%02lld:%02lld", static_cast<long long>(y),
                   static_cast<long long>(m), static_cast<long long>(d), static_cast<long long>(inDay / 3600),
                   static_cast<long long>(inDay / 60 % 60), static_cast<long long>(inDay % 60));
