@@ -174,6 +174,7 @@ TEST_F(PhonePanelsTest, RealNameFormSubmitsNameAndNumberAndClosesWithItsCover) {
     EXPECT_TRUE(server.requests("login/idcheck").empty()) << "refused input sends nothing";
 
     driver::typeText(panel->codeF.lock(), "1101011990");
+    driver::advance(3); // the check toasts have faded
     settle();
     EXPECT_TRUE(vx::test::matchesGolden(window, "uc-mine-realname-form", sandboxPath()));
     driver::tap(submit);
