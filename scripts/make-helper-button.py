@@ -7,22 +7,13 @@ edges. The docked looks dim the half that sits outside the screen edge.
 
 import math
 import os
-import struct
-import zlib
+
+from pngdraw import png
 
 SIZE = 100  # pixels (@2x)
 SAMPLES = 4
 DISC = (38, 120, 230)
 RING = (255, 255, 255)
-
-
-def png(width, height, rows):
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-    raw = b"".join(b"\x00" + bytes(row) for row in rows)
-    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
-    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
 
 
 def pixel(px, py, dim):

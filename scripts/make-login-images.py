@@ -7,22 +7,13 @@ sampled 4 x 4 per pixel for smooth edges, on a transparent background.
 
 import math
 import os
-import struct
-import zlib
 
-SAMPLES = 4
+from pngdraw import circle, paint as draw, png, ring, segment
+
 BLUE = (73, 136, 253)
 GREY = (153, 153, 153)
 LIGHT = (220, 220, 220)
 WHITE = (255, 255, 255)
-
-
-def circle(cx, cy, r):
-    return lambda x, y: math.hypot(x - cx, y - cy) - r
-
-
-def ring(cx, cy, r, w):
-    return lambda x, y: abs(math.hypot(x - cx, y - cy) - r) - w / 2
 
 
 def box(x0, y0, x1, y1, r=0):
@@ -39,50 +30,8 @@ def frame(x0, y0, x1, y1, r, w):
     return lambda x, y: max(outer(x, y), -inner(x, y))
 
 
-def segment(x0, y0, x1, y1, w):
-    def d(x, y):
-        dx, dy = x1 - x0, y1 - y0
-        t = max(0.0, min(1.0, ((x - x0) * dx + (y - y0) * dy) / (dx * dx + dy * dy)))
-        return math.hypot(x - (x0 + t * dx), y - (y0 + t * dy)) - w / 2
-    return d
-
-
 def ellipse(cx, cy, rx, ry):
     return lambda x, y: (math.hypot((x - cx) / rx, (y - cy) / ry) - 1) * min(rx, ry)
-
-
-def draw(width, height, layers):
-    """layers: (shape, colour) back to front; colour with alpha 255."""
-    rows = []
-    for py in range(height):
-        row = []
-        for px in range(width):
-            acc = [0.0, 0.0, 0.0, 0.0]
-            for sy in range(SAMPLES):
-                for sx in range(SAMPLES):
-                    x, y = px + (sx + 0.5) / SAMPLES, py + (sy + 0.5) / SAMPLES
-                    colour = None
-                    for shape, c in layers:
-                        if shape(x, y) <= 0:
-                            colour = c
-                    if colour:
-                        acc[0] += colour[0]; acc[1] += colour[1]; acc[2] += colour[2]; acc[3] += 1
-            n = SAMPLES * SAMPLES
-            if acc[3]:
-                row += [round(acc[0] / acc[3]), round(acc[1] / acc[3]), round(acc[2] / acc[3]), round(255 * acc[3] / n)]
-            else:
-                row += [0, 0, 0, 0]
-        rows.append(row)
-    return rows
-
-
-def png(width, height, rows):
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-    raw = b"".join(b"\x00" + bytes(row) for row in rows)
-    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
-    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
 
 
 def tick(colour):

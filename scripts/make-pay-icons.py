@@ -10,20 +10,11 @@ Plain Python (zlib + struct), shapes sampled 4 x 4 per pixel for smooth edges:
 
 import math
 import os
-import struct
-import zlib
+
+from pngdraw import png
 
 SAMPLES = 4
 OUT = os.path.join(os.path.dirname(__file__), "..", "resources", "VOZUV.bundle")
-
-
-def png(width, height, rows):
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-    raw = b"".join(b"\x00" + bytes(row) for row in rows)
-    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
-    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
 
 
 def draw(size, layers):

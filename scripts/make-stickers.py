@@ -8,8 +8,8 @@ images live in widgets/VXSticker.cpp; run this again only when a picture changes
 
 import math
 import os
-import struct
-import zlib
+
+from pngdraw import circle, png_raw, ring, segment
 
 SIZE = 64  # pixels (@2x of 32 points)
 SAMPLES = 4
@@ -20,14 +20,6 @@ DARK = (70, 45, 20)
 RED = (230, 60, 60)
 WHITE = (255, 255, 255)
 PINK = (250, 140, 140)
-
-
-def circle(cx, cy, r):
-    return lambda x, y: math.hypot(x - cx, y - cy) - r
-
-
-def ring(cx, cy, r, w):
-    return lambda x, y: abs(math.hypot(x - cx, y - cy) - r) - w / 2
 
 
 def arc(cx, cy, r, w, lower):
@@ -43,14 +35,6 @@ def arc(cx, cy, r, w, lower):
 def half_disc(cx, cy, r):
     """The lower half of a disc: an open laughing mouth."""
     return lambda x, y: max(math.hypot(x - cx, y - cy) - r, cy - y)
-
-
-def segment(x0, y0, x1, y1, w):
-    def d(x, y):
-        dx, dy = x1 - x0, y1 - y0
-        t = max(0.0, min(1.0, ((x - x0) * dx + (y - y0) * dy) / (dx * dx + dy * dy)))
-        return math.hypot(x - (x0 + t * dx), y - (y0 + t * dy)) - w / 2
-    return d
 
 
 def heart(cx, cy, s):
@@ -137,23 +121,13 @@ def render(layers):
     return b"".join(rows)
 
 
-def png(pixels):
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-
-    header = struct.pack(">IIBBBBB", SIZE, SIZE, 8, 6, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(pixels, 9))
-            + chunk(b"IEND", b""))
-
-
 def main():
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     folder = os.path.join(root, "resources", "VOZUV.bundle")
     os.makedirs(folder, exist_ok=True)
     for name, layers in STICKERS.items():
         with open(os.path.join(folder, name + "@2x.png"), "wb") as out:
-            out.write(png(render(layers)))
+            out.write(png_raw(SIZE, SIZE, render(layers)))
 
 
 if __name__ == "__main__":

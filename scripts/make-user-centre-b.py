@@ -14,20 +14,13 @@ import subprocess
 import tempfile
 import zlib
 
+from pngdraw import png
+
 S = 2  # pixels per point
 SAMPLES = 3
 ROOT = os.path.join(os.path.dirname(__file__), "..")
 BUNDLE = os.path.join(ROOT, "resources", "VOZUV.bundle")
 PICTURES = os.path.join(ROOT, "tests", "platform_sdk", "user_center", "pictures")
-
-
-def png(width, height, rows):
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-    raw = b"".join(b"\x00" + bytes(row) for row in rows)
-    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
-    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
 
 
 def read_png_alpha(path):

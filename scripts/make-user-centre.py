@@ -8,32 +8,15 @@ inside); pixels are sampled 4 x 4 for smooth edges.
 
 import math
 import os
-import struct
-import zlib
+
+from pngdraw import circle, png, ring, segment
 
 SAMPLES = 4
 OUT = os.path.join(os.path.dirname(__file__), "..", "resources", "VOZUV.bundle")
 PURPLE = (97, 55, 231)
 
 
-def png(width, height, rows):
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-    raw = b"".join(b"\x00" + bytes(row) for row in rows)
-    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
-    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
-
-
 # --- shapes: functions (x, y) -> signed distance in pixels ---
-def circle(cx, cy, r):
-    return lambda x, y: math.hypot(x - cx, y - cy) - r
-
-
-def ring(cx, cy, r, w):
-    return lambda x, y: abs(math.hypot(x - cx, y - cy) - r) - w / 2
-
-
 def rect(x0, y0, x1, y1, radius=0):
     def d(x, y):
         qx = abs(x - (x0 + x1) / 2) - ((x1 - x0) / 2 - radius)
@@ -45,14 +28,6 @@ def rect(x0, y0, x1, y1, radius=0):
 def outline(x0, y0, x1, y1, radius, w):
     inner = rect(x0, y0, x1, y1, radius)
     return lambda x, y: abs(inner(x, y)) - w / 2
-
-
-def segment(x0, y0, x1, y1, w):
-    def d(x, y):
-        dx, dy = x1 - x0, y1 - y0
-        t = max(0.0, min(1.0, ((x - x0) * dx + (y - y0) * dy) / (dx * dx + dy * dy)))
-        return math.hypot(x - (x0 + t * dx), y - (y0 + t * dy)) - w / 2
-    return d
 
 
 def half(shape, below):

@@ -9,19 +9,8 @@ Plain Python (zlib + struct): shapes given by signed distances, sampled 4 x 4 pe
 
 import math
 import os
-import struct
-import zlib
 
-SAMPLES = 4
-
-
-def png(width, height, rows):
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-    raw = b"".join(b"\x00" + bytes(row) for row in rows)
-    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
-    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
+from pngdraw import circle, paint, png
 
 
 def rounded_rect(x0, y0, x1, y1, r):
@@ -33,37 +22,9 @@ def rounded_rect(x0, y0, x1, y1, r):
     return d
 
 
-def circle(cx, cy, r):
-    return lambda x, y: math.hypot(x - cx, y - cy) - r
-
-
 def render(w, h, layers):
     """layers: list of (distance function, (r, g, b, a)); later layers paint over earlier ones."""
-    rows = []
-    for py in range(h):
-        row = []
-        for px in range(w):
-            acc = [0.0, 0.0, 0.0, 0.0]
-            for sy in range(SAMPLES):
-                for sx in range(SAMPLES):
-                    x, y = px + (sx + 0.5) / SAMPLES, py + (sy + 0.5) / SAMPLES
-                    colour = None
-                    for shape, c in layers:
-                        if shape(x, y) <= 0:
-                            colour = c
-                    if colour:
-                        a = colour[3] / 255
-                        for i in range(3):
-                            acc[i] += colour[i] * a
-                        acc[3] += a
-            n = SAMPLES * SAMPLES
-            alpha = acc[3] / n
-            if alpha > 0:
-                row += [round(acc[0] / acc[3]), round(acc[1] / acc[3]), round(acc[2] / acc[3]), round(255 * alpha)]
-            else:
-                row += [0, 0, 0, 0]
-        rows.append(row)
-    return png(w, h, rows)
+    return png(w, h, paint(w, h, layers))
 
 
 def no_pic():
