@@ -319,6 +319,17 @@ void VXNewPayVC::doPay(const ns::Ref<ns::Object>&) {
     }
 }
 
+std::function<void(const ns::Value&)> VXNewPayVC::orderFailed(ns::Weak<VXNewPayVC> weak) {
+    return [weak](const ns::Value& message) {
+        auto self = weak.lock();
+        if (!self) return;
+        self->setPayEnabled(true);
+        if (message.string() == std::optional<std::string>("11")) return self->payWithFree();
+        CXRMessage::showMessage(message.stringValue(), self->view());
+        if (order().failed) order().failed("无法通知服务器", "3", order().amount);
+    };
+}
+
 void VXNewPayVC::goToPayWithType(const std::string& type, const std::string& title) {
     setPayEnabled(false);
     const Order& o = order();
@@ -329,14 +340,7 @@ void VXNewPayVC::goToPayWithType(const std::string& type, const std::string& tit
         [weak, title](const ns::Ref<NotifyServer>& result) {
             if (auto self = weak.lock()) self->pushPage(result->url, false, title);
         },
-        [weak](const ns::Value& message) {
-            auto self = weak.lock();
-            if (!self) return;
-            self->setPayEnabled(true);
-            if (message.string() == std::optional<std::string>("11")) return self->payWithFree();
-            CXRMessage::showMessage(message.stringValue(), self->view());
-            if (order().failed) order().failed("无法通知服务器", "3", order().amount);
-        });
+        orderFailed(weak));
 }
 
 void VXNewPayVC::goToGFWxPay() {
@@ -350,14 +354,7 @@ void VXNewPayVC::goToGFWxPay() {
         [weak](const ns::Ref<NotifyServer>& result) {
             if (auto self = weak.lock()) self->pushPage(result->url, true, "微信支付");
         },
-        [weak](const ns::Value& message) {
-            auto self = weak.lock();
-            if (!self) return;
-            self->setPayEnabled(true);
-            if (message.string() == std::optional<std::string>("11")) return self->payWithFree();
-            CXRMessage::showMessage(message.stringValue(), self->view());
-            if (order().failed) order().failed("无法通知服务器", "3", order().amount);
-        });
+        orderFailed(weak));
 }
 
 void VXNewPayVC::goToWalletAppPay() {
@@ -384,14 +381,7 @@ void VXNewPayVC::goToWalletAppPay() {
                 self->showNotice();
             });
         },
-        [weak](const ns::Value& message) {
-            auto self = weak.lock();
-            if (!self) return;
-            self->setPayEnabled(true);
-            if (message.string() == std::optional<std::string>("11")) return self->payWithFree();
-            CXRMessage::showMessage(message.stringValue(), self->view());
-            if (order().failed) order().failed("无法通知服务器", "3", order().amount);
-        });
+        orderFailed(weak));
 }
 
 void VXNewPayVC::balanceRoadFailed(const ns::Value& message, const ns::Value& code) {

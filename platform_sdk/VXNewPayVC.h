@@ -111,6 +111,8 @@ private:
     void requestPayWays();
     void applyPayWays(const ns::Value& reply);
     void setPayEnabled(bool enabled);
+    // A pay request's failure: pay again for free on "11", else show it and tell the game.
+    static std::function<void(const ns::Value&)> orderFailed(ns::Weak<VXNewPayVC> weak);
     void showRealMoneyForStyle();
     void showNotice();
     void pushPage(const ns::Value& url, bool official, const std::string& title);
