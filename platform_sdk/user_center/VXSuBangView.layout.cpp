@@ -3,7 +3,6 @@
 #include "platform_sdk/user_center/VXSuBangView.h"
 #include "platform_sdk/user_center/VXSuPanelLayout.h"
 #include "platform_sdk/user_center/VXUserCentreInterfaces.h"
-#include "widgets/UIColor+XTExtention.h"
 #include "widgets/UIImage+VXColor.h"
 
 namespace L = VXSuPanelLayout;
@@ -21,13 +20,7 @@ void VXSuBangView::registerInterfaceFile() {
         num->setKeyboardType(ui::KeyboardType::NumberPad);
         auto code = L::inputRow(card, {{25, 118}, {150, 44}}, "请输入验证码");
         auto send = ui::View::create<VXCountDownButton>({{185, 118}, {90, 44}});
-        send->setTitle(std::string("获取验证码"), ui::ControlStateNormal);
-        send->setTitleColor(XTExtention::colorWithHexString(L::Purple), ui::ControlStateNormal);
-        send->setTitleColor(XTExtention::colorWithHexString("#999999"), ui::ControlStateDisabled);
-        send->titleLabel()->setFont(ui::Font::systemFontOfSize(14));
-        send->layer()->setBorderWidth(1);
-        send->layer()->setBorderColor(XTExtention::colorWithHexString(L::Purple)->cgColor());
-        send->layer()->setCornerRadius(6);
+        L::codeButton(send);
         send->addTarget(panel, &VXSuBangView::doSendCode, ui::ControlEventTouchUpInside);
         card->addSubview(send);
         L::commitButton(card, {{25, 184}, {250, 44}}, "确定")

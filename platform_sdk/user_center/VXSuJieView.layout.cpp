@@ -3,7 +3,6 @@
 #include "platform_sdk/user_center/VXSuJieView.h"
 #include "platform_sdk/user_center/VXSuPanelLayout.h"
 #include "platform_sdk/user_center/VXUserCentreInterfaces.h"
-#include "widgets/UIColor+XTExtention.h"
 #include "widgets/UIImage+VXColor.h"
 
 namespace L = VXSuPanelLayout;
@@ -20,13 +19,7 @@ void VXSuJieView::registerInterfaceFile() {
         card->addSubview(L::label({{25, 56}, {250, 20}}, "验证码将发送到已绑定的手机", 13, "#999999"));
         auto code = L::inputRow(card, {{25, 86}, {150, 44}}, "请输入验证码");
         auto send = ui::View::create<VXCountDownButton>({{185, 86}, {90, 44}});
-        send->setTitle(std::string("获取验证码"), ui::ControlStateNormal);
-        send->setTitleColor(XTExtention::colorWithHexString(L::Purple), ui::ControlStateNormal);
-        send->setTitleColor(XTExtention::colorWithHexString("#999999"), ui::ControlStateDisabled);
-        send->titleLabel()->setFont(ui::Font::systemFontOfSize(14));
-        send->layer()->setBorderWidth(1);
-        send->layer()->setBorderColor(XTExtention::colorWithHexString(L::Purple)->cgColor());
-        send->layer()->setCornerRadius(6);
+        L::codeButton(send);
         send->addTarget(panel, &VXSuJieView::doGetCode, ui::ControlEventTouchUpInside);
         card->addSubview(send);
         L::commitButton(card, {{25, 152}, {250, 44}}, "解除绑定")

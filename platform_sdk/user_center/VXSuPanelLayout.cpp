@@ -42,6 +42,16 @@ ui::TextFieldRef inputRow(const ui::ViewRef& card, cg::Rect frame, const std::st
     return field;
 }
 
+void codeButton(const ui::ButtonRef& button) {
+    button->setTitle(std::string("获取验证码"), ui::ControlStateNormal);
+    button->setTitleColor(XTExtention::colorWithHexString(Purple), ui::ControlStateNormal);
+    button->setTitleColor(XTExtention::colorWithHexString("#999999"), ui::ControlStateDisabled);
+    button->titleLabel()->setFont(ui::Font::systemFontOfSize(14));
+    button->layer()->setBorderWidth(1);
+    button->layer()->setBorderColor(XTExtention::colorWithHexString(Purple)->cgColor());
+    button->layer()->setCornerRadius(6);
+}
+
 ui::ButtonRef commitButton(const ui::ViewRef& card, cg::Rect frame, const std::string& title) {
     auto b = ui::Button::buttonWithType(ui::ButtonType::Custom);
     b->setFrame(frame);

@@ -18,6 +18,8 @@ ui::LabelRef title(const ui::ViewRef& card, const std::string& text);
 ui::ButtonRef closeButton(const ui::ViewRef& card);
 // A grey rounded row holding a borderless field.
 ui::TextFieldRef inputRow(const ui::ViewRef& card, cg::Rect frame, const std::string& placeholder);
+// Styles `button` as the outlined purple "获取验证码" button beside a code row.
+void codeButton(const ui::ButtonRef& button);
 ui::ButtonRef commitButton(const ui::ViewRef& card, cg::Rect frame, const std::string& title);
 ui::LabelRef label(cg::Rect frame, const std::string& text, double size, const std::string& hexColour,
                    double weight = 0);
