@@ -3,6 +3,7 @@
 // Heights follow the text: its height at the card's inner width + 112.
 #include "foundation/URLEncode.h"
 #include "os/uikit/Nib.h"
+#include "platform_sdk/user_center/VXPingLayout.h"
 #include "platform_sdk/user_center/VXUserCentreInterfaces.h"
 #include "os/uikit/Screen.h"
 #include "platform_sdk/user_center/VXPingCell.h"
@@ -14,16 +15,11 @@ namespace {
 
 constexpr double Inset = 12;    // card inset from the cell's sides
 constexpr double TextTop = 62;  // text top inside the card
-constexpr double Ribbon = 56;
+using VXPingLayout::Ribbon;
 
 double textWidth(double cellWidth) { return cellWidth - 2 * Inset - 24; }
 
-ui::LabelRef label(double size, double weight, const char* hex) {
-    auto l = ui::View::create<ui::Label>();
-    l->setFont(ui::Font::systemFontOfSize(size, weight));
-    l->setTextColor(XTExtention::colorWithHexString(hex));
-    return l;
-}
+using VXPingLayout::label;
 
 } // namespace
 
@@ -71,17 +67,7 @@ void VXPingCell::registerInterfaceFile() {
         number->setUserInteractionEnabled(false);
         goodIcon->setUserInteractionEnabled(false);
 
-        auto gold = ui::View::create(cg::RectMake(0, 0, Ribbon, Ribbon));
-        gold->setClipsToBounds(true);
-        // A band laid across the corner (the cell turns the picture and the text by −45°).
-        auto goldPic = ui::View::create<ui::ImageView>(cg::RectMake(0, 0, 90, 18));
-        goldPic->setCenter({Ribbon * 0.62, Ribbon * 0.62});
-        auto goldL = label(8, ui::FontWeight::Medium, "#6137E7");
-        goldL->setTextAlignment(ui::TextAlignment::Center);
-        goldL->setBounds(cg::RectMake(0, 0, 64, 18));
-        goldL->setCenter({Ribbon * 0.62, Ribbon * 0.62});
-        gold->addSubview(goldPic);
-        gold->addSubview(goldL);
+        auto [gold, goldPic, goldL] = VXPingLayout::ribbon();
 
         for (const ui::ViewRef& v : std::initializer_list<ui::ViewRef>{icon, name, vip, pay, show, time, good, gold})
             bg->addSubview(v);

@@ -2,6 +2,7 @@
 // beside it, a hairline at the bottom. Heights follow the text: its height + 92.
 #include "foundation/URLEncode.h"
 #include "os/uikit/Nib.h"
+#include "platform_sdk/user_center/VXPingLayout.h"
 #include "platform_sdk/user_center/VXUserCentreInterfaces.h"
 #include "os/uikit/Screen.h"
 #include "platform_sdk/user_center/VXPingTwoCell.h"
@@ -13,12 +14,7 @@ namespace {
 constexpr double Column = 60;
 constexpr double TextTop = 58;
 
-ui::LabelRef label(double size, double weight, const char* hex) {
-    auto l = ui::View::create<ui::Label>();
-    l->setFont(ui::Font::systemFontOfSize(size, weight));
-    l->setTextColor(XTExtention::colorWithHexString(hex));
-    return l;
-}
+using VXPingLayout::label;
 
 double textWidth(double width) { return width - Column - 16; }
 

@@ -3,6 +3,7 @@
 // band closing the head. Fits the text's height + 147.5.
 #include "foundation/URLEncode.h"
 #include "os/uikit/Nib.h"
+#include "platform_sdk/user_center/VXPingLayout.h"
 #include "platform_sdk/user_center/VXUserCentreInterfaces.h"
 #include "os/uikit/Screen.h"
 #include "platform_sdk/user_center/VXPingTwoHead.h"
@@ -12,15 +13,10 @@
 namespace {
 
 constexpr double TextTop = 72;
-constexpr double Ribbon = 56;
+using VXPingLayout::Ribbon;
 constexpr double Band = 10;
 
-ui::LabelRef label(double size, double weight, const char* hex) {
-    auto l = ui::View::create<ui::Label>();
-    l->setFont(ui::Font::systemFontOfSize(size, weight));
-    l->setTextColor(XTExtention::colorWithHexString(hex));
-    return l;
-}
+using VXPingLayout::label;
 
 } // namespace
 
@@ -56,17 +52,7 @@ void VXPingTwoHead::registerInterfaceFile() {
         good->addSubview(goodPic);
         good->addSubview(goodL);
 
-        auto gold = ui::View::create(cg::RectMake(0, 0, Ribbon, Ribbon));
-        gold->setClipsToBounds(true);
-        // A band laid across the corner (the cell turns the picture and the text by −45°).
-        auto goldPic = ui::View::create<ui::ImageView>(cg::RectMake(0, 0, 90, 18));
-        goldPic->setCenter({Ribbon * 0.62, Ribbon * 0.62});
-        auto goldL = label(8, ui::FontWeight::Medium, "#6137E7");
-        goldL->setTextAlignment(ui::TextAlignment::Center);
-        goldL->setBounds(cg::RectMake(0, 0, 64, 18));
-        goldL->setCenter({Ribbon * 0.62, Ribbon * 0.62});
-        gold->addSubview(goldPic);
-        gold->addSubview(goldL);
+        auto [gold, goldPic, goldL] = VXPingLayout::ribbon();
 
         auto band = ui::View::create();
         band->setBackgroundColor(ui::Color::colorWithWhite(245.0 / 255, 1));
