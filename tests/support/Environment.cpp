@@ -54,7 +54,7 @@ void SandboxTest::SetUp() {
     ns::setSandboxRoot(sandbox_);
     ns::Bundle::setMainBundlePath(bundle_);
 
-    ns::Clock::setManual(true, ManualWallStart);
+    ns::Clock::setManual(true, ManualWallStart, ns::Clock::ManualOrigin);
     {
         std::lock_guard lock(capture().m);
         capture().lines.clear();
@@ -107,6 +107,10 @@ void SandboxTest::settle() {
     int quiet = 0;
     // Two quiet rounds in a row: work finishing on one side may just have posted to the other.
     while (quiet < 2) {
+        if (ns::Clock::isStalled()) {
+            ADD_FAILURE() << "the clock stalled: items keep falling due at " << ns::Clock::now() << " s";
+            return;
+        }
         bool ran = false;
         for (int i = 0; i < DrainLimit && main.runOnce(0); ++i) ran = true;
         if (!ran && backgroundIdle() && !main.hasPendingWork()) {
@@ -123,10 +127,14 @@ void SandboxTest::settle() {
     }
 }
 
-void SandboxTest::advance(double seconds) {
+bool SandboxTest::advance(double seconds) { return advance(ns::TimeDelta::fromSeconds(seconds)); }
+
+bool SandboxTest::advance(ns::TimeDelta delta) {
     settle();
-    ns::Clock::advance(seconds, [this] { settle(); });
+    bool reached = ns::Clock::advance(delta, [this] { settle(); });
+    if (!reached) ADD_FAILURE() << "the clock stalled at " << ns::Clock::now() << " s while advancing";
     settle();
+    return reached;
 }
 
 void SandboxTest::restart() {
