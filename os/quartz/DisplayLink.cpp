@@ -147,14 +147,18 @@ ns::Ref<DisplayLink> DisplayLink::displayLinkWithTarget(Target target) {
 
 double DisplayLink::duration() const { return 1.0 / kFps; }
 
-double DisplayLink::timestamp() const {
+double DisplayLink::timestamp() const { return timestampTicks().inSeconds(); }
+
+double DisplayLink::targetTimestamp() const { return targetTimestampTicks().inSeconds(); }
+
+ns::TimeTicks DisplayLink::timestampTicks() const {
     std::lock_guard lock(s_->mutex);
-    return frameTime(s_->frame).inSeconds();
+    return frameTime(s_->frame);
 }
 
-double DisplayLink::targetTimestamp() const {
+ns::TimeTicks DisplayLink::targetTimestampTicks() const {
     std::lock_guard lock(s_->mutex);
-    return frameTime(s_->frame + s_->stride).inSeconds();
+    return frameTime(s_->frame + s_->stride);
 }
 
 bool DisplayLink::isPaused() const {
