@@ -135,8 +135,12 @@ void SandboxTest::settle() {
             ADD_FAILURE() << "background work did not settle within " << SettleLimit << " s";
             return;
         }
-        // Waits for background threads, waking early when they post to the main loop.
-        if (!ran) main.runOnce(0.001);
+        // Waits for background threads: until the pool goes idle, or (when it is) until something
+        // is posted to the main loop; a millisecond at most either way.
+        if (!ran) {
+            if (!ns::WorkerPool::isIdle()) ns::WorkerPool::waitUntilIdle(0.001);
+            else main.runOnce(0.001);
+        }
     }
 }
 
