@@ -10,6 +10,7 @@
 #include "platform_sdk/CXRHelperBtn.h"
 #include "platform_sdk/ShareVale.h"
 #include "platform_sdk/VXLoginAPI.h"
+#include "platform_sdk/VXNewPayVC.h"
 #include "platform_sdk/VXPayPlug.h"
 #include "wallet/WalletSDK.h"
 
@@ -41,7 +42,11 @@ void handleReturnedURL(const ns::Ref<ns::URL>& url) {
 } // namespace
 
 VorlixSDK::Screens& VorlixSDK::screens() {
-    static Screens hooks;
+    static Screens hooks = [] {
+        Screens made;
+        made.loadToPayVC = &VXNewPayVC::loadToPayVCWithroleid;
+        return made;
+    }();
     return hooks;
 }
 

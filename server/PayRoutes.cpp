@@ -1,10 +1,280 @@
-// The stand-in's answers for payment.
-#include "server/ServerState.h"
+// The stand-in's answers for payment: pay ways, vouchers, the order roads, the result poll,
+// balances, and the H5 pages the orders point at. Every status goes out as the text "1" (or "0",
+// "-2", "11"): integer readers and text readers both accept it.
+#include "os/foundation/Clock.h"
+#include "os/foundation/Decimal.h"
+#include "os/foundation/Format.h"
+#include "os/foundation/Log.h"
+#include "server/PayArea.h"
 
 namespace server {
 
+namespace {
+
+using ns::Decimal;
+using ns::Dictionary;
+
+std::string base(const PlatformServer::State& s) {
+    return "http://127.0.0.1:" + std::to_string(s.port) + PlatformServer::BasePath;
+}
+
+Decimal dec(const std::string& text) { return Decimal::fromString(text); }
+bool positive(const Decimal& d) { return !d.isNaN() && d.compare(Decimal()) == ns::ComparisonResult::Descending; }
+std::string plus(const std::string& a, const std::string& b) { return dec(a).adding(dec(b)).description(); }
+
+std::vector<PayArea::Voucher> defaultVouchers() {
+    std::vector<PayArea::Voucher> v(3);
+    v[0].cid = 101, v[0].name = "通用满减券", v[0].payMoney = "6", v[0].couponMoney = "2";
+    v[1].cid = 102, v[1].name = "新人券", v[1].payMoney = "5.5", v[1].couponMoney = "1.5";
+    v[2].cid = 103, v[2].name = "专服大额券", v[2].payMoney = "20", v[2].couponMoney = "5", v[2].gid = 7;
+    return v;
+}
+
+// A number when the text is one ("12", "5.5"), so the client's "%@" formatting is exercised.
+ns::Value number(const std::string& text) {
+    if (text.find('.') == std::string::npos) return static_cast<long long>(ns::numtext::integerValue(text));
+    return ns::numtext::doubleValue(text);
+}
+
+void record(PayArea& pay, const std::string& user, const char* balance, bool gained, const std::string& amount,
+            const std::string& note, long orderId) {
+    pay.ledger.push_back({user, balance, gained, amount, note, orderId, static_cast<long long>(ns::Clock::wallNow())});
+}
+
+PayArea::Order& newOrder(PayArea& pay, const std::string& user, const std::string& road, const ns::Value& p) {
+    PayArea::Order o;
+    o.id = ++pay.nextOrderId;
+    o.user = user, o.road = road, o.type = text(p["z"]);
+    o.money = text(p["p"]).empty() ? text(p["b"]) : text(p["p"]);
+    o.realMoney = text(p["b"]), o.cid = text(p["cid"]);
+    pay.orders.push_back(o);
+    return pay.orders.back();
+}
+
+std::string escapeHTML(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        switch (c) {
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '&': out += "&amp;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+// H5, wallet app and official WeChat orders: the free and refusal switches, then the order.
+ns::Value answerOrder(PlatformServer::State& s, PayArea& pay, const std::string& path, const ns::Value& p) {
+    bool wx = path == "wxh5/h5pay" || path == "Wxh5other/h5pay";
+    bool walletApp = path == "Walletapp/apppayios" || path == "Walletappother/apppayios";
+    const char* status = wx ? "code" : "z";
+    const char* message = wx ? "msg" : "b";
+    if (pay.freeRoads.count(path)) return Dictionary{{status, "11"}, {message, "该订单无需支付"}};
+    if (auto r = pay.refusedRoads.find(path); r != pay.refusedRoads.end())
+        return Dictionary{{status, "0"}, {message, r->second}};
+    std::string user = text(p["c"]);
+    if (user.empty()) return Dictionary{{status, "0"}, {message, "用户不存在"}};
+    if (!positive(dec(text(p["p"])))) return Dictionary{{status, "0"}, {message, "金额错误"}};
+    auto& o = newOrder(pay, user, path, p);
+    o.productName = text(p["l"]);
+    std::string id = std::to_string(o.id);
+    if (walletApp) {
+        o.signStr = "order=" + id + "&amount=" + o.realMoney + "&sign=vx" + id;
+        return Dictionary{{"z", "1"}, {"b", "下单成功"}, {"c", o.signStr}};
+    }
+    if (wx) {
+        // Raw, unescaped text in the query: the client escapes it before loading.
+        std::string url = base(s) + "paypage/wx?order=" + id + "&name=" + o.productName + "&note=pay now";
+        return Dictionary{{"code", "1"}, {"msg", "下单成功"}, {"data", url}};
+    }
+    return Dictionary{{"z", "1"}, {"b", "下单成功"}, {"c", base(s) + "paypage/h5?order=" + id + "&type=" + o.type}};
+}
+
+// Coins, vouchers and star coins: settled at once from the balance.
+ns::Value answerBalancePay(PayArea& pay, const std::string& path, const ns::Value& p) {
+    std::string user = text(p["f"]);
+    if (user.empty()) return Dictionary{{"z", "-1"}, {"c", "用户不存在"}};
+    auto& w = pay.wallet(user);
+    std::string* balance = &w.ttb;
+    const char* key = "ttb";
+    const char* shortage = "平台币余额不足";
+    if (path == "Ttbpaynew/djqpay") balance = &w.djq, key = "djq", shortage = "代金券余额不足";
+    if (path == "Ttbpaynew/starcoinpay") balance = &w.xingbi, key = "xingbi", shortage = "星币余额不足";
+    Decimal cost = dec(text(p["b"]));
+    if (cost.isNaN() || cost.isNegative()) return Dictionary{{"z", "-3"}, {"c", "金额错误"}};
+    if (dec(*balance).compare(cost) == ns::ComparisonResult::Ascending) return Dictionary{{"z", "-2"}, {"c", shortage}};
+    auto& o = newOrder(pay, user, path, p);
+    o.productName = text(p["k"]);
+    *balance = dec(*balance).subtracting(cost).description();
+    record(pay, user, key, false, cost.description(), o.productName, o.id);
+    pay.settle(o.id);
+    return Dictionary{{"z", "1"}, {"b", std::to_string(o.id)}, {"c", "支付成功"}};
+}
+
+ns::Value answerTopUp(PlatformServer::State& s, PayArea& pay, const std::string& path, const ns::Value& p) {
+    std::string user = text(p["c"]);
+    if (!positive(dec(text(p["b"])))) return Dictionary{{"z", "0"}, {"b", "充值金额必须大于0"}};
+    if (user.empty()) return Dictionary{{"z", "0"}, {"b", "用户不存在"}};
+    auto& o = newOrder(pay, user, path, p);
+    o.productName = "平台币充值";
+    std::string id = std::to_string(o.id);
+    if (path == "Wallet/wallet") {
+        o.signStr = "order=" + id + "&amount=" + o.money + "&sign=vx" + id;
+        return Dictionary{{"z", "1"}, {"b", "下单成功"}, {"c", o.signStr}};
+    }
+    return Dictionary{{"z", "1"}, {"b", "下单成功"}, {"c", base(s) + "paypage/wx?order=" + id + "&name=平台币充值"}};
+}
+
+} // namespace
+
+PayArea::Wallet& PayArea::wallet(const std::string& user) {
+    auto [it, made] = wallets.try_emplace(user);
+    if (made) it->second.vouchers = defaultVouchers();
+    return it->second;
+}
+
+PayArea::Order* PayArea::order(long id) {
+    for (auto& o : orders)
+        if (o.id == id) return &o;
+    return nullptr;
+}
+
+PayArea::Order* PayArea::orderBySign(const std::string& signStr) {
+    for (auto& o : orders)
+        if (!o.signStr.empty() && o.signStr == signStr) return &o;
+    return nullptr;
+}
+
+bool PayArea::settle(long id) {
+    Order* o = order(id);
+    if (!o || o->paid) return false;
+    o->paid = true;
+    auto& w = wallet(o->user);
+    if (o->road == "Wallet/wallet" || o->road == "Wxh5ptb/wxpay") {
+        // One yuan buys ten platform coins.
+        std::string coins = dec(o->money).multiplying(Decimal(10)).description();
+        w.ttb = plus(w.ttb, coins);
+        record(*this, o->user, "ttb", true, coins, o->productName, o->id);
+    }
+    if (!o->cid.empty())
+        for (auto& v : w.vouchers)
+            if (std::to_string(v.cid) == o->cid) v.used = true;
+    return true;
+}
+
+PayArea& payArea(PlatformServer::State& s) {
+    if (!s.pay) s.pay = std::make_shared<PayArea>();
+    return *s.pay;
+}
+
 ns::Value answerPay(PlatformServer::State& s, const std::string& path, const ns::Value& p) {
+    auto& pay = payArea(s);
+    if (path == "pay/getPayWayios") {
+        if (pay.payWayCode != 1) return Dictionary{{"code", std::to_string(pay.payWayCode)}, {"msg", pay.payWayMessage}};
+        // The centre sends the user as "zz"; the API's own query has none and gets the defaults.
+        std::string user = text(p["zz"]);
+        PayArea::Wallet fallback;
+        const auto& w = user.empty() ? fallback : pay.wallet(user);
+        static const std::map<long, const char*> names = {
+            {1, "平台币"}, {2, "钱包H5"}, {3, "微信H5"}, {4, "代金券"}, {5, "钱包APP"}, {6, "官方微信H5"},
+            {10, "星币"}, {31, "钱包APP"}, {32, "官方微信H5"}};
+        ns::Array data;
+        for (long id : w.payWays) {
+            auto name = names.find(id);
+            data.push_back(Dictionary{{"z", std::to_string(id)}, {"b", name == names.end() ? "其他" : name->second},
+                                      {"d", ns::format("way%ld", id)}});
+        }
+        return Dictionary{{"code", "1"}, {"msg", "ok"}, {"data", data}, {"ttb", w.ttb}, {"djq", w.djq},
+                          {"xingbi", w.xingbi}, {"discount", w.discount}};
+    }
+    if (path == "pay/getcoupons") {
+        auto& w = pay.wallet(text(p["z"]));
+        Decimal mm = dec(text(p["mm"]));
+        ns::Array data;
+        for (const auto& v : w.vouchers) {
+            if (v.used) continue;
+            bool usable = !mm.isNaN() && dec(v.payMoney).compare(mm) != ns::ComparisonResult::Descending;
+            data.push_back(Dictionary{{"gamename", v.gamename}, {"cid", static_cast<long long>(v.cid)},
+                                      {"coupon_name", v.name}, {"pay_money", number(v.payMoney)},
+                                      {"coupon_money", number(v.couponMoney)}, {"av_time", v.avTime},
+                                      {"av", usable ? "1" : "0"}, {"gid", std::to_string(v.gid)}});
+        }
+        return Dictionary{{"code", "1"}, {"msg", "ok"}, {"data", data}};
+    }
+    if (path == "H5pay/pay" || path == "wxh5/h5pay" || path == "Wxh5other/h5pay" || path == "Walletapp/apppayios" ||
+        path == "Walletappother/apppayios")
+        return answerOrder(s, pay, path, p);
+    if (path == "Ttbpaynew/ttbnew" || path == "Ttbpaynew/djqpay" || path == "Ttbpaynew/starcoinpay") {
+        if (pay.freeRoads.count(path)) return Dictionary{{"z", "11"}, {"c", "该订单无需支付"}};
+        if (auto r = pay.refusedRoads.find(path); r != pay.refusedRoads.end())
+            return Dictionary{{"z", "-4"}, {"c", r->second}};
+        return answerBalancePay(pay, path, p);
+    }
+    if (path == "Pay/getUserSuccess") {
+        // The user's latest web order decides: an earlier paid order must not answer for a new one.
+        std::string user = text(p["z"]);
+        const PayArea::Order* latest = nullptr;
+        for (const auto& o : pay.orders)
+            if (o.user == user && (o.road == "H5pay/pay" || o.road == "wxh5/h5pay" || o.road == "Wxh5other/h5pay"))
+                latest = &o;
+        if (latest && latest->paid) return Dictionary{{"z", "1"}, {"b", "支付成功"}};
+        return Dictionary{{"z", "0"}, {"b", latest ? "未支付" : "没有订单"}};
+    }
+    if (path == "Wallet/wallet" || path == "Wxh5ptb/wxpay") return answerTopUp(s, pay, path, p);
+    if (path == "Ttbpay/getTTB") return Dictionary{{"z", "1"}, {"b", pay.wallet(text(p["b"])).ttb}, {"c", "ok"}};
+    if (path == "Ttbpay/getDJQ") {
+        long count = 0;
+        for (const auto& v : pay.wallet(text(p["b"])).vouchers) count += v.used ? 0 : 1;
+        return Dictionary{{"z", "1"}, {"b", std::to_string(count)}, {"c", "ok"}};
+    }
+    if (path == "Service/getkefu")
+        return Dictionary{{"code", "1"}, {"msg", "ok"},
+                          {"data", Dictionary{{"z", "400-800-1234"}, {"b", "80001234"}, {"c", "10"}, {"d", "客服在线"},
+                                              {"e", "1"}}}};
+    if (path == "pay/payRecords") {
+        std::string user = text(p["z"]);
+        ns::Array data;
+        for (const auto& o : pay.orders)
+            if (o.user == user && o.paid)
+                data.push_back(Dictionary{{"z", std::to_string(o.id)}, {"b", o.money}, {"paytype", o.type},
+                                          {"create_time", "2026-01-01 00:00"}, {"d", "2026-01-01"}});
+        return Dictionary{{"code", "1"}, {"msg", "ok"}, {"data", data}};
+    }
     return {};
+}
+
+std::optional<Page> answerPayPage(PlatformServer::State& s, const std::string& path,
+                                  const std::map<std::string, std::string>& query, const std::string& referer) {
+    std::string prefix = std::string(PlatformServer::BasePath) + "paypage/";
+    if (path.rfind(prefix, 0) != 0) return std::nullopt;
+    std::string kind = path.substr(prefix.size());
+    auto get = [&](const char* key) {
+        auto it = query.find(key);
+        return it == query.end() ? std::string() : it->second;
+    };
+    auto& pay = payArea(s);
+    long id = static_cast<long>(ns::numtext::integerValue(get("order")));
+    PayArea::Order* o = pay.order(id);
+    auto html = [](const std::string& title, const std::string& body) {
+        return Page{"<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + title + "</title></head><body>" +
+                        body + "</body></html>",
+                    "text/html; charset=utf-8"};
+    };
+    if (!o) return html("订单不存在", "<p>订单不存在</p>");
+    if (kind == "confirm") {
+        pay.settle(o->id);
+        return html("支付完成", "<h1>支付完成</h1><p>订单 " + std::to_string(o->id) + "</p>");
+    }
+    if (kind != "h5" && kind != "wx") return std::nullopt;
+    std::string host = "127.0.0.1://";
+    std::string body = "<h1>收银台</h1><p>订单 " + std::to_string(o->id) + "</p><p>商品 " +
+                       escapeHTML(kind == "wx" ? get("name") : o->productName) + "</p><p>金额 " + escapeHTML(o->realMoney) +
+                       "元</p>";
+    if (kind == "wx") body += referer == host ? "<p>Referer OK</p>" : "<p>Referer missing</p>";
+    body += "<a id=\"confirm\" href=\"" + base(s) + "paypage/confirm?order=" + std::to_string(o->id) + "\">确认支付</a>";
+    return html("收银台", body);
 }
 
 } // namespace server

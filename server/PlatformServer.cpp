@@ -6,6 +6,7 @@
 #include "os/foundation/Random.h"
 #include "os/foundation/URL.h"
 #include "server/ScrambledCodec.h"
+#include "server/PayArea.h"
 #include "server/ServerState.h"
 
 #include <ctime>
@@ -49,6 +50,11 @@ PlatformServer::PlatformServer() : s_(std::make_unique<State>()) {
         std::lock_guard lock(s_->mutex);
         auto it = s_->files.find(req.path);
         if (it == s_->files.end()) {
+            std::map<std::string, std::string> query(req.params.begin(), req.params.end());
+            if (auto page = answerPayPage(*s_, req.path, query, req.get_header_value("Referer"))) {
+                res.set_content(page->body, page->contentType.c_str());
+                return;
+            }
             res.status = 404;
             res.set_content("not found", "text/plain");
             return;

@@ -193,6 +193,13 @@ ImageRef Image::resizableImageWithCapInsets(EdgeInsets insets, ImageResizingMode
     image->duration_ = duration_;
     image->capInsets_ = insets;
     image->resizingMode_ = mode;
+    image->renderingMode_ = renderingMode_;
+    return image;
+}
+
+ImageRef Image::imageWithRenderingMode(ImageRenderingMode mode) const {
+    auto image = resizableImageWithCapInsets(capInsets_, resizingMode_);
+    image->renderingMode_ = mode;
     return image;
 }
 

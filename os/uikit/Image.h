@@ -34,6 +34,10 @@ ImageOrientation ImageOrientationFromEXIF(long exif);
 
 enum class ImageResizingMode : int { Tile = 0, Stretch = 1 };
 
+// Automatic and original draw the pixels as stored; a template draws only their shape, filled with
+// the tint colour of the image view that shows it.
+enum class ImageRenderingMode : int { Automatic = 0, AlwaysOriginal = 1, AlwaysTemplate = 2 };
+
 class Image : public ns::Object, public ns::Coding {
 public:
     // None when cgImage is none.
@@ -64,6 +68,9 @@ public:
     ImageRef resizableImageWithCapInsets(EdgeInsets insets, ImageResizingMode mode = ImageResizingMode::Tile) const;
     EdgeInsets capInsets() const { return capInsets_; }
     ImageResizingMode resizingMode() const { return resizingMode_; }
+    // A copy that renders in the mode.
+    ImageRef imageWithRenderingMode(ImageRenderingMode mode) const;
+    ImageRenderingMode renderingMode() const { return renderingMode_; }
 
     // Drawing into the current graphics context, turned as the orientation says.
     void drawInRect(cg::Rect rect) const;
@@ -94,6 +101,7 @@ private:
     double duration_ = 0;
     EdgeInsets capInsets_;
     ImageResizingMode resizingMode_ = ImageResizingMode::Tile;
+    ImageRenderingMode renderingMode_ = ImageRenderingMode::Automatic;
 };
 
 // Encoded bytes of the image's bitmap (orientation is not applied); none without a bitmap.

@@ -200,6 +200,20 @@ void displayImageView(ImageView& view, double scale) {
     }
     EdgeInsets caps = image->capInsets();
     bool upright = image->imageOrientation() == ImageOrientation::Up;
+    if (image->renderingMode() == ImageRenderingMode::AlwaysTemplate) {
+        // The image's shape in the tint colour.
+        ColorRef tint = view.tintColor();
+        drawContents(view, scale, [&](cg::Context& context, cg::Rect rect) {
+            cg::Rect placed = placeImage(view.contentMode(), rect, image->size());
+            context.SaveGState();
+            image->drawInRect(placed);
+            context.SetBlendMode(cg::BlendMode::SourceIn);
+            context.SetFillColor(tint ? tint->cgColor() : cg::Color{0, 0.48, 1, 1});
+            context.FillRect(placed);
+            context.RestoreGState();
+        });
+        return;
+    }
     if (upright && caps == EdgeInsetsZero) {
         // The bitmap itself, placed by gravity: like the platform, an image that does not fit
         // spills over the bounds unless the view clips.

@@ -1,0 +1,100 @@
+#include "platform_sdk/user_center/VXSuTabBarVC.h"
+
+#include "foundation/URLEncode.h"
+#include "os/foundation/Format.h"
+#include "os/uikit/AdvertisingIdentifier.h"
+#include "platform_sdk/CXRHelperBtn.h"
+#include "platform_sdk/CXRWindowManager.h"
+#include "platform_sdk/ShareVale.h"
+#include "platform_sdk/VXEndpoints.h"
+#include "platform_sdk/VXNavigationController.h"
+#include "platform_sdk/VXSuWebVC.h"
+#include "widgets/UIColor+XTExtention.h"
+#include "widgets/UIImage+VXColor.h"
+
+namespace {
+// The platform's app key for signing web-page addresses.
+constexpr const char* kPlatformAppKey = "tondrel@!kit";
+} // namespace
+
+void VXSuTabBarVC::installAsUserCentre() {
+    CXRHelperBtn::userCentreOpener() = [](std::function<void()> logout) {
+        auto window = CXRWindowManager::topWindow();
+        auto presenter = window ? window->rootViewController() : nullptr;
+        if (!presenter) return;
+        auto centre = ui::ViewController::create<VXSuTabBarVC>();
+        centre->setModalPresentationStyle(ui::ModalPresentationStyle::FullScreen);
+        centre->setLogoutBlock(std::move(logout));
+        presenter->presentViewController(centre, true);
+    };
+}
+
+void VXSuTabBarVC::viewDidLoad() {
+    ui::TabBarController::viewDidLoad();
+    tabBar()->setBackgroundImage(VXColor::imageWithColor(ui::Color::whiteColor()));
+    tabBar()->setShadowImage(VXColor::imageWithColor(ui::Color::colorWithRed(250 / 255.0, 250 / 255.0, 250 / 255.0, 1)));
+    tabBar()->setTintColor(XTExtention::colorWithHexString("#4988FD"));
+    view()->setBackgroundColor(ui::Color::whiteColor());
+    addChildVcs();
+}
+
+void VXSuTabBarVC::addChildVcs() {
+    // The mine, welfare and strategy pages take the first, second and fourth places.
+    auto task = VXSuWebVC::instantiate();
+    task->setName("任务");
+    task->setUrl(taskPageURL());
+    addChildViewController(task, "任务", "vx_tabbar_three0", "vx_tabbar_three1");
+
+    auto service = VXSuWebVC::instantiate();
+    service->setName("客服");
+    service->setUrl(servicePageURL());
+    addChildViewController(service, "客服", "vx_tabbar_five0", "vx_tabbar_five1");
+}
+
+void VXSuTabBarVC::addChildViewController(const ui::ViewControllerRef& page, const std::string& title,
+                                          const std::string& image, const std::string& selectedImage) {
+    if (!page) return;
+    auto item = page->tabBarItem();
+    item->setImage(VXColor::sdkImageNamed(image));
+    item->setSelectedImage(VXColor::sdkImageNamed(selectedImage));
+    item->setTitle(title);
+    auto nav = ui::ViewController::create<VXNavigationController>();
+    nav->pushViewController(page, false);
+    ui::TabBarController::addChildViewController(nav);
+}
+
+std::function<void()> VXSuTabBarVC::logoutStep() {
+    ns::Weak<VXSuTabBarVC> weak = ref<VXSuTabBarVC>();
+    return [weak] {
+        auto self = weak.lock();
+        if (!self) return;
+        self->isShouldDismiss_ = true;
+        if (self->logoutBlock_) self->logoutBlock_();
+        self->dismissViewControllerAnimated(true);
+    };
+}
+
+ui::InterfaceOrientation VXSuTabBarVC::preferredInterfaceOrientationForPresentation() const {
+    return ui::InterfaceOrientation::Portrait;
+}
+
+void VXSuTabBarVC::dismissViewControllerAnimated(bool animated, Completion completion) {
+    if (!presentedViewController() && !isShouldDismiss_) return;
+    ui::TabBarController::dismissViewControllerAnimated(animated, std::move(completion));
+}
+
+std::string VXSuTabBarVC::taskPageURL() {
+    auto share = ShareVale::sharedInstance();
+    std::string logintime = URLEncode::getNowTimeTimestamp();
+    std::string sign = URLEncode::md5String(
+        ns::format("username=%@&appkey=%@&logintime=%@", share->userName(), kPlatformAppKey, logintime));
+    std::string imel = ui::AdvertisingIdentifierManager::sharedManager().advertisingIdentifier();
+    return ns::format("%@Agreement/rw?username=%@&device=ios&imel=%@&gameid=%@&logintime=%@&sign=%@",
+                      VXEndpoints::baseURL(), share->userName(), imel, share->gameID(), logintime, sign);
+}
+
+std::string VXSuTabBarVC::servicePageURL() {
+    auto share = ShareVale::sharedInstance();
+    return ns::format("%@sdkservicesdk/sdk_kefu_index?username=%@&type=ios&cpsId=%@&appid=%@", VXEndpoints::baseURL(),
+                      share->userName(), share->chanelid(), share->appID());
+}

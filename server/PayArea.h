@@ -1,0 +1,86 @@
+#pragma once
+// The stand-in's payment model: per account the balances (platform coins, voucher money, star
+// coins), the discount, the offered pay ways and the vouchers; the orders of every road; and the
+// ledgers of what each balance gained and spent (the bill lists read them). Private to server/,
+// its tests and the demo, which seed it through PlatformServer::withState.
+
+#include "server/ServerState.h"
+
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace server {
+
+struct PayArea {
+    struct Voucher {
+        long cid = 0;
+        std::string gamename = "风云online";
+        std::string name;        // coupon_name
+        std::string payMoney;    // spend at least this (yuan)
+        std::string couponMoney; // worth (yuan)
+        std::string avTime = "2030-12-31";
+        long gid = 0;            // 0: any game
+        bool used = false;
+    };
+    struct Wallet {
+        std::string ttb = "500";      // platform coins
+        std::string djq = "30.00";    // voucher money, yuan
+        std::string xingbi = "12.50"; // star coins, yuan
+        std::string discount = "0.95";
+        std::vector<long> payWays = {2, 3, 1, 4, 5, 6, 10};
+        std::vector<Voucher> vouchers;
+    };
+    struct Order {
+        long id = 0;
+        std::string user;
+        std::string road;  // the request path
+        std::string type;  // "z" of the request: "qb", "wx", "ptb", "djq", "xb"
+        std::string money;
+        std::string realMoney;
+        std::string cid;
+        std::string productName;
+        std::string signStr; // wallet orders: what the wallet app signs
+        bool paid = false;
+    };
+    struct LedgerEntry {
+        std::string user;
+        std::string balance;   // "ttb", "djq" or "xingbi"
+        bool gained = false;   // true: credited, false: spent
+        std::string amount;    // in the balance's unit
+        std::string note;      // product or top-up
+        long orderId = 0;
+        long long time = 0;    // wall clock seconds
+    };
+
+    std::map<std::string, Wallet> wallets;  // by user name
+    std::vector<Order> orders;
+    std::vector<LedgerEntry> ledger;
+    long nextOrderId = 1000;
+
+    // Switches for tests and the demo.
+    int payWayCode = 1;                        // "code" of the pay-way reply
+    std::string payWayMessage = "获取失败";      // "msg" when payWayCode is not 1
+    std::set<std::string> freeRoads;           // order paths answered with 11 (nothing to pay)
+    std::map<std::string, std::string> refusedRoads; // order path -> refusal message
+
+    Wallet& wallet(const std::string& user);
+    Order* order(long id);
+    Order* orderBySign(const std::string& signStr);
+    // Marks the order paid once: credits a top-up, spends a voucher. False when unknown or paid.
+    bool settle(long id);
+};
+
+// The state's pay area, made on first use with the default vouchers.
+PayArea& payArea(PlatformServer::State& s);
+
+// The H5 pages the pay orders point at (GET below the base path); nullopt for other paths.
+struct Page {
+    std::string body;
+    std::string contentType;
+};
+std::optional<Page> answerPayPage(PlatformServer::State& s, const std::string& path,
+                                  const std::map<std::string, std::string>& query, const std::string& referer);
+
+} // namespace server

@@ -1,0 +1,238 @@
+// The payment centre's roads end to end against the stand-in: requests, pages, the poll on the
+// manual clock, the notice, the wallet app played through its return URL, coins and vouchers.
+#include "os/uikit/Storyboard.h"
+#include "platform_sdk/VXCouponsCell.h"
+#include "platform_sdk/VXCouponsVC.h"
+#include "server/WalletPlayer.h"
+#include "tests/platform_sdk/PayCentreFixture.h"
+
+namespace driver = ui::driver;
+using ns::Value;
+
+namespace {
+
+// The game's application delegate hands returned URLs to the SDK.
+class Forwarding : public ui::ApplicationDelegate {
+public:
+    std::optional<bool> openURL(const ns::Ref<ns::URL>& url, const ns::Dictionary& options) override {
+        VorlixSDK::application(ui::Application::shared(), url, options);
+        return true;
+    }
+};
+
+class PayRoads : public vx::test::PayCentreTest {
+protected:
+    void SetUp() override {
+        PayCentreTest::SetUp();
+        ui::Application::shared().setDelegate(std::make_shared<Forwarding>());
+        ui::Application::shared().setInstalledSchemes({"http", "https", "vxwallet"});
+    }
+    ns::Ref<VXWebPayVC> page() {
+        auto nav = centre() ? centre()->navigationController() : nullptr;
+        return nav ? std::dynamic_pointer_cast<VXWebPayVC>(nav->topViewController()) : nullptr;
+    }
+    VXPayNoticeViewRef notice() { return driver::find<VXPayNoticeView>(window); }
+    size_t polls() { return server.requests("Pay/getUserSuccess").size(); }
+    // Tap pay on an H5 style, confirm on the page (or not), come back to the app.
+    void payOnPage(bool confirm, const std::string& path = "H5pay/pay") {
+        tapAndSettle(centre()->payBtn, path, [&] { return page() != nullptr; });
+        advance(0.5);
+        ASSERT_TRUE(page());
+        if (confirm)
+            pay([](server::PayArea& p) { p.settle(p.orders.back().id); });
+        driver::resignActive(), driver::becomeActive();
+        driver::resignActive(), driver::becomeActive(); // a second return changes nothing
+        settle();
+    }
+    void tapNotice(size_t index) {
+        ASSERT_TRUE(notice());
+        driver::tap(driver::findAll<ui::Button>(notice())[index]);
+        advance(0.5);
+    }
+};
+
+} // namespace
+
+TEST_F(PayRoads, WalletH5PaidOnItsPageEndsInSuccessOnTheNotice) {
+    open();
+    payOnPage(true);
+    auto sent = server.requests("H5pay/pay").back().params;
+    EXPECT_EQ(sent["p"], Value("6.66"));
+    EXPECT_EQ(sent["b"], Value("6.32"));
+    EXPECT_EQ(sent["xx"], Value("0.95"));
+    EXPECT_EQ(sent["z"], Value("qb"));
+    EXPECT_FALSE(sent.dictionaryPtr()->contains("cid"));
+    advance(0.5);
+    EXPECT_FALSE(page()); // popped by the centre
+    ASSERT_TRUE(notice());
+    EXPECT_TRUE(awaitRequests("Pay/getUserSuccess", 1));
+    EXPECT_TRUE(runMainUntil([&] { return text(notice()->statusL) == "支付成功"; }));
+    EXPECT_TRUE(centre()->payBtn.lock()->isEnabled());
+    expectGolden("pay-notice-success");
+    tapNotice(0);
+    EXPECT_EQ(answers, (std::vector<std::string>{"ok(支付成功, 6.66)"}));
+    EXPECT_FALSE(centre());
+    EXPECT_FALSE(notice());
+}
+
+TEST_F(PayRoads, UnpaidPagePollsThirtyOneTimesThenFails) {
+    open();
+    driver::tap(centre()->wxIconBtn.lock());
+    payOnPage(false);
+    EXPECT_EQ(server.requests("H5pay/pay").back().params["z"], Value("wx"));
+    EXPECT_EQ(text(notice()->statusL), "支付中...");
+    for (int i = 0; i < 30; ++i) {
+        advance(2);
+        settle();
+    }
+    EXPECT_TRUE(awaitRequests("Pay/getUserSuccess", 31));
+    EXPECT_EQ(polls(), 31u);
+    EXPECT_TRUE(centre()->timer());
+    advance(2);
+    EXPECT_FALSE(centre()->timer());
+    advance(60);
+    EXPECT_EQ(polls(), 31u);
+    tapNotice(0);
+    EXPECT_EQ(answers, (std::vector<std::string>{"fail(支付失败, 1, 6.66)"}));
+}
+
+TEST_F(PayRoads, ThePollAcceptsTextOrNumberOneAndStopsWhenTheCentreCloses) {
+    open();
+    server.script("Pay/getUserSuccess", reply(ns::Dictionary{{"z", 1}}));
+    payOnPage(false);
+    EXPECT_TRUE(runMainUntil([&] { return text(notice()->statusL) == "支付成功"; })); // a numeric 1 ends it as paid
+    server.script("Pay/getUserSuccess", reply(ns::Dictionary{{"z", "0"}}));
+    advance(4);
+    EXPECT_EQ(polls(), 1u);
+    EXPECT_EQ(text(notice()->statusL), "支付成功");
+    tapNotice(1); // the box button answers too, once
+    EXPECT_EQ(answers, (std::vector<std::string>{"ok(支付成功, 6.66)"}));
+
+    size_t earlier = polls();
+    open();
+    payOnPage(false);
+    ASSERT_TRUE(awaitRequests("Pay/getUserSuccess", earlier + 1));
+    size_t before = polls();
+    centre()->popAction(); // closed while polling
+    advance(10);
+    EXPECT_EQ(polls(), before);
+}
+
+TEST_F(PayRoads, FreeAndRefusedWebOrders) {
+    pay([](server::PayArea& p) { p.freeRoads.insert("H5pay/pay"); });
+    open();
+    tapAndSettle(centre()->payBtn, "H5pay/pay", [&] { return notice() != nullptr; });
+    EXPECT_EQ(text(notice()->statusL), "支付成功");
+    EXPECT_EQ(polls(), 0u);
+    tapNotice(0);
+    EXPECT_EQ(answers, (std::vector<std::string>{"ok(支付成功, 6.66)"}));
+
+    pay([](server::PayArea& p) { p.freeRoads.clear(), p.refusedRoads["H5pay/pay"] = "订单创建失败"; });
+    answers.clear();
+    open();
+    tapAndSettle(centre()->payBtn, "H5pay/pay", [&] { return !answers.empty(); });
+    EXPECT_EQ(answers, (std::vector<std::string>{"fail(无法通知服务器, 3, 6.66)"}));
+    EXPECT_TRUE(driver::findLabel(window, "订单创建失败"));
+    EXPECT_TRUE(centre()); // stays open
+    EXPECT_TRUE(centre()->payBtn.lock()->isEnabled());
+}
+
+TEST_F(PayRoads, WalletAppResultsComeBackThroughTheReturnURL) {
+    pay([](server::PayArea& p) { p.wallet("player01").payWays = {5, 2}; });
+    struct Row {
+        const char* status;
+        const char* shown;
+        const char* answer;
+    } rows[] = {{"9000", "充值成功", "ok(充值成功, 6.66)"},
+                {"6001", "取消充值", "fail(取消充值, 1, 6.66)"},
+                {"4000", "充值失败", "fail(充值失败, 1, 6.66)"}};
+    for (const auto& row : rows) {
+        answers.clear();
+        open();
+        EXPECT_EQ(centre()->payStyle, 5u);
+        size_t opened = ui::Application::shared().openedURLs().size();
+        tapAndSettle(centre()->payBtn, "Walletapp/apppayios",
+                     [&] { return ui::Application::shared().openedURLs().size() > opened; });
+        auto handOff = server::lastWalletHandOff();
+        ASSERT_TRUE(handOff);
+        EXPECT_EQ(handOff->returnScheme, "VorlixWalletScheme1001");
+        EXPECT_FALSE(notice());
+        server::answerWallet(server, row.status);
+        EXPECT_EQ(text(notice()->statusL), row.shown);
+        EXPECT_EQ(polls(), 0u);
+        tapNotice(0);
+        EXPECT_EQ(answers, std::vector<std::string>{row.answer});
+    }
+    // A replayed return URL after the centre closed delivers nothing.
+    size_t before = answers.size();
+    driver::deliverOpenURL(server::walletReturnURL("VorlixWalletScheme1001", "9000", ""));
+    EXPECT_FALSE(notice());
+    EXPECT_EQ(answers.size(), before);
+}
+
+TEST_F(PayRoads, CoinsVouchersAndStarCoins) {
+    open();
+    driver::tap(centre()->ptbIconBtn.lock());
+    tapAndSettle(centre()->payBtn, "Ttbpaynew/ttbnew", [&] { return !answers.empty(); });
+    auto sent = server.requests("Ttbpaynew/ttbnew").back().params;
+    EXPECT_EQ(sent["p"], Value("67"));
+    EXPECT_EQ(sent["b"], Value("64"));
+    EXPECT_FALSE(sent.dictionaryPtr()->contains("x") && sent["x"] != Value("r1")); // the order number is not sent
+    EXPECT_EQ(answers, (std::vector<std::string>{"ok(支付成功, 6.66)"}));
+    advance(0.5);
+    EXPECT_FALSE(centre());
+    EXPECT_EQ(wallet().ttb, "436");
+
+    wallet().ttb = "10";
+    answers.clear();
+    open();
+    driver::tap(centre()->ptbIconBtn.lock());
+    tapAndSettle(centre()->payBtn, "Ttbpaynew/ttbnew", [&] { return !answers.empty(); });
+    EXPECT_EQ(answers, (std::vector<std::string>{"fail(平台币余额不足, -2, 6.66)"}));
+    EXPECT_TRUE(centre()->payBtn.lock()->isEnabled());
+    EXPECT_TRUE(driver::findLabel(window, "平台币余额不足"));
+
+    // A voucher: "满6减2" on 6.66, then paid with voucher money.
+    answers.clear();
+    auto picked = [&] {
+        auto p = std::dynamic_pointer_cast<VXCouponsVC>(centre()->navigationController()->presentedViewController());
+        return p && !p->dataSource().empty();
+    };
+    tapAndSettle(centre()->couponsBtn, "pay/getcoupons", picked);
+    advance(0.5);
+    auto picker = std::dynamic_pointer_cast<VXCouponsVC>(centre()->navigationController()->presentedViewController());
+    ASSERT_TRUE(picker);
+    expectGolden("voucher-picker");
+    driver::tap(driver::cell<VXCouponsCell>(picker->tableView, ui::IndexPath::forRow(1, 0))->btn.lock());
+    advance(0.5);
+    EXPECT_EQ(centre()->couponsBtn.lock()->titleForState(ui::ControlStateNormal), std::optional<std::string>("满5.5减1.5"));
+    EXPECT_EQ(text(centre()->realMoneyL), "49平台币"); // (6.66 - 1.5) × 0.95 = 4.902, cut to 4.90
+    // A second choice starts again from the amount.
+    tapAndSettle(centre()->couponsBtn, "pay/getcoupons", picked);
+    advance(0.5);
+    picker = std::dynamic_pointer_cast<VXCouponsVC>(centre()->navigationController()->presentedViewController());
+    auto first = driver::cell<VXCouponsCell>(picker->tableView, ui::IndexPath::forRow(0, 0));
+    driver::tap(first->btn.lock());
+    advance(0.5);
+    auto c = centre();
+    EXPECT_EQ(c->couponsBtn.lock()->titleForState(ui::ControlStateNormal), std::optional<std::string>("满6减2"));
+    EXPECT_EQ(text(c->realMoneyL), "45平台币");
+    driver::scrollToEnd(c->scrollView.lock());
+    driver::tap(c->djqIconBtn.lock());
+    EXPECT_EQ(text(c->realMoneyL), "4.66元");
+    tapAndSettle(c->payBtn, "Ttbpaynew/djqpay", [&] { return !answers.empty(); });
+    sent = server.requests("Ttbpaynew/djqpay").back().params;
+    EXPECT_EQ(sent["b"], Value("4.66"));
+    EXPECT_EQ(sent["cid"], Value("101"));
+    EXPECT_FALSE(sent.dictionaryPtr()->contains("xx"));
+    EXPECT_EQ(answers, (std::vector<std::string>{"ok(支付成功, 6.66)"}));
+    advance(0.5);
+
+    // The next order starts without the voucher.
+    open();
+    driver::scrollToEnd(centre()->scrollView.lock());
+    driver::tap(centre()->xinIconBtn.lock());
+    tapAndSettle(centre()->payBtn, "Ttbpaynew/starcoinpay", [&] { return answers.size() == 2; });
+    EXPECT_FALSE(server.requests("Ttbpaynew/starcoinpay").back().params.dictionaryPtr()->contains("cid"));
+    EXPECT_EQ(wallet().xingbi, "5.84");
+}

@@ -1,0 +1,267 @@
+// The comment page and a comment's thread, driven as a player does against the stand-in server:
+// sorting, pulling, liking, posting comments and replies, and the layouts of both devices.
+#include "platform_sdk/user_center/VXPingCell.h"
+#include "platform_sdk/user_center/VXPingTwoCell.h"
+#include "platform_sdk/user_center/VXPingTwoVC.h"
+#include "platform_sdk/user_center/VXPingVC.h"
+#include "platform_sdk/VXEndpoints.h"
+#include "platform_sdk/VXSuWebVC.h"
+#include "server/CommentArea.h"
+#include "tests/platform_sdk/user_center/ListScreenFixture.h"
+#include "widgets/UIScrollView+VXRefresh.h"
+#include "widgets/VXRefreshHeader.h"
+
+namespace {
+
+namespace driver = ui::driver;
+using server::PlatformServer;
+
+// Holds the comment page as the strategy tab's pager does: a child whose view sits under the switch,
+// above the tab bar.
+class PagerHost : public ui::ViewController {
+public:
+    void viewDidLoad() override {
+        ui::ViewController::viewDidLoad();
+        view()->setBackgroundColor(ui::Color::colorWithWhite(249.0 / 255, 1));
+        addChildViewController(page);
+        cg::Rect b = view()->bounds();
+        page->view()->setFrame(cg::RectMake(0, 142, b.size.width, b.size.height - 142 - 49));
+        view()->addSubview(page->view());
+    }
+    VXPingVCRef page = ui::ViewController::create<VXPingVC>();
+};
+
+class CommentsTest : public vx::test::ListScreenTest {
+protected:
+    VXPingVCRef openComments(size_t pageSize = 10) {
+        server.withState([&](PlatformServer::State& s) { server::CommentArea::of(s).pageSize = pageSize; });
+        auto host = ui::ViewController::create<PagerHost>();
+        auto page = host->page;
+        present(host);
+        answered("Sdkcomments/get");
+        return page;
+    }
+    static VXPingModelRef row(const VXPingVCRef& page, size_t i) { return page->dataSource()[i].objectAs<VXPingModel>(); }
+    void chooseSort(const VXPingVCRef& page, const std::string& title) {
+        driver::tap(page->menu()->titleButton());
+        auto options = page->menu()->optionButtons();
+        for (const auto& option : options)
+            if (option->titleForState(ui::ControlStateNormal) == title) return driver::tap(option);
+        FAIL() << "no option " << title;
+    }
+    void send(const VXInputViewRef& bar, const std::string& text) {
+        if (!text.empty()) driver::typeText(bar->textView(), text);
+        driver::tap(bar->sendButton());
+    }
+    bool toastShows(const ui::ViewControllerRef& page, const std::string& text) {
+        return runMainUntil([&] { return driver::findLabel(page->view(), text) != nullptr; }, 5);
+    }
+};
+
+TEST_F(CommentsTest, OpensByPopularityAndSortsByTime) {
+    auto page = openComments();
+    auto first = lastParams("Sdkcomments/get");
+    EXPECT_EQ(first["px"].integerValue(), 1);
+    EXPECT_EQ(first["pagecode"].integerValue(), 1);
+    EXPECT_EQ(first["username"].stringValue(), "player01");
+    EXPECT_EQ(first["gid"].stringValue(), "1001");
+    EXPECT_EQ(first["cpsId"].stringValue(), "cps3");
+    EXPECT_EQ(page->menu()->title(), "按热度");
+    ASSERT_EQ(page->dataSource().size(), 10u);
+    EXPECT_EQ(row(page, 0)->good.integerValue(), 25);
+    shoot("uc-strategy-comments");
+
+    chooseSort(page, "按时间");
+    answered("Sdkcomments/get", 2);
+    EXPECT_EQ(lastParams("Sdkcomments/get")["px"].integerValue(), 0);
+    EXPECT_EQ(lastParams("Sdkcomments/get")["pagecode"].integerValue(), 1);
+    EXPECT_EQ(page->menu()->title(), "按时间");
+    EXPECT_EQ(row(page, 0)->createtime, "2024-05-31 09:02");
+}
+
+TEST_F(CommentsTest, LaysOutBetweenTheBarAndTheCommentBox) {
+    auto page = openComments();
+    cg::Rect b = page->view()->bounds();
+    EXPECT_EQ(page->commentInputView()->frame(), cg::RectMake(0, b.size.height - 44, b.size.width, 44));
+    EXPECT_EQ(page->picView()->frame(), cg::RectMake(0, 0, b.size.width, 44));
+    EXPECT_EQ(page->topView()->frame(), cg::RectMake(0, 54, b.size.width, 30));
+    EXPECT_EQ(page->tableView()->frame(), cg::RectMake(0, 84, b.size.width, b.size.height - 44 - 84));
+    EXPECT_EQ(page->menu()->frame(), cg::RectMake(b.size.width - 96, 0, 80, 30));
+    // Self-sizing rows: a longer text makes a taller row.
+    EXPECT_GT(driver::rowHeight(page->tableView(), {0, 9}), 0);
+}
+
+TEST_F(CommentsTest, ARefusedPullShowsTheMessageAndStops) {
+    auto page = openComments();
+    auto rowsBefore = page->dataSource().size();
+    server.scriptNext("Sdkcomments/get", reply(ns::Dictionary{{"a", 0}, {"b", "评论加载失败"}}));
+    driver::pullDown(page->tableView(), 120);
+    driver::release(page->tableView());
+    answered("Sdkcomments/get", 2);
+    EXPECT_TRUE(toastShows(page, "评论加载失败"));
+    EXPECT_FALSE(page->isHeaderRefreshing());
+    EXPECT_EQ(page->dataSource().size(), rowsBefore) << "the rows shown stay";
+}
+
+TEST_F(CommentsTest, SendingPostsAsTypedAndDoesNotReload) {
+    auto page = openComments();
+    send(page->commentInputView(), "");
+    answered("Sdkcomments/commit");
+    EXPECT_EQ(lastParams("Sdkcomments/commit")["content"].stringValue(), "");
+    EXPECT_TRUE(toastShows(page, "评论内容不能为空"));
+
+    send(page->commentInputView(), "好玩 ");
+    answered("Sdkcomments/commit", 2);
+    auto posted = lastParams("Sdkcomments/commit");
+    EXPECT_EQ(posted["content"].stringValue(), "好玩 ");
+    EXPECT_EQ(posted["appid"].stringValue(), "app7");
+    EXPECT_FALSE(posted.dictionaryPtr()->contains("pid"));
+    EXPECT_TRUE(logContains("输出 = 好玩 "));
+    EXPECT_TRUE(toastShows(page, "评论成功，刷新后可见"));
+    EXPECT_EQ(page->commentInputView()->plainText(), "");
+    EXPECT_EQ(sentCount("Sdkcomments/get"), 1u);
+
+    server.scriptNext("Sdkcomments/commit", dropped());
+    send(page->commentInputView(), "再来");
+    answered("Sdkcomments/commit", 3);
+    EXPECT_TRUE(toastShows(page, "服务器错误"));
+}
+
+TEST_F(CommentsTest, ASortDuringANextPageAddsNoStaleRows) {
+    auto page = openComments(5);
+    server.holdNext("Sdkcomments/get");
+    driver::scrollToEnd(page->tableView());
+    ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
+    EXPECT_EQ(lastParams("Sdkcomments/get")["pagecode"].integerValue(), 2);
+    chooseSort(page, "按时间");
+    answered("Sdkcomments/get", 3);
+    ASSERT_EQ(page->dataSource().size(), 5u);
+    server.releaseHeld();
+    answered("Sdkcomments/get", 3);
+    EXPECT_EQ(page->dataSource().size(), 5u) << "the popularity page 2 was overtaken";
+    EXPECT_EQ(row(page, 0)->createtime, "2024-05-31 09:02");
+    EXPECT_EQ(page->page(), 1);
+}
+
+TEST_F(CommentsTest, TheBannerOpensTheRulesAndARowItsThread) {
+    auto page = openComments();
+    driver::tap(page->picView());
+    advance(0.35);
+    auto rules = std::dynamic_pointer_cast<VXSuWebVC>(navigation->topViewController());
+    ASSERT_TRUE(rules);
+    EXPECT_EQ(rules->name(), "评论规则");
+    EXPECT_EQ(rules->url(), VXEndpoints::baseURL() + "Agreement/yz");
+    EXPECT_TRUE(rules->isShowSuperVc());
+    navigation->popViewControllerAnimated(false);
+    drainMain();
+
+    // A paid badge opens the page explaining titles.
+    auto paid = driver::cell<VXPingCell>(page->tableView(), {0, 2});
+    ASSERT_FALSE(paid->payPic.lock()->isHidden());
+    driver::tap(paid->payPic.lock());
+    advance(0.35);
+    auto titles = std::dynamic_pointer_cast<VXSuWebVC>(navigation->topViewController());
+    ASSERT_TRUE(titles);
+    EXPECT_EQ(titles->name(), "用户头衔等级说明");
+    EXPECT_EQ(titles->url(), VXEndpoints::baseURL() + "Agreement/tx");
+    navigation->popViewControllerAnimated(false);
+    drainMain();
+
+    driver::selectRow(page->tableView(), {0, 0});
+    advance(0.35);
+    auto thread = std::dynamic_pointer_cast<VXPingTwoVC>(navigation->topViewController());
+    ASSERT_TRUE(thread);
+    EXPECT_EQ(thread->headModel(), row(page, 0)) << "the list's very object";
+}
+
+class ThreadTest : public CommentsTest {
+protected:
+    // The thread of the newest seeded comment (three replies), pushed from the list sorted by time.
+    VXPingTwoVCRef openThread(VXPingVCRef& list) {
+        list = openComments();
+        chooseSort(list, "按时间");
+        answered("Sdkcomments/get", 2);
+        size_t index = 0;
+        for (; index < list->dataSource().size(); ++index)
+            if (row(list, index)->full_name == "风中追风") break;
+        driver::selectRow(list->tableView(), {0, static_cast<long>(index)});
+        advance(0.35);
+        answered("Sdkcomments/listscomments");
+        return std::dynamic_pointer_cast<VXPingTwoVC>(navigation->topViewController());
+    }
+};
+
+TEST_F(ThreadTest, ShowsTheHeadOverTheRepliesAndPostsWithTheParent) {
+    VXPingVCRef list;
+    auto thread = openThread(list);
+    ASSERT_TRUE(thread);
+    long long id = thread->headModel()->Id.integerValue();
+    EXPECT_EQ(lastParams("Sdkcomments/listscomments")["comments_id"].integerValue(), id);
+    EXPECT_EQ(thread->navTitleL()->text(), "评论");
+    EXPECT_EQ(thread->dataSource().size(), 3u);
+    EXPECT_EQ(thread->tableView()->tableHeaderView(), thread->headView());
+    EXPECT_EQ(thread->headView()->frame().size.height, thread->headModel()->headH());
+    EXPECT_EQ(thread->headView()->model(), thread->headModel());
+    cg::Rect b = thread->view()->bounds();
+    EXPECT_EQ(thread->commentInputView()->frame().origin.y, b.size.height - 44);
+    EXPECT_EQ(thread->tableView()->frame().origin.y, 64);
+    EXPECT_EQ(thread->tableView()->frame().size.height, b.size.height - 44 - 64);
+    driver::typeText(thread->commentInputView()->textView(), "一起");
+    EXPECT_LT(thread->commentInputView()->frame().origin.y, b.size.height - 44) << "above the keyboard while typing";
+    driver::endEditing(thread->view());
+    advance(0.25);
+    EXPECT_EQ(thread->commentInputView()->frame().origin.y, b.size.height - 44);
+    shoot("uc-strategy-thread");
+
+    driver::tap(thread->commentInputView()->sendButton());
+    answered("Sdkcomments/commit");
+    auto posted = lastParams("Sdkcomments/commit");
+    EXPECT_EQ(posted["pid"].integerValue(), id);
+    EXPECT_EQ(posted["content"].stringValue(), "一起");
+    EXPECT_TRUE(toastShows(thread, "回复成功，刷新后可见"));
+    EXPECT_EQ(sentCount("Sdkcomments/listscomments"), 1u) << "not reloaded";
+    EXPECT_FALSE(logContains("输出 = 一起"));
+
+    // A like on the head is the list's comment liked.
+    long long before = thread->headModel()->good.integerValue();
+    driver::tap(thread->headView()->goodBtn.lock());
+    answered("Sdkcomments/good");
+    EXPECT_EQ(thread->headView()->goodL.lock()->text(), std::to_string(before + 1));
+    bool seen = false;
+    for (size_t i = 0; i < list->dataSource().size(); ++i)
+        if (row(list, i)->Id.integerValue() == id) seen = row(list, i)->good.integerValue() == before + 1;
+    EXPECT_TRUE(seen);
+}
+
+TEST_F(ThreadTest, OnANotchPhoneTheBoxSitsAboveTheHomeIndicator) {
+    useProfile(notch());
+    VXPingVCRef list;
+    auto thread = openThread(list);
+    ASSERT_TRUE(thread);
+    cg::Rect b = thread->view()->bounds();
+    EXPECT_EQ(thread->commentInputView()->frame().origin.y, b.size.height - 44 - 34);
+    EXPECT_EQ(thread->tableView()->frame().origin.y, 88);
+    shoot("uc-strategy-thread-notch");
+}
+
+TEST_F(ThreadTest, AnEmptyThreadShowsTheHeadOverNoRows) {
+    auto model = VXKeyValue::vx_objectWithKeyValues<VXPingModel>(
+        ns::Value(ns::Dictionary{{"id", 0}, {"full_name", "无名"}, {"content", "还没有人回复"}}));
+    long long id = 0;
+    server.withState([&](PlatformServer::State& s) {
+        server::CommentArea::Comment c;
+        c.fullName = "无名";
+        c.content = "还没有人回复";
+        id = server::CommentArea::of(s).add(c).id;
+    });
+    model->Id = id;
+    auto thread = ui::ViewController::create<VXPingTwoVC>();
+    thread->setHeadModel(model);
+    present(thread);
+    answered("Sdkcomments/listscomments");
+    EXPECT_EQ(thread->dataSource().size(), 0u);
+    EXPECT_EQ(thread->tableView()->tableHeaderView(), thread->headView());
+    EXPECT_EQ(driver::rowCount(thread->tableView(), 0), 0);
+}
+
+} // namespace

@@ -1,0 +1,356 @@
+// The coupon centre, my coupons and the three statements, driven as a player does against the
+// stand-in server: claims (one, all, late replies), filters, tabs, source menus and paging.
+#include "os/uikit/Application.h"
+#include "platform_sdk/user_center/VXSuBillCell.h"
+#include "platform_sdk/user_center/VXSuBillVC.h"
+#include "platform_sdk/user_center/VXSuCouponCell.h"
+#include "platform_sdk/user_center/VXSuCouponVC.h"
+#include "platform_sdk/user_center/VXSuMyCouponCell.h"
+#include "platform_sdk/user_center/VXSuMyCouponVC.h"
+#include "server/CouponArea.h"
+#include "tests/platform_sdk/user_center/ListScreenFixture.h"
+#include "widgets/UIScrollView+VXRefresh.h"
+#include "widgets/VXRefreshAutoStateFooter.h"
+
+namespace {
+
+namespace driver = ui::driver;
+using server::PlatformServer;
+using VXSuMyCouponCellRef = ns::Ref<VXSuMyCouponCell>;
+
+class CouponsTest : public vx::test::ListScreenTest {
+protected:
+    VXSuCouponVCRef openCentre() {
+        auto centre = VXSuCouponVC::instantiate();
+        present(centre);
+        answered("Sdkdetail/couponlists");
+        return centre;
+    }
+    VXSuMyCouponVCRef openMine(const VXSuCouponVCRef& centre) {
+        driver::tap(centre->navBtn());
+        advance(0.35);
+        EXPECT_EQ(navigation->viewControllers().size(), 2u);
+        answered("Sdkhome/mycoupon");
+        return std::dynamic_pointer_cast<VXSuMyCouponVC>(navigation->topViewController());
+    }
+    void claimOnServer(std::initializer_list<long long> cids) {
+        server.withState([&](PlatformServer::State& s) {
+            for (long long cid : cids) server::CouponArea::of(s).claim("player01", cid);
+        });
+    }
+    std::string footerText(const ui::TableViewRef& table) {
+        auto footer = std::dynamic_pointer_cast<VXRefreshAutoStateFooter>(VXRefresh::VX_footer(table));
+        return footer && footer->stateLabel()->text() ? *footer->stateLabel()->text() : "";
+    }
+    bool toastShows(const ui::ViewControllerRef& page, const std::string& text) {
+        return runMainUntil([&] { return driver::findLabel(page->view(), text) != nullptr; }, 5);
+    }
+    ui::ButtonRef filter(const VXSuMyCouponVCRef& mine, long tag) {
+        return std::dynamic_pointer_cast<ui::Button>(mine->topView()->viewWithTag(tag));
+    }
+    static bool usableLook(const VXSuMyCouponCellRef& cell) {
+        // The usable ticket's stub is blue (#4958A7), the other grey.
+        auto stub = imagebytes::pixelAt(cell->bgPic.lock()->image()->CGImage(), 40, 90);
+        return stub.b > 150 && stub.r < 100;
+    }
+};
+
+TEST_F(CouponsTest, TheCentreListsOnePageAndLaysOutByDevice) {
+    auto centre = openCentre();
+    auto params = lastParams("Sdkdetail/couponlists");
+    EXPECT_EQ(params["username"].stringValue(), "player01");
+    EXPECT_EQ(params["type"].stringValue(), "ios");
+    EXPECT_EQ(params["cpsId"].stringValue(), "cps3");
+    EXPECT_EQ(params["gid"].stringValue(), "1001");
+    EXPECT_FALSE(params.dictionaryPtr()->contains("pagecode"));
+    EXPECT_EQ(centre->navTitleL()->text(), "抵扣券领取");
+    ASSERT_EQ(centre->dataSource().size(), 5u);
+    EXPECT_EQ(centre->page(), 1);
+    EXPECT_EQ(centre->totalPage(), 1);
+    EXPECT_EQ(footerText(centre->tableView()), "已全部加载完毕");
+    cg::Rect b = centre->view()->bounds();
+    EXPECT_EQ(centre->tableView()->frame(), cg::RectMake(0, 131, b.size.width, b.size.height - 131 - 72));
+    auto cell = driver::cell<VXSuCouponCell>(centre->tableView(), {0, 0});
+    EXPECT_EQ(cell->moneyL.lock()->text(), "10");
+    EXPECT_EQ(cell->manL.lock()->text(), "满100元可用");
+    EXPECT_EQ(cell->showL.lock()->text(), "适用于《星辰物语》");
+    EXPECT_EQ(cell->timeL.lock()->text(), "2024-06-01至2024-06-30");
+    EXPECT_EQ(cell->bgPic.lock()->image()->capInsets(), (ui::EdgeInsets{0, 36, 0, 179}));
+    shoot("uc-mine-coupon-centre");
+
+    useProfile(notch());
+    auto tall = openCentre();
+    b = tall->view()->bounds();
+    EXPECT_EQ(tall->tableView()->frame(), cg::RectMake(0, 155, b.size.width, b.size.height - 155 - 106));
+}
+
+TEST_F(CouponsTest, ClaimingCollapsesOnlyThatRowAndClaimAllEmptiesTheList) {
+    auto centre = openCentre();
+    server.holdNext("Sdkdetail/getcoupon");
+    driver::selectRow(centre->tableView(), {0, 1});
+    ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
+    driver::selectRow(centre->tableView(), {0, 1}); // a second tap while the claim is out sends nothing
+    server.releaseHeld();
+    answered("Sdkdetail/getcoupon");
+    ASSERT_EQ(server.requests("Sdkdetail/getcoupon").size(), 1u);
+    auto claim = server.requests("Sdkdetail/getcoupon").front();
+    EXPECT_TRUE(claim.scrambled);
+    EXPECT_TRUE(claim.params["cid"].isInteger()) << "sent as the number the list held";
+    EXPECT_EQ(claim.params["cid"].integerValue(), 8);
+    EXPECT_TRUE(toastShows(centre, "领取成功"));
+    EXPECT_EQ(driver::rowHeight(centre->tableView(), {0, 1}), 0);
+    EXPECT_EQ(driver::rowHeight(centre->tableView(), {0, 0}), 110);
+    EXPECT_EQ(driver::rowHeight(centre->tableView(), {0, 2}), 110);
+    EXPECT_EQ(centre->dataSource().size(), 5u);
+    EXPECT_EQ(centre->dataSource()[1].objectAs<VXSuCouponModel>()->is_get, "1");
+    advance(3); // the toasts go
+    shoot("uc-mine-coupon-centre-claimed");
+
+    driver::tap(driver::findByAccessibilityId(centre->view(), "coupon_claim_all"));
+    answered("Sdkdetail/getcouponall");
+    EXPECT_EQ(lastParams("Sdkdetail/getcouponall")["gid"].stringValue(), "1001");
+    EXPECT_TRUE(centre->dataSource().empty());
+    EXPECT_EQ(driver::rowCount(centre->tableView(), 0), 0);
+    EXPECT_EQ(server.requests("Sdkdetail/couponlists").size(), 1u) << "not fetched again";
+    advance(3);
+    shoot("uc-mine-coupon-centre-all");
+}
+
+TEST_F(CouponsTest, AClaimReplyAfterClaimAllChangesNoRow) {
+    auto centre = openCentre();
+    server.holdNext("Sdkdetail/getcoupon");
+    driver::selectRow(centre->tableView(), {0, 4});
+    ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
+    auto model = centre->dataSource()[4].objectAs<VXSuCouponModel>();
+    centre->getAllCoupons();
+    answered("Sdkdetail/getcouponall");
+    ASSERT_TRUE(centre->dataSource().empty());
+    server.releaseHeld();
+    answered("Sdkdetail/getcoupon");
+    EXPECT_EQ(driver::rowCount(centre->tableView(), 0), 0);
+    // The late reply updates its own coupon; no row shows it any more.
+    EXPECT_TRUE(toastShows(centre, "领取成功"));
+    EXPECT_EQ(model->is_get, "1");
+}
+
+TEST_F(CouponsTest, FailuresAndRefusalsShowTheirMessages) {
+    server.scriptNext("Sdkdetail/couponlists", reply(ns::Dictionary{{"a", 0}, {"b", "活动未开始"}}));
+    auto refused = openCentre();
+    EXPECT_TRUE(toastShows(refused, "活动未开始"));
+    EXPECT_TRUE(refused->dataSource().empty());
+    EXPECT_FALSE(refused->showRefreshFooter());
+    navigation->dismissViewControllerAnimated(false);
+    advance(0.3);
+
+    claimOnServer({7, 8, 9, 10, 11});
+    auto centre = openCentre();
+    for (long row = 0; row < 5; ++row) EXPECT_EQ(driver::rowHeight(centre->tableView(), {0, row}), 0);
+    EXPECT_EQ(footerText(centre->tableView()), "已全部加载完毕");
+    server.scriptNext("Sdkdetail/getcouponall", dropped());
+    centre->getAllCoupons();
+    answered("Sdkdetail/getcouponall");
+    EXPECT_TRUE(toastShows(centre, "服务器错误"));
+    server.scriptNext("Sdkdetail/getcouponall", raw(200, "not a coded reply"));
+    centre->getAllCoupons();
+    answered("Sdkdetail/getcouponall", 2);
+    EXPECT_EQ(centre->dataSource().size(), 5u);
+
+    ShareVale::sharedInstance()->setIosWapBoxUrl(std::string("https://box.example/app"));
+    driver::tap(driver::findByAccessibilityId(centre->view(), "coupon_box_banner"));
+    ASSERT_FALSE(ui::Application::shared().openedURLs().empty());
+    EXPECT_EQ(ui::Application::shared().openedURLs().back()->absoluteString(), "https://box.example/app");
+}
+
+TEST_F(CouponsTest, MyCouponsFilterBySwitchingTheDisabledButton) {
+    claimOnServer({7});
+    auto mine = openMine(openCentre());
+    ASSERT_TRUE(mine);
+    EXPECT_EQ(lastParams("Sdkhome/mycoupon")["status"].stringValue(), "1");
+    EXPECT_EQ(lastParams("Sdkhome/mycoupon")["pagecode"].integerValue(), 1);
+    EXPECT_EQ(mine->topView()->frame(), cg::RectMake(0, 64, mine->view()->bounds().size.width, 45));
+    EXPECT_EQ(mine->tableView()->frame().origin.y, 109);
+    auto usable = filter(mine, 10), expired = filter(mine, 11);
+    EXPECT_FALSE(usable->isEnabled());
+    EXPECT_EQ(mine->indicator.lock()->center().x, usable->center().x);
+    ASSERT_EQ(mine->dataSource().size(), 1u);
+    auto cell = driver::cell<VXSuMyCouponCell>(mine->tableView(), {0, 0});
+    EXPECT_EQ(cell->moneyL.lock()->text(), "¥10");
+    auto money = *cell->moneyL.lock()->attributedText();
+    auto sign = money.attributes(0)[ns::FontAttributeName].objectAs<ui::Font>();
+    ASSERT_TRUE(sign);
+    EXPECT_EQ(sign->pointSize(), 20);
+    EXPECT_FALSE(money.attributes(1)[ns::FontAttributeName].objectAs<ui::Font>()) << "the rest keeps the label's font";
+    EXPECT_EQ(cell->manL.lock()->text(), "满100可用");
+    EXPECT_EQ(cell->showL.lock()->text(), "满100减10");
+    EXPECT_EQ(cell->nameL.lock()->text(), "星辰物语可用");
+    EXPECT_EQ(cell->timeL.lock()->text(), "2024-06-30到期");
+    EXPECT_TRUE(usableLook(cell));
+    shoot("uc-mine-my-coupons-usable");
+
+    driver::tap(expired);
+    answered("Sdkhome/mycoupon", 2);
+    EXPECT_EQ(lastParams("Sdkhome/mycoupon")["status"].stringValue(), "0");
+    EXPECT_EQ(lastParams("Sdkhome/mycoupon")["pagecode"].integerValue(), 1);
+    EXPECT_FALSE(expired->isEnabled());
+    EXPECT_TRUE(usable->isEnabled());
+    advance(0.25);
+    EXPECT_EQ(mine->indicator.lock()->center().x, expired->center().x);
+    ASSERT_EQ(mine->dataSource().size(), 2u);
+    EXPECT_FALSE(usableLook(driver::cell<VXSuMyCouponCell>(mine->tableView(), {0, 0})));
+    EXPECT_THROW(driver::tap(expired), driver::Failure) << "the chosen filter takes no taps";
+    expired->sendActionsForControlEvents(ui::ControlEventTouchUpInside);
+    drainMain();
+    EXPECT_EQ(server.requests("Sdkhome/mycoupon").size(), 2u);
+    shoot("uc-mine-my-coupons-unusable");
+}
+
+TEST_F(CouponsTest, FilterRepliesInReverseOrderShowTheLastFilter) {
+    claimOnServer({7, 8});
+    auto mine = openMine(openCentre());
+    server.holdNext("Sdkhome/mycoupon");
+    driver::tap(filter(mine, 11));
+    ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
+    driver::tap(filter(mine, 10));
+    answered("Sdkhome/mycoupon", 3);
+    server.releaseHeld();
+    answered("Sdkhome/mycoupon", 3);
+    ASSERT_EQ(mine->dataSource().size(), 2u);
+    EXPECT_EQ(mine->dataSource()[0].objectAs<VXSuCouponModel>()->end_time, "2024-06-30");
+    EXPECT_EQ(mine->loadedStatus(), "1");
+
+    // A switch whose load fails keeps the rows with the look they were loaded with.
+    server.scriptNext("Sdkhome/mycoupon", dropped());
+    driver::tap(filter(mine, 11));
+    answered("Sdkhome/mycoupon", 4);
+    EXPECT_EQ(mine->status(), "0");
+    EXPECT_EQ(mine->dataSource().size(), 2u);
+    mine->tableView()->reloadData();
+    EXPECT_TRUE(usableLook(driver::cell<VXSuMyCouponCell>(mine->tableView(), {0, 0})));
+}
+
+TEST_F(CouponsTest, TheFilterBarSitsUnderATallerBarOnNotchPhones) {
+    useProfile(notch());
+    auto mine = openMine(openCentre());
+    EXPECT_EQ(mine->topView()->frame().origin.y, 88);
+    EXPECT_EQ(mine->tableView()->frame().origin.y, 133);
+}
+
+class BillsTest : public CouponsTest {
+protected:
+    VXSuBillVCRef openBills(bool ptb, bool stars) {
+        auto bills = VXSuBillVC::instantiate();
+        bills->setIsPtb(ptb);
+        bills->setIsStars(stars);
+        present(bills);
+        answered(ptb ? "Userexpand/getptblog" : stars ? "Sdkhome/getstarcoinlog" : "Sdkhome/getdjqlog");
+        return bills;
+    }
+    ui::ButtonRef spending(const VXSuBillVCRef& bills) {
+        return std::dynamic_pointer_cast<ui::Button>(bills->bgView.lock()->viewWithTag(11));
+    }
+    std::string sign(const VXSuBillVCRef& bills, long row) {
+        return driver::cell<VXSuBillCell>(bills->tableView(), {0, row})->numL.lock()->text().value_or("");
+    }
+    ns::Value last() {
+        auto all = server.requests();
+        return all.empty() ? ns::Value() : all.back().params;
+    }
+    std::string lastPath() {
+        auto all = server.requests();
+        return all.empty() ? "" : all.back().path;
+    }
+};
+
+TEST_F(BillsTest, VoucherStatementSendsTheScreenOfTabAndMenu) {
+    server.withState([](PlatformServer::State& s) { server::CouponArea::of(s).pageSize = 15; });
+    auto bills = openBills(false, false);
+    EXPECT_EQ(bills->navTitleL()->text(), "代金券明细");
+    EXPECT_EQ(bills->showL.lock()->text(), "代金券");
+    auto first = lastParams("Sdkhome/getdjqlog");
+    EXPECT_EQ(first["screen"].integerValue(), 0);
+    EXPECT_EQ(first["type"].stringValue(), "ios");
+    EXPECT_EQ(first["appid"].stringValue(), "app7");
+    EXPECT_EQ(bills->menu()->title(), "后台代充");
+    EXPECT_EQ(bills->menu()->superview(), bills->bgView.lock());
+    ASSERT_EQ(bills->dataSource().size(), 15u);
+    EXPECT_EQ(sign(bills, 0), "+5");
+    cg::Rect b = bills->view()->bounds();
+    double top = cg::RectGetMaxY(bills->bgView.lock()->frame()) + 5;
+    EXPECT_EQ(bills->tableView()->frame(), cg::RectMake(16, top, b.size.width - 32, b.size.height - top));
+
+    // Paging through the footer: 23 lines make two pages of 15.
+    driver::scrollToEnd(bills->tableView());
+    answered("Sdkhome/getdjqlog", 2);
+    EXPECT_EQ(lastParams("Sdkhome/getdjqlog")["pagecode"].integerValue(), 2);
+    EXPECT_EQ(bills->dataSource().size(), 23u);
+    bills->tableView()->setContentOffset({0, 0});
+
+    driver::tap(bills->menu()->titleButton());
+    shoot("uc-mine-bills-voucher-menu");
+    driver::tap(bills->menu()->optionButtons().at(1));
+    answered("Sdkhome/getdjqlog", 3);
+    EXPECT_EQ(lastParams("Sdkhome/getdjqlog")["screen"].integerValue(), 2);
+    EXPECT_EQ(lastParams("Sdkhome/getdjqlog")["pagecode"].integerValue(), 1);
+    EXPECT_EQ(bills->menu()->title(), "金币兑换");
+    for (const auto& row : bills->dataSource()) EXPECT_EQ(row["remark"].stringValue(), "金币兑换");
+
+    driver::tap(spending(bills));
+    answered("Sdkhome/paydjqlog");
+    EXPECT_EQ(lastParams("Sdkhome/paydjqlog")["screen"].integerValue(), 1);
+    EXPECT_EQ(bills->menu()->title(), "游戏充值");
+    EXPECT_FALSE(bills->menu()->isHidden());
+    EXPECT_EQ(sign(bills, 0), "-5");
+    // The underline stays under the chosen tab through layout passes.
+    bills->view()->setNeedsLayout();
+    bills->view()->layoutIfNeeded();
+    EXPECT_EQ(bills->indicator.lock()->center().x, spending(bills)->center().x);
+    shoot("uc-mine-bills-voucher-spending");
+
+    size_t sent = server.requests().size();
+    spending(bills)->sendActionsForControlEvents(ui::ControlEventTouchUpInside);
+    drainMain();
+    EXPECT_EQ(server.requests().size(), sent) << "the chosen tab sends nothing";
+}
+
+TEST_F(BillsTest, StarCoinAndPlatformCoinStatements) {
+    auto stars = openBills(false, true);
+    EXPECT_EQ(stars->navTitleL()->text(), "星币明细");
+    EXPECT_EQ(stars->menu()->title(), "后台发放");
+    driver::tap(spending(stars));
+    answered("Sdkhome/paystarcoinlog");
+    EXPECT_TRUE(stars->menu()->isHidden());
+    EXPECT_EQ(lastParams("Sdkhome/paystarcoinlog")["screen"].integerValue(), 1);
+    EXPECT_EQ(stars->menuArr(), (std::vector<std::string>{"后台发放", "金币兑换"})) << "left as it was";
+    EXPECT_EQ(stars->dataSource().size(), 4u);
+    shoot("uc-mine-bills-stars-spending");
+
+    navigation = nullptr;
+    useProfile(plain());
+    auto coins = openBills(true, true);
+    EXPECT_EQ(coins->navTitleL()->text(), "平台币明细");
+    EXPECT_EQ(coins->showL.lock()->text(), "平台币");
+    EXPECT_TRUE(coins->menuArr().empty());
+    EXPECT_FALSE(coins->menu()->superview()) << "no menu";
+    EXPECT_EQ(lastParams("Userexpand/getptblog")["screen"].integerValue(), 0);
+    shoot("uc-mine-bills-coins");
+    driver::tap(spending(coins));
+    answered("Userexpand/payptblog");
+    EXPECT_EQ(lastParams("Userexpand/payptblog")["screen"].integerValue(), 1);
+    driver::tap(coins->oneBtn.lock());
+    answered("Userexpand/getptblog", 2);
+    EXPECT_EQ(lastParams("Userexpand/getptblog")["screen"].integerValue(), 1);
+}
+
+TEST_F(BillsTest, AFailedSwitchKeepsTheSignOfTheRowsShown) {
+    auto bills = openBills(false, false);
+    server.scriptNext("Sdkhome/paydjqlog", reply(ns::Dictionary{{"a", 0}, {"b", "查询失败"}}));
+    driver::tap(spending(bills));
+    answered("Sdkhome/paydjqlog");
+    EXPECT_TRUE(toastShows(bills, "查询失败"));
+    EXPECT_EQ(bills->dataSource().size(), 10u);
+    bills->tableView()->reloadData();
+    EXPECT_EQ(sign(bills, 0), "+5");
+    EXPECT_TRUE(bills->loadedIncome());
+}
+
+} // namespace

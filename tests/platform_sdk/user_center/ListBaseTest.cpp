@@ -1,0 +1,285 @@
+// The list-screen base: footer states, the deferred finish step, and the paging fixes (a failed or
+// refused next page is asked again, an overtaken reply changes nothing), on a small list screen
+// paging against the stand-in server.
+
+#include "platform_sdk/user_center/VXRefreshViewController.h"
+#include "tests/platform_sdk/user_center/UserCentreFixture.h"
+#include "widgets/UIScrollView+VXRefresh.h"
+#include "widgets/VXRefreshAutoStateFooter.h"
+#include "widgets/VXRefreshStateHeader.h"
+
+namespace {
+
+namespace driver = ui::driver;
+using vx::test::UserCentreTest;
+
+const char* const Path = "Sdkdetail/gonglue";
+
+// A list of plain rows loading one path.
+class PagedList : public VXRefreshViewController {
+public:
+    void viewDidLoad() override {
+        VXRefreshViewController::viewDidLoad();
+        tableView()->registerClass<ui::TableViewCell>("row");
+        tableViewDidTriggerHeaderRefresh();
+    }
+    void viewWillLayoutSubviews() override { tableView()->setFrame(view()->bounds()); }
+    void tableViewDidTriggerHeaderRefresh() override { loadFirstPage(request()); }
+    void tableViewDidTriggerFooterRefresh() override { loadNextPage(request()); }
+    long numberOfRows(const ui::TableViewRef&, long) override { return static_cast<long>(dataSource().size()); }
+    ui::TableViewCellRef cellForRow(const ui::TableViewRef& table, const ui::IndexPath& indexPath) override {
+        auto cell = table->dequeueReusableCell("row", indexPath);
+        cell->textLabel()->setText(dataSource()[indexPath.row]["title"].stringValue());
+        return cell;
+    }
+    PageRequest request() {
+        PageRequest r;
+        r.path = Path;
+        r.parameters.set("username", "player01");
+        r.refused = [this](const ns::Value& reply) { refusals.push_back(reply["b"].description()); };
+        return r;
+    }
+    void tableViewDidFinishTriggerHeader(bool isHeader, bool reload) override {
+        ++ended;
+        VXRefreshViewController::tableViewDidFinishTriggerHeader(isHeader, reload);
+    }
+    void endOvertakenLoad(bool isHeader) override {
+        ++ended;
+        VXRefreshViewController::endOvertakenLoad(isHeader);
+    }
+    std::vector<std::string> refusals;
+    size_t ended = 0; // loads that have come back
+};
+
+ns::Value pageReply(int first, int count, ns::Value nowPage, ns::Value totalPage) {
+    ns::Array rows;
+    for (int i = 0; i < count; ++i) rows.push_back(ns::Dictionary{{"title", "row " + std::to_string(first + i)}});
+    ns::Dictionary reply{{"lists", rows}};
+    if (!nowPage.isNil()) reply.set("now_page", nowPage);
+    if (!totalPage.isNil()) reply.set("total_page", totalPage);
+    return reply;
+}
+
+class ListBaseTest : public UserCentreTest {
+protected:
+    ns::Ref<PagedList> open(ns::Value firstReply) {
+        server.scriptNext(Path, reply(std::move(firstReply)));
+        list = ui::ViewController::create<PagedList>();
+        present(list);
+        settleRequests(1);
+        return list;
+    }
+    // Waits until n loads have come back, then lets the finish step run.
+    void settleRequests(size_t n) {
+        ASSERT_TRUE(runMainUntil([&] { return list->ended >= n; }));
+        drainMain();
+    }
+    ns::Ref<VXRefreshAutoStateFooter> footer() {
+        return std::dynamic_pointer_cast<VXRefreshAutoStateFooter>(VXRefresh::VX_footer(list->tableView()));
+    }
+    std::vector<std::string> pagecodes() {
+        std::vector<std::string> codes;
+        for (const auto& r : server.requests(Path)) codes.push_back(r.params["pagecode"].description());
+        return codes;
+    }
+    std::vector<std::string> titles() {
+        std::vector<std::string> out;
+        for (const auto& row : list->dataSource()) out.push_back(row["title"].description());
+        return out;
+    }
+    // Back to the top, then a scroll down to the end, as a person asks for more again.
+    void pullFooter() {
+        list->tableView()->setContentOffset({0, 0}, false);
+        driver::scrollToEnd(list->tableView());
+        drainMain();
+    }
+
+    ns::Ref<PagedList> list;
+};
+
+TEST_F(ListBaseTest, FooterFollowsThePageCounters) {
+    open(pageReply(1, 3, 1, 1));
+    ASSERT_TRUE(footer());
+    EXPECT_EQ(footer()->state(), VXRefreshStateNoMoreData);
+    EXPECT_EQ(footer()->stateLabel()->text(), "已全部加载完毕");
+    EXPECT_EQ(footer()->accessibilityIdentifier(), "refresh_footer");
+    EXPECT_EQ(driver::rowCount(list->tableView(), 0), 3);
+    EXPECT_EQ(pagecodes(), std::vector<std::string>{"1"});
+}
+
+TEST_F(ListBaseTest, MissingTotalShowsNoMoreData) {
+    open(pageReply(1, 2, 1, {}));
+    EXPECT_EQ(list->totalPage(), 0);
+    EXPECT_EQ(footer()->state(), VXRefreshStateNoMoreData);
+}
+
+TEST_F(ListBaseTest, FooterLoadsEachPageThenSaysAllLoaded) {
+    open(pageReply(1, 20, 1, 3));
+    EXPECT_EQ(footer()->state(), VXRefreshStateIdle);
+    server.scriptNext(Path, reply(pageReply(21, 20, 2, 3)));
+    pullFooter();
+    settleRequests(2);
+    EXPECT_EQ(list->page(), 2);
+    EXPECT_EQ(footer()->state(), VXRefreshStateIdle);
+    server.scriptNext(Path, reply(pageReply(41, 5, 3, 3)));
+    pullFooter();
+    settleRequests(3);
+    EXPECT_EQ(footer()->state(), VXRefreshStateNoMoreData);
+    EXPECT_EQ(pagecodes(), (std::vector<std::string>{"1", "2", "3"}));
+    EXPECT_EQ(driver::rowCount(list->tableView(), 0), 45);
+
+    // A later first page with more pages brings the footer back.
+    server.scriptNext(Path, reply(pageReply(1, 20, 1, 2)));
+    list->tableViewDidTriggerHeaderRefresh();
+    settleRequests(4);
+    EXPECT_EQ(footer()->state(), VXRefreshStateIdle);
+    EXPECT_EQ(driver::rowCount(list->tableView(), 0), 20);
+}
+
+TEST_F(ListBaseTest, FinishingWaitsForTheNextMainQueueTurn) {
+    open(pageReply(1, 2, 1, 1));
+    list->dataSource().push_back(ns::Dictionary{{"title", "late"}});
+    list->tableViewDidFinishTriggerHeader(false, true);
+    EXPECT_EQ(list->tableView()->numberOfRows(0), 2);
+    drainMain();
+    EXPECT_EQ(list->tableView()->numberOfRows(0), 3);
+}
+
+TEST_F(ListBaseTest, FailedNextPageIsAskedAgainAndShownOnce) {
+    open(pageReply(1, 20, 1, 2));
+    server.scriptNext(Path, dropped());
+    pullFooter();
+    settleRequests(2);
+    EXPECT_EQ(list->page(), 1);
+    EXPECT_EQ(footer()->state(), VXRefreshStateIdle); // not "all loaded" for a page never shown
+    EXPECT_EQ(list->dataSource().size(), 20u);
+
+    server.scriptNext(Path, reply(pageReply(21, 3, 2, 2)));
+    pullFooter();
+    settleRequests(3);
+    EXPECT_EQ(pagecodes(), (std::vector<std::string>{"1", "2", "2"}));
+    EXPECT_EQ(list->dataSource().size(), 23u);
+    EXPECT_EQ(footer()->state(), VXRefreshStateNoMoreData);
+}
+
+TEST_F(ListBaseTest, RefusedOrListlessNextPageKeepsThePage) {
+    open(pageReply(1, 20, 1, 3));
+    server.scriptNext(Path, reply(ns::Dictionary{{"a", 0}, {"b", "x"}}));
+    pullFooter();
+    settleRequests(2);
+    EXPECT_EQ(list->page(), 1);
+    EXPECT_EQ(list->dataSource().size(), 20u);
+    EXPECT_EQ(list->refusals, std::vector<std::string>{"x"});
+
+    server.scriptNext(Path, jsonText(R"({"lists":{"0":{"title":"bad"}},"now_page":2})"));
+    pullFooter();
+    settleRequests(3);
+    EXPECT_EQ(list->page(), 1);
+    EXPECT_EQ(list->dataSource().size(), 20u);
+
+    server.scriptNext(Path, reply(pageReply(21, 2, 2, 3)));
+    pullFooter();
+    settleRequests(4);
+    EXPECT_EQ(pagecodes(), (std::vector<std::string>{"1", "2", "2", "2"}));
+    EXPECT_EQ(titles().back(), "row 22");
+}
+
+TEST_F(ListBaseTest, FirstPageRefusalKeepsTheRowsAndWrongTypesAreSkipped) {
+    server.scriptNext(Path, jsonText(R"({"lists":[{"title":"one"},7,"x",null,[1],{"title":"two"}],"now_page":"1","total_page":"1"})"));
+    list = ui::ViewController::create<PagedList>();
+    present(list);
+    settleRequests(1);
+    EXPECT_EQ(titles(), (std::vector<std::string>{"one", "two"}));
+
+    // "a" other than 1 is a refusal: rows stay, the counters too.
+    server.scriptNext(Path, reply(ns::Dictionary{{"a", "2"}, {"b", "稍后再试"}, {"lists", ns::Array{}}}));
+    list->tableViewDidTriggerHeaderRefresh();
+    settleRequests(2);
+    EXPECT_EQ(titles(), (std::vector<std::string>{"one", "two"}));
+    EXPECT_EQ(list->refusals, std::vector<std::string>{"稍后再试"});
+    // A 64-bit status that only truncates to 1 is no success either.
+    server.scriptNext(Path, reply(ns::Dictionary{{"a", 4294967297LL}, {"lists", ns::Array{}}}));
+    list->tableViewDidTriggerHeaderRefresh();
+    settleRequests(3);
+    EXPECT_EQ(titles().size(), 2u);
+    // A reply with neither status nor list empties it, as it always did.
+    server.scriptNext(Path, reply(ns::Dictionary{{"msg", "none"}}));
+    list->tableViewDidTriggerHeaderRefresh();
+    settleRequests(4);
+    EXPECT_TRUE(list->dataSource().empty());
+    EXPECT_EQ(footer()->state(), VXRefreshStateNoMoreData);
+}
+
+TEST_F(ListBaseTest, NextPageOvertakenByAReloadAddsNothing) {
+    open(pageReply(1, 20, 1, 3));
+    server.scriptNext(Path, reply(pageReply(100, 20, 2, 3)));
+    server.holdNext(Path);
+    pullFooter();
+    ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
+
+    server.scriptNext(Path, reply(pageReply(50, 4, 1, 2)));
+    list->tableViewDidTriggerHeaderRefresh();
+    settleRequests(2);
+    EXPECT_EQ(titles().front(), "row 50");
+
+    server.releaseHeld();
+    settleRequests(3);
+    EXPECT_EQ(list->dataSource().size(), 4u);
+    EXPECT_EQ(list->page(), 1);
+    EXPECT_EQ(list->totalPage(), 2);
+    EXPECT_FALSE(list->isFooterRefreshing());
+}
+
+TEST_F(ListBaseTest, ControlsAreInstalledOnceAndRemoved) {
+    open(pageReply(1, 1, 1, 1));
+    auto first = footer();
+    list->setShowRefreshFooter(true);
+    EXPECT_EQ(footer(), first);
+    list->setShowRefreshFooter(false);
+    EXPECT_FALSE(VXRefresh::VX_footer(list->tableView()));
+
+    list->setShowRefreshHeader(true);
+    auto header = std::dynamic_pointer_cast<VXRefreshStateHeader>(VXRefresh::VX_header(list->tableView()));
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->accessibilityIdentifier(), "refresh_header");
+    EXPECT_TRUE(header->stateLabel()->isHidden());
+    EXPECT_EQ(list->navTitleL(), list->navigationItem()->titleView());
+
+    // A pull on the header loads page 1 again.
+    server.scriptNext(Path, reply(pageReply(7, 2, 1, 1)));
+    driver::pullDown(list->tableView(), 120);
+    driver::release(list->tableView());
+    advance(0.3);
+    settleRequests(2);
+    EXPECT_EQ(titles().front(), "row 7");
+    EXPECT_FALSE(list->isHeaderRefreshing());
+}
+
+TEST_F(ListBaseTest, ReplyAfterTheScreenHasGoneChangesNothing) {
+    server.holdNext(Path);
+    {
+        auto screen = ui::ViewController::create<PagedList>();
+        present(screen);
+        ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
+        navigation->dismissViewControllerAnimated(false);
+        drainMain();
+        navigation.reset();
+    }
+    server.releaseHeld();
+    settle();
+    drainMain();
+    SUCCEED();
+}
+
+TEST_F(ListBaseTest, BaseAloneShowsAnEmptyList) {
+    auto base = ui::ViewController::create<VXRefreshViewController>();
+    present(base);
+    EXPECT_EQ(base->tableView()->numberOfSections(), 1);
+    EXPECT_EQ(base->tableView()->numberOfRows(0), 0);
+    EXPECT_EQ(base->page(), 0);
+    EXPECT_FALSE(base->showRefreshHeader());
+    EXPECT_FALSE(VXRefresh::VX_footer(base->tableView()));
+    EXPECT_EQ(base->view()->backgroundColor()->description(), ui::Color::whiteColor()->description());
+}
+
+} // namespace
