@@ -174,12 +174,13 @@ void Clock::setManual(bool manual, double wallStart, TimeTicks origin) {
     ClockState& s = state();
     std::lock_guard lock(s.m);
     int64_t before = currentNow(s);
+    int64_t wallShown = s.manual ? s.wallBase + (s.manualNow - s.monoBase) : realWall();
     if (manual) {
         int64_t now = origin.inNanoseconds();
         rebase(s, TimeDelta::sub(now, before), true, now);
         s.manualNow = now;
         s.monoBase = now;
-        s.wallBase = wallStart > 0 ? TimeDelta::fromSeconds(wallStart).inNanoseconds() : realWall();
+        s.wallBase = wallStart > 0 ? TimeDelta::fromSeconds(wallStart).inNanoseconds() : wallShown;
         s.instantAt = now;
         s.instantFires = 0;
         s.stalled = false;

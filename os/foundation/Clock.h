@@ -18,8 +18,8 @@ public:
     using Token = uint64_t;
 
     // Where manual mode starts: monotonic time 1000 s (a whole number of 60 Hz frames, and small
-    // enough that doubles of it resolve far below a nanosecond), wall time 1700000000
-    // (2023-11-14 22:13:20 UTC).
+    // enough that doubles of it resolve far below a nanosecond). The test fixture also fixes the
+    // wall time, at 1700000000 (2023-11-14 22:13:20 UTC).
     static constexpr TimeTicks ManualOrigin = TimeTicks::fromNanoseconds(1'000'000'000'000);
     static constexpr double ManualWallStart = 1700000000.0;
     // Items fired at one instant, in one advance or by the clock thread, before the clock counts
@@ -40,9 +40,9 @@ public:
 
     // Manual mode: now() stops moving and only advance() moves it. Switching on (or on again)
     // puts now() at `origin` and the wall time at `wallStart` (seconds since 1970; 0 keeps the
-    // real wall time). Switching off resumes real time. Either way, items already scheduled keep
-    // the time they had left.
-    static void setManual(bool manual, double wallStart = ManualWallStart, TimeTicks origin = ManualOrigin);
+    // wall time shown now). Switching off resumes real time. Either way, items already scheduled
+    // keep the time they had left.
+    static void setManual(bool manual, double wallStart = 0, TimeTicks origin = ManualOrigin);
     static bool isManual();
 
     // Manual mode only (ignored otherwise): moves time forward by `delta`, stepping through

@@ -37,7 +37,8 @@ TEST(TimeTicks, SecondsRoundToTheNearestNanosecondAndSumsAreExact) {
 }
 
 TEST_F(ClockTest, ManualModeStartsAtTheFixedOriginWhateverTheUptime) {
-    ns::Clock::setManual(true); // what every test fixture does
+    ns::Clock::advance(2.5);
+    ns::Clock::setManual(true, vx::test::ManualWallStart); // what every test fixture does
     EXPECT_EQ(ns::Clock::nowTicks(), ns::Clock::ManualOrigin);
     EXPECT_EQ(ns::Clock::now(), 1000.0);
     EXPECT_EQ(ns::Clock::wallMillis(), 1'700'000'000'000);
