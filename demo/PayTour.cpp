@@ -281,8 +281,10 @@ void PayTour::weChatUnpaid() {
     tapPay();
     until([&] { return page() != nullptr; });
     driver::advance(0.4);
-    comeBack(); // without paying
+    // Counted before coming back: the first poll starts at once and may reach the server before
+    // comeBack() returns.
     size_t before = server_.requests("Pay/getUserSuccess").size();
+    comeBack(); // without paying
     for (int i = 0; i < 31; ++i) {
         until([&] { return server_.requests("Pay/getUserSuccess").size() >= before + std::min(i + 1, 31); });
         driver::advance(2);
