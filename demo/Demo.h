@@ -8,6 +8,9 @@
 namespace server {
 class PlatformServer;
 }
+namespace ui {
+class Window;
+}
 
 namespace demo {
 
@@ -25,6 +28,12 @@ int failures();
 // Pumps the main run loop until the flag is set or the step time-out passes.
 bool wait(const std::shared_ptr<bool>& done);
 std::string text(const ns::Value& v);
+// The game's own full-screen window, made key and visible on first use (at launch).
+ns::Ref<ui::Window> gameWindow();
+// Sends the system's own log lines (ns::log) to the file instead of the terminal.
+bool logToFile(const std::string& path);
+// The whole screen as the player sees it: every shown window, back to front, at the screen's scale.
+bool captureScreen(const std::string& path);
 
 // The roads a player walks through the screens, in this order.
 void playLoginTour(Context& context);

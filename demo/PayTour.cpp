@@ -281,8 +281,7 @@ void PayTour::weChatUnpaid() {
     tapPay();
     until([&] { return page() != nullptr; });
     driver::advance(0.4);
-    // Counted before coming back: the first poll starts at once and may reach the server before
-    // comeBack() returns.
+    // Counted from before the return: the first poll goes out at once and may land during it.
     size_t before = server_.requests("Pay/getUserSuccess").size();
     comeBack(); // without paying
     for (int i = 0; i < 31; ++i) {
@@ -390,7 +389,7 @@ void PayTour::vouchers() {
     driver::advance(0.4);
     auto c = centre();
     std::string title = c->couponsBtn.lock()->titleForState(ui::ControlStateNormal).value_or("");
-    std::string coinsText = label(c->realMoneyL);
+    std::string discountedText = label(c->realMoneyL); // the first style's price after the voucher
     driver::scrollToEnd(c->scrollView.lock());
     driver::tap(c->djqIconBtn.lock());
     std::string voucherText = label(c->realMoneyL);
@@ -402,7 +401,7 @@ void PayTour::vouchers() {
     printRequests();
     step("pay: voucher + style 4", title == "满6减2" && voucherText == "4.66元" && !sent.empty() &&
                                        sent.back().params["cid"] == ns::Value("101") && answers_.size() == 1,
-         title + ", coins " + coinsText + ", vouchers " + voucherText + ", cid " +
+         title + ", discounted " + discountedText + ", vouchers " + voucherText + ", cid " +
              (sent.empty() ? std::string("-") : sent.back().params["cid"].description()) + "; " +
              (answers_.empty() ? "no callback" : answers_[0]));
 }

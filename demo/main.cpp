@@ -288,6 +288,10 @@ int main(int argc, char** argv) {
     std::error_code made;
     std::filesystem::create_directories(screens, made);
     demo::Context context{local.get(), apiHost, std::filesystem::absolute(screens).string()};
+    // The system's own log lines (the server's SMS line, reply dumps) go beside the screenshots.
+    if (demo::logToFile(context.screens + "/vorlix-demo.log"))
+        std::printf("vorlix-demo: log lines in %s/vorlix-demo.log\n", context.screens.c_str());
+    demo::gameWindow(); // the game's own window is there from launch
     play(local.get(), apiHost, context.screens);
     demo::playLoginTour(context);
     demo::playPayTour(context);

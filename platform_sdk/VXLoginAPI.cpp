@@ -16,7 +16,7 @@ const char* kServerError = "服务器错误";
 
 ns::Ref<ShareVale> share() { return ShareVale::sharedInstance(); }
 std::string adId() { return ui::AdvertisingIdentifierManager::sharedManager().advertisingIdentifier(); }
-bool succeeded(const ns::Value& reply, const char* statusKey) { return reply[statusKey].intValue() == 1; }
+bool succeeded(const ns::Value& reply, const char* statusKey) { return reply[statusKey].integerValue() == 1; }
 
 void scrambled(const char* path, const ns::Dictionary& params, NetWorkManager::Success success,
                NetWorkManager::Failure failure) {
@@ -143,15 +143,18 @@ void GetNoticeWithSuccess(Success<GetNotice> success, CodedFailure failed) {
 void LonginOutSendToService() {
     auto s = share();
     Text loggedOut = s->userName();
+    // Every login stores a new session id: with the name it tells this session from a newer one.
+    Text session = s->sid();
     ns::Dictionary p;
     p.set("z", loggedOut), p.set("b", s->phoneType()), p.set("c", s->gameID()), p.set("d", adId());
     p.set("e", s->chanelid()), p.set("f", s->appID()), p.set("h", s->version());
     scrambled(
         VXEndpoints::Logout, p,
-        [loggedOut](const ns::Value&) {
-            // A late reply must not wipe a login that happened after this logout was sent.
+        [loggedOut, session](const ns::Value&) {
+            // A late reply must not wipe a login that happened after this logout was sent, even
+            // one with the same account.
             auto current = share();
-            if (current->userName() == loggedOut) current->setUserName(std::string());
+            if (current->userName() == loggedOut && current->sid() == session) current->setUserName(std::string());
         },
         nullptr);
 }
@@ -184,7 +187,7 @@ void doUploadUserOlineTimeBlock(std::function<void(const ns::Value& message)> bl
         VXEndpoints::SetTime, p,
         [block](const ns::Value& reply) {
             ns::log("心跳返回 = %@", reply);
-            if (reply["z"].intValue() == -2 && block) block(reply["b"]);
+            if (reply["z"].integerValue() == -2 && block) block(reply["b"]);
         },
         nullptr);
 }

@@ -553,10 +553,11 @@ void VXNewPayVC::loadTimer() {
         p.set("z", ShareVale::sharedInstance()->userName());
         NetWorkManager::sharedInstance()->POST(
             VXEndpoints::baseURL() + VXEndpoints::GetUserSuccess, p,
-            [weak, source](const ns::Value& reply) {
+            [weak](const ns::Value& reply) {
                 auto self = weak.lock();
-                // A late answer after the centre closed changes nothing.
-                if (!self || !self->timer_ || self->timer_.isCancelled() || self->answered_) return;
+                // A late answer after the centre closed changes nothing; one that comes after the
+                // poll's own end still does, or a paid order would end as a failure.
+                if (!self || self->closed_) return;
                 const ns::Value& z = reply["z"];
                 bool paid = z.string() == std::optional<std::string>("1") || (z.isNumber() && z.integerValue() == 1);
                 if (!paid) {
@@ -589,6 +590,7 @@ void VXNewPayVC::popAction() {
     if (!ShareVale::sharedInstance()->isHideSuspend()) CXRHelperBtn::show();
     Order& o = order();
     o.discounted = std::nullopt, o.voucher = std::nullopt, o.couponId = std::nullopt;
+    closed_ = true;
     pause();
     if (openCentre().lock().get() == this) openCentre().reset();
     auto nav = navigationController();

@@ -124,6 +124,7 @@ private:
     ui::ViewRef coverView_;
     bool paid_ = false;           // the poll saw "1"
     bool answered_ = false;       // the game has had its one answer for this centre
+    bool closed_ = false;         // popAction has run: late replies change nothing
 };
 
 // The "VXNewPayVC" storyboard's centre scene (VXNewPayVC.layout.cpp).

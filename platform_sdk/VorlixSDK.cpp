@@ -10,6 +10,7 @@
 #include "platform_sdk/CXRHelperBtn.h"
 #include "platform_sdk/ShareVale.h"
 #include "platform_sdk/VXLoginAPI.h"
+#include "platform_sdk/VXLoginVC.h"
 #include "platform_sdk/VXNewPayVC.h"
 #include "platform_sdk/VXPayPlug.h"
 #include "wallet/WalletSDK.h"
@@ -52,6 +53,7 @@ VorlixSDK::Screens& VorlixSDK::screens() {
 
 void VorlixSDK::didFinishLaunching() {
     ns::URLCache::setShared(ns::URLCache::create(4 * 1024 * 1024, 32 * 1024 * 1024, "nsurlcache"));
+    if (!screens().loadAlterLoginVC) screens().loadAlterLoginVC = &VXLoginVC::loadAlterLoginVCResultSuccess;
 }
 
 void VorlixSDK::loadLoginViewResultSuccess(VXLoginSuccessBlock success, VXLoginFailedBlock failed) {

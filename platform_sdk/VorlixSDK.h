@@ -26,7 +26,8 @@ public:
     // 1 accepted, 2 a role field was empty (nothing sent), 0 refused or not sent.
     using VXRoleReportBlock = std::function<void(long result)>;
 
-    // Installs the process's URL cache: 4 MiB of memory, 32 MiB of disk under "nsurlcache".
+    // Installs the process's URL cache (4 MiB of memory, 32 MiB of disk under "nsurlcache") and the
+    // login window as the login screen when none is installed.
     static void didFinishLaunching();
     // Opens the login window; failures reach `failed` as (integer code, message), possibly many times.
     static void loadLoginViewResultSuccess(VXLoginSuccessBlock success, VXLoginFailedBlock failed);

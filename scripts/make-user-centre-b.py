@@ -3,12 +3,15 @@
 (@2x), and the remote badge pictures the screen tests serve from the stand-in server.
 
 Plain Python (zlib + struct): each picture is a list of shapes given by their coverage of a point,
-sampled 3 x 3 per pixel, painted back to front on a transparent background.
+sampled 3 x 3 per pixel, painted back to front on a transparent background. Words on the pictures
+are set by pango-view (the system's own text renderer, Noto Sans CJK) and laid in as a coverage mask.
 """
 
 import math
 import os
 import struct
+import subprocess
+import tempfile
 import zlib
 
 S = 2  # pixels per point
@@ -27,7 +30,62 @@ def png(width, height, rows):
     return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
 
 
-# Shapes in points: functions (x, y) -> inside?
+def read_png_alpha(path):
+    """The alpha channel of an 8-bit RGBA or grey+alpha PNG, as rows of 0..255."""
+    data = open(path, "rb").read()
+    pos, idat, width, height, kind = 8, b"", 0, 0, 6
+    while pos < len(data):
+        (length,) = struct.unpack(">I", data[pos:pos + 4])
+        tag, body = data[pos + 4:pos + 8], data[pos + 8:pos + 8 + length]
+        if tag == b"IHDR":
+            width, height, depth, kind = struct.unpack(">IIBB", body[:10])
+            assert depth == 8 and kind in (4, 6), "unexpected PNG format"
+        elif tag == b"IDAT":
+            idat += body
+        pos += 12 + length
+    channels = 4 if kind == 6 else 2
+    stride = width * channels
+    raw = zlib.decompress(idat)
+    rows, prev = [], bytearray(stride)
+    for y in range(height):
+        kind_f = raw[y * (stride + 1)]
+        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for i in range(stride):
+            a = line[i - channels] if i >= channels else 0
+            b = prev[i]
+            c = prev[i - channels] if i >= channels else 0
+            if kind_f == 1:
+                line[i] = (line[i] + a) & 255
+            elif kind_f == 2:
+                line[i] = (line[i] + b) & 255
+            elif kind_f == 3:
+                line[i] = (line[i] + (a + b) // 2) & 255
+            elif kind_f == 4:
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
+        rows.append([line[x * channels + channels - 1] for x in range(width)])
+        prev = line
+    return rows
+
+
+def words(text, font, cx, cy, scale=S):
+    """Coverage of `text` set in `font` (a pango description, size in points), centred on (cx, cy)."""
+    with tempfile.TemporaryDirectory() as folder:
+        out = os.path.join(folder, "t.png")
+        subprocess.run(["pango-view", "-q", "--font=" + font, "--text=" + text, "--background=transparent",
+                        "--foreground=#000000", "--margin=0", "--dpi=%d" % (72 * scale), "-o", out], check=True)
+        mask = read_png_alpha(out)
+    h, w = len(mask), len(mask[0])
+    x0, y0 = cx - w / scale / 2, cy - h / scale / 2
+
+    def f(x, y):
+        px, py = int((x - x0) * scale), int((y - y0) * scale)
+        return mask[py][px] / 255 if 0 <= px < w and 0 <= py < h else 0
+    return f
+
+
+# Shapes in points: functions (x, y) -> inside (or a coverage 0..1)?
 def rect(x0, y0, x1, y1):
     return lambda x, y: x0 <= x <= x1 and y0 <= y <= y1
 
@@ -94,8 +152,7 @@ def draw(name, w, h, layers, folder=BUNDLE, scale=S):
                 hits = 0
                 for sy in range(SAMPLES):
                     for sx in range(SAMPLES):
-                        if shape((px + (sx + 0.5) / SAMPLES) / scale, (py + (sy + 0.5) / SAMPLES) / scale):
-                            hits += 1
+                        hits += float(shape((px + (sx + 0.5) / SAMPLES) / scale, (py + (sy + 0.5) / SAMPLES) / scale))
                 cov = hits / (SAMPLES * SAMPLES) * ca / 255
                 if cov:
                     # "over" in straight alpha
@@ -121,13 +178,15 @@ DARK = (80, 80, 80, 255)
 
 def main():
     # Coupon centre card, 240 x 100: a purple stub (left cap 36 + stretch) and a white body with a
-    # dashed divider and a "claim" pill at the right (right cap 179).
+    # dashed divider and a "claim" pill at the right (right cap 179). The divider and its notches sit
+    # wholly inside the right cap (x 61..75), so stretching the stub never draws them out into ovals.
     w, h = 240, 100
+    cut = 68  # the divider: 7 pt into the right cap
     notch = lambda cx: circle(cx, 0, 7)
-    body = minus(minus(rounded(0, 0, w, h, 8), notch(61)), circle(61, h, 7))
-    dashes = [rect(60.5, y, 61.5, y + 4) for y in range(10, 90, 8)]
+    body = minus(minus(rounded(0, 0, w, h, 8), notch(cut)), circle(cut, h, 7))
+    dashes = [rect(cut - 0.5, y, cut + 0.5, y + 4) for y in range(10, 90, 8)]
     draw("vx_su_couponCellBg", w, h,
-         [(body, WHITE), (minus(minus(rounded(0, 0, 61, h, 8), notch(61)), circle(61, h, 7)), PURPLE)]
+         [(body, WHITE), (minus(minus(rounded(0, 0, cut, h, 8), notch(cut)), circle(cut, h, 7)), PURPLE)]
          + [(d, (200, 200, 210, 255)) for d in dashes]
          + [(rounded(w - 60, 66, w - 12, 90, 12), PURPLE)])
 
@@ -152,7 +211,7 @@ def main():
         layers.append((polygon([(cx, cy - r * 2), (cx + r / 2, cy - r / 2), (cx + r * 2, cy), (cx + r / 2, cy + r / 2),
                                  (cx, cy + r * 2), (cx - r / 2, cy + r / 2), (cx - r * 2, cy), (cx - r / 2, cy - r / 2)]),
                        (255, 230, 140, 255)))
-    layers.append((rounded(120, 14, 255, 30, 8), (255, 255, 255, 90)))
+    layers.append((words("点评赢金币 · 查看评论规则 >", "Noto Sans CJK SC Bold 13", w / 2, h / 2), WHITE))
     draw("vx_tab_ping_topPic", w, h, layers)
 
     # Like icons, 16 x 16: an outline heart, a filled one.
@@ -168,10 +227,10 @@ def main():
     # Remote pictures the tests serve: an avatar, a VIP badge and a paid-title badge.
     draw("avatar", 40, 40, [(circle(20, 20, 20), (120, 170, 240, 255)), (circle(20, 16, 7), WHITE),
                             (lambda x, y: circle(20, 20, 20)(x, y) and circle(20, 38, 13)(x, y), WHITE)], PICTURES)
-    draw("vip", 50, 16, [(rounded(0, 0, 50, 16, 8), (240, 170, 40, 255)), (rounded(3, 3, 47, 13, 5), (255, 210, 90, 255))],
-         PICTURES)
-    draw("paid", 50, 16, [(rounded(0, 0, 50, 16, 8), (160, 60, 230, 255)), (rounded(3, 3, 47, 13, 5), (200, 130, 255, 255))],
-         PICTURES)
+    draw("vip", 50, 16, [(rounded(0, 0, 50, 16, 8), (240, 170, 40, 255)), (rounded(1.5, 1.5, 48.5, 14.5, 6.5), (255, 210, 90, 255)),
+                         (words("VIP 5", "Noto Sans CJK SC Bold 9", 25, 8), (130, 70, 0, 255))], PICTURES)
+    draw("paid", 50, 16, [(rounded(0, 0, 50, 16, 8), (160, 60, 230, 255)), (rounded(1.5, 1.5, 48.5, 14.5, 6.5), (200, 130, 255, 255)),
+                          (words("付费会员", "Noto Sans CJK SC Bold 8", 25, 8), WHITE)], PICTURES)
 
 
 if __name__ == "__main__":

@@ -1,36 +1,147 @@
-// The stand-in's answers for accounts: registration, the logins, SMS codes, real name, the notice,
-// role reports and online time.
+// The stand-in's answers for accounts: registration (with proposed names), the logins, SMS codes,
+// password reset, real name, the notice, sub-accounts, role reports and online time.
 #include "os/foundation/Clock.h"
 #include "os/foundation/Log.h"
 #include "os/foundation/Random.h"
+#include "os/foundation/Strings.h"
 #include "server/ServerState.h"
 
+#include <zlib.h>
+
+#include <cmath>
 #include <ctime>
 
 namespace server {
+
+namespace {
+
+// Wrong tries after which an SMS code is void.
+constexpr int kMaxCodeTries = 5;
+constexpr const char* kHeadImagePath = "/static/head/vx_head.png";
+
+std::string pngChunk(const char* kind, const std::string& data) {
+    auto be32 = [](uint32_t v) {
+        return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+    };
+    std::string body = std::string(kind, 4) + data;
+    uLong crc = crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()));
+    return be32(static_cast<uint32_t>(data.size())) + body + be32(static_cast<uint32_t>(crc));
+}
+
+// A 96 x 96 head picture: a white figure on a blue disc.
+std::string headImagePNG() {
+    const int size = 96;
+    std::string raw;
+    for (int y = 0; y < size; ++y) {
+        raw.push_back(0);
+        for (int x = 0; x < size; ++x) {
+            double cx = x + 0.5 - 48, cy = y + 0.5 - 48;
+            bool disc = std::hypot(cx, cy) <= 47;
+            bool head = std::hypot(cx, cy + 10) <= 16;
+            bool body = std::hypot(cx / 28, (cy - 36) / 22) <= 1;
+            unsigned char r = 73, g = 136, b = 253, a = disc ? 255 : 0;
+            if (disc && (head || body)) r = g = b = 255;
+            raw += std::string{char(r), char(g), char(b), char(a)};
+        }
+    }
+    uLongf length = compressBound(static_cast<uLong>(raw.size()));
+    std::string packed(length, '\0');
+    compress(reinterpret_cast<Bytef*>(packed.data()), &length, reinterpret_cast<const Bytef*>(raw.data()),
+             static_cast<uLong>(raw.size()));
+    packed.resize(length);
+    std::string header{0, 0, 0, char(size), 0, 0, 0, char(size), 8, 6, 0, 0, 0};
+    return std::string("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) + pngChunk("IDAT", packed) +
+           pngChunk("IEND", "");
+}
+
+std::string page(const std::string& title, const std::string& body) {
+    return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + title + "</title></head><body><h1>" +
+           title + "</h1><p>" + body + "</p></body></html>";
+}
+
+std::string freeName(const PlatformServer::State& s) {
+    for (;;) {
+        std::string name = "vx" + std::to_string(100000 + ns::Random::uniform(900000));
+        if (!s.accounts.count(name) && !s.loginArea.proposedNames.count(name)) return name;
+    }
+}
+
+// Checks the code sent to the phone; a code of another use never matches. Wrong tries count, and
+// the code is void after the fifth. A matching code is used up.
+bool useCode(PlatformServer::State& s, const std::string& phone, const std::string& code, const std::string& type) {
+    auto& area = s.loginArea;
+    auto sms = s.smsCodes.find(phone);
+    if (sms == s.smsCodes.end() || area.smsTypes[phone] != type) return false;
+    if (code.empty() || sms->second != code) {
+        if (++area.smsFailures[phone] >= kMaxCodeTries) {
+            s.smsCodes.erase(sms);
+            area.smsFailures.erase(phone);
+        }
+        return false;
+    }
+    s.smsCodes.erase(sms);
+    area.smsFailures.erase(phone);
+    return true;
+}
+
+ns::Array subList(PlatformServer::State& s, const std::string& account) {
+    ns::Array rows;
+    const auto& last = s.loginArea.lastSub[account];
+    for (const auto& sub : s.loginArea.subs[account])
+        rows.push_back(ns::Dictionary{{"nickname", sub.nickname},
+                                      {"username", sub.username},
+                                      {"sign", "xs" + std::to_string(++s.counter)},
+                                      {"login_time", sub.loginTime},
+                                      {"lasttime", sub.username == last ? "1" : "0"}});
+    return rows;
+}
+
+} // namespace
+
+std::map<std::string, std::pair<std::string, std::string>> loginFiles() {
+    std::string html = "text/html; charset=utf-8";
+    return {
+        {std::string(PlatformServer::BasePath) + "Agreement/xieyi",
+         {page("用户协议", "欢迎使用本平台。注册或登录即表示您同意本协议的全部条款。"), html}},
+        {std::string(PlatformServer::BasePath) + "Agreement/Information2",
+         {page("防沉迷系统详情", "未成年人每日游戏时间受到限制，请合理安排游戏时间。"), html}},
+        {kHeadImagePath, {headImagePNG(), "image/png"}},
+    };
+}
 
 ns::Value PlatformServer::State::login(const std::string& name, Account& a, const std::string& box) {
     a.sid = "sid" + std::to_string(++counter);
     ns::Dictionary r;
     r.set("z", 1), r.set("b", name), r.set("c", a.password), r.set("d", "sign" + std::to_string(counter));
     r.set("e", static_cast<long long>(ns::Clock::wallNow())), r.set("x", "登录成功"), r.set("sid", a.sid);
-    r.set("rz", a.realName ? 1 : 0), r.set("frz", 0), r.set("nrz", a.realName), r.set("url", box);
+    r.set("rz", loginArea.askRealName && a.realName == 0 ? 1 : 0), r.set("frz", loginArea.realNameMandatory ? 1 : 0);
+    r.set("nrz", a.realName), r.set("isck", a.realName != 0 ? 1 : 0), r.set("ic", a.realName != 0 ? 1 : 0);
+    r.set("lmit", a.realName == 2 ? minorLimit : 0), r.set("url", box);
     return r;
 }
 
 ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::Value& p) {
-    std::string box = "http://127.0.0.1:" + std::to_string(port) + "/cdcloud/welcome/box";
+    std::string host = "http://127.0.0.1:" + std::to_string(port);
+    std::string box = host + "/cdcloud/welcome/box";
+    auto& area = loginArea;
     if (path == "login/dologin") {
         auto it = accounts.find(text(p["z"]));
         if (it == accounts.end() || it->second.password != text(p["b"]))
             return ns::Dictionary{{"z", 0}, {"x", "用户名或密码错误"}};
         return login(it->first, it->second, box);
     }
+    if (path == "login/oneRegister") {
+        if (area.refuseOneRegister) return ns::Dictionary{{"z", 0}, {"b", *area.refuseOneRegister}};
+        std::string name = freeName(*this);
+        area.proposedNames.insert(name);
+        return ns::Dictionary{{"z", 1}, {"b", name}};
+    }
     if (path == "login/register") {
         std::string name = text(p["z"]), pwd = text(p["b"]);
         if (name.size() < 6 || pwd.size() < 6) return ns::Dictionary{{"z", 0}, {"d", "账号和密码至少6位"}};
         if (accounts.count(name)) return ns::Dictionary{{"z", 0}, {"d", "该用户名已被注册"}};
         accounts[name].password = pwd;
+        area.proposedNames.erase(name);
         return ns::Dictionary{{"z", 1}, {"b", name}, {"c", pwd}, {"d", "注册成功"}};
     }
     if (path == "Sdkhome/yzm") {
@@ -38,25 +149,43 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
         if (phone.size() != 11) return ns::Dictionary{{"a", 0}, {"b", "手机号格式错误"}};
         std::string code = std::to_string(100000 + ns::Random::uniform(900000));
         smsCodes[phone] = code;
+        area.smsTypes[phone] = text(p["type"]);
+        area.smsFailures.erase(phone);
         ns::log("[server] SMS code for %@: %@", phone, code);
         return ns::Dictionary{{"a", 1}, {"b", "发送成功"}};
     }
     if (path == "Login/telregister") {
         std::string phone = text(p["z"]);
-        auto sms = smsCodes.find(phone);
-        if (sms == smsCodes.end() || sms->second != text(p["i"])) return ns::Dictionary{{"z", 0}, {"x", "验证码错误"}};
-        smsCodes.erase(sms);
-        std::string name = phone;
-        for (auto& [n, a] : accounts)
+        // Codes for a phone login are sent with type "8"; one asked without a type is accepted too.
+        std::string type = area.smsTypes.count(phone) ? area.smsTypes[phone] : "";
+        if (type == "5" || !useCode(*this, phone, text(p["i"]), type))
+            return ns::Dictionary{{"z", 0}, {"x", "验证码错误"}};
+        // Only the account bound to the phone: a user name that happens to be the number is another account.
+        std::string name;
+        for (const auto& [n, a] : accounts)
             if (a.phone == phone) name = n;
+        if (name.empty()) {
+            name = accounts.count(phone) ? phone + "_" + std::to_string(++counter) : phone;
+            accounts[name].phone = phone;
+        }
         Account& a = accounts[name];
-        a.phone = phone;
         if (a.password.empty()) a.password = std::to_string(100000 + ns::Random::uniform(900000));
         a.token = "tk" + std::to_string(++counter);
         tokens[a.token] = name;
         ns::Value r = login(name, a, box);
         r.set("tk", a.token);
         return r;
+    }
+    if (path == "Sdkhome/forgetpassword") {
+        std::string phone = text(p["phone"]), pwd = text(p["password"]);
+        std::string name;
+        for (const auto& [n, a] : accounts)
+            if (a.phone == phone) name = n;
+        if (!useCode(*this, phone, text(p["yzm"]), "5")) return ns::Dictionary{{"a", 0}, {"b", "验证码错误"}};
+        if (name.empty()) return ns::Dictionary{{"a", 0}, {"b", "该手机号未绑定账号"}};
+        if (ns::str::utf16Length(pwd) < 6) return ns::Dictionary{{"a", 0}, {"b", "密码不少于6位"}};
+        accounts[name].password = pwd;
+        return ns::Dictionary{{"a", 1}, {"b", "密码修改成功"}};
     }
     if (path == "Login/auto_login") {
         auto t = tokens.find(text(p["tk"]));
@@ -70,16 +199,52 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
         auto it = accounts.find(text(p["i"]));
         std::string id = text(p["id"]);
         if (it == accounts.end()) return ns::Dictionary{{"z", 0}, {"b", "用户不存在"}};
+        if (area.refuseRealName) return ns::Dictionary{{"z", 0}, {"b", *area.refuseRealName}};
         if (id.size() != 18 || text(p["r"]).empty()) return ns::Dictionary{{"z", 0}, {"b", "身份信息有误"}};
-        int birthYear = static_cast<int>(ns::numtext::integerValue(id.substr(6, 4)));
-        time_t now = static_cast<time_t>(ns::Clock::wallNow());
-        struct tm tm {};
-        gmtime_r(&now, &tm);
-        it->second.realName = (tm.tm_year + 1900 - birthYear) < 18 ? 2 : 1;
+        if (area.realNameResult) {
+            it->second.realName = area.realNameResult;
+        } else {
+            int birthYear = static_cast<int>(ns::numtext::integerValue(id.substr(6, 4)));
+            time_t now = static_cast<time_t>(ns::Clock::wallNow());
+            struct tm tm {};
+            gmtime_r(&now, &tm);
+            it->second.realName = (tm.tm_year + 1900 - birthYear) < 18 ? 2 : 1;
+        }
         return ns::Dictionary{{"z", 1}, {"b", "认证成功"}, {"frz", 0}, {"nrz", it->second.realName},
                               {"lmit", it->second.realName == 2 ? minorLimit : 0}};
     }
     if (path == "Sdkmsg/getmsg") return ns::Dictionary{{"code", 1}, {"msg", "ok"}, {"data", notice}};
+    if (path == "login/xiaohao") {
+        std::string account = text(p["z"]);
+        if (!accounts.count(account)) return ns::Dictionary{{"code", 0}, {"msg", "用户不存在"}, {"data", ns::Array{}}};
+        ns::Array rows = subList(*this, account);
+        std::string msg = rows.empty() ? "您还没有小号，请先添加" : "ok";
+        return ns::Dictionary{{"code", 1}, {"msg", msg}, {"data", rows}, {"headimage", host + kHeadImagePath}};
+    }
+    if (path == "login/addxiaohao") {
+        std::string account = text(p["z"]), nickname = text(p["x"]);
+        if (!accounts.count(account)) return ns::Dictionary{{"code", 0}, {"msg", "用户不存在"}};
+        if (area.refuseAddSub) return ns::Dictionary{{"code", 0}, {"msg", *area.refuseAddSub}};
+        size_t length = ns::str::utf16Length(nickname);
+        if (length < 1 || length > 8) return ns::Dictionary{{"code", 0}, {"msg", "名称不能超过8个字符"}};
+        auto& subs = area.subs[account];
+        for (const auto& sub : subs)
+            if (sub.nickname == nickname) return ns::Dictionary{{"code", 0}, {"msg", "小号名称已存在"}};
+        subs.push_back({nickname, account + "_xh" + std::to_string(++counter),
+                        std::to_string(static_cast<long long>(ns::Clock::wallNow()))});
+        return ns::Dictionary{{"code", 1}, {"msg", "添加成功"}, {"data", subList(*this, account)}};
+    }
+    if (path == "Index/adddllog") {
+        std::string account = text(p["username"]), sub = text(p["xh"]);
+        if (area.refuseSubCheck) return ns::Dictionary{{"a", 0}, {"b", *area.refuseSubCheck}};
+        for (auto& s : area.subs[account]) {
+            if (s.username != sub) continue;
+            s.loginTime = std::to_string(static_cast<long long>(ns::Clock::wallNow()));
+            area.lastSub[account] = sub;
+            return ns::Dictionary{{"a", 1}, {"b", "ok"}};
+        }
+        return ns::Dictionary{{"a", 0}, {"b", "该小号不属于当前账号"}};
+    }
     if (path == "login/logout") return ns::Dictionary{{"z", 1}, {"b", "退出成功"}};
     if (path == "User/setRole") {
         roles.push_back(p);

@@ -11,6 +11,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <set>
 #include <thread>
 
 namespace server {
@@ -19,6 +21,34 @@ namespace server {
 std::string text(const ns::Value& v);
 
 struct PayArea;
+
+// A sub-account of a platform account ("小号").
+struct SubAccount {
+    std::string nickname;
+    std::string username; // unique across the server
+    std::string loginTime;
+};
+
+// The login area's knobs and per-account extras (accounts themselves are in State::accounts).
+struct LoginArea {
+    // Login replies: "rz" 1 asks for the real-name step of an account without one; "frz" makes it mandatory.
+    bool askRealName = true;
+    bool realNameMandatory = true;
+    // The real-name check answers this "nrz" (1 adult, 2 minor); 0 reads the age from the number.
+    int realNameResult = 0;
+    std::optional<std::string> refuseRealName;          // "b" of a refused check
+    std::optional<std::string> refuseOneRegister;       // "z" 0 with this "b"
+    std::optional<std::string> refuseAddSub;            // "code" 0 with this "msg"
+    std::optional<std::string> refuseSubCheck;          // "a" 0 with this "b"
+    std::map<std::string, std::string> smsTypes;        // phone -> type of the last code sent
+    std::map<std::string, int> smsFailures;             // phone -> wrong tries of the current code
+    std::set<std::string> proposedNames;                // names handed out by one-tap registration
+    std::map<std::string, std::vector<SubAccount>> subs; // account -> sub-accounts, in order of creation
+    std::map<std::string, std::string> lastSub;          // account -> username of the sub-account used last
+};
+
+// Pages and pictures the login road serves by GET (agreements, the sub-account head image).
+std::map<std::string, std::pair<std::string, std::string>> loginFiles();
 struct WelfareArea;
 struct CommentArea;
 struct CouponArea;
@@ -44,7 +74,7 @@ struct PlatformServer::State {
     ns::Dictionary notice{{"id", "1"}, {"content", "欢迎来到游戏"}, {"status", 1}};
     long minorLimit = 5400;
     std::vector<ns::Value> roles;
-    std::map<std::string, std::pair<std::string, std::string>> files; // path -> (bytes, content type)
+    std::map<std::string, std::pair<std::string, std::string>> files = loginFiles(); // path -> (bytes, content type)
     long counter = 0;
 
     std::shared_ptr<PayArea> pay;
@@ -52,6 +82,7 @@ struct PlatformServer::State {
     std::shared_ptr<CommentArea> comments;
     std::shared_ptr<CouponArea> coupons;
     std::shared_ptr<MineArea> mine;
+    LoginArea loginArea;
 
     // The model's answer to one request; called with the mutex held. Nil: no such endpoint.
     ns::Value answer(const std::string& path, const ns::Value& p);

@@ -70,6 +70,7 @@ void VXPingTwoVC::tableViewDidTriggerHeaderRefresh() {
     r.refused = [weak](const ns::Value& reply) {
         if (auto self = weak.lock()) CXRMessage::showMessage(reply["b"].stringValue(), self->view());
     };
+    r.firstPageNeedsStatus = true;
     loadFirstPage(std::move(r));
 }
 

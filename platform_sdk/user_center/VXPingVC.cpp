@@ -109,7 +109,11 @@ VXRefreshViewController::PageRequest VXPingVC::request() {
     return r;
 }
 
-void VXPingVC::tableViewDidTriggerHeaderRefresh() { loadFirstPage(request()); }
+void VXPingVC::tableViewDidTriggerHeaderRefresh() {
+    auto r = request();
+    r.firstPageNeedsStatus = true;
+    loadFirstPage(std::move(r));
+}
 
 void VXPingVC::tableViewDidTriggerFooterRefresh() {
     // Refusals of later pages only end the footer.

@@ -142,10 +142,13 @@ void VXRefreshViewController::sendPage(PageRequest request, const VXPageState::L
         VXPageState& state = self->pageState_;
         if (!state.isCurrent(load)) return self->endOvertakenLoad(isHeader);
         ns::Value container = shared->container ? shared->container(reply) : reply;
-        auto rows = VXPageState::rows(reply, container[shared->listKey], load.nextPage);
+        bool refused = isHeader && shared->firstPageNeedsStatus ? reply["a"].integerValue() != 1
+                                                                : VXPageState::isRefusal(reply);
+        std::optional<ns::Array> rows;
+        if (!refused) rows = VXPageState::rows(reply, container[shared->listKey], load.nextPage);
         if (!rows) {
             state.failed(load);
-            if (VXPageState::isRefusal(reply) && shared->refused) shared->refused(reply);
+            if (refused && shared->refused) shared->refused(reply);
             return self->tableViewDidFinishTriggerHeader(isHeader, false);
         }
         ns::Array mapped = shared->map ? shared->map(*rows) : *rows;

@@ -67,6 +67,9 @@ public:
         std::function<void(const ns::Value& reply)> firstPageApplied;
         // Runs for a reply whose status "a" is not success (its rows are not taken).
         std::function<void(const ns::Value& reply)> refused;
+        // The screen's first page takes a reply only when its "a" is 1: a missing status, or a
+        // reply that is no dictionary at all, is a refusal too.
+        bool firstPageNeedsStatus = false;
     };
     // The paging pattern: page 1 replaces the rows, turns the footer on and finishes (YES, YES);
     // a next page advances `page`, appends and finishes (NO, YES). A transport failure, refusal

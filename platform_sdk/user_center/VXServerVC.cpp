@@ -41,7 +41,9 @@ const ui::ViewRef& VXServerVC::headView() {
     if (!headView_) {
         double w = view()->bounds().size.width;
         headView_ = ui::View::create(cg::Rect{{0, 0}, {w, 80}});
-        auto title = ui::View::create<ui::Label>(cg::Rect{{0, 10}, {w, 16}});
+        // 16 pt is shorter than a line of the CJK font: the label keeps that line's centre and
+        // takes its height, so the text is not cut.
+        auto title = ui::View::create<ui::Label>(cg::Rect{{0, 7}, {w, 22}});
         title->setText("开服说明：动态开服");
         title->setTextColor(ui::Color::blackColor());
         title->setFont(ui::Font::systemFontOfSize(15, ui::FontWeight::Medium));

@@ -109,6 +109,7 @@ void VXSuBillVC::tableViewDidTriggerHeaderRefresh() {
     r.firstPageApplied = [weak, income](const ns::Value&) {
         if (auto self = weak.lock()) self->loadedIncome_ = income;
     };
+    r.firstPageNeedsStatus = true;
     loadFirstPage(std::move(r));
 }
 

@@ -49,12 +49,12 @@ void VXSuCouponCell::layoutSubviews() {
     ui::TableViewCell::layoutSubviews();
     cg::Rect b = contentView()->bounds();
     double x = 12, y = 5, w = b.size.width - 24, h = 100;
-    // The stub is the stretched part left of the body's fixed 179 pt.
-    double stub = w - 179;
+    // The purple stub ends at the picture's divider, 7 pt into its fixed right 179 pt.
+    double stub = w - 172;
     if (auto v = bgPic.lock()) v->setFrame(cg::RectMake(x, y, w, h));
     if (auto v = moneyL.lock()) v->setFrame(cg::RectMake(x, y + 22, stub, 34));
     if (auto v = manL.lock()) v->setFrame(cg::RectMake(x, y + 60, stub, 16));
-    if (auto v = showL.lock()) v->setFrame(cg::RectMake(x + stub + 12, y + 14, 179 - 24, 20));
-    if (auto v = timeL.lock()) v->setFrame(cg::RectMake(x + stub + 12, y + 40, 179 - 24, 16));
+    if (auto v = showL.lock()) v->setFrame(cg::RectMake(x + stub + 12, y + 14, 172 - 24, 20));
+    if (auto v = timeL.lock()) v->setFrame(cg::RectMake(x + stub + 12, y + 40, 172 - 24, 16));
     if (auto v = contentView()->viewWithTag(20)) v->setFrame(cg::RectMake(x + w - 60, y + 66, 48, 24));
 }

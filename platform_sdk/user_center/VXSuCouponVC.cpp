@@ -124,7 +124,7 @@ void VXSuCouponVC::claim(const VXSuCouponModelRef& model) {
             if (!reply.isDictionary()) return CXRMessage::showMessage(std::string("服务器错误"), self->view());
             if (reply["a"].integerValue() != 1) return CXRMessage::showMessage(reply["b"].stringValue(), self->view());
             CXRMessage::showMessage(std::string("领取成功"), self->view());
-            model->is_get = "1";
+            model->is_get = std::string("1");
             if (auto row = self->rowOf(model)) {
                 ui::View::performWithoutAnimation([&] {
                     self->tableView()->reloadRows({ui::IndexPath{0, *row}}, ui::TableViewRowAnimation::None);

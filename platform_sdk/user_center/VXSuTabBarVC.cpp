@@ -55,11 +55,18 @@ void VXSuTabBarVC::addChildViewController(const ui::ViewControllerRef& page, con
                                           const std::string& image, const std::string& selectedImage) {
     if (!page) return;
     auto item = page->tabBarItem();
-    item->setImage(VXColor::sdkImageNamed(image));
-    item->setSelectedImage(VXColor::sdkImageNamed(selectedImage));
+    // Drawn as stored, not tinted by the bar.
+    auto stored = [](const std::string& name) {
+        auto picture = VXColor::sdkImageNamed(name);
+        return picture ? picture->imageWithRenderingMode(ui::ImageRenderingMode::AlwaysOriginal) : picture;
+    };
+    item->setImage(stored(image));
+    item->setSelectedImage(stored(selectedImage));
     item->setTitle(title);
     auto nav = ui::ViewController::create<VXNavigationController>();
-    nav->pushViewController(page, false);
+    nav->initWithRootViewController(page);
+    // The tab bar shows the container's item: the page's own, shared.
+    nav->setTabBarItem(item);
     ui::TabBarController::addChildViewController(nav);
 }
 

@@ -118,6 +118,42 @@ TEST_F(PayRoads, ThePollAcceptsTextOrNumberOneAndStopsWhenTheCentreCloses) {
     EXPECT_EQ(polls(), before);
 }
 
+TEST_F(PayRoads, ALastPollAnsweredAfterThePollEndedStillCountsButNotAfterClosing) {
+    open();
+    payOnPage(false);
+    for (int i = 0; i < 29; ++i) {
+        advance(2);
+        settle();
+    }
+    ASSERT_TRUE(awaitRequests("Pay/getUserSuccess", 30));
+    pay([](server::PayArea& p) { p.settle(p.orders.back().id); });
+    server.holdNext("Pay/getUserSuccess");
+    advance(2); // the 31st request; its "1" is slow to come back
+    ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
+    advance(2); // the poll ends meanwhile
+    EXPECT_FALSE(centre()->timer());
+    server.releaseHeld();
+    EXPECT_TRUE(runMainUntil([&] { return text(notice()->statusL) == "支付成功"; }));
+    tapNotice(0);
+    EXPECT_EQ(answers, (std::vector<std::string>{"ok(支付成功, 6.66)"}));
+
+    // The player leaves through the notice before the "1" comes: the game keeps its one answer.
+    answers.clear();
+    open();
+    payOnPage(false);
+    pay([](server::PayArea& p) { p.settle(p.orders.back().id); });
+    server.holdNext("Pay/getUserSuccess");
+    advance(2);
+    ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
+    auto closing = centre();
+    tapNotice(0);
+    server.releaseHeld();
+    settle();
+    EXPECT_EQ(answers, (std::vector<std::string>{"fail(支付失败, 1, 6.66)"}));
+    EXPECT_FALSE(notice());
+    EXPECT_EQ(text(closing->noticeView()->statusL), "支付中...");
+}
+
 TEST_F(PayRoads, FreeAndRefusedWebOrders) {
     pay([](server::PayArea& p) { p.freeRoads.insert("H5pay/pay"); });
     open();
@@ -235,4 +271,25 @@ TEST_F(PayRoads, CoinsVouchersAndStarCoins) {
     tapAndSettle(centre()->payBtn, "Ttbpaynew/starcoinpay", [&] { return answers.size() == 2; });
     EXPECT_FALSE(server.requests("Ttbpaynew/starcoinpay").back().params.dictionaryPtr()->contains("cid"));
     EXPECT_EQ(wallet().xingbi, "5.84");
+}
+
+TEST_F(PayRoads, AVoucherWorthMoreThanTheOrderBringsEveryPriceToZero) {
+    pay([](server::PayArea& p) {
+        server::PayArea::Voucher big;
+        big.cid = 104, big.name = "大额券", big.payMoney = "10", big.couponMoney = "15";
+        p.wallet("player01").vouchers.push_back(big);
+    });
+    open("10.00");
+    auto c = centre();
+    auto picker = [&] { return std::dynamic_pointer_cast<VXCouponsVC>(c->navigationController()->presentedViewController()); };
+    tapAndSettle(c->couponsBtn, "pay/getcoupons", [&] { return picker() && picker()->dataSource().size() == 4; });
+    advance(0.5);
+    driver::tap(driver::cell<VXCouponsCell>(picker()->tableView, ui::IndexPath::forRow(3, 0))->btn.lock());
+    advance(0.5);
+    EXPECT_EQ(text(c->realMoneyL), "0元"); // not (10 - 15) × 0.95
+    driver::tap(c->ptbIconBtn.lock());
+    EXPECT_EQ(text(c->realMoneyL), "0平台币");
+    driver::scrollToEnd(c->scrollView.lock());
+    driver::tap(c->djqIconBtn.lock());
+    EXPECT_EQ(text(c->realMoneyL), "0元");
 }

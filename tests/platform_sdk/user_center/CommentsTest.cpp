@@ -1,9 +1,11 @@
 // The comment page and a comment's thread, driven as a player does against the stand-in server:
 // sorting, pulling, liking, posting comments and replies, and the layouts of both devices.
+#include "os/uikit/Keyboard.h"
 #include "platform_sdk/user_center/VXPingCell.h"
 #include "platform_sdk/user_center/VXPingTwoCell.h"
 #include "platform_sdk/user_center/VXPingTwoVC.h"
 #include "platform_sdk/user_center/VXPingVC.h"
+#include "platform_sdk/user_center/VXSuStrategyVC.h"
 #include "platform_sdk/VXEndpoints.h"
 #include "platform_sdk/VXSuWebVC.h"
 #include "server/CommentArea.h"
@@ -16,30 +18,18 @@ namespace {
 namespace driver = ui::driver;
 using server::PlatformServer;
 
-// Holds the comment page as the strategy tab's pager does: a child whose view sits under the switch,
-// above the tab bar.
-class PagerHost : public ui::ViewController {
-public:
-    void viewDidLoad() override {
-        ui::ViewController::viewDidLoad();
-        view()->setBackgroundColor(ui::Color::colorWithWhite(249.0 / 255, 1));
-        addChildViewController(page);
-        cg::Rect b = view()->bounds();
-        page->view()->setFrame(cg::RectMake(0, 142, b.size.width, b.size.height - 142 - 49));
-        view()->addSubview(page->view());
-    }
-    VXPingVCRef page = ui::ViewController::create<VXPingVC>();
-};
-
 class CommentsTest : public vx::test::ListScreenTest {
 protected:
     VXPingVCRef openComments(size_t pageSize = 10) {
         server.withState([&](PlatformServer::State& s) { server::CommentArea::of(s).pageSize = pageSize; });
-        auto host = ui::ViewController::create<PagerHost>();
-        auto page = host->page;
-        present(host);
+        // The comment page where players find it: the strategy tab's second page.
+        auto pager = ui::ViewController::create<VXSuStrategyVC>();
+        present(pager);
+        answered("Sdkdetail/gonglue");
+        driver::tap(std::dynamic_pointer_cast<ui::Button>(pager->topView()->viewWithTag(11)));
+        advance(0.3);
         answered("Sdkcomments/get");
-        return page;
+        return std::dynamic_pointer_cast<VXPingVC>(pager->childViewControllers().at(1));
     }
     static VXPingModelRef row(const VXPingVCRef& page, size_t i) { return page->dataSource()[i].objectAs<VXPingModel>(); }
     void chooseSort(const VXPingVCRef& page, const std::string& title) {
@@ -69,9 +59,9 @@ TEST_F(CommentsTest, OpensByPopularityAndSortsByTime) {
     EXPECT_EQ(page->menu()->title(), "按热度");
     ASSERT_EQ(page->dataSource().size(), 10u);
     EXPECT_EQ(row(page, 0)->good.integerValue(), 25);
-    shoot("uc-strategy-comments");
-
-    chooseSort(page, "按时间");
+    driver::tap(page->menu()->titleButton());
+    shoot("uc-strategy-comments-sort");
+    driver::tap(page->menu()->optionButtons().at(0)); // "按时间"
     answered("Sdkcomments/get", 2);
     EXPECT_EQ(lastParams("Sdkcomments/get")["px"].integerValue(), 0);
     EXPECT_EQ(lastParams("Sdkcomments/get")["pagecode"].integerValue(), 1);
@@ -103,6 +93,21 @@ TEST_F(CommentsTest, ARefusedPullShowsTheMessageAndStops) {
     EXPECT_EQ(page->dataSource().size(), rowsBefore) << "the rows shown stay";
 }
 
+TEST_F(CommentsTest, APullAnsweredWithoutAStatusKeepsTheRows) {
+    auto page = openComments(5);
+    // A reply with no "a" (here not even a dictionary) is no success: the rows and the footer stay.
+    server.scriptNext("Sdkcomments/get", reply(ns::Array{}));
+    driver::pullDown(page->tableView(), 120);
+    driver::release(page->tableView());
+    answered("Sdkcomments/get", 2);
+    EXPECT_FALSE(page->isHeaderRefreshing());
+    EXPECT_EQ(page->dataSource().size(), 5u);
+    EXPECT_EQ(page->totalPage(), 3);
+    auto footer = VXRefresh::VX_footer(page->tableView());
+    ASSERT_TRUE(footer);
+    EXPECT_NE(footer->state(), VXRefreshStateNoMoreData);
+}
+
 TEST_F(CommentsTest, SendingPostsAsTypedAndDoesNotReload) {
     auto page = openComments();
     send(page->commentInputView(), "");
@@ -127,6 +132,21 @@ TEST_F(CommentsTest, SendingPostsAsTypedAndDoesNotReload) {
     EXPECT_TRUE(toastShows(page, "服务器错误"));
 }
 
+TEST_F(CommentsTest, TheCommentBarRidesOnTheKeyboardInsideThePager) {
+    useProfile(notch());
+    auto page = openComments();
+    auto bar = page->commentInputView();
+    cg::Rect resting = bar->frame();
+    driver::typeText(bar->textView(), "好");
+    advance(0.3);
+    cg::Rect onScreen = bar->superview()->convertRectToView(bar->frame(), nullptr);
+    EXPECT_EQ(cg::RectGetMaxY(onScreen), ui::Keyboard::shared().frame().origin.y);
+    EXPECT_EQ(onScreen.origin.x, 0) << "on the comment page, not beside it";
+    driver::endEditing(page->view());
+    advance(0.3);
+    EXPECT_EQ(bar->frame(), resting);
+}
+
 TEST_F(CommentsTest, ASortDuringANextPageAddsNoStaleRows) {
     auto page = openComments(5);
     server.holdNext("Sdkcomments/get");
@@ -141,6 +161,33 @@ TEST_F(CommentsTest, ASortDuringANextPageAddsNoStaleRows) {
     EXPECT_EQ(page->dataSource().size(), 5u) << "the popularity page 2 was overtaken";
     EXPECT_EQ(row(page, 0)->createtime, "2024-05-31 09:02");
     EXPECT_EQ(page->page(), 1);
+}
+
+// Pixels of the picture on screen that have the colour of its words (within a small tolerance).
+size_t wordPixels(const ui::ImageViewRef& view, imagebytes::Rgba colour) {
+    auto image = view && view->image() ? view->image()->CGImage() : nullptr;
+    size_t n = 0;
+    if (image)
+        for (uint32_t y = 0; y < image->height(); ++y)
+            for (uint32_t x = 0; x < image->width(); ++x)
+                if (imagebytes::near(imagebytes::pixelAt(image, x, y), colour, 24)) ++n;
+    return n;
+}
+
+TEST_F(CommentsTest, TheBannerAndTheBadgesCarryWords) {
+    auto page = openComments();
+    ASSERT_TRUE(runMainUntil([&] { settle(); return picturesShown(); }));
+    EXPECT_GT(wordPixels(page->picView(), {255, 255, 255, 255}), 400u) << "the rules banner says what it opens";
+    // Row 2 has the paid badge only; the thread's head (below) both.
+    auto paid = driver::cell<VXPingCell>(page->tableView(), {0, 2});
+    ASSERT_TRUE(runMainUntil([&] { settle(); return picturesShown(); }));
+    EXPECT_GT(wordPixels(paid->payPic.lock(), {255, 255, 255, 255}), 40u);
+    chooseSort(page, "按时间");
+    answered("Sdkcomments/get", 2);
+    auto both = driver::cell<VXPingCell>(page->tableView(), {0, 1});
+    ASSERT_EQ(both->model()->full_name, "风中追风");
+    ASSERT_TRUE(runMainUntil([&] { settle(); return picturesShown(); }));
+    EXPECT_GT(wordPixels(both->vipPic.lock(), {130, 70, 0, 255}), 40u);
 }
 
 TEST_F(CommentsTest, TheBannerOpensTheRulesAndARowItsThread) {
@@ -242,6 +289,19 @@ TEST_F(ThreadTest, OnANotchPhoneTheBoxSitsAboveTheHomeIndicator) {
     EXPECT_EQ(thread->commentInputView()->frame().origin.y, b.size.height - 44 - 34);
     EXPECT_EQ(thread->tableView()->frame().origin.y, 88);
     shoot("uc-strategy-thread-notch");
+}
+
+TEST_F(ThreadTest, ARefusedThreadShowsTheMessageOverAnEmptyList) {
+    auto model = VXKeyValue::vx_objectWithKeyValues<VXPingModel>(
+        ns::Value(ns::Dictionary{{"id", 99999}, {"full_name", "无名"}, {"content", "已删除"}}));
+    auto thread = ui::ViewController::create<VXPingTwoVC>();
+    thread->setHeadModel(model);
+    present(thread);
+    answered("Sdkcomments/listscomments");
+    EXPECT_TRUE(toastShows(thread, "评论不存在"));
+    EXPECT_EQ(thread->dataSource().size(), 0u);
+    EXPECT_FALSE(thread->showRefreshFooter()) << "no footer, so no no-more-data text either";
+    EXPECT_EQ(thread->tableView()->tableHeaderView(), thread->headView());
 }
 
 TEST_F(ThreadTest, AnEmptyThreadShowsTheHeadOverNoRows) {

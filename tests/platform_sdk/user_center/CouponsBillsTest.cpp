@@ -116,6 +116,23 @@ TEST_F(CouponsTest, ClaimingCollapsesOnlyThatRowAndClaimAllEmptiesTheList) {
     shoot("uc-mine-coupon-centre-all");
 }
 
+TEST_F(CouponsTest, TheTicketNotchesStayRoundOnAWideRow) {
+    auto centre = openCentre();
+    auto cell = driver::cell<VXSuCouponCell>(centre->tableView(), {0, 0});
+    auto pic = cell->bgPic.lock();
+    ASSERT_TRUE(pic);
+    std::string shot = sandboxPath() + "/ticket.png";
+    driver::capture(window, shot);
+    auto image = decode(shot);
+    ASSERT_TRUE(image);
+    cg::Rect ticket = pic->superview()->convertRectToView(pic->frame(), nullptr);
+    double scale = image->width() / window->bounds().size.width;
+    // 10 pt left of the divider (7 pt into the fixed right part), 1 pt below the top edge: stub, not notch.
+    double x = cg::RectGetMaxX(ticket) - 172 - 10, y = ticket.origin.y + 1;
+    auto p = imagebytes::pixelAt(image, static_cast<uint32_t>(x * scale), static_cast<uint32_t>(y * scale));
+    EXPECT_TRUE(imagebytes::near(p, {97, 55, 231, 255}, 12)) << int(p.r) << "," << int(p.g) << "," << int(p.b);
+}
+
 TEST_F(CouponsTest, AClaimReplyAfterClaimAllChangesNoRow) {
     auto centre = openCentre();
     server.holdNext("Sdkdetail/getcoupon");
@@ -351,6 +368,17 @@ TEST_F(BillsTest, AFailedSwitchKeepsTheSignOfTheRowsShown) {
     bills->tableView()->reloadData();
     EXPECT_EQ(sign(bills, 0), "+5");
     EXPECT_TRUE(bills->loadedIncome());
+}
+
+TEST_F(BillsTest, AMenuReplyWithoutAStatusKeepsTheRows) {
+    auto bills = openBills(false, false);
+    server.scriptNext("Sdkhome/getdjqlog", reply(ns::Dictionary{{"b", "稍后再试"}}));
+    driver::tap(bills->menu()->titleButton());
+    driver::tap(bills->menu()->optionButtons().at(1));
+    answered("Sdkhome/getdjqlog", 2);
+    EXPECT_TRUE(toastShows(bills, "稍后再试"));
+    EXPECT_EQ(bills->dataSource().size(), 10u);
+    EXPECT_EQ(bills->totalPage(), 3);
 }
 
 } // namespace

@@ -57,9 +57,15 @@ TEST_F(TabBarShellTest, TheButtonOpensItFullScreenWithTheWebTabs) {
         auto nav = std::dynamic_pointer_cast<ui::NavigationController>(tab);
         ASSERT_TRUE(nav);
         titles.push_back(nav->viewControllers().front()->tabBarItem()->title().value_or(""));
-        EXPECT_TRUE(nav->viewControllers().front()->tabBarItem()->selectedImage());
+        auto item = nav->viewControllers().front()->tabBarItem();
+        ASSERT_TRUE(item->image() && item->selectedImage());
+        // Drawn as stored, not tinted by the bar.
+        EXPECT_EQ(item->image()->renderingMode(), ui::ImageRenderingMode::AlwaysOriginal);
+        EXPECT_EQ(item->selectedImage()->renderingMode(), ui::ImageRenderingMode::AlwaysOriginal);
     }
     EXPECT_EQ(titles, (std::vector<std::string>{"任务", "客服"}));
+    ASSERT_EQ(centre->tabBar()->itemButtons().size(), 2u);
+    EXPECT_EQ(centre->tabBar()->itemButtons()[1]->currentTitle(), "客服") << "the bar shows the pages' items";
     auto service = std::dynamic_pointer_cast<VXSuWebVC>(
         std::dynamic_pointer_cast<ui::NavigationController>(centre->viewControllers()[1])->viewControllers().front());
     ASSERT_TRUE(service);
@@ -100,3 +106,4 @@ TEST_F(TabBarShellTest, TheTaskPageIsSignedWithTheTimeItOpened) {
 }
 
 } // namespace
+

@@ -31,6 +31,7 @@ protected:
     }
     // Back to the top, then a scroll down to the end, as a person asks for more.
     static void pullFooter(const ui::TableViewRef& table) {
+        driver::drainMain(); // the last load's finish step puts the footer back to idle
         table->setContentOffset({0, 0}, false);
         driver::scrollToEnd(table);
         driver::drainMain();
@@ -64,7 +65,10 @@ TEST_F(WelfareListsTest, StrategiesPageAndOpenTheArticle) {
 
     // Pages 2 and 3 (23 articles), then no more.
     pullFooter(list->tableView());
-    ASSERT_TRUE(runMainUntil([&] { return list->dataSource().size() == 20; }));
+    // The footer takes a new pull only once the previous load has ended.
+    ASSERT_TRUE(runMainUntil([&] {
+        return list->dataSource().size() == 20 && footerState(list->tableView()) == VXRefreshStateIdle;
+    }));
     pullFooter(list->tableView());
     ASSERT_TRUE(runMainUntil([&] { return list->dataSource().size() == 23; }));
     drainMain();
@@ -111,6 +115,32 @@ TEST_F(WelfareListsTest, ActivitiesShowTheEmptyStateUntilAPullBringsRows) {
     advance(0.3);
     ASSERT_TRUE(runMainUntil([&] { return list->dataSource().empty(); }));
     EXPECT_EQ(list->tempView()->superview(), list->view());
+}
+
+TEST_F(WelfareListsTest, APullDuringANextPageKeepsOnlyTheNewRows) {
+    auto list = ui::ViewController::create<VXActivityVC>();
+    present(list);
+    ASSERT_TRUE(runMainUntil([&] { return list->dataSource().size() == 10; }));
+    drainMain();
+    server.holdNext("Sdkdetail/gameActivity");
+    pullFooter(list->tableView());
+    ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
+
+    welfare([](auto& w) { w.activities[0].title = "新的活动"; });
+    list->tableView()->setContentOffset({0, 0}, false);
+    driver::pullDown(list->tableView(), 120);
+    driver::release(list->tableView());
+    advance(0.3);
+    ASSERT_TRUE(runMainUntil([&] { return list->dataSource()[0]["post_title"].description() == "新的活动"; }));
+    // The late page 2 comes back: the transport hands it over and the main queue runs it.
+    size_t before = server.requests().size();
+    server.releaseHeld();
+    ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 0; }));
+    for (int i = 0; i < 20; ++i) settle(), drainMain();
+    EXPECT_EQ(server.requests().size(), before);
+    EXPECT_EQ(list->dataSource().size(), 10u);
+    EXPECT_EQ(list->page(), 1);
+    EXPECT_EQ(pagecodes("Sdkdetail/gameActivity"), (std::vector<std::string>{"1", "2", "1"}));
 }
 
 TEST_F(WelfareListsTest, ActivityTagsTakeTheirColourAndRowsTheirHeight) {

@@ -2,6 +2,11 @@
 // and the welfare page's folding VIP table and text. Captures the tab's screens.
 
 #include "os/uikit/TabBarController.h"
+#include "platform_sdk/CXRHelperBtn.h"
+#include "platform_sdk/VXSuWebVC.h"
+#include "platform_sdk/user_center/VXActivityCell.h"
+#include "platform_sdk/user_center/VXActivityVC.h"
+#include "platform_sdk/user_center/VXRefreshViewController.h"
 #include "platform_sdk/user_center/VXGiftCell.h"
 #include "platform_sdk/user_center/VXGiftVC.h"
 #include "platform_sdk/user_center/VXServerVC.h"
@@ -114,6 +119,25 @@ TEST_F(WelfarePagerTest, SwitchAndPagesSitByThePhone) {
         advance(0.3);
         settle();
     }
+}
+
+TEST_F(WelfarePagerTest, BackClosesTheUserCentre) {
+    CXRHelperBtn::hide();
+    open();
+    driver::tap(pager->backBtn());
+    advance(0.3);
+    EXPECT_FALSE(game->presentedViewController());
+    EXPECT_FALSE(CXRHelperBtn::shared()->isHidden());
+
+    // Hidden by the shared state, the button stays away.
+    CXRHelperBtn::hide();
+    ShareVale::sharedInstance()->setIsHideSuspend(true);
+    open();
+    driver::tap(pager->backBtn());
+    advance(0.3);
+    EXPECT_FALSE(game->presentedViewController());
+    EXPECT_TRUE(CXRHelperBtn::shared()->isHidden());
+    ShareVale::sharedInstance()->setIsHideSuspend(false);
 }
 
 TEST_F(WelfarePagerTest, AnUnsizedPagerShowsNothing) {
@@ -231,6 +255,77 @@ TEST_F(WelfarePagerTest, TheTabsScreens) {
     driver::tap(page->fuliBtn.lock());
     drainMain();
     expectMatchesGolden("uc-welfare-text-unfolded");
+}
+
+TEST_F(WelfarePagerTest, TheTabOnAPhoneWithAHomeIndicator) {
+    useProfile(ui::DeviceProfile::notchPortrait());
+    open();
+    EXPECT_EQ(pager->topView()->frame().origin.y, 109);
+    expectMatchesGolden("uc-welfare-unfolded-notch");
+}
+
+TEST_F(WelfarePagerTest, TheActivitiesEmptyState) {
+    server.withState([](server::PlatformServer::State& s) { server::welfareArea(s).gamesWithoutActivities.insert("1001"); });
+    open();
+    auto activities = std::dynamic_pointer_cast<VXActivityVC>(pager->childViewControllers()[1]);
+    driver::tap(switchButton(11));
+    advance(0.3);
+    ASSERT_TRUE(runMainUntil([&] { return activities->tempView()->superview() != nullptr; }));
+    drainMain();
+    expectMatchesGolden("uc-welfare-activities-empty");
+}
+
+TEST_F(WelfarePagerTest, TheOtherPagesScreens) {
+    open();
+    auto activities = std::dynamic_pointer_cast<VXRefreshViewController>(pager->childViewControllers()[1]);
+    driver::tap(switchButton(11));
+    advance(0.3);
+    ASSERT_TRUE(runMainUntil([&] { return activities->dataSource().size() == 10; }));
+    drainMain();
+    auto first = driver::cell<VXActivityCell>(activities->tableView(), {0, 0});
+    auto second = driver::cell<VXActivityCell>(activities->tableView(), {0, 1});
+    ASSERT_TRUE(runMainUntil([&] { return first->picView->image() && second->picView->image(); }));
+    drainMain();
+    expectMatchesGolden("uc-welfare-activities");
+
+    // An article opens in the web page, pushed over the tab.
+    driver::selectRow(activities->tableView(), {0, 0});
+    advance(0.35);
+    auto article = std::dynamic_pointer_cast<VXSuWebVC>(navigation->topViewController());
+    ASSERT_TRUE(article);
+    if (auto web = article->webView.lock()) driver::finishLoad(web);
+    drainMain();
+    expectMatchesGolden("uc-welfare-article");
+    driver::tap(article->backBtn());
+    advance(0.35);
+
+    auto gifts = std::dynamic_pointer_cast<VXGiftVC>(pager->childViewControllers()[2]);
+    driver::tap(switchButton(12));
+    advance(0.3);
+    ASSERT_TRUE(runMainUntil([&] { return gifts->dataSource().size() == 3; }));
+    drainMain();
+    driver::tap(driver::cell<VXGiftCell>(gifts->tableView.lock(), {0, 0})->btn);
+    ASSERT_TRUE(runMainUntil([&] { return gifts->dataSource()[0]["status"].boolValue(); }));
+    drainMain();
+    advance(2.5); // the claim's toast has faded
+    expectMatchesGolden("uc-welfare-gifts-claimed");
+
+    auto servers = std::dynamic_pointer_cast<VXServerVC>(pager->childViewControllers()[3]);
+    driver::swipeToPage(pager->scrollView(), 3);
+    ASSERT_TRUE(runMainUntil([&] { return servers->dataSource().size() == 10; }));
+    drainMain();
+    expectMatchesGolden("uc-welfare-servers");
+    auto table = servers->tableView.lock();
+    while (servers->dataSource().size() < 25) {
+        size_t before = servers->dataSource().size();
+        driver::scrollToEnd(table);
+        ASSERT_TRUE(runMainUntil([&] { return servers->dataSource().size() > before; }));
+        drainMain();
+        table->setContentOffset({0, table->contentOffset().y - 50}, false);
+    }
+    driver::scrollToEnd(table);
+    drainMain();
+    expectMatchesGolden("uc-welfare-servers-end");
 }
 
 } // namespace

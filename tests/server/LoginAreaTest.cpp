@@ -1,0 +1,108 @@
+// The stand-in's login area on its own: phone logins reach only the phone's account, codes wear out,
+// password reset, proposed names and sub-accounts with the login check.
+#include "os/foundation/Clock.h"
+#include "platform_sdk/DecodeGzipBase64.h"
+#include "server/PlatformServer.h"
+#include "server/ServerState.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+using ns::Value;
+using server::PlatformServer;
+
+namespace {
+
+class LoginArea : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ns::Clock::setManual(true, 1700000000);
+        ASSERT_TRUE(server.start());
+    }
+    void TearDown() override { ns::Clock::setManual(false); }
+
+    Value call(const std::string& path, const Value& params) {
+        httplib::Client client("127.0.0.1", server.port());
+        auto res = client.Post((std::string(PlatformServer::BasePath) + path).c_str(),
+                               DecodeGzipBase64::codingJSON(params)->toString(), "text/html");
+        if (!res) return Value("no reply");
+        return DecodeGzipBase64::decodingJSON(ns::Data::fromString(res->body));
+    }
+    Value form(const std::string& path, const std::string& body) {
+        httplib::Client client("127.0.0.1", server.port());
+        auto res = client.Post((std::string(PlatformServer::BasePath) + path).c_str(), body,
+                               "application/x-www-form-urlencoded");
+        if (!res) return Value("no reply");
+        return ns::Value(res->body);
+    }
+    std::string sendCode(const std::string& phone, const std::string& type = "8") {
+        form("Sdkhome/yzm", "sj=" + phone + "&username=&type=" + type);
+        return server.smsCode(phone).value_or("");
+    }
+    Value phoneLogin(const std::string& phone, const std::string& code) {
+        return call("Login/telregister", ns::Dictionary{{"z", phone}, {"i", code}});
+    }
+
+    PlatformServer server;
+};
+
+TEST_F(LoginArea, APhoneLoginReachesOnlyTheAccountBoundToThatPhone) {
+    // Someone registered the number as a user name; the phone itself is bound to no account.
+    server.addAccount("13800000000", "theirpass");
+    Value r = phoneLogin("13800000000", sendCode("13800000000"));
+    ASSERT_EQ(r["z"], Value(1));
+    EXPECT_NE(r["b"], Value("13800000000")) << "a new account, not the one named like the number";
+    EXPECT_NE(r["c"], Value("theirpass")) << "another account's password never leaves";
+    EXPECT_EQ(server.account(r["b"].stringValue().value_or(""))->phone, "13800000000");
+
+    server.addAccount("player01", "secret1", "13900000000");
+    r = phoneLogin("13900000000", sendCode("13900000000"));
+    EXPECT_EQ(r["b"], Value("player01"));
+    EXPECT_EQ(phoneLogin("13900000000", "")["z"], Value(0)) << "a used code is gone";
+    EXPECT_EQ(phoneLogin("13900000000", sendCode("13900000000", "5"))["z"], Value(0)) << "a reset code logs nobody in";
+}
+
+TEST_F(LoginArea, ACodeIsVoidAfterFiveWrongTries) {
+    server.addAccount("player01", "secret1", "13900000000");
+    std::string code = sendCode("13900000000");
+    std::string wrong = code == "111111" ? "222222" : "111111";
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(phoneLogin("13900000000", wrong)["x"], Value("验证码错误"));
+    EXPECT_EQ(phoneLogin("13900000000", code)["z"], Value(1)) << "four wrong tries leave the code usable";
+
+    code = sendCode("13900000000");
+    for (int i = 0; i < 5; ++i) phoneLogin("13900000000", wrong);
+    EXPECT_EQ(phoneLogin("13900000000", code)["z"], Value(0)) << "void after the fifth";
+    EXPECT_EQ(phoneLogin("13900000000", sendCode("13900000000"))["z"], Value(1)) << "a new code works";
+}
+
+TEST_F(LoginArea, ResetProposedNamesAndSubAccounts) {
+    server.addAccount("player01", "secret1", "13900000000");
+    EXPECT_EQ(call("Sdkhome/forgetpassword", ns::Dictionary{{"phone", "13900000000"}, {"yzm", sendCode("13900000000")},
+                                                            {"password", "newpass"}})["a"],
+              Value(0)) << "a login code does not reset";
+    Value r = call("Sdkhome/forgetpassword",
+                   ns::Dictionary{{"phone", "13900000000"}, {"yzm", sendCode("13900000000", "5")}, {"password", "newpass"}});
+    EXPECT_EQ(r["a"], Value(1));
+    EXPECT_EQ(server.account("player01")->password, "newpass");
+
+    Value a = call("login/oneRegister", ns::Dictionary{{"z", "app7"}});
+    Value b = call("login/oneRegister", ns::Dictionary{{"z", "app7"}});
+    EXPECT_EQ(a["z"], Value(1));
+    EXPECT_NE(a["b"], b["b"]);
+
+    Value list = call("login/xiaohao", ns::Dictionary{{"z", "player01"}});
+    EXPECT_EQ(list["data"].count(), 0u);
+    EXPECT_TRUE(list["headimage"].stringValue()->find("/static/head/") != std::string::npos);
+    Value added = call("login/addxiaohao", ns::Dictionary{{"z", "player01"}, {"x", "小号1"}});
+    ASSERT_EQ(added["code"], Value(1));
+    ASSERT_EQ(added["data"].count(), 1u);
+    std::string sub = added["data"][0]["username"].stringValue().value_or("");
+    EXPECT_EQ(call("login/addxiaohao", ns::Dictionary{{"z", "player01"}, {"x", "一二三四五六七八九"}})["code"], Value(0));
+    server.addAccount("player02", "secret2");
+    EXPECT_NE(form("Index/adddllog", "username=player02&xh=" + sub).stringValue()->find("\"a\":0"), std::string::npos)
+        << "only the owner's sub-account passes";
+    EXPECT_NE(form("Index/adddllog", "username=player01&xh=" + sub).stringValue()->find("\"a\":1"), std::string::npos);
+    EXPECT_EQ(call("login/xiaohao", ns::Dictionary{{"z", "player01"}})["data"][0]["lasttime"], Value("1"));
+}
+
+} // namespace
