@@ -1,8 +1,8 @@
 // ImageSource decoding of PNG, JPEG and GIF against the raw library decoding the same bytes into
 // the same format (8-bit RGBA rows). Prints the ratio of each pair at the end.
 
+#include "bench/RawDecode.h" // first: it must compile on its own
 #include "bench/BenchRatio.h"
-#include "bench/RawDecode.h"
 #include "os/imageio/ImageDestination.h"
 #include "os/imageio/ImageSource.h"
 
@@ -110,13 +110,20 @@ bool rawGif(const ns::Data& data, std::vector<uint8_t>& pixels) {
     const ColorMapObject* map = frame.ImageDesc.ColorMap ? frame.ImageDesc.ColorMap : gif->SColorMap;
     const int width = gif->SWidth, height = gif->SHeight;
     pixels.assign(size_t(width) * height * 4, 0);
-    for (int y = 0; y < frame.ImageDesc.Height && y + frame.ImageDesc.Top < height; ++y)
-        for (int x = 0; x < frame.ImageDesc.Width && x + frame.ImageDesc.Left < width; ++x) {
-            const int index = frame.RasterBits[size_t(y) * frame.ImageDesc.Width + x];
-            if (index == control.TransparentColor || index >= map->ColorCount) continue;
-            uint8_t* p = &pixels[(size_t(y + frame.ImageDesc.Top) * width + x + frame.ImageDesc.Left) * 4];
-            p[0] = map->Colors[index].Red, p[1] = map->Colors[index].Green, p[2] = map->Colors[index].Blue, p[3] = 255;
-        }
+    // Whole 32-bit R,G,B,A pixels from a 256-entry table; transparent and missing entries stay 0.
+    uint32_t table[256] = {};
+    for (int i = 0; i < map->ColorCount && i < 256; ++i)
+        if (i != control.TransparentColor)
+            table[i] = 0xFF000000u | uint32_t(map->Colors[i].Blue) << 16 | uint32_t(map->Colors[i].Green) << 8 |
+                       map->Colors[i].Red;
+    const GifImageDesc& d = frame.ImageDesc;
+    auto* canvas = reinterpret_cast<uint32_t*>(pixels.data());
+    const int rows = std::min(d.Height, height - d.Top), columns = std::min(d.Width, width - d.Left);
+    for (int y = 0; y < rows; ++y) {
+        const GifByteType* in = frame.RasterBits + size_t(y) * d.Width;
+        uint32_t* out = canvas + size_t(y + d.Top) * width + d.Left;
+        for (int x = 0; x < columns; ++x) out[x] = table[in[x]];
+    }
     DGifCloseFile(gif, &error);
     return true;
 }

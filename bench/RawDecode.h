@@ -1,15 +1,17 @@
 #pragma once
 // The codec libraries driven directly over bytes in memory: the "plain" side of the image benchmarks.
 
-#include <gif_lib.h>
-#include <jpeglib.h>
-#include <png.h>
-
+// jpeglib.h uses FILE and size_t without including their headers.
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
+
+#include <gif_lib.h>
+#include <jpeglib.h>
+#include <png.h>
 
 namespace rawdecode {
 

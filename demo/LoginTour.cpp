@@ -45,19 +45,7 @@ struct Tour {
     // A screenshot of the whole screen; the step fails when it cannot be written.
     bool shot(const std::string& name) {
         driver::drainMain();
-        // A toast is fully shown for its first 0.3 s; the capture draws model values, in which its
-        // fade has already ended. Show the toasts on screen as the player sees them at that moment.
-        std::vector<ui::ViewRef> toasts;
-        for (const auto& w : ui::Application::shared().windows())
-            for (const auto& v : driver::findAll<ui::View>(w, [](const ui::View& v) {
-                     return v.alpha() == 0 && v.subviews().size() == 1 &&
-                            std::dynamic_pointer_cast<ui::Label>(v.subviews()[0]) && v.layer()->cornerRadius() == 5;
-                 }))
-                toasts.push_back(v);
-        for (const auto& v : toasts) v->setAlpha(1);
-        bool written = captureScreen(path(name));
-        for (const auto& v : toasts) v->setAlpha(0);
-        return written;
+        return captureScreen(path(name));
     }
     // Pumps the main loop (real time) until the condition holds: network replies.
     bool until(const std::function<bool()>& done) { return ns::RunLoop::main().runUntil(done, StepTimeout); }

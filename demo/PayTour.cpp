@@ -365,11 +365,13 @@ void PayTour::coins() {
     driver::tap(centre()->ptbIconBtn.lock());
     tapPay();
     until([&] { return !answers_.empty(); });
+    // Taken as the toast comes up: the capture draws it as shown, before its fade begins.
+    bool toast = driver::findLabel(window_, "平台币余额不足") != nullptr;
     shot("coins-refused");
     bool stays = centre() && centre()->payBtn.lock()->isEnabled();
     printRequests();
-    step("pay: coins refused", stays && answers_ == std::vector<std::string>{"fail(平台币余额不足, -2, 6.66)"},
-         (answers_.empty() ? std::string("no callback") : answers_[0]) + "; the centre stays open");
+    step("pay: coins refused", toast && stays && answers_ == std::vector<std::string>{"fail(平台币余额不足, -2, 6.66)"},
+         (answers_.empty() ? std::string("no callback") : answers_[0]) + "; toast 平台币余额不足, the centre stays open");
     closeCentre();
     driver::advance(2.5); // the toast goes
     seed([&](server::PayArea& p) { p.wallet(user_).ttb = "500"; });
@@ -510,8 +512,9 @@ void PayTour::topUp() {
     until([&] { return refreshed.size() >= 2; });
     driver::drainMain();
     std::string balance = screen->ptbL.lock()->text().value_or("");
+    bool toast = driver::findLabel(window_, "充值成功") != nullptr;
     shot("topup-recharged");
-    step("pay: top-up by wallet", typed == "0.4" && balance == "504",
+    step("pay: top-up by wallet", toast && typed == "0.4" && balance == "504",
          "typed 0.45 -> paid " + typed + " yuan; toast 充值成功; balance " + balance);
     driver::advance(2.5);
 

@@ -1,8 +1,442 @@
-// The demo's walk through the user centre, as a player taps and types.
+// The demo's walk through the user centre, as a player taps and types: log in through the login
+// window, tap the floating button, visit every tab and every screen of the mine page, back out,
+// then log out from the mine page (-9 to the game). Played twice: on a phone without and with a
+// home indicator; every screen is written as uc-<tab>-<screen>[-notch].png.
 #include "demo/Demo.h"
+
+#include "os/foundation/Format.h"
+#include "os/foundation/RunLoop.h"
+#include "os/uikit/Application.h"
+#include "os/uikit/BezierPath.h"
+#include "os/uikit/Color.h"
+#include "os/uikit/DeviceProfile.h"
+#include "os/uikit/Driver.h"
+#include "os/uikit/Graphics.h"
+#include "os/uikit/Label.h"
+#include "os/uikit/Pasteboard.h"
+#include "os/uikit/Screen.h"
+#include "os/uikit/ViewRendering.h"
+#include "os/uikit/WebView.h"
+#include "platform_sdk/CXRHelperBtn.h"
+#include "platform_sdk/ShareVale.h"
+#include "platform_sdk/VXLoginRzView.h"
+#include "platform_sdk/VXLoginVC.h"
+#include "platform_sdk/VXSuForgetView.h"
+#include "platform_sdk/VXSuWebVC.h"
+#include "platform_sdk/VorlixSDK.h"
+#include "platform_sdk/user_center/VXSuBangView.h"
+#include "platform_sdk/user_center/VXSuJieView.h"
+#include "platform_sdk/user_center/VXSuMyOrderVC.h"
+#include "platform_sdk/user_center/VXSuOrderVC.h"
+#include "platform_sdk/user_center/VXSuSuNameCell.h"
+#include "platform_sdk/user_center/VXSuSubNameVC.h"
+#include "platform_sdk/user_center/VXSuTabBarVC.h"
+#include "platform_sdk/user_center/VXSuUserVC.h"
+#include "platform_sdk/user_center/VXUserMsgVC.h"
+#include "server/CouponArea.h"
+#include "server/MineArea.h"
+#include "server/PlatformServer.h"
+#include "server/ServerState.h"
+
+#include <cstdio>
+#include <ctime>
+#include <functional>
 
 namespace demo {
 
-void playUserCentreTour(Context& context) {}
+namespace {
+
+namespace driver = ui::driver;
+
+// A small picture as the platform would host it: a rounded tile of one colour with a white mark.
+std::string badgePNG(double w, double h, ui::ColorRef colour, bool disc) {
+    ui::GraphicsBeginImageContextWithOptions({w, h}, false, 2);
+    colour->setFill();
+    ui::BezierPath::bezierPathWithRoundedRect({{0, 0}, {w, h}}, disc ? w / 2 : h / 2)->fill();
+    ui::Color::whiteColor()->setFill();
+    if (disc) {
+        ui::BezierPath::bezierPathWithOvalInRect({{w * 0.3, h * 0.18}, {w * 0.4, h * 0.4}})->fill();
+        ui::BezierPath::bezierPathWithOvalInRect({{w * 0.15, h * 0.62}, {w * 0.7, h * 0.7}})->fill();
+    } else {
+        ui::BezierPath::bezierPathWithOvalInRect({{h * 0.3, h * 0.3}, {h * 0.4, h * 0.4}})->fill();
+    }
+    auto image = ui::GraphicsGetImageFromCurrentImageContext();
+    ui::GraphicsEndImageContext();
+    auto png = ui::ImagePNGRepresentation(image);
+    return png ? png->toString() : std::string();
+}
+
+class Tour {
+public:
+    Tour(Context& context, bool notch) : c_(context), notch_(notch) {}
+
+    void play() {
+        driver::useProfile(notch_ ? ui::DeviceProfile::notchPortrait() : ui::DeviceProfile::plainPhone());
+        openGame();
+        seed();
+        if (!login()) return;
+        if (!open()) return;
+        minePage();
+        otherTabs();
+        closeAndLogout();
+        game_->setHidden(true);
+    }
+
+private:
+    // --- Steps and pictures ---
+    std::string tag(const std::string& name) const { return name + (notch_ ? " (notch)" : ""); }
+    void shot(const std::string& name) {
+        driver::advance(0.05);
+        std::string path = c_.screens + "/" + name + (notch_ ? "-notch" : "") + ".png";
+        bool ok = ui::captureWindowPNG(game_, path);
+        step(tag("screen " + name), ok, path);
+    }
+    bool until(const std::function<bool()>& done) { return ns::RunLoop::main().runUntil(done, StepTimeout); }
+    ui::ViewControllerRef top() const { return nav() ? nav()->topViewController() : nullptr; }
+    ns::Ref<ui::NavigationController> nav() const {
+        auto centre = centre_.lock();
+        return centre ? std::dynamic_pointer_cast<ui::NavigationController>(centre->selectedViewController()) : nullptr;
+    }
+    void back() {
+        if (auto n = nav()) n->popViewControllerAnimated(true);
+        driver::advance(0.4);
+    }
+    void tapArea(const std::string& id) {
+        if (auto view = driver::findByAccessibilityId(mine_->view(), id)) driver::tap(view);
+        driver::advance(0.4);
+    }
+    std::string lastOpenedURL() const {
+        const auto& opened = ui::Application::shared().openedURLs();
+        return opened.empty() ? std::string("(none)") : opened.back()->absoluteString();
+    }
+
+    // --- The game and the account ---
+    void openGame() {
+        game_ = ui::View::create<ui::Window>(ui::Screen::mainScreen().bounds());
+        auto root = ui::ViewController::create();
+        root->view()->setBackgroundColor(ui::Color::colorWithRed(0.09, 0.13, 0.24, 1));
+        auto title = ui::View::create<ui::Label>({{0, 0}, {ui::Screen::mainScreen().bounds().size.width, 80}});
+        title->setCenter({ui::Screen::mainScreen().bounds().size.width / 2, ui::Screen::mainScreen().bounds().size.height / 2});
+        title->setText(std::string("游戏画面"));
+        title->setTextColor(ui::Color::whiteColor());
+        title->setTextAlignment(ui::TextAlignment::Center);
+        title->setFont(ui::Font::systemFontOfSize(28, ui::FontWeight::Medium));
+        root->view()->addSubview(title);
+        game_->setRootViewController(root);
+        game_->makeKeyAndVisible();
+        // A game keeps one window for its life; the demo's earlier windows are gone, so the floating
+        // button (made once, on the window of its day) moves to this one.
+        auto button = CXRHelperBtn::shared();
+        if (button->window() != game_) game_->addSubview(button);
+        driver::drainMain();
+    }
+
+    void seed() {
+        name_ = ns::format("ucdemo%d%d", static_cast<int>(std::time(nullptr) % 100000), notch_ ? 2 : 1);
+        phone_ = ns::format("138%08d", static_cast<int>(std::time(nullptr) % 100000000) + (notch_ ? 1 : 0));
+        auto* local = c_.local;
+        std::string host = c_.apiHost;
+        local->serveFile("/static/uc/avatar.png", badgePNG(60, 60, ui::Color::colorWithRed(1, 0.6, 0.24, 1), true), "image/png");
+        local->serveFile("/static/uc/vip.png", badgePNG(50, 18, ui::Color::colorWithRed(0.95, 0.7, 0.1, 1), false), "image/png");
+        local->serveFile("/static/uc/paid.png", badgePNG(50, 18, ui::Color::colorWithRed(0.38, 0.21, 0.9, 1), false), "image/png");
+        local->addAccount(name_, "123456");
+        std::string name = name_;
+        local->withState([name, host](server::PlatformServer::State& s) {
+            s.loginArea.askRealName = false;
+            s.loginArea.subs[name] = {{"青锋剑客", name + "_xh1", ""}, {"风雪法师", name + "_xh2", ""}};
+            s.loginArea.lastSub[name] = name + "_xh1";
+            auto& m = server::mineArea(s);
+            auto& p = m.profiles[name];
+            p.nickname = "星河旅人";
+            p.avatar = host + "/static/uc/avatar.png";
+            p.vippic = host + "/static/uc/vip.png";
+            p.paypic = host + "/static/uc/paid.png";
+            p.money = "128.00", p.djq = "36.50", p.starcoin = "520.00";
+            // Two coupons claimed earlier: the page's summary is their sum and count.
+            server::CouponArea::of(s).claim(name, 7);
+            server::CouponArea::of(s).claim(name, 8);
+            m.roles[name + "_xh1"] = {"剑圣", "华东一区", "58"};
+            m.roles[name + "_xh2"] = {"冰法", "华东二区", "41"};
+        });
+        // This tour shows the user centre: the notice was seen before.
+        local->setNotice("uc-tour", "欢迎", 0);
+        ShareVale::sharedInstance()->setNoticeId(std::string("uc-tour"));
+    }
+
+    bool login() {
+        auto done = std::make_shared<bool>(false);
+        VorlixSDK::loadLoginViewResultSuccess(
+            [done](const ns::Value&, const ns::Value&, const ns::Value&, const ns::Value&) { *done = true; },
+            [this](long code, const ns::Value& message) {
+                failures_.push_back(code);
+                std::printf("     game: login failed %ld %s\n", code, message.description().c_str());
+            });
+        driver::advance(0.6);
+        ns::Ref<VXLoginVC> login;
+        for (const auto& window : ui::Application::shared().windows()) {
+            auto n = window ? std::dynamic_pointer_cast<ui::NavigationController>(window->rootViewController()) : nullptr;
+            if (auto l = n ? std::dynamic_pointer_cast<VXLoginVC>(n->topViewController()) : nullptr) login = l;
+        }
+        if (!login) {
+            step(tag("uc login window"), false, "the login window did not open");
+            return false;
+        }
+        // What the password panel's login button does with the typed name and password.
+        login->pwdLoginWithName(name_, "123456");
+        auto picker = std::make_shared<ns::Ref<ui::TableView>>();
+        bool listed = until([&] {
+            driver::advance(0.05);
+            auto table = driver::find<ui::TableView>(login->view());
+            if (table && driver::rowCount(table, 0) >= 2) *picker = table;
+            return *picker != nullptr;
+        });
+        if (listed) driver::selectRow(*picker, ui::IndexPath::forRow(0, 0));
+        bool ok = listed && until([&] { return *done; });
+        driver::advance(0.6);
+        step(tag("uc login"), ok && !CXRHelperBtn::shared()->isHidden(),
+             ok ? "logged in as " + name_ + " with sub-account 青锋剑客; floating button shown" : "no login");
+        return ok;
+    }
+
+    bool open() {
+        driver::tap(CXRHelperBtn::shared());
+        driver::advance(0.4);
+        auto centre = std::dynamic_pointer_cast<VXSuTabBarVC>(game_->rootViewController()->presentedViewController());
+        centre_ = centre;
+        mine_ = centre ? std::dynamic_pointer_cast<VXSuUserVC>(top()) : nullptr;
+        bool loaded = mine_ && until([&] { return mine_->dic().isDictionary(); });
+        step(tag("uc open"), loaded,
+             centre ? ns::format("user centre with %d tabs, the floating button %@", static_cast<int>(centre->viewControllers().size()),
+                                 CXRHelperBtn::shared()->isHidden() ? "hidden" : "shown")
+                    : std::string("nothing presented"));
+        return loaded;
+    }
+
+    // --- Tab 1 ---
+    void minePage() {
+        until([&] { return mine_->iconView.lock()->image() && mine_->payPic.lock()->image(); });
+        shot("uc-mine");
+        phonePanels();
+        realNameAndPassword();
+        switchesAndCopy();
+        statements();
+        subAccounts();
+        webEntries();
+        messages();
+        bookings();
+        driver::tap(mine_->btnsView.lock()->viewWithTag(10));
+        step(tag("uc box link"), true, "the application was asked to open " + lastOpenedURL());
+    }
+
+    void phonePanels() {
+        tapArea("mobile");
+        auto bind = mine_->bangView();
+        driver::typeText(bind->numF.lock(), phone_);
+        driver::tap(driver::find<VXCountDownButton>(bind));
+        until([&] { return c_.local->smsCode(phone_).has_value(); });
+        driver::advance(3.2);
+        shot("uc-mine-bind");
+        driver::typeText(bind->codeF.lock(), c_.local->smsCode(phone_).value_or(""));
+        driver::tap(driver::findButton(bind, "确定"));
+        bool bound = until([&] { return mine_->isBang(); });
+        driver::advance(0.3);
+        shot("uc-mine-bound");
+        step(tag("uc bind phone"), bound, "row shows " + demo::text(mine_->mobileL.lock()->text()));
+        tapArea("mobile");
+        shot("uc-mine-unbind");
+        driver::tap(driver::findByAccessibilityId(mine_->jieView(), "close"));
+        driver::advance(2.2); // the toasts fade
+    }
+
+    void realNameAndPassword() {
+        tapArea("realname");
+        auto rz = mine_->rzView();
+        driver::typeText(rz->nameF.lock(), "张三");
+        driver::typeText(rz->codeF.lock(), "110101199001011234");
+        shot("uc-mine-realname");
+        rz->doCommit();
+        bool verified = until([&] { return mine_->isRz(); });
+        step(tag("uc real name"), verified, "row shows " + demo::text(mine_->rzL.lock()->text()));
+        tapArea("password");
+        shot("uc-mine-password");
+        mine_->forgetView()->doClose();
+        driver::advance(2.2);
+    }
+
+    void switchesAndCopy() {
+        driver::scrollToEnd(mine_->scrollView.lock());
+        driver::tap(mine_->suspendStatusBtn.lock());
+        driver::advance(0.4);
+        shot("uc-mine-suspend-alert");
+        if (auto alert = driver::presentedAlert(game_)) driver::tapAlertAction(alert, "取消");
+        driver::advance(0.4);
+        mine_->scrollView.lock()->setContentOffset({0, 0}, false);
+        driver::tap(driver::findButton(mine_->view(), "复制"));
+        driver::advance(0.2);
+        shot("uc-mine-copied");
+        step(tag("uc copy"), ui::Pasteboard::generalPasteboard().string() == std::optional<std::string>(name_),
+             "pasteboard holds " + ui::Pasteboard::generalPasteboard().string().value_or("(nothing)"));
+        driver::advance(2.2);
+    }
+
+    // The coupon and bill screens, when this build has them.
+    void statements() {
+        for (auto [id, name] : std::vector<std::pair<std::string, std::string>>{
+                 {"coupon", "uc-mine-coupons"}, {"ptb", "uc-mine-bill-ptb"}, {"djq", "uc-mine-bill-djq"}, {"starcoin", "uc-mine-bill-star"}}) {
+            auto before = top();
+            tapArea(id);
+            if (top() == before) {
+                step(tag("uc " + id), true, "no such screen in this build");
+                continue;
+            }
+            driver::advance(1);
+            shot(name);
+            back();
+        }
+    }
+
+    void subAccounts() {
+        tapArea("subname");
+        auto screen = std::dynamic_pointer_cast<VXSuSubNameVC>(top());
+        bool listed = screen && until([&] { return screen->dataSource().size() == 2; });
+        if (listed) {
+            driver::advance(0.1);
+            driver::tap(driver::cell<VXSuSuNameCell>(screen->tableView.lock(), ui::IndexPath::forRow(0, 0))->btn.lock());
+            shot("uc-mine-subaccounts");
+            screen->addSubName();
+            driver::advance(0.4);
+            driver::typeIntoAlertField(driver::presentedAlert(game_), 0, "新小号");
+            shot("uc-mine-subaccounts-add");
+            driver::tapAlertAction(driver::presentedAlert(game_), "确认");
+            listed = until([&] { return screen->dataSource().size() == 3; });
+            driver::advance(0.4);
+            shot("uc-mine-subaccounts-added");
+        }
+        step(tag("uc sub-accounts"), listed, ns::format("%d sub-accounts after adding one", screen ? static_cast<int>(screen->dataSource().size()) : 0));
+        back();
+    }
+
+    void webEntries() {
+        driver::tap(mine_->payPic.lock());
+        driver::advance(0.4);
+        auto title = std::dynamic_pointer_cast<VXSuWebVC>(top());
+        if (title) until([&] { auto w = title->webView.lock(); return w && !w->isLoading(); });
+        shot("uc-mine-title-level");
+        step(tag("uc title page"), title != nullptr, title ? demo::text(title->url()) : std::string("not pushed"));
+        back();
+        driver::tap(mine_->btnsView.lock()->viewWithTag(12));
+        driver::advance(0.4);
+        auto chat = std::dynamic_pointer_cast<VXSuWebVC>(top());
+        if (chat) until([&] { auto w = chat->webView.lock(); return w && !w->isLoading(); });
+        shot("uc-mine-chatbot");
+        step(tag("uc chatbot"), chat != nullptr, chat ? demo::text(chat->url()) : std::string("not pushed"));
+        back();
+    }
+
+    void messages() {
+        driver::tap(mine_->btnsView.lock()->viewWithTag(11));
+        driver::advance(0.4);
+        auto list = std::dynamic_pointer_cast<VXUserMsgVC>(top());
+        bool listed = list && until([&] { return list->dataSource().size() == 4; });
+        driver::advance(0.2);
+        shot("uc-mine-messages");
+        if (listed) driver::selectRow(list->tableView(), ui::IndexPath::forRow(0, 0));
+        driver::advance(0.4);
+        if (auto page = std::dynamic_pointer_cast<VXSuWebVC>(top())) until([&] { auto w = page->webView.lock(); return w && !w->isLoading(); });
+        shot("uc-mine-message-page");
+        bool read = listed && until([&] { return list->modelAt(0)->isRead(); });
+        back();
+        shot("uc-mine-messages-read");
+        back();
+        driver::advance(0.3);
+        shot("uc-mine-badge");
+        step(tag("uc messages"), read, "badge now " + demo::text(mine_->msgNumL.lock()->text()));
+    }
+
+    void bookings() {
+        driver::tap(mine_->btnsView.lock()->viewWithTag(13));
+        driver::advance(0.4);
+        auto list = std::dynamic_pointer_cast<VXSuOrderVC>(top());
+        bool listed = list && until([&] { return list->dataSource().size() == 10; });
+        driver::advance(0.5);
+        shot("uc-mine-bookings");
+        if (list) driver::tap(list->navBtn());
+        driver::advance(0.4);
+        auto mine = std::dynamic_pointer_cast<VXSuMyOrderVC>(top());
+        bool own = mine && until([&] { return mine->dataSource().size() == 3; });
+        driver::advance(0.5);
+        shot("uc-mine-my-bookings");
+        if (own) driver::selectRow(mine->tableView(), ui::IndexPath::forRow(0, 0));
+        step(tag("uc bookings"), listed && own, "a row opens " + lastOpenedURL());
+        back();
+        back();
+    }
+
+    // --- Tabs 2 to 5 ---
+    void otherTabs() {
+        auto centre = centre_.lock();
+        const char* names[] = {"", "welfare", "task", "strategy", "service"};
+        for (size_t i = 1; i < centre->viewControllers().size(); ++i) {
+            driver::selectTab(centre, i);
+            driver::advance(0.5);
+            auto page = top();
+            std::string title = page && page->tabBarItem() ? page->tabBarItem()->title().value_or("") : "";
+            std::string key = title == "福利" ? names[1] : title == "任务" ? names[2] : title == "攻略" ? names[3] : names[4];
+            if (auto web = std::dynamic_pointer_cast<VXSuWebVC>(page)) until([&] { auto w = web->webView.lock(); return w && !w->isLoading(); });
+            driver::advance(0.5);
+            shot("uc-" + key);
+            if (auto web = std::dynamic_pointer_cast<VXSuWebVC>(page); web && key == "task") {
+                bool refused = !driver::navigate(web->webView.lock(), "vorlix://rw");
+                step(tag("uc task link"), refused, "vorlix://rw refused; the application was asked to open " + lastOpenedURL());
+            }
+        }
+        driver::selectTab(centre, 0);
+        driver::advance(0.5);
+    }
+
+    // --- Closing and logging out ---
+    void closeAndLogout() {
+        mine_->scrollView.lock()->setContentOffset({0, 0}, false);
+        driver::tap(driver::findByAccessibilityId(mine_->view(), "back"));
+        driver::advance(0.5);
+        bool closed = !game_->rootViewController()->presentedViewController();
+        shot("uc-closed");
+        step(tag("uc close"), closed && !CXRHelperBtn::shared()->isHidden(), "user centre closed, floating button back");
+
+        if (!open()) return;
+        driver::scrollToEnd(mine_->scrollView.lock());
+        driver::tap(driver::findByAccessibilityId(mine_->view(), "logout"));
+        driver::advance(0.5);
+        bool reported = !failures_.empty() && failures_.back() == -9;
+        bool gone = !game_->rootViewController()->presentedViewController();
+        step(tag("uc logout"), reported && gone && CXRHelperBtn::shared()->isHidden(),
+             ns::format("login failure %@, user centre closed, floating button %@", reported ? "-9" : "missing",
+                        CXRHelperBtn::shared()->isHidden() ? "hidden" : "shown"));
+        if (reported) std::printf("     game: the player logged out (-9); asking for a new login\n");
+        shot("uc-logged-out");
+    }
+
+    Context& c_;
+    bool notch_;
+    ui::WindowRef game_;
+    ns::Weak<VXSuTabBarVC> centre_;
+    VXSuUserVCRef mine_;
+    std::string name_, phone_;
+    std::vector<long> failures_;
+};
+
+} // namespace
+
+void playUserCentreTour(Context& context) {
+    if (!context.local) {
+        std::printf("     user centre            skipped: the tour seeds the in-process server\n");
+        return;
+    }
+    VorlixSDK::didFinishLaunching();
+    VXSuTabBarVC::installAsUserCentre();
+    ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Fetch);
+    for (bool notch : {false, true}) Tour(context, notch).play();
+    driver::useProfile(ui::DeviceProfile::plainPhone());
+}
 
 } // namespace demo

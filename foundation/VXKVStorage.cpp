@@ -9,7 +9,10 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <atomic>
 #include <limits>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -20,8 +23,12 @@ constexpr const char* kDbWalFileName = "manifest.sqlite-wal";
 constexpr const char* kDataDirectoryName = "data";
 constexpr const char* kTrashDirectoryName = "trash";
 constexpr const char* kTempSuffix = ".tmp";
-// Reads only note the access time; the notes are written in one transaction once there are this many.
-constexpr size_t kMaxPendingAccess = 256;
+// Reads only note the access time. The notes are written in key order, one transaction per batch:
+// a batch of random rows rewrites a table page and an index page per note, so reads would pay for
+// writes many times their own cost.
+constexpr size_t kNotesPerBatch = 4096;
+// Past this many (a batch still being written), the notes are written on the reader's thread.
+constexpr size_t kMaxPendingAccess = 65536;
 
 int64_t nowSeconds() { return static_cast<int64_t>(ns::Clock::wallNow()); }
 
@@ -60,7 +67,62 @@ ns::DataRef columnData(sqlite3_stmt* stmt, int column) {
     return ns::Data::make(bytes, static_cast<size_t>(length));
 }
 
+// A file name from the manifest names one file directly inside the data folder: a tampered manifest
+// must never make the storage read or delete anything outside it.
+bool plainFileName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos &&
+           name.find('\0') == std::string_view::npos;
+}
+
 } // namespace
+
+// Writes batches of access notes through its own connection, on its own serial queue; the
+// reading connection is never blocked by it (WAL). A batch that fails is dropped: the notes are
+// only an ordering hint for trimming.
+struct VXKVStorage::NoteWriter {
+    using Notes = std::vector<std::pair<std::string, int64_t>>;
+
+    explicit NoteWriter(std::string path) : dbPath(std::move(path)) {}
+    ~NoteWriter() { close(); }
+
+    void write(const Notes& notes) {
+        if (!db && sqlite3_open_v2(dbPath.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+            close();
+            return;
+        }
+        sqlite3_busy_timeout(db, 1000);
+        if (!update && sqlite3_prepare_v2(db, "update manifest set last_access_time = ?1 where key = ?2;", -1, &update,
+                                          nullptr) != SQLITE_OK)
+            return;
+        if (sqlite3_exec(db, "begin immediate;", nullptr, nullptr, nullptr) != SQLITE_OK) return;
+        bool ok = true;
+        for (const auto& [key, time] : notes) {
+            sqlite3_reset(update);
+            sqlite3_bind_int64(update, 1, time);
+            sqlite3_bind_text(update, 2, key.data(), static_cast<int>(key.size()), SQLITE_STATIC);
+            if (sqlite3_step(update) != SQLITE_DONE) {
+                ok = false;
+                break;
+            }
+        }
+        sqlite3_reset(update);
+        sqlite3_exec(db, ok ? "commit;" : "rollback;", nullptr, nullptr, nullptr);
+    }
+
+    void close() {
+        sqlite3_finalize(update);
+        update = nullptr;
+        sqlite3_close(db);
+        db = nullptr;
+    }
+
+    const std::string dbPath;
+    sqlite3* db = nullptr;
+    sqlite3_stmt* update = nullptr;
+    std::atomic<bool> busy{false};
+    const dispatch::Queue queue =
+        dispatch::Queue::createSerial("com.vx.kvstorage.notes", dispatch::Queue::global(dispatch::Priority::Background));
+};
 
 #define VX_CHECK(rc, what) checkResult((rc), __func__, __LINE__, (what))
 
@@ -133,6 +195,8 @@ bool VXKVStorage::dbOpen() {
         db_ = nullptr;
         return false;
     }
+    // Writes wait out a batch of access notes being written by the background connection.
+    sqlite3_busy_timeout(db_, 2000);
     return true;
 }
 
@@ -144,6 +208,7 @@ bool VXKVStorage::dbInitialize() {
 }
 
 void VXKVStorage::dbClose() {
+    stopNoteWriter();
     for (auto& [sql, stmt] : statements_) sqlite3_finalize(stmt);
     statements_.clear();
     if (!db_) return;
@@ -219,11 +284,16 @@ bool VXKVStorage::dbDelete(std::string_view key) {
     return VX_CHECK(sqlite3_step(stmt), "delete");
 }
 
+// Waits for a batch being written, then writes the rest on this connection.
 void VXKVStorage::flushAccessTimes() {
+    if (noteWriter_) dispatch::sync(noteWriter_->queue, [] {});
     if (pendingAccess_.empty() || !db_) return;
+    // In key order: the key index is walked once, front to back, instead of at random.
+    std::vector<std::pair<std::string_view, int64_t>> notes(pendingAccess_.begin(), pendingAccess_.end());
+    std::sort(notes.begin(), notes.end());
     execute("begin;");
     if (auto stmt = statement("update manifest set last_access_time = ?1 where key = ?2;")) {
-        for (const auto& [key, time] : pendingAccess_) {
+        for (const auto& [key, time] : notes) {
             sqlite3_reset(stmt);
             sqlite3_bind_int64(stmt, 1, time);
             bindText(stmt, 2, key);
@@ -232,6 +302,24 @@ void VXKVStorage::flushAccessTimes() {
     }
     execute("commit;");
     pendingAccess_.clear();
+}
+
+void VXKVStorage::writeAccessTimesInBackground() {
+    if (!noteWriter_) noteWriter_ = std::make_shared<NoteWriter>(dbPath_);
+    if (noteWriter_->busy.exchange(true)) return; // the notes wait for the batch in flight
+    NoteWriter::Notes notes(std::make_move_iterator(pendingAccess_.begin()), std::make_move_iterator(pendingAccess_.end()));
+    pendingAccess_.clear();
+    std::sort(notes.begin(), notes.end());
+    dispatch::async(noteWriter_->queue, [writer = noteWriter_, notes = std::move(notes)] {
+        writer->write(notes);
+        writer->busy = false;
+    });
+}
+
+// Before the manifest is closed or moved: no batch in flight, the writer's connection closed.
+void VXKVStorage::stopNoteWriter() {
+    if (!noteWriter_) return;
+    dispatch::sync(noteWriter_->queue, [writer = noteWriter_] { writer->close(); });
 }
 
 // --- Files ---
@@ -264,6 +352,7 @@ bool VXKVStorage::saveItem(std::string_view key, const ns::DataRef& value, const
     if (key.empty() || !value || value->length() == 0) return false;
     bool toFile = type_ != VXKVStorageType::SQLite && filename && !filename->empty();
     if (type_ == VXKVStorageType::File && !toFile) return false;
+    if (toFile && !plainFileName(*filename)) return false;
     if (!dbCheck()) return false;
 
     auto& files = ns::FileManager::defaultManager();
@@ -303,7 +392,8 @@ bool VXKVStorage::saveItem(std::string_view key, const ns::DataRef& value, const
         if (toFile && oldFilename != filename) files.removeItem(join(dataPath_, *filename));
         return false;
     }
-    if (oldFilename && (!toFile || *oldFilename != *filename)) files.removeItem(join(dataPath_, *oldFilename));
+    if (oldFilename && (!toFile || *oldFilename != *filename) && plainFileName(*oldFilename))
+        files.removeItem(join(dataPath_, *oldFilename));
     if (!pendingAccess_.empty()) pendingAccess_.erase(std::string(key));
     return true;
 }
@@ -313,7 +403,7 @@ bool VXKVStorage::removeItem(std::string_view key) {
     std::optional<std::string> filename;
     if (type_ != VXKVStorageType::SQLite) filename = dbFilename(key);
     if (!dbDelete(key)) return false;
-    if (filename) ns::FileManager::defaultManager().removeItem(join(dataPath_, *filename));
+    if (filename && plainFileName(*filename)) ns::FileManager::defaultManager().removeItem(join(dataPath_, *filename));
     return true;
 }
 
@@ -337,7 +427,7 @@ std::optional<VXKVStorageItem> VXKVStorage::getItem(std::string_view key) {
     item.accessTime = sqlite3_column_int64(stmt, 4);
     item.extendedData = columnData(stmt, 5);
     if (item.filename) {
-        item.value = ns::Data::fromFile(join(dataPath_, *item.filename));
+        if (plainFileName(*item.filename)) item.value = ns::Data::fromFile(join(dataPath_, *item.filename));
     } else {
         item.value = columnData(stmt, 2);
     }
@@ -346,7 +436,8 @@ std::optional<VXKVStorageItem> VXKVStorage::getItem(std::string_view key) {
         // The file went missing or was changed behind our back: the item is gone.
         ns::log("VXKVStorage: the value of an item is missing or damaged; the item is removed.");
         dbDelete(key);
-        if (item.filename) ns::FileManager::defaultManager().removeItem(join(dataPath_, *item.filename));
+        if (item.filename && plainFileName(*item.filename))
+            ns::FileManager::defaultManager().removeItem(join(dataPath_, *item.filename));
         return std::nullopt;
     }
     // Times are whole seconds: a second use within the same second changes nothing.
@@ -355,6 +446,7 @@ std::optional<VXKVStorageItem> VXKVStorage::getItem(std::string_view key) {
     if (item.accessTime != storedAccess) {
         pendingAccess_[item.key] = item.accessTime;
         if (pendingAccess_.size() >= kMaxPendingAccess) flushAccessTimes();
+        else if (pendingAccess_.size() >= kNotesPerBatch) writeAccessTimesInBackground();
     }
     return item;
 }
@@ -421,7 +513,7 @@ bool VXKVStorage::removeOldest(const std::function<bool(int64_t size)>& removed,
                 ok = false;
                 break;
             }
-            if (victim.filename && !victim.filename->empty()) files.removeItem(join(dataPath_, *victim.filename));
+            if (victim.filename && plainFileName(*victim.filename)) files.removeItem(join(dataPath_, *victim.filename));
             if (removed(victim.size)) break;
         }
     }
@@ -467,7 +559,7 @@ bool VXKVStorage::removeItemsEarlierThanTime(int64_t time) {
         std::vector<std::string> names;
         int rc;
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-            if (auto name = columnText(stmt, 0); name && !name->empty()) names.push_back(*name);
+            if (auto name = columnText(stmt, 0); name && plainFileName(*name)) names.push_back(*name);
         }
         if (!VX_CHECK(rc, "query")) return false;
         auto& files = ns::FileManager::defaultManager();

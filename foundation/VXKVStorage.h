@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -73,7 +74,11 @@ private:
     bool checkResult(int rc, const char* function, int line, const char* what);
     // The one number a query answers (the key bound when not empty), or `failure`.
     int64_t queryNumber(const char* sql, std::string_view key, int64_t failure, const char* function);
+    // Access notes: reads never write. A full batch is written by a second connection on a
+    // background queue; trimming and closing write whatever is left first.
     void flushAccessTimes();
+    void writeAccessTimesInBackground();
+    void stopNoteWriter();
     std::optional<std::string> dbFilename(std::string_view key);
     bool dbDelete(std::string_view key);
     bool removeOldest(const std::function<bool(int64_t size)>& removed, const std::function<bool()>& done);
@@ -84,6 +89,8 @@ private:
     VXKVStorageType type_;
     sqlite3* db_ = nullptr;
     bool corrupt_ = false;
-    std::unordered_map<std::string, sqlite3_stmt*> statements_;
+    std::unordered_map<const char*, sqlite3_stmt*> statements_; // by the address of the SQL literal
     std::unordered_map<std::string, int64_t> pendingAccess_;
+    struct NoteWriter;
+    std::shared_ptr<NoteWriter> noteWriter_;
 };

@@ -26,7 +26,7 @@ bool SDPHTTPResponseSerializer::validateResponse(const ns::Ref<ns::URLResponse>&
     auto http = std::dynamic_pointer_cast<ns::HTTPURLResponse>(response);
     if (!http) return true;
     ns::Ref<ns::Error> failure;
-    if (contentTypes_ && data && data->length() > 0) {
+    if (contentTypes_) {
         const auto& mime = http->mimeType();
         if (!mime || !contentTypes_->count(*mime))
             failure = validationError(ns::URLErrorCannotDecodeContentData,

@@ -11,8 +11,7 @@ ns::Ref<SDPJSONResponseSerializer> SDPJSONResponseSerializer::serializer() {
 ns::Value SDPJSONResponseSerializer::responseObjectForResponse(const ns::Ref<ns::URLResponse>& response,
                                                                const ns::DataRef& data, ns::Ref<ns::Error>* error) const {
     if (!validateResponse(response, data, error)) return {};
-    // A lone space is what some servers send for "no content".
-    if (!data || data->length() == 0 || data->view() == " ") return {};
+    // An empty or blank body is no JSON: the caller gets the parser's error, never a success with nothing.
     ns::Ref<ns::Error> parseError;
     ns::Value object = ns::JSONSerialization::parse(data, ns::JSONSerialization::ReadingFragmentsAllowed, &parseError);
     if (object.isNil() && error) *error = parseError;

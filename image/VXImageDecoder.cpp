@@ -104,7 +104,18 @@ std::vector<uint8_t> rebuildAPNGFrame(const VXPNGInfo& info, const VXAPNGFrameIn
     return out;
 }
 
-imageio::Properties cachingOptions() { return imageio::Properties{{imageio::key::SourceShouldCache, true}}; }
+imageio::Properties cachingOptions(bool forDisplay = false) {
+    imageio::Properties options{{imageio::key::SourceShouldCache, true}};
+    if (forDisplay) options.set(imageio::key::SourceShouldCacheImmediately, true);
+    return options;
+}
+
+// Pixels the codec already wrote in the display format (a JPEG decoded for display) need no copy.
+bool inDisplayFormat(const cg::ImageRef& image) {
+    const uint32_t info = image->bitmapInfo();
+    return (info == VXBitmapInfoDisplay || info == VXBitmapInfoDisplayOpaque) && image->bitsPerComponent() == 8 &&
+           image->bitsPerPixel() == 32 && image->bytesPerRow() == image->width() * 4 && image->bytes();
+}
 
 const ns::Dictionary* gifDictionary(const std::optional<imageio::Properties>& properties) {
     if (!properties) return nullptr;
@@ -410,11 +421,15 @@ cg::ImageRef VXImageDecoder::newUnblendedImageAtIndex(size_t index, bool extendT
     const _VXImageDecoderFrame& frame = *frames_[index];
 
     if (source_) {
-        const imageio::Properties options = cachingOptions();
+        const imageio::Properties options = cachingOptions(extendToCanvas);
         cg::ImageRef image = source_->CreateImageAtIndex(index, &options);
         if (!image || !extendToCanvas) return image;
         const size_t canvasWidth = width_, canvasHeight = height_;
         if (image->width() == canvasWidth && image->height() == canvasHeight) {
+            if (inDisplayFormat(image)) {
+                *decoded = true;
+                return image;
+            }
             if (auto copy = VXImageCreateDecodedCopy(image, true)) {
                 *decoded = true;
                 return copy;

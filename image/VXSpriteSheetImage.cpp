@@ -1,5 +1,7 @@
 #include "image/VXSpriteSheetImage.h"
 
+#include <cmath>
+
 ns::Ref<VXSpriteSheetImage> VXSpriteSheetImage::initWithSpriteSheetImage(const ui::ImageRef& image,
                                                                          const std::vector<cg::Rect>& contentRects,
                                                                          const std::vector<double>& frameDurations,
@@ -23,6 +25,10 @@ cg::Rect VXSpriteSheetImage::contentsRectForCALayerAtIndex(size_t index) const {
     rect.size.width /= size.width;
     rect.origin.y /= size.height;
     rect.size.height /= size.height;
+    // A rectangle with a NaN or infinite side is no rectangle of the sheet.
+    if (!std::isfinite(rect.origin.x) || !std::isfinite(rect.origin.y) || !std::isfinite(rect.size.width) ||
+        !std::isfinite(rect.size.height))
+        return unit;
     rect = cg::RectIntersection(rect, unit);
     if (cg::RectIsNull(rect) || cg::RectIsEmpty(rect)) return unit;
     return rect;

@@ -5,7 +5,9 @@
 #include "os/foundation/UTF8.h"
 #include "platform_sdk/cxrLFCGzipUtillity.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <optional>
 
 namespace {
 
@@ -68,23 +70,59 @@ ns::DataRef DecodeGzipBase64::codingJSON(const ns::Value& object) {
         ns::log("JSON序列化失败----%@", error ? error->description() : std::string("(null)"));
         return nullptr;
     }
-    std::string base64 = json->base64Encoded(ns::Data::Base64LineLength64);
-    auto characters = getArrayFromStr(base64);
-    auto key = getArray();
-    std::string text = "x";
-    text.reserve(characters.size() * 4 + 2);
-    for (size_t i = 0; i < characters.size(); ++i) {
-        uint32_t number = static_cast<uint32_t>(characters[i][0]) + static_cast<uint32_t>(key[i % 64][0]);
-        if (i) text += '_';
-        text += std::to_string(number);
+    // Base64 text and key table are ASCII: one UTF-16 unit per byte, and each sum below 255.
+    const std::string base64 = json->base64Encoded(ns::Data::Base64LineLength64);
+    std::vector<uint8_t> text(base64.size() * 4 + 2);
+    uint8_t* out = text.data();
+    *out++ = 'x';
+    for (size_t i = 0; i < base64.size(); ++i) {
+        const unsigned number = static_cast<unsigned char>(base64[i]) + static_cast<unsigned char>(kKeyTable[i % 64]);
+        if (i) *out++ = '_';
+        if (number >= 100) *out++ = static_cast<uint8_t>('0' + number / 100);
+        if (number >= 10) *out++ = static_cast<uint8_t>('0' + number / 10 % 10);
+        *out++ = static_cast<uint8_t>('0' + number % 10);
     }
-    text += 'y';
-    return cxrLFCGzipUtillity::gzipData(ns::Data::fromString(text));
+    *out++ = 'y';
+    text.resize(static_cast<size_t>(out - text.data()));
+    return cxrLFCGzipUtillity::gzipData(ns::Data::make(std::move(text)));
 }
+
+namespace {
+
+// The Base64 text of an all-ASCII body, where UTF-16 units are bytes: the same steps as below
+// without converting the text. Nullopt when a decoded character is not ASCII.
+std::optional<std::string> asciiBase64(std::string_view text) {
+    const std::string_view inner = text.substr(1, text.size() - 2);
+    std::string base64;
+    base64.reserve(inner.size() / 3 + 1);
+    size_t index = 0, start = 0;
+    while (true) {
+        const size_t end = inner.find('_', start);
+        const std::string_view part = inner.substr(start, end == std::string_view::npos ? end : end - start);
+        const long long number = ns::numtext::integerValue(part);
+        const auto unit = static_cast<uint64_t>(number - static_cast<unsigned char>(kKeyTable[index % 64])) & 0xFFFF;
+        if (unit > 0x7F) return std::nullopt;
+        base64 += static_cast<char>(unit);
+        ++index;
+        if (end == std::string_view::npos) break;
+        start = end + 1;
+    }
+    return base64;
+}
+
+} // namespace
 
 ns::Value DecodeGzipBase64::decodingJSON(const ns::DataRef& body) {
     ns::DataRef plain = cxrLFCGzipUtillity::uncompressZippedData(body);
-    if (!plain || plain->length() == 0 || !ns::utf8::isValid(plain->view())) return {};
+    if (!plain || plain->length() == 0) return {};
+    const std::string_view view = plain->view();
+    if (std::all_of(view.begin(), view.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        if (view.size() < 2) return {};
+        auto base64 = asciiBase64(view);
+        ns::DataRef json = base64 ? ns::Data::fromBase64(*base64) : nullptr;
+        return json ? parseLogged(json) : ns::Value();
+    }
+    if (!ns::utf8::isValid(view)) return {};
     std::u16string text = toUTF16(plain->toString());
     // One character has no pair of outer characters to drop.
     if (text.size() < 2) return {};

@@ -4,6 +4,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -76,7 +77,8 @@ ns::DataRef cxrLFCGzipUtillity::uncompressZippedData(const ns::DataRef& data) {
     if (inflateInit2(&stream, 47) != Z_OK) return nullptr;
     int status;
     do {
-        if (stream.total_out >= out.size()) out.resize(out.size() + half);
+        // Grown by half at least, so a body that expands a lot is not copied over and over.
+        if (stream.total_out >= out.size()) out.resize(out.size() + std::max({half, out.size() / 2, size_t(64)}));
         stream.next_out = out.data() + stream.total_out;
         stream.avail_out = static_cast<uInt>(out.size() - stream.total_out);
         status = inflate(&stream, Z_SYNC_FLUSH);

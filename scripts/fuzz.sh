@@ -12,6 +12,9 @@ for t in $targets; do
   corpus="build/fuzz/corpus/$t"
   mkdir -p "$corpus"
   echo "=== $t (${seconds}s) ==="
+  # The seeds kept in fuzz/corpus (scripts/make-fuzz-seeds.sh) are read, never written.
+  seeds=()
+  if [ -d "fuzz/corpus/$t" ]; then seeds=("fuzz/corpus/$t"); fi
   # A fixed seed keeps CI runs repeatable; longer local runs can pass another.
-  "build/fuzz/fuzz/$t" -seed="${FUZZ_SEED:-1}" -max_total_time="$seconds" -rss_limit_mb=4096 "$corpus" 2>&1 | tail -n 2
+  "build/fuzz/fuzz/$t" -seed="${FUZZ_SEED:-1}" -max_total_time="$seconds" -rss_limit_mb=4096 "$corpus" "${seeds[@]}" 2>&1 | tail -n 2
 done

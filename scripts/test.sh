@@ -16,5 +16,5 @@ ctest --preset asan -j "$((jobs * 2))"
 stamp "clock-driven tests at other uptimes"
 bash scripts/clock-starts.sh build/asan
 stamp "fuzz (short run)"
-bash scripts/fuzz.sh 10
+bash scripts/fuzz.sh 3
 stamp "tests done"

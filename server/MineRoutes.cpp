@@ -1,9 +1,277 @@
 // The stand-in's answers for the mine page, phone binding, sub-account names, messages and bookings.
-#include "server/ServerState.h"
+#include "os/foundation/Log.h"
+#include "os/foundation/Random.h"
+#include "os/foundation/Strings.h"
+#include "server/CouponArea.h"
+#include "server/MineArea.h"
+
+#include <cmath>
+#include <cstdio>
 
 namespace server {
 
+namespace {
+
+using Profile = MineArea::Profile;
+
+std::string page(const std::string& title, const std::string& body) {
+    return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + title + "</title></head><body><h1>" + title +
+           "</h1>" + body + "</body></html>";
+}
+
+void seed(PlatformServer::State& s, MineArea& m) {
+    const char* names[] = {"星辰大海", "剑与远方", "王者归来", "梦幻西游记", "山海经异兽", "仙侠奇缘", "三国争霸",
+                           "热血江湖", "极速飞车",  "像素农场",  "海岛求生",  "机甲风暴"};
+    const char* discounts[] = {"0.1折", "", "5折", "", "0.5折", "", "", "3折", "", "", "1折", ""};
+    for (int i = 0; i < 12; ++i) {
+        MineArea::Game g;
+        g.id = 200 + i;
+        g.pic1 = "http://127.0.0.1:" + std::to_string(s.port) + "/static/icons/game.png";
+        g.welfare = i % 2 ? "送VIP5" : "首充返利";
+        g.booking = i % 3 ? "0" : "1";
+        g.discount = discounts[i];
+        g.gamesize = std::to_string(300 + 45 * i) + "M";
+        g.gamename = names[i];
+        g.downloadnum = 1200 + 317 * i;
+        static const std::vector<std::string> tags = {"满V", "送元宝", "无限抽"};
+        g.fuli.assign(tags.begin(), tags.begin() + (i % 4 == 3 ? 0 : i % 4 + 1));
+        m.games.push_back(g);
+    }
+    s.files[std::string(PlatformServer::BasePath) + "Agreement/tx"] = {
+        page("用户头衔等级说明", "<p>VIP 等级随累计充值提升；付费头衔按当月充值显示。</p>"), "text/html; charset=utf-8"};
+    // The task and service tabs' pages (their query is not looked at: GET serves files by path).
+    std::string base = PlatformServer::BasePath;
+    s.files[base + "Agreement/rw"] = {
+        page("每日任务", "<p>完成任务领取平台币。</p><p><a href=\"vorlix://rw\">打开游戏盒子</a></p>"
+                         "<p><a href=\"" + base + "Agreement/rwlog\">任务记录</a></p>"),
+        "text/html; charset=utf-8"};
+    s.files[base + "Agreement/rwlog"] = {page("任务记录", "<p>暂无记录</p>"), "text/html; charset=utf-8"};
+    s.files[base + "sdkservicesdk/sdk_kefu_index"] = {page("客服中心", "<p>在线时间 9:00-22:00</p>"),
+                                                      "text/html; charset=utf-8"};
+    s.files["/webchatbot/h5chat.html"] = {page("智能客服", "<p>您好，请问有什么可以帮您？</p>"), "text/html; charset=utf-8"};
+}
+
+std::string host(PlatformServer::State& s) { return "http://127.0.0.1:" + std::to_string(s.port); }
+
+PlatformServer::Account* accountOf(PlatformServer::State& s, const ns::Value& name) {
+    auto it = s.accounts.find(name.stringValue().value_or(""));
+    return it == s.accounts.end() ? nullptr : &it->second;
+}
+
+ns::Value refusal(const char* message) { return ns::Dictionary{{"a", 0}, {"b", message}}; }
+
+// Numbers in requests may come as text or as numbers.
+long number(const ns::Value& v) { return static_cast<long>(v.integerValue()); }
+
+// One page of rows: the requested page is echoed, total pages = ceil(rows / size), 0 when empty.
+template <class T> std::pair<std::vector<const T*>, long> pageOf(const std::vector<T>& rows, long pageNo, long size) {
+    std::vector<const T*> out;
+    size = size > 0 ? size : 10;
+    long total = static_cast<long>((rows.size() + size - 1) / size);
+    if (pageNo < 1) pageNo = 1;
+    for (size_t i = (pageNo - 1) * size; i < rows.size() && i < static_cast<size_t>(pageNo * size); ++i)
+        out.push_back(&rows[i]);
+    return {out, total};
+}
+
+// The usable coupons of "my coupons": their sum as money text and their count.
+ns::Value couponSummary(PlatformServer::State& s, const std::string& name) {
+    CouponArea& coupons = CouponArea::of(s);
+    long long cents = 0, count = 0;
+    for (const auto& owned : coupons.player(name).owned) {
+        const auto* coupon = owned.usable ? coupons.coupon(owned.cid) : nullptr;
+        if (!coupon) continue;
+        cents += std::llround(ns::numtext::doubleValue(coupon->couponMoney) * 100);
+        ++count;
+    }
+    char money[32];
+    std::snprintf(money, sizeof money, "%lld.%02lld", cents / 100, cents % 100);
+    return ns::Dictionary{{"money", std::string(money)}, {"count", count}};
+}
+
+ns::Value index(PlatformServer::State& s, MineArea& m, const ns::Value& p) {
+    auto* account = accountOf(s, p["username"]);
+    if (!account) return refusal("用户不存在");
+    std::string name = text(p["username"]);
+    Profile& pr = m.profiles[name];
+    ns::Dictionary uinfo;
+    uinfo.set("avatar", pr.avatar), uinfo.set("vippic", pr.vippic), uinfo.set("paypic", pr.paypic);
+    uinfo.set("nicename", pr.nickname), uinfo.set("user_login", name);
+    uinfo.set("money", pr.money), uinfo.set("djq", pr.djq), uinfo.set("starcoin", pr.starcoin);
+    uinfo.set("ismobile", account->phone.empty() ? "0" : "1");
+    uinfo.set("mobile", account->phone.empty() ? std::string() : maskedPhone(account->phone));
+    uinfo.set("id_card", account->realName ? "1" : "0");
+    uinfo.set("weidu", m.unread(s, name));
+    ns::Dictionary c{{"uinfo", uinfo}, {"coupon", couponSummary(s, name)}};
+    return ns::Dictionary{{"a", 1}, {"b", "成功"}, {"c", c}};
+}
+
+// The phone's last code, sent for this purpose ("4" bind, "7" unbind), used once.
+bool takeCode(PlatformServer::State& s, const std::string& phone, const std::string& code, const char* type) {
+    auto sms = s.smsCodes.find(phone);
+    if (sms == s.smsCodes.end() || code.empty() || sms->second != code || s.loginArea.smsTypes[phone] != type) return false;
+    s.smsCodes.erase(sms);
+    s.loginArea.smsTypes.erase(phone);
+    return true;
+}
+
+ns::Value bindPhone(PlatformServer::State& s, const ns::Value& p) {
+    auto* account = accountOf(s, p["username"]);
+    if (!account) return refusal("用户不存在");
+    std::string phone = text(p["tel"]);
+    for (auto& [n, a] : s.accounts)
+        if (a.phone == phone && &a != account) return refusal("该手机号已绑定其他账号");
+    if (!takeCode(s, phone, text(p["newcode"]), "4")) return refusal("验证码错误");
+    account->phone = phone;
+    return ns::Dictionary{{"a", 1}, {"b", "绑定成功"}};
+}
+
+ns::Value unbindPhone(PlatformServer::State& s, const ns::Value& p) {
+    auto* account = accountOf(s, p["username"]);
+    if (!account) return refusal("用户不存在");
+    if (account->phone.empty()) return refusal("未绑定手机号");
+    if (!takeCode(s, account->phone, text(p["code"]), "7")) return refusal("验证码错误");
+    account->phone.clear();
+    return ns::Dictionary{{"a", 1}, {"b", "解绑成功"}};
+}
+
+// The unbind panel asks for a code by account name: it goes to the bound phone.
+ns::Value unbindCode(PlatformServer::State& s, const ns::Value& p) {
+    auto* account = accountOf(s, p["username"]);
+    if (!account) return refusal("用户不存在");
+    if (account->phone.empty()) return refusal("未绑定手机号");
+    std::string code = std::to_string(100000 + ns::Random::uniform(900000));
+    s.smsCodes[account->phone] = code;
+    s.loginArea.smsTypes[account->phone] = "7";
+    ns::log("[server] SMS code for %@: %@", account->phone, code);
+    return ns::Dictionary{{"a", 1}, {"b", "发送成功"}};
+}
+
+// The sub-accounts are the login road's (names, order, the one used last); the roles are ours.
+ns::Value subAccounts(PlatformServer::State& s, MineArea& m, const ns::Value& p) {
+    std::string name = text(p["username"]);
+    if (!accountOf(s, name)) return refusal("用户不存在");
+    const auto& last = s.loginArea.lastSub[name];
+    ns::Array rows;
+    for (const auto& sub : s.loginArea.subs[name]) {
+        const auto& role = m.roles[sub.username];
+        rows.push_back(ns::Dictionary{{"rolename", role.rolename}, {"zonename", role.zonename},
+                                      {"rolelevel", role.rolelevel}, {"lasttime", sub.username == last ? "1" : "0"},
+                                      {"nickname", sub.nickname}, {"username", sub.username}});
+    }
+    return ns::Dictionary{{"a", 1}, {"b", "成功"}, {"c", rows}};
+}
+
+ns::Value renameSubAccount(PlatformServer::State& s, const ns::Value& p) {
+    std::string name = text(p["username"]);
+    if (!accountOf(s, name)) return refusal("用户不存在");
+    std::string nickname = text(p["nickname"]);
+    size_t length = ns::str::utf16Length(nickname);
+    if (length < 1 || length > 8) return refusal("名称不能超过8个字符");
+    for (auto& sub : s.loginArea.subs[name])
+        if (sub.username == text(p["xiaohao"])) {
+            sub.nickname = nickname;
+            return ns::Dictionary{{"a", 1}, {"b", "修改成功"}};
+        }
+    return refusal("小号不存在");
+}
+
+ns::Value messageList(PlatformServer::State& s, MineArea& m, const ns::Value& p) {
+    if (!accountOf(s, p["username"])) return refusal("用户不存在");
+    long pageNo = number(p["pagecode"]);
+    auto [rows, total] = pageOf(m.messagesOf(s, text(p["username"])), pageNo, m.pageSize);
+    ns::Array c;
+    for (const auto* msg : rows)
+        c.push_back(ns::Dictionary{{"id", static_cast<long long>(msg->id)}, {"status", msg->read ? "1" : "0"},
+                                   {"title", msg->title}, {"content", msg->content}, {"addtime", msg->addtime},
+                                   {"url", msg->url}});
+    return ns::Dictionary{{"a", 1}, {"b", ""}, {"c", c}, {"nowpage", pageNo < 1 ? 1 : pageNo}, {"allnum", total}};
+}
+
+ns::Value readMessage(PlatformServer::State& s, MineArea& m, const ns::Value& p) {
+    if (!accountOf(s, p["username"])) return refusal("用户不存在");
+    for (auto& msg : m.messagesOf(s, text(p["username"])))
+        if (msg.id == number(p["id"])) {
+            msg.read = true;
+            return ns::Dictionary{{"a", 1}, {"b", "已读"}};
+        }
+    return refusal("消息不存在");
+}
+
+ns::Value bookingList(MineArea& m, const ns::Value& p, bool mine) {
+    std::vector<MineArea::Game> games;
+    if (mine) {
+        auto booked = m.bookings.find(text(p["username"]));
+        if (booked == m.bookings.end()) booked = m.bookings.emplace(text(p["username"]), std::vector<long>{200, 202, 205}).first;
+        for (long id : booked->second)
+            for (const auto& g : m.games)
+                if (g.id == id) games.push_back(g);
+    } else {
+        games = m.games;
+    }
+    long pageNo = number(p["pagecode"]);
+    auto [rows, total] = pageOf(games, pageNo, m.pageSize);
+    ns::Array lists;
+    for (const auto* g : rows) {
+        ns::Array fuli;
+        for (const auto& f : g->fuli) fuli.push_back(f);
+        lists.push_back(ns::Dictionary{{"id", static_cast<long long>(g->id)}, {"pic1", g->pic1},
+                                       {"welfare", g->welfare}, {"booking", g->booking},
+                                       {"box_discount", g->discount}, {"downloadnum", static_cast<long long>(g->downloadnum)},
+                                       {"gamesize", g->gamesize}, {"gamename", g->gamename}, {"fuli", fuli}});
+    }
+    return ns::Dictionary{{"lists", lists}, {"now_page", pageNo < 1 ? 1 : pageNo}, {"total_page", total}};
+}
+
+} // namespace
+
+std::string maskedPhone(const std::string& phone) {
+    return ns::str::utf16SubstringTo(phone, 3) + "****" + ns::str::utf16SubstringFrom(phone, 7);
+}
+
+MineArea& mineArea(PlatformServer::State& s) {
+    if (!s.mine) {
+        s.mine = std::make_shared<MineArea>();
+        seed(s, *s.mine);
+    }
+    return *s.mine;
+}
+
+std::vector<MineArea::Message>& MineArea::messagesOf(PlatformServer::State& s, const std::string& name) {
+    auto it = messages.find(name);
+    if (it != messages.end()) return it->second;
+    auto& list = messages[name];
+    const char* titles[] = {"欢迎加入平台", "五一活动开启", "账号安全提醒", "充值返利到账"};
+    const char* contents[] = {"新手礼包已发放到您的账号，快去看看吧", "活动期间登录即送限定头像框",
+                              "请绑定手机号，保护您的账号安全", "您的返利已到账，请在平台币明细中查看"};
+    const char* times[] = {"2024-05-01 10:00", "2024-04-28 09:30", "2024-04-20 18:12", "2024-04-02 12:00"};
+    for (int i = 0; i < 4; ++i) {
+        Message msg{++nextId, i == 3, titles[i], contents[i], times[i], {}};
+        std::string path = "/news/" + std::to_string(msg.id) + ".html";
+        msg.url = host(s) + path;
+        s.files[path] = {page(msg.title, "<p>" + msg.content + "</p>"), "text/html; charset=utf-8"};
+        list.push_back(msg);
+    }
+    return list;
+}
+
+long MineArea::unread(PlatformServer::State& s, const std::string& name) {
+    long n = 0;
+    for (const auto& msg : messagesOf(s, name)) n += msg.read ? 0 : 1;
+    return n;
+}
+
 ns::Value answerMine(PlatformServer::State& s, const std::string& path, const ns::Value& p) {
+    if (path == "sdkhome/index") return index(s, mineArea(s), p);
+    if (path == "Sdkhome/bdtel") return bindPhone(s, p);
+    if (path == "Sdkhome/jiebang") return unbindPhone(s, p);
+    if (path == "Sdkhome/yzm" && text(p["type"]) == "7") return unbindCode(s, p);
+    if (path == "Sdkhome/myxiaohao") return subAccounts(s, mineArea(s), p);
+    if (path == "Sdkhome/editxiaohao") return renameSubAccount(s, p);
+    if (path == "Mynews/listnews") return messageList(s, mineArea(s), p);
+    if (path == "Mynews/news") return readMessage(s, mineArea(s), p);
+    if (path == "Sdkhome/bookinglist") return bookingList(mineArea(s), p, false);
+    if (path == "Sdkhome/mybookinglist") return bookingList(mineArea(s), p, true);
     return {};
 }
 

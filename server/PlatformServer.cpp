@@ -5,9 +5,12 @@
 #include "os/foundation/Log.h"
 #include "os/foundation/Random.h"
 #include "os/foundation/URL.h"
+#include "os/foundation/UTF8.h"
 #include "server/ScrambledCodec.h"
 #include "server/PayArea.h"
 #include "server/ServerState.h"
+
+#include <sys/socket.h>
 
 #include <ctime>
 #include <set>
@@ -25,12 +28,62 @@ const std::set<std::string, std::less<>> kPlainPaths = {
     "Sdkcomments/commit",    "Sdkcomments/good",     "Mynews/listnews",       "Walletapp/apppayios",
     "Walletappother/apppayios"};
 
-ns::Value formDecode(const std::string& body) {
-    ns::Dictionary out;
-    auto url = ns::URL::fromString("http://form/?" + body);
-    if (!url) return out;
-    for (const auto& item : url->queryItems()) out.set(item.name, item.value ? ns::Value(*item.value) : ns::Value(""));
-    return out;
+
+// Serves connections on threads made as the load needs them, up to a bound; connections beyond it
+// wait in the queue. Slow clients hold one thread each, so many of them no longer stop the service.
+class GrowingPool : public httplib::TaskQueue {
+public:
+    explicit GrowingPool(size_t maxThreads) : max_(std::max<size_t>(1, maxThreads)) {}
+    ~GrowingPool() override { shutdown(); }
+
+    void enqueue(std::function<void()> fn) override {
+        std::lock_guard lock(mutex_);
+        jobs_.push_back(std::move(fn));
+        // Every waiting connection gets a thread of its own while the bound allows.
+        if (jobs_.size() > idle_ && threads_.size() < max_) threads_.emplace_back([this] { work(); });
+        ready_.notify_one();
+    }
+    void shutdown() override {
+        {
+            std::lock_guard lock(mutex_);
+            if (stopping_) return;
+            stopping_ = true;
+        }
+        ready_.notify_all();
+        for (auto& t : threads_) t.join();
+    }
+
+private:
+    void work() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            ++idle_;
+            ready_.wait(lock, [&] { return stopping_ || !jobs_.empty(); });
+            --idle_;
+            if (jobs_.empty()) return; // stopping, and nothing left to serve
+            auto job = std::move(jobs_.front());
+            jobs_.pop_front();
+            lock.unlock();
+            job();
+            lock.lock();
+        }
+    }
+
+    const size_t max_;
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::deque<std::function<void()>> jobs_;
+    std::vector<std::thread> threads_;
+    size_t idle_ = 0;
+    bool stopping_ = false;
+};
+
+// A burst of connections waits in the kernel's queue while the acceptor catches up.
+constexpr int kListenBacklog = 1024;
+
+void refuse(httplib::Response& res, int status, const std::string& message) {
+    res.status = status;
+    res.set_content(message, "text/plain");
 }
 
 } // namespace
@@ -38,6 +91,48 @@ ns::Value formDecode(const std::string& body) {
 std::string text(const ns::Value& v) { return v.stringValue().value_or(""); }
 
 bool isPlainPath(std::string_view path) { return kPlainPaths.count(path) > 0; }
+
+namespace {
+
+// "+" is a space, "%XX" a byte; a broken escape stays as written.
+std::string formUnescape(std::string_view text) {
+    auto hex = [](char c) {
+        return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    };
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '+') {
+            out += ' ';
+        } else if (text[i] == '%' && i + 2 < text.size() && hex(text[i + 1]) >= 0 && hex(text[i + 2]) >= 0) {
+            out += static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+ns::Value decodeForm(std::string_view body) {
+    ns::Dictionary out;
+    size_t start = 0;
+    while (start <= body.size()) {
+        size_t end = body.find('&', start);
+        if (end == std::string_view::npos) end = body.size();
+        std::string_view pair = body.substr(start, end - start);
+        start = end + 1;
+        if (pair.empty()) continue;
+        size_t eq = pair.find('=');
+        std::string name = formUnescape(pair.substr(0, eq));
+        std::string value = eq == std::string_view::npos ? std::string() : formUnescape(pair.substr(eq + 1));
+        // A pair that is not UTF-8 text once unescaped is unreadable: it is left out.
+        if (ns::utf8::isValid(name) && ns::utf8::isValid(value)) out.set(std::move(name), std::move(value));
+    }
+    return out;
+}
 
 ns::Value PlatformServer::State::answer(const std::string& path, const ns::Value& p) {
     for (auto area : {answerPay, answerWelfare, answerComments, answerCoupons, answerMine})
@@ -61,82 +156,157 @@ PlatformServer::PlatformServer() : s_(std::make_unique<State>()) {
         }
         res.set_content(it->second.first, it->second.second.c_str());
     });
-    s_->http.Post(R"(/sdkapicoupon2/(.+))", [this](const httplib::Request& req, httplib::Response& res) {
-        // httplib would compress text replies on its own and add a Content-Encoding header; the
-        // platform's replies are gzip already and must go out exactly as encoded.
-        const_cast<httplib::Request&>(req).headers.erase("Accept-Encoding");
-        std::string path = req.matches[1];
-        bool plain = isPlainPath(path);
-        ns::Value params = plain ? formDecode(req.body) : decodeRequest(ns::Data::fromString(req.body));
-        std::optional<Scripted> scripted;
-        ns::Value reply;
-        {
-            std::unique_lock lock(s_->mutex);
-            s_->received.push_back({path, !plain, params, req.body, req.get_header_value("Content-Type")});
-            if (auto q = s_->queued.find(path); q != s_->queued.end() && !q->second.empty()) {
-                scripted = std::move(q->second.front());
-                q->second.pop_front();
-            } else if (auto it = s_->scripts.find(path); it != s_->scripts.end()) {
-                scripted = it->second;
-            } else {
-                reply = s_->answer(path, params);
-            }
-            if (auto h = s_->holdNext.find(path); h != s_->holdNext.end() && h->second > 0) {
-                --h->second;
-                uint64_t generation = s_->releaseGeneration;
-                ++s_->held;
-                s_->released.wait(lock, [&] { return s_->stopping || s_->releaseGeneration != generation; });
-                --s_->held;
-                if (s_->stopping) {
-                    if (!scripted) scripted = Scripted{};
-                    scripted->drop = true;
-                }
-            }
+    // Only GET and POST are served; any other method would have its body read whole before routing.
+    s_->http.set_pre_routing_handler([](const httplib::Request& req, httplib::Response& res) {
+        if (req.method == "GET" || req.method == "HEAD" || req.method == "POST") {
+            if (!req.is_multipart_form_data()) return httplib::Server::HandlerResponse::Unhandled;
+            refuse(res, 415, "multipart bodies are not accepted");
+            return httplib::Server::HandlerResponse::Handled;
         }
-        if (!scripted) {
-            if (reply.isNil()) {
-                res.status = 404;
-                res.set_content("no such endpoint", "text/plain");
-                return;
-            }
-            scripted = Scripted{};
-            scripted->json = reply;
-            scripted->contentType = plain ? "application/json" : "text/html";
-        }
-        if (scripted->drop) {
-            res.set_content_provider(1, "text/html", [](size_t, size_t, httplib::DataSink&) { return false; });
+        refuse(res, 405, "method not allowed");
+        return httplib::Server::HandlerResponse::Handled;
+    });
+    // The body is read here, within the limits, instead of whole by the HTTP library (which would
+    // also refuse form bodies over 8 kB before any handler ran).
+    s_->http.Post(R"(/.*)", [this](const httplib::Request& req, httplib::Response& res,
+                                  const httplib::ContentReader& reader) {
+        Limits limit = limits();
+        bool encoded = req.has_header("Content-Encoding");
+        size_t bound = encoded ? limit.maxDecodedBytes : limit.maxBodyBytes;
+        std::string body;
+        bool overLimit = false;
+        bool read = reader([&](const char* data, size_t length) {
+            if (body.size() + length > bound) return !(overLimit = true);
+            body.append(data, length);
+            return true;
+        });
+        if (overLimit || res.status == 413) {
+            refuse(res, 413, encoded ? "request body over " + std::to_string(limit.maxDecodedBytes) + " bytes decoded"
+                                     : "request body over " + std::to_string(limit.maxBodyBytes) + " bytes");
             return;
         }
-        res.status = scripted->status;
-        std::string body;
-        if (scripted->rawBody) {
-            body = *scripted->rawBody;
-        } else {
-            std::string json;
-            if (scripted->jsonText) {
-                json = *scripted->jsonText;
-            } else if (auto written = ns::JSONSerialization::write(scripted->json.value_or(ns::Value()))) {
-                json = written->toString();
-            }
-            if (plain) {
-                body = json;
-            } else {
-                auto encoded = encodeReplyText(json);
-                body = encoded ? encoded->toString() : std::string();
-            }
+        if (!read) {
+            refuse(res, res.status == 415 ? 415 : 400, "request body unreadable");
+            return;
         }
-        res.set_content(body, scripted->contentType.c_str());
+        if (req.path.rfind(BasePath, 0) != 0 || req.path.size() == std::string_view(BasePath).size()) {
+            refuse(res, 404, "no such endpoint");
+            return;
+        }
+        s_->serve(req, res, req.path.substr(std::string_view(BasePath).size()), std::move(body));
     });
     // One request per connection: an idle keep-alive connection of the client must not hold up stop().
     s_->http.set_keep_alive_max_count(1);
+}
+
+void PlatformServer::State::serve(const httplib::Request& req, httplib::Response& res, const std::string& path,
+                                  std::string body) {
+    // httplib would compress text replies on its own and add a Content-Encoding header; the
+    // platform's replies are gzip already and must go out exactly as encoded.
+    const_cast<httplib::Request&>(req).headers.erase("Accept-Encoding");
+    bool plain = isPlainPath(path);
+    size_t maxDecoded;
+    {
+        std::lock_guard lock(mutex);
+        maxDecoded = limits.maxDecodedBytes;
+    }
+    bool tooLarge = false;
+    ns::Value params = plain ? decodeForm(body)
+                             : decodeRequest(ns::Data::fromString(body), maxDecoded, &tooLarge);
+    if (tooLarge) {
+        refuse(res, 413, "request body over " + std::to_string(maxDecoded) + " bytes decoded");
+        return;
+    }
+    std::optional<Scripted> scripted;
+    ns::Value reply;
+    {
+        std::unique_lock lock(mutex);
+        logRequest({path, !plain, params, std::move(body), req.get_header_value("Content-Type")});
+        if (auto q = queued.find(path); q != queued.end() && !q->second.empty()) {
+            scripted = std::move(q->second.front());
+            q->second.pop_front();
+        } else if (auto it = scripts.find(path); it != scripts.end()) {
+            scripted = it->second;
+        } else {
+            reply = answer(path, params);
+        }
+        if (auto h = holdNext.find(path); h != holdNext.end() && h->second > 0) {
+            --h->second;
+            uint64_t generation = releaseGeneration;
+            ++held;
+            released.wait(lock, [&] { return stopping || releaseGeneration != generation; });
+            --held;
+            if (stopping) {
+                if (!scripted) scripted = Scripted{};
+                scripted->drop = true;
+            }
+        }
+    }
+    if (!scripted) {
+        if (reply.isNil()) {
+            res.status = 404;
+            res.set_content("no such endpoint", "text/plain");
+            return;
+        }
+        scripted = Scripted{};
+        scripted->json = reply;
+        scripted->contentType = plain ? "application/json" : "text/html";
+    }
+    if (scripted->drop) {
+        res.set_content_provider(1, "text/html", [](size_t, size_t, httplib::DataSink&) { return false; });
+        return;
+    }
+    res.status = scripted->status;
+    std::string out;
+    if (scripted->rawBody) {
+        out = *scripted->rawBody;
+    } else {
+        std::string json;
+        if (scripted->jsonText) {
+            json = *scripted->jsonText;
+        } else if (auto written = ns::JSONSerialization::write(scripted->json.value_or(ns::Value()))) {
+            json = written->toString();
+        }
+        if (plain) {
+            out = json;
+        } else {
+            auto encoded = encodeReplyText(json);
+            out = encoded ? encoded->toString() : std::string();
+        }
+    }
+    res.set_content(out, scripted->contentType.c_str());
+}
+
+void PlatformServer::State::logRequest(Received r) {
+    receivedBytes += r.rawBody.size();
+    received.push_back(std::move(r));
+    trimLog();
+}
+
+void PlatformServer::State::trimLog() {
+    while (!received.empty() &&
+           (received.size() > limits.requestLogCount || receivedBytes > limits.requestLogBytes)) {
+        receivedBytes -= received.front().rawBody.size();
+        received.pop_front();
+    }
 }
 
 PlatformServer::~PlatformServer() { stop(); }
 
 bool PlatformServer::start(int port) {
     if (s_->thread.joinable()) return true;
+    Limits limit = limits();
+    s_->http.new_task_queue = [max = limit.maxThreads] { return new GrowingPool(max); };
+    s_->http.set_read_timeout(limit.readTimeoutSeconds, 0);
+    s_->http.set_payload_max_length(limit.maxBodyBytes);
+    s_->http.set_socket_options([this](int sock) {
+        httplib::default_socket_options(sock);
+        s_->listenSocket = sock;
+    });
     int bound = port ? (s_->http.bind_to_port("127.0.0.1", port) ? port : -1) : s_->http.bind_to_any_port("127.0.0.1");
     if (bound <= 0) return false;
+    // The library listens with a backlog of 5; listening again on the socket raises it.
+    if (s_->listenSocket >= 0) ::listen(s_->listenSocket, kListenBacklog);
     s_->port = bound;
     {
         std::lock_guard lock(s_->mutex);
@@ -199,7 +369,7 @@ size_t PlatformServer::heldCount() const {
 
 std::vector<PlatformServer::Received> PlatformServer::requests(std::string_view path) const {
     std::lock_guard lock(s_->mutex);
-    if (path.empty()) return s_->received;
+    if (path.empty()) return {s_->received.begin(), s_->received.end()};
     std::vector<Received> out;
     for (const auto& r : s_->received)
         if (r.path == path) out.push_back(r);
@@ -209,6 +379,18 @@ std::vector<PlatformServer::Received> PlatformServer::requests(std::string_view 
 void PlatformServer::clearRequests() {
     std::lock_guard lock(s_->mutex);
     s_->received.clear();
+    s_->receivedBytes = 0;
+}
+
+void PlatformServer::setLimits(const Limits& limits) {
+    std::lock_guard lock(s_->mutex);
+    s_->limits = limits;
+    s_->trimLog();
+}
+
+PlatformServer::Limits PlatformServer::limits() const {
+    std::lock_guard lock(s_->mutex);
+    return s_->limits;
 }
 
 void PlatformServer::addAccount(const std::string& name, const std::string& password, const std::string& phone) {

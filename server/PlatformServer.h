@@ -43,6 +43,16 @@ public:
         long onlineSeconds = 0;
     };
 
+    // Bounds that keep the server's memory and threads in proportion to what its clients send.
+    struct Limits {
+        size_t maxBodyBytes = 1 << 20;        // a request body as sent; a larger one gets 413
+        size_t maxDecodedBytes = 4 << 20;     // the same after Content-Encoding or the scrambled body's gzip
+        size_t requestLogCount = 1000;        // requests kept for requests(), the newest
+        size_t requestLogBytes = 16 << 20;    // and their raw bodies together at most this
+        size_t maxThreads = 128;              // connections served at once; later ones wait their turn
+        int readTimeoutSeconds = 5;           // a client silent this long is dropped
+    };
+
     static constexpr const char* BasePath = "/sdkapicoupon2/";
 
     PlatformServer();
@@ -68,9 +78,12 @@ public:
     void releaseHeld();
     // Requests whose reply is being held.
     size_t heldCount() const;
-    // Every request received (to the path, when given), in order.
+    // The requests received (to the path, when given), in order: the newest within the log's limits.
     std::vector<Received> requests(std::string_view path = {}) const;
     void clearRequests();
+    // Threads and the read time-out take effect at the next start(); the other limits at once.
+    void setLimits(const Limits& limits);
+    Limits limits() const;
 
     // --- model ---
     void addAccount(const std::string& name, const std::string& password, const std::string& phone = {});
@@ -96,5 +109,8 @@ private:
 
 // The paths served with the plain (form) transport; every other path is scrambled.
 bool isPlainPath(std::string_view path);
+// An "application/x-www-form-urlencoded" body as a dictionary of texts ("+" a space, "%XX" a byte;
+// a later repeat of a name replaces the earlier value; pairs that are not UTF-8 are left out).
+ns::Value decodeForm(std::string_view body);
 
 } // namespace server

@@ -5,14 +5,48 @@
 #include "platform_sdk/DecodeGzipBase64.h"
 #include "platform_sdk/cxrLFCGzipUtillity.h"
 
+#include <zlib.h>
+
 #include <cstdint>
+#include <optional>
 
 namespace server {
 
-ns::Value decodeRequest(const ns::DataRef& body) {
-    auto plain = cxrLFCGzipUtillity::uncompressZippedData(body);
-    if (!plain || plain->length() < 2) return {};
-    std::string text = plain->toString();
+namespace {
+
+// gzip or zlib data inflated, as the client's codec does, but never past the bound.
+std::optional<std::string> inflateBounded(const ns::DataRef& data, size_t bound, bool* tooLarge) {
+    if (!data || data->length() == 0) return std::nullopt;
+    z_stream stream{};
+    if (inflateInit2(&stream, 47) != Z_OK) return std::nullopt;
+    stream.next_in = const_cast<Bytef*>(data->bytes());
+    stream.avail_in = static_cast<uInt>(data->length());
+    std::string out;
+    char buffer[16384];
+    int status = Z_OK;
+    while (status == Z_OK) {
+        stream.next_out = reinterpret_cast<Bytef*>(buffer);
+        stream.avail_out = sizeof buffer;
+        status = inflate(&stream, Z_NO_FLUSH);
+        size_t produced = sizeof buffer - stream.avail_out;
+        if (out.size() + produced > bound) {
+            if (tooLarge) *tooLarge = true;
+            inflateEnd(&stream);
+            return std::nullopt;
+        }
+        out.append(buffer, produced);
+    }
+    inflateEnd(&stream);
+    if (status != Z_STREAM_END) return std::nullopt;
+    return out;
+}
+
+} // namespace
+
+ns::Value decodeRequest(const ns::DataRef& body, size_t maxInflated, bool* tooLarge) {
+    auto plain = inflateBounded(body, maxInflated, tooLarge);
+    if (!plain || plain->size() < 2) return {};
+    std::string text = std::move(*plain);
     std::string inner = text.substr(1, text.size() - 2);
     auto key = DecodeGzipBase64::getArray();
     std::string base64;

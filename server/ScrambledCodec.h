@@ -8,8 +8,9 @@
 
 namespace server {
 
-// nil when the body is not a scrambled JSON body.
-ns::Value decodeRequest(const ns::DataRef& body);
+// nil when the body is not a scrambled JSON body. The gzip layer is inflated to at most maxInflated
+// bytes; beyond that the result is nil and *tooLarge (when given) is set.
+ns::Value decodeRequest(const ns::DataRef& body, size_t maxInflated = 4 << 20, bool* tooLarge = nullptr);
 // The gzip body of a reply; nil when the value is not JSON-serialisable.
 ns::DataRef encodeReply(const ns::Value& reply);
 // The same, for raw JSON text (lets a test send wrong types or broken JSON inside a valid wrapper).

@@ -67,7 +67,10 @@ struct PlatformServer::State {
     std::map<std::string, Scripted> scripts;
     std::map<std::string, std::deque<Scripted>> queued;
     std::map<std::string, int> holdNext;
-    std::vector<Received> received;
+    std::deque<Received> received;
+    size_t receivedBytes = 0;
+    Limits limits;
+    int listenSocket = -1;
     std::map<std::string, Account> accounts;
     std::map<std::string, std::string> smsCodes;
     std::map<std::string, std::string> tokens; // token -> account name
@@ -88,6 +91,11 @@ struct PlatformServer::State {
     ns::Value answer(const std::string& path, const ns::Value& p);
     ns::Value answerLogin(const std::string& path, const ns::Value& p);
     ns::Value login(const std::string& name, Account& a, const std::string& box);
+    // Decodes one request to the API below the base path, logs it and answers it.
+    void serve(const httplib::Request& req, httplib::Response& res, const std::string& path, std::string body);
+    // Appends to the request log (mutex held); trimLog drops the oldest entries beyond its limits.
+    void logRequest(Received r);
+    void trimLog();
 };
 
 // Each area answers its own paths and nil for any other.

@@ -74,7 +74,7 @@ std::string formatv(std::string_view fmt, std::span<const FormatArg> args) {
         case 'x':
         case 'X':
         case 'o': {
-            unsigned long long v = static_cast<unsigned long long>(take().integerValue());
+            unsigned long long v = take().unsignedValue();
             if (!longs) v = static_cast<unsigned>(v);
             out += printfOne(spec + "ll" + conv, v);
             break;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace ns {
@@ -217,6 +218,12 @@ Value JSONSerialization::parse(const Data& data, unsigned options, Ref<Error>* e
         ok = nlohmann::json::sax_parse(begin, end, &builder, nlohmann::json::input_format_t::json, true, false);
     } catch (const std::exception& e) {
         if (builder.failure.empty()) builder.failure = e.what();
+    }
+    // The library's lexer takes a 0x00 byte between tokens for the end of input. No JSON text holds
+    // a raw 0x00 (strings refuse control characters), so after a value read whole, one is garbage.
+    if (ok && std::memchr(begin, 0, data.length())) {
+        ok = false;
+        builder.failure = "Garbage at end.";
     }
     if (ok && !(options & ReadingFragmentsAllowed) && !isContainer(builder.root)) {
         ok = false;

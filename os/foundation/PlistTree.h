@@ -13,7 +13,16 @@
 
 namespace ns::plisttree {
 
+// libplist keeps dates as 32-bit seconds (1901 to 2038 after 2001, fractions dropped in XML), so the
+// parser stands a placeholder (the date's index, in seconds after 2001) in for every date and keeps
+// the true values here, in seconds after 2001.
+struct DateTable {
+    std::vector<double> seconds;
+    bool xml = false;
+};
+
 struct NodeDeleter {
+    std::shared_ptr<const DateTable> dates; // set by parse()
     void operator()(void* node) const;
 };
 // An owned libplist node (plist_t).
@@ -24,7 +33,8 @@ Node parse(const Data& data, std::string* failure, PropertyList::Format* format 
 DataRef serialize(void* root, PropertyList::Format format);
 // The items of an array node in order (libplist's indexed access walks a list; this does not).
 std::vector<void*> arrayItems(void* array);
-// The Value of a node, as PropertyList::read gives it; nil for what has no Value form.
+// The Value of a node, as PropertyList::read gives it; nil for what has no Value form (dates
+// included: their values live in the parsed tree's DateTable).
 Value toValue(void* node);
 
 } // namespace ns::plisttree

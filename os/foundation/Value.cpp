@@ -231,7 +231,9 @@ long long Value::integerValue() const {
     switch (kind()) {
     case Kind::Bool: return std::get<bool>(v_) ? 1 : 0;
     case Kind::Integer:
-        if (auto u = std::get_if<unsigned long long>(&v_)) return static_cast<long long>(*u);
+        // Above the signed range it saturates: a status of 2^64-1 must not read as -1.
+        if (auto u = std::get_if<unsigned long long>(&v_))
+            return *u > static_cast<unsigned long long>(LLONG_MAX) ? LLONG_MAX : static_cast<long long>(*u);
         return std::get<long long>(v_);
     case Kind::Real: return clampToLongLong(doubleValue());
     case Kind::String: return numtext::integerValue(*std::get<std::shared_ptr<std::string>>(v_));

@@ -99,7 +99,8 @@ public:
     bool isDictionary() const { return kind() == Kind::Dictionary; }
 
     // Foundation conversions. Text: leading white space, optional sign, leading digits; else 0
-    // (out-of-range text saturates). Numbers convert as the C casts do.
+    // (out-of-range text saturates). intValue truncates numbers as the C cast does; integerValue is the
+    // platform's 64-bit integer and saturates every out-of-range value: read statuses and codes with it.
     int intValue() const;
     long long integerValue() const;
     unsigned long long unsignedValue() const;

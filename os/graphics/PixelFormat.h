@@ -49,7 +49,7 @@ struct PixelLayout {
 // 24 bpp RGB without alpha; 8 bpp grey without alpha.
 std::optional<PixelLayout> DescribeFormat(size_t bitsPerComponent, size_t bitsPerPixel, uint32_t bitmapInfo);
 
-// Converts a w×h block between layouts. Alpha is premultiplied or divided out as the layouts ask;
+// Converts a w×h block between layouts, in place when src == dst with the same row bytes. Alpha is premultiplied or divided out as the layouts ask;
 // dropping alpha composites over the background colour (r, g, b in 0..1; black when null);
 // grey output is the luma (0.299, 0.587, 0.114). Rows may overlap only when src == dst.
 void ConvertPixels(const uint8_t* src, size_t srcRowBytes, const PixelLayout& srcLayout,

@@ -99,6 +99,7 @@ uint8_t scaleMasked(uint32_t pixel, uint32_t mask) {
 
 // Decodes rows as far as the bytes go. pixels: the start of the pixel rows inside b.
 std::optional<Bitmap> decodeRows(Bytes b, const Dib& d, size_t pixelStart, bool icoMask) {
+    if (!canvasAffordable(d.width, d.height, b.size(), rawPixelsPerByte(d.bitsPerPixel))) return std::nullopt;
     std::optional<Bitmap> bitmap = Bitmap::make(d.width, d.height);
     if (!bitmap) return std::nullopt;
     const size_t stride = strideOf(d.width, d.bitsPerPixel);

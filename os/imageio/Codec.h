@@ -4,6 +4,7 @@
 
 #include "os/imageio/ImageProperties.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -22,6 +23,25 @@ inline bool sizeAllowed(uint64_t width, uint64_t height) {
     return width > 0 && height > 0 && width <= kMaxPixels && height <= kMaxPixels && width * height <= kMaxPixels;
 }
 
+// A small file must not cost memory out of all proportion to what it carries: a canvas of more than
+// kFreePixels is made only when it is at most four times what the bytes could hold at the format's
+// densest coding (pixelsPerByte), so a truncated or forged header cannot claim rows the data lacks.
+inline constexpr uint64_t kFreePixels = uint64_t(1) << 20;
+inline bool canvasAffordable(uint64_t width, uint64_t height, size_t bytes, double pixelsPerByte) {
+    if (!sizeAllowed(width, height)) return false;
+    const uint64_t pixels = width * height;
+    return pixels <= kFreePixels || double(pixels) <= 4.0 * pixelsPerByte * double(bytes);
+}
+// Densest codings: deflate at most 1032:1 over the packed samples, LZW 4096 pixels in a 12-bit
+// code, JPEG one bit per 8×8 block, uncompressed rows their samples.
+inline double deflatedPixelsPerByte(uint32_t bitsPerPixel) { return 1032.0 * 8 / std::max<uint32_t>(bitsPerPixel, 1); }
+inline constexpr double kLzwPixelsPerByte = 4096.0 * 8 / 12;
+inline constexpr double kJpegPixelsPerByte = 64.0 * 8;
+inline double rawPixelsPerByte(uint32_t bitsPerPixel) { return 8.0 / std::max<uint32_t>(bitsPerPixel, 1); }
+// JPEG 2000: a 64×64 code-block a byte; TIFF codings without a bound of their own (fax runs): denser still.
+inline constexpr double kJpeg2000PixelsPerByte = 4096;
+inline constexpr double kDensePixelsPerByte = 32768;
+
 // Images counted in one file at most; later ones are ignored.
 inline constexpr size_t kMaxFrames = 10000;
 
@@ -29,6 +49,10 @@ inline constexpr size_t kMaxFrames = 10000;
 inline constexpr uint32_t kAlphaPremultipliedLast = 1;
 inline constexpr uint32_t kAlphaLast = 3;
 inline constexpr uint32_t kAlphaNoneSkipLast = 5;
+// The display order: B,G,R,A/x bytes, read as 32-bit little-endian words with alpha first.
+inline constexpr uint32_t kAlphaPremultipliedFirst = 2;
+inline constexpr uint32_t kAlphaNoneSkipFirst = 6;
+inline constexpr uint32_t kByteOrder32Little = 0x2000;
 
 // Decoded pixels: 8-bit R,G,B,A per pixel, rows packed (width × 4 bytes). Pixels not yet
 // received are all zero, so they read as transparent.
@@ -36,6 +60,8 @@ struct Bitmap {
     uint32_t width = 0;
     uint32_t height = 0;
     uint32_t alphaInfo = kAlphaLast;
+    // 0 for R,G,B,A bytes; kByteOrder32Little (with a "first" alpha info) for B,G,R,A/x.
+    uint32_t byteOrder = 0;
     std::vector<uint8_t> pixels;
 
     size_t bytesPerRow() const { return size_t(width) * 4; }
@@ -62,6 +88,9 @@ public:
     virtual Header parse(Bytes bytes, bool final) = 0;
     // The image at index as far as the bytes go; none when nothing of it is decodable.
     virtual std::optional<Bitmap> decode(size_t index, Bytes bytes, bool final) = 0;
+
+    // Set before decode(): the display order is wanted; a decoder that writes it directly may.
+    bool preferDisplayOrder = false;
 };
 
 // An image handed to a writer: non-premultiplied RGBA (alpha info 3 or 5) and its properties.

@@ -171,7 +171,9 @@ public:
     std::optional<Bitmap> decode(size_t index, Bytes bytes, bool) override {
         if (!playback_.gif || playback_.bytes.data() != bytes.data() || playback_.bytes.size() != bytes.size() ||
             playback_.nextFrame > index) {
-            if (!sizeAllowed(width_, height_) || !playback_.open(bytes, width_, height_)) return std::nullopt;
+            if (!canvasAffordable(width_, height_, bytes.size(), kLzwPixelsPerByte) ||
+                !playback_.open(bytes, width_, height_))
+                return std::nullopt;
         }
         std::optional<Bitmap> shown;
         while (playback_.gif && playback_.nextFrame <= index) {

@@ -34,6 +34,9 @@ inline constexpr const char* TIFFOrientation = "Orientation";
 
 // Options of a source and of an added image.
 inline constexpr const char* SourceShouldCache = "kCGImageSourceShouldCache";
+// The image is wanted for display now: it comes in the display pixel order (B,G,R,A premultiplied
+// or B,G,R,x, in 32-bit little-endian words), written so by the codec where it can.
+inline constexpr const char* SourceShouldCacheImmediately = "kCGImageSourceShouldCacheImmediately";
 inline constexpr const char* DestinationLossyCompressionQuality = "kCGImageDestinationLossyCompressionQuality";
 } // namespace key
 

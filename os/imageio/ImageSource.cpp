@@ -1,8 +1,25 @@
 #include "os/imageio/ImageSource.h"
 
+#include "os/graphics/PixelFormat.h"
 #include "os/imageio/Codec.h"
 
 namespace imageio {
+namespace {
+
+// R,G,B,A pixels put in the display order in their own buffer: an image wanted for display then
+// needs neither a second buffer nor a second conversion by its user.
+void toDisplayOrder(detail::Bitmap& bitmap) {
+    const bool alpha = bitmap.alphaInfo != detail::kAlphaNoneSkipLast;
+    const auto from = cg::DescribeFormat(8, 32, bitmap.alphaInfo);
+    const auto to = cg::DescribeFormat(8, 32, alpha ? cg::kBitmapDisplayAlpha : cg::kBitmapDisplayOpaque);
+    if (!from || !to) return;
+    cg::ConvertPixels(bitmap.pixels.data(), bitmap.bytesPerRow(), *from, bitmap.pixels.data(), bitmap.bytesPerRow(), *to,
+                      bitmap.width, bitmap.height);
+    bitmap.alphaInfo = alpha ? detail::kAlphaPremultipliedFirst : detail::kAlphaNoneSkipFirst;
+    bitmap.byteOrder = detail::kByteOrder32Little;
+}
+
+} // namespace
 
 ImageSource::ImageSource() = default;
 ImageSource::~ImageSource() = default;
@@ -84,18 +101,20 @@ std::optional<Properties> ImageSource::CopyPropertiesAtIndex(size_t index, const
     return frames_[index];
 }
 
-cg::ImageRef ImageSource::CreateImageAtIndex(size_t index, const Properties*) const {
+cg::ImageRef ImageSource::CreateImageAtIndex(size_t index, const Properties* options) const {
     std::lock_guard lock(mutex_);
     if (index >= frames_.size()) return nullptr;
+    decoder_->preferDisplayOrder = options && (*options)[key::SourceShouldCacheImmediately].boolValue();
     std::optional<detail::Bitmap> bitmap = decoder_->decode(index, data_->span(), final_);
     if (!bitmap) {
         if (final_ && status_ == Status::Complete) status_ = Status::InvalidData;
         return nullptr;
     }
+    if (decoder_->preferDisplayOrder && bitmap->byteOrder == 0) toDisplayOrder(*bitmap);
     const size_t bytesPerRow = bitmap->bytesPerRow();
-    const uint32_t width = bitmap->width, height = bitmap->height, alphaInfo = bitmap->alphaInfo;
+    const uint32_t width = bitmap->width, height = bitmap->height, info = bitmap->alphaInfo | bitmap->byteOrder;
     auto provider = cg::DataProvider::CreateWithCFData(ns::Data::make(std::move(bitmap->pixels)));
-    return cg::Image::Create(width, height, 8, 32, bytesPerRow, cg::ColorSpace::CreateDeviceRGB(), alphaInfo, provider);
+    return cg::Image::Create(width, height, 8, 32, bytesPerRow, cg::ColorSpace::CreateDeviceRGB(), info, provider);
 }
 
 } // namespace imageio

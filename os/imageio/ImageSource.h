@@ -50,6 +50,7 @@ public:
     std::optional<Properties> CopyPropertiesAtIndex(size_t index, const Properties* options = nullptr) const;
     // The image as far as the bytes go, pixels not yet received transparent (a GIF frame is the
     // whole canvas with the earlier frames and their disposal applied); none when nothing is decodable.
+    // With SourceShouldCacheImmediately, the pixels come in the display order (see that key).
     cg::ImageRef CreateImageAtIndex(size_t index, const Properties* options = nullptr) const;
 
     ImageSource(); // use the factories

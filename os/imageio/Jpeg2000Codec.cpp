@@ -89,8 +89,25 @@ struct Decoded {
     }
 };
 
+// The decoder sets up every tile the size marker names while reading the header, so a file must
+// be able to hold its tiles (each one needs a start-of-tile and a start-of-data marker, 14 bytes):
+// at most four times as many as that, beyond a first 1024.
+bool tileCountAffordable(Bytes bytes) {
+    for (size_t i = 0; i + 4 <= bytes.size(); ++i) {
+        if (bytes[i] != 0xFF || bytes[i + 1] != 0x4F || bytes[i + 2] != 0xFF || bytes[i + 3] != 0x51) continue;
+        if (i + 4 + 36 > bytes.size()) return true; // the header has not arrived; the decoder says so
+        const uint8_t* siz = &bytes[i + 4];
+        const uint64_t width = be32(siz + 4), height = be32(siz + 8), x0 = be32(siz + 12), y0 = be32(siz + 16);
+        const uint64_t tileWidth = be32(siz + 20), tileHeight = be32(siz + 24), tx0 = be32(siz + 28), ty0 = be32(siz + 32);
+        if (!tileWidth || !tileHeight || width <= std::max(x0, tx0) || height <= std::max(y0, ty0)) return true;
+        const uint64_t tiles = ((width - tx0 + tileWidth - 1) / tileWidth) * ((height - ty0 + tileHeight - 1) / tileHeight);
+        return tiles <= 1024 || tiles <= 4 * (bytes.size() / 14);
+    }
+    return true;
+}
+
 bool read(Bytes bytes, bool pixels, Decoded& result) {
-    if (bytes.size() < 4) return false;
+    if (bytes.size() < 4 || !tileCountAffordable(bytes)) return false;
     const bool codestream = bytes[0] == 0xFF && bytes[1] == 0x4F;
     Memory memory{bytes};
     opj_stream_t* stream = makeStream(memory, true);
@@ -102,6 +119,9 @@ bool read(Bytes bytes, bool pixels, Decoded& result) {
         opj_set_default_decoder_parameters(&parameters);
         ok = opj_setup_decoder(codec, &parameters) && opj_read_header(stream, codec, &result.image) && result.image &&
              result.image->numcomps >= 1 && sizeAllowed(imageWidth(result.image), imageHeight(result.image));
+        // Checked before the decoder allocates its own planes.
+        if (ok && pixels)
+            ok = canvasAffordable(imageWidth(result.image), imageHeight(result.image), bytes.size(), kJpeg2000PixelsPerByte);
         for (uint32_t c = 0; ok && c < result.image->numcomps; ++c) {
             const opj_image_comp_t& comp = result.image->comps[c];
             ok = comp.prec >= 1 && comp.prec <= 31 && comp.dx >= 1 && comp.dy >= 1;

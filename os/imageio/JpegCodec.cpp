@@ -145,13 +145,16 @@ void cmykToRgba(Bitmap& bitmap, bool inverted) {
     }
 }
 
-std::optional<Bitmap> decodeJpeg(Bytes bytes, bool final) {
+// displayOrder: B,G,R,A straight from libjpeg-turbo's colour conversion, so an image wanted for
+// display needs no second pass (every decoded pixel is opaque: nothing to premultiply).
+std::optional<Bitmap> decodeJpeg(Bytes bytes, bool final, bool displayOrder) {
     Run run;
     setUp(run, bytes, final);
     std::optional<Bitmap> bitmap;
-    if (readHeader(run) && sizeAllowed(run.cinfo.image_width, run.cinfo.image_height)) {
+    if (readHeader(run) && canvasAffordable(run.cinfo.image_width, run.cinfo.image_height, bytes.size(), kJpegPixelsPerByte)) {
         const bool cmyk = run.cinfo.jpeg_color_space == JCS_CMYK || run.cinfo.jpeg_color_space == JCS_YCCK;
-        run.cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_RGBA;
+        displayOrder = displayOrder && !cmyk;
+        run.cinfo.out_color_space = cmyk ? JCS_CMYK : displayOrder ? JCS_EXT_BGRA : JCS_EXT_RGBA;
         bitmap = Bitmap::make(run.cinfo.image_width, run.cinfo.image_height);
         if (bitmap) {
             const bool buffered = !final && jpeg_has_multiple_scans(&run.cinfo);
@@ -166,6 +169,11 @@ std::optional<Bitmap> decodeJpeg(Bytes bytes, bool final) {
                     std::fill(bitmap->pixels.begin() + ptrdiff_t(run.rows * bitmap->bytesPerRow()), bitmap->pixels.end(), 0);
                 }
                 bitmap->alphaInfo = run.rows == bitmap->height ? kAlphaNoneSkipLast : kAlphaLast;
+                if (displayOrder) {
+                    // Rows not yet received are zero: transparent, and validly premultiplied.
+                    bitmap->alphaInfo = run.rows == bitmap->height ? kAlphaNoneSkipFirst : kAlphaPremultipliedFirst;
+                    bitmap->byteOrder = kByteOrder32Little;
+                }
             }
         }
     }
@@ -244,7 +252,7 @@ public:
 
     std::optional<Bitmap> decode(size_t index, Bytes bytes, bool final) override {
         if (index != 0) return std::nullopt;
-        return decodeJpeg(bytes, final);
+        return decodeJpeg(bytes, final, preferDisplayOrder);
     }
 
 private:

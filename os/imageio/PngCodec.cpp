@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <csetjmp>
 #include <png.h>
+#include <zlib.h>
 
 namespace imageio::detail {
 namespace {
@@ -16,6 +17,7 @@ constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 void pngWarning(png_structp, png_const_charp) {}
 
 struct ReadState {
+    size_t inputBytes = 0;
     std::optional<Bitmap> bitmap;
     bool interlaced = false;
     bool hasAlpha = false;
@@ -29,7 +31,11 @@ void onInfo(png_structp png, png_infop info) {
     png_uint_32 width = 0, height = 0;
     int depth = 0, colorType = 0, interlace = 0;
     png_get_IHDR(png, info, &width, &height, &depth, &colorType, &interlace, nullptr, nullptr);
-    if (!sizeAllowed(width, height)) png_error(png, "image too large");
+    const int channels = colorType == PNG_COLOR_TYPE_RGB_ALPHA ? 4 : colorType == PNG_COLOR_TYPE_RGB ? 3
+                         : colorType == PNG_COLOR_TYPE_GRAY_ALPHA                                    ? 2
+                                                                                                     : 1;
+    if (!canvasAffordable(width, height, state->inputBytes, deflatedPixelsPerByte(uint32_t(depth * channels))))
+        png_error(png, "image too large for its data");
     const bool trns = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
     state->hasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) || trns;
     state->interlaced = interlace != PNG_INTERLACE_NONE;
@@ -78,16 +84,31 @@ std::optional<Bitmap> decodePng(Bytes bytes) {
         return std::nullopt;
     }
     ReadState state;
+    state.inputBytes = bytes.size();
     png_set_user_limits(png, uint32_t(kMaxPixels), uint32_t(kMaxPixels));
     png_set_progressive_read_fn(png, &state, onInfo, onRow, onEnd);
-    process(png, info, bytes.data(), bytes.size());
+    const bool sound = process(png, info, bytes.data(), bytes.size());
     png_destroy_read_struct(&png, &info, nullptr);
 
-    if (!state.bitmap) return std::nullopt;
+    // Bad data (a wrong CRC, a broken stream) gives no image, even when rows came before it; data
+    // that merely stops early gives the rows so far.
+    if (!sound || !state.bitmap) return std::nullopt;
     const bool complete = state.ended || (!state.interlaced && state.rowsSeen == state.bitmap->height);
     if (!state.anyRow) return std::nullopt;
     state.bitmap->alphaInfo = state.hasAlpha || !complete ? kAlphaLast : kAlphaNoneSkipLast;
     return std::move(state.bitmap);
+}
+
+// The bit depths each colour type allows.
+bool depthAllowed(uint8_t colorType, uint8_t depth) {
+    switch (colorType) {
+    case 0: return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
+    case 3: return depth == 1 || depth == 2 || depth == 4 || depth == 8;
+    case 2:
+    case 4:
+    case 6: return depth == 8 || depth == 16;
+    default: return false;
+    }
 }
 
 class PngDecoder final : public Decoder {
@@ -103,8 +124,9 @@ public:
             return h;
         }
         const uint32_t width = be32(&b[16]), height = be32(&b[20]);
-        const uint8_t colorType = b[25], interlace = b[28];
-        if (!sizeAllowed(width, height) || colorType > 6 || colorType == 1 || colorType == 5 || interlace > 1) {
+        const uint8_t depth = b[24], colorType = b[25], interlace = b[28];
+        if (!sizeAllowed(width, height) || !depthAllowed(colorType, depth) || b[26] != 0 || b[27] != 0 ||
+            interlace > 1 || crc32(crc32(0, nullptr, 0), &b[12], 17) != be32(&b[29])) {
             h.status = Status::InvalidData;
             return h;
         }
@@ -123,6 +145,10 @@ public:
                 break;
             }
             pos += size_t(length) + 12;
+        }
+        if (!sawData && (ended || final)) {
+            h.status = Status::InvalidData; // no image data at all
+            return h;
         }
         Properties frame = frameProperties(width, height, (colorType & 4) || trns,
                                            (colorType & 2) || colorType == 3 ? colormodel::RGB : colormodel::Gray);

@@ -74,6 +74,7 @@ struct DirectoryInfo {
     uint16_t orientation = ORIENTATION_TOPLEFT;
     bool alpha = false;
     uint16_t photometric = PHOTOMETRIC_RGB;
+    double pixelsPerByte = kDensePixelsPerByte; // at the directory's own compression
 };
 
 DirectoryInfo describe(TIFF* tif) {
@@ -86,6 +87,21 @@ DirectoryInfo describe(TIFF* tif) {
     uint16_t* extra = nullptr;
     if (TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &extraCount, &extra) && extraCount > 0 && extra)
         d.alpha = extra[0] == EXTRASAMPLE_ASSOCALPHA || extra[0] == EXTRASAMPLE_UNASSALPHA;
+    uint16_t compression = COMPRESSION_NONE, bits = 1, samples = 1;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    const uint32_t bitsPerPixel = std::max<uint32_t>(1, uint32_t(bits) * samples);
+    switch (compression) {
+    case COMPRESSION_NONE: d.pixelsPerByte = rawPixelsPerByte(bitsPerPixel); break;
+    case COMPRESSION_PACKBITS: d.pixelsPerByte = 64 * rawPixelsPerByte(bitsPerPixel); break; // 128 bytes in 2
+    case COMPRESSION_LZW: d.pixelsPerByte = kLzwPixelsPerByte * rawPixelsPerByte(bitsPerPixel); break;
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE: d.pixelsPerByte = deflatedPixelsPerByte(bitsPerPixel); break;
+    case COMPRESSION_JPEG:
+    case COMPRESSION_OJPEG: d.pixelsPerByte = kJpegPixelsPerByte; break;
+    default: break; // fax and the rest: the dense bound
+    }
     return d;
 }
 
@@ -126,7 +142,8 @@ public:
         std::optional<Bitmap> bitmap;
         if (TIFFSetDirectory(tif, tdir_t(index))) {
             const DirectoryInfo d = describe(tif);
-            bitmap = Bitmap::make(d.width, d.height, d.alpha ? kAlphaPremultipliedLast : kAlphaNoneSkipLast);
+            if (canvasAffordable(d.width, d.height, bytes.size(), d.pixelsPerByte))
+                bitmap = Bitmap::make(d.width, d.height, d.alpha ? kAlphaPremultipliedLast : kAlphaNoneSkipLast);
             // Rows in stored order: the orientation is reported, not applied.
             if (bitmap && !TIFFReadRGBAImageOriented(tif, d.width, d.height,
                                                      reinterpret_cast<uint32_t*>(bitmap->pixels.data()),

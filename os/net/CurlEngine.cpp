@@ -1,6 +1,7 @@
 #include "os/net/CurlEngine.h"
 
 #include "os/foundation/Strings.h"
+#include "os/net/HTTPHeaderBlock.h"
 #include "os/net/URLError.h"
 #include "os/net/URLResponse.h"
 
@@ -35,13 +36,6 @@ bool iequals(std::string_view a, std::string_view b) {
         if (x != y) return false;
     }
     return true;
-}
-
-std::string trim(std::string_view s) {
-    size_t a = s.find_first_not_of(" \t");
-    if (a == std::string_view::npos) return {};
-    size_t b = s.find_last_not_of(" \t");
-    return std::string(s.substr(a, b - a + 1));
 }
 
 bool isLoopbackHost(const std::optional<std::string>& host) {
@@ -119,8 +113,7 @@ public:
     curl_slist* headerList = nullptr;
 
     // The header block being received; a new status line starts a new one.
-    long blockStatus = 0;
-    HeaderList block;
+    HTTPHeaderBlock block;
     bool blockIsIntermediate = false;
     int authRounds = 0;
     bool responseSent = false;
@@ -222,35 +215,21 @@ size_t Transfer::onHeader(char* buffer, size_t size, size_t count, void* self) {
     auto* t = static_cast<Transfer*>(self);
     size_t length = size * count;
     t->touch();
-    std::string_view line(buffer, length);
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
-
-    if (str::hasPrefix(line, "HTTP/")) {
-        t->block.clear();
-        t->blockIsIntermediate = false;
-        size_t space = line.find(' ');
-        t->blockStatus = space == std::string_view::npos ? 0 : numtext::integerValue(line.substr(space + 1));
-        return length;
-    }
-    if (line.empty()) {
+    switch (t->block.add(std::string_view(buffer, length))) {
+    case HTTPHeaderBlock::Line::Status: t->blockIsIntermediate = false; break;
+    case HTTPHeaderBlock::Line::End: {
         // End of a header block: decide whether curl goes on with another response.
-        long s = t->blockStatus;
-        bool hasLocation = std::any_of(t->block.begin(), t->block.end(),
-                                       [](const auto& h) { return iequals(h.first, "location"); });
+        long s = t->block.status();
         bool digestRound = s == 401 && t->req.digest && !t->req.user.empty() && t->authRounds++ == 0;
-        t->blockIsIntermediate = s < 200 || (s >= 300 && s < 400 && hasLocation) || digestRound;
+        t->blockIsIntermediate = s < 200 || (s >= 300 && s < 400 && t->block.has("location")) || digestRound;
         if (!t->blockIsIntermediate) t->sendResponse();
-        return length;
+        break;
     }
-    if ((line.front() == ' ' || line.front() == '\t') && !t->block.empty()) {
-        t->block.back().second += " " + trim(line);
-        return length;
+    case HTTPHeaderBlock::Line::Field:
+        if (t->block.has("set-cookie")) t->sawSetCookie = true;
+        break;
+    case HTTPHeaderBlock::Line::Ignored: break;
     }
-    size_t colon = line.find(':');
-    if (colon == std::string_view::npos) return length;
-    std::string name = trim(line.substr(0, colon));
-    if (iequals(name, "set-cookie")) t->sawSetCookie = true;
-    t->block.emplace_back(std::move(name), trim(line.substr(colon + 1)));
     return length;
 }
 
@@ -262,19 +241,9 @@ void Transfer::sendResponse() {
     if (curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective) {
         if (auto u = URL::fromString(effective)) url = u;
     }
-    long status = blockStatus;
+    long status = block.status();
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
-    // Repeated fields are joined under the first spelling of the name.
-    HeaderList joined;
-    for (const auto& [name, value] : block) {
-        const auto& key = name; // a lambda may not capture a structured binding
-        auto same = std::find_if(joined.begin(), joined.end(), [&](const auto& h) { return iequals(h.first, key); });
-        if (same == joined.end()) joined.emplace_back(name, value);
-        else same->second += ", " + value;
-    }
-    Dictionary fields;
-    for (auto& [name, value] : joined) fields.set(std::move(name), std::move(value));
-    emitResponse(HTTPURLResponse::create(url, status, std::move(fields)));
+    emitResponse(HTTPURLResponse::create(url, status, block.joined()));
 }
 
 size_t Transfer::onWrite(char* buffer, size_t size, size_t count, void* self) {

@@ -1,7 +1,7 @@
 #pragma once
 // Layer animations as records: a layer keeps an added animation under its key until its duration
-// has passed on the one clock (or until removed), but nothing is interpolated; model values are
-// what the screen shows.
+// has passed on the one clock (or until removed), but they are not drawn. (What is drawn in motion
+// are the changes recorded through the layer's noteChanges, from view animation blocks.)
 
 #include "os/foundation/Object.h"
 

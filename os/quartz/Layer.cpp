@@ -27,6 +27,91 @@ Pending& pending() {
 
 constexpr double kDefaultAnimationDuration = 0.25;
 
+// --- Presentation ---
+
+// The cubic Bézier timing curve through (0,0), (x1,y1), (x2,y2), (1,1), at progress x.
+double bezier(double x, double x1, double y1, double x2, double y2) {
+    auto at = [](double t, double p1, double p2) {
+        double u = 1 - t;
+        return 3 * u * u * t * p1 + 3 * u * t * t * p2 + t * t * t;
+    };
+    double lo = 0, hi = 1, t = x;
+    for (int i = 0; i < 40; ++i) { // x(t) rises monotonically for control points in [0, 1]
+        t = (lo + hi) / 2;
+        if (at(t, x1, x2) < x) lo = t;
+        else hi = t;
+    }
+    return at(t, y1, y2);
+}
+
+// How far along the change is at `now`: 0 before it begins, 1 from its end on.
+double progress(const AnimationTiming& timing, double now) {
+    if (now <= timing.begin) return 0;
+    if (!(timing.duration > 0) || now >= timing.begin + timing.duration) return 1;
+    double x = (now - timing.begin) / timing.duration;
+    switch (timing.curve) {
+    case AnimationCurve::Linear: return x;
+    case AnimationCurve::EaseIn: return bezier(x, 0.42, 0, 1, 1);
+    case AnimationCurve::EaseOut: return bezier(x, 0, 0, 0.58, 1);
+    case AnimationCurve::EaseInOut: return bezier(x, 0.42, 0, 0.58, 1);
+    }
+    return x;
+}
+
+double mix(double from, double to, double f) { return from + (to - from) * f; }
+cg::Point mix(cg::Point from, cg::Point to, double f) { return {mix(from.x, to.x, f), mix(from.y, to.y, f)}; }
+cg::Rect mix(cg::Rect from, cg::Rect to, double f) {
+    return cg::RectMake(mix(from.origin.x, to.origin.x, f), mix(from.origin.y, to.origin.y, f),
+                        mix(from.size.width, to.size.width, f), mix(from.size.height, to.size.height, f));
+}
+
+// A transform as translation, rotation, scales and shear, so that a turn stays a turn halfway.
+struct Parts {
+    double tx, ty, angle, sx, sy, shear;
+};
+
+std::optional<Parts> decompose(const cg::AffineTransform& t) {
+    double sx = std::hypot(t.a, t.b);
+    if (!(sx > 0)) return std::nullopt;
+    double angle = std::atan2(t.b, t.a), cs = std::cos(angle), sn = std::sin(angle);
+    return Parts{t.tx, t.ty, angle, sx, -t.c * sn + t.d * cs, t.c * cs + t.d * sn};
+}
+
+cg::AffineTransform mix(const cg::AffineTransform& from, const cg::AffineTransform& to, double f) {
+    auto p = decompose(from), q = decompose(to);
+    if (!p || !q) {
+        return {mix(from.a, to.a, f), mix(from.b, to.b, f), mix(from.c, to.c, f),
+                mix(from.d, to.d, f), mix(from.tx, to.tx, f), mix(from.ty, to.ty, f)};
+    }
+    double turn = q->angle - p->angle; // the shorter way round
+    if (turn > M_PI) turn -= 2 * M_PI;
+    else if (turn < -M_PI) turn += 2 * M_PI;
+    double angle = p->angle + turn * f, cs = std::cos(angle), sn = std::sin(angle);
+    double sx = mix(p->sx, q->sx, f), sy = mix(p->sy, q->sy, f), shear = mix(p->shear, q->shear, f);
+    return {sx * cs, sx * sn, shear * cs - sy * sn, shear * sn + sy * cs, mix(p->tx, q->tx, f), mix(p->ty, q->ty, f)};
+}
+
+// No colour reads as the other end's colour, fully transparent.
+std::optional<cg::Color> mix(const std::optional<cg::Color>& from, const std::optional<cg::Color>& to, double f) {
+    if (!from && !to) return std::nullopt;
+    cg::Color a = from ? *from : cg::Color{to->r, to->g, to->b, 0};
+    cg::Color b = to ? *to : cg::Color{from->r, from->g, from->b, 0};
+    return cg::Color{mix(a.r, b.r, f), mix(a.g, b.g, f), mix(a.b, b.b, f), mix(a.a, b.a, f)};
+}
+
+template <class Move, class T> T shown(const std::optional<Move>& move, const T& model, double now) {
+    if (!move || now >= move->timing.begin + move->timing.duration) return model;
+    return mix(move->from, move->to, progress(move->timing, now));
+}
+
+template <class Move, class T>
+void note(std::optional<Move>& move, const T& before, const T& shownBefore, const T& model,
+          const std::optional<AnimationTiming>& timing) {
+    if (before == model) return;
+    if (timing && timing->duration > 0) move = Move{shownBefore, model, *timing};
+    else move.reset();
+}
+
 // --- Rendering ---
 
 cg::Path roundedRect(cg::Rect r, double radius) {
@@ -69,7 +154,7 @@ void drawUpright(cg::Context& context, cg::Rect at, const cg::ImageRef& image) {
     context.RestoreGState();
 }
 
-void drawContents(cg::Context& context, const Layer& layer) {
+void drawContents(cg::Context& context, const Layer& layer, cg::Rect bounds) {
     const cg::ImageRef& image = layer.contents();
     if (!image) return;
     double w = static_cast<double>(image->width()), h = static_cast<double>(image->height());
@@ -81,7 +166,7 @@ void drawContents(cg::Context& context, const Layer& layer) {
     if (cg::RectIsEmpty(shown)) return;
 
     double scale = layer.contentsScale() > 0 ? layer.contentsScale() : 1;
-    cg::Rect whole = placeContents(layer.contentsGravity(), layer.bounds(),
+    cg::Rect whole = placeContents(layer.contentsGravity(), bounds,
                                    {source.size.width / scale, source.size.height / scale});
     // The pixels actually there take their share of the whole rectangle.
     double fx = whole.size.width / source.size.width, fy = whole.size.height / source.size.height;
@@ -96,16 +181,17 @@ void renderLayer(cg::Context& context, const Layer& layer);
 
 // A sublayer's bounds space inside its superlayer's.
 void enterSublayer(cg::Context& context, const Layer& sub) {
-    cg::Rect b = sub.bounds();
-    cg::Point p = sub.position(), a = sub.anchorPoint();
+    AnimatableValues shown = sub.presentationValues();
+    cg::Rect b = shown.bounds;
+    cg::Point p = shown.position, a = sub.anchorPoint();
     context.TranslateCTM(p.x, p.y);
-    context.ConcatCTM(sub.affineTransform());
+    context.ConcatCTM(shown.transform);
     context.TranslateCTM(-(b.origin.x + a.x * b.size.width), -(b.origin.y + a.y * b.size.height));
 }
 
-void drawBody(cg::Context& context, const Layer& layer) {
-    cg::Rect b = layer.bounds();
-    if (auto color = layer.backgroundColor(); color && color->a > 0) {
+void drawBody(cg::Context& context, const Layer& layer, const AnimatableValues& shown) {
+    cg::Rect b = shown.bounds;
+    if (auto color = shown.backgroundColor; color && color->a > 0) {
         context.SaveGState();
         context.SetFillColor(*color);
         context.BeginPath();
@@ -119,7 +205,7 @@ void drawBody(cg::Context& context, const Layer& layer) {
         context.AddPath(roundedRect(b, layer.cornerRadius()));
         context.Clip();
     }
-    drawContents(context, layer);
+    drawContents(context, layer, b);
     for (const LayerRef& sub : layer.sublayers()) {
         context.SaveGState();
         enterSublayer(context, *sub);
@@ -161,16 +247,17 @@ void composite(cg::Context& context, const cg::ImageRef& image, double alpha, cg
 }
 
 void renderLayer(cg::Context& context, const Layer& layer) {
-    if (layer.isHidden() || !(layer.opacity() > 0)) return;
+    AnimatableValues shown = layer.presentationValues();
+    if (layer.isHidden() || !(shown.opacity > 0)) return;
     const LayerRef& mask = layer.mask();
-    if (layer.opacity() >= 1 && !mask) {
-        drawBody(context, layer);
+    if (shown.opacity >= 1 && !mask) {
+        drawBody(context, layer, shown);
         return;
     }
     // The layer and its sublayers fade (and are masked) as one picture.
     auto group = offscreenLike(context);
     if (!group) return;
-    drawBody(*group, layer);
+    drawBody(*group, layer, shown);
     if (mask) {
         auto maskContext = offscreenLike(context);
         if (!maskContext) return;
@@ -180,7 +267,7 @@ void renderLayer(cg::Context& context, const Layer& layer) {
         maskContext->RestoreGState();
         composite(*group, maskContext->CreateImage(), 1, cg::BlendMode::DestinationIn);
     }
-    composite(context, group->CreateImage(), std::min(layer.opacity(), 1.0), cg::BlendMode::Normal);
+    composite(context, group->CreateImage(), std::min(shown.opacity, 1.0), cg::BlendMode::Normal);
 }
 
 } // namespace
@@ -200,6 +287,25 @@ void Layer::setFrame(cg::Rect frame) {
     // Move so that the frame's origin lands where asked.
     position_.x += frame.origin.x - now.origin.x;
     position_.y += frame.origin.y - now.origin.y;
+}
+
+AnimatableValues Layer::modelValues() const {
+    return {opacity_, position_, bounds_, transform_, backgroundColor_};
+}
+
+AnimatableValues Layer::presentationValues() const {
+    double now = ns::Clock::now();
+    return {shown(opacityMove_, opacity_, now), shown(positionMove_, position_, now), shown(boundsMove_, bounds_, now),
+            shown(transformMove_, transform_, now), shown(backgroundMove_, backgroundColor_, now)};
+}
+
+void Layer::noteChanges(const AnimatableValues& before, const AnimatableValues& shownBefore,
+                        const std::optional<AnimationTiming>& timing) {
+    note(opacityMove_, before.opacity, shownBefore.opacity, opacity_, timing);
+    note(positionMove_, before.position, shownBefore.position, position_, timing);
+    note(boundsMove_, before.bounds, shownBefore.bounds, bounds_, timing);
+    note(transformMove_, before.transform, shownBefore.transform, transform_, timing);
+    note(backgroundMove_, before.backgroundColor, shownBefore.backgroundColor, backgroundColor_, timing);
 }
 
 void Layer::addSublayer(const LayerRef& layer) { insertSublayer(layer, sublayers_.size()); }

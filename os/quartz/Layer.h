@@ -36,6 +36,24 @@ inline const std::string kGravityResizeAspectFill = "resizeAspectFill";
 class Layer;
 using LayerRef = ns::Ref<Layer>;
 
+// The properties whose changes can be shown over time, as one set of values.
+struct AnimatableValues {
+    double opacity = 1;
+    cg::Point position = cg::PointZero;
+    cg::Rect bounds = cg::RectZero;
+    cg::AffineTransform transform = cg::AffineTransformIdentity;
+    std::optional<cg::Color> backgroundColor;
+};
+
+enum class AnimationCurve { Linear, EaseIn, EaseOut, EaseInOut };
+
+// When a change is shown: from `begin` (seconds on ns::Clock) for `duration` seconds.
+struct AnimationTiming {
+    double begin = 0;
+    double duration = 0;
+    AnimationCurve curve = AnimationCurve::EaseInOut;
+};
+
 class LayerDelegate {
 public:
     virtual ~LayerDelegate() = default;
@@ -136,9 +154,22 @@ public:
     AnimationRef animationForKey(const std::string& key) const;
     void removeAnimationForKey(const std::string& key);
 
+    // --- Presentation: what the screen shows at the clock's current time ---
+    // A property changed with a timing shows its old value until the timing begins, then moves
+    // to the new model value along the curve, then shows the model. Rendering draws these
+    // values; every other reader (hit-testing, layout) sees the model.
+    AnimatableValues modelValues() const;
+    AnimatableValues presentationValues() const;
+    // Called after a change: each property whose model differs from `modelBefore` moves from
+    // `shownBefore` over `timing` (replacing its running animation), or, without a timing, shows
+    // the new value at once.
+    void noteChanges(const AnimatableValues& modelBefore, const AnimatableValues& shownBefore,
+                     const std::optional<AnimationTiming>& timing);
+
     // --- Rendering ---
-    // Draws the layer and its sublayers in the layer's own bounds space: the context's CTM must
-    // map that space (y-down) to the device. Hidden layers and opacity 0 draw nothing.
+    // Draws the layer and its sublayers (presentation values) in the layer's own bounds space:
+    // the context's CTM must map that space (y-down) to the device. Hidden layers and opacity 0
+    // draw nothing.
     void renderInContext(cg::Context& context) const;
 
     Layer() = default;
@@ -170,6 +201,16 @@ private:
     ns::Weak<LayerDelegate> delegate_;
     bool needsDisplay_ = false;
     std::vector<std::pair<std::string, AnimationRef>> animations_;
+    template <class T> struct Moving {
+        T from;
+        T to;
+        AnimationTiming timing;
+    };
+    std::optional<Moving<double>> opacityMove_;
+    std::optional<Moving<cg::Point>> positionMove_;
+    std::optional<Moving<cg::Rect>> boundsMove_;
+    std::optional<Moving<cg::AffineTransform>> transformMove_;
+    std::optional<Moving<std::optional<cg::Color>>> backgroundMove_;
 };
 
 } // namespace ca

@@ -1,6 +1,7 @@
 #include "os/uikit/TabBarController.h"
 
 #include "os/uikit/DeviceProfile.h"
+#include "os/uikit/Graphics.h"
 #include "os/uikit/NavigationController.h"
 #include "os/uikit/Screen.h"
 #include "os/uikit/Window.h"
@@ -53,6 +54,24 @@ void TabBarItem::setSelectedImage(ImageRef image) {
 
 // --- TabBar ---
 
+namespace {
+
+// An item of the bar: its image centred above its title, as the platform lays them out.
+class TabBarButton : public Button {
+public:
+    cg::Rect imageRectForContentRect(cg::Rect content) const override {
+        auto image = currentImage();
+        cg::Size size = image ? image->size() : cg::Size{0, 0};
+        return cg::RectMake(content.origin.x + (content.size.width - size.width) / 2, content.origin.y + 5, size.width,
+                            size.height);
+    }
+    cg::Rect titleRectForContentRect(cg::Rect content) const override {
+        return cg::RectMake(content.origin.x, content.origin.y + 33, content.size.width, 13);
+    }
+};
+
+} // namespace
+
 void TabBar::setItems(std::vector<TabBarItemRef> items) {
     for (const auto& b : buttons_) b->removeFromSuperview();
     buttons_.clear();
@@ -61,7 +80,9 @@ void TabBar::setItems(std::vector<TabBarItemRef> items) {
     ns::Weak<TabBar> weak = self;
     for (size_t i = 0; i < items_.size(); ++i) {
         items_[i]->setBar(self);
-        auto button = View::create<Button>();
+        auto button = View::create<TabBarButton>();
+        button->titleLabel()->setFont(Font::systemFontOfSize(10));
+        button->titleLabel()->setTextAlignment(TextAlignment::Center);
         button->addAction([weak, i](Control&) {
             if (auto bar = weak.lock())
                 if (auto controller = bar->controller_.lock()) controller->setSelectedIndex(i);
@@ -95,6 +116,18 @@ void TabBar::refresh() {
         button->setSelected(item == selected);
     }
     setNeedsLayout();
+}
+
+void TabBar::drawRect(cg::Rect) {
+    cg::Rect b = bounds();
+    if (backgroundImage_) {
+        backgroundImage_->drawInRect(b);
+    } else {
+        Color::colorWithWhite(0.97, 1)->setFill();
+        RectFill(b);
+    }
+    double hairline = 1 / std::max(1.0, Screen::mainScreen().scale());
+    if (shadowImage_) shadowImage_->drawInRect(cg::RectMake(0, 0, b.size.width, hairline));
 }
 
 void TabBar::layoutSubviews() {

@@ -54,9 +54,9 @@ public:
     const std::vector<ButtonRef>& itemButtons() const { return buttons_; }
 
     ImageRef backgroundImage() const { return backgroundImage_; }
-    void setBackgroundImage(ImageRef image) { backgroundImage_ = std::move(image); }
+    void setBackgroundImage(ImageRef image) { backgroundImage_ = std::move(image); setNeedsDisplay(); }
     ImageRef shadowImage() const { return shadowImage_; }
-    void setShadowImage(ImageRef image) { shadowImage_ = std::move(image); }
+    void setShadowImage(ImageRef image) { shadowImage_ = std::move(image); setNeedsDisplay(); }
     ColorRef barTintColor() const { return barTintColor_; }
     void setBarTintColor(ColorRef color);
     ColorRef unselectedItemTintColor() const { return unselectedTint_; }
@@ -66,6 +66,9 @@ public:
 
     void refresh();
     void layoutSubviews() override;
+    // The background image stretched over the bar (a light grey without one) and the shadow image
+    // as a one-pixel line along the top edge.
+    void drawRect(cg::Rect rect) override;
 
 private:
     friend class TabBarController;

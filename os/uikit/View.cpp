@@ -5,6 +5,7 @@
 #include "os/uikit/Application.h"
 #include "os/uikit/GestureRecognizer.h"
 #include "os/uikit/LayoutConstraint.h"
+#include "os/uikit/ViewAnimation.h"
 #include "os/uikit/ViewController.h"
 #include "os/uikit/ViewRendering.h"
 #include "os/uikit/Window.h"
@@ -65,23 +66,39 @@ void View::displayLayer(ca::Layer&) { displayViewContents(*this, 0); }
 
 // --- Geometry ---
 
+namespace {
+// Changes the layer's animatable properties; inside an animation block the layer shows the
+// change over the block's timing, outside one at once.
+template <class Change> void changeShown(ca::Layer& layer, Change&& change) {
+    auto timing = detail::runningAnimationTiming();
+    ca::AnimatableValues model = layer.modelValues();
+    ca::AnimatableValues shown = timing ? layer.presentationValues() : model;
+    change();
+    layer.noteChanges(model, shown, timing);
+}
+} // namespace
+
 cg::Rect View::frame() const { return layer_->frame(); }
 
 void View::setFrame(cg::Rect frame) {
     cg::Size old = bounds().size;
-    layer_->setFrame(frame);
+    changeShown(*layer_, [&] { layer_->setFrame(frame); });
     if (!(bounds().size == old)) setNeedsLayout();
 }
 
 void View::setBounds(cg::Rect bounds) {
     cg::Size old = this->bounds().size;
-    layer_->setBounds(cg::RectStandardize(bounds));
+    changeShown(*layer_, [&] { layer_->setBounds(cg::RectStandardize(bounds)); });
     if (!(this->bounds().size == old)) setNeedsLayout();
 }
 
-void View::setCenter(cg::Point center) { layer_->setPosition(center); }
+void View::setCenter(cg::Point center) {
+    changeShown(*layer_, [&] { layer_->setPosition(center); });
+}
 
-void View::setTransform(cg::AffineTransform transform) { layer_->setAffineTransform(transform); }
+void View::setTransform(cg::AffineTransform transform) {
+    changeShown(*layer_, [&] { layer_->setAffineTransform(transform); });
+}
 
 // --- Looks ---
 
@@ -94,7 +111,13 @@ ColorRef View::backgroundColor() const {
 
 void View::setBackgroundColor(const ColorRef& color) {
     backgroundColor_ = color;
-    layer_->setBackgroundColor(color ? std::optional<cg::Color>(color->cgColor()) : std::nullopt);
+    changeShown(*layer_, [&] {
+        layer_->setBackgroundColor(color ? std::optional<cg::Color>(color->cgColor()) : std::nullopt);
+    });
+}
+
+void View::setAlpha(double alpha) {
+    changeShown(*layer_, [&] { layer_->setOpacity(alpha); });
 }
 
 void View::setHidden(bool hidden) { layer_->setHidden(hidden); }

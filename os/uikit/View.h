@@ -75,7 +75,7 @@ public:
     ColorRef backgroundColor() const;
     virtual void setBackgroundColor(const ColorRef& color);
     double alpha() const { return layer_->opacity(); }
-    void setAlpha(double alpha) { layer_->setOpacity(alpha); }
+    void setAlpha(double alpha);
     bool isHidden() const { return layer_->isHidden(); }
     virtual void setHidden(bool hidden);
     bool isOpaque() const { return opaque_; }
@@ -179,7 +179,10 @@ public:
     ns::Ref<Window> responderWindow() const override { return window(); }
 
     // --- Block animations: model values change at once; the completion runs on the main
-    // queue when delay + duration have passed on the clock (next main-queue turn for 0). ---
+    // queue when delay + duration have passed on the clock (next main-queue turn for 0). Changes
+    // of alpha, frame, bounds, centre, transform and background colour inside a block with a
+    // duration are drawn by captures in motion: the old value until the delay has passed, then
+    // along the block's curve to the model value. Hit-testing and layout read the model. ---
     static void animate(double duration, Animations animations, Completion completion = {});
     static void animate(double duration, double delay, unsigned options, Animations animations,
                         Completion completion = {});

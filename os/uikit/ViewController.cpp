@@ -148,6 +148,10 @@ ns::Ref<NavigationItem> ViewController::navigationItem() {
 }
 
 ns::Ref<TabBarItem> ViewController::tabBarItem() {
+    // A navigation controller without an item of its own shows its first screen's, as the platform does.
+    if (!tabBarItem_)
+        if (auto nav = dynamic_cast<NavigationController*>(this); nav && !nav->viewControllers().empty())
+            return nav->viewControllers().front()->tabBarItem();
     if (!tabBarItem_) {
         tabBarItem_ = ns::make<TabBarItem>();
         tabBarItem_->setTitle(title_);
@@ -304,7 +308,10 @@ void ViewController::dismissPresented(bool animated, Completion completion) {
         if (visible) coming = groupOf(self, false);
         sendWill(coming, true, animated);
         view_->setFrame(window->bounds());
-        if (lowest) window->insertSubviewBelow(view_, lowest);
+        // A window's root view goes back to the bottom, below what the window holds besides it
+        // (overlays such as the SDK's floating button), as the window itself placed it.
+        if (window->rootViewController() == self) window->insertSubview(view_, 0);
+        else if (lowest) window->insertSubviewBelow(view_, lowest);
         else window->addSubview(view_);
         view_->layoutIfNeeded();
     }

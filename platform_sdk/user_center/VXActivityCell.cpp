@@ -17,6 +17,7 @@ void VXActivityCell::setDic(const ns::Value& dic) {
 void VXActivityCell::layoutSubviews() {
     VXStrategyCell::layoutSubviews();
     place(bounds().size.width);
+    roundPictureTop(picView);
 }
 
 cg::Size VXActivityCell::sizeThatFits(cg::Size size) const { return {size.width, place(size.width) + 16}; }

@@ -1,6 +1,8 @@
 #include "platform_sdk/user_center/VXPageState.h"
 
 VXPageState::Load VXPageState::beginFirstPage() {
+    if (nextOut_ && page == nextOut_->sentPage) page = nextOut_->previousPage;
+    nextOut_.reset();
     ++generation_;
     return {generation_, false, 1, page};
 }
@@ -8,6 +10,7 @@ VXPageState::Load VXPageState::beginFirstPage() {
 VXPageState::Load VXPageState::beginNextPage() {
     Load load{generation_, true, page + 1, page};
     page = load.sentPage;
+    nextOut_ = load;
     return load;
 }
 
@@ -34,10 +37,16 @@ void VXPageState::applyFirstPage(const Load& load, const ns::Value& nowPage, con
 
 void VXPageState::applyNextPage(const Load& load, const ns::Value& nowPage) {
     if (!isCurrent(load)) return;
+    nextOut_.reset();
     int reported = nowPage.intValue();
     page = reported > 0 ? reported : load.sentPage;
 }
 
 void VXPageState::failed(const Load& load) {
+    if (load.nextPage && isCurrent(load)) nextOut_.reset();
     if (load.nextPage && isCurrent(load) && page == load.sentPage) page = load.previousPage;
+}
+
+void VXPageState::firstPageEnded(const Load& load) {
+    if (!load.nextPage && isCurrent(load)) footerGeneration_ = load.generation;
 }

@@ -25,7 +25,8 @@ public:
     int page = 0;      // the last page loaded, as the server reported it
     int totalPage = 0; // pages the server reported
 
-    // A first-page load: a new generation, page 1.
+    // A first-page load: a new generation, page 1. A next page still out is overtaken and its
+    // advance put back, so a reload that then fails leaves no page skipped.
     Load beginFirstPage();
     // A next-page load: `page` advances by one first and that number is sent.
     Load beginNextPage();
@@ -46,7 +47,14 @@ public:
     void applyNextPage(const Load& load, const ns::Value& nowPage);
     // A load that failed (transport, refusal, no list): a current next page puts `page` back.
     void failed(const Load& load);
+    // A current first page came back, with rows or not: its finish step set the footer afresh.
+    void firstPageEnded(const Load& load);
+    // Whether an overtaken next page may still end the footer's refreshing: no newer first page
+    // has come back since, so the refreshing is still its own and not a newer next page's.
+    bool footerWaitsFor(const Load& load) const { return footerGeneration_ <= load.generation; }
 
 private:
     uint64_t generation_ = 0;
+    std::optional<Load> nextOut_; // the next page whose reply has not come back
+    uint64_t footerGeneration_ = 0; // the newest first page that has come back
 };

@@ -102,7 +102,9 @@ void VXRefreshViewController::tableViewDidFinishTriggerHeader(bool isHeader, boo
     });
 }
 
-void VXRefreshViewController::endOvertakenLoad(bool isHeader) {
+void VXRefreshViewController::endOvertakenLoad(const VXPageState::Load& load) {
+    if (load.nextPage && !pageState_.footerWaitsFor(load)) return;
+    bool isHeader = !load.nextPage;
     ns::Weak<VXRefreshViewController> weak = ref<VXRefreshViewController>();
     dispatch::async(dispatch::Queue::main(), [weak, isHeader] {
         auto self = weak.lock();
@@ -140,7 +142,7 @@ void VXRefreshViewController::sendPage(PageRequest request, const VXPageState::L
         if (!self) return;
         bool isHeader = !load.nextPage;
         VXPageState& state = self->pageState_;
-        if (!state.isCurrent(load)) return self->endOvertakenLoad(isHeader);
+        if (!state.isCurrent(load)) return self->endOvertakenLoad(load);
         ns::Value container = shared->container ? shared->container(reply) : reply;
         bool refused = isHeader && shared->firstPageNeedsStatus ? reply["a"].integerValue() != 1
                                                                 : VXPageState::isRefusal(reply);
@@ -148,6 +150,7 @@ void VXRefreshViewController::sendPage(PageRequest request, const VXPageState::L
         if (!refused) rows = VXPageState::rows(reply, container[shared->listKey], load.nextPage);
         if (!rows) {
             state.failed(load);
+            state.firstPageEnded(load);
             if (refused && shared->refused) shared->refused(reply);
             return self->tableViewDidFinishTriggerHeader(isHeader, false);
         }
@@ -156,6 +159,7 @@ void VXRefreshViewController::sendPage(PageRequest request, const VXPageState::L
             self->dataSource_.clear();
             self->dataSource_.insert(self->dataSource_.end(), mapped.begin(), mapped.end());
             state.applyFirstPage(load, container[shared->nowPageKey], container[shared->totalPageKey]);
+            state.firstPageEnded(load);
             if (shared->firstPageApplied) shared->firstPageApplied(reply);
             self->setShowRefreshFooter(true);
         } else {
@@ -167,8 +171,9 @@ void VXRefreshViewController::sendPage(PageRequest request, const VXPageState::L
     auto failure = [weak, load](const ns::Ref<ns::Error>&) {
         auto self = weak.lock();
         if (!self) return;
-        if (!self->pageState_.isCurrent(load)) return self->endOvertakenLoad(!load.nextPage);
+        if (!self->pageState_.isCurrent(load)) return self->endOvertakenLoad(load);
         self->pageState_.failed(load);
+        self->pageState_.firstPageEnded(load);
         self->tableViewDidFinishTriggerHeader(!load.nextPage, false);
     };
     CXRSdpNetTool::sharedTool()->PostWithURLString(shared->path, parameters, success, failure);

@@ -84,8 +84,9 @@ public:
     ui::TableViewCellRef cellForRow(const ui::TableViewRef& table, const ui::IndexPath& indexPath) override;
 
 protected:
-    // Ends the control of a load whose reply no longer counts.
-    virtual void endOvertakenLoad(bool isHeader);
+    // Ends the control of a load whose reply no longer counts; a next page's footer only while no
+    // newer first page has come back (after that the footer may be refreshing for a newer page).
+    virtual void endOvertakenLoad(const VXPageState::Load& load);
 
 private:
     void sendPage(PageRequest request, const VXPageState::Load& load);

@@ -18,3 +18,10 @@ void VXStrategyCell::layoutSubviews() {
     if (bgView) bgView->setFrame({{15, 8}, {content.size.width - 30, content.size.height - 16}});
     Extension::setShadowWithRadius(bgView, 10);
 }
+
+void VXStrategyCell::roundPictureTop(const ui::ImageViewRef& picture) {
+    if (!picture) return;
+    const auto& mask = picture->layer()->mask();
+    if (mask && mask->frame().size == picture->bounds().size) return;
+    Extension::setCornerRadius(picture, 10, 1 | 2);
+}

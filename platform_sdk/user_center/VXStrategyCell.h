@@ -18,6 +18,9 @@ public:
     void layoutSubviews() override;
 
     static void registerInterfaceFile();
+    // The picture spans the card's top: its top corners follow the card's (radius 10), which does
+    // not clip since it casts a shadow. The mask is made again only when the picture's size changes.
+    static void roundPictureTop(const ui::ImageViewRef& picture);
 
 protected:
     ns::Value dic_;

@@ -13,6 +13,7 @@ public:
     void layoutSubviews() override {
         double w = bounds().size.width;
         pic->setFrame({{0, 0}, {w, 160}});
+        VXStrategyCell::roundPictureTop(pic);
         name->setFrame({{12, 170}, {w - 24, 22}});
         time->setFrame({{12, 198}, {w - 24, 18}});
     }

@@ -9,6 +9,9 @@
 #include "platform_sdk/VXEndpoints.h"
 #include "platform_sdk/VXNavigationController.h"
 #include "platform_sdk/VXSuWebVC.h"
+#include "platform_sdk/user_center/VXSuStrategyVC.h"
+#include "platform_sdk/user_center/VXSuUserVC.h"
+#include "platform_sdk/user_center/VXSuWelfareVC.h"
 #include "widgets/UIColor+XTExtention.h"
 #include "widgets/UIImage+VXColor.h"
 
@@ -39,11 +42,18 @@ void VXSuTabBarVC::viewDidLoad() {
 }
 
 void VXSuTabBarVC::addChildVcs() {
-    // The mine, welfare and strategy pages take the first, second and fourth places.
+    auto mine = VXSuUserVC::instantiate();
+    if (mine) mine->logoutBlock = logoutStep();
+    addChildViewController(mine, "我的", "vx_tabbar_one0", "vx_tabbar_one1");
+
+    addChildViewController(ui::ViewController::create<VXSuWelfareVC>(), "福利", "vx_tabbar_two0", "vx_tabbar_two1");
+
     auto task = VXSuWebVC::instantiate();
     task->setName("任务");
     task->setUrl(taskPageURL());
     addChildViewController(task, "任务", "vx_tabbar_three0", "vx_tabbar_three1");
+
+    addChildViewController(ui::ViewController::create<VXSuStrategyVC>(), "攻略", "vx_tabbar_four0", "vx_tabbar_four1");
 
     auto service = VXSuWebVC::instantiate();
     service->setName("客服");

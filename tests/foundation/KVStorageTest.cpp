@@ -74,6 +74,31 @@ TEST_F(KVStorageTest, RemoveAllGoesThroughTheTrashEmptiedInBackground) {
     EXPECT_TRUE(storage->saveItem("c", bytes(3, 1)));
 }
 
+// Reads only note their time; full batches are written by a second connection in the background.
+// Trimming still sees every read, batched or not, and writes go on meanwhile.
+TEST_F(KVStorageTest, AccessNotesWrittenInBatchesStillOrderTrimming) {
+    constexpr int kItems = 6000, kRead = 5000; // more than one batch of notes
+    auto storage = open(VXKVStorageType::SQLite);
+    for (int i = 0; i < kItems; ++i) ASSERT_TRUE(storage->saveItem("k" + std::to_string(i), bytes(8, 1)));
+    advance(10);
+    // The items read are the older rows: without their notes, they would go first.
+    for (int i = 0; i < kRead; ++i) ASSERT_TRUE(storage->getItem("k" + std::to_string(i)));
+    EXPECT_TRUE(storage->saveItem("written meanwhile", bytes(8, 2)));
+    ASSERT_TRUE(storage->removeItemsToFitCount(kRead + 1));
+    EXPECT_FALSE(storage->itemExists("k" + std::to_string(kRead)));
+    EXPECT_FALSE(storage->itemExists("k" + std::to_string(kItems - 1)));
+    for (int i = 0; i < kRead; ++i) ASSERT_TRUE(storage->itemExists("k" + std::to_string(i))) << i;
+    EXPECT_TRUE(storage->itemExists("written meanwhile"));
+
+    // Notes still waiting when the storage closes are written then.
+    advance(10);
+    ASSERT_TRUE(storage->getItem("k0"));
+    storage.reset();
+    storage = open(VXKVStorageType::SQLite);
+    ASSERT_TRUE(storage->removeItemsToFitCount(1));
+    EXPECT_TRUE(storage->itemExists("k0"));
+}
+
 TEST_F(KVStorageTest, DamagedManifestIsRebuiltAndLogged) {
     // Not a database at all: rebuilt when opened.
     open()->saveItem("a", bytes(30000, 1), std::string("a"));
@@ -124,3 +149,31 @@ TEST_F(KVStorageTest, MissingDamagedOrUnfinishedFiles) {
 }
 
 } // namespace
+
+TEST_F(KVStorageTest, TamperedFileNamesNeverReachOutsideTheDataFolder) {
+    // A file beside the storage folder, of exactly the stored value's size, that a "../" name points at.
+    const std::string victim = ns::cachesPath() + "/victim";
+    std::ofstream(victim) << std::string(100, 'v');
+    auto storage = open();
+    for (const char* key : {"read", "remove", "trim", "age"})
+        ASSERT_TRUE(storage->saveItem(key, bytes(100, 1), std::string(key) + "-file"));
+    EXPECT_FALSE(storage->saveItem("refused", bytes(100, 1), std::string("../../victim")));
+
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((folder() + "/manifest.sqlite").c_str(), &db), SQLITE_OK);
+    for (const char* name : {"../../victim", "..", "/etc/passwd", "sub/../../../victim"}) {
+        std::string sql = std::string("update manifest set filename = '") + name + "' where key = 'read';";
+        ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        EXPECT_FALSE(storage->getItem("read")) << name; // neither read nor deleted; the row goes
+        ASSERT_TRUE(storage->saveItem("read", bytes(100, 1), std::string("read-file")));
+    }
+    ASSERT_EQ(sqlite3_exec(db, "update manifest set filename = '../../victim';", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    EXPECT_TRUE(storage->removeItem("remove"));
+    EXPECT_TRUE(storage->removeItemsToFitCount(2));
+    EXPECT_TRUE(storage->removeItemsEarlierThanTime(std::numeric_limits<int64_t>::max() - 1));
+    EXPECT_TRUE(storage->removeAllItems());
+    std::ifstream in(victim);
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(content, std::string(100, 'v'));
+}

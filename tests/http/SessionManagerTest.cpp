@@ -101,6 +101,46 @@ TEST_F(SessionManagerTest, ValidationFailuresGoToFailure) {
     EXPECT_EQ(accepted.object["a"].intValue(), 1);
 }
 
+TEST_F(SessionManagerTest, EmptyOrBlankJSONBodiesAreErrors) {
+    server.on("/empty", HttpTestServer::Reply::text(200, "", "application/json"));
+    server.on("/space", HttpTestServer::Reply::text(200, " ", "application/json"));
+    server.on("/blank", HttpTestServer::Reply::text(200, " \r\n\t", "application/json"));
+    auto manager = SDPHTTPSessionManager::create(nullptr);
+    for (const char* path : {"/empty", "/space", "/blank"}) {
+        auto out = post(manager, server.url(path), {});
+        ASSERT_TRUE(out.error) << path;
+        EXPECT_EQ(out.error->domain(), ns::CocoaErrorDomain) << path;
+        EXPECT_TRUE(out.object.isNil()) << path;
+    }
+}
+
+TEST_F(SessionManagerTest, EmptyBodiesAreStillValidated) {
+    server.on("/html", HttpTestServer::Reply::text(200, "", "text/html"));
+    server.on("/503", HttpTestServer::Reply::text(503, "", "text/plain"));
+    auto manager = SDPURLSessionManager::create();
+    auto plain = SDPHTTPResponseSerializer::serializer();
+    plain->setAcceptableContentTypes(std::set<std::string>{"text/plain"});
+    manager->setResponseSerializer(plain);
+    auto fetch = [&](const std::string& path) {
+        bool done = false;
+        ns::Ref<ns::Error> error;
+        manager
+            ->dataTaskWithRequest(ns::URLRequest::requestWithURL(ns::URL::fromString(server.url(path))), nullptr,
+                                  nullptr, [&](const auto&, const ns::Value&, const ns::Ref<ns::Error>& e) {
+                                      error = e, done = true;
+                                  })
+            ->resume();
+        EXPECT_TRUE(runMainUntil([&] { return done; }));
+        return error;
+    };
+    auto html = fetch("/html");
+    ASSERT_TRUE(html);
+    EXPECT_EQ(html->code(), ns::URLErrorCannotDecodeContentData);
+    auto status = fetch("/503");
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->code(), ns::URLErrorBadServerResponse);
+}
+
 TEST_F(SessionManagerTest, PlainSerializerHandsTheBodyBackEvenWhenInvalid) {
     server.on("/raw", HttpTestServer::Reply::text(500, "body bytes", "text/plain"));
     auto manager = SDPURLSessionManager::create();

@@ -190,6 +190,37 @@ TEST_F(ImageDecoder, IncrementalPNGAndJPEGShowTheirFirstFrameAsTheyGrow) {
     EXPECT_TRUE(near(pixelAt(frame->image->CGImage(), 5, 5), kBlue, 3));
 }
 
+// A JPEG decoded for display comes straight out of the codec in the display order; rows not yet
+// received are transparent in it, without a copy or a premultiplying pass.
+TEST_F(ImageDecoder, JPEGForDisplayIsDecodedStraightIntoTheDisplayFormat) {
+    const auto noisy = [](uint32_t x, uint32_t y) {
+        return Rgba{uint8_t((x * 37 + y * 91) % 256), uint8_t((x * x + y * 7) % 256), uint8_t(y * 3), 255};
+    };
+    const auto bytes = jpeg(64, 64, noisy);
+    auto plain = frameImage(VXImageDecoder::decoderWithData(dataOf(bytes), 1), 0, false); // as decoded
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->bitmapInfo() & 0xF000u, 0u);
+
+    auto decoder = VXImageDecoder::initWithScale(1);
+    ASSERT_TRUE(decoder->updateData(dataOf(bytes, bytes.size() / 2), false));
+    auto partial = frameImage(decoder, 0);
+    ASSERT_TRUE(partial);
+    EXPECT_EQ(partial->bitmapInfo(), 0x2002u);
+    EXPECT_EQ(pixelAt(partial, 5, 2), pixelAt(plain, 5, 2));
+    EXPECT_EQ(pixelAt(partial, 5, 63), kClear);
+
+    ASSERT_TRUE(decoder->updateData(dataOf(bytes), true));
+    auto whole = frameImage(decoder, 0);
+    EXPECT_EQ(whole->bitmapInfo(), 0x2006u);
+    EXPECT_EQ(whole->bytesPerRow(), 64u * 4);
+    for (uint32_t y : {0u, 31u, 63u})
+        for (uint32_t x : {0u, 17u, 63u}) {
+            const uint8_t* p = whole->bytes() + y * whole->bytesPerRow() + x * 4; // B,G,R,x in memory
+            const Rgba expected = pixelAt(plain, x, y);
+            EXPECT_EQ((Rgba{p[2], p[1], p[0], 255}), expected) << x << "," << y;
+        }
+}
+
 TEST_F(ImageDecoder, GIFCountsOneFrameUntilFinalThenAllWithItsLoopCount) {
     const auto bytes = gif(6, 4, {{6, 4, 10, 0}, {6, 4, 20, 1}, {6, 4, 1, 2}}, 3);
     auto decoder = VXImageDecoder::initWithScale(1);
@@ -304,6 +335,31 @@ TEST_F(ImageDecoder, APNGDisposeOperations) {
     EXPECT_EQ(pixelAt(last, 3, 3), kBlue);
     auto random = VXImageDecoder::decoderWithData(dataOf(bytes), 1);
     EXPECT_EQ(pixelsOf(frameImage(random, 2)), pixelsOf(last));
+}
+
+// A full-canvas frame blended over and disposed to background leaves nothing behind: the next
+// frame's replay starts after it, so that frame stands alone and, asked for without decoding for
+// display, keeps its own size.
+TEST_F(ImageDecoder, APNGFullCanvasFrameDisposedToBackgroundStartsTheNextReplayAfterIt) {
+    const auto bytes = apng(4, 4, {{0, 0, 4, 4, 1, 10, 1, 1, solid(kRed)}, {2, 2, 2, 2, 1, 10, 0, 1, solid(kGreen)}});
+    auto decoder = VXImageDecoder::decoderWithData(dataOf(bytes), 1);
+    ASSERT_TRUE(decoder);
+    ASSERT_EQ(decoder->frameCount(), 2u);
+
+    auto own = decoder->frameAtIndex(1, false);
+    ASSERT_TRUE(own);
+    EXPECT_EQ(own->width, 2u);
+    EXPECT_EQ(own->height, 2u);
+    EXPECT_EQ(own->image->CGImage()->width(), 2u);
+    EXPECT_EQ(own->image->CGImage()->height(), 2u);
+    EXPECT_EQ(pixelAt(own->image->CGImage(), 0, 0), kGreen);
+
+    auto shown = decoder->frameAtIndex(1, true);
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->image->CGImage()->width(), 4u); // drawn on the canvas for display
+    EXPECT_EQ(pixelAt(shown->image->CGImage(), 0, 0), kClear);
+    EXPECT_EQ(pixelAt(shown->image->CGImage(), 3, 3), kGreen);
+    EXPECT_EQ(pixelAt(frameImage(decoder, 0), 0, 0), kRed);
 }
 
 TEST_F(ImageDecoder, APNGRuleBreaksAndSingleFrames) {

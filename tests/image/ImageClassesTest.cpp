@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <filesystem>
 #include <fstream>
 
@@ -184,6 +186,12 @@ TEST_F(ImageClasses, FrameAndSpriteSheetImages) {
     EXPECT_EQ(sheet->contentsRectForCALayerAtIndex(2), cg::UnitRect); // wholly outside
     EXPECT_EQ(sheet->contentsRectForCALayerAtIndex(3), cg::UnitRect);
     EXPECT_EQ(sheet->animatedImageContentsRectAtIndex(3), cg::RectZero);
+    // A rectangle with a NaN or infinite side (from a hostile description) is none of the sheet's.
+    const double nan = std::nan("");
+    auto odd = VXSpriteSheetImage::initWithSpriteSheetImage(
+        sheetImage, {{{0, 0}, {10, nan}}, {{nan, 0}, {5, 5}}, {{0, 0}, {INFINITY, 5}}}, {0.1, 0.1, 0.1}, 0);
+    ASSERT_TRUE(odd);
+    for (size_t i = 0; i < 3; ++i) EXPECT_EQ(odd->contentsRectForCALayerAtIndex(i), cg::UnitRect) << i;
 }
 
 TEST_F(ImageClasses, DecodedCopiesAndTheMark) {

@@ -72,6 +72,25 @@ protected:
         }
     }
 
+    // Like feed(), with the clock moved by spacings[i] between piece i and piece i + 1.
+    void feedSpaced(const Recorder& recorder, const std::vector<int>& gates, const std::vector<size_t>& boundaries,
+                    const std::vector<double>& spacings) {
+        for (size_t i = 0; i < gates.size(); ++i) {
+            ASSERT_TRUE(runMainUntil([&] { return recorder.received() >= int64_t(boundaries[i]); }));
+            ASSERT_TRUE(syncNetworkThread());
+            ns::Clock::advance(spacings[i]);
+            server.open(gates[i]);
+        }
+    }
+
+    // The byte counts at which partial images came, up to `last`.
+    static std::vector<int64_t> partialsUpTo(const Recorder& recorder, size_t last) {
+        std::vector<int64_t> at;
+        for (const auto& p : recorder.partials())
+            if (p.received <= int64_t(last)) at.push_back(p.received);
+        return at;
+    }
+
     HttpTestServer server;
     ns::Ref<VXImageCache> cache;
     std::vector<ns::Ref<VXWebImageOperation>> operations;
@@ -367,6 +386,30 @@ TEST_F(WebImageOperation, BlurredPartialImagesSharpenAsTheProgressiveBytesArrive
     ASSERT_TRUE(recorder.waitForFinal());
     EXPECT_TRUE(recorder.partials().empty());
     EXPECT_TRUE(recorder.last().image);
+}
+
+// Plain partial images come at least 0.2 s apart, blurred ones 0.4 s: pieces 0.19 s after the last
+// partial image bring none, 0.21 s after do; 0.3 s apart is enough for plain ones only.
+TEST_F(WebImageOperation, PartialImageIntervalsPlainAndBlurredAtTheirBoundaries) {
+    const auto picture = png(128, 128, texture, false);
+    const std::vector<size_t> sixths = {picture.size() / 6, 2 * picture.size() / 6, 3 * picture.size() / 6, 4 * picture.size() / 6};
+    auto gates = serveInPieces("/spaced.png", picture, sixths, true, "image/png");
+    Recorder plain;
+    load("/spaced.png", VXWebImageOptionPartialDisplay, plain);
+    feedSpaced(plain, gates, sixths, {0.19, 0.02, 0.3, 0.5});
+    ASSERT_TRUE(plain.waitForFinal());
+    EXPECT_EQ(partialsUpTo(plain, sixths.back()),
+              (std::vector<int64_t>{int64_t(sixths[0]), int64_t(sixths[2]), int64_t(sixths[3])}));
+
+    const auto progressive = jpeg(96, 96, texture, true);
+    const auto scans = scanBoundaries(progressive);
+    ASSERT_EQ(scans.size(), 4u);
+    gates = serveInPieces("/spaced.jpg", progressive, scans, true, "image/jpeg");
+    Recorder blurred;
+    load("/spaced.jpg", VXWebImageOptionBlurredPartialDisplay, blurred);
+    feedSpaced(blurred, gates, scans, {0.39, 0.02, 0.3, 0.5});
+    ASSERT_TRUE(blurred.waitForFinal());
+    EXPECT_EQ(partialsUpTo(blurred, scans.back()), (std::vector<int64_t>{int64_t(scans[0]), int64_t(scans[2])}));
 }
 
 TEST_F(WebImageOperation, TheCacheKeepsDownloadedBytesOnlyWhereTheySayMore) {

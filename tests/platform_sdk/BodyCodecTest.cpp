@@ -124,6 +124,10 @@ TEST(BodyCodec, NonNumericPartsCountAsZero) {
     text += "y";
     EXPECT_EQ(DecodeGzipBase64::decodingJSON(gzipText(text)), Value(ns::Dictionary{}));
     EXPECT_TRUE(DecodeGzipBase64::decodingJSON(gzipText("xabc_" + text.substr(1))).isNil());
+    // Text that is not ASCII after a part's digits reads as text after them: the digits count.
+    std::string withCJK = text;
+    withCJK.insert(text.find('_'), "中");
+    EXPECT_EQ(DecodeGzipBase64::decodingJSON(gzipText(withCJK)), Value(ns::Dictionary{}));
 }
 
 TEST(BodyCodec, UnserialisableObjectsGiveNilAndOneLogLine) {

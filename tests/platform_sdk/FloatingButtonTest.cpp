@@ -108,6 +108,21 @@ TEST_F(FloatingButtonTest, DragsAndSnapsToTheNearestEdge) {
     EXPECT_EQ(b->btnAnimations(), CXRHelperBtn::Bottom);
 }
 
+TEST_F(FloatingButtonTest, ADragStartsAtAMoveOfExactlyThirtyPointsFromTheCentre) {
+    auto b = open();
+    ASSERT_EQ(b->center(), (cg::Point{375, 75}));
+    auto touch = window->beginTouch({360, 75});
+    window->moveTouch(touch, {360, 75}); // the first move only arms
+    window->moveTouch(touch, {346, 75}); // 29 pt from the centre
+    EXPECT_FALSE(b->isMoving());
+    EXPECT_EQ(b->center(), (cg::Point{375, 75}));
+    window->moveTouch(touch, {345, 75}); // 30 pt
+    EXPECT_TRUE(b->isMoving());
+    EXPECT_EQ(b->center(), (cg::Point{345, 75}));
+    window->endTouch(touch, {345, 75});
+    EXPECT_FALSE(b->isMoving());
+}
+
 TEST_F(FloatingButtonTest, LeftSnapInLandscapeBesideAHomeIndicatorStaysVisible) {
     auto b = open(ui::DeviceProfile::notchLandscape()); // 812 x 375
     EXPECT_EQ(b->screenFlag(), 0);

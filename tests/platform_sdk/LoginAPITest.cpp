@@ -86,8 +86,10 @@ TEST_F(LoginAPI, EveryOperationReadsItsStatusAsTextOrNumber) {
             server.script(op.path, reply(ns::Dictionary{{op.statusKey, status}}));
             EXPECT_TRUE(run(op)->success) << op.name << " " << status.description();
         }
-        // Any other value, a wrong type, or no status at all is a refusal.
-        for (Value status : {Value(0), Value("2"), Value(-1), Value::null(), Value(ns::Array{1}), Value()}) {
+        // Any other value, a wrong type, or no status at all is a refusal; so are values that only a
+        // 32-bit reading would take for 1 (2^32 + 1, and 2^64 + 1 beyond even the unsigned range).
+        for (Value status : {Value(0), Value("2"), Value(-1), Value::null(), Value(ns::Array{1}), Value(),
+                             Value(4294967297LL), Value("4294967297"), Value(18446744069414584321ull)}) {
             ns::Dictionary body{{"x", "m-x"}, {"b", "m-b"}, {"d", "m-d"}};
             if (!status.isNil()) body.set(op.statusKey, status);
             server.script(op.path, reply(body));
@@ -114,6 +116,16 @@ TEST_F(LoginAPI, UndecodableRepliesAndTransportFailures) {
             EXPECT_EQ(o->message, op.messageKey ? Value() : Value(op.refusalMessage)) << op.name;
             if (op.coded) {
                 EXPECT_TRUE(o->code.isNil()) << op.name;
+            }
+        }
+
+        // A 200 with an empty or blank body: no success with nothing for the plain transport.
+        if (op.plain) {
+            for (const char* blank : {"", " "}) {
+                server.script(op.path, raw(200, blank, "application/json"));
+                o = run(op);
+                EXPECT_FALSE(o->success) << op.name;
+                EXPECT_EQ(o->message, Value(op.transportMessage)) << op.name;
             }
         }
 
@@ -219,6 +231,28 @@ TEST_F(LoginAPI, AccountFlowsAgainstTheServerModel) {
     EXPECT_EQ(onlyParams("User/setRole")["i"], Value("app7"));
 }
 
+TEST_F(LoginAPI, OnlyPhoneCodeAndTokenLoginsStoreTheLoginToken) {
+    const auto& ops = operations();
+    auto find = [&](const char* name) -> const Operation& {
+        return *std::find_if(ops.begin(), ops.end(), [&](auto& op) { return std::string(op.name) == name; });
+    };
+    server.script("Login/telregister", reply(ns::Dictionary{{"z", 1}, {"tk", "tk-phone"}}));
+    ASSERT_TRUE(run(find("phone login"))->success);
+    EXPECT_EQ(ShareVale::sharedInstance()->loginToken(), "tk-phone");
+
+    // Password logins leave it as it was, whether their replies carry another token or none.
+    server.script("login/dologin", reply(ns::Dictionary{{"z", 1}, {"tk", "tk-password"}}));
+    ASSERT_TRUE(run(find("password login"))->success);
+    EXPECT_EQ(ShareVale::sharedInstance()->loginToken(), "tk-phone");
+    server.script("login/dologin", reply(ns::Dictionary{{"z", 1}}));
+    ASSERT_TRUE(run(find("password login"))->success);
+    EXPECT_EQ(ShareVale::sharedInstance()->loginToken(), "tk-phone");
+
+    server.script("Login/auto_login", reply(ns::Dictionary{{"z", 1}, {"tk", "tk-renewed"}}));
+    ASSERT_TRUE(run(find("token login"))->success);
+    EXPECT_EQ(ShareVale::sharedInstance()->loginToken(), "tk-renewed");
+}
+
 TEST_F(LoginAPI, NilConfigurationLeavesKeysOut) {
     writeVXPlist(std::nullopt);
     writeChannelFile("chan 5\n");
@@ -241,6 +275,10 @@ TEST_F(LoginAPI, OnlineTimeReport) {
     EXPECT_TRUE(messages.empty());
     EXPECT_TRUE(logContains("心跳返回 = "));
     server.script("login/setTime", dropped());
+    report();
+    EXPECT_TRUE(messages.empty());
+    // 2^32 - 2 reads as -2 in 32 bits only.
+    server.script("login/setTime", reply(ns::Dictionary{{"z", 4294967294LL}, {"b", "ignored"}}));
     report();
     EXPECT_TRUE(messages.empty());
 

@@ -24,11 +24,12 @@ protected:
         await(o);
         return o;
     }
-    std::shared_ptr<Outcome> plain(const std::string& path, long method = 0) {
+    std::shared_ptr<Outcome> plain(const std::string& path, long method = 0,
+                                   const Value& params = ns::Dictionary{{"a", "1"}}) {
         auto o = std::make_shared<Outcome>();
         auto success = [o](const Value& reply) { ++o->calls, o->success = true, o->message = reply; };
         auto failure = [o](const ns::Ref<ns::Error>& error) { ++o->calls, o->code = Value(error); };
-        if (method == 0) CXRSdpNetTool::sharedTool()->PostWithURLString(path, ns::Dictionary{{"a", "1"}}, success, failure);
+        if (method == 0) CXRSdpNetTool::sharedTool()->PostWithURLString(path, params, success, failure);
         else CXRSdpNetTool::sharedTool()->requestWithURLString(VXEndpoints::baseURL() + path, {}, method, success, failure);
         if (method == 0) await(o);
         return o;
@@ -98,6 +99,11 @@ TEST_F(Transport, PlainRequestsAndReplies) {
     }
     EXPECT_EQ(server.requests("Sdkhome/yzm").back().contentType, "application/x-www-form-urlencoded");
     EXPECT_EQ(server.requests("Sdkhome/yzm").back().params, Value(ns::Dictionary{{"a", "1"}}));
+    // A long comment is a form body well over 8 kB: it reaches the scripted reply whole.
+    Value longComment = ns::Dictionary{{"content", std::string(30000, 'w')}};
+    auto big = plain("Sdkhome/yzm", 0, longComment);
+    EXPECT_TRUE(big->success);
+    EXPECT_EQ(server.requests("Sdkhome/yzm").back().params, longComment);
 
     // "text/plain", a non-2xx status, and a body that is not JSON are failures, each logged twice.
     int failures = 0;

@@ -139,8 +139,13 @@ TEST_F(PayRoads, ALastPollAnsweredAfterThePollEndedStillCountsButNotAfterClosing
 
     // The player leaves through the notice before the "1" comes: the game keeps its one answer.
     answers.clear();
+    size_t earlier = polls();
     open();
     payOnPage(false);
+    // The poll's first request goes out at once: it must have been answered "not paid" before the
+    // order is settled, or it would carry the "1" itself.
+    ASSERT_TRUE(awaitRequests("Pay/getUserSuccess", earlier + 1));
+    settle();
     pay([](server::PayArea& p) { p.settle(p.orders.back().id); });
     server.holdNext("Pay/getUserSuccess");
     advance(2);

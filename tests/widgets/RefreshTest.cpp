@@ -70,6 +70,25 @@ TEST_F(RefreshTest, HeaderRefreshesOnlyWhenReleasedPastItsHeight) {
     EXPECT_EQ(headerCalls, 1);
 }
 
+// Asked to refresh before it is on screen, a header already counts as refreshing; it refreshes
+// once it reaches a window.
+TEST_F(RefreshTest, HeaderOutsideAWindowIsRefreshingWhileItWaitsForOne) {
+    auto offscreen = ui::View::create<ui::ScrollView>(cg::RectMake(0, 64, 375, 600));
+    offscreen->setContentSize({375, 1000});
+    auto header = VXRefreshNormalHeader::headerWithRefreshingBlock([this] { ++headerCalls; });
+    VXRefresh::setVX_header(offscreen, header);
+    header->beginRefreshing();
+    EXPECT_EQ(header->state(), VXRefreshStateWillRefresh);
+    EXPECT_TRUE(header->isRefreshing());
+    EXPECT_EQ(headerCalls, 0);
+
+    rootView()->addSubview(offscreen);
+    EXPECT_EQ(header->state(), VXRefreshStateRefreshing);
+    EXPECT_TRUE(header->isRefreshing());
+    advance(1); // the block runs once the inset has moved
+    EXPECT_EQ(headerCalls, 1);
+}
+
 TEST_F(RefreshTest, HeaderEndsRefreshingOnTheNextMainQueueTurn) {
     auto header = installHeader();
     driver::pullDown(list, 90);

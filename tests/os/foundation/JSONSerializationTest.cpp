@@ -58,6 +58,17 @@ TEST(JSONRead, FailuresAreCocoaErrors) {
         EXPECT_TRUE(parse(bad, 0, &error).isNil()) << bad;
         EXPECT_NE(error, nullptr) << bad;
     }
+    // A body that is not entirely one JSON text is an error, whatever byte follows: 0x00 included.
+    using namespace std::string_literals;
+    for (const std::string& trailing : {"[1] x"s, "[1]\0garbage"s, "{\"a\":1}\0{\"b\":2}"s, "[1]\0"s, "123\0"s, "\"s\"\0"s}) {
+        for (unsigned mode : {0u, unsigned(JSONSerialization::ReadingFragmentsAllowed),
+                              unsigned(JSONSerialization::ReadingMutableContainers | JSONSerialization::ReadingMutableLeaves |
+                                       JSONSerialization::ReadingFragmentsAllowed)}) {
+            error = nullptr;
+            EXPECT_TRUE(parse(trailing, mode, &error).isNil()) << mode;
+            EXPECT_EQ(debugText(error), "Garbage at end.") << mode;
+        }
+    }
     EXPECT_TRUE(JSONSerialization::parse(DataRef(), 0, &error).isNil());
     // Nesting far beyond reason is an error, not a stack overflow.
     EXPECT_TRUE(parse(std::string(200000, '[')).isNil());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <plist/plist.h>
 
+#include <cmath>
 #include <cstdlib>
 
 using namespace ns;
@@ -40,19 +41,57 @@ TEST(PropertyList, RoundTripsXMLAndBinaryKeepingTypesAndOrder) {
         EXPECT_TRUE(back["real"].isReal());
         EXPECT_TRUE(back["yes"].isBoolean());
         EXPECT_EQ(back["nested"].dictionaryPtr()->keys().front(), "z");
-        if (format == PropertyList::Format::Binary) {
-            EXPECT_EQ(back, sample());
-        } else {
-            // XML dates carry whole seconds only.
-            EXPECT_EQ(back["when"].date()->secondsSince1970, 1700000000);
-            EXPECT_EQ(back["name"], sample()["name"]);
-            EXPECT_EQ(back["bytes"], sample()["bytes"]);
-        }
+        EXPECT_EQ(back, sample());
     }
     std::string xml = PropertyList::write(Dictionary{{"k", "v"}}, PropertyList::Format::XML)->toString();
     EXPECT_EQ(xml.rfind("<?xml", 0), 0u);
     EXPECT_NE(xml.find("<key>k</key>"), std::string::npos);
     EXPECT_EQ(PropertyList::read(Data::fromString("<plist><string>top</string></plist>")).description(), "top");
+}
+
+TEST(PropertyList, DatesRoundTripOverTheWholeRangeWithTheirFraction) {
+    // Before 1932-12-13 20:45:52 and after 2069-01-19 03:14:07 a 32-bit count of seconds wraps.
+    const double kDates[] = {-62167219200.0,  // 0000-01-01
+                             -2208988800.5,   // 1900-01-01, half a second before
+                             -1200000000.0, 0.0, 1700000000.25, 3155760000.125, 253402300799.0 /* 9999-12-31 */};
+    for (auto format : {PropertyList::Format::XML, PropertyList::Format::Binary}) {
+        Array dates;
+        for (double d : kDates) dates.push_back(Date{d});
+        auto data = PropertyList::write(Array{dates, Dictionary{{"again", Date{kDates[1]}}}}, format);
+        ASSERT_NE(data, nullptr);
+        Value back = PropertyList::read(data);
+        ASSERT_EQ(back[0].count(), std::size(kDates));
+        for (size_t i = 0; i < std::size(kDates); ++i)
+            EXPECT_NEAR(back[0][i].date()->secondsSince1970, kDates[i], 1e-6) << i << " " << static_cast<int>(format);
+        EXPECT_NEAR(back[1]["again"].date()->secondsSince1970, kDates[1], 1e-6);
+    }
+    auto xml = PropertyList::write(Array{Date{-2208988800.5}, Date{1700000000}}, PropertyList::Format::XML)->toString();
+    EXPECT_NE(xml.find("<date>1899-12-31T23:59:59.5Z</date>"), std::string::npos) << xml;
+    EXPECT_NE(xml.find("<date>2023-11-14T22:13:20Z</date>"), std::string::npos) << xml;
+
+    // Binary holds any finite date; XML years 0000 to 9999 only, and says so.
+    Value far = Array{Date{1e15}};
+    auto binary = PropertyList::write(far, PropertyList::Format::Binary);
+    ASSERT_NE(binary, nullptr);
+    EXPECT_EQ(PropertyList::read(binary), far);
+    Ref<Error> error;
+    EXPECT_EQ(PropertyList::write(far, PropertyList::Format::XML, &error), nullptr);
+    ASSERT_NE(error, nullptr);
+    EXPECT_NE(error->userInfo()[DebugDescriptionKey].description().find("date out of range"), std::string::npos);
+    EXPECT_EQ(PropertyList::write(Array{Value(Date{std::nan("")})}, PropertyList::Format::Binary), nullptr);
+
+    // Read from outside: a date text that is no date fails the whole list, never reads as another date.
+    for (std::string bad : {"1900-13-01T00:00:00Z", "2001-01-01T00:00:00", "2001-02-29T00:00:00Z", "", "-001-01-01T00:00:00Z"}) {
+        error = nullptr;
+        EXPECT_TRUE(PropertyList::read(Data::fromString("<plist><date>" + bad + "</date></plist>"), &error).isNil()) << bad;
+        EXPECT_NE(error, nullptr);
+    }
+    // Comments and CDATA are not dates.
+    Value text = PropertyList::read(Data::fromString(
+        "<plist><array><!-- <date>x</date> --><string><![CDATA[<date>y</date>]]></string><date>1901-01-01T00:00:00.75Z</date></array></plist>"));
+    ASSERT_EQ(text.count(), 2u);
+    EXPECT_EQ(text[0], Value("<date>y</date>"));
+    EXPECT_NEAR(text[1].date()->secondsSince1970, -2177452800 + 0.75, 1e-6);
 }
 
 TEST(PropertyList, WritingRefusesValuesWithoutAPlistForm) {

@@ -81,7 +81,9 @@ TEST(Value, UnsignedAndSinglePrecisionNumbersKeepTheirText) {
     EXPECT_TRUE(big.isInteger());
     EXPECT_EQ(big.description(), "18446744073709551615");
     EXPECT_EQ(big.unsignedValue(), 18446744073709551615ull);
-    EXPECT_EQ(big.integerValue(), -1);
+    EXPECT_EQ(big.integerValue(), LLONG_MAX); // saturates, never wraps to -1
+    EXPECT_EQ(Value(9223372036854775808ull).integerValue(), LLONG_MAX);
+    EXPECT_EQ(Value("4294967297").integerValue(), 4294967297LL);
     EXPECT_NE(big, Value(-1));
     EXPECT_EQ(Value(42ull), Value(42)); // inside the signed range it is a plain integer
     Value f(0.1f);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 using namespace cg;
 
@@ -198,6 +199,30 @@ TEST(PixelFormat, PremultiplyAndUnpremultiplyAtEdgeAlphas) {
     EXPECT_NEAR(out[1], 64, 1);
     EXPECT_NEAR(out[2], 32, 1);
     EXPECT_EQ(out[3], 128);
+}
+
+// R,G,B,A to the display formats, between buffers and in place: every alpha with every channel
+// value rounds as Premultiply8 does; opaque pixels only swap.
+TEST(PixelFormat, ConversionToTheDisplayFormatsExactAndInPlace) {
+    std::vector<uint8_t> rgba;
+    for (int a = 0; a < 256; ++a)
+        for (int c = 0; c < 256; ++c) rgba.insert(rgba.end(), {uint8_t(c), uint8_t(255 - c), uint8_t(c ^ 0x5a), uint8_t(a)});
+    const auto straight = *DescribeFormat(8, 32, ImageAlphaLast), display = *DescribeFormat(8, 32, kBitmapDisplayAlpha);
+    std::vector<uint8_t> copy(rgba.size()), inPlace = rgba;
+    ConvertPixels(rgba.data(), 256 * 4, straight, copy.data(), 256 * 4, display, 256, 256);
+    ConvertPixels(inPlace.data(), 256 * 4, straight, inPlace.data(), 256 * 4, display, 256, 256);
+    EXPECT_EQ(copy, inPlace);
+    for (size_t i = 0; i < rgba.size(); i += 4) {
+        const uint8_t a = rgba[i + 3];
+        const uint8_t expected[4] = {Premultiply8(rgba[i + 2], a), Premultiply8(rgba[i + 1], a), Premultiply8(rgba[i], a), a};
+        ASSERT_EQ(std::memcmp(&copy[i], expected, 4), 0) << "pixel " << i / 4;
+    }
+
+    uint8_t opaque[8] = {1, 2, 3, 0, 200, 100, 50, 7}; // R,G,B,x
+    ConvertPixels(opaque, 8, *DescribeFormat(8, 32, ImageAlphaNoneSkipLast), opaque, 8,
+                  *DescribeFormat(8, 32, kBitmapDisplayOpaque), 2, 1);
+    const uint8_t swapped[8] = {3, 2, 1, 255, 50, 100, 200, 255};
+    EXPECT_EQ(std::memcmp(opaque, swapped, 8), 0);
 }
 
 TEST(PixelFormat, ConverterSwitchAndBufferImages) {

@@ -5,6 +5,7 @@
 #include "os/imageio/ImageSource.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 using namespace fixtures;
 using namespace imageio;
@@ -107,6 +108,74 @@ TEST(HostileInput, AbsurdSizesAreRefused) {
         EXPECT_FALSE(source->CreateImageAtIndex(0));
         EXPECT_EQ(source->GetStatus(), Status::InvalidData);
     }
+}
+
+// Rewrites the CRC of the chunk that starts (its length field) at `at`.
+void fixCrc(std::vector<uint8_t>& png, size_t at) {
+    const uint32_t length = uint32_t(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
+    const uint32_t crc = uint32_t(crc32(crc32(0, nullptr, 0), &png[at + 4], length + 4));
+    for (int i = 0; i < 4; ++i) png[at + 8 + length + i] = uint8_t(crc >> (24 - 8 * i));
+}
+
+TEST(HostileInput, PngFaultsGiveNoImage) {
+    const auto sound = pngBytes(32, 32, gradient, false, true);
+    ASSERT_TRUE(ImageSource::CreateWithData(dataOf(sound))->CreateImageAtIndex(0));
+    const size_t idat = find(sound, {'I', 'D', 'A', 'T'}) - 4;
+
+    // The IDAT CRC is wrong: every row arrives, and still there is no image.
+    auto badData = sound;
+    const uint32_t idatLength = uint32_t(badData[idat + 2]) << 8 | badData[idat + 3];
+    badData[idat + 8 + idatLength] ^= 0xFF;
+    EXPECT_FALSE(ImageSource::CreateWithData(dataOf(badData))->CreateImageAtIndex(0));
+
+    // IHDR faults: no image counted at all.
+    std::vector<std::vector<uint8_t>> refused;
+    for (uint8_t depth : {0, 3, 99}) {
+        auto bytes = sound;
+        bytes[24] = depth;
+        fixCrc(bytes, 8);
+        refused.push_back(bytes);
+    }
+    auto badHeaderCrc = sound;
+    badHeaderCrc[29] ^= 0x01;
+    refused.push_back(badHeaderCrc);
+    auto noData = sound; // IDAT renamed to an ancillary chunk libpng skips
+    noData[idat + 4] = 'i', noData[idat + 5] = 'D', noData[idat + 6] = 'A', noData[idat + 7] = 'x';
+    fixCrc(noData, idat);
+    refused.push_back(noData);
+    for (const auto& bytes : refused) {
+        auto source = ImageSource::CreateWithData(dataOf(bytes));
+        EXPECT_EQ(source->GetCount(), 0u);
+        EXPECT_EQ(source->GetStatus(), Status::InvalidData);
+        EXPECT_FALSE(source->CreateImageAtIndex(0));
+    }
+    // Without IDAT yet, an incremental source is still waiting, not refusing.
+    auto incremental = ImageSource::CreateIncremental();
+    incremental->UpdateData(dataOf(std::vector<uint8_t>(sound.begin(), sound.begin() + long(idat))), false);
+    EXPECT_NE(incremental->GetStatus(), Status::InvalidData);
+}
+
+TEST(HostileInput, SmallFilesCannotClaimHugeCanvases) {
+    // A 96-byte BMP whose header claims 4 × 16,777,213 pixels of 24 bits.
+    auto bmp = viaDestination(uti::BMP, false, 4);
+    bmp.resize(96);
+    const uint32_t rows = 16777213;
+    for (int i = 0; i < 4; ++i) bmp[22 + i] = uint8_t(rows >> (8 * i));
+    auto source = ImageSource::CreateWithData(dataOf(bmp));
+    EXPECT_EQ(source->GetCount(), 1u);
+    EXPECT_FALSE(source->CreateImageAtIndex(0));
+
+    // A PNG header of 8000 × 8000 RGBA with next to no data.
+    auto png = pngBytes(1, 1, gradient, false, true);
+    png[16] = 0, png[17] = 0, png[18] = 0x1F, png[19] = 0x40;
+    png[20] = 0, png[21] = 0, png[22] = 0x1F, png[23] = 0x40;
+    fixCrc(png, 8);
+    EXPECT_FALSE(ImageSource::CreateWithData(dataOf(png))->CreateImageAtIndex(0));
+
+    // A truncated BMP under the free allowance still shows the rows it has.
+    auto partial = viaDestination(uti::BMP, false, 64);
+    partial.resize(partial.size() / 2);
+    EXPECT_TRUE(ImageSource::CreateWithData(dataOf(partial))->CreateImageAtIndex(0));
 }
 
 } // namespace

@@ -81,6 +81,28 @@ TEST(IncrementalSource, BaselineJpegShowsTheRowsDecoded) {
     EXPECT_EQ(pixelAt(image, 63, 63).a, 0);
 }
 
+// Asked to cache immediately, the JPEG codec writes the display order (B,G,R,x or premultiplied
+// B,G,R,A while rows are missing) itself; the colours are those of the plain R,G,B,A decode.
+TEST(IncrementalSource, JpegWantedForDisplayComesInTheDisplayOrder) {
+    const auto bytes = jpegBytes(64, 64, gradient, false);
+    const Properties now{{key::SourceShouldCacheImmediately, true}};
+    const size_t scan = find(bytes, {0xFF, 0xDA});
+    auto source = partialSource(bytes, scan + (bytes.size() - scan) / 2);
+    auto partial = source->CreateImageAtIndex(0, &now);
+    ASSERT_TRUE(partial);
+    EXPECT_EQ(partial->bitmapInfo(), cg::kBitmapDisplayAlpha);
+    EXPECT_EQ(pixelAt(partial, 0, 0), pixelAt(source->CreateImageAtIndex(0), 0, 0));
+    EXPECT_EQ(pixelAt(partial, 63, 63).a, 0);
+
+    source->UpdateData(dataOf(bytes, bytes.size()), true);
+    auto whole = source->CreateImageAtIndex(0, &now), plain = source->CreateImageAtIndex(0);
+    ASSERT_TRUE(whole && plain);
+    EXPECT_EQ(whole->bitmapInfo(), cg::kBitmapDisplayOpaque);
+    EXPECT_EQ(plain->bitmapInfo(), uint32_t(cg::ImageAlphaNoneSkipLast));
+    for (uint32_t y = 0; y < 64; y += 9)
+        for (uint32_t x = 0; x < 64; x += 7) EXPECT_EQ(pixelAt(whole, x, y), pixelAt(plain, x, y)) << x << "," << y;
+}
+
 TEST(IncrementalSource, ProgressiveJpegShowsTheLastCompleteScan) {
     const auto bytes = jpegBytes(64, 64, gradient, true);
     const size_t firstScan = find(bytes, {0xFF, 0xDA}), secondScan = find(bytes, {0xFF, 0xDA}, 1);

@@ -2,6 +2,7 @@
 
 #include "os/dispatch/Queue.h"
 #include "os/uikit/NavigationController.h"
+#include "os/uikit/TabBarController.h"
 
 using namespace uitest;
 
@@ -56,6 +57,33 @@ TEST_F(ViewControllerTest, PresentAndDismissSendCallbacksInOrderAndCompleteOnThe
     EXPECT_EQ(b->presentingViewController(), nullptr);
     EXPECT_EQ(b->view()->superview(), nullptr);
     EXPECT_EQ(a->view()->window(), window);
+}
+
+TEST_F(ViewControllerTest, TheRootViewComesBackBelowTheWindowsOverlays) {
+    auto log = makeLog();
+    auto a = controller("A", log);
+    auto window = showWindow(a);
+    auto overlay = ui::View::create(cg::RectMake(0, 0, 40, 40));
+    window->addSubview(overlay);
+    auto b = controller("B", log);
+    a->presentViewController(b, false);
+    drainMain();
+    b->dismissViewControllerAnimated(false);
+    drainMain();
+    ASSERT_EQ(window->subviews().size(), 2u);
+    EXPECT_EQ(window->subviews()[0], a->view());
+    EXPECT_EQ(window->subviews()[1], overlay) << "the overlay stays in front";
+}
+
+TEST_F(ViewControllerTest, ANavigationControllerShowsItsFirstScreensTabItem) {
+    auto log = makeLog();
+    auto page = controller("A", log);
+    page->tabBarItem()->setTitle(std::string("我的"));
+    auto nav = ui::NavigationController::createWithRoot(page);
+    EXPECT_EQ(nav->tabBarItem(), page->tabBarItem());
+    auto own = ui::TabBarItem::withTitle(std::string("own"), nullptr, nullptr);
+    nav->setTabBarItem(own);
+    EXPECT_EQ(nav->tabBarItem(), own);
 }
 
 TEST_F(ViewControllerTest, WithoutAnimationTheTransitionEndsOnTheNextMainTurn) {

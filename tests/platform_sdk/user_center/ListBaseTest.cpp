@@ -43,9 +43,9 @@ public:
         ++ended;
         VXRefreshViewController::tableViewDidFinishTriggerHeader(isHeader, reload);
     }
-    void endOvertakenLoad(bool isHeader) override {
+    void endOvertakenLoad(const VXPageState::Load& load) override {
         ++ended;
-        VXRefreshViewController::endOvertakenLoad(isHeader);
+        VXRefreshViewController::endOvertakenLoad(load);
     }
     std::vector<std::string> refusals;
     size_t ended = 0; // loads that have come back
@@ -227,6 +227,56 @@ TEST_F(ListBaseTest, NextPageOvertakenByAReloadAddsNothing) {
     EXPECT_EQ(list->dataSource().size(), 4u);
     EXPECT_EQ(list->page(), 1);
     EXPECT_EQ(list->totalPage(), 2);
+    EXPECT_FALSE(list->isFooterRefreshing());
+}
+
+TEST_F(ListBaseTest, NextPageOvertakenByAFailedReloadIsAskedAgain) {
+    open(pageReply(1, 20, 1, 3));
+    server.holdNext(Path);
+    pullFooter();
+    ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
+
+    // The reload fails at the transport and the old page 2 then comes back: neither shows a row,
+    // so page 2 is still the one to ask for.
+    server.scriptNext(Path, dropped());
+    list->tableViewDidTriggerHeaderRefresh();
+    settleRequests(2);
+    server.releaseHeld();
+    settleRequests(3);
+    EXPECT_EQ(list->dataSource().size(), 20u);
+    EXPECT_EQ(list->page(), 1);
+
+    server.scriptNext(Path, reply(pageReply(21, 20, 2, 3)));
+    pullFooter();
+    settleRequests(4);
+    EXPECT_EQ(pagecodes(), (std::vector<std::string>{"1", "2", "1", "2"}));
+    EXPECT_EQ(titles()[20], "row 21");
+}
+
+TEST_F(ListBaseTest, OvertakenNextPageLeavesANewerFooterLoadRefreshing) {
+    open(pageReply(1, 20, 1, 3));
+    server.holdNext(Path);
+    pullFooter();
+    ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
+    server.scriptNext(Path, reply(pageReply(50, 20, 1, 3)));
+    list->tableViewDidTriggerHeaderRefresh();
+    settleRequests(2);
+    EXPECT_FALSE(list->isFooterRefreshing()); // the reload set the footer afresh
+
+    // The old page 2 comes back while the new list's page 2 is out: the footer stays refreshing,
+    // so no third request can start before page 2 is in.
+    server.releaseHeld();
+    server.scriptNext(Path, reply(pageReply(70, 20, 2, 3)));
+    server.holdNext(Path);
+    footer()->beginRefreshing();
+    ASSERT_TRUE(runMainUntil([&] { return list->ended >= 3 && server.heldCount() == 1; }));
+    drainMain();
+    EXPECT_TRUE(list->isFooterRefreshing());
+
+    server.releaseHeld();
+    settleRequests(4);
+    EXPECT_EQ(list->dataSource().size(), 40u);
+    EXPECT_EQ(list->page(), 2);
     EXPECT_FALSE(list->isFooterRefreshing());
 }
 

@@ -63,11 +63,11 @@ TEST_F(TabBarShellTest, TheButtonOpensItFullScreenWithTheWebTabs) {
         EXPECT_EQ(item->image()->renderingMode(), ui::ImageRenderingMode::AlwaysOriginal);
         EXPECT_EQ(item->selectedImage()->renderingMode(), ui::ImageRenderingMode::AlwaysOriginal);
     }
-    EXPECT_EQ(titles, (std::vector<std::string>{"任务", "客服"}));
-    ASSERT_EQ(centre->tabBar()->itemButtons().size(), 2u);
-    EXPECT_EQ(centre->tabBar()->itemButtons()[1]->currentTitle(), "客服") << "the bar shows the pages' items";
+    EXPECT_EQ(titles, (std::vector<std::string>{"我的", "福利", "任务", "攻略", "客服"}));
+    ASSERT_EQ(centre->tabBar()->itemButtons().size(), 5u);
+    EXPECT_EQ(centre->tabBar()->itemButtons()[4]->currentTitle(), "客服") << "the bar shows the pages' items";
     auto service = std::dynamic_pointer_cast<VXSuWebVC>(
-        std::dynamic_pointer_cast<ui::NavigationController>(centre->viewControllers()[1])->viewControllers().front());
+        std::dynamic_pointer_cast<ui::NavigationController>(centre->viewControllers().back())->viewControllers().front());
     ASSERT_TRUE(service);
     EXPECT_EQ(service->url(), server.host() + "/sdkapicoupon2/sdkservicesdk/sdk_kefu_index?username=player01&type=ios"
                                                "&cpsId=agent9&appid=app7");

@@ -159,6 +159,22 @@ TEST_F(WelfareListsTest, ActivityTagsTakeTheirColourAndRowsTheirHeight) {
     double one = driver::rowHeight(list->tableView(), {0, 0}), two = driver::rowHeight(list->tableView(), {0, 1});
     EXPECT_GT(one, 150);
     EXPECT_GT(two, one);
+
+    // The picture spans the card's top and follows its rounded corners (the second row: the first
+    // lies under the bar).
+    std::string shot = sandboxPath() + "/activities.png";
+    driver::capture(window, shot);
+    auto image = decode(shot);
+    ASSERT_TRUE(image);
+    double scale = image->width() / window->bounds().size.width;
+    cg::Point corner = second->picView->convertPointToView({0, 0}, window.get());
+    auto at = [&](double x, double y) {
+        return imagebytes::pixelAt(image, uint32_t((corner.x + x) * scale), uint32_t((corner.y + y) * scale));
+    };
+    auto inside = at(40, 40);
+    EXPECT_FALSE(imagebytes::near(at(0.5, 0.5), inside, 4));
+    EXPECT_TRUE(imagebytes::near(at(40, 1), inside, 4));
+    EXPECT_TRUE(imagebytes::near(at(1, 40), inside, 4));
 }
 
 TEST_F(WelfareListsTest, ServerListExplainsDynamicOpeningAndPagesToTheEnd) {

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Builds every benchmark (default preset), runs each program and prints all their
+# "ours / baseline" ratios in one table at the end. Arguments go to every program; without any,
+# each benchmark runs 3 times with the runs of a program interleaved at random, and the ratios use
+# the medians (robust to a machine that others load meanwhile).
+#   --smoke  each benchmark once, for a minimal time, output kept short: CI runs this so that
+#            no benchmark rots; its numbers mean nothing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+smoke=0
+if [[ "${1:-}" == "--smoke" ]]; then
+  smoke=1
+  shift
+fi
+
+benches=(bench_cache bench_codec bench_dispatch bench_image_cache bench_image_kit bench_imageio bench_net)
+cmake --preset default >/dev/null
+cmake --build --preset default -j "${BENCH_JOBS:-4}" --target "${benches[@]}"
+
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+args=("$@")
+((${#args[@]})) || args=(--benchmark_repetitions=3 --benchmark_enable_random_interleaving=true)
+((smoke)) && args=(--benchmark_min_time=0.0001)
+
+for bench in "${benches[@]}"; do
+  echo "=== $bench ==="
+  if ((smoke)); then
+    build/default/bench/"$bench" --benchmark_color=false "${args[@]}" >"$out/$bench.txt" 2>&1 ||
+      { cat "$out/$bench.txt"; exit 1; }
+  else
+    build/default/bench/"$bench" --benchmark_color=false "${args[@]}" 2>&1 | tee "$out/$bench.txt"
+  fi
+done
+
+# Each program ends with "ratio (<title>):" and one indented "<name> <ratio>x" line per pair.
+echo
+echo "=== ratios ($(date -u +%Y-%m-%d), $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)) ==="
+printf '%-18s %-36s %s\n' program pair ratio
+for bench in "${benches[@]}"; do
+  awk -v program="$bench" '
+    /^ratio \(/ { on = 1; title = $0; sub(/^ratio \(/, "", title); sub(/\):$/, "", title); next }
+    on && /^  / { ratio = $NF; $NF = ""; sub(/^ +/, ""); sub(/ +$/, "");
+                  printf "%-18s %-36s %s  (%s)\n", program, $0, ratio, title; next }
+    on { on = 0 }' "$out/$bench.txt"
+done

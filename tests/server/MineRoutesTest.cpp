@@ -1,0 +1,146 @@
+// The mine area of the stand-in: one world per player across the page summary, phone binding,
+// sub-accounts, messages and bookings.
+#include "os/foundation/JSONSerialization.h"
+#include "platform_sdk/DecodeGzipBase64.h"
+#include "server/MineArea.h"
+#include "server/ServerState.h"
+#include "server/PlatformServer.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+using ns::Value;
+using server::PlatformServer;
+
+namespace {
+
+class MineServer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server.start());
+        server.addAccount("player01", "123456");
+    }
+
+    httplib::Result post(const std::string& path, const std::string& body, const char* type) {
+        httplib::Client client("127.0.0.1", server.port());
+        return client.Post((std::string(PlatformServer::BasePath) + path).c_str(), body, type);
+    }
+    Value call(const std::string& path, const Value& params) {
+        auto res = post(path, DecodeGzipBase64::codingJSON(params)->toString(), "text/html");
+        return res ? DecodeGzipBase64::decodingJSON(ns::Data::fromString(res->body)) : Value("no reply");
+    }
+    Value form(const std::string& path, const std::string& body) {
+        auto res = post(path, body, "application/x-www-form-urlencoded");
+        return res ? ns::JSONSerialization::parse(ns::Data::fromString(res->body)) : Value("no reply");
+    }
+    Value index() { return call("sdkhome/index", ns::Dictionary{{"username", "player01"}})["c"]["uinfo"]; }
+
+    PlatformServer server;
+};
+
+} // namespace
+
+TEST_F(MineServer, SummaryFollowsPhoneRealNameAndMessages) {
+    Value uinfo = index();
+    EXPECT_EQ(uinfo["user_login"], Value("player01"));
+    EXPECT_EQ(uinfo["ismobile"], Value("0"));
+    EXPECT_EQ(uinfo["id_card"], Value("0"));
+    EXPECT_EQ(uinfo["weidu"].integerValue(), 3);
+    EXPECT_EQ(uinfo["money"], Value("0.00"));
+    EXPECT_EQ(call("sdkhome/index", ns::Dictionary{{"username", "nobody"}})["a"], Value(0));
+
+    // Bind: the code sent to the phone, then the masked number and the flag on the next read.
+    EXPECT_EQ(form("Sdkhome/yzm", "sj=13800001234&username=&type=4")["a"], Value(1));
+    EXPECT_EQ(call("Sdkhome/bdtel", ns::Dictionary{{"username", "player01"}, {"tel", "13800001234"}, {"newcode", "x"}})["b"],
+              Value("验证码错误"));
+    Value bound = call("Sdkhome/bdtel", ns::Dictionary{{"username", "player01"}, {"tel", "13800001234"},
+                                                       {"newcode", *server.smsCode("13800001234")}});
+    EXPECT_EQ(bound["a"], Value(1));
+    EXPECT_EQ(index()["ismobile"], Value("1"));
+    EXPECT_EQ(index()["mobile"], Value("138****1234"));
+    EXPECT_EQ(server.account("player01")->phone, "13800001234");
+
+    // Unbind: the code goes by account name to the bound phone.
+    EXPECT_EQ(form("Sdkhome/yzm", "sj=&username=player01&type=7")["a"], Value(1));
+    EXPECT_EQ(call("Sdkhome/jiebang", ns::Dictionary{{"username", "player01"}, {"code", "000"}})["a"], Value(0));
+    EXPECT_EQ(call("Sdkhome/jiebang", ns::Dictionary{{"username", "player01"}, {"code", *server.smsCode("13800001234")}})["a"],
+              Value(1));
+    EXPECT_EQ(index()["ismobile"], Value("0"));
+    EXPECT_EQ(form("Sdkhome/yzm", "sj=&username=player01&type=7")["b"], Value("未绑定手机号"));
+
+    // Reading a message lowers the unread count; ids may come as text or number.
+    Value first = form("Mynews/listnews", "username=player01&channel=agent9&pagecode=1");
+    EXPECT_EQ(first["nowpage"].integerValue(), 1);
+    EXPECT_EQ(first["allnum"].integerValue(), 1);
+    ASSERT_EQ(first["c"].count(), 4u);
+    std::string id = first["c"][0]["id"].description();
+    EXPECT_EQ(form("Mynews/news", "id=" + id + "&username=player01")["a"], Value(1));
+    EXPECT_EQ(index()["weidu"].integerValue(), 2);
+    EXPECT_EQ(form("Mynews/listnews", "username=player01&channel=agent9&pagecode=1")["c"][0]["status"], Value("1"));
+    EXPECT_EQ(form("Mynews/news", "id=999999&username=player01")["a"], Value(0));
+
+    server.withState([](PlatformServer::State& s) { server::mineArea(s).profiles["player01"].nickname = "小明"; });
+    EXPECT_EQ(index()["nicename"], Value("小明"));
+
+    // The coupon summary is the usable "my coupons": the expired ones count for nothing.
+    Value none = call("sdkhome/index", ns::Dictionary{{"username", "player01"}})["c"]["coupon"];
+    EXPECT_EQ(none["money"], Value("0.00"));
+    EXPECT_EQ(none["count"].integerValue(), 0);
+    call("Sdkdetail/getcoupon", ns::Dictionary{{"username", "player01"}, {"cid", 7}});
+    call("Sdkdetail/getcoupon", ns::Dictionary{{"username", "player01"}, {"cid", "8"}});
+    Value two = call("sdkhome/index", ns::Dictionary{{"username", "player01"}})["c"]["coupon"];
+    EXPECT_EQ(two["money"], Value("15.00"));
+    EXPECT_EQ(two["count"].integerValue(), 2);
+}
+
+TEST_F(MineServer, SubAccountsAreTheLoginRoadsWithTheirRoles) {
+    EXPECT_EQ(call("Sdkhome/myxiaohao", ns::Dictionary{{"username", "player01"}})["c"].count(), 0u);
+    // Added by the picker's request: the list and the picker see the same sub-accounts.
+    Value added = call("login/addxiaohao", ns::Dictionary{{"z", "player01"}, {"c", "1001"}, {"x", "小号一"}, {"t", "ios"}});
+    ASSERT_EQ(added["code"], Value(1));
+    call("login/addxiaohao", ns::Dictionary{{"z", "player01"}, {"x", "😀😀😀😀"}});
+    std::string sub = added["data"][0]["username"].description();
+    server.withState([&](PlatformServer::State& s) { server::mineArea(s).roles[sub] = {"剑客", "一区", "35"}; });
+    form("Index/adddllog", "username=player01&xh=" + sub);
+
+    EXPECT_EQ(call("Sdkhome/editxiaohao", ns::Dictionary{{"username", "player01"}, {"xiaohao", sub}, {"nickname", "新名字"}})["a"],
+              Value(1));
+    EXPECT_EQ(call("Sdkhome/editxiaohao", ns::Dictionary{{"username", "player01"}, {"xiaohao", "other"}, {"nickname", "x"}})["b"],
+              Value("小号不存在"));
+    EXPECT_EQ(call("Sdkhome/editxiaohao", ns::Dictionary{{"username", "player01"}, {"xiaohao", sub}, {"nickname", "123456789"}})["a"],
+              Value(0));
+    Value list = call("Sdkhome/myxiaohao", ns::Dictionary{{"username", "player01"}});
+    ASSERT_EQ(list["c"].count(), 2u);
+    EXPECT_EQ(list["c"][0]["nickname"], Value("新名字"));
+    EXPECT_EQ(list["c"][0]["rolename"], Value("剑客"));
+    EXPECT_EQ(list["c"][0]["lasttime"], Value("1"));
+    EXPECT_EQ(list["c"][1]["lasttime"], Value("0"));
+    EXPECT_EQ(call("login/xiaohao", ns::Dictionary{{"z", "player01"}})["data"][0]["nickname"], Value("新名字"));
+}
+
+TEST_F(MineServer, BookingsAndMessagesArePaged) {
+    server.withState([](PlatformServer::State& s) { server::mineArea(s).pageSize = 5; });
+    Value first = form("Sdkhome/bookinglist", "username=player01&type=ios&cpsId=agent9&pagecode=1");
+    EXPECT_EQ(first["lists"].count(), 5u);
+    EXPECT_EQ(first["total_page"].integerValue(), 3);
+    Value last = form("Sdkhome/bookinglist", "username=player01&type=ios&cpsId=agent9&pagecode=3");
+    EXPECT_EQ(last["now_page"].integerValue(), 3);
+    EXPECT_EQ(last["lists"].count(), 2u);
+    EXPECT_TRUE(last["lists"][0]["fuli"].isArray());
+    Value mine = form("Sdkhome/mybookinglist", "username=player01&type=ios&cpsId=agent9&pagecode=1");
+    EXPECT_EQ(mine["lists"].count(), 3u);
+    EXPECT_EQ(mine["total_page"].integerValue(), 1);
+
+    server.withState([](PlatformServer::State& s) { server::mineArea(s).pageSize = 3; });
+    Value second = form("Mynews/listnews", "username=player01&channel=agent9&pagecode=2");
+    EXPECT_EQ(second["nowpage"].integerValue(), 2);
+    EXPECT_EQ(second["allnum"].integerValue(), 2);
+    ASSERT_EQ(second["c"].count(), 1u);
+    // Each message's page is served.
+    std::string url = second["c"][0]["url"].description();
+    httplib::Client client("127.0.0.1", server.port());
+    auto page = client.Get(url.substr(url.find('/', 8)).c_str());
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->status, 200);
+    EXPECT_NE(page->body.find("充值返利到账"), std::string::npos);
+}
