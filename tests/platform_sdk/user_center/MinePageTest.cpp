@@ -253,7 +253,10 @@ TEST_F(MineTest, CouponAndBillEntriesPushTheirScreensWithTheKindSet) {
         nav->popViewControllerAnimated(false);
         driver::advance(0.1);
     }
-    EXPECT_EQ(server.requests("sdkhome/index").size(), 5u) << "every return reloads the page";
+    // The last reload is on its way: wait for the server to see it, then check nothing more came.
+    EXPECT_TRUE(awaitRequests("sdkhome/index", 5)) << "every return reloads the page";
+    settle();
+    EXPECT_EQ(server.requests("sdkhome/index").size(), 5u);
 }
 
 TEST_F(MineTest, AReplyAfterThePageHasGoneChangesNothing) {
