@@ -3,8 +3,8 @@
 # "ours / baseline" ratios in one table at the end. Arguments go to every program; without any,
 # each benchmark runs 3 times with the runs of a program interleaved at random, and the ratios use
 # the medians (robust to a machine that others load meanwhile).
-#   --smoke  each benchmark once, for a minimal time, output kept short: CI runs this so that
-#            no benchmark rots; its numbers mean nothing.
+#   --smoke  each benchmark once, for a minimal time, output kept short, from the asan build that
+#            the tests already made: CI runs this so that no benchmark rots; its numbers mean nothing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,8 +15,10 @@ if [[ "${1:-}" == "--smoke" ]]; then
 fi
 
 benches=(bench_cache bench_codec bench_dispatch bench_image_cache bench_image_kit bench_imageio bench_net)
-cmake --preset default >/dev/null
-cmake --build --preset default -j "${BENCH_JOBS:-4}" --target "${benches[@]}"
+preset=default
+((smoke)) && preset=asan
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" -j "${BENCH_JOBS:-4}" --target "${benches[@]}"
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
@@ -27,10 +29,10 @@ args=("$@")
 for bench in "${benches[@]}"; do
   echo "=== $bench ==="
   if ((smoke)); then
-    build/default/bench/"$bench" --benchmark_color=false "${args[@]}" >"$out/$bench.txt" 2>&1 ||
+    build/$preset/bench/"$bench" --benchmark_color=false "${args[@]}" >"$out/$bench.txt" 2>&1 ||
       { cat "$out/$bench.txt"; exit 1; }
   else
-    build/default/bench/"$bench" --benchmark_color=false "${args[@]}" 2>&1 | tee "$out/$bench.txt"
+    build/$preset/bench/"$bench" --benchmark_color=false "${args[@]}" 2>&1 | tee "$out/$bench.txt"
   fi
 done
 

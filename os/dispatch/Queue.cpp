@@ -4,6 +4,7 @@
 #include "os/foundation/RunLoop.h"
 #include "os/foundation/WorkerPool.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -199,11 +200,15 @@ void sync(const Queue& queue, const std::function<void()>& block) {
     cv.wait(lock, [&] { return done; });
 }
 
-void after(double seconds, const Queue& queue, std::function<void()> block) {
+void after(ns::TimeDelta delay, const Queue& queue, std::function<void()> block) {
     if (!queue || !block) return;
     auto q = queue.impl();
-    ns::Clock::schedule(ns::Clock::now() + std::max(seconds, 0.0),
+    ns::Clock::schedule(ns::Clock::nowTicks() + std::max(delay, ns::TimeDelta()),
                         [q, block = std::move(block)]() mutable { submit(q, std::move(block)); });
+}
+
+void after(double seconds, const Queue& queue, std::function<void()> block) {
+    after(ns::TimeDelta::fromSeconds(std::max(seconds, 0.0)), queue, std::move(block));
 }
 
 void once(OnceToken& token, const std::function<void()>& block) { std::call_once(token, block); }

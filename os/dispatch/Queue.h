@@ -3,6 +3,7 @@
 // priority on the shared worker pool, and serial queues with labels and target queues.
 
 #include "os/foundation/Thread.h"
+#include "os/foundation/TimeTicks.h"
 
 #include <functional>
 #include <memory>
@@ -52,8 +53,9 @@ void async(const Queue& queue, std::function<void()> block);
 // while the main thread pumps its run loop. Sync onto the queue the caller is running on (the
 // main queue from the main thread, or the current serial queue) is a programming error: aborts.
 void sync(const Queue& queue, const std::function<void()>& block);
-// Queues `block` on `queue` after `seconds` on the clock.
+// Queues `block` on `queue` after `seconds` on the clock (rounded to the nearest nanosecond).
 void after(double seconds, const Queue& queue, std::function<void()> block);
+void after(ns::TimeDelta delay, const Queue& queue, std::function<void()> block);
 
 // Runs `block` exactly once per token, process-wide; concurrent callers wait for it.
 using OnceToken = std::once_flag;

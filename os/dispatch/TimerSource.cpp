@@ -2,7 +2,7 @@
 
 #include "os/foundation/Clock.h"
 
-#include <cmath>
+#include <algorithm>
 
 namespace dispatch {
 
@@ -11,8 +11,8 @@ struct TimerSource::State : std::enable_shared_from_this<TimerSource::State> {
     Queue queue;
     std::shared_ptr<std::function<void()>> handler;
     bool hasTimer = false;
-    double next = 0; // monotonic deadline of the next tick
-    double interval = 0;
+    ns::TimeTicks next; // deadline of the next tick
+    ns::TimeDelta interval; // zero: one tick only
     double leeway = 0;
     int suspendCount = 1;
     bool cancelled = false;
@@ -48,11 +48,13 @@ struct TimerSource::State : std::enable_shared_from_this<TimerSource::State> {
         std::lock_guard lock(m);
         if (cancelled || gen != generation) return;
         token = 0;
-        if (interval > 0) {
-            // Keep the phase; ticks that were missed are not made up.
-            double n = next + interval;
-            double now = ns::Clock::now();
-            if (n <= now) n += (std::floor((now - n) / interval) + 1) * interval;
+        if (interval.isPositive()) {
+            // Keep the phase; ticks that were missed are not made up. After the clock was set
+            // back (a new manual origin) the phase starts again from now.
+            ns::TimeTicks n = next + interval;
+            ns::TimeTicks now = ns::Clock::nowTicks();
+            if (n <= now) n += interval * ((now - n) / interval + 1);
+            else if (n - now > interval) n = now + interval;
             next = n;
             armLocked();
         } else {
@@ -89,9 +91,11 @@ void TimerSource::setTimer(Start start, double interval, double leeway) const {
     if (!s_) return;
     std::lock_guard lock(s_->m);
     if (s_->cancelled) return;
-    double now = ns::Clock::now();
-    s_->next = start.isWall ? now + (start.value - ns::Clock::wallNow()) : now + std::max(start.value, 0.0);
-    s_->interval = interval;
+    ns::TimeTicks now = ns::Clock::nowTicks();
+    ns::TimeDelta delay = start.isWall ? ns::TimeDelta::fromSeconds(start.value) - ns::Clock::wallSince1970()
+                                       : ns::TimeDelta::fromSeconds(std::max(start.value, 0.0));
+    s_->next = now + delay;
+    s_->interval = interval > 0 ? ns::TimeDelta::fromSeconds(interval) : ns::TimeDelta();
     s_->leeway = leeway;
     s_->hasTimer = true;
     s_->armLocked();

@@ -25,7 +25,8 @@ public:
     TimerSource() = default;
     static TimerSource create(const Queue& queue);
 
-    // `interval` <= 0 means one tick only. `leeway` is recorded (ticks come on time).
+    // `interval` <= 0 means one tick only (an interval that rounds to 0 ns too). `leeway` is
+    // recorded (ticks come on time).
     void setTimer(Start start, double interval, double leeway = 0) const;
     void setEventHandler(std::function<void()> handler) const;
     // Resume and suspend nest like counts; the source starts suspended once.

@@ -1,19 +1,21 @@
 #include "os/foundation/Timer.h"
 
-#include <cmath>
+#include <algorithm>
 
 namespace ns {
 namespace {
 // A repeating timer fires at most this often.
 constexpr double MinimumRepeatInterval = 0.0001;
+constexpr TimeDelta MinimumRepeatStep = TimeDelta::fromNanoseconds(100'000);
 } // namespace
 
 Timer::Timer(double interval, bool repeats, Block block, Value userInfo)
     : interval_(repeats ? std::max(interval, MinimumRepeatInterval) : std::max(interval, 0.0)),
+      step_(std::max(TimeDelta::fromSeconds(interval_), repeats ? MinimumRepeatStep : TimeDelta())),
       repeats_(repeats),
       userInfo_(std::move(userInfo)),
       block_(std::make_shared<Block>(std::move(block))),
-      fireDate_(Clock::now() + interval_) {}
+      fireDate_(Clock::nowTicks() + step_) {}
 
 Timer::~Timer() = default;
 
@@ -27,7 +29,9 @@ Ref<Timer> Timer::scheduled(double interval, bool repeats, Block block, Value us
     return t;
 }
 
-double Timer::fireDate() const {
+double Timer::fireDate() const { return fireTime().inSeconds(); }
+
+TimeTicks Timer::fireTime() const {
     std::lock_guard lock(mutex_);
     return fireDate_;
 }
@@ -72,10 +76,12 @@ void Timer::fireFromRunLoop() {
     }
     std::lock_guard lock(mutex_);
     if (!valid_) return;
-    // The next fire date keeps the original phase and skips the fires that were missed.
-    double next = fireDate_ + interval_;
-    double now = Clock::now();
-    if (next <= now) next += (std::floor((now - next) / interval_) + 1) * interval_;
+    // The next fire date keeps the original phase and skips the fires that were missed; after
+    // the clock was set back (a new manual origin) the phase starts again from now.
+    TimeTicks next = fireDate_ + step_;
+    TimeTicks now = Clock::nowTicks();
+    if (next <= now) next += step_ * ((now - next) / step_ + 1);
+    else if (next - now > step_) next = now + step_;
     fireDate_ = next;
     armLocked();
 }

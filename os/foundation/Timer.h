@@ -26,6 +26,7 @@ public:
 
     // Monotonic deadline (Clock::now scale) of the next fire.
     double fireDate() const;
+    TimeTicks fireTime() const;
     double timeInterval() const { return interval_; }
     bool repeats() const { return repeats_; }
     const Value& userInfo() const { return userInfo_; }
@@ -48,11 +49,12 @@ private:
     bool runsIn(const RunLoopMode& mode) const;
 
     const double interval_;
+    const TimeDelta step_; // interval_ in whole nanoseconds
     const bool repeats_;
     const Value userInfo_;
     mutable std::mutex mutex_;
     std::shared_ptr<Block> block_;
-    double fireDate_ = 0;
+    TimeTicks fireDate_;
     bool valid_ = true;
     std::shared_ptr<RunLoop> loop_;
     std::set<RunLoopMode> modes_;

@@ -1,6 +1,7 @@
 #include "os/foundation/WorkerPool.h"
 
 #include <array>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -17,6 +18,7 @@ thread_local bool tIsWorker = false;
 struct Pool {
     std::mutex m;
     std::condition_variable cv;
+    std::condition_variable idleCv; // notified when the last outstanding job ends
     std::array<std::deque<std::function<void()>>, 4> queues;
     size_t queued = 0;
     int threads = 0;
@@ -51,7 +53,7 @@ void worker() {
         job();
         job = nullptr;
         lock.lock();
-        --p.outstanding;
+        if (--p.outstanding == 0) p.idleCv.notify_all();
     }
 }
 
@@ -76,6 +78,12 @@ bool WorkerPool::isIdle() {
     Pool& p = pool();
     std::lock_guard lock(p.m);
     return p.outstanding == 0;
+}
+
+bool WorkerPool::waitUntilIdle(double seconds) {
+    Pool& p = pool();
+    std::unique_lock lock(p.m);
+    return p.idleCv.wait_for(lock, std::chrono::duration<double>(seconds), [&] { return p.outstanding == 0; });
 }
 
 bool WorkerPool::isWorkerThread() { return tIsWorker; }

@@ -15,6 +15,8 @@ public:
     static void post(std::function<void()> job, Priority priority = Priority::Default);
     // Whether no job is waiting or running (test settling).
     static bool isIdle();
+    // Waits up to `seconds` of real time until isIdle(); returns isIdle() (test settling).
+    static bool waitUntilIdle(double seconds);
     // Whether the calling thread is one of the pool's workers.
     static bool isWorkerThread();
 };

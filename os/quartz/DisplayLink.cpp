@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -24,7 +25,7 @@ struct DisplayLink::State {
     bool paused = false;
     long stride = 1;
     long preferredFps = 0;
-    double timestamp = 0;
+    int64_t frame = 0; // the frame of the call in progress (or of the last one)
     // Each (re)schedule bumps the generation, so a frame from an older schedule is ignored.
     uint64_t generation = 0;
     ns::Clock::Token token = 0;
@@ -34,7 +35,8 @@ struct DisplayLink::State {
 
 namespace {
 
-constexpr double kFrame = 1.0 / DisplayLink::kMaximumFramesPerSecond;
+constexpr int64_t kFps = DisplayLink::kMaximumFramesPerSecond;
+constexpr int64_t kNanosPerSecond = 1'000'000'000;
 
 bool modeMatches(const ns::RunLoopMode& added, const ns::RunLoopMode& running) {
     if (added == running) return true;
@@ -42,9 +44,19 @@ bool modeMatches(const ns::RunLoopMode& added, const ns::RunLoopMode& running) {
            (running == ns::DefaultRunLoopMode || running == ns::TrackingRunLoopMode);
 }
 
-// Index of the first refresh strictly after `t` on the global 60 Hz grid.
-int64_t frameAfter(double t) {
-    return static_cast<int64_t>(std::floor(t * DisplayLink::kMaximumFramesPerSecond + 1e-6)) + 1;
+// Refresh `frame` of the global 60 Hz grid: frame / 60 seconds, to the nearest nanosecond.
+ns::TimeTicks frameTime(int64_t frame) {
+    int64_t whole = frame / kFps, part = frame % kFps;
+    return ns::TimeTicks::fromNanoseconds(whole * kNanosPerSecond + (part * kNanosPerSecond + kFps / 2) / kFps);
+}
+
+// Index of the first refresh strictly after `t`.
+int64_t frameAfter(ns::TimeTicks t) {
+    int64_t ns = std::max<int64_t>(t.inNanoseconds(), 0);
+    int64_t frame = ns / kNanosPerSecond * kFps + ns % kNanosPerSecond * kFps / kNanosPerSecond;
+    while (frameTime(frame) <= t) ++frame;
+    while (frame > 0 && frameTime(frame - 1) > t) --frame;
+    return frame;
 }
 
 void frameDue(const std::weak_ptr<DisplayLink::State>& weak, uint64_t generation, int64_t frame);
@@ -61,12 +73,12 @@ void reschedule(const std::shared_ptr<DisplayLink::State>& s, int64_t frame = 0)
         s->token = 0;
         generation = ++s->generation;
         run = s->shouldRun();
-        if (run && frame == 0) frame = frameAfter(ns::Clock::now());
+        if (run && frame == 0) frame = frameAfter(ns::Clock::nowTicks());
     }
     if (old) ns::Clock::cancel(old);
     if (!run) return;
     std::weak_ptr<DisplayLink::State> weak = s;
-    ns::Clock::Token token = ns::Clock::schedule(static_cast<double>(frame) * kFrame,
+    ns::Clock::Token token = ns::Clock::schedule(frameTime(frame),
                                                  [weak, generation, frame] { frameDue(weak, generation, frame); });
     std::lock_guard lock(s->mutex);
     if (s->generation == generation) s->token = token;
@@ -87,7 +99,7 @@ void deliver(const std::weak_ptr<DisplayLink::State>& weak, ns::RunLoop* loop, i
         const ns::RunLoopMode running = loop->currentMode();
         if (std::none_of(it->modes.begin(), it->modes.end(), [&](auto& m) { return modeMatches(m, running); }))
             return;
-        s->timestamp = static_cast<double>(frame) * kFrame;
+        s->frame = frame;
         target = s->target;
         self = s->keepAlive;
     }
@@ -108,7 +120,12 @@ void frameDue(const std::weak_ptr<DisplayLink::State>& weak, uint64_t generation
         for (auto& e : s->entries) loops.push_back(e.loop);
     }
     for (ns::RunLoop* loop : loops) loop->perform([weak, loop, frame] { deliver(weak, loop, frame); });
-    reschedule(s, frame + stride);
+    // Frames the clock has already passed are skipped; after the clock was set back (a new manual
+    // origin) the grid is joined again from now.
+    int64_t next = frame + stride;
+    int64_t first = frameAfter(ns::Clock::nowTicks());
+    if (next < first || next >= first + stride) next = first;
+    reschedule(s, next);
 }
 
 } // namespace
@@ -128,16 +145,20 @@ ns::Ref<DisplayLink> DisplayLink::displayLinkWithTarget(Target target) {
     return link;
 }
 
-double DisplayLink::duration() const { return kFrame; }
+double DisplayLink::duration() const { return 1.0 / kFps; }
 
-double DisplayLink::timestamp() const {
+double DisplayLink::timestamp() const { return timestampTicks().inSeconds(); }
+
+double DisplayLink::targetTimestamp() const { return targetTimestampTicks().inSeconds(); }
+
+ns::TimeTicks DisplayLink::timestampTicks() const {
     std::lock_guard lock(s_->mutex);
-    return s_->timestamp;
+    return frameTime(s_->frame);
 }
 
-double DisplayLink::targetTimestamp() const {
+ns::TimeTicks DisplayLink::targetTimestampTicks() const {
     std::lock_guard lock(s_->mutex);
-    return s_->timestamp + static_cast<double>(s_->stride) * kFrame;
+    return frameTime(s_->frame + s_->stride);
 }
 
 bool DisplayLink::isPaused() const {

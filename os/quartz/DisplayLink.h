@@ -6,6 +6,7 @@
 
 #include "os/foundation/Object.h"
 #include "os/foundation/RunLoop.h"
+#include "os/foundation/TimeTicks.h"
 
 #include <functional>
 #include <memory>
@@ -22,9 +23,12 @@ public:
 
     // Seconds between screen refreshes (1/60), whatever the frame interval.
     double duration() const;
-    // The frame time of the call in progress (or of the last one), and the next frame's.
+    // The frame time of the call in progress (or of the last one), and the next frame's; in
+    // seconds and exactly on the clock's integer scale.
     double timestamp() const;
     double targetTimestamp() const;
+    ns::TimeTicks timestampTicks() const;
+    ns::TimeTicks targetTimestampTicks() const;
 
     bool isPaused() const;
     void setPaused(bool paused);

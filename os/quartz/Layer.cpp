@@ -387,7 +387,7 @@ void Layer::addAnimation(const AnimationRef& animation, const std::string& key) 
     double duration = animation->duration() > 0 ? animation->duration() : kDefaultAnimationDuration;
     ns::Weak<Layer> weak = ref<Layer>();
     ns::Weak<Animation> added = animation;
-    ns::Clock::schedule(ns::Clock::now() + duration, [weak, added] {
+    ns::Clock::schedule(ns::Clock::nowTicks() + ns::TimeDelta::fromSeconds(duration), [weak, added] {
         ns::RunLoop::main().perform([weak, added] {
             auto layer = weak.lock();
             auto animation = added.lock();

@@ -65,8 +65,9 @@ void advance(double seconds) {
         return;
     }
     drainMain();
-    ns::Clock::advance(seconds, [] { drainMain(); });
+    bool reached = ns::Clock::advance(seconds, [] { drainMain(); });
     drainMain();
+    if (!reached) fail("the clock stalled: a timer keeps falling due at the same instant");
 }
 
 // --- Touches ---

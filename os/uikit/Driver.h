@@ -43,8 +43,8 @@ struct Outcome {
 // --- Time ---
 // Runs what is ready on the main run loop (main queue, layout passes, display) without moving time.
 void drainMain();
-// Manual clock: moves it forward, draining the main run loop after every item that falls due.
-// Real clock: runs the main run loop for that long.
+// Manual clock: moves it forward, draining the main run loop after every item that falls due
+// (fails when the clock stalls). Real clock: runs the main run loop for that long.
 void advance(double seconds);
 
 // --- Touches ---

@@ -46,7 +46,8 @@ void ImageView::startAnimating() {
     unsigned long run = ++run_;
     if (repeatCount_ > 0) {
         ns::Weak<ImageView> weak = ref<ImageView>();
-        dispatch::after(animationDuration() * static_cast<double>(repeatCount_), dispatch::Queue::main(),
+        dispatch::after(ns::TimeDelta::fromSeconds(animationDuration()) * static_cast<int64_t>(repeatCount_),
+                        dispatch::Queue::main(),
                         [weak, run] {
                             auto self = weak.lock();
                             if (self && self->run_ == run) self->stopAnimating();

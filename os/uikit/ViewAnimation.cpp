@@ -39,10 +39,10 @@ std::vector<AnimationFrame>& pendingBlocks() {
 
 int withoutAnimation = 0;
 
-void finishLater(double seconds, View::Completion completion) {
+void finishLater(ns::TimeDelta delay, View::Completion completion) {
     if (!completion) return;
     auto fire = [completion = std::move(completion)] { completion(true); };
-    if (seconds > 0) dispatch::after(seconds, dispatch::Queue::main(), std::move(fire));
+    if (delay.isPositive()) dispatch::after(delay, dispatch::Queue::main(), std::move(fire));
     else dispatch::async(dispatch::Queue::main(), std::move(fire));
 }
 
@@ -55,7 +55,9 @@ void run(double duration, double delay, unsigned options, const View::Animations
         animations();
         running().pop_back();
     }
-    finishLater(duration + delay, std::move(completion));
+    // Each converted on its own, so the end falls exactly where advancing by the delay and then
+    // by the duration lands.
+    finishLater(ns::TimeDelta::fromSeconds(delay) + ns::TimeDelta::fromSeconds(duration), std::move(completion));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "os/foundation/Log.h"
 #include "platform_sdk/DecodeGzipBase64.h"
 #include "platform_sdk/cxrLFCGzipUtillity.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,8 @@ std::string scrambledText(const ns::DataRef& body) {
 
 // Runs the independent reference script over the JSON texts, one output line each.
 std::vector<std::string> referenceTexts(const std::vector<std::string>& jsonTexts) {
-    std::string input = ::testing::TempDir() + "codec_input.txt";
+    vx::test::ScratchDir scratch;
+    std::string input = scratch.file("codec_input.txt");
     {
         std::ofstream out(input);
         for (auto& t : jsonTexts) out << t << "\n";

@@ -38,6 +38,19 @@ double realNow() {
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
+// The fixed origin, or VX_TEST_CLOCK_ORIGIN seconds: CI runs the suites from several origins to
+// show that no outcome depends on where the clock starts.
+ns::TimeTicks manualOrigin() {
+    static const ns::TimeTicks origin = [] {
+        const char* text = std::getenv("VX_TEST_CLOCK_ORIGIN");
+        char* end = nullptr;
+        double seconds = text ? std::strtod(text, &end) : 0;
+        if (!text || end == text || !(seconds >= 0)) return ns::Clock::ManualOrigin;
+        return ns::TimeTicks::fromSeconds(seconds);
+    }();
+    return origin;
+}
+
 bool backgroundIdle() { return dispatch::isIdle() && ns::WorkerPool::isIdle() && ns::Clock::isIdle(); }
 
 } // namespace
@@ -54,7 +67,7 @@ void SandboxTest::SetUp() {
     ns::setSandboxRoot(sandbox_);
     ns::Bundle::setMainBundlePath(bundle_);
 
-    ns::Clock::setManual(true, ManualWallStart);
+    ns::Clock::setManual(true, ManualWallStart, manualOrigin());
     {
         std::lock_guard lock(capture().m);
         capture().lines.clear();
@@ -107,6 +120,10 @@ void SandboxTest::settle() {
     int quiet = 0;
     // Two quiet rounds in a row: work finishing on one side may just have posted to the other.
     while (quiet < 2) {
+        if (ns::Clock::isStalled()) {
+            ADD_FAILURE() << "the clock stalled: items keep falling due at " << ns::Clock::now() << " s";
+            return;
+        }
         bool ran = false;
         for (int i = 0; i < DrainLimit && main.runOnce(0); ++i) ran = true;
         if (!ran && backgroundIdle() && !main.hasPendingWork()) {
@@ -118,15 +135,23 @@ void SandboxTest::settle() {
             ADD_FAILURE() << "background work did not settle within " << SettleLimit << " s";
             return;
         }
-        // Waits for background threads, waking early when they post to the main loop.
-        if (!ran) main.runOnce(0.001);
+        // Waits for background threads: until the pool goes idle, or (when it is) until something
+        // is posted to the main loop; a millisecond at most either way.
+        if (!ran) {
+            if (!ns::WorkerPool::isIdle()) ns::WorkerPool::waitUntilIdle(0.001);
+            else main.runOnce(0.001);
+        }
     }
 }
 
-void SandboxTest::advance(double seconds) {
+bool SandboxTest::advance(double seconds) { return advance(ns::TimeDelta::fromSeconds(seconds)); }
+
+bool SandboxTest::advance(ns::TimeDelta delta) {
     settle();
-    ns::Clock::advance(seconds, [this] { settle(); });
+    bool reached = ns::Clock::advance(delta, [this] { settle(); });
+    if (!reached) ADD_FAILURE() << "the clock stalled at " << ns::Clock::now() << " s while advancing";
     settle();
+    return reached;
 }
 
 void SandboxTest::restart() {

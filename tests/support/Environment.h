@@ -2,6 +2,7 @@
 // The test fixture every later test builds on: a fresh sandbox and main bundle per test, the
 // manual clock, captured log lines, and pumping of the main run loop and background queues.
 
+#include "os/foundation/Clock.h"
 #include "os/foundation/ResetRegistry.h"
 
 #include <gtest/gtest.h>
@@ -12,8 +13,9 @@
 
 namespace vx::test {
 
-// Wall time the manual clock shows at the start of every test (2023-11-14 22:13:20 UTC).
-inline constexpr double ManualWallStart = 1700000000.0;
+// Every test starts on the manual clock at its fixed origin: monotonic time
+// ns::Clock::ManualOrigin (1000 s) and this wall time (2023-11-14 22:13:20 UTC).
+inline constexpr double ManualWallStart = ns::Clock::ManualWallStart;
 
 class SandboxTest : public ::testing::Test {
 protected:
@@ -32,10 +34,13 @@ protected:
     bool runMainUntil(const std::function<bool()>& predicate, double timeout = 10);
     // Runs the main run loop until nothing is pending on it.
     void drainMain();
-    // Background queues idle, then main drained, repeated until nothing moves.
+    // Background queues idle, then main drained, repeated until nothing moves. Fails the test
+    // at once when the clock has stalled (a timer re-arming at the same instant).
     void settle();
-    // Advances the manual clock, settling after each item that falls due.
-    void advance(double seconds);
+    // Advances the manual clock, settling after each item that falls due; fails the test and
+    // returns false when the clock stalls instead of reaching the end.
+    bool advance(double seconds);
+    bool advance(ns::TimeDelta delta);
     // Drops in-memory singletons (their registered reset hooks) so that they reload from disk.
     void restart();
 

@@ -1,5 +1,6 @@
 #include "os/dispatch/Dispatch.h"
 #include "os/foundation/RunLoop.h"
+#include "os/foundation/Clock.h"
 #include "tests/support/Environment.h"
 
 #include <atomic>
@@ -88,6 +89,7 @@ TEST_F(QueueTest, AfterDeliversOnEachQueueInDueOrder) {
         };
     };
     auto serial = dispatch::Queue::createSerial("com.example.after");
+    const size_t pending = ns::Clock::pendingCount();
     dispatch::after(3, dispatch::Queue::global(), record("global 3"));
     dispatch::after(1, dispatch::Queue::main(), record("main 1"));
     dispatch::after(2, serial, record("serial 2"));
@@ -97,7 +99,8 @@ TEST_F(QueueTest, AfterDeliversOnEachQueueInDueOrder) {
         std::lock_guard lock(m);
         EXPECT_EQ(order, (std::vector<std::string>{"main 1"}));
     }
-    advance(10);
+    ASSERT_TRUE(advance(10));
+    EXPECT_EQ(ns::Clock::pendingCount(), pending); // each block once, nothing left on the clock
     std::lock_guard lock(m);
     EXPECT_EQ(order, (std::vector<std::string>{"main 1", "serial 2", "main 2", "global 3"}));
 }

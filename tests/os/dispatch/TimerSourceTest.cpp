@@ -81,13 +81,18 @@ TEST_F(TimerSourceTest, WallStartWaitsForThatWallTime) {
     auto source = dispatch::TimerSource::create(queue);
     std::atomic<int> ticks{0};
     source.setEventHandler([&] { ++ticks; });
+    const size_t pending = ns::Clock::pendingCount();
     source.setTimer(dispatch::TimerSource::Start::wall(vx::test::ManualWallStart + 10), 0);
     source.resume();
+    EXPECT_EQ(ns::Clock::pendingCount(), pending + 1);
     advance(9.5);
     EXPECT_EQ(ticks, 0);
-    advance(0.5);
+    ASSERT_TRUE(advance(0.5));
     EXPECT_EQ(ticks, 1);
-    advance(100); // interval 0: one tick only
+    // Interval 0: one tick only, and nothing left on the clock. A source that re-armed would
+    // show here (or stall the clock) instead of hanging the test.
+    EXPECT_EQ(ns::Clock::pendingCount(), pending);
+    ASSERT_TRUE(advance(100));
     EXPECT_EQ(ticks, 1);
     source.cancel();
 }

@@ -61,12 +61,14 @@ TEST_F(RunLoopTest, SourceIsPolledAfterWakeUp) {
 
 TEST_F(RunLoopTest, OneShotTimerFiresOnceAtItsDateAndInvalidates) {
     int fired = 0;
+    const size_t pending = ns::Clock::pendingCount();
     auto timer = ns::Timer::scheduled(1.0, false, [&](ns::Timer&) { ++fired; }, ns::Value(7));
     advance(0.9);
     EXPECT_EQ(fired, 0);
-    advance(0.1);
+    ASSERT_TRUE(advance(0.1));
     EXPECT_EQ(fired, 1);
     EXPECT_FALSE(timer->isValid());
+    EXPECT_EQ(ns::Clock::pendingCount(), pending); // fired once, nothing re-armed
     EXPECT_EQ(timer->userInfo().intValue(), 7);
     advance(5);
     EXPECT_EQ(fired, 1);

@@ -1,5 +1,6 @@
 #include "os/foundation/Sandbox.h"
 #include "os/foundation/Strings.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -172,9 +173,10 @@ TEST(Strings, PathComponentsFollowNSStringRules) {
 }
 
 TEST(Strings, TildeIsTheSandboxHome) {
-    setSandboxRoot("/var/tmp/home-for-test");
-    EXPECT_EQ(stringByExpandingTildeInPath("~"), "/var/tmp/home-for-test");
-    EXPECT_EQ(stringByExpandingTildeInPath("~/Library/Caches/"), "/var/tmp/home-for-test/Library/Caches");
+    vx::test::ScratchDir home; // the sandbox root must never be a shared, fixed folder
+    setSandboxRoot(home.path());
+    EXPECT_EQ(stringByExpandingTildeInPath("~"), home.path());
+    EXPECT_EQ(stringByExpandingTildeInPath("~/Library/Caches/"), home.path() + "/Library/Caches");
     EXPECT_EQ(stringByExpandingTildeInPath("~root/x"), "/root/x");
     EXPECT_EQ(stringByExpandingTildeInPath("~no-such-user-4711/x"), "~no-such-user-4711/x");
     EXPECT_EQ(stringByExpandingTildeInPath("/a/~"), "/a/~");

@@ -4,6 +4,7 @@
 
 #include "os/imageio/ImageDestination.h"
 #include "os/imageio/ImageSource.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -162,7 +163,8 @@ TEST(ImageDestination, IconWritersKeepToIconSizes) {
 TEST(ImageDestination, AddsImagesFromASourceAndWritesFiles) {
     auto gif = ImageSource::CreateWithData(dataOf(gifBytes(
         2, 1, {{255, 0, 0}}, {{0, 0, 2, 1, 0, 7, -1, {0, 0}}}, std::nullopt)));
-    const std::string path = testing::TempDir() + "imageio_from_source.gif";
+    vx::test::ScratchDir scratch;
+    const std::string path = scratch.file("imageio_from_source.gif");
     auto url = ns::URL::fileURLWithPath(path);
     auto destination = ImageDestination::CreateWithURL(*url, uti::GIF, 1);
     destination->AddImageFromSource(gif, 0);
@@ -171,7 +173,6 @@ TEST(ImageDestination, AddsImagesFromASourceAndWritesFiles) {
     ASSERT_TRUE(copy);
     EXPECT_DOUBLE_EQ((*copy->CopyPropertiesAtIndex(0))[key::GIFDictionary][key::GIFUnclampedDelayTime].doubleValue(),
                      0.07);
-    std::remove(path.c_str());
 }
 
 } // namespace

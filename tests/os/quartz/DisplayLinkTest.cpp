@@ -16,22 +16,26 @@ class DisplayLinkTest : public vx::test::Environment {
 protected:
     // A link on the main run loop that records each call's timestamp.
     ca::DisplayLinkRef makeLink(const ns::RunLoopMode& mode = ns::DefaultRunLoopMode) {
-        auto link = ca::DisplayLink::displayLinkWithTarget([this](ca::DisplayLink& l) { stamps.push_back(l.timestamp()); });
+        auto link = ca::DisplayLink::displayLinkWithTarget([this](ca::DisplayLink& l) { stamps.push_back(l.timestampTicks()); });
         link->addToRunLoop(ns::RunLoop::main(), mode);
         return link;
     }
-    std::vector<double> stamps;
+    std::vector<ns::TimeTicks> stamps;
 };
 
 TEST_F(DisplayLinkTest, CallsOncePerFrameAsTheClockAdvances) {
     auto link = makeLink();
     advance(1.0);
     ASSERT_EQ(stamps.size(), 60u);
-    for (size_t i = 1; i < stamps.size(); ++i) EXPECT_NEAR(stamps[i] - stamps[i - 1], link->duration(), 1e-9);
+    // Frames sit on the 60 Hz grid, each to the nearest nanosecond.
+    for (size_t i = 1; i < stamps.size(); ++i) {
+        EXPECT_NEAR((stamps[i] - stamps[i - 1]).inNanoseconds(), 16'666'667, 1);
+    }
     EXPECT_DOUBLE_EQ(link->duration(), 1.0 / 60);
-    EXPECT_LE(stamps.back(), ca::mediaTime());
+    EXPECT_LE(stamps.back(), ns::Clock::nowTicks());
     EXPECT_EQ(ca::mediaTime(), ns::Clock::now());
-    EXPECT_NEAR(link->targetTimestamp(), stamps.back() + 1.0 / 60, 1e-9);
+    EXPECT_NEAR((link->targetTimestampTicks() - stamps.back()).inNanoseconds(), 16'666'667, 1);
+    EXPECT_EQ(link->timestamp(), stamps.back().inSeconds());
 
     stamps.clear();
     link->setFrameInterval(2);

@@ -148,7 +148,6 @@ TEST_F(ImageFilesTest, RenderCheckWritesAPicture) {
 
     auto png = ImagePNGRepresentation(picture);
     ASSERT_TRUE(png);
-    std::string path = (fs::path(::testing::TempDir()) / "os.uikit.render-check.png").string();
+    std::string path = sandboxPath() + "/render-check.png";
     ASSERT_TRUE(png->writeToFile(path, false));
-    std::printf("render check written to %s\n", path.c_str());
 }
