@@ -21,6 +21,22 @@
 
 namespace vx::test {
 
+// The game's application delegate hands returned URLs to the SDK, as a game does.
+class ForwardingAppDelegate : public ui::ApplicationDelegate {
+public:
+    std::optional<bool> openURL(const ns::Ref<ns::URL>& url, const ns::Dictionary& options) override {
+        VorlixSDK::application(ui::Application::shared(), url, options);
+        return true;
+    }
+};
+
+// Installs that delegate and the schemes the pay roads open (web pages and the wallet app).
+inline void forwardReturnedURLs() {
+    ui::Application::shared().setDelegate(std::make_shared<ForwardingAppDelegate>());
+    ui::Application::shared().setInstalledSchemes({"http", "https", "vxwallet"});
+}
+
+
 class PayCentreTest : public PlatformTest {
 protected:
     void SetUp() override {

@@ -11,21 +11,11 @@ using ns::Value;
 
 namespace {
 
-// The game's application delegate hands returned URLs to the SDK.
-class Forwarding : public ui::ApplicationDelegate {
-public:
-    std::optional<bool> openURL(const ns::Ref<ns::URL>& url, const ns::Dictionary& options) override {
-        VorlixSDK::application(ui::Application::shared(), url, options);
-        return true;
-    }
-};
-
 class PayRoads : public vx::test::PayCentreTest {
 protected:
     void SetUp() override {
         PayCentreTest::SetUp();
-        ui::Application::shared().setDelegate(std::make_shared<Forwarding>());
-        ui::Application::shared().setInstalledSchemes({"http", "https", "vxwallet"});
+        vx::test::forwardReturnedURLs();
     }
     ns::Ref<VXWebPayVC> page() {
         auto nav = centre() ? centre()->navigationController() : nullptr;

@@ -10,20 +10,11 @@ using ns::Value;
 
 namespace {
 
-class Forwarding : public ui::ApplicationDelegate {
-public:
-    std::optional<bool> openURL(const ns::Ref<ns::URL>& url, const ns::Dictionary& options) override {
-        VorlixSDK::application(ui::Application::shared(), url, options);
-        return true;
-    }
-};
-
 class TopUp : public vx::test::PayCentreTest {
 protected:
     void SetUp() override {
         PayCentreTest::SetUp();
-        ui::Application::shared().setDelegate(std::make_shared<Forwarding>());
-        ui::Application::shared().setInstalledSchemes({"http", "https", "vxwallet"});
+        vx::test::forwardReturnedURLs();
         screen = VXSuPtbVC::create();
         screen->dataDic = ns::Dictionary{{"money", "500"}};
         screen->doRefreshBlock = [this](const Value& b) { refreshed.push_back(b.description()); };
