@@ -93,20 +93,25 @@ namespace {
 // without converting the text. Nullopt when a decoded character is not ASCII.
 std::optional<std::string> asciiBase64(std::string_view text) {
     const std::string_view inner = text.substr(1, text.size() - 2);
-    std::string base64;
-    base64.reserve(inner.size() / 3 + 1);
+    std::string base64(inner.size() / 2 + 1, '\0');
     size_t index = 0, start = 0;
     while (true) {
-        const size_t end = inner.find('_', start);
-        const std::string_view part = inner.substr(start, end == std::string_view::npos ? end : end - start);
-        const long long number = ns::numtext::integerValue(part);
+        // Parts are short runs of digits; anything else goes through the general reader.
+        size_t end = start;
+        long long number = 0;
+        while (end < inner.size() && inner[end] >= '0' && inner[end] <= '9') number = number * 10 + (inner[end++] - '0');
+        if ((end < inner.size() && inner[end] != '_') || end - start > 18) {
+            end = inner.find('_', start);
+            number = ns::numtext::integerValue(inner.substr(start, end == std::string_view::npos ? end : end - start));
+        }
         const auto unit = static_cast<uint64_t>(number - static_cast<unsigned char>(kKeyTable[index % 64])) & 0xFFFF;
         if (unit > 0x7F) return std::nullopt;
-        base64 += static_cast<char>(unit);
-        ++index;
-        if (end == std::string_view::npos) break;
+        if (index == base64.size()) base64.resize(base64.size() * 2);
+        base64[index++] = static_cast<char>(unit);
+        if (end >= inner.size()) break;
         start = end + 1;
     }
+    base64.resize(index);
     return base64;
 }
 

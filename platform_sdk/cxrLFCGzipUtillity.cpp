@@ -70,7 +70,16 @@ ns::DataRef cxrLFCGzipUtillity::gzipData(const ns::DataRef& data) {
 ns::DataRef cxrLFCGzipUtillity::uncompressZippedData(const ns::DataRef& data) {
     if (!data || data->length() == 0) return data;
     size_t half = data->length() / 2;
-    std::vector<uint8_t> out(data->length() + half);
+    // A gzip member ends with its text's length: with it the text is inflated in one go. It is only
+    // a hint (a trailer can lie), so it is kept below deflate's largest ratio.
+    size_t capacity = data->length() + half;
+    const uint8_t* bytes = data->bytes();
+    if (data->length() > 18 && bytes[0] == 0x1f && bytes[1] == 0x8b) {
+        const uint8_t* tail = bytes + data->length() - 4;
+        const size_t stated = tail[0] | tail[1] << 8 | tail[2] << 16 | static_cast<size_t>(tail[3]) << 24;
+        capacity = std::max(capacity, std::min(stated, data->length() * 1032));
+    }
+    std::vector<uint8_t> out(capacity);
     z_stream stream{};
     stream.next_in = const_cast<Bytef*>(data->bytes());
     stream.avail_in = static_cast<uInt>(data->length());

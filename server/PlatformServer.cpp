@@ -240,7 +240,6 @@ void PlatformServer::State::serve(const httplib::Request& req, httplib::Response
             uint64_t generation = releaseGeneration;
             ++held;
             released.wait(lock, [&] { return stopping || releaseGeneration != generation; });
-            --held;
             if (stopping) {
                 if (!scripted) scripted = Scripted{};
                 scripted->drop = true;
@@ -328,6 +327,7 @@ void PlatformServer::stop() {
     {
         std::lock_guard lock(s_->mutex);
         s_->stopping = true;
+        s_->held = 0;
     }
     s_->released.notify_all();
     s_->http.stop();
@@ -363,6 +363,9 @@ void PlatformServer::releaseHeld() {
     {
         std::lock_guard lock(s_->mutex);
         ++s_->releaseGeneration;
+        // Counted out here, not by the woken threads: a reply let go but not yet sent must not
+        // pass for one held later.
+        s_->held = 0;
     }
     s_->released.notify_all();
 }

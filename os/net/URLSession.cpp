@@ -68,6 +68,11 @@ void URLSession::finishTasksAndInvalidate() {
     invalidateIfDone();
 }
 
+std::vector<Ref<URLSessionTask>> URLSession::allTasks() const {
+    std::lock_guard lock(mutex_);
+    return {tasks_.begin(), tasks_.end()};
+}
+
 void URLSession::enqueue(std::function<void()> work) {
     bool start = false;
     {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <vector>
 
 namespace ns {
 
@@ -56,6 +57,8 @@ public:
     void invalidateAndCancel();
     // Lets running tasks finish, then invalidates.
     void finishTasksAndInvalidate();
+    // Tasks resumed and not yet completed; a task leaves after its completion has been handed over.
+    std::vector<Ref<URLSessionTask>> allTasks() const;
 
     URLSession() = default; // use the factories
 

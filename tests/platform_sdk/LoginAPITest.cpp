@@ -332,8 +332,6 @@ TEST_F(LoginAPI, LogoutClearsTheNameItSentAndNoOther) {
     }, codedFailure(o));
     await(o);
     server.releaseHeld();
-    // The logout's completion is the only thing still to reach the main loop.
-    EXPECT_TRUE(ns::RunLoop::main().runOnce(10));
-    drainMain();
+    awaitReplies();
     EXPECT_EQ(share->userName(), std::optional<std::string>("player03"));
 }

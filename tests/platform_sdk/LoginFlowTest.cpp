@@ -332,9 +332,7 @@ TEST_F(LoginFlowTest, ALateLogoutReplyLeavesTheSameAccountLoggedInAgain) {
     typeLogin(screen, "player01", "secret1");
     ASSERT_EQ(screen->step(), VXLoginVC::Step::Waiting);
     server.releaseHeld();
-    // The logout's completion is the only thing still to reach the main loop.
-    ASSERT_TRUE(ns::RunLoop::main().runOnce(10));
-    drainMain();
+    awaitReplies();
     EXPECT_EQ(ShareVale::sharedInstance()->userName(), "player01") << "the newer login keeps its name";
     screen->keyWindow = nullptr;
 }

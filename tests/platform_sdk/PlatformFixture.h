@@ -5,6 +5,7 @@
 #include "os/foundation/Bundle.h"
 #include "os/foundation/PropertyList.h"
 #include "os/foundation/RunLoop.h"
+#include "platform_sdk/NetWorkManager.h"
 #include "server/PlatformServer.h"
 #include "tests/support/Environment.h"
 
@@ -76,13 +77,19 @@ protected:
     }
 
     // For operations that report nothing back: runs `send` with the reply to `path` held until the
-    // request is in, then lets that reply go and runs the one main-loop turn that handles it.
+    // request is in, then lets that reply go and waits until the app has handled it.
     void exchange(const std::string& path, const std::function<void()>& send) {
         server.holdNext(path);
         send();
         ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
         server.releaseHeld();
-        ASSERT_TRUE(ns::RunLoop::main().runOnce(10));
+        awaitReplies();
+    }
+    // Waits until every request the app has out has been answered and its completion has run.
+    void awaitReplies() {
+        // A session's task ends after its completion is on the main queue.
+        const auto session = NetWorkManager::sharedInstance()->session();
+        ASSERT_TRUE(runMainUntil([&] { return session->allTasks().empty(); }));
         drainMain();
     }
 
