@@ -52,13 +52,6 @@ TEST(ImageCodec, SniffingFollowsTheOrderedTests) {
     // A PNG lead without the rest of the signature falls through to the JPEG 2000 box test.
     EXPECT_EQ(sniff(bytesOf({0x89, 0x50, 0x4E, 0x47, 0x6A, 0x50, 0x20, 0x20, 0x0D})), VXImageTypeJPEG2000);
     EXPECT_EQ(sniff(bytesOf({0x89, 0x50, 0x4E, 0x47, 0x00, 0x00})), VXImageTypeUnknown);
-
-    EXPECT_STREQ(VXImageTypeToUTI(VXImageTypePNG), "public.png");
-    EXPECT_STREQ(VXImageTypeToUTI(VXImageTypeICNS), "com.apple.icns");
-    EXPECT_EQ(VXImageTypeToUTI(VXImageTypeWebP), nullptr);
-    EXPECT_EQ(VXImageTypeToUTI(VXImageTypeUnknown), nullptr);
-    EXPECT_FALSE(VXImageWebPAvailable());
-    EXPECT_EQ(VXSharedDeviceRGBColorSpace(), VXSharedDeviceRGBColorSpace());
 }
 
 TEST(ImageCodec, DecodedCopies) {

@@ -62,23 +62,14 @@ protected:
         return gates;
     }
 
-    // Lets each piece arrive and be looked at, with the clock moved past the partial-image interval.
-    void feed(const Recorder& recorder, const std::vector<int>& gates, const std::vector<size_t>& boundaries) {
+    // Lets each piece arrive and be looked at, then moves the clock by spacings[i] (default: past the
+    // partial-image interval) before piece i + 1.
+    void feed(const Recorder& recorder, const std::vector<int>& gates, const std::vector<size_t>& boundaries,
+              const std::vector<double>& spacings = {}) {
         for (size_t i = 0; i < gates.size(); ++i) {
             ASSERT_TRUE(runMainUntil([&] { return recorder.received() >= int64_t(boundaries[i]); }));
             ASSERT_TRUE(syncNetworkThread());
-            ns::Clock::advance(0.5);
-            server.open(gates[i]);
-        }
-    }
-
-    // Like feed(), with the clock moved by spacings[i] between piece i and piece i + 1.
-    void feedSpaced(const Recorder& recorder, const std::vector<int>& gates, const std::vector<size_t>& boundaries,
-                    const std::vector<double>& spacings) {
-        for (size_t i = 0; i < gates.size(); ++i) {
-            ASSERT_TRUE(runMainUntil([&] { return recorder.received() >= int64_t(boundaries[i]); }));
-            ASSERT_TRUE(syncNetworkThread());
-            ns::Clock::advance(spacings[i]);
+            ns::Clock::advance(spacings.empty() ? 0.5 : spacings[i]);
             server.open(gates[i]);
         }
     }
@@ -396,7 +387,7 @@ TEST_F(WebImageOperation, PartialImageIntervalsPlainAndBlurredAtTheirBoundaries)
     auto gates = serveInPieces("/spaced.png", picture, sixths, true, "image/png");
     Recorder plain;
     load("/spaced.png", VXWebImageOptionPartialDisplay, plain);
-    feedSpaced(plain, gates, sixths, {0.19, 0.02, 0.3, 0.5});
+    feed(plain, gates, sixths, {0.19, 0.02, 0.3, 0.5});
     ASSERT_TRUE(plain.waitForFinal());
     EXPECT_EQ(partialsUpTo(plain, sixths.back()),
               (std::vector<int64_t>{int64_t(sixths[0]), int64_t(sixths[2]), int64_t(sixths[3])}));
@@ -407,7 +398,7 @@ TEST_F(WebImageOperation, PartialImageIntervalsPlainAndBlurredAtTheirBoundaries)
     gates = serveInPieces("/spaced.jpg", progressive, scans, true, "image/jpeg");
     Recorder blurred;
     load("/spaced.jpg", VXWebImageOptionBlurredPartialDisplay, blurred);
-    feedSpaced(blurred, gates, scans, {0.39, 0.02, 0.3, 0.5});
+    feed(blurred, gates, scans, {0.39, 0.02, 0.3, 0.5});
     ASSERT_TRUE(blurred.waitForFinal());
     EXPECT_EQ(partialsUpTo(blurred, scans.back()), (std::vector<int64_t>{int64_t(scans[0]), int64_t(scans[2])}));
 }

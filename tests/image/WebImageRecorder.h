@@ -39,7 +39,6 @@ public:
             std::lock_guard lock(s->m);
             s->received = received;
             s->expected = expected;
-            s->progressCalls++;
         };
     }
     std::vector<Call> calls() const {
@@ -81,12 +80,9 @@ private:
         mutable std::mutex m;
         std::vector<Call> calls;
         int64_t received = 0, expected = 0;
-        int progressCalls = 0;
     };
     std::shared_ptr<State> state_ = std::make_shared<State>();
 };
-
-inline std::string bytesAsString(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 // Waits until everything already queued on the network thread has run.
 inline bool syncNetworkThread(double timeout = 10) {
@@ -108,7 +104,7 @@ inline vx::test::HttpTestServer::Reply gatedReply(const std::vector<uint8_t>& by
 
 // An image reply; without a type, "image/png".
 inline vx::test::HttpTestServer::Reply imageReply(const std::vector<uint8_t>& bytes, std::string type = "image/png") {
-    return vx::test::HttpTestServer::Reply::text(200, bytesAsString(bytes), std::move(type));
+    return vx::test::HttpTestServer::Reply::text(200, std::string(bytes.begin(), bytes.end()), std::move(type));
 }
 
 } // namespace webimage
