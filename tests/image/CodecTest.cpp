@@ -181,14 +181,10 @@ TEST(ImageCodec, SingleImageEncoding) {
     ASSERT_TRUE(bmp);
     EXPECT_EQ(VXImageSniffType(bmp), VXImageTypeBMP);
 
-    auto best = VXImageEncodeSingle(image, VXImageTypeJPEG, 1.0);
-    auto above = VXImageEncodeSingle(image, VXImageTypeJPEG, 1.7);
-    auto worst = VXImageEncodeSingle(image, VXImageTypeJPEG, 0.0);
-    auto below = VXImageEncodeSingle(image, VXImageTypeJPEG, -0.2);
-    ASSERT_TRUE(best && above && worst && below);
-    EXPECT_TRUE(best->isEqual(*above));
-    EXPECT_TRUE(worst->isEqual(*below));
-    EXPECT_FALSE(best->isEqual(*worst));
+    // The quality reaches the writer (which clamps it: tests/os/imageio).
+    auto best = VXImageEncodeSingle(image, VXImageTypeJPEG, 1.0), worst = VXImageEncodeSingle(image, VXImageTypeJPEG, 0.0);
+    ASSERT_TRUE(best && worst);
+    EXPECT_LT(worst->length(), best->length());
 
     EXPECT_EQ(VXImageEncodeSingle(image, VXImageTypeWebP, 1), nullptr);
     EXPECT_EQ(VXImageEncodeSingle(image, VXImageTypeUnknown, 1), nullptr);
