@@ -21,7 +21,6 @@ using namespace imagebytes;
 
 namespace {
 
-const Rgba kRed{255, 0, 0, 255}, kGreen{0, 255, 0, 255}, kBlue{0, 0, 255, 255};
 constexpr double kTick = 1.0 / 60;
 constexpr size_t kMiB = 1024 * 1024;
 
@@ -233,13 +232,6 @@ TEST_F(AnimatedImageView, CodingRoundTrips) {
     ASSERT_TRUE(image);
     EXPECT_EQ(image->animatedImageFrameCount(), 3u);
     EXPECT_EQ(back->highlightedImage(), nullptr);
-
-    // Defaults when the keys are missing.
-    auto plain = ns::KeyedUnarchiver::unarchiveObject(ns::KeyedArchiver::archivedData(ns::Value(VXAnimatedImageView::create())))
-                     .objectAs<VXAnimatedImageView>();
-    ASSERT_TRUE(plain);
-    EXPECT_EQ(plain->runloopMode(), ns::RunLoopCommonModes);
-    EXPECT_TRUE(plain->autoPlayAnimatedImage());
 }
 
 TEST_F(AnimatedImageView, ThePlayingViewIsFreedWithItsOwners) {

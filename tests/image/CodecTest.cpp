@@ -52,13 +52,6 @@ TEST(ImageCodec, SniffingFollowsTheOrderedTests) {
     // A PNG lead without the rest of the signature falls through to the JPEG 2000 box test.
     EXPECT_EQ(sniff(bytesOf({0x89, 0x50, 0x4E, 0x47, 0x6A, 0x50, 0x20, 0x20, 0x0D})), VXImageTypeJPEG2000);
     EXPECT_EQ(sniff(bytesOf({0x89, 0x50, 0x4E, 0x47, 0x00, 0x00})), VXImageTypeUnknown);
-
-    EXPECT_STREQ(VXImageTypeToUTI(VXImageTypePNG), "public.png");
-    EXPECT_STREQ(VXImageTypeToUTI(VXImageTypeICNS), "com.apple.icns");
-    EXPECT_EQ(VXImageTypeToUTI(VXImageTypeWebP), nullptr);
-    EXPECT_EQ(VXImageTypeToUTI(VXImageTypeUnknown), nullptr);
-    EXPECT_FALSE(VXImageWebPAvailable());
-    EXPECT_EQ(VXSharedDeviceRGBColorSpace(), VXSharedDeviceRGBColorSpace());
 }
 
 TEST(ImageCodec, DecodedCopies) {
@@ -188,14 +181,10 @@ TEST(ImageCodec, SingleImageEncoding) {
     ASSERT_TRUE(bmp);
     EXPECT_EQ(VXImageSniffType(bmp), VXImageTypeBMP);
 
-    auto best = VXImageEncodeSingle(image, VXImageTypeJPEG, 1.0);
-    auto above = VXImageEncodeSingle(image, VXImageTypeJPEG, 1.7);
-    auto worst = VXImageEncodeSingle(image, VXImageTypeJPEG, 0.0);
-    auto below = VXImageEncodeSingle(image, VXImageTypeJPEG, -0.2);
-    ASSERT_TRUE(best && above && worst && below);
-    EXPECT_TRUE(best->isEqual(*above));
-    EXPECT_TRUE(worst->isEqual(*below));
-    EXPECT_FALSE(best->isEqual(*worst));
+    // The quality reaches the writer (which clamps it: tests/os/imageio).
+    auto best = VXImageEncodeSingle(image, VXImageTypeJPEG, 1.0), worst = VXImageEncodeSingle(image, VXImageTypeJPEG, 0.0);
+    ASSERT_TRUE(best && worst);
+    EXPECT_LT(worst->length(), best->length());
 
     EXPECT_EQ(VXImageEncodeSingle(image, VXImageTypeWebP, 1), nullptr);
     EXPECT_EQ(VXImageEncodeSingle(image, VXImageTypeUnknown, 1), nullptr);

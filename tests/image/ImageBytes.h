@@ -2,12 +2,15 @@
 // The image kit's test pictures on top of the shared image bytes: plain colours, solid-frame GIFs
 // and animated PNGs.
 
+#include "image/VXImageDecoder.h"
 #include "tests/support/ImageBytes.h"
 
 #include <optional>
 #include <vector>
 
 namespace imagebytes {
+
+inline const Rgba kRed{255, 0, 0, 255}, kGreen{0, 255, 0, 255}, kBlue{0, 0, 255, 255}, kClear{0, 0, 0, 0};
 
 Pixels solid(Rgba colour);
 // Distinct colours per pixel (opaque).
@@ -35,5 +38,11 @@ struct ApngOptions {
 };
 std::vector<uint8_t> apng(uint32_t width, uint32_t height, const std::vector<ApngFrame>& frames,
                           const ApngOptions& options = {});
+
+// A decoder's frame as pixels: on the canvas for display, or as decoded.
+inline cg::ImageRef frameImage(const ns::Ref<VXImageDecoder>& decoder, size_t index, bool display = true) {
+    auto frame = decoder->frameAtIndex(index, display);
+    return frame && frame->image ? frame->image->CGImage() : nullptr;
+}
 
 } // namespace imagebytes

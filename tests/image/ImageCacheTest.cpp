@@ -49,7 +49,6 @@ TEST_F(ImageCache, SharedCacheIsOneInstanceInTheKitsFolder) {
     const std::string& path = a->diskCache()->path();
     EXPECT_EQ(path.substr(path.size() - 24), "com.tandrel.VXkit/images");
     EXPECT_EQ(path.find(sandboxPath()), 0u);
-
 }
 
 TEST_F(ImageCache, DecodedImageIsInMemoryAtOnceAndOnDiskLaterWithItsScale) {
@@ -93,13 +92,6 @@ TEST_F(ImageCache, DataAloneIsOnDiskBeforeTheCallReturnsAndReadsAtTheScreenScale
     EXPECT_EQ(cache->getImageForKey(std::nullopt), nullptr);
 }
 
-TEST_F(ImageCache, CostIsTheBitmapsBytesAndOneWithoutABitmap) {
-    EXPECT_EQ(cache->imageCost(nullptr), 1u);
-    EXPECT_EQ(cache->imageCost(ns::make<ui::Image>()), 1u);
-    auto image = ui::Image::imageWithData(dataOf(kPng), 1);
-    EXPECT_EQ(cache->imageCost(image), image->CGImage()->bytesPerRow() * 4);
-}
-
 TEST_F(ImageCache, AnimatedDataReadsBackAnimatedOrAsItsFirstFrame) {
     const auto gifBytes = gif(4, 4, {{4, 4, 10, 0}, {4, 4, 10, 1}, {4, 4, 10, 2}}, 0);
     cache->setImage(nullptr, dataOf(gifBytes), "gif", VXImageCacheTypeDisk);
@@ -119,7 +111,7 @@ TEST_F(ImageCache, AnimatedDataReadsBackAnimatedOrAsItsFirstFrame) {
     EXPECT_EQ(cache->getImageForKey("junk"), nullptr);
 }
 
-TEST_F(ImageCache, OnlyReadsWithTheMemoryBitFillTheMemoryLevel) {
+TEST_F(ImageCache, OnlyReadsWithTheMemoryBitFillTheMemoryLevelAtTheBitmapsCost) {
     cache->setImage(nullptr, dataOf(kPng), "k", VXImageCacheTypeDisk);
     ASSERT_TRUE(cache->getImageForKey("k", VXImageCacheTypeDisk));
     EXPECT_FALSE(cache->containsImageForKey("k", VXImageCacheTypeMemory));
@@ -128,6 +120,9 @@ TEST_F(ImageCache, OnlyReadsWithTheMemoryBitFillTheMemoryLevel) {
     ASSERT_TRUE(image);
     EXPECT_TRUE(cache->containsImageForKey("k", VXImageCacheTypeMemory));
     EXPECT_EQ(cache->memoryCache()->totalCost(), cache->imageCost(image));
+    EXPECT_EQ(cache->imageCost(image), image->CGImage()->bytesPerRow() * 4);
+    EXPECT_EQ(cache->imageCost(nullptr), 1u); // without a bitmap
+    EXPECT_EQ(cache->imageCost(ns::make<ui::Image>()), 1u);
 
     cache->removeImageForKey("k", VXImageCacheTypeMemory);
     EXPECT_FALSE(cache->containsImageForKey("k", VXImageCacheTypeMemory));

@@ -25,7 +25,6 @@ using namespace imagebytes;
 
 namespace {
 
-const Rgba kRed{255, 0, 0, 255}, kGreen{0, 255, 0, 255}, kBlue{0, 0, 255, 255};
 
 class ImageClasses : public vx::test::Environment {
 protected:

@@ -16,7 +16,6 @@ using namespace VXWebImage;
 
 namespace {
 
-const Rgba kRed{255, 0, 0, 255}, kBlue{0, 0, 255, 255}, kClear{0, 0, 0, 0};
 
 class ImageTransforms : public vx::test::Environment {};
 

@@ -4,6 +4,7 @@
 #include "ImageBytes.h"
 #include "WebImageRecorder.h"
 #include "image/UIImage+VXWebImage.h"
+#include "image/VXImageEncoder.h"
 #include "image/VXWebImageManager.h"
 #include "os/foundation/Thread.h"
 #include "os/uikit/Application.h"
@@ -86,6 +87,8 @@ TEST_F(WebImageManager, PlainInitialisersRaise) {
           "VXWebImageOperation must be initialized with a request. Use the designated initializer to init."}},
         {[] { VXImageCache::init(); },
          {"VXImageCache init error", "VXImageCache must be initialized with a path. Use 'initWithPath:' instead."}},
+        {[] { VXImageEncoder::init(); },
+         {"VXImageEncoder init error", "VXImageEncoder must be initialized with a type. Use 'initWithType:' instead."}},
     };
     for (const auto& [call, expected] : cases) {
         try {

@@ -43,42 +43,14 @@ protected:
         return operation;
     }
 
-    // Serves the bytes in pieces ending at the boundaries, each after a gate the test opens.
-    std::vector<int> serveInPieces(const std::string& path, const std::vector<uint8_t>& bytes,
-                                   const std::vector<size_t>& boundaries, bool announceLength, std::string type) {
-        HttpTestServer::Reply reply;
-        reply.contentType = std::move(type);
-        if (announceLength) reply.contentLength = bytes.size();
-        std::vector<int> gates;
-        size_t from = 0;
-        for (size_t end : boundaries) {
-            reply.steps.push_back(Step::send(std::string(bytes.begin() + long(from), bytes.begin() + long(end))));
-            gates.push_back(server.newGate());
-            reply.steps.push_back(Step::wait(gates.back()));
-            from = end;
-        }
-        reply.steps.push_back(Step::send(std::string(bytes.begin() + long(from), bytes.end())));
-        server.on(path, reply);
-        return gates;
-    }
-
-    // Lets each piece arrive and be looked at, with the clock moved past the partial-image interval.
-    void feed(const Recorder& recorder, const std::vector<int>& gates, const std::vector<size_t>& boundaries) {
+    // Lets each piece arrive and be looked at, then moves the clock by spacings[i] (default: past the
+    // partial-image interval) before piece i + 1.
+    void feed(const Recorder& recorder, const std::vector<int>& gates, const std::vector<size_t>& boundaries,
+              const std::vector<double>& spacings = {}) {
         for (size_t i = 0; i < gates.size(); ++i) {
             ASSERT_TRUE(runMainUntil([&] { return recorder.received() >= int64_t(boundaries[i]); }));
             ASSERT_TRUE(syncNetworkThread());
-            ns::Clock::advance(0.5);
-            server.open(gates[i]);
-        }
-    }
-
-    // Like feed(), with the clock moved by spacings[i] between piece i and piece i + 1.
-    void feedSpaced(const Recorder& recorder, const std::vector<int>& gates, const std::vector<size_t>& boundaries,
-                    const std::vector<double>& spacings) {
-        for (size_t i = 0; i < gates.size(); ++i) {
-            ASSERT_TRUE(runMainUntil([&] { return recorder.received() >= int64_t(boundaries[i]); }));
-            ASSERT_TRUE(syncNetworkThread());
-            ns::Clock::advance(spacings[i]);
+            ns::Clock::advance(spacings.empty() ? 0.5 : spacings[i]);
             server.open(gates[i]);
         }
     }
@@ -258,8 +230,7 @@ TEST_F(WebImageOperation, FailedURLListKeepsLastingFailuresAndRefusesThemWithout
 }
 
 TEST_F(WebImageOperation, CancellingReportsOnceAndNothingFollows) {
-    const int gate = server.newGate();
-    server.on("/gated.png", gatedReply(kPng8, 40, gate));
+    const int gate = serveInPieces(server, "/gated.png", kPng8, {40})[0];
 
     Recorder recorder;
     auto operation = load("/gated.png", VXWebImageOptionPartialDisplay, recorder);
@@ -302,8 +273,7 @@ TEST_F(WebImageOperation, CancellingReportsOnceAndNothingFollows) {
 }
 
 TEST_F(WebImageOperation, ReleasingARunningOperationReportsItCancelled) {
-    const int gate = server.newGate();
-    server.on("/gated.png", gatedReply(kPng8, 40, gate));
+    const int gate = serveInPieces(server, "/gated.png", kPng8, {40})[0];
     Recorder recorder;
     auto operation = load("/gated.png", 0, recorder);
     ASSERT_TRUE(runMainUntil([&] { return recorder.received() >= 40; }));
@@ -321,7 +291,7 @@ TEST_F(WebImageOperation, ReleasingARunningOperationReportsItCancelled) {
 TEST_F(WebImageOperation, PlainPartialImagesArriveOnlyWhileTheBodyComesInPieces) {
     const auto bytes = png(64, 64, texture, false);
     const std::vector<size_t> boundaries = {bytes.size() / 4, bytes.size() / 2};
-    auto gates = serveInPieces("/pieces.png", bytes, boundaries, true, "image/png");
+    auto gates = serveInPieces(server, "/pieces.png", bytes, boundaries, true, "image/png");
     Recorder recorder;
     load("/pieces.png", VXWebImageOptionPartialDisplay, recorder);
     feed(recorder, gates, boundaries);
@@ -354,7 +324,7 @@ TEST_F(WebImageOperation, BlurredPartialImagesSharpenAsTheProgressiveBytesArrive
     for (bool announced : {true, false}) {
         SCOPED_TRACE(announced ? "with a content length" : "without a content length");
         const std::string path = announced ? "/sized.jpg" : "/unsized.jpg";
-        auto gates = serveInPieces(path, bytes, boundaries, announced, "image/jpeg");
+        auto gates = serveInPieces(server, path, bytes, boundaries, announced, "image/jpeg");
         Recorder recorder;
         load(path, VXWebImageOptionBlurredPartialDisplay, recorder);
         feed(recorder, gates, boundaries);
@@ -379,7 +349,7 @@ TEST_F(WebImageOperation, BlurredPartialImagesSharpenAsTheProgressiveBytesArrive
     // A baseline JPEG never shows a blurred partial image.
     const auto baseline = jpeg(96, 96, texture, false);
     const std::vector<size_t> thirds = {baseline.size() / 3, 2 * baseline.size() / 3};
-    auto gates = serveInPieces("/baseline.jpg", baseline, thirds, true, "image/jpeg");
+    auto gates = serveInPieces(server, "/baseline.jpg", baseline, thirds, true, "image/jpeg");
     Recorder recorder;
     load("/baseline.jpg", VXWebImageOptionBlurredPartialDisplay, recorder);
     feed(recorder, gates, thirds);
@@ -393,10 +363,10 @@ TEST_F(WebImageOperation, BlurredPartialImagesSharpenAsTheProgressiveBytesArrive
 TEST_F(WebImageOperation, PartialImageIntervalsPlainAndBlurredAtTheirBoundaries) {
     const auto picture = png(128, 128, texture, false);
     const std::vector<size_t> sixths = {picture.size() / 6, 2 * picture.size() / 6, 3 * picture.size() / 6, 4 * picture.size() / 6};
-    auto gates = serveInPieces("/spaced.png", picture, sixths, true, "image/png");
+    auto gates = serveInPieces(server, "/spaced.png", picture, sixths, true, "image/png");
     Recorder plain;
     load("/spaced.png", VXWebImageOptionPartialDisplay, plain);
-    feedSpaced(plain, gates, sixths, {0.19, 0.02, 0.3, 0.5});
+    feed(plain, gates, sixths, {0.19, 0.02, 0.3, 0.5});
     ASSERT_TRUE(plain.waitForFinal());
     EXPECT_EQ(partialsUpTo(plain, sixths.back()),
               (std::vector<int64_t>{int64_t(sixths[0]), int64_t(sixths[2]), int64_t(sixths[3])}));
@@ -404,10 +374,10 @@ TEST_F(WebImageOperation, PartialImageIntervalsPlainAndBlurredAtTheirBoundaries)
     const auto progressive = jpeg(96, 96, texture, true);
     const auto scans = scanBoundaries(progressive);
     ASSERT_EQ(scans.size(), 4u);
-    gates = serveInPieces("/spaced.jpg", progressive, scans, true, "image/jpeg");
+    gates = serveInPieces(server, "/spaced.jpg", progressive, scans, true, "image/jpeg");
     Recorder blurred;
     load("/spaced.jpg", VXWebImageOptionBlurredPartialDisplay, blurred);
-    feedSpaced(blurred, gates, scans, {0.39, 0.02, 0.3, 0.5});
+    feed(blurred, gates, scans, {0.39, 0.02, 0.3, 0.5});
     ASSERT_TRUE(blurred.waitForFinal());
     EXPECT_EQ(partialsUpTo(blurred, scans.back()), (std::vector<int64_t>{int64_t(scans[0]), int64_t(scans[2])}));
 }
@@ -437,8 +407,7 @@ TEST_F(WebImageOperation, TheCacheKeepsDownloadedBytesOnlyWhereTheySayMore) {
 
 TEST_F(WebImageOperation, NetworkCountAndBackgroundTaskFollowTheLoad) {
     auto& application = ui::Application::shared();
-    const int gate = server.newGate();
-    server.on("/gated.png", gatedReply(kPng8, 40, gate));
+    const int gate = serveInPieces(server, "/gated.png", kPng8, {40})[0];
     const auto options = VXWebImageOptionNetworkIndicator | VXWebImageOptionBackgroundTask;
 
     Recorder recorder;

@@ -39,7 +39,6 @@ public:
             std::lock_guard lock(s->m);
             s->received = received;
             s->expected = expected;
-            s->progressCalls++;
         };
     }
     std::vector<Call> calls() const {
@@ -81,12 +80,9 @@ private:
         mutable std::mutex m;
         std::vector<Call> calls;
         int64_t received = 0, expected = 0;
-        int progressCalls = 0;
     };
     std::shared_ptr<State> state_ = std::make_shared<State>();
 };
-
-inline std::string bytesAsString(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 // Waits until everything already queued on the network thread has run.
 inline bool syncNetworkThread(double timeout = 10) {
@@ -95,20 +91,30 @@ inline bool syncNetworkThread(double timeout = 10) {
     return ns::RunLoop::main().runUntil([&] { return done->load(); }, timeout);
 }
 
-// A reply that sends the first `split` bytes, then the rest once the gate opens.
-inline vx::test::HttpTestServer::Reply gatedReply(const std::vector<uint8_t>& bytes, size_t split, int gate) {
+// Serves the bytes in pieces ending at the boundaries, each held back by a gate the test opens.
+inline std::vector<int> serveInPieces(vx::test::HttpTestServer& server, const std::string& path,
+                                      const std::vector<uint8_t>& bytes, const std::vector<size_t>& boundaries,
+                                      bool announceLength = true, std::string type = "image/png") {
     using Step = vx::test::HttpTestServer::Step;
     vx::test::HttpTestServer::Reply reply;
-    reply.contentType = "image/png";
-    reply.contentLength = bytes.size();
-    reply.steps = {Step::send(std::string(bytes.begin(), bytes.begin() + long(split))), Step::wait(gate),
-                   Step::send(std::string(bytes.begin() + long(split), bytes.end()))};
-    return reply;
+    reply.contentType = std::move(type);
+    if (announceLength) reply.contentLength = bytes.size();
+    std::vector<int> gates;
+    size_t from = 0;
+    for (size_t end : boundaries) {
+        reply.steps.push_back(Step::send(std::string(bytes.begin() + long(from), bytes.begin() + long(end))));
+        gates.push_back(server.newGate());
+        reply.steps.push_back(Step::wait(gates.back()));
+        from = end;
+    }
+    reply.steps.push_back(Step::send(std::string(bytes.begin() + long(from), bytes.end())));
+    server.on(path, reply);
+    return gates;
 }
 
 // An image reply; without a type, "image/png".
 inline vx::test::HttpTestServer::Reply imageReply(const std::vector<uint8_t>& bytes, std::string type = "image/png") {
-    return vx::test::HttpTestServer::Reply::text(200, bytesAsString(bytes), std::move(type));
+    return vx::test::HttpTestServer::Reply::text(200, std::string(bytes.begin(), bytes.end()), std::move(type));
 }
 
 } // namespace webimage

@@ -63,16 +63,13 @@ TEST(Drawing, ImageTopRowLandsAtRectMaxY) {
     EXPECT_EQ(rgba(*c, 1, 1), kBlue);
     EXPECT_EQ(rgba(*c, 0, 2), kClear);
     EXPECT_EQ(rgba(*c, 1, 3), kClear);
-}
-
-TEST(Drawing, FrameAtCanvasHeightMinusFrameHeightSitsTopLeft) {
+    // A frame at (canvas height - frame height) sits top-left; one at x 1, y 1 sits 1 above the bottom.
     auto frame = pixels::image(2, 1, kBitmapDisplayAlpha, bgra({kGreen, kBlue}));
     auto canvas = pixels::context(4, 3);
     canvas->DrawImage(RectMake(0, 3 - 1, 2, 1), frame);
     EXPECT_EQ(rgba(*canvas, 0, 0), kGreen);
     EXPECT_EQ(rgba(*canvas, 1, 0), kBlue);
     EXPECT_EQ(rgba(*canvas, 0, 1), kClear);
-    // An offset frame: x 1, bottom edge 1 above the canvas's bottom.
     canvas->DrawImage(RectMake(1, 1, 2, 1), frame);
     EXPECT_EQ(rgba(*canvas, 1, 1), kGreen);
     EXPECT_EQ(rgba(*canvas, 2, 1), kBlue);

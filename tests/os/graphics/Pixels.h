@@ -19,15 +19,9 @@ inline cg::ContextRef context(size_t w, size_t h, uint32_t bitmapInfo = cg::kBit
     return cg::Context::CreateBitmap(nullptr, w, h, 8, 0, cg::ColorSpace::CreateDeviceRGB(), bitmapInfo);
 }
 
-// The 4 bytes of pixel (x, y), y counted from the TOP row of memory.
-inline std::vector<int> at(const cg::Context& c, size_t x, size_t y) {
-    auto p = static_cast<const uint8_t*>(c.data()) + y * c.bytesPerRow() + x * 4;
-    return {p[0], p[1], p[2], p[3]};
-}
-
-// Display-format (B,G,R,A) pixel as {R, G, B, A}.
+// Display-format (B,G,R,A) pixel (x, y) as {R, G, B, A}, y counted from the TOP row of memory.
 inline std::vector<int> rgba(const cg::Context& c, size_t x, size_t y) {
-    auto p = at(c, x, y);
+    auto p = static_cast<const uint8_t*>(c.data()) + y * c.bytesPerRow() + x * 4;
     return {p[2], p[1], p[0], p[3]};
 }
 

@@ -37,27 +37,22 @@ TEST(SourceProperties, FormatDictionariesDescribeTheFile) {
     EXPECT_FALSE(png->CopyPropertiesAtIndex(1));
 }
 
+std::vector<uint8_t> be32(uint32_t v) { return {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)}; }
+
 std::vector<uint8_t> chunk(const char* type, const std::vector<uint8_t>& data) {
-    std::vector<uint8_t> out;
-    const uint32_t n = uint32_t(data.size());
-    out.insert(out.end(), {uint8_t(n >> 24), uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n)});
+    std::vector<uint8_t> out = be32(uint32_t(data.size()));
     out.insert(out.end(), type, type + 4);
     out.insert(out.end(), data.begin(), data.end());
-    uLong crc = crc32(0, reinterpret_cast<const Bytef*>(type), 4);
-    crc = crc32(crc, data.data(), uInt(data.size()));
-    out.insert(out.end(), {uint8_t(crc >> 24), uint8_t(crc >> 16), uint8_t(crc >> 8), uint8_t(crc)});
+    const auto crc = be32(uint32_t(crc32(crc32(0, reinterpret_cast<const Bytef*>(type), 4), data.data(), uInt(data.size()))));
+    out.insert(out.end(), crc.begin(), crc.end());
     return out;
 }
 
-std::vector<uint8_t> be32(uint32_t v) { return {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)}; }
-
-std::vector<uint8_t> frameControl(uint32_t sequence, uint32_t width, uint32_t height) {
+// A 4 × 4 frame at the origin: delay 1/10, dispose none, blend source.
+std::vector<uint8_t> frameControl(uint32_t sequence) {
     std::vector<uint8_t> d;
-    for (uint32_t v : {sequence, width, height, 0u, 0u}) {
-        auto b = be32(v);
-        d.insert(d.end(), b.begin(), b.end());
-    }
-    d.insert(d.end(), {0, 1, 0, 10, 0, 0}); // delay 1/10, dispose none, blend source
+    for (uint32_t v : {sequence, 4u, 4u, 0u, 0u}) for (uint8_t b : be32(v)) d.push_back(b);
+    d.insert(d.end(), {0, 1, 0, 10, 0, 0});
     return d;
 }
 
@@ -73,10 +68,10 @@ TEST(SourceProperties, AnimatedPngReadsAsItsDefaultImage) {
     fdat.insert(fdat.end(), other.begin() + ptrdiff_t(otherIdat + 8), other.begin() + ptrdiff_t(otherIdat + 8 + otherLength));
 
     std::vector<uint8_t> apng(still.begin(), still.begin() + ptrdiff_t(idat));
-    for (const auto& c : {chunk("acTL", {0, 0, 0, 2, 0, 0, 0, 0}), chunk("fcTL", frameControl(0, 4, 4))})
+    for (const auto& c : {chunk("acTL", {0, 0, 0, 2, 0, 0, 0, 0}), chunk("fcTL", frameControl(0))})
         apng.insert(apng.end(), c.begin(), c.end());
     apng.insert(apng.end(), still.begin() + ptrdiff_t(idat), still.begin() + ptrdiff_t(iend));
-    for (const auto& c : {chunk("fcTL", frameControl(1, 4, 4)), chunk("fdAT", fdat)})
+    for (const auto& c : {chunk("fcTL", frameControl(1)), chunk("fdAT", fdat)})
         apng.insert(apng.end(), c.begin(), c.end());
     apng.insert(apng.end(), still.begin() + ptrdiff_t(iend), still.end());
 
