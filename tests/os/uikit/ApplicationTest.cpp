@@ -59,7 +59,6 @@ TEST_F(ApplicationTest, KeyWindowChangesOnlyWhenAskedOrWhenTheKeyWindowHides) {
     EXPECT_EQ(windows[0], game);
     EXPECT_EQ(windows[1], later);
     EXPECT_EQ(windows[2], alert) << "ordered by level first";
-    EXPECT_TRUE(game->isOpaque());
 }
 
 TEST_F(ApplicationTest, StateChangesCallTheDelegateThenPostInOrder) {
@@ -112,12 +111,6 @@ TEST_F(ApplicationTest, AnIncomingURLTakesTheNewestEntryPointTheDelegateImplemen
     EXPECT_TRUE(app.deliverOpenURL(url, std::string("com.wallet")));
     EXPECT_EQ(delegate->calls,
               (std::vector<std::string>{"source com.wallet wallet123://pay?VOR_QUICK&name&pwd", "options com.wallet"}));
-
-    EXPECT_EQ(ui::BackgroundTaskInvalid, 0u);
-    auto task = app.beginBackgroundTask();
-    EXPECT_NE(task, ui::BackgroundTaskInvalid);
-    app.endBackgroundTask(task);
-    EXPECT_EQ(app.backgroundTaskCount(), 0u);
 }
 
 TEST_F(ApplicationTest, TheNotchTestFollowsTheDeviceProfile) {

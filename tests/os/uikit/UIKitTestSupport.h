@@ -1,8 +1,8 @@
 #pragma once
-// Shared pieces of the UI layer's tests: a controller that logs its callbacks, a fixture that
-// resets the application, and small helpers to show windows and tap through them.
+// Shared pieces of the UI layer's tests: a logging controller, a fixture, window, tap and pixel helpers.
 
 #include "os/uikit/Application.h"
+#include "os/uikit/Image.h"
 #include "os/uikit/Screen.h"
 #include "os/uikit/ViewController.h"
 #include "os/uikit/Window.h"
@@ -24,6 +24,14 @@ inline std::string take(const Log& log) {
     log->clear();
     return out;
 }
+
+using Px = std::vector<int>;
+// {R, G, B, A} of pixel (x, y) of a display-format bitmap, rows from the top.
+inline Px pixel(const cg::ImageRef& img, size_t x, size_t y) {
+    const uint8_t* p = img->bytes() + y * img->bytesPerRow() + x * 4;
+    return {p[2], p[1], p[0], p[3]};
+}
+inline Px pixel(const ui::ImageRef& image, size_t x, size_t y) { return pixel(image->CGImage(), x, y); }
 
 // Writes "name.callback" for the appearance callbacks (and the layout ones when asked).
 class LoggingController : public ui::ViewController {
@@ -77,6 +85,7 @@ inline bool tap(const ui::ViewRef& view) {
 
 class UIKitTest : public vx::test::Environment {
 protected:
+    Log log = makeLog();
     void SetUp() override {
         vx::test::Environment::SetUp();
         ui::Application::shared().reset();

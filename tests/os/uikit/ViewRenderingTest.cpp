@@ -16,15 +16,7 @@ using namespace uitest;
 
 namespace {
 
-using Px = std::vector<int>;
 const Px kRed{255, 0, 0, 255}, kBlue{0, 0, 255, 255}, kYellow{255, 255, 0, 255}, kClear{0, 0, 0, 0};
-
-// {R, G, B, A} of pixel (x, y) of a display-format bitmap, rows from the top.
-Px pixel(const ui::ImageRef& image, size_t x, size_t y) {
-    const auto& img = image->CGImage();
-    const uint8_t* p = img->bytes() + y * img->bytesPerRow() + x * 4;
-    return {p[2], p[1], p[0], p[3]};
-}
 
 // Opaque, nearly black pixels inside the rectangle (pixel coordinates): drawn text.
 int darkPixels(const ui::ImageRef& image, cg::Rect r) {

@@ -1,7 +1,5 @@
 #include "UIKitTestSupport.h"
 
-#include "os/uikit/Button.h"
-#include "os/uikit/ImageView.h"
 #include "os/uikit/Label.h"
 
 using namespace uitest;
@@ -66,7 +64,6 @@ TEST_F(ViewTest, HitTestingSkipsHiddenDisabledAndTransparentViewsAndCoversBlock)
 }
 
 TEST_F(ViewTest, UnhandledTouchesClimbTheResponderChainToTheController) {
-    auto log = makeLog();
     auto page = controller<TouchController>("page", log);
     auto window = showWindow(page);
     take(log);
@@ -106,7 +103,6 @@ TEST_F(ViewTest, ConversionFollowsFramesBoundsOriginsAndTransforms) {
 }
 
 TEST_F(ViewTest, HierarchyHooksTagsAndOrder) {
-    auto log = makeLog();
     auto root = ui::ViewController::create();
     auto window = showWindow(root);
     auto view = ns::make<HookView>();
@@ -131,7 +127,6 @@ TEST_F(ViewTest, HierarchyHooksTagsAndOrder) {
 }
 
 TEST_F(ViewTest, LayoutRunsOnTheNextMainTurnOrAtOnceWhenAsked) {
-    auto log = makeLog();
     auto page = controller("page", log);
     page->logLayout = true;
     auto window = showWindow(page);
@@ -158,7 +153,7 @@ TEST_F(ViewTest, LayoutRunsOnTheNextMainTurnOrAtOnceWhenAsked) {
     EXPECT_EQ(take(log), "");
 }
 
-TEST_F(ViewTest, SizeToFitUsesTheTextAndImageSizes) {
+TEST_F(ViewTest, SizeToFitUsesTheTextSize) {
     auto label = ui::View::create<ui::Label>(cg::RectMake(5, 6, 0, 0));
     label->setFont(ui::Font::systemFontOfSize(16));
     label->setText("防沉迷提示");
@@ -170,11 +165,6 @@ TEST_F(ViewTest, SizeToFitUsesTheTextAndImageSizes) {
     label->setNumberOfLines(0);
     cg::Size two = label->sizeThatFits({label->frame().size.width * 0.7, 0});
     EXPECT_EQ(two.height, 2 * label->font()->lineHeight());
-
-    auto image = ui::ImageView::withImage(nullptr);
-    EXPECT_FALSE(image->isUserInteractionEnabled());
-    EXPECT_FALSE(image->isOpaque());
-    EXPECT_TRUE(ui::View::create()->isOpaque());
 }
 
 } // namespace
