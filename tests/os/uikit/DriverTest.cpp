@@ -97,29 +97,4 @@ TEST_F(DriverTest, TypingGoesThroughTheDelegateOneCharacterAtATime) {
     EXPECT_EQ(field->text(), "a😀b");
 }
 
-TEST_F(DriverTest, AlertsAreAnsweredAfterTheirDismissal) {
-    auto alert = ui::AlertController::alertControllerWithTitle("提示", std::nullopt, ui::AlertControllerStyle::Alert);
-    std::string answered;
-    alert->addAction(ui::AlertAction::actionWithTitle("取消", ui::AlertActionStyle::Cancel,
-                                                      [&](const ui::AlertActionRef& a) { answered = *a->title(); }));
-    alert->addAction(ui::AlertAction::actionWithTitle("确定", ui::AlertActionStyle::Default,
-                                                      [&](const ui::AlertActionRef& a) { answered = *a->title(); }));
-    root->presentViewController(alert, true);
-    advance(1);
-    EXPECT_EQ(ui::driver::presentationChain(window), (std::vector<ui::ViewControllerRef>{root, alert}));
-    ASSERT_EQ(ui::driver::presentedAlert(window), alert);
-
-    try {
-        ui::driver::tapAlertAction(alert, "好的");
-        ADD_FAILURE() << "no such action";
-    } catch (const ui::driver::Failure& failure) {
-        EXPECT_NE(std::string(failure.what()).find("取消, 确定"), std::string::npos) << failure.what();
-    }
-    ui::driver::tapAlertAction(alert, "确定");
-    EXPECT_EQ(answered, "");
-    advance(1);
-    EXPECT_EQ(answered, "确定");
-    EXPECT_EQ(ui::driver::topViewController(window), root);
-}
-
 } // namespace

@@ -167,6 +167,34 @@ TEST_F(UIKitTest, RoundedRectCornerMaskAndEvenOddInset) {
     EXPECT_EQ(pixel(out, 5, 5), kClear);
 }
 
+TEST_F(UIKitTest, ClippedScaledDrawingAndStroke) {
+    // A card: an icon drawn scaled inside a rounded clip, then the card's border stroked.
+    GraphicsBeginImageContextWithOptions({3, 3}, false, 1);
+    Color::blueColor()->setFill();
+    RectFill(cg::RectMake(0, 0, 3, 3));
+    Color::redColor()->setFill();
+    RectFill(cg::RectMake(0, 0, 3, 1)); // a red top band shows a flipped drawing
+    auto icon = GraphicsGetImageFromCurrentImageContext();
+    GraphicsEndImageContext();
+    GraphicsBeginImageContextWithOptions({40, 40}, false, 2);
+    auto card = BezierPath::bezierPathWithRoundedRect(cg::RectMake(0, 0, 40, 40), 12);
+    GraphicsGetCurrentContext()->SaveGState();
+    card->addClip();
+    icon->drawInRect(cg::RectMake(0, 0, 30, 30));
+    GraphicsGetCurrentContext()->RestoreGState();
+    card->setLineWidth(4);
+    Color::greenColor()->setStroke();
+    card->stroke();
+    auto out = GraphicsGetImageFromCurrentImageContext()->CGImage();
+    GraphicsEndImageContext();
+    EXPECT_EQ(pixel(out, 2, 2), kClear) << "the rounded corner clips the icon";
+    EXPECT_EQ(pixel(out, 40, 8), kRed) << "upright: the band is on top";
+    EXPECT_EQ(pixel(out, 40, 40), kBlue);
+    EXPECT_EQ(pixel(out, 64, 30), kClear) << "scaled to its rectangle only";
+    EXPECT_EQ(pixel(out, 40, 1), (Px{0, 255, 0, 255})) << "the border along the top edge";
+    EXPECT_EQ(pixel(out, 78, 40), (Px{0, 255, 0, 255}));
+}
+
 TEST_F(UIKitTest, ColoursAndSystemVersions) {
     double w = -1, a = -1, r, g, b;
     EXPECT_TRUE(Color::lightGrayColor()->getWhite(&w, &a));
