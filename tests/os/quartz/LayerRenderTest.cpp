@@ -46,24 +46,6 @@ ca::LayerRef layerWithFrame(cg::Rect frame) {
     return layer;
 }
 
-TEST(LayerRender, BackgroundCornersAndBorder) {
-    Canvas canvas(40, 40);
-    auto layer = layerWithFrame(cg::RectMake(0, 0, 20, 20));
-    layer->setBackgroundColor(kRed);
-    layer->setCornerRadius(8);
-    layer->setBorderWidth(2);
-    layer->setBorderColor(kBlue);
-    layer->renderInContext(*canvas.context);
-
-    EXPECT_EQ(canvas.rgba(0, 0), kClear);        // cut off by the rounded corner
-    EXPECT_EQ(canvas.rgba(10, 10), kOpaqueRed);  // inside
-    EXPECT_EQ(canvas.rgba(0, 10), kOpaqueBlue);  // the border lies inside the bounds
-    EXPECT_EQ(canvas.rgba(1, 10), kOpaqueBlue);
-    EXPECT_EQ(canvas.rgba(2, 10), kOpaqueRed);
-    EXPECT_EQ(canvas.rgba(10, 19), kOpaqueBlue);
-    EXPECT_EQ(canvas.rgba(25, 10), kClear);      // outside
-}
-
 TEST(LayerRender, SublayersArePlacedByFrameAndClippedOnlyWhenMasking) {
     auto render = [](bool masks) {
         Canvas canvas(40, 40);

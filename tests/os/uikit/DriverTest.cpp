@@ -1,7 +1,6 @@
 #include "UIKitTestSupport.h"
 
 #include "os/uikit/Button.h"
-#include "os/uikit/Driver.h"
 
 using namespace uitest;
 

@@ -1,6 +1,5 @@
 #include "UIKitTestSupport.h"
 
-#include "os/uikit/Driver.h"
 #include "os/uikit/ScrollView.h"
 
 using namespace uitest;

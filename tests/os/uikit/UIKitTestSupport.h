@@ -1,7 +1,8 @@
 #pragma once
-// Shared pieces of the UI layer's tests: a logging controller, a fixture, window, tap and pixel helpers.
+// Shared pieces of the UI layer's tests: a logging controller, a fixture, window and pixel helpers.
 
 #include "os/uikit/Application.h"
+#include "os/uikit/Driver.h"
 #include "os/uikit/Image.h"
 #include "os/uikit/Screen.h"
 #include "os/uikit/ViewController.h"
@@ -13,6 +14,8 @@
 #include <vector>
 
 namespace uitest {
+
+using ui::driver::tap;
 
 using Log = std::shared_ptr<std::vector<std::string>>;
 inline Log makeLog() { return std::make_shared<std::vector<std::string>>(); }
@@ -69,18 +72,6 @@ inline ui::WindowRef showWindow(const ui::ViewControllerRef& root) {
     if (root) window->setRootViewController(root);
     window->makeKeyAndVisible();
     return window;
-}
-
-// A tap at the view's centre through its window (false when nothing takes the touch).
-inline bool tap(const ui::ViewRef& view) {
-    auto window = view->window();
-    if (!window) return false;
-    cg::Rect b = view->bounds();
-    cg::Point p = view->convertPointToView({b.origin.x + b.size.width / 2, b.origin.y + b.size.height / 2}, window.get());
-    auto touch = window->beginTouch(p);
-    if (!touch) return false;
-    window->endTouch(touch, p);
-    return true;
 }
 
 class UIKitTest : public vx::test::Environment {

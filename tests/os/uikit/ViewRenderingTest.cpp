@@ -1,7 +1,6 @@
 #include "UIKitTestSupport.h"
 
 #include "os/uikit/Button.h"
-#include "os/uikit/Driver.h"
 #include "os/uikit/Graphics.h"
 #include "os/uikit/ImageView.h"
 #include "os/uikit/Label.h"
@@ -83,6 +82,8 @@ TEST_F(ViewRenderingTest, BorderedRoundedViewWithALabelAndAnImage) {
     EXPECT_EQ(pixel(image, 0, 0), kClear) << "the rounded corner clips the spilling subview";
     EXPECT_EQ(pixel(image, 14, 14), kYellow);
     EXPECT_EQ(pixel(image, 60, 1), kRed) << "the border lies inside the bounds, over the subviews";
+    EXPECT_EQ(pixel(image, 60, 3), kRed);
+    EXPECT_EQ(pixel(image, 60, 4), kBlue) << "four points wide";
     EXPECT_EQ(pixel(image, 60, 78), kRed);
     EXPECT_EQ(pixel(image, 115, 40), kBlue);
     EXPECT_EQ(pixel(image, 74, 18), kBlue) << "aspect fit leaves the sides of the image view empty";
@@ -149,8 +150,7 @@ TEST_F(ViewRenderingTest, DrawRectOverridesAndLayerContentsOfOtherViews) {
     EXPECT_EQ(marker->draws, before + 1);
 }
 
-// Builds the example form of docs/uikit.md and renders it; VX_UPDATE_DOCS=1 also writes
-// docs/example-form.png.
+// The example form of docs/uikit.md; VX_UPDATE_DOCS=1 also writes docs/example-form.png.
 TEST_F(ViewRenderingTest, ExampleFormCapturesToAPNG) {
     auto root = ui::ViewController::create();
     auto window = showWindow(root);
