@@ -12,19 +12,6 @@ public:
     void tapped() { ++taps; }
 };
 
-class Typing : public ui::TextFieldDelegate {
-public:
-    Log log = makeLog();
-    bool shouldChangeCharacters(const ui::TextFieldRef&, ns::Range range, const std::string& text) override {
-        log->push_back(std::to_string(range.location) + "+" + std::to_string(range.length) + ":" + text);
-        return text != "x";
-    }
-    bool shouldReturn(const ui::TextFieldRef&) override {
-        log->push_back("return");
-        return true;
-    }
-};
-
 class DriverTest : public UIKitTest {
 protected:
     void SetUp() override {
@@ -80,20 +67,6 @@ TEST_F(DriverTest, TapsReachOnlyWhatAPersonCouldTouch) {
     button->removeFromSuperview();
     EXPECT_NE(refusal(button).find("not in a window"), std::string::npos) << refusal(button);
     EXPECT_EQ(target->taps, 2);
-}
-
-TEST_F(DriverTest, TypingGoesThroughTheDelegateOneCharacterAtATime) {
-    auto field = ui::View::create<ui::TextField>(cg::RectMake(10, 60, 200, 30));
-    panel->addSubview(field);
-    auto typing = std::make_shared<Typing>();
-    field->setDelegate(typing);
-
-    EXPECT_EQ(ui::driver::typeText(field, "a😀xb"), 3u);
-    EXPECT_EQ(field->text(), "a😀b");
-    EXPECT_EQ(take(typing->log), "0+0:a 1+0:😀 3+0:x 3+0:b") << "an emoji takes two UTF-16 units";
-    EXPECT_TRUE(ui::driver::pressReturn(field));
-    EXPECT_EQ(take(typing->log), "4+0:\n return");
-    EXPECT_EQ(field->text(), "a😀b");
 }
 
 } // namespace
