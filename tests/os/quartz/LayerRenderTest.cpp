@@ -68,7 +68,7 @@ TEST(LayerRender, SublayersArePlacedByFrameAndClippedOnlyWhenMasking) {
     EXPECT_EQ(clipped.rgba(25, 25), kClear);
 }
 
-TEST(LayerRender, ContentsAreUprightAndShowTheirContentsRect) {
+TEST(LayerRender, ContentsAreUprightShowTheirContentsRectAndKeepTheirSizeByGravity) {
     // Left column red, right column blue; top row light, bottom row full.
     auto image = imageOf(2, 2, {kRed, kBlue, kGreen, kGreen});
     Canvas whole(20, 20);
@@ -85,12 +85,10 @@ TEST(LayerRender, ContentsAreUprightAndShowTheirContentsRect) {
     layer->renderInContext(*part.context);
     EXPECT_EQ(part.rgba(1, 1), kOpaqueBlue);
     EXPECT_EQ(part.rgba(18, 18), kOpaqueBlue);
-}
 
-TEST(LayerRender, GravityKeepsTheContentsSizeByScale) {
-    auto image = imageOf(4, 4, std::vector<cg::Color>(16, kBlue));
-    auto layer = layerWithFrame(cg::RectMake(0, 0, 20, 20));
-    layer->setContents(image);
+    // Gravity keeps the contents' size by scale.
+    layer->setContents(imageOf(4, 4, std::vector<cg::Color>(16, kBlue)));
+    layer->setContentsRect(cg::RectMake(0, 0, 1, 1));
     layer->setContentsGravity(ca::kGravityCenter);
     layer->setContentsScale(0.5); // 4 pixels are 8 points
     Canvas center(20, 20);

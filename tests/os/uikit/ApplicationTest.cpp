@@ -83,7 +83,7 @@ TEST_F(ApplicationTest, StateChangesCallTheDelegateThenPostInOrder) {
     EXPECT_EQ(app.applicationState(), ui::ApplicationState::Active);
 }
 
-TEST_F(ApplicationTest, OpeningURLsFollowsTheInstalledSchemes) {
+TEST_F(ApplicationTest, OpeningURLsFollowsTheInstalledSchemesAndIncomingOnesReachTheDelegate) {
     auto& app = ui::Application::shared();
     auto box = ns::URL::fromString("vorlixbox://open?id=1");
     EXPECT_FALSE(app.canOpenURL(box));
@@ -99,10 +99,8 @@ TEST_F(ApplicationTest, OpeningURLsFollowsTheInstalledSchemes) {
     EXPECT_FALSE(answered) << "the completion comes on a later main-queue turn";
     drainMain();
     EXPECT_FALSE(answered) << "https was replaced by the installed set";
-}
 
-TEST_F(ApplicationTest, AnIncomingURLTakesTheNewestEntryPointTheDelegateImplements) {
-    auto& app = ui::Application::shared();
+    // An incoming URL takes the newest entry point the delegate implements.
     auto delegate = std::make_shared<RecordingDelegate>();
     app.setDelegate(delegate);
     auto url = ns::URL::fromString("wallet123://pay?VOR_QUICK&name&pwd");

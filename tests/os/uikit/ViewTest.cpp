@@ -102,55 +102,48 @@ TEST_F(ViewTest, ConversionFollowsFramesBoundsOriginsAndTransforms) {
     EXPECT_EQ(inner->convertPointToView({0, 0}, nullptr).y, -570);
 }
 
-TEST_F(ViewTest, HierarchyHooksTagsAndOrder) {
-    auto root = ui::ViewController::create();
-    auto window = showWindow(root);
+TEST_F(ViewTest, HierarchyHooksTagsOrderAndLayout) {
+    auto page = controller("page", log);
+    auto window = showWindow(page);
+    auto root = page->view();
     auto view = ns::make<HookView>();
     view->initWithFrame(cg::RectMake(0, 0, 10, 10));
     view->name = "v";
     view->log = log;
     view->setTag(12);
-    root->view()->addSubview(view);
+    take(log);
+    root->addSubview(view);
     EXPECT_EQ(take(log), "v.willMoveToSuperview v.willMoveToWindow v.didMoveToWindow v.didMoveToSuperview");
     EXPECT_EQ(window->viewWithTag(12), view);
     EXPECT_EQ(view->viewWithTag(12), view) << "the view itself counts";
 
     auto other = ui::View::create();
-    root->view()->addSubview(other);
-    root->view()->addSubview(view); // again: to the front, no hooks
-    EXPECT_EQ(root->view()->subviews().back(), view);
-    EXPECT_EQ(root->view()->layer()->sublayers().back(), view->layer());
+    root->addSubview(other);
+    root->addSubview(view); // again: to the front, no hooks
+    EXPECT_EQ(root->subviews().back(), view);
+    EXPECT_EQ(root->layer()->sublayers().back(), view->layer());
     EXPECT_EQ(take(log), "");
-    view->removeFromSuperview();
-    EXPECT_EQ(take(log), "v.willLeaveSuperview v.willLeaveWindow v.didMoveToWindow v.didMoveToSuperview");
-    EXPECT_EQ(view->window(), nullptr);
-}
 
-TEST_F(ViewTest, LayoutRunsOnTheNextMainTurnOrAtOnceWhenAsked) {
-    auto page = controller("page", log);
-    page->logLayout = true;
-    auto window = showWindow(page);
-    auto view = ns::make<HookView>();
-    view->initWithFrame(cg::RectMake(0, 0, 10, 10));
-    view->name = "v";
-    page->view()->addSubview(view);
+    // Layout runs on the next main turn, or at once when asked.
     drainMain();
-    view->log = log;
     take(log);
-
+    page->logLayout = true;
     view->setNeedsLayout();
     EXPECT_EQ(take(log), "");
     drainMain();
     EXPECT_EQ(take(log), "v.layoutSubviews");
-
-    page->view()->setNeedsLayout();
-    page->view()->layoutIfNeeded();
+    root->setNeedsLayout();
+    root->layoutIfNeeded();
     EXPECT_EQ(take(log), "page.willLayout page.didLayout");
     view->setFrame(cg::RectMake(0, 0, 20, 10));
     view->layoutIfNeeded();
     EXPECT_EQ(take(log), "v.layoutSubviews") << "a size change marks the view";
     view->layoutIfNeeded();
     EXPECT_EQ(take(log), "");
+
+    view->removeFromSuperview();
+    EXPECT_EQ(take(log), "v.willLeaveSuperview v.willLeaveWindow v.didMoveToWindow v.didMoveToSuperview");
+    EXPECT_EQ(view->window(), nullptr);
 }
 
 TEST_F(ViewTest, SizeToFitUsesTheTextSize) {
