@@ -74,17 +74,10 @@ inline ui::WindowRef showWindow(const ui::ViewControllerRef& root) {
     return window;
 }
 
+// The environment resets the application (a registered singleton) before and after each test.
 class UIKitTest : public vx::test::Environment {
 protected:
     Log log = makeLog();
-    void SetUp() override {
-        vx::test::Environment::SetUp();
-        ui::Application::shared().reset();
-    }
-    void TearDown() override {
-        ui::Application::shared().reset();
-        vx::test::Environment::TearDown();
-    }
 };
 
 } // namespace uitest
