@@ -6,44 +6,29 @@ using namespace uitest;
 
 namespace {
 
-class Target : public ns::Object {
-public:
-    int taps = 0;
-    void tapped() { ++taps; }
-};
+class DriverTest : public UIKitTest {};
 
-class DriverTest : public UIKitTest {
-protected:
-    void SetUp() override {
-        UIKitTest::SetUp();
-        root = ui::ViewController::create();
-        window = showWindow(root);
-        panel = ui::View::create(cg::RectMake(20, 100, 300, 200));
-        root->view()->addSubview(panel);
-        button = ui::Button::buttonWithType(ui::ButtonType::Custom);
-        button->setFrame(cg::RectMake(10, 10, 120, 40));
-        button->setTitle("登录", ui::ControlStateNormal);
-        button->addTarget(target, &Target::tapped, ui::ControlEventTouchUpInside);
-        panel->addSubview(button);
-    }
-
-    // The reason a tap on the view is refused ("" when it would reach it).
-    static std::string refusal(const ui::ViewRef& view) {
-        auto outcome = ui::driver::canTap(view);
-        return outcome ? "" : outcome.reason;
-    }
-
-    ui::ViewControllerRef root;
-    ui::WindowRef window;
-    ui::ViewRef panel;
-    ui::ButtonRef button;
-    ns::Ref<Target> target = ns::make<Target>();
-};
+// The reason a tap on the view is refused ("" when it would reach it).
+std::string refusal(const ui::ViewRef& view) {
+    auto outcome = ui::driver::canTap(view);
+    return outcome ? "" : outcome.reason;
+}
 
 TEST_F(DriverTest, TapsReachOnlyWhatAPersonCouldTouch) {
+    auto root = ui::ViewController::create();
+    auto window = showWindow(root);
+    auto panel = ui::View::create(cg::RectMake(20, 100, 300, 200));
+    root->view()->addSubview(panel);
+    auto button = ui::Button::buttonWithType(ui::ButtonType::Custom);
+    button->setFrame(cg::RectMake(10, 10, 120, 40));
+    button->setTitle("登录", ui::ControlStateNormal);
+    int taps = 0;
+    button->addAction([&](ui::Control&) { ++taps; }, ui::ControlEventTouchUpInside);
+    panel->addSubview(button);
+
     ui::driver::tap(button);
     ui::driver::tap(button->titleLabel()); // the label takes no touches: the button below gets it
-    EXPECT_EQ(target->taps, 2);
+    EXPECT_EQ(taps, 2);
     EXPECT_EQ(ui::driver::findButton(window, "登录"), button);
 
     auto cover = ui::View::create(cg::RectMake(0, 0, 100, 200));
@@ -66,7 +51,7 @@ TEST_F(DriverTest, TapsReachOnlyWhatAPersonCouldTouch) {
     EXPECT_NE(refusal(button).find("outside its superview's bounds"), std::string::npos) << refusal(button);
     button->removeFromSuperview();
     EXPECT_NE(refusal(button).find("not in a window"), std::string::npos) << refusal(button);
-    EXPECT_EQ(target->taps, 2);
+    EXPECT_EQ(taps, 2);
 }
 
 } // namespace
