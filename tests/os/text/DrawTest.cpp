@@ -75,8 +75,8 @@ TEST(Draw, AlignmentMovesEachLineWithinTheWidth) {
     EXPECT_NEAR(right[0] - left[0], 168, 1);
 }
 
-TEST(Draw, AlphaAndColoursPerRun) {
-    // The context's alpha applies to the whole text.
+// Colours per run are checked with the UI colours in ViewRenderingTest.AttributedTextTakesUIColoursAndStickers.
+TEST(Draw, TheContextsAlphaAppliesToTheWholeText) {
     Canvas faded(100, 30);
     faded.context->SetAlpha(0.5);
     text::draw(*faded.context, cg::RectMake(0, 0, 100, 30), "红色", styleOf(20, {1, 0, 0, 1}));
@@ -84,23 +84,6 @@ TEST(Draw, AlphaAndColoursPerRun) {
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 100; ++x) maxAlpha = std::max<int>(maxAlpha, faded.at(x, y)[3]);
     EXPECT_NEAR(maxAlpha, 128, 1);
-
-    struct Blue : ns::Object, text::ColorAttribute {
-        cg::Color textColor() const override { return {0, 0, 1, 1}; }
-    };
-    ns::AttributedString two("红蓝");
-    two.addAttribute(ns::ForegroundColorAttributeName, ns::Value(ns::make<Blue>()), {1, 1});
-    Canvas mixed(60, 30);
-    text::draw(*mixed.context, cg::RectMake(0, 0, 60, 30), two, styleOf(20, {1, 0, 0, 1}));
-    bool red = false, blue = false;
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 60; ++x) {
-            const uint8_t* p = mixed.at(x, y);
-            if (p[3] == 255 && x < 20) red = red || (p[2] == 255 && p[0] == 0);
-            if (p[3] == 255 && x >= 20) blue = blue || (p[0] == 255 && p[2] == 0);
-        }
-    EXPECT_TRUE(red);
-    EXPECT_TRUE(blue);
 }
 
 TEST(Draw, LineLimitAndTailTruncation) {

@@ -10,7 +10,6 @@ namespace {
 class AlertControllerTest : public UIKitTest {};
 
 TEST_F(AlertControllerTest, TappingAnActionDismissesThenRunsItsHandler) {
-    auto log = makeLog();
     auto page = controller("page", log);
     auto window = showWindow(page);
     take(log);
@@ -33,15 +32,24 @@ TEST_F(AlertControllerTest, TappingAnActionDismissesThenRunsItsHandler) {
     advance(0.3);
     EXPECT_EQ(take(log), "") << "the presenter stays and hears nothing";
     EXPECT_EQ(alert->textFields()[0]->placeholder(), "名称不能超过8个字符");
+    EXPECT_EQ(ui::driver::presentationChain(window), (std::vector<ui::ViewControllerRef>{page, alert}));
+    ASSERT_EQ(ui::driver::presentedAlert(window), alert);
+    try {
+        ui::driver::tapAlertAction(alert, "好的");
+        ADD_FAILURE() << "no such action";
+    } catch (const ui::driver::Failure& failure) {
+        EXPECT_NE(std::string(failure.what()).find("取消, 确认"), std::string::npos) << failure.what();
+    }
 
     alert->textFields()[0]->setText("小号一");
     auto confirm = alert->buttonForAction(alert->actions()[1]);
     ASSERT_TRUE(confirm);
-    EXPECT_TRUE(tap(confirm));
+    tap(confirm);
     EXPECT_EQ(handled, "");
     alert.reset();
     advance(0.3);
     EXPECT_EQ(handled, "确认:小号一:dismissed");
+    EXPECT_EQ(ui::driver::topViewController(window), page);
 }
 
 TEST_F(AlertControllerTest, ProgrammingErrorsRaise) {

@@ -59,7 +59,6 @@ TEST_F(ApplicationTest, KeyWindowChangesOnlyWhenAskedOrWhenTheKeyWindowHides) {
     EXPECT_EQ(windows[0], game);
     EXPECT_EQ(windows[1], later);
     EXPECT_EQ(windows[2], alert) << "ordered by level first";
-    EXPECT_TRUE(game->isOpaque());
 }
 
 TEST_F(ApplicationTest, StateChangesCallTheDelegateThenPostInOrder) {
@@ -84,7 +83,7 @@ TEST_F(ApplicationTest, StateChangesCallTheDelegateThenPostInOrder) {
     EXPECT_EQ(app.applicationState(), ui::ApplicationState::Active);
 }
 
-TEST_F(ApplicationTest, OpeningURLsFollowsTheInstalledSchemes) {
+TEST_F(ApplicationTest, OpeningURLsFollowsTheInstalledSchemesAndIncomingOnesReachTheDelegate) {
     auto& app = ui::Application::shared();
     auto box = ns::URL::fromString("vorlixbox://open?id=1");
     EXPECT_FALSE(app.canOpenURL(box));
@@ -100,10 +99,8 @@ TEST_F(ApplicationTest, OpeningURLsFollowsTheInstalledSchemes) {
     EXPECT_FALSE(answered) << "the completion comes on a later main-queue turn";
     drainMain();
     EXPECT_FALSE(answered) << "https was replaced by the installed set";
-}
 
-TEST_F(ApplicationTest, AnIncomingURLTakesTheNewestEntryPointTheDelegateImplements) {
-    auto& app = ui::Application::shared();
+    // An incoming URL takes the newest entry point the delegate implements.
     auto delegate = std::make_shared<RecordingDelegate>();
     app.setDelegate(delegate);
     auto url = ns::URL::fromString("wallet123://pay?VOR_QUICK&name&pwd");
@@ -112,12 +109,6 @@ TEST_F(ApplicationTest, AnIncomingURLTakesTheNewestEntryPointTheDelegateImplemen
     EXPECT_TRUE(app.deliverOpenURL(url, std::string("com.wallet")));
     EXPECT_EQ(delegate->calls,
               (std::vector<std::string>{"source com.wallet wallet123://pay?VOR_QUICK&name&pwd", "options com.wallet"}));
-
-    EXPECT_EQ(ui::BackgroundTaskInvalid, 0u);
-    auto task = app.beginBackgroundTask();
-    EXPECT_NE(task, ui::BackgroundTaskInvalid);
-    app.endBackgroundTask(task);
-    EXPECT_EQ(app.backgroundTaskCount(), 0u);
 }
 
 TEST_F(ApplicationTest, TheNotchTestFollowsTheDeviceProfile) {

@@ -1,7 +1,6 @@
-// Images from files and bundles (scale suffixes, encodings) and the render check a person can open.
+// Images from files and bundles: scale suffixes, encodings, archiving.
 #include "os/foundation/KeyedArchiver.h"
 #include "os/foundation/KeyedUnarchiver.h"
-#include "os/uikit/BezierPath.h"
 #include "os/uikit/Color.h"
 #include "os/uikit/Graphics.h"
 #include "os/uikit/Image.h"
@@ -105,49 +104,4 @@ TEST_F(ImageFilesTest, FilesDataAndEncodings) {
     EXPECT_EQ(back->scale(), 2);
     EXPECT_EQ(back->imageOrientation(), ImageOrientation::Right);
     EXPECT_EQ(back->size(), (cg::Size{2, 4}));
-}
-
-TEST_F(ImageFilesTest, RenderCheckWritesAPicture) {
-    // A bordered card with rounded corners holding an image (blue with a yellow top band, so a
-    // flipped drawing shows), as a view would draw it.
-    GraphicsBeginImageContextWithOptions({3, 3}, false, 1);
-    Color::blueColor()->setFill();
-    RectFill(cg::RectMake(0, 0, 3, 3));
-    Color::yellowColor()->setFill();
-    RectFill(cg::RectMake(0, 0, 3, 1));
-    auto icon = GraphicsGetImageFromCurrentImageContext();
-    GraphicsEndImageContext();
-    GraphicsBeginImageContextWithOptions({120, 80}, false, 2);
-    Color::colorWithWhite(0.95, 1)->setFill();
-    RectFill(cg::RectMake(0, 0, 120, 80));
-    auto card = BezierPath::bezierPathWithRoundedRect(cg::RectMake(10, 10, 100, 60), 12);
-    GraphicsGetCurrentContext()->SaveGState();
-    card->addClip();
-    Color::colorWithRed(0.38, 0.22, 0.91, 1)->setFill();
-    RectFill(cg::RectMake(0, 0, 120, 80));
-    icon->drawInRect(cg::RectMake(20, 20, 40, 40));
-    GraphicsGetCurrentContext()->RestoreGState();
-    card->setLineWidth(3);
-    Color::colorWithRed(1, 0.6, 0, 1)->setStroke();
-    card->stroke();
-    auto picture = GraphicsGetImageFromCurrentImageContext();
-    GraphicsEndImageContext();
-
-    const cg::ImageRef& bits = picture->CGImage();
-    auto px = [&](size_t x, size_t y) { return bits->bytes() + y * bits->bytesPerRow() + x * 4; };
-    // Pixels are B,G,R,A at scale 2.
-    EXPECT_NEAR(px(2, 2)[2], 242, 1);  // background outside the card
-    EXPECT_NEAR(px(22, 22)[2], 242, 1); // inside the card's box but cut off by the rounded corner
-    EXPECT_EQ(px(80, 100)[0], 255);    // the blue icon
-    EXPECT_EQ(px(80, 100)[2], 0);
-    EXPECT_EQ(px(80, 45)[0], 0);       // its yellow band on top
-    EXPECT_EQ(px(80, 45)[2], 255);
-    EXPECT_NEAR(px(180, 80)[1], 56, 1); // the purple card
-    EXPECT_EQ(px(120, 20)[2], 255);    // the orange border along the top edge
-    EXPECT_EQ(px(120, 20)[0], 0);
-
-    auto png = ImagePNGRepresentation(picture);
-    ASSERT_TRUE(png);
-    std::string path = sandboxPath() + "/render-check.png";
-    ASSERT_TRUE(png->writeToFile(path, false));
 }

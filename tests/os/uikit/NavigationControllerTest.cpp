@@ -7,8 +7,7 @@ using namespace uitest;
 
 namespace {
 
-// Like the SDK's navigation controller: every push after the first gets a back item and hides
-// the bottom bar; pushes are always animated.
+// Like the SDK's navigation controller: pushes after the first get a back item and hide the bottom bar.
 class BackItemNavigation : public ui::NavigationController {
 public:
     int pushes = 0;
@@ -25,23 +24,7 @@ public:
 
 class NavigationControllerTest : public UIKitTest {};
 
-TEST_F(NavigationControllerTest, TheRootGoesThroughTheSubclassPushAndGetsNoBackItem) {
-    auto log = makeLog();
-    auto root = controller("root", log);
-    auto nav = ui::NavigationController::createWithRoot<BackItemNavigation>(root);
-    EXPECT_EQ(nav->pushes, 1);
-    EXPECT_EQ(nav->viewControllers().size(), 1u);
-    EXPECT_EQ(root->navigationItem()->leftBarButtonItem(), nullptr);
-    EXPECT_EQ(root->navigationController(), nav);
-
-    auto second = controller("second", log);
-    nav->pushViewController(second, false);
-    EXPECT_NE(second->navigationItem()->leftBarButtonItem(), nullptr);
-    EXPECT_TRUE(second->hidesBottomBarWhenPushed());
-}
-
 TEST_F(NavigationControllerTest, PushAndPopSendCallbacksAndEndAfterTheTransition) {
-    auto log = makeLog();
     auto a = controller("A", log);
     auto nav = ui::NavigationController::createWithRoot(a);
     auto window = showWindow(nav);
@@ -77,7 +60,6 @@ TEST_F(NavigationControllerTest, PushAndPopSendCallbacksAndEndAfterTheTransition
 }
 
 TEST_F(NavigationControllerTest, PopToRootGivesCallbacksOnlyToTheTopAndFinishesARunningPush) {
-    auto log = makeLog();
     auto a = controller("A", log);
     auto nav = ui::NavigationController::createWithRoot(a);
     auto window = showWindow(nav);
@@ -98,14 +80,18 @@ TEST_F(NavigationControllerTest, PopToRootGivesCallbacksOnlyToTheTopAndFinishesA
     EXPECT_EQ(b->parentViewController(), nullptr);
 }
 
-TEST_F(NavigationControllerTest, ATabBarHidesWhileTheStackHoldsAScreenThatHidesIt) {
-    auto log = makeLog();
+TEST_F(NavigationControllerTest, TheRootGoesThroughTheSubclassPushAndTheTabBarHidesForAScreenThatHidesIt) {
     auto tabs = ui::ViewController::create<ui::TabBarController>();
-    auto nav = ui::NavigationController::createWithRoot<BackItemNavigation>(controller("root", log));
+    auto root = controller("root", log);
+    auto nav = ui::NavigationController::createWithRoot<BackItemNavigation>(root);
+    EXPECT_EQ(nav->pushes, 1);
+    EXPECT_EQ(root->navigationItem()->leftBarButtonItem(), nullptr) << "the root gets no back item";
     tabs->addChildViewController(nav);
     auto window = showWindow(tabs);
     EXPECT_FALSE(tabs->tabBar()->isHidden());
-    nav->pushViewController(controller("detail", log), true);
+    auto detail = controller("detail", log);
+    nav->pushViewController(detail, true);
+    EXPECT_NE(detail->navigationItem()->leftBarButtonItem(), nullptr);
     EXPECT_TRUE(tabs->tabBar()->isHidden());
     advance(0.35);
     nav->popViewControllerAnimated(true);
@@ -113,7 +99,6 @@ TEST_F(NavigationControllerTest, ATabBarHidesWhileTheStackHoldsAScreenThatHidesI
 }
 
 TEST_F(NavigationControllerTest, TheBarHostsTheTopItemsViewsSoTagsFindThem) {
-    auto log = makeLog();
     auto root = controller("root", log);
     auto title = ui::View::create(cg::RectMake(0, 0, 120, 30));
     title->setTag(10001);
@@ -128,9 +113,6 @@ TEST_F(NavigationControllerTest, TheBarHostsTheTopItemsViewsSoTagsFindThem) {
     EXPECT_EQ(right->superview(), nav->navigationBar());
     title->removeFromSuperview();
     EXPECT_EQ(nav->navigationBar()->viewWithTag(10001), nullptr);
-
-    nav->setNavigationBarHidden(true, false);
-    EXPECT_TRUE(nav->isNavigationBarHidden());
 }
 
 } // namespace

@@ -8,15 +8,6 @@ using namespace uitest;
 
 namespace {
 
-using Px = std::vector<int>;
-
-// {R, G, B, A} of pixel (x, y) of a display-format bitmap, rows from the top.
-Px pixel(const ui::ImageRef& image, size_t x, size_t y) {
-    const auto& img = image->CGImage();
-    const uint8_t* p = img->bytes() + y * img->bytesPerRow() + x * 4;
-    return {p[2], p[1], p[0], p[3]};
-}
-
 // Captures draw what the player sees at the clock's current time; the model is already final.
 class PresentationTest : public UIKitTest {
 protected:

@@ -1,6 +1,5 @@
 #include "UIKitTestSupport.h"
 
-#include "os/uikit/Driver.h"
 #include "os/uikit/ScrollView.h"
 
 using namespace uitest;
@@ -107,7 +106,6 @@ TEST_F(ScrollViewTest, ObserversSeeThePullAndTheReleaseOfAList) {
     list->addObserver(watcher, "dragging", [&](const std::string&) {
         seen.push_back(list->isDragging() ? "dragging" : "released");
     });
-    list->addObserver(watcher, "contentInset", [&](const std::string&) { seen.push_back("inset"); });
 
     ui::driver::pullDown(list, 80);
     EXPECT_EQ(deepest, -80);

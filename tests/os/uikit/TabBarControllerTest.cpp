@@ -10,7 +10,6 @@ namespace {
 class TabBarControllerTest : public UIKitTest {};
 
 TEST_F(TabBarControllerTest, OnlyTheSelectedTabLoadsAndSwitchingSendsCallbacksAtOnce) {
-    auto log = makeLog();
     auto tabs = ui::ViewController::create<ui::TabBarController>();
     std::vector<ns::Ref<LoggingController>> pages;
     for (const char* name : {"mine", "welfare", "tasks"}) {
@@ -37,18 +36,22 @@ TEST_F(TabBarControllerTest, OnlyTheSelectedTabLoadsAndSwitchingSendsCallbacksAt
     // A person taps the first item button.
     ASSERT_EQ(tabs->tabBar()->itemButtons().size(), 3u);
     tabs->view()->layoutIfNeeded();
-    EXPECT_TRUE(tap(tabs->tabBar()->itemButtons()[0]));
+    tap(tabs->tabBar()->itemButtons()[0]);
     EXPECT_EQ(tabs->selectedIndex(), 0u);
     EXPECT_EQ(take(log), "tasks.willDisappear mine.willAppear tasks.didDisappear mine.didAppear");
 }
 
 TEST_F(TabBarControllerTest, SwitchingReachesThePagesInsideEachTabsNavigation) {
-    auto log = makeLog();
     auto tabs = ui::ViewController::create<ui::TabBarController>();
     auto first = controller("first", log);
     auto second = controller("second", log);
-    tabs->addChildViewController(ui::NavigationController::createWithRoot(first));
+    auto firstNav = ui::NavigationController::createWithRoot(first);
+    tabs->addChildViewController(firstNav);
     tabs->addChildViewController(ui::NavigationController::createWithRoot(second));
+    EXPECT_EQ(firstNav->tabBarItem(), first->tabBarItem()) << "a navigation shows its first screen's tab item";
+    auto own = ui::TabBarItem::withTitle(std::string("own"), nullptr, nullptr);
+    firstNav->setTabBarItem(own);
+    EXPECT_EQ(firstNav->tabBarItem(), own);
     auto window = showWindow(tabs);
     take(log);
     tabs->setSelectedIndex(1);

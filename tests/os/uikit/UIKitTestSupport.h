@@ -1,8 +1,9 @@
 #pragma once
-// Shared pieces of the UI layer's tests: a controller that logs its callbacks, a fixture that
-// resets the application, and small helpers to show windows and tap through them.
+// Shared pieces of the UI layer's tests: a logging controller, a fixture, window and pixel helpers.
 
 #include "os/uikit/Application.h"
+#include "os/uikit/Driver.h"
+#include "os/uikit/Image.h"
 #include "os/uikit/Screen.h"
 #include "os/uikit/ViewController.h"
 #include "os/uikit/Window.h"
@@ -14,6 +15,8 @@
 
 namespace uitest {
 
+using ui::driver::tap;
+
 using Log = std::shared_ptr<std::vector<std::string>>;
 inline Log makeLog() { return std::make_shared<std::vector<std::string>>(); }
 
@@ -24,6 +27,14 @@ inline std::string take(const Log& log) {
     log->clear();
     return out;
 }
+
+using Px = std::vector<int>;
+// {R, G, B, A} of pixel (x, y) of a display-format bitmap, rows from the top.
+inline Px pixel(const cg::ImageRef& img, size_t x, size_t y) {
+    const uint8_t* p = img->bytes() + y * img->bytesPerRow() + x * 4;
+    return {p[2], p[1], p[0], p[3]};
+}
+inline Px pixel(const ui::ImageRef& image, size_t x, size_t y) { return pixel(image->CGImage(), x, y); }
 
 // Writes "name.callback" for the appearance callbacks (and the layout ones when asked).
 class LoggingController : public ui::ViewController {
@@ -63,28 +74,10 @@ inline ui::WindowRef showWindow(const ui::ViewControllerRef& root) {
     return window;
 }
 
-// A tap at the view's centre through its window (false when nothing takes the touch).
-inline bool tap(const ui::ViewRef& view) {
-    auto window = view->window();
-    if (!window) return false;
-    cg::Rect b = view->bounds();
-    cg::Point p = view->convertPointToView({b.origin.x + b.size.width / 2, b.origin.y + b.size.height / 2}, window.get());
-    auto touch = window->beginTouch(p);
-    if (!touch) return false;
-    window->endTouch(touch, p);
-    return true;
-}
-
+// The environment resets the application (a registered singleton) before and after each test.
 class UIKitTest : public vx::test::Environment {
 protected:
-    void SetUp() override {
-        vx::test::Environment::SetUp();
-        ui::Application::shared().reset();
-    }
-    void TearDown() override {
-        ui::Application::shared().reset();
-        vx::test::Environment::TearDown();
-    }
+    Log log = makeLog();
 };
 
 } // namespace uitest

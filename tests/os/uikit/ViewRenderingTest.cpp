@@ -1,7 +1,6 @@
 #include "UIKitTestSupport.h"
 
 #include "os/uikit/Button.h"
-#include "os/uikit/Driver.h"
 #include "os/uikit/Graphics.h"
 #include "os/uikit/ImageView.h"
 #include "os/uikit/Label.h"
@@ -16,15 +15,7 @@ using namespace uitest;
 
 namespace {
 
-using Px = std::vector<int>;
 const Px kRed{255, 0, 0, 255}, kBlue{0, 0, 255, 255}, kYellow{255, 255, 0, 255}, kClear{0, 0, 0, 0};
-
-// {R, G, B, A} of pixel (x, y) of a display-format bitmap, rows from the top.
-Px pixel(const ui::ImageRef& image, size_t x, size_t y) {
-    const auto& img = image->CGImage();
-    const uint8_t* p = img->bytes() + y * img->bytesPerRow() + x * 4;
-    return {p[2], p[1], p[0], p[3]};
-}
 
 // Opaque, nearly black pixels inside the rectangle (pixel coordinates): drawn text.
 int darkPixels(const ui::ImageRef& image, cg::Rect r) {
@@ -91,6 +82,8 @@ TEST_F(ViewRenderingTest, BorderedRoundedViewWithALabelAndAnImage) {
     EXPECT_EQ(pixel(image, 0, 0), kClear) << "the rounded corner clips the spilling subview";
     EXPECT_EQ(pixel(image, 14, 14), kYellow);
     EXPECT_EQ(pixel(image, 60, 1), kRed) << "the border lies inside the bounds, over the subviews";
+    EXPECT_EQ(pixel(image, 60, 3), kRed);
+    EXPECT_EQ(pixel(image, 60, 4), kBlue) << "four points wide";
     EXPECT_EQ(pixel(image, 60, 78), kRed);
     EXPECT_EQ(pixel(image, 115, 40), kBlue);
     EXPECT_EQ(pixel(image, 74, 18), kBlue) << "aspect fit leaves the sides of the image view empty";
@@ -157,8 +150,7 @@ TEST_F(ViewRenderingTest, DrawRectOverridesAndLayerContentsOfOtherViews) {
     EXPECT_EQ(marker->draws, before + 1);
 }
 
-// Builds the example form of docs/uikit.md and renders it; VX_UPDATE_DOCS=1 also writes
-// docs/example-form.png.
+// The example form of docs/uikit.md; VX_UPDATE_DOCS=1 also writes docs/example-form.png.
 TEST_F(ViewRenderingTest, ExampleFormCapturesToAPNG) {
     auto root = ui::ViewController::create();
     auto window = showWindow(root);

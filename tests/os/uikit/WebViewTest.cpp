@@ -1,7 +1,6 @@
 #include "UIKitTestSupport.h"
 
 #include "os/foundation/Strings.h"
-#include "os/uikit/Driver.h"
 #include "os/uikit/WebView.h"
 #include "tests/support/HttpTestServer.h"
 
