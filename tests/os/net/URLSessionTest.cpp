@@ -17,18 +17,9 @@ namespace {
 
 using ns::Ref;
 
-TEST_F(NetTest, ResponseWithErrorStatusKeepsItsBody) {
-    server.on("/fail", Reply::text(500, "{\"z\":0}", "application/json"));
-    auto r = fetch("/fail");
-    ASSERT_EQ(r.calls, 1);
-    EXPECT_EQ(r.error, nullptr);
-    ASSERT_TRUE(r.http());
-    EXPECT_EQ(r.http()->statusCode(), 500);
-    EXPECT_EQ(r.body(), "{\"z\":0}");
-}
-
-TEST_F(NetTest, ResponseDescribesMediaTypeEncodingAndLength) {
+TEST_F(NetTest, ResponseDescribesMediaTypeEncodingAndLengthAndAnErrorStatusKeepsItsBody) {
     server.on("/typed", Reply::text(200, "<p>hi</p>", "Text/HTML; Charset=\"GBK\""));
+    server.on("/fail", Reply::text(500, "{\"z\":0}", "application/json"));
     Reply chunked;
     chunked.contentType = "application/json";
     chunked.steps = {Step::send("{\"a\":"), Step::send("1}")};
@@ -46,6 +37,11 @@ TEST_F(NetTest, ResponseDescribesMediaTypeEncodingAndLength) {
     EXPECT_EQ(streamed.response->mimeType(), "application/json");
     EXPECT_EQ(streamed.response->textEncodingName(), std::nullopt);
     EXPECT_EQ(streamed.response->expectedContentLength(), -1);
+
+    auto failed = fetch("/fail");
+    EXPECT_EQ(failed.error, nullptr);
+    EXPECT_EQ(failed.http()->statusCode(), 500);
+    EXPECT_EQ(failed.body(), "{\"z\":0}");
 }
 
 TEST_F(NetTest, CompressedBodiesAreDecoded) {
@@ -128,18 +124,17 @@ TEST_F(NetTest, IdleTimeOutFailsAStalledBodyButNotASlowSteadyOne) {
     auto ok = fetch(makeSession(), slowReq);
     EXPECT_EQ(ok.error, nullptr);
     EXPECT_EQ(ok.body().size(), 10 * 6u);
-}
 
-TEST_F(NetTest, ConfiguredTimeOutAppliesWhenTheRequestSetsNone) {
-    Reply stalled;
-    stalled.steps = {Step::stall()};
-    server.on("/stall", stalled);
+    // The configuration's time-out applies when the request sets none.
     auto configuration = ns::URLSessionConfiguration::defaultSessionConfiguration();
     configuration->setTimeoutIntervalForRequest(0.3);
     EXPECT_EQ(fetch(makeSession(configuration), request("/stall")).errorCode(), ns::URLErrorTimedOut);
 }
 
-TEST_F(NetTest, RefusedConnectionAndDroppedConnectionMapToTheirCodes) {
+TEST_F(NetTest, RefusedDroppedUnsupportedAndMissingURLsMapToTheirCodes) {
+    EXPECT_EQ(fetch(makeSession(), ns::URLRequest::requestWithURL(ns::URL::fromString("ftp://127.0.0.1/x"))).errorCode(),
+              ns::URLErrorUnsupportedURL);
+    EXPECT_EQ(fetch(makeSession(), ns::URLRequest::requestWithURL(nullptr)).errorCode(), ns::URLErrorBadURL);
     // A bound socket that does not listen: connecting to it is refused.
     int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr{};
@@ -161,13 +156,6 @@ TEST_F(NetTest, RefusedConnectionAndDroppedConnectionMapToTheirCodes) {
     auto lost = fetch("/drop");
     EXPECT_EQ(lost.errorCode(), ns::URLErrorNetworkConnectionLost);
     EXPECT_TRUE(lost.http()); // the response had arrived
-}
-
-TEST_F(NetTest, UnsupportedAndMalformedURLsFailWithoutTheNetwork) {
-    auto ftp = fetch(makeSession(), ns::URLRequest::requestWithURL(ns::URL::fromString("ftp://127.0.0.1/x")));
-    EXPECT_EQ(ftp.errorCode(), ns::URLErrorUnsupportedURL);
-    auto none = fetch(makeSession(), ns::URLRequest::requestWithURL(nullptr));
-    EXPECT_EQ(none.errorCode(), ns::URLErrorBadURL);
 }
 
 TEST_F(NetTest, CookiesSetThroughOneSessionAreSentByAnother) {
