@@ -137,39 +137,30 @@ TEST(Strings, RemovingPercentEncodingFailsOnMalformedText) {
 }
 
 TEST(Strings, PathComponentsFollowNSStringRules) {
-    EXPECT_EQ(lastPathComponent("/tmp/scratch.tiff"), "scratch.tiff");
-    EXPECT_EQ(lastPathComponent("/tmp/"), "tmp");
-    EXPECT_EQ(lastPathComponent("scratch///"), "scratch");
-    EXPECT_EQ(lastPathComponent("/"), "/");
-    EXPECT_EQ(lastPathComponent(""), "");
+    using Unary = std::string (*)(std::string_view);
+    const std::tuple<Unary, const char*, const char*> unary[] = {
+        {lastPathComponent, "/tmp/scratch.tiff", "scratch.tiff"},    {lastPathComponent, "/tmp/", "tmp"},
+        {lastPathComponent, "scratch///", "scratch"},                {lastPathComponent, "/", "/"},
+        {lastPathComponent, "", ""},                                 {pathExtension, "/tmp/scratch.tiff", "tiff"},
+        {pathExtension, ".scratch.tiff", "tiff"},                    {pathExtension, "/tmp/.hidden", ""},
+        {pathExtension, "/a.b/c", ""},                               {pathExtension, "VOZUV.bundle/", "bundle"},
+        {stringByDeletingPathExtension, "/tmp/scratch.tiff", "/tmp/scratch"},
+        {stringByDeletingPathExtension, "scratch..tiff", "scratch."}, {stringByDeletingPathExtension, ".tiff", ".tiff"},
+        {stringByDeletingPathExtension, "scratch.bundle/", "scratch"}, {stringByDeletingPathExtension, "icon@2x.png", "icon@2x"},
+        {stringByDeletingLastPathComponent, "/tmp/scratch.tiff", "/tmp"}, {stringByDeletingLastPathComponent, "/tmp/lock/", "/tmp"},
+        {stringByDeletingLastPathComponent, "/tmp", "/"},            {stringByDeletingLastPathComponent, "/", "/"},
+        {stringByDeletingLastPathComponent, "scratch.tiff", ""}};
+    for (const auto& [function, path, expected] : unary) EXPECT_EQ(function(path), expected) << path;
 
-    EXPECT_EQ(pathExtension("/tmp/scratch.tiff"), "tiff");
-    EXPECT_EQ(pathExtension(".scratch.tiff"), "tiff");
-    EXPECT_EQ(pathExtension("/tmp/.hidden"), "");
-    EXPECT_EQ(pathExtension("/a.b/c"), "");
-    EXPECT_EQ(pathExtension("VOZUV.bundle/"), "bundle");
-
-    EXPECT_EQ(stringByDeletingPathExtension("/tmp/scratch.tiff"), "/tmp/scratch");
-    EXPECT_EQ(stringByDeletingPathExtension("scratch..tiff"), "scratch.");
-    EXPECT_EQ(stringByDeletingPathExtension(".tiff"), ".tiff");
-    EXPECT_EQ(stringByDeletingPathExtension("scratch.bundle/"), "scratch");
-    EXPECT_EQ(stringByDeletingPathExtension("icon@2x.png"), "icon@2x");
-
-    EXPECT_EQ(stringByDeletingLastPathComponent("/tmp/scratch.tiff"), "/tmp");
-    EXPECT_EQ(stringByDeletingLastPathComponent("/tmp/lock/"), "/tmp");
-    EXPECT_EQ(stringByDeletingLastPathComponent("/tmp"), "/");
-    EXPECT_EQ(stringByDeletingLastPathComponent("/"), "/");
-    EXPECT_EQ(stringByDeletingLastPathComponent("scratch.tiff"), "");
-
-    EXPECT_EQ(stringByAppendingPathComponent("/tmp", "scratch.tiff"), "/tmp/scratch.tiff");
-    EXPECT_EQ(stringByAppendingPathComponent("/tmp/", "/images/"), "/tmp/images");
-    EXPECT_EQ(stringByAppendingPathComponent("/", "a"), "/a");
-    EXPECT_EQ(stringByAppendingPathComponent("", "a"), "a");
-
-    EXPECT_EQ(stringByAppendingPathExtension("/tmp/scratch.old", "tiff"), "/tmp/scratch.old.tiff");
-    EXPECT_EQ(stringByAppendingPathExtension("/tmp/", "tiff"), "/tmp.tiff");
-    EXPECT_EQ(stringByAppendingPathExtension("/", "tiff"), "/");
-    EXPECT_EQ(stringByAppendingPathExtension("a", "b/c"), "a");
+    using Binary = std::string (*)(std::string_view, std::string_view);
+    const std::tuple<Binary, const char*, const char*, const char*> binary[] = {
+        {stringByAppendingPathComponent, "/tmp", "scratch.tiff", "/tmp/scratch.tiff"},
+        {stringByAppendingPathComponent, "/tmp/", "/images/", "/tmp/images"},
+        {stringByAppendingPathComponent, "/", "a", "/a"},            {stringByAppendingPathComponent, "", "a", "a"},
+        {stringByAppendingPathExtension, "/tmp/scratch.old", "tiff", "/tmp/scratch.old.tiff"},
+        {stringByAppendingPathExtension, "/tmp/", "tiff", "/tmp.tiff"}, {stringByAppendingPathExtension, "/", "tiff", "/"},
+        {stringByAppendingPathExtension, "a", "b/c", "a"}};
+    for (const auto& [function, path, part, expected] : binary) EXPECT_EQ(function(path, part), expected) << path << " " << part;
 }
 
 TEST(Strings, TildeIsTheSandboxHome) {
