@@ -1,10 +1,10 @@
 #include "os/foundation/Data.h"
+#include "tests/support/Environment.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -56,10 +56,12 @@ TEST(Base64, RoundTripsEveryByteValue) {
     }
 }
 
-TEST(Data, AtomicWriteReplacesTheFileOwnerOnly) {
+using DataTest = vx::test::SandboxTest;
+
+TEST_F(DataTest, AtomicWriteReplacesTheFileOwnerOnly) {
     namespace fs = std::filesystem;
-    std::string dir = (fs::temp_directory_path() / "vx-data-XXXXXX").string();
-    ASSERT_NE(mkdtemp(dir.data()), nullptr);
+    const std::string dir = sandboxPath() + "/data";
+    fs::create_directory(dir);
     std::string path = dir + "/file.bin";
     ASSERT_TRUE(Data::fromString("first")->writeToFile(path, true));
     ASSERT_TRUE(Data::fromString("second")->writeToFile(path, true));
@@ -71,7 +73,6 @@ TEST(Data, AtomicWriteReplacesTheFileOwnerOnly) {
     EXPECT_EQ(Data::fromFile(dir), nullptr); // a folder is not a file
     EXPECT_EQ(Data::fromFile(dir + "/missing"), nullptr);
     EXPECT_FALSE(Data::fromString("x")->writeToFile(dir + "/no/such/folder", true));
-    fs::remove_all(dir);
 }
 
 TEST(Data, CapacityIsOnlyAHint) {

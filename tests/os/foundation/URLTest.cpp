@@ -1,12 +1,11 @@
 #include "os/foundation/URL.h"
+#include "tests/support/Environment.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
-#include <cstdlib>
 
 using namespace ns;
 
@@ -95,7 +94,9 @@ TEST(URL, RelativeResolutionFollowsRfc3986) {
     EXPECT_TRUE(URL::fromString("g", base)->isEqual(*URL::fromString("http://a/b/c/g")));
 }
 
-TEST(URL, FileURLsEncodeThePath) {
+using FileURLTest = vx::test::SandboxTest;
+
+TEST_F(FileURLTest, FileURLsEncodeThePathAndEndFoldersWithASlash) {
     auto url = URL::fileURLWithPath("/tmp/a b#1?.txt");
     ASSERT_TRUE(url);
     EXPECT_EQ(url->absoluteString(), "file:///tmp/a%20b%231%3F.txt");
@@ -103,13 +104,10 @@ TEST(URL, FileURLsEncodeThePath) {
     EXPECT_EQ(url->host(), "");
     EXPECT_EQ(url->path(), "/tmp/a b#1?.txt");
 
-    char folder[] = "/tmp/vx-url-XXXXXX";
-    ASSERT_TRUE(mkdtemp(folder));
-    EXPECT_EQ(URL::fileURLWithPath(folder)->absoluteString(), std::string("file://") + folder + "/");
+    EXPECT_EQ(URL::fileURLWithPath(sandboxPath())->absoluteString(), "file://" + sandboxPath() + "/");
     char cwd[PATH_MAX];
     ASSERT_TRUE(getcwd(cwd, sizeof cwd));
     EXPECT_EQ(URL::fileURLWithPath("x.txt")->path(), std::string(cwd) + "/x.txt");
-    rmdir(folder);
 
     EXPECT_FALSE(URL::fileURLWithPath(""));
     EXPECT_TRUE(URL::fromString("FILE:///x")->isFileURL());
