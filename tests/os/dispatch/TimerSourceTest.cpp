@@ -57,7 +57,6 @@ TEST_F(TimerSourceTest, NoTickAfterCancelEvenWhenOneWasAlreadyQueued) {
     source.resume();
     ns::Clock::advance(1); // the tick is queued on the main queue, not yet run
     source.cancel();
-    EXPECT_TRUE(source.isCancelled());
     advance(5);
     EXPECT_EQ(ticks, 0);
 }

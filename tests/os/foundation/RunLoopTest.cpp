@@ -54,14 +54,13 @@ TEST_F(RunLoopTest, WorkOrInputFromAnotherThreadWakesTheLoopAndRunUntilGivesUpOn
 TEST_F(RunLoopTest, OneShotTimerFiresOnceAtItsDateAndInvalidates) {
     int fired = 0;
     const size_t pending = ns::Clock::pendingCount();
-    auto timer = ns::Timer::scheduled(1.0, false, [&](ns::Timer&) { ++fired; }, ns::Value(7));
+    auto timer = ns::Timer::scheduled(1.0, false, [&](ns::Timer&) { ++fired; });
     advance(0.9);
     EXPECT_EQ(fired, 0);
     ASSERT_TRUE(advance(0.1));
     EXPECT_EQ(fired, 1);
     EXPECT_FALSE(timer->isValid());
     EXPECT_EQ(ns::Clock::pendingCount(), pending); // fired once, nothing re-armed
-    EXPECT_EQ(timer->userInfo().intValue(), 7);
     advance(5);
     EXPECT_EQ(fired, 1);
 }
@@ -80,30 +79,23 @@ TEST_F(RunLoopTest, RepeatingTimerSkipsMissedFiresInsteadOfBursting) {
     timer->invalidate();
 }
 
-TEST_F(RunLoopTest, TimerKeepsItsBlockUntilInvalidated) {
+TEST_F(RunLoopTest, TimerKeepsItsBlockUntilInvalidatedAndFireLeavesTheSchedule) {
     auto held = std::make_shared<int>(0);
     std::weak_ptr<int> watch = held;
     auto timer = ns::Timer::scheduled(1.0, true, [held](ns::Timer& t) {
-        if (++*held == 2) t.invalidate(); // from inside the block
+        if (++*held == 3) t.invalidate(); // from inside the block
     });
+    const double date = timer->fireDate();
+    timer->fire(); // runs the block now, the schedule unchanged
+    EXPECT_EQ(*held, 1);
+    EXPECT_EQ(timer->fireDate(), date);
     held.reset();
     advance(1);
     EXPECT_FALSE(watch.expired());
     advance(1);
     EXPECT_TRUE(watch.expired());
     EXPECT_FALSE(timer->isValid());
-}
-
-TEST_F(RunLoopTest, FireRunsTheBlockNowWithoutChangingTheSchedule) {
-    int fired = 0;
-    auto timer = ns::Timer::scheduled(10, true, [&](ns::Timer&) { ++fired; });
-    double date = timer->fireDate();
-    timer->fire();
-    EXPECT_EQ(fired, 1);
-    EXPECT_EQ(timer->fireDate(), date);
-    timer->invalidate();
-    timer->fire();
-    EXPECT_EQ(fired, 1);
+    timer->fire(); // invalid: nothing
 }
 
 TEST_F(RunLoopTest, TimerModesDecideWhereTimersFire) {
