@@ -42,9 +42,9 @@ protected:
         return ns::URLRequest::requestWithURL(ns::URL::fromString(server.url(path)));
     }
 
-    // Runs one data task to completion (10 s real-time bound).
-    FetchResult fetch(const ns::Ref<ns::URLSession>& session, const ns::Ref<ns::URLRequest>& req) {
-        auto result = std::make_shared<FetchResult>();
+    // Starts a data task whose completion fills `result`.
+    static ns::Ref<ns::URLSessionDataTask> start(const ns::Ref<ns::URLSession>& session, const ns::Ref<ns::URLRequest>& req,
+                                                 const std::shared_ptr<FetchResult>& result) {
         auto task = session->dataTask(req, [result](const ns::DataRef& data, const ns::Ref<ns::URLResponse>& response,
                                                     const ns::Ref<ns::Error>& error) {
             ++result->calls;
@@ -53,6 +53,13 @@ protected:
             result->error = error;
         });
         task->resume();
+        return task;
+    }
+
+    // Runs one data task to completion (10 s real-time bound).
+    FetchResult fetch(const ns::Ref<ns::URLSession>& session, const ns::Ref<ns::URLRequest>& req) {
+        auto result = std::make_shared<FetchResult>();
+        start(session, req, result);
         EXPECT_TRUE(runMainUntil([&] { return result->calls > 0; }));
         return *result;
     }

@@ -47,12 +47,7 @@ TEST_F(NetTest, HandlerMayAnswerLaterAndSeesCancellation) {
         held = client;
     });
     auto result = std::make_shared<FetchResult>();
-    auto task = makeSession()->dataTask(ns::URL::fromString("http://scripted.test/later"),
-                                        [result](const ns::DataRef&, const Ref<ns::URLResponse>&, const Ref<ns::Error>& e) {
-                                            ++result->calls;
-                                            result->error = e;
-                                        });
-    task->resume();
+    auto task = start(makeSession(), ns::URLRequest::requestWithURL(ns::URL::fromString("http://scripted.test/later")), result);
     ASSERT_TRUE(runMainUntil([&] {
         std::lock_guard lock(m);
         return held != nullptr;

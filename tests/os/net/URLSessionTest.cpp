@@ -208,11 +208,12 @@ TEST_F(NetTest, PersistentCookiesSurviveARestartOwnerOnly) {
     EXPECT_EQ(server.requests("/me").at(0).header("Cookie"), "keep=1");
 }
 
-TEST_F(NetTest, CancelMidBodyCompletesOnceWithCancelled) {
+TEST_F(NetTest, CancelMidBodyCompletesOnceWithCancelledAndNoData) {
     int gate = server.newGate();
     Reply gated;
     gated.steps = {Step::send("first part"), Step::wait(gate), Step::send("second part")};
     server.on("/gated", gated);
+    server.on("/after", Reply::text(200, "after"));
 
     // A delegate-driven task: data arrives piece by piece on the delegate queue.
     struct Recorder : ns::URLSessionDelegate {
@@ -238,7 +239,6 @@ TEST_F(NetTest, CancelMidBodyCompletesOnceWithCancelled) {
     ASSERT_TRUE(runMainUntil([&] { return recorder->events.size() >= 3; }));
     server.open(gate);
     // Another load through the same queue as a barrier: anything late would come before it.
-    server.on("/after", Reply::text(200, "after"));
     EXPECT_EQ(fetch("/after").body(), "after");
     drainMain();
 
@@ -248,27 +248,19 @@ TEST_F(NetTest, CancelMidBodyCompletesOnceWithCancelled) {
     task->cancel(); // nothing more
     drainMain();
     EXPECT_EQ(recorder->events.size(), 3u);
-}
 
-TEST_F(NetTest, CancelledCompletionHandlerGetsNoData) {
-    int gate = server.newGate();
-    Reply gated;
-    gated.steps = {Step::send("first"), Step::wait(gate), Step::send("rest")};
-    server.on("/gated", gated);
+    // Through a completion handler: called once, with the error and none of the data.
+    int gate2 = server.newGate();
+    gated.steps = {Step::send("first"), Step::wait(gate2), Step::send("rest")};
+    server.on("/gated2", gated);
     auto result = std::make_shared<FetchResult>();
-    auto session = makeSession();
-    auto task = session->dataTask(request("/gated"), [result](const ns::DataRef& d, const Ref<ns::URLResponse>& r,
-                                                              const Ref<ns::Error>& e) {
-        ++result->calls;
-        result->data = d;
-        result->error = e;
-    });
-    task->resume();
-    ASSERT_TRUE(runMainUntil([&] { return task->countOfBytesReceived() > 0; }));
-    task->cancel();
-    server.open(gate);
+    auto plain = makeSession();
+    auto handled = start(plain, request("/gated2"), result);
+    ASSERT_TRUE(runMainUntil([&] { return handled->countOfBytesReceived() > 0; }));
+    handled->cancel();
+    server.open(gate2);
     ASSERT_TRUE(runMainUntil([&] { return result->calls > 0; }));
-    EXPECT_EQ(fetch(session, request("/gated")).body(), "firstrest");
+    EXPECT_EQ(fetch(plain, request("/gated2")).body(), "firstrest"); // the session goes on
     EXPECT_EQ(result->calls, 1);
     EXPECT_EQ(result->data, nullptr);
     EXPECT_EQ(result->errorCode(), ns::URLErrorCancelled);
@@ -302,12 +294,7 @@ TEST_F(NetTest, UploadProgressAndInvalidation) {
     stalled.steps = {Step::stall()};
     server.on("/stall", stalled);
     auto pending = std::make_shared<FetchResult>();
-    auto task = session->dataTask(request("/stall"), [pending](const ns::DataRef&, const Ref<ns::URLResponse>&,
-                                                                const Ref<ns::Error>& e) {
-        ++pending->calls;
-        pending->error = e;
-    });
-    task->resume();
+    start(session, request("/stall"), pending);
     session->invalidateAndCancel();
     ASSERT_TRUE(runMainUntil([&] { return recorder->invalid; }));
     EXPECT_EQ(pending->calls, 1);
