@@ -1,5 +1,4 @@
-// The response serializers' own rules: which status codes pass, which content types the JSON
-// serializer takes by default.
+// Which status codes the response serializers pass, and which content types the JSON one takes.
 
 #include "http/SDPJSONResponseSerializer.h"
 #include "os/net/URLError.h"

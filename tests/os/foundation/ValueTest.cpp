@@ -82,14 +82,10 @@ TEST(Value, UnsignedAndSinglePrecisionNumbersKeepTheirText) {
 }
 
 TEST(Value, RealsPrintShortestInPercentGStyle) {
-    EXPECT_EQ(Value(100.0).description(), "100");
-    EXPECT_EQ(Value(123456.789).description(), "123456.789");
-    EXPECT_EQ(Value(-2.5).description(), "-2.5");
-    EXPECT_EQ(Value(0.0001).description(), "0.0001");
-    EXPECT_EQ(Value(0.00001).description(), "1e-05");
-    EXPECT_EQ(Value(1e16).description(), "1e+16");
-    EXPECT_EQ(Value(0.1 + 0.2).description(), "0.30000000000000004");
-    EXPECT_EQ(Value(std::nan("")).description(), "nan");
+    const std::pair<double, const char*> reals[] = {{100.0, "100"},  {123456.789, "123456.789"}, {-2.5, "-2.5"},
+                                                    {0.0001, "0.0001"}, {0.00001, "1e-05"},     {1e16, "1e+16"},
+                                                    {0.1 + 0.2, "0.30000000000000004"}, {std::nan(""), "nan"}};
+    for (auto [value, text] : reals) EXPECT_EQ(Value(value).description(), text);
 }
 
 TEST(Value, ContainerDescriptionsNestAsFoundationPrintsThem) {

@@ -1,6 +1,5 @@
 #pragma once
-// Shared pieces of the os/net tests: a loopback server per test, and fetching through a session
-// whose completions run on the main queue while the test pumps the main run loop.
+// os/net tests: a loopback server per test; session completions run on the pumped main queue.
 
 #include "os/foundation/OperationQueue.h"
 #include "os/net/URLProtocol.h"
