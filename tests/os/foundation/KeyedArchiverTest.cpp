@@ -53,11 +53,16 @@ const char* kHandBuilt = R"(<plist version="1.0"><dict>
     <dict><key>VXImageScale</key>@6<key>VXImageData</key>@10<key>animated</key><true/><key>$class</key>@14</dict>
     <dict><key>NS.objects</key><array>@7 @9 @11</array><key>$class</key>@15</dict>
     <integer>42</integer><data>iVBORw==</data><dict><key>$class</key>@16</dict>
-    <dict><key>$classes</key><array><string>NSMutableDictionary</string><string>NSDictionary</string><string>NSObject</string></array><key>$classname</key><string>NSMutableDictionary</string></dict>
-    <dict><key>$classes</key><array><string>NSMutableString</string><string>NSString</string><string>NSObject</string></array><key>$classname</key><string>NSMutableString</string></dict>
-    <dict><key>$classes</key><array><string>VXTestSprite</string><string>VXTestImage</string><string>NSObject</string></array><key>$classname</key><string>VXTestSprite</string></dict>
-    <dict><key>$classes</key><array><string>NSArray</string><string>NSObject</string></array><key>$classname</key><string>NSArray</string></dict>
-    <dict><key>$classes</key><array><string>NSNull</string><string>NSObject</string></array><key>$classname</key><string>NSNull</string></dict>
+    <dict><key>$classes</key><array><string>NSMutableDictionary</string><string>NSDictionary</string><string>NSObject</string></array>
+      <key>$classname</key><string>NSMutableDictionary</string></dict>
+    <dict><key>$classes</key><array><string>NSMutableString</string><string>NSString</string><string>NSObject</string></array>
+      <key>$classname</key><string>NSMutableString</string></dict>
+    <dict><key>$classes</key><array><string>VXTestSprite</string><string>VXTestImage</string><string>NSObject</string></array>
+      <key>$classname</key><string>VXTestSprite</string></dict>
+    <dict><key>$classes</key><array><string>NSArray</string><string>NSObject</string></array>
+      <key>$classname</key><string>NSArray</string></dict>
+    <dict><key>$classes</key><array><string>NSNull</string><string>NSObject</string></array>
+      <key>$classname</key><string>NSNull</string></dict>
   </array></dict></plist>)";
 
 // Binary archives hold UID nodes where XML spells {"CF$UID": n}.

@@ -118,7 +118,8 @@ TEST_F(OperationQueueTest, CancelAllCancelsRunningAndQueuedOperations) {
     std::atomic<int> mainsRun{0};
     auto b = ns::BlockOperation::create([&] { ++mainsRun; });
     auto c = ns::BlockOperation::create([&] { ++mainsRun; });
-    for (const ns::Ref<ns::Operation>& op : std::initializer_list<ns::Ref<ns::Operation>>{running, queued, b, c}) queue->addOperation(op);
+    for (const ns::Ref<ns::Operation>& op : std::initializer_list<ns::Ref<ns::Operation>>{running, queued, b, c})
+        queue->addOperation(op);
     ASSERT_TRUE(runMainUntil([&] { return running->starts == 1; }));
     queue->cancelAllOperations();
     EXPECT_TRUE(running->isCancelled());

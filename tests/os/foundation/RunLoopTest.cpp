@@ -95,7 +95,7 @@ TEST_F(RunLoopTest, TimerKeepsItsBlockUntilInvalidatedAndFireLeavesTheSchedule) 
     advance(1);
     EXPECT_TRUE(watch.expired());
     EXPECT_FALSE(timer->isValid());
-    timer->fire(); // invalid: nothing
+    timer->fire(); // invalid, its block gone: nothing runs
 }
 
 TEST_F(RunLoopTest, TimerModesDecideWhereTimersFire) {

@@ -226,7 +226,8 @@ TEST_F(AuthTest, CredentialAnswersTheChallengeOrTheDelegateContinuesWithoutOrCan
         EXPECT_EQ(std::dynamic_pointer_cast<ns::HTTPURLResponse>(ch->failureResponse())->statusCode(), 401);
         ch->sender()->useCredential(credential("secret"), *ch);
     };
-    EXPECT_EQ(load(request("/private.png"), right), (std::vector<std::string>{basic + "0", "response", "data:welcome", "finish"}));
+    EXPECT_EQ(load(request("/private.png"), right),
+              (std::vector<std::string>{basic + "0", "response", "data:welcome", "finish"}));
 
     auto wrong = std::make_shared<Recorder>(); // a wrong credential, then none: the 401 is delivered
     wrong->onChallenge = [](const Ref<ns::URLAuthenticationChallenge>& ch) {
@@ -238,7 +239,9 @@ TEST_F(AuthTest, CredentialAnswersTheChallengeOrTheDelegateContinuesWithoutOrCan
     EXPECT_EQ(std::dynamic_pointer_cast<ns::HTTPURLResponse>(wrong->response())->statusCode(), 401);
 
     auto cancelling = std::make_shared<Recorder>();
-    cancelling->onChallenge = [](const Ref<ns::URLAuthenticationChallenge>& ch) { ch->sender()->cancelAuthenticationChallenge(*ch); };
+    cancelling->onChallenge = [](const Ref<ns::URLAuthenticationChallenge>& ch) {
+        ch->sender()->cancelAuthenticationChallenge(*ch);
+    };
     EXPECT_EQ(load(request("/private.png"), cancelling).back(), "fail:-1012");
 }
 

@@ -24,7 +24,9 @@ TEST_F(NetTest, RegisteredHandlerAnswersWithoutASocketUntilUnregistered) {
         client->didFinishLoading();
         client->didLoadData(ns::Data::fromString("ignored after the end"));
     });
-    auto scripted = [](const std::string& path) { return ns::URLRequest::requestWithURL(ns::URL::fromString("http://scripted.test" + path)); };
+    auto scripted = [](const std::string& path) {
+        return ns::URLRequest::requestWithURL(ns::URL::fromString("http://scripted.test" + path));
+    };
     auto r = fetch(makeSession(), scripted("/a"));
     EXPECT_EQ(r.http()->statusCode(), 201);
     EXPECT_EQ(r.body(), "scripted reply");
