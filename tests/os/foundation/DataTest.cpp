@@ -15,10 +15,8 @@ std::string bytes(size_t n, char fill = 'a') { return std::string(n, fill); }
 } // namespace
 
 TEST(Base64, EncodesWithPaddingAndOptionalLines) {
-    EXPECT_EQ(Data::fromString("")->base64Encoded(), "");
-    EXPECT_EQ(Data::fromString("f")->base64Encoded(), "Zg==");
-    EXPECT_EQ(Data::fromString("fo")->base64Encoded(), "Zm8=");
-    EXPECT_EQ(Data::fromString("foo")->base64Encoded(), "Zm9v");
+    for (auto [text, base64] : {std::pair{"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}})
+        EXPECT_EQ(Data::fromString(text)->base64Encoded(), base64);
 
     // 48 bytes fill exactly one 64-character line: no line break, none at the end either.
     std::string one = Data::fromString(bytes(48))->base64Encoded(Data::Base64LineLength64);
