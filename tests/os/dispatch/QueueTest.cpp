@@ -11,9 +11,7 @@
 
 namespace {
 
-using vx::test::SandboxTest;
-
-class QueueTest : public SandboxTest {};
+using QueueTest = vx::test::SandboxTest;
 
 TEST_F(QueueTest, MainQueueAndSerialQueuesTargetingItRunOnTheMainThreadWhenPumped) {
     std::vector<int> order;

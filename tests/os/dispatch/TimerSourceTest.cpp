@@ -8,9 +8,7 @@
 
 namespace {
 
-using vx::test::SandboxTest;
-
-class TimerSourceTest : public SandboxTest {};
+using TimerSourceTest = vx::test::SandboxTest;
 
 TEST_F(TimerSourceTest, StartNowTicksAtOnceThenEveryInterval) {
     auto source = dispatch::TimerSource::create(dispatch::Queue::main());

@@ -10,9 +10,7 @@
 
 namespace {
 
-using vx::test::SandboxTest;
-
-class ClockTest : public SandboxTest {};
+using ClockTest = vx::test::SandboxTest;
 
 using ns::TimeDelta;
 using ns::TimeTicks;

@@ -11,8 +11,6 @@
 
 namespace {
 
-using vx::test::SandboxTest;
-
 // An asynchronous operation that stays executing until finish() is called from outside.
 class AsyncOp : public ns::Operation {
 public:
@@ -48,7 +46,7 @@ private:
     std::atomic<bool> running_{false}, done_{false};
 };
 
-class OperationQueueTest : public SandboxTest {};
+using OperationQueueTest = vx::test::SandboxTest;
 
 TEST_F(OperationQueueTest, WidthOneRunsOperationsOneAtATimeInOrder) {
     auto queue = ns::OperationQueue::create();

@@ -10,9 +10,7 @@
 
 namespace {
 
-using vx::test::SandboxTest;
-
-class RunLoopTest : public SandboxTest {};
+using RunLoopTest = vx::test::SandboxTest;
 
 TEST_F(RunLoopTest, PerformedWorkRunsInOrderIncludingWorkPostedWhileRunning) {
     std::vector<int> order;
