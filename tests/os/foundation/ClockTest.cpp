@@ -34,7 +34,7 @@ TEST(TimeTicks, SecondsRoundToTheNearestNanosecondAndSumsAreExact) {
     EXPECT_EQ(TimeDelta::fromSeconds(-1e300) - TimeDelta::fromSeconds(1), TimeDelta::min());
 }
 
-TEST_F(ClockTest, ManualModeStartsAtTheFixedOriginWhateverTheUptime) {
+TEST_F(ClockTest, ManualModeStartsAtTheFixedOriginWhateverTheUptimeOrOneTheTestChooses) {
     ns::Clock::advance(2.5);
     ns::Clock::setManual(true, vx::test::ManualWallStart); // what every test fixture does
     EXPECT_EQ(ns::Clock::nowTicks(), ns::Clock::ManualOrigin);
@@ -43,9 +43,8 @@ TEST_F(ClockTest, ManualModeStartsAtTheFixedOriginWhateverTheUptime) {
     ns::Clock::advance(2.5); // and moves only when advanced
     EXPECT_EQ(ns::Clock::now(), 1002.5);
     EXPECT_EQ(ns::Clock::wallMillis(), 1'700'000'002'500);
-}
 
-TEST_F(ClockTest, ATestMayChooseAnotherOriginAndPendingItemsKeepTheirRemainingTime) {
+    // A test may choose another origin; pending items keep their remaining time.
     bool fired = false;
     ns::Clock::schedule(ns::Clock::nowTicks() + TimeDelta::fromMilliseconds(1500), [&] { fired = true; });
     ns::Clock::advance(1.0);
