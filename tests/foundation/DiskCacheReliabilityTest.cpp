@@ -1,5 +1,4 @@
-// A writer process is killed in the middle of disk-cache writes; every write it saw return must
-// survive, intact, when the cache is opened again.
+// A disk-cache writer killed mid-write: every write it saw return survives intact on reopening.
 #include "foundation/VXDiskCache.h"
 
 #include "os/foundation/Sandbox.h"

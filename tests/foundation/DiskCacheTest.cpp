@@ -32,7 +32,6 @@ TEST_F(DiskCacheTest, OneInstancePerPathAndNullWhenTheStorageCannotOpen) {
     ASSERT_TRUE(a);
     EXPECT_EQ(VXDiskCache::initWithPath(folder(), 100), a);
     EXPECT_NE(VXDiskCache::initWithPath(folder() + "2"), a);
-    EXPECT_EQ(a->inlineThreshold(), 20480u);
     std::ofstream(ns::cachesPath() + "/file") << "x";
     EXPECT_FALSE(VXDiskCache::initWithPath(ns::cachesPath() + "/file"));
 }

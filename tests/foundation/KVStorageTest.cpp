@@ -74,8 +74,7 @@ TEST_F(KVStorageTest, RemoveAllGoesThroughTheTrashEmptiedInBackground) {
     EXPECT_TRUE(storage->saveItem("c", bytes(3, 1)));
 }
 
-// Reads only note their time; full batches are written by a second connection in the background.
-// Trimming still sees every read, batched or not, and writes go on meanwhile.
+// Read times are noted and written in batches in the background; trimming still sees every read.
 TEST_F(KVStorageTest, AccessNotesWrittenInBatchesStillOrderTrimming) {
     constexpr int kItems = 6000, kRead = 5000; // more than one batch of notes
     auto storage = open(VXKVStorageType::SQLite);

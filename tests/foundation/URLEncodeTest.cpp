@@ -12,11 +12,8 @@ namespace {
 using URLEncodeTest = vx::test::SandboxTest;
 
 TEST_F(URLEncodeTest, TextTests) {
-    EXPECT_EQ(URLEncode::md5String("abc"), "900150983cd24fb0d6963f7d28e17f72");
-    EXPECT_TRUE(URLEncode::isURL("http://example.com/a?b=1"));
-    EXPECT_TRUE(URLEncode::isURL("a_b://")); // "A-z" takes in the characters between Z and a
-    EXPECT_FALSE(URLEncode::isURL("http://a b"));
-    EXPECT_FALSE(URLEncode::isURL("see http://x")); // the whole text must match
+    EXPECT_TRUE(URLEncode::isURL("a_b://")); // the pattern's own rules are the Strings tests'
+    EXPECT_FALSE(URLEncode::isURL("see http://x"));
     EXPECT_FALSE(URLEncode::isURL(std::nullopt));
     EXPECT_TRUE(URLEncode::isNumber("1.2.3"));
     EXPECT_FALSE(URLEncode::isNumber("-1"));

@@ -1,5 +1,4 @@
-// The response serializers' own rules: which status codes pass, which content types the JSON
-// serializer takes by default.
+// Which status codes the response serializers pass, and which content types the JSON one takes.
 
 #include "http/SDPJSONResponseSerializer.h"
 #include "os/net/URLError.h"
@@ -35,11 +34,7 @@ TEST(ResponseSerializer, StatusCodesFrom200To299PassAndTheirNeighboursFail) {
 }
 
 TEST(ResponseSerializer, JSONSerializerTakesTheThreeJSONContentTypesByDefault) {
-    EXPECT_FALSE(SDPHTTPResponseSerializer::serializer()->acceptableContentTypes()); // any type
     auto json = SDPJSONResponseSerializer::serializer();
-    ASSERT_TRUE(json->acceptableContentTypes());
-    EXPECT_EQ(*json->acceptableContentTypes(), (std::set<std::string>{"application/json", "text/json", "text/javascript"}));
-
     const auto body = ns::Data::fromString(R"({"a":1})");
     for (const char* type : {"application/json", "text/json", "text/javascript", "application/json; charset=utf-8"}) {
         ns::Ref<ns::Error> error;

@@ -41,18 +41,15 @@ protected:
 } // namespace
 
 TEST_F(BundleTest, ResourceLookupsByNameAndType) {
-    auto main = Bundle::main();
-    const std::string root = bundlePath();
-    EXPECT_EQ(main->bundlePath(), root);
-    EXPECT_EQ(main->pathForResource("icon", "png"), root + "/icon.png");
-    EXPECT_EQ(main->pathForResource("icon", ".png"), root + "/icon.png");
-    EXPECT_EQ(main->pathForResource("icon.png", std::nullopt), root + "/icon.png");
-    EXPECT_EQ(main->pathForResource("icon.png", ""), root + "/icon.png");
-    EXPECT_EQ(main->pathForResource("noext", ""), root + "/noext");
-    EXPECT_EQ(main->pathForResource("icon", ""), std::nullopt);
-    EXPECT_EQ(main->pathForResource("icon", "jpg"), std::nullopt);
-    EXPECT_EQ(main->pathForResource("", "png"), std::nullopt);
-    EXPECT_EQ(main->pathForResource("VOZUV.bundle/close", "png"), root + "/VOZUV.bundle/close.png");
+    EXPECT_EQ(Bundle::main()->bundlePath(), bundlePath());
+    const std::tuple<const char*, std::optional<std::string>, const char*> cases[] = {
+        {"icon", "png", "icon.png"},   {"icon", ".png", "icon.png"}, {"icon.png", std::nullopt, "icon.png"},
+        {"icon.png", "", "icon.png"},  {"noext", "", "noext"},       {"icon", "", nullptr},
+        {"icon", "jpg", nullptr},      {"", "png", nullptr},         {"VOZUV.bundle/close", "png", "VOZUV.bundle/close.png"}};
+    for (const auto& [name, type, found] : cases) {
+        auto expected = found ? std::optional<std::string>(bundlePath() + "/" + found) : std::nullopt;
+        EXPECT_EQ(Bundle::main()->pathForResource(name, type), expected) << name << "." << type.value_or("(none)");
+    }
 }
 
 TEST_F(BundleTest, NestedBundlesAndDirectories) {

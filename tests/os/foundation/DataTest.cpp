@@ -1,10 +1,10 @@
 #include "os/foundation/Data.h"
+#include "tests/support/Environment.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -15,10 +15,8 @@ std::string bytes(size_t n, char fill = 'a') { return std::string(n, fill); }
 } // namespace
 
 TEST(Base64, EncodesWithPaddingAndOptionalLines) {
-    EXPECT_EQ(Data::fromString("")->base64Encoded(), "");
-    EXPECT_EQ(Data::fromString("f")->base64Encoded(), "Zg==");
-    EXPECT_EQ(Data::fromString("fo")->base64Encoded(), "Zm8=");
-    EXPECT_EQ(Data::fromString("foo")->base64Encoded(), "Zm9v");
+    for (auto [text, base64] : {std::pair{"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}})
+        EXPECT_EQ(Data::fromString(text)->base64Encoded(), base64);
 
     // 48 bytes fill exactly one 64-character line: no line break, none at the end either.
     std::string one = Data::fromString(bytes(48))->base64Encoded(Data::Base64LineLength64);
@@ -56,10 +54,12 @@ TEST(Base64, RoundTripsEveryByteValue) {
     }
 }
 
-TEST(Data, AtomicWriteReplacesTheFileOwnerOnly) {
+using DataTest = vx::test::SandboxTest;
+
+TEST_F(DataTest, AtomicWriteReplacesTheFileOwnerOnly) {
     namespace fs = std::filesystem;
-    std::string dir = (fs::temp_directory_path() / "vx-data-XXXXXX").string();
-    ASSERT_NE(mkdtemp(dir.data()), nullptr);
+    const std::string dir = sandboxPath() + "/data";
+    fs::create_directory(dir);
     std::string path = dir + "/file.bin";
     ASSERT_TRUE(Data::fromString("first")->writeToFile(path, true));
     ASSERT_TRUE(Data::fromString("second")->writeToFile(path, true));
@@ -71,7 +71,6 @@ TEST(Data, AtomicWriteReplacesTheFileOwnerOnly) {
     EXPECT_EQ(Data::fromFile(dir), nullptr); // a folder is not a file
     EXPECT_EQ(Data::fromFile(dir + "/missing"), nullptr);
     EXPECT_FALSE(Data::fromString("x")->writeToFile(dir + "/no/such/folder", true));
-    fs::remove_all(dir);
 }
 
 TEST(Data, CapacityIsOnlyAHint) {

@@ -58,20 +58,12 @@ TEST(Decimal, ThirtyEightDigitsAreExact) {
 }
 
 TEST(Decimal, ParsingTakesTheLeadingNumber) {
-    EXPECT_TRUE(dec("abc").isNaN());
-    EXPECT_TRUE(dec("").isNaN());
-    EXPECT_TRUE(dec("-").isNaN());
-    EXPECT_TRUE(dec(".").isNaN());
-    EXPECT_EQ(dec("12abc").description(), "12");
-    EXPECT_EQ(dec("1.2.3").description(), "1.2");
-    EXPECT_EQ(dec(" -0.50").description(), "-0.5");
-    EXPECT_EQ(dec("+.5").description(), "0.5");
-    EXPECT_EQ(dec("1.5e3").description(), "1500");
-    EXPECT_EQ(dec("1e-3").description(), "0.001");
-    EXPECT_EQ(dec("-0").description(), "0");
-    EXPECT_EQ(dec("123456789012345678901234567890123456789012").description(), "123456789012345678901234567890123456780000");
+    for (const char* nan : {"abc", "", "-", ".", "1e200" /* beyond the exponent range */}) EXPECT_TRUE(dec(nan).isNaN()) << nan;
+    const std::pair<const char*, const char*> cases[] = {
+        {"12abc", "12"}, {"1.2.3", "1.2"}, {" -0.50", "-0.5"}, {"+.5", "0.5"}, {"1.5e3", "1500"}, {"1e-3", "0.001"}, {"-0", "0"},
+        {"123456789012345678901234567890123456789012", "123456789012345678901234567890123456780000"}};
+    for (auto [text, expected] : cases) EXPECT_EQ(dec(text).description(), expected) << text;
     EXPECT_EQ(Decimal::notANumber().description(), "NaN");
-    EXPECT_TRUE(dec("1e200").isNaN()); // beyond the exponent range
     EXPECT_EQ(Decimal(-7).description(), "-7");
     EXPECT_EQ(Decimal(25, -1, true).description(), "-2.5");
     EXPECT_DOUBLE_EQ(dec("6.32").doubleValue(), 6.32);

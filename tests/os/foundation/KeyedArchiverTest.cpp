@@ -6,6 +6,7 @@
 #include <plist/plist.h>
 
 #include <cstdlib>
+#include <regex>
 
 using namespace ns;
 
@@ -39,73 +40,58 @@ public:
     }
 };
 
-plist_t uid(uint64_t n) { return plist_new_uid(n); }
-plist_t text(const char* s) { return plist_new_string(s); }
-plist_t classEntry(const char* name, const char* super) {
-    plist_t d = plist_new_dict();
-    plist_t classes = plist_new_array();
-    plist_array_append_item(classes, text(name));
-    if (super) plist_array_append_item(classes, text(super));
-    plist_array_append_item(classes, text("NSObject"));
-    plist_dict_set_item(d, "$classes", classes);
-    plist_dict_set_item(d, "$classname", text(name));
-    return d;
+// An archive in the system archiver's own layout, object by object; @n refers to object n.
+const char* kHandBuilt = R"(<plist version="1.0"><dict>
+  <key>$version</key><integer>100000</integer><key>$archiver</key><string>NSKeyedArchiver</string>
+  <key>$top</key><dict><key>root</key>@1</dict>
+  <key>$objects</key><array>
+    <string>$null</string>
+    <dict><key>NS.keys</key><array>@2 @3 @4</array><key>NS.objects</key><array>@5 @6 @8</array><key>$class</key>@12</dict>
+    <string>name</string><string>scale</string><string>items</string>
+    <dict><key>NS.string</key><string>游戏</string><key>$class</key>@13</dict>
+    <real>2.5</real>
+    <dict><key>VXImageScale</key>@6<key>VXImageData</key>@10<key>animated</key><true/><key>$class</key>@14</dict>
+    <dict><key>NS.objects</key><array>@7 @9 @11</array><key>$class</key>@15</dict>
+    <integer>42</integer><data>iVBORw==</data><dict><key>$class</key>@16</dict>
+    <dict><key>$classes</key><array><string>NSMutableDictionary</string><string>NSDictionary</string><string>NSObject</string></array>
+      <key>$classname</key><string>NSMutableDictionary</string></dict>
+    <dict><key>$classes</key><array><string>NSMutableString</string><string>NSString</string><string>NSObject</string></array>
+      <key>$classname</key><string>NSMutableString</string></dict>
+    <dict><key>$classes</key><array><string>VXTestSprite</string><string>VXTestImage</string><string>NSObject</string></array>
+      <key>$classname</key><string>VXTestSprite</string></dict>
+    <dict><key>$classes</key><array><string>NSArray</string><string>NSObject</string></array>
+      <key>$classname</key><string>NSArray</string></dict>
+    <dict><key>$classes</key><array><string>NSNull</string><string>NSObject</string></array>
+      <key>$classname</key><string>NSNull</string></dict>
+  </array></dict></plist>)";
+
+// Binary archives hold UID nodes where XML spells {"CF$UID": n}.
+void toUIDs(plist_t node) {
+    if (plist_get_node_type(node) == PLIST_ARRAY)
+        for (uint32_t i = 0; i < plist_array_get_size(node); ++i) toUIDs(plist_array_get_item(node, i));
+    if (plist_get_node_type(node) != PLIST_DICT) return;
+    if (plist_t n = plist_dict_get_item(node, "CF$UID")) {
+        uint64_t value = 0;
+        plist_get_uint_val(n, &value);
+        plist_dict_remove_item(node, "CF$UID");
+        return plist_set_uid_val(node, value);
+    }
+    plist_dict_iter it = nullptr;
+    plist_dict_new_iter(node, &it);
+    plist_t child = nullptr;
+    for (plist_dict_next_item(node, it, nullptr, &child); child; plist_dict_next_item(node, it, nullptr, &child)) toUIDs(child);
+    std::free(it);
 }
 
-// An archive in the system archiver's own layout, object by object.
 DataRef handBuiltArchive(bool binary) {
-    plist_t objects = plist_new_array();
-    plist_array_append_item(objects, text("$null")); // 0
-    plist_t root = plist_new_dict();                 // 1: NSMutableDictionary
-    plist_t keys = plist_new_array(), values = plist_new_array();
-    for (uint64_t k : {2, 3, 4}) plist_array_append_item(keys, uid(k));
-    for (uint64_t v : {5, 6, 8}) plist_array_append_item(values, uid(v));
-    plist_dict_set_item(root, "NS.keys", keys);
-    plist_dict_set_item(root, "NS.objects", values);
-    plist_dict_set_item(root, "$class", uid(12));
-    plist_array_append_item(objects, root);
-    plist_array_append_item(objects, text("name"));   // 2
-    plist_array_append_item(objects, text("scale"));  // 3
-    plist_array_append_item(objects, text("items"));  // 4
-    plist_t name = plist_new_dict();                  // 5: NSMutableString
-    plist_dict_set_item(name, "NS.string", text("游戏"));
-    plist_dict_set_item(name, "$class", uid(13));
-    plist_array_append_item(objects, name);
-    plist_array_append_item(objects, plist_new_real(2.5)); // 6
-    plist_t sprite = plist_new_dict();                // 7: VXTestSprite
-    plist_dict_set_item(sprite, "VXImageScale", uid(6));
-    plist_dict_set_item(sprite, "VXImageData", uid(10));
-    plist_dict_set_item(sprite, "animated", plist_new_bool(1));
-    plist_dict_set_item(sprite, "$class", uid(14));
-    plist_array_append_item(objects, sprite);
-    plist_t items = plist_new_dict();                 // 8: NSArray of the sprite, 42 and null
-    plist_t refs = plist_new_array();
-    for (uint64_t r : {7, 9, 11}) plist_array_append_item(refs, uid(r));
-    plist_dict_set_item(items, "NS.objects", refs);
-    plist_dict_set_item(items, "$class", uid(15));
-    plist_array_append_item(objects, items);
-    plist_array_append_item(objects, plist_new_uint(42));           // 9
-    plist_array_append_item(objects, plist_new_data("\x89PNG", 4)); // 10
-    plist_t null = plist_new_dict();                                // 11: NSNull
-    plist_dict_set_item(null, "$class", uid(16));
-    plist_array_append_item(objects, null);
-    plist_array_append_item(objects, classEntry("NSMutableDictionary", "NSDictionary")); // 12
-    plist_array_append_item(objects, classEntry("NSMutableString", "NSString"));         // 13
-    plist_array_append_item(objects, classEntry("VXTestSprite", "VXTestImage"));         // 14
-    plist_array_append_item(objects, classEntry("NSArray", nullptr));                    // 15
-    plist_array_append_item(objects, classEntry("NSNull", nullptr));                     // 16
-
-    plist_t archive = plist_new_dict();
-    plist_dict_set_item(archive, "$version", plist_new_uint(100000));
-    plist_dict_set_item(archive, "$archiver", text("NSKeyedArchiver"));
-    plist_t top = plist_new_dict();
-    plist_dict_set_item(top, "root", uid(1));
-    plist_dict_set_item(archive, "$top", top);
-    plist_dict_set_item(archive, "$objects", objects);
+    std::string xml = std::regex_replace(kHandBuilt, std::regex("@(\\d+)"), "<dict><key>CF$UID</key><integer>$1</integer></dict>");
+    if (!binary) return Data::fromString(xml);
+    plist_t archive = nullptr;
+    plist_from_xml(xml.data(), static_cast<uint32_t>(xml.size()), &archive);
+    toUIDs(archive);
     char* out = nullptr;
     uint32_t length = 0;
-    if (binary) plist_to_bin(archive, &out, &length);
-    else plist_to_xml(archive, &out, &length);
+    plist_to_bin(archive, &out, &length);
     auto data = Data::make(out, length);
     std::free(out);
     plist_free(archive);

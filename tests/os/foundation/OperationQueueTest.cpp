@@ -11,8 +11,6 @@
 
 namespace {
 
-using vx::test::SandboxTest;
-
 // An asynchronous operation that stays executing until finish() is called from outside.
 class AsyncOp : public ns::Operation {
 public:
@@ -48,7 +46,7 @@ private:
     std::atomic<bool> running_{false}, done_{false};
 };
 
-class OperationQueueTest : public SandboxTest {};
+using OperationQueueTest = vx::test::SandboxTest;
 
 TEST_F(OperationQueueTest, WidthOneRunsOperationsOneAtATimeInOrder) {
     auto queue = ns::OperationQueue::create();
@@ -69,15 +67,13 @@ TEST_F(OperationQueueTest, WidthOneRunsOperationsOneAtATimeInOrder) {
     }
     queue->waitUntilAllOperationsAreFinished();
     EXPECT_EQ(maxActive, 1);
-    std::vector<int> expected;
-    for (int i = 0; i < 20; ++i) expected.push_back(i);
-    EXPECT_EQ(order, expected);
+    ASSERT_EQ(order.size(), 20u);
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(order[i], i);
     EXPECT_EQ(queue->operationCount(), 0u);
 }
 
 TEST_F(OperationQueueTest, DefaultWidthRunsBlockingOperationsSideBySide) {
     auto queue = ns::OperationQueue::create();
-    EXPECT_EQ(queue->maxConcurrentOperationCount(), -1);
     constexpr int N = 16; // more than the cores of a CI machine
     std::mutex m;
     std::condition_variable cv;
@@ -112,40 +108,27 @@ TEST_F(OperationQueueTest, AsynchronousOperationHoldsItsSlotUntilItReportsFinish
     EXPECT_EQ(queue->operationCount(), 0u);
 }
 
-TEST_F(OperationQueueTest, OperationCancelledWhileQueuedIsStillStarted) {
-    auto queue = ns::OperationQueue::create();
-    queue->setMaxConcurrentOperationCount(1);
-    auto first = ns::make<AsyncOp>();
-    auto queued = ns::make<AsyncOp>();
-    queue->addOperation(first);
-    queue->addOperation(queued);
-    ASSERT_TRUE(runMainUntil([&] { return first->starts == 1; }));
-    queued->cancel();
-    EXPECT_EQ(queue->operationCount(), 2u);
-    first->finish();
-    queue->waitUntilAllOperationsAreFinished();
-    EXPECT_EQ(queued->starts, 1);
-    EXPECT_TRUE(queued->startedCancelled);
-    EXPECT_TRUE(queued->isFinished());
-}
-
 TEST_F(OperationQueueTest, CancelAllCancelsRunningAndQueuedOperations) {
     auto queue = ns::OperationQueue::create();
     queue->setMaxConcurrentOperationCount(1);
     auto running = ns::make<AsyncOp>();
+    auto queued = ns::make<AsyncOp>();
     std::atomic<int> mainsRun{0};
     auto b = ns::BlockOperation::create([&] { ++mainsRun; });
     auto c = ns::BlockOperation::create([&] { ++mainsRun; });
-    queue->addOperation(running);
-    queue->addOperation(b);
-    queue->addOperation(c);
+    for (const ns::Ref<ns::Operation>& op : std::initializer_list<ns::Ref<ns::Operation>>{running, queued, b, c})
+        queue->addOperation(op);
     ASSERT_TRUE(runMainUntil([&] { return running->starts == 1; }));
     queue->cancelAllOperations();
     EXPECT_TRUE(running->isCancelled());
-    EXPECT_EQ(queue->operationCount(), 3u);
+    EXPECT_EQ(queue->operationCount(), 4u);
     running->finish(); // an asynchronous operation finishes itself
     queue->waitUntilAllOperationsAreFinished();
     EXPECT_EQ(mainsRun, 0);
+    // A cancelled asynchronous operation is still started, to finish itself.
+    EXPECT_EQ(queued->starts, 1);
+    EXPECT_TRUE(queued->startedCancelled);
+    EXPECT_TRUE(queued->isFinished());
     EXPECT_TRUE(b->isFinished() && b->isCancelled());
     EXPECT_TRUE(c->isFinished() && c->isCancelled());
 }

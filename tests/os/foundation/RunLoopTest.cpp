@@ -10,9 +10,7 @@
 
 namespace {
 
-using vx::test::SandboxTest;
-
-class RunLoopTest : public SandboxTest {};
+using RunLoopTest = vx::test::SandboxTest;
 
 TEST_F(RunLoopTest, PerformedWorkRunsInOrderIncludingWorkPostedWhileRunning) {
     std::vector<int> order;
@@ -28,48 +26,39 @@ TEST_F(RunLoopTest, PerformedWorkRunsInOrderIncludingWorkPostedWhileRunning) {
     EXPECT_EQ(&ns::RunLoop::current(), &loop);
 }
 
-TEST_F(RunLoopTest, WorkFromAnotherThreadWakesTheLoop) {
-    std::atomic<bool> ran{false};
-    std::thread other([&] { ns::RunLoop::main().perform([&] { ran = true; }); });
-    EXPECT_TRUE(runMainUntil([&] { return ran.load(); }));
-    other.join();
-}
-
-TEST_F(RunLoopTest, RunUntilGivesUpAfterRealTimeEvenWithManualClock) {
-    double t0 = ns::Clock::now();
-    EXPECT_FALSE(runMainUntil([] { return false; }, 0.05));
-    EXPECT_EQ(ns::Clock::now(), t0);
-}
-
-TEST_F(RunLoopTest, SourceIsPolledAfterWakeUp) {
+TEST_F(RunLoopTest, WorkOrInputFromAnotherThreadWakesTheLoopAndRunUntilGivesUpOnRealTime) {
     auto& loop = ns::RunLoop::main();
-    std::atomic<bool> input{false};
+    std::atomic<bool> ran{false}, input{false};
     int handled = 0;
-    auto id = loop.addSource([&] {
+    auto id = loop.addSource([&] { // polled after every wake-up
         if (!input.exchange(false)) return false;
         ++handled;
         return true;
     });
     std::thread other([&] {
+        ns::RunLoop::main().perform([&] { ran = true; });
         input = true;
         ns::RunLoop::main().wakeUp();
     });
-    EXPECT_TRUE(runMainUntil([&] { return handled == 1; }));
+    EXPECT_TRUE(runMainUntil([&] { return ran && handled == 1; }));
     other.join();
     loop.removeSource(id);
+    // The manual clock does not stop runUntil's real-time bound, nor does it move.
+    double t0 = ns::Clock::now();
+    EXPECT_FALSE(runMainUntil([] { return false; }, 0.05));
+    EXPECT_EQ(ns::Clock::now(), t0);
 }
 
 TEST_F(RunLoopTest, OneShotTimerFiresOnceAtItsDateAndInvalidates) {
     int fired = 0;
     const size_t pending = ns::Clock::pendingCount();
-    auto timer = ns::Timer::scheduled(1.0, false, [&](ns::Timer&) { ++fired; }, ns::Value(7));
+    auto timer = ns::Timer::scheduled(1.0, false, [&](ns::Timer&) { ++fired; });
     advance(0.9);
     EXPECT_EQ(fired, 0);
     ASSERT_TRUE(advance(0.1));
     EXPECT_EQ(fired, 1);
     EXPECT_FALSE(timer->isValid());
     EXPECT_EQ(ns::Clock::pendingCount(), pending); // fired once, nothing re-armed
-    EXPECT_EQ(timer->userInfo().intValue(), 7);
     advance(5);
     EXPECT_EQ(fired, 1);
 }
@@ -88,30 +77,23 @@ TEST_F(RunLoopTest, RepeatingTimerSkipsMissedFiresInsteadOfBursting) {
     timer->invalidate();
 }
 
-TEST_F(RunLoopTest, TimerKeepsItsBlockUntilInvalidated) {
+TEST_F(RunLoopTest, TimerKeepsItsBlockUntilInvalidatedAndFireLeavesTheSchedule) {
     auto held = std::make_shared<int>(0);
     std::weak_ptr<int> watch = held;
     auto timer = ns::Timer::scheduled(1.0, true, [held](ns::Timer& t) {
-        if (++*held == 2) t.invalidate(); // from inside the block
+        if (++*held == 3) t.invalidate(); // from inside the block
     });
+    const double date = timer->fireDate();
+    timer->fire(); // runs the block now, the schedule unchanged
+    EXPECT_EQ(*held, 1);
+    EXPECT_EQ(timer->fireDate(), date);
     held.reset();
     advance(1);
     EXPECT_FALSE(watch.expired());
     advance(1);
     EXPECT_TRUE(watch.expired());
     EXPECT_FALSE(timer->isValid());
-}
-
-TEST_F(RunLoopTest, FireRunsTheBlockNowWithoutChangingTheSchedule) {
-    int fired = 0;
-    auto timer = ns::Timer::scheduled(10, true, [&](ns::Timer&) { ++fired; });
-    double date = timer->fireDate();
-    timer->fire();
-    EXPECT_EQ(fired, 1);
-    EXPECT_EQ(timer->fireDate(), date);
-    timer->invalidate();
-    timer->fire();
-    EXPECT_EQ(fired, 1);
+    timer->fire(); // invalid, its block gone: nothing runs
 }
 
 TEST_F(RunLoopTest, TimerModesDecideWhereTimersFire) {

@@ -1,6 +1,5 @@
 #pragma once
-// Shared pieces of the os/net tests: a loopback server per test, and fetching through a session
-// whose completions run on the main queue while the test pumps the main run loop.
+// os/net tests: a loopback server per test; session completions run on the pumped main queue.
 
 #include "os/foundation/OperationQueue.h"
 #include "os/net/URLProtocol.h"
@@ -42,9 +41,9 @@ protected:
         return ns::URLRequest::requestWithURL(ns::URL::fromString(server.url(path)));
     }
 
-    // Runs one data task to completion (10 s real-time bound).
-    FetchResult fetch(const ns::Ref<ns::URLSession>& session, const ns::Ref<ns::URLRequest>& req) {
-        auto result = std::make_shared<FetchResult>();
+    // Starts a data task whose completion fills `result`.
+    static ns::Ref<ns::URLSessionDataTask> start(const ns::Ref<ns::URLSession>& session, const ns::Ref<ns::URLRequest>& req,
+                                                 const std::shared_ptr<FetchResult>& result) {
         auto task = session->dataTask(req, [result](const ns::DataRef& data, const ns::Ref<ns::URLResponse>& response,
                                                     const ns::Ref<ns::Error>& error) {
             ++result->calls;
@@ -53,6 +52,13 @@ protected:
             result->error = error;
         });
         task->resume();
+        return task;
+    }
+
+    // Runs one data task to completion (10 s real-time bound).
+    FetchResult fetch(const ns::Ref<ns::URLSession>& session, const ns::Ref<ns::URLRequest>& req) {
+        auto result = std::make_shared<FetchResult>();
+        start(session, req, result);
         EXPECT_TRUE(runMainUntil([&] { return result->calls > 0; }));
         return *result;
     }

@@ -13,23 +13,31 @@ using ns::Ref;
 
 bool isScripted(const ns::URLRequest& r) { return r.url() && r.url()->host() == "scripted.test"; }
 
-TEST_F(NetTest, RegisteredHandlerAnswersWithoutASocket) {
-    ns::URLProtocolRegistry::registerHandler(isScripted, [](const Ref<ns::URLRequest>& r,
-                                                            const std::shared_ptr<ns::URLProtocolClient>& client) {
+TEST_F(NetTest, RegisteredHandlerAnswersWithoutASocketUntilUnregistered) {
+    auto id = ns::URLProtocolRegistry::registerHandler(isScripted, [](const Ref<ns::URLRequest>& r,
+                                                                      const std::shared_ptr<ns::URLProtocolClient>& client) {
+        if (r->url()->path() == "/offline")
+            return client->didFailWithError(ns::Error::make(ns::URLErrorDomain, ns::URLErrorNotConnectedToInternet));
         client->didReceiveResponse(ns::HTTPURLResponse::create(r->url(), 201, {{"Content-Type", "text/plain"}}));
         client->didLoadData(ns::Data::fromString("scripted "));
         client->didLoadData(ns::Data::fromString("reply"));
         client->didFinishLoading();
         client->didLoadData(ns::Data::fromString("ignored after the end"));
     });
-    auto r = fetch(makeSession(), ns::URLRequest::requestWithURL(ns::URL::fromString("http://scripted.test/a")));
+    auto scripted = [](const std::string& path) {
+        return ns::URLRequest::requestWithURL(ns::URL::fromString("http://scripted.test" + path));
+    };
+    auto r = fetch(makeSession(), scripted("/a"));
     EXPECT_EQ(r.http()->statusCode(), 201);
     EXPECT_EQ(r.body(), "scripted reply");
+    EXPECT_EQ(fetch(makeSession(), scripted("/offline")).errorCode(), ns::URLErrorNotConnectedToInternet);
     EXPECT_TRUE(server.requests().empty());
 
     // Requests the handler does not match still go to the network.
     server.on("/real", Reply::text(200, "real"));
     EXPECT_EQ(fetch("/real").body(), "real");
+    ns::URLProtocolRegistry::unregisterHandler(id);
+    EXPECT_EQ(ns::URLProtocolRegistry::responderFor(*scripted("/a")), nullptr);
 }
 
 TEST_F(NetTest, HandlerMayAnswerLaterAndSeesCancellation) {
@@ -41,12 +49,7 @@ TEST_F(NetTest, HandlerMayAnswerLaterAndSeesCancellation) {
         held = client;
     });
     auto result = std::make_shared<FetchResult>();
-    auto task = makeSession()->dataTask(ns::URL::fromString("http://scripted.test/later"),
-                                        [result](const ns::DataRef&, const Ref<ns::URLResponse>&, const Ref<ns::Error>& e) {
-                                            ++result->calls;
-                                            result->error = e;
-                                        });
-    task->resume();
+    auto task = start(makeSession(), ns::URLRequest::requestWithURL(ns::URL::fromString("http://scripted.test/later")), result);
     ASSERT_TRUE(runMainUntil([&] {
         std::lock_guard lock(m);
         return held != nullptr;
@@ -59,17 +62,6 @@ TEST_F(NetTest, HandlerMayAnswerLaterAndSeesCancellation) {
     drainMain();
     EXPECT_EQ(result->calls, 1);
     EXPECT_EQ(result->errorCode(), ns::URLErrorCancelled);
-}
-
-TEST_F(NetTest, ScriptedErrorsReachTheCaller) {
-    auto id = ns::URLProtocolRegistry::registerHandler(isScripted, [](const Ref<ns::URLRequest>& r,
-                                                                      const std::shared_ptr<ns::URLProtocolClient>& c) {
-        c->didFailWithError(ns::Error::make(ns::URLErrorDomain, ns::URLErrorNotConnectedToInternet));
-    });
-    auto url = ns::URL::fromString("http://scripted.test/offline");
-    EXPECT_EQ(fetch(makeSession(), ns::URLRequest::requestWithURL(url)).errorCode(), ns::URLErrorNotConnectedToInternet);
-    ns::URLProtocolRegistry::unregisterHandler(id);
-    EXPECT_EQ(ns::URLProtocolRegistry::responderFor(*ns::URLRequest::requestWithURL(url)), nullptr);
 }
 
 TEST(URLErrorMapping, CurlResultsMapOntoTheURLErrorDomain) {

@@ -17,18 +17,11 @@ namespace {
 
 using ns::Ref;
 
-TEST_F(NetTest, ResponseWithErrorStatusKeepsItsBody) {
-    server.on("/fail", Reply::text(500, "{\"z\":0}", "application/json"));
-    auto r = fetch("/fail");
-    ASSERT_EQ(r.calls, 1);
-    EXPECT_EQ(r.error, nullptr);
-    ASSERT_TRUE(r.http());
-    EXPECT_EQ(r.http()->statusCode(), 500);
-    EXPECT_EQ(r.body(), "{\"z\":0}");
-}
-
-TEST_F(NetTest, ResponseDescribesMediaTypeEncodingAndLength) {
+TEST_F(NetTest, ResponsesCarryTypeEncodingLengthAndTheDecodedBodyEvenOnAnErrorStatus) {
     server.on("/typed", Reply::text(200, "<p>hi</p>", "Text/HTML; Charset=\"GBK\""));
+    server.on("/fail", Reply::text(500, "{\"z\":0}", "application/json"));
+    server.on("/gz", Reply::gzipped(std::string(5000, 'v'), "text/plain"));
+    server.on("/deflate", Reply::deflated("deflated body"));
     Reply chunked;
     chunked.contentType = "application/json";
     chunked.steps = {Step::send("{\"a\":"), Step::send("1}")};
@@ -46,20 +39,19 @@ TEST_F(NetTest, ResponseDescribesMediaTypeEncodingAndLength) {
     EXPECT_EQ(streamed.response->mimeType(), "application/json");
     EXPECT_EQ(streamed.response->textEncodingName(), std::nullopt);
     EXPECT_EQ(streamed.response->expectedContentLength(), -1);
-}
-
-TEST_F(NetTest, CompressedBodiesAreDecoded) {
-    std::string text(5000, 'v');
-    server.on("/gz", Reply::gzipped(text, "text/plain"));
-    server.on("/deflate", Reply::deflated("deflated body"));
 
     auto gz = fetch("/gz");
-    EXPECT_EQ(gz.body(), text);
+    EXPECT_EQ(gz.body(), std::string(5000, 'v'));
     EXPECT_EQ(gz.response->expectedContentLength(), -1); // the decoded size is not announced
     EXPECT_EQ(fetch("/deflate").body(), "deflated body");
     auto accepted = server.requests("/gz").at(0).header("Accept-Encoding");
     EXPECT_NE(accepted.find("gzip"), std::string::npos);
     EXPECT_NE(accepted.find("deflate"), std::string::npos);
+
+    auto failed = fetch("/fail");
+    EXPECT_EQ(failed.error, nullptr);
+    EXPECT_EQ(failed.http()->statusCode(), 500);
+    EXPECT_EQ(failed.body(), "{\"z\":0}");
 }
 
 TEST_F(NetTest, RedirectTurnsPostIntoGet) {
@@ -128,18 +120,17 @@ TEST_F(NetTest, IdleTimeOutFailsAStalledBodyButNotASlowSteadyOne) {
     auto ok = fetch(makeSession(), slowReq);
     EXPECT_EQ(ok.error, nullptr);
     EXPECT_EQ(ok.body().size(), 10 * 6u);
-}
 
-TEST_F(NetTest, ConfiguredTimeOutAppliesWhenTheRequestSetsNone) {
-    Reply stalled;
-    stalled.steps = {Step::stall()};
-    server.on("/stall", stalled);
+    // The configuration's time-out applies when the request sets none.
     auto configuration = ns::URLSessionConfiguration::defaultSessionConfiguration();
     configuration->setTimeoutIntervalForRequest(0.3);
     EXPECT_EQ(fetch(makeSession(configuration), request("/stall")).errorCode(), ns::URLErrorTimedOut);
 }
 
-TEST_F(NetTest, RefusedConnectionAndDroppedConnectionMapToTheirCodes) {
+TEST_F(NetTest, RefusedDroppedUnsupportedAndMissingURLsMapToTheirCodes) {
+    EXPECT_EQ(fetch(makeSession(), ns::URLRequest::requestWithURL(ns::URL::fromString("ftp://127.0.0.1/x"))).errorCode(),
+              ns::URLErrorUnsupportedURL);
+    EXPECT_EQ(fetch(makeSession(), ns::URLRequest::requestWithURL(nullptr)).errorCode(), ns::URLErrorBadURL);
     // A bound socket that does not listen: connecting to it is refused.
     int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr{};
@@ -161,13 +152,6 @@ TEST_F(NetTest, RefusedConnectionAndDroppedConnectionMapToTheirCodes) {
     auto lost = fetch("/drop");
     EXPECT_EQ(lost.errorCode(), ns::URLErrorNetworkConnectionLost);
     EXPECT_TRUE(lost.http()); // the response had arrived
-}
-
-TEST_F(NetTest, UnsupportedAndMalformedURLsFailWithoutTheNetwork) {
-    auto ftp = fetch(makeSession(), ns::URLRequest::requestWithURL(ns::URL::fromString("ftp://127.0.0.1/x")));
-    EXPECT_EQ(ftp.errorCode(), ns::URLErrorUnsupportedURL);
-    auto none = fetch(makeSession(), ns::URLRequest::requestWithURL(nullptr));
-    EXPECT_EQ(none.errorCode(), ns::URLErrorBadURL);
 }
 
 TEST_F(NetTest, CookiesSetThroughOneSessionAreSentByAnother) {
@@ -220,11 +204,12 @@ TEST_F(NetTest, PersistentCookiesSurviveARestartOwnerOnly) {
     EXPECT_EQ(server.requests("/me").at(0).header("Cookie"), "keep=1");
 }
 
-TEST_F(NetTest, CancelMidBodyCompletesOnceWithCancelled) {
+TEST_F(NetTest, CancelMidBodyCompletesOnceWithCancelledAndNoData) {
     int gate = server.newGate();
     Reply gated;
     gated.steps = {Step::send("first part"), Step::wait(gate), Step::send("second part")};
     server.on("/gated", gated);
+    server.on("/after", Reply::text(200, "after"));
 
     // A delegate-driven task: data arrives piece by piece on the delegate queue.
     struct Recorder : ns::URLSessionDelegate {
@@ -250,7 +235,6 @@ TEST_F(NetTest, CancelMidBodyCompletesOnceWithCancelled) {
     ASSERT_TRUE(runMainUntil([&] { return recorder->events.size() >= 3; }));
     server.open(gate);
     // Another load through the same queue as a barrier: anything late would come before it.
-    server.on("/after", Reply::text(200, "after"));
     EXPECT_EQ(fetch("/after").body(), "after");
     drainMain();
 
@@ -260,27 +244,19 @@ TEST_F(NetTest, CancelMidBodyCompletesOnceWithCancelled) {
     task->cancel(); // nothing more
     drainMain();
     EXPECT_EQ(recorder->events.size(), 3u);
-}
 
-TEST_F(NetTest, CancelledCompletionHandlerGetsNoData) {
-    int gate = server.newGate();
-    Reply gated;
-    gated.steps = {Step::send("first"), Step::wait(gate), Step::send("rest")};
-    server.on("/gated", gated);
+    // Through a completion handler: called once, with the error and none of the data.
+    int gate2 = server.newGate();
+    gated.steps = {Step::send("first"), Step::wait(gate2), Step::send("rest")};
+    server.on("/gated2", gated);
     auto result = std::make_shared<FetchResult>();
-    auto session = makeSession();
-    auto task = session->dataTask(request("/gated"), [result](const ns::DataRef& d, const Ref<ns::URLResponse>& r,
-                                                              const Ref<ns::Error>& e) {
-        ++result->calls;
-        result->data = d;
-        result->error = e;
-    });
-    task->resume();
-    ASSERT_TRUE(runMainUntil([&] { return task->countOfBytesReceived() > 0; }));
-    task->cancel();
-    server.open(gate);
+    auto plain = makeSession();
+    auto handled = start(plain, request("/gated2"), result);
+    ASSERT_TRUE(runMainUntil([&] { return handled->countOfBytesReceived() > 0; }));
+    handled->cancel();
+    server.open(gate2);
     ASSERT_TRUE(runMainUntil([&] { return result->calls > 0; }));
-    EXPECT_EQ(fetch(session, request("/gated")).body(), "firstrest");
+    EXPECT_EQ(fetch(plain, request("/gated2")).body(), "firstrest"); // the session goes on
     EXPECT_EQ(result->calls, 1);
     EXPECT_EQ(result->data, nullptr);
     EXPECT_EQ(result->errorCode(), ns::URLErrorCancelled);
@@ -314,12 +290,7 @@ TEST_F(NetTest, UploadProgressAndInvalidation) {
     stalled.steps = {Step::stall()};
     server.on("/stall", stalled);
     auto pending = std::make_shared<FetchResult>();
-    auto task = session->dataTask(request("/stall"), [pending](const ns::DataRef&, const Ref<ns::URLResponse>&,
-                                                                const Ref<ns::Error>& e) {
-        ++pending->calls;
-        pending->error = e;
-    });
-    task->resume();
+    start(session, request("/stall"), pending);
     session->invalidateAndCancel();
     ASSERT_TRUE(runMainUntil([&] { return recorder->invalid; }));
     EXPECT_EQ(pending->calls, 1);
