@@ -4,9 +4,7 @@
 
 #include "os/uikit/Application.h"
 #include "os/uikit/DeviceProfile.h"
-#include "os/uikit/Driver.h"
 #include "os/uikit/PhotoAlbum.h"
-#include "os/uikit/Screen.h"
 #include "os/uikit/WebView.h"
 #include "platform_sdk/CXRHelperBtn.h"
 #include "platform_sdk/ShareVale.h"

@@ -205,13 +205,17 @@ TEST_F(LoginFlowTest, TheChainRunsInOrderOnTheClockAndReleasesTheWindow) {
 }
 
 TEST_F(LoginFlowTest, NoticesAreShownByStatusAndIdAndSkippedWithoutText) {
-    auto loginOnce = [&](ns::Value noticeData) {
+    auto loginWith = [&](const server::PlatformServer::Scripted& answer) {
         server.clearScripts();
-        server.script("Sdkmsg/getmsg", reply(ns::Dictionary{{"code", 1}, {"msg", "ok"}, {"data", noticeData}}));
+        server.script("Sdkmsg/getmsg", answer);
         auto screen = open();
         typeLogin(screen, "player01", "secret1");
         driver::advance(1);
         untilNoticeStepEnds(screen);
+        return screen;
+    };
+    auto loginOnce = [&](ns::Value noticeData) {
+        auto screen = loginWith(reply(ns::Dictionary{{"code", 1}, {"msg", "ok"}, {"data", noticeData}}));
         bool shown = notice(screen) != nullptr;
         screen->keyWindow->setHidden(true);
         screen->keyWindow = nullptr;
@@ -228,12 +232,7 @@ TEST_F(LoginFlowTest, NoticesAreShownByStatusAndIdAndSkippedWithoutText) {
     EXPECT_FALSE(loginOnce(ns::Dictionary{{"id", "8"}, {"status", 1}})) << "no content: no empty notice";
 
     // A notice that cannot be had goes straight on to the picker.
-    server.clearScripts();
-    server.script("Sdkmsg/getmsg", raw(500, "<html>down</html>"));
-    auto screen = open();
-    typeLogin(screen, "player01", "secret1");
-    driver::advance(1);
-    untilNoticeStepEnds(screen);
+    auto screen = loginWith(raw(500, "<html>down</html>"));
     EXPECT_FALSE(notice(screen));
     EXPECT_EQ(screen->subNameView()->superview(), screen->loginView.lock());
     EXPECT_FALSE(VXProgressHUD::HUDForView(screen->loginView.lock()));

@@ -5,8 +5,6 @@
 
 #include "os/imageio/ImageSource.h"
 #include "os/uikit/Application.h"
-#include "os/uikit/Driver.h"
-#include "os/uikit/Screen.h"
 #include "platform_sdk/CXRHelperBtn.h"
 #include "platform_sdk/ShareVale.h"
 #include "platform_sdk/VXLoginAPI.h"
