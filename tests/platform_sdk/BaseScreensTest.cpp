@@ -108,10 +108,6 @@ TEST_F(BaseScreensTest, TitlesAndTitleViews) {
     drainMain();
     auto titleView = driver::findByTag(nav->navigationBar(), VXBaseVC::BarTitleViewTag);
     ASSERT_TRUE(titleView && driver::findLabel(titleView, "充值中心"));
-
-    screen->hiddenNavBar(true);
-    EXPECT_TRUE(nav->isNavigationBarHidden());
-    screen->hiddenNavBar(false);
     screen->popAction();
     EXPECT_FALSE(driver::findByTag(nav->navigationBar(), VXBaseVC::BarTitleViewTag));
 }

@@ -29,9 +29,6 @@ TEST_F(ShareValeTest, ConfigurationFromTheBundle) {
     auto share = fresh();
     EXPECT_EQ(share->appID(), Text("app7"));
     EXPECT_EQ(share->gameID(), Text("1001"));
-    EXPECT_EQ(share->appKey(), Text("k3y"));
-    EXPECT_EQ(share->phoneType(), Text("3"));
-    EXPECT_EQ(share->version(), Text("12.4"));
     // No channel folder: the agent value.
     EXPECT_EQ(share->chanelid(), Text("agent9"));
 
