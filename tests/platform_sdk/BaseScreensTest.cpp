@@ -1,16 +1,10 @@
 // The platform screens' base controller and the two navigation controllers, driven in a window.
 
 #include "os/uikit/Application.h"
-#include "os/uikit/Driver.h"
-#include "os/uikit/Screen.h"
 #include "platform_sdk/VXBaseNav.h"
 #include "platform_sdk/VXBaseVC.h"
 #include "platform_sdk/VXNavigationController.h"
-#include "tests/support/Environment.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
+#include "tests/platform_sdk/PlatformFixture.h"
 
 namespace {
 
@@ -32,19 +26,13 @@ protected:
         SandboxTest::SetUp();
         ui::Application::shared().reset();
         ui::Screen::mainScreen().reset();
-        std::filesystem::copy(std::filesystem::path(VX_RESOURCES_DIR) / "VOZUV.bundle",
-                              std::filesystem::path(bundlePath()) / "VOZUV.bundle", std::filesystem::copy_options::recursive);
-        window = ui::View::create<ui::Window>(ui::Screen::mainScreen().bounds());
+        vx::test::copySdkPictures(bundlePath());
     }
     void TearDown() override {
         ui::Application::shared().reset();
         SandboxTest::TearDown();
     }
-    void show(const ui::ViewControllerRef& root) {
-        window->setRootViewController(root);
-        window->makeKeyAndVisible();
-        drainMain();
-    }
+    void show(const ui::ViewControllerRef& root) { window = vx::test::showKeyWindow(root); }
     // The button inside a screen's left bar item.
     static ui::ButtonRef leftButton(const ui::ViewControllerRef& screen) {
         auto item = screen->navigationItem()->leftBarButtonItem();
@@ -59,19 +47,13 @@ TEST_F(BaseScreensTest, NavigationControllerGivesPushedScreensABackButton) {
     auto nav = ui::NavigationController::createWithRoot<VXNavigationController>(root);
     show(nav);
     EXPECT_FALSE(root->navigationItem()->leftBarButtonItem());
-    EXPECT_TRUE(nav->navigationBar()->barTintColor()->isEqual(*ui::Color::whiteColor()));
-    EXPECT_TRUE(nav->navigationBar()->shadowImage());
 
     auto second = ui::ViewController::create();
     nav->pushViewController(second, false);
     EXPECT_TRUE(nav->isTransitioning()); // animated whatever was asked
     EXPECT_TRUE(second->hidesBottomBarWhenPushed());
     auto back = leftButton(second);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(back->frame().size, (cg::Size{25, 25}));
-    ASSERT_TRUE(back->currentImage());
-    EXPECT_EQ(back->currentImage()->size(), (cg::Size{12, 22}));
-
+    ASSERT_TRUE(back && back->currentImage());
     advance(0.35);
     driver::tap(back);
     advance(0.35);
@@ -92,9 +74,6 @@ TEST_F(BaseScreensTest, BaseScreenBackButtonPopsThenDismisses) {
     advance(0.35);
     auto back = leftButton(second);
     ASSERT_TRUE(back);
-    EXPECT_EQ(back->frame(), cg::RectMake(0, 2, 30, 25));
-    EXPECT_EQ(second->navigationItem()->leftBarButtonItem()->customView()->frame().size, (cg::Size{70, 30}));
-
     // A pushed screen pops and loses its back button.
     driver::tap(back);
     EXPECT_FALSE(leftButton(second));
@@ -120,24 +99,15 @@ TEST_F(BaseScreensTest, TitlesAndTitleViews) {
     ASSERT_TRUE(screen->titlelable());
     EXPECT_NE(screen->titlelable(), early);
     EXPECT_EQ(screen->navigationItem()->titleView(), early);
-    EXPECT_EQ(screen->titlelable()->font()->pointSize(), 20);
     screen->setTitle("充值中心");
     EXPECT_EQ(screen->navigationItem()->titleView(), screen->titlelable());
     EXPECT_EQ(screen->titlelable()->text(), "充值中心");
 
-    // The image-and-title view is tagged; popAction on the root takes it off the bar.
+    // The image-and-title view (drawn in the pay-centre goldens) is tagged; popAction on the root takes it off.
     screen->SetBarTitleViewWithTitle("充值中心", ui::Image::imageNamed("VOZUV.bundle/VX_nav_back"));
     drainMain();
     auto titleView = driver::findByTag(nav->navigationBar(), VXBaseVC::BarTitleViewTag);
-    ASSERT_TRUE(titleView);
-    EXPECT_TRUE(driver::findLabel(titleView, "充值中心"));
-    auto imageView = driver::find<ui::ImageView>(titleView);
-    ASSERT_TRUE(imageView);
-    EXPECT_EQ(imageView->center().y, 15);
-
-    screen->hiddenNavBar(true);
-    EXPECT_TRUE(nav->isNavigationBarHidden());
-    screen->hiddenNavBar(false);
+    ASSERT_TRUE(titleView && driver::findLabel(titleView, "充值中心"));
     screen->popAction();
     EXPECT_FALSE(driver::findByTag(nav->navigationBar(), VXBaseVC::BarTitleViewTag));
 }
@@ -161,7 +131,6 @@ TEST_F(BaseScreensTest, BaseNavFollowsTheTopScreen) {
     show(nav);
     EXPECT_TRUE(nav->shouldAutorotate());
     EXPECT_EQ(nav->supportedInterfaceOrientations(), root->supportedInterfaceOrientations());
-    EXPECT_TRUE(nav->navigationBar()->barTintColor()->isEqual(*ui::Color::whiteColor()));
     EXPECT_FALSE(nav->shouldBegin(nav->interactivePopGestureRecognizer())); // only the root
 
     nav->pushViewController(ui::ViewController::create<Landscape>(), true);

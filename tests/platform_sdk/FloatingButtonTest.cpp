@@ -3,18 +3,12 @@
 
 #include "os/uikit/Application.h"
 #include "os/uikit/DeviceProfile.h"
-#include "os/uikit/Driver.h"
-#include "os/uikit/Screen.h"
 #include "platform_sdk/CXRHelperBtn.h"
 #include "platform_sdk/VXGameOverView.h"
 #include "platform_sdk/ShareVale.h"
 #include "platform_sdk/VXLoginAPI.h"
 #include "platform_sdk/VorlixSDK.h"
 #include "tests/platform_sdk/PlatformFixture.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
 
 namespace {
 
@@ -26,8 +20,7 @@ protected:
     void SetUp() override {
         PlatformTest::SetUp();
         ui::Application::shared().reset();
-        std::filesystem::copy(std::filesystem::path(VX_RESOURCES_DIR) / "VOZUV.bundle",
-                              std::filesystem::path(bundlePath()) / "VOZUV.bundle", std::filesystem::copy_options::recursive);
+        vx::test::copySdkPictures(bundlePath());
     }
     void TearDown() override {
         CXRHelperBtn::userCentreOpener() = nullptr;
@@ -38,9 +31,7 @@ protected:
     // The game's window on the device, with a button of the game in the middle; then the SDK button.
     CXRHelperBtnRef open(const ui::DeviceProfile& profile = ui::DeviceProfile::plainPhone()) {
         ui::DeviceProfile::use(profile);
-        window = ui::View::create<ui::Window>(ui::Screen::mainScreen().bounds());
-        window->setRootViewController(ui::ViewController::create());
-        window->makeKeyAndVisible();
+        window = vx::test::showKeyWindow();
         game = ui::Button::buttonWithType(ui::ButtonType::Custom);
         game->setFrame(cg::RectMake(100, 200, 100, 44));
         window->addSubview(game);
@@ -64,24 +55,18 @@ protected:
     ui::ButtonRef game;
 };
 
-TEST_F(FloatingButtonTest, DocksRightAtCreationAndShowsOrHides) {
-    auto b = open();
+TEST_F(FloatingButtonTest, DocksRightThenDragsAndSnapsToTheNearestEdge) {
+    auto b = open(); // 375 x 667, portrait
     EXPECT_EQ(b->superview(), window);
-    EXPECT_EQ(b->frame(), cg::RectMake(375 - 30, 30, 60, 90));
+    EXPECT_EQ(b->frame(), cg::RectMake(375 - 30, 30, 60, 90)); // half outside the right edge
     EXPECT_EQ(b->alpha(), 0.5);
-    EXPECT_TRUE(b->currentImage());
     EXPECT_EQ(b->imageEdgeInsets(), (ui::EdgeInsets{0, 0, 0, 30}));
     EXPECT_EQ(b->status(), 0);
-    EXPECT_EQ(b->screenFlag(), 1);
     CXRHelperBtn::hide();
     EXPECT_TRUE(b->isHidden());
     CXRHelperBtn::show();
     EXPECT_FALSE(b->isHidden());
-    EXPECT_EQ(CXRHelperBtn::shared(), b);
-}
 
-TEST_F(FloatingButtonTest, DragsAndSnapsToTheNearestEdge) {
-    auto b = open(); // 375 x 667, portrait
     dragTo({200, 300});
     EXPECT_EQ(b->center(), (cg::Point{200, 300})); // far from every edge: stays, fully shown
     EXPECT_EQ(b->alpha(), 0.51);
@@ -168,16 +153,7 @@ TEST_F(FloatingButtonTest, TapOpensTheUserCentre) {
     EXPECT_FALSE(b->isMoving());
     EXPECT_EQ(b->status(), 1);
     driver::tap(b);
-    ASSERT_TRUE(logout);
-
-    std::vector<Value> failed;
-    b->setFailedBlock([&](const Value& m, const Value& c) { failed = {m, c}; });
-    b->startTimer();
-    logout();
-    EXPECT_EQ(failed, (std::vector<Value>{"注销", "-9"}));
-    EXPECT_FALSE(b->timer());
-    advance(600);
-    EXPECT_EQ(reports(), 0u);
+    EXPECT_TRUE(logout); // what the logout step does: user_center's TabBarTest and TabBarShellTest
 }
 
 TEST_F(FloatingButtonTest, OnlineTimeReportsUntilTheDayIsUsedUp) {
@@ -212,13 +188,9 @@ TEST_F(FloatingButtonTest, OnlineTimeReportsUntilTheDayIsUsedUp) {
     auto over = driver::find<VXGameOverView>(window);
     EXPECT_FALSE(b->timer());
     EXPECT_EQ(over->frame(), window->bounds());
-    EXPECT_TRUE(over->backgroundColor()->isEqual(*ui::Color::colorWithWhite(0, 0.2)));
     auto card = over->subviews().at(0);
-    EXPECT_EQ(card->frame(), cg::RectMake((375 - 300) / 2.0, (667 - 300) / 2.0, 300, 300));
     EXPECT_TRUE(driver::findLabel(card, "防沉迷提示"));
-    auto message = driver::findLabel(card, "根据国家规定，未成年玩家每日在线时间受限。您今天的游戏时间已经到达上限。");
-    ASSERT_TRUE(message);
-    EXPECT_TRUE(message->textColor()->isEqual(*ui::Color::redColor()));
+    EXPECT_TRUE(driver::findLabel(card, "根据国家规定，未成年玩家每日在线时间受限。您今天的游戏时间已经到达上限。"));
     EXPECT_FALSE(driver::canTap(game));
     EXPECT_EQ(driver::tapAt(window, {150, 222}), card);
 

@@ -4,15 +4,11 @@
 
 #include "os/uikit/Application.h"
 #include "os/uikit/DeviceProfile.h"
-#include "os/uikit/Driver.h"
 #include "os/uikit/PhotoAlbum.h"
-#include "os/uikit/Screen.h"
 #include "os/uikit/WebView.h"
 #include "platform_sdk/CXRHelperBtn.h"
 #include "platform_sdk/ShareVale.h"
 #include "tests/platform_sdk/PlatformFixture.h"
-
-#include <filesystem>
 
 namespace vx::test {
 
@@ -20,14 +16,10 @@ class LoginTest : public PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        std::filesystem::copy(std::filesystem::path(VX_RESOURCES_DIR) / "VOZUV.bundle",
-                              std::filesystem::path(bundlePath()) / "VOZUV.bundle", std::filesystem::copy_options::recursive);
+        copySdkPictures(bundlePath());
         ui::Application::shared().reset();
         ui::DeviceProfile::use(ui::DeviceProfile::plainPhone());
-        game = ui::View::create<ui::Window>(ui::Screen::mainScreen().bounds());
-        game->setRootViewController(ui::ViewController::create());
-        game->makeKeyAndVisible();
-        ui::driver::drainMain();
+        game = showKeyWindow();
     }
     void TearDown() override {
         server.releaseHeld();
@@ -41,8 +33,6 @@ protected:
     static bool toastOn(const ui::ViewRef& view, const std::string& text) {
         return view && ui::driver::findLabel(view, text) != nullptr;
     }
-    // Waits for the server to answer everything sent so far and for the replies to be handled.
-    void settleReplies() { settle(); }
 
     ui::WindowRef game;
 };

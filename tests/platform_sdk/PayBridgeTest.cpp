@@ -1,15 +1,11 @@
 // The web pay page, the wallet bridge and the pay notice, driven as the payment centre uses them.
 #include "os/foundation/NotificationCenter.h"
 #include "os/uikit/Application.h"
-#include "os/uikit/Driver.h"
-#include "os/uikit/Screen.h"
 #include "platform_sdk/VXPayNoticeView.h"
 #include "platform_sdk/VXPayPlug.h"
 #include "platform_sdk/VXNavigationController.h"
 #include "platform_sdk/VXWebPayVC.h"
 #include "tests/platform_sdk/PlatformFixture.h"
-
-#include <filesystem>
 
 namespace driver = ui::driver;
 using ns::Value;
@@ -21,17 +17,12 @@ protected:
     void SetUp() override {
         PlatformTest::SetUp();
         ui::Application::shared().reset();
-        std::filesystem::copy(std::filesystem::path(VX_RESOURCES_DIR) / "VOZUV.bundle",
-                              std::filesystem::path(bundlePath()) / "VOZUV.bundle", std::filesystem::copy_options::recursive);
-        window = ui::View::create<ui::Window>(ui::Screen::mainScreen().bounds());
-        root = ui::ViewController::create();
-        nav = ui::NavigationController::createWithRoot<VXNavigationController>(root);
-        window->setRootViewController(nav);
-        window->makeKeyAndVisible();
-        drainMain();
+        vx::test::copySdkPictures(bundlePath());
+        nav = ui::NavigationController::createWithRoot<VXNavigationController>(ui::ViewController::create());
+        window = vx::test::showKeyWindow(nav);
     }
     void TearDown() override {
-        nav = nullptr, root = nullptr, window = nullptr;
+        nav = nullptr, window = nullptr;
         ui::Application::shared().reset();
         PlatformTest::TearDown();
     }
@@ -45,7 +36,6 @@ protected:
     }
 
     ui::WindowRef window;
-    ui::ViewControllerRef root;
     ns::Ref<ui::NavigationController> nav;
 };
 
@@ -98,13 +88,7 @@ TEST_F(PayBridge, ThePageAnswersActivationsAndBackUntilItIsPopped) {
 
 TEST_F(PayBridge, WalletResultsMapToStatusAndErrorForTheLatestBlock) {
     auto plug = VXPayPlug::sharedInstance();
-    struct Row {
-        Value result;
-        const char* status;
-        const char* domain;
-        long code;
-        bool memo;
-    };
+    struct Row { Value result; const char* status; const char* domain; long code; bool memo; };
     std::vector<Row> rows = {
         {ns::Dictionary{{"resultStatus", "9000"}, {"memo", "ok"}}, "充值成功", nullptr, 0, false},
         {ns::Dictionary{{"resultStatus", "6001"}, {"memo", "用户中途取消"}}, "取消充值", "支付失败,用户取消支付", 6001, true},

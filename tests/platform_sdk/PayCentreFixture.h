@@ -5,8 +5,6 @@
 
 #include "os/imageio/ImageSource.h"
 #include "os/uikit/Application.h"
-#include "os/uikit/Driver.h"
-#include "os/uikit/Screen.h"
 #include "platform_sdk/CXRHelperBtn.h"
 #include "platform_sdk/ShareVale.h"
 #include "platform_sdk/VXLoginAPI.h"
@@ -36,7 +34,6 @@ inline void forwardReturnedURLs() {
     ui::Application::shared().setInstalledSchemes({"http", "https", "vxwallet"});
 }
 
-
 class PayCentreTest : public PlatformTest {
 protected:
     void SetUp() override {
@@ -45,8 +42,7 @@ protected:
         VXNewPayVC::resetOrder();
         VorlixSDK::screens().loadToPayVC = &VXNewPayVC::loadToPayVCWithroleid; // another test may have replaced it
         ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Manual);
-        std::filesystem::copy(std::filesystem::path(VX_RESOURCES_DIR) / "VOZUV.bundle",
-                              std::filesystem::path(bundlePath()) / "VOZUV.bundle", std::filesystem::copy_options::recursive);
+        copySdkPictures(bundlePath());
         server.addAccount("player01", "secret1");
         auto done = std::make_shared<Outcome>();
         VXLoginAPI::LonginWithUsername(
@@ -57,11 +53,8 @@ protected:
             },
             [done](const ns::Value&, const ns::Value&) { ++done->calls; });
         await(done);
-        window = ui::View::create<ui::Window>(ui::Screen::mainScreen().bounds());
         game = ui::ViewController::create();
-        window->setRootViewController(game);
-        window->makeKeyAndVisible();
-        drainMain();
+        window = showKeyWindow(game);
     }
     void TearDown() override {
         VXNewPayVC::resetOrder();

@@ -5,6 +5,8 @@
 #include "os/foundation/Bundle.h"
 #include "os/foundation/PropertyList.h"
 #include "os/foundation/RunLoop.h"
+#include "os/uikit/Driver.h"
+#include "os/uikit/Screen.h"
 #include "platform_sdk/NetWorkManager.h"
 #include "server/PlatformServer.h"
 #include "tests/support/Environment.h"
@@ -26,6 +28,17 @@ struct Outcome {
     ns::Value code;
     ns::Ref<ns::Object> model;
 };
+
+// Blocks that record into an outcome.
+inline auto modelSuccess(const std::shared_ptr<Outcome>& o) {
+    return [o](const auto& model) { ++o->calls, o->success = true, o->model = model; };
+}
+inline auto codedFailure(const std::shared_ptr<Outcome>& o) {
+    return [o](const ns::Value& message, const ns::Value& code) { ++o->calls, o->message = message, o->code = code; };
+}
+inline auto messageFailure(const std::shared_ptr<Outcome>& o) {
+    return [o](const ns::Value& message) { ++o->calls, o->message = message; };
+}
 
 class PlatformTest : public SandboxTest {
 protected:
@@ -113,5 +126,20 @@ protected:
 
     server::PlatformServer server;
 };
+
+// Copies the SDK bundle's real pictures into a test's main bundle.
+inline void copySdkPictures(const std::string& bundlePath) {
+    std::filesystem::copy(std::filesystem::path(VX_RESOURCES_DIR) / "VOZUV.bundle",
+                          std::filesystem::path(bundlePath) / "VOZUV.bundle", std::filesystem::copy_options::recursive);
+}
+
+// A full-screen key window showing `root` (a plain screen when none is given).
+inline ui::WindowRef showKeyWindow(ui::ViewControllerRef root = nullptr) {
+    auto window = ui::View::create<ui::Window>(ui::Screen::mainScreen().bounds());
+    window->setRootViewController(root ? root : ui::ViewController::create());
+    window->makeKeyAndVisible();
+    ui::driver::drainMain();
+    return window;
+}
 
 } // namespace vx::test

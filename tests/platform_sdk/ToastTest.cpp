@@ -1,13 +1,9 @@
 // The toast: its box, placement, fade on the clock and removal, and the overlay window lookup.
 
 #include "os/uikit/Application.h"
-#include "os/uikit/Driver.h"
-#include "os/uikit/Screen.h"
 #include "platform_sdk/CXRMessage.h"
 #include "platform_sdk/CXRWindowManager.h"
-#include "tests/support/Environment.h"
-
-#include <gtest/gtest.h>
+#include "tests/platform_sdk/PlatformFixture.h"
 
 namespace {
 
@@ -19,10 +15,7 @@ protected:
         SandboxTest::SetUp();
         ui::Application::shared().reset();
         ui::Screen::mainScreen().reset();
-        window = ui::View::create<ui::Window>(ui::Screen::mainScreen().bounds());
-        window->setRootViewController(ui::ViewController::create());
-        window->makeKeyAndVisible();
-        drainMain();
+        window = vx::test::showKeyWindow();
         host = ui::View::create(cg::RectMake(0, 0, 300, 400));
         window->addSubview(host);
     }
@@ -30,8 +23,6 @@ protected:
         ui::Application::shared().reset();
         SandboxTest::TearDown();
     }
-    static ui::LabelRef labelOf(const ui::ViewRef& box) { return driver::find<ui::Label>(box); }
-
     ui::WindowRef window;
     ui::ViewRef host;
 };
@@ -40,7 +31,7 @@ TEST_F(ToastTest, BoxSitsCentredTwoThirdsDownAndFadesAway) {
     CXRMessage::showMessage("请输入姓名", host);
     ASSERT_EQ(host->subviews().size(), 1u);
     auto box = host->subviews()[0];
-    auto label = labelOf(box);
+    auto label = driver::find<ui::Label>(box);
     ASSERT_TRUE(label);
     EXPECT_EQ(label->text(), "请输入姓名");
     EXPECT_TRUE(label->textColor()->isEqual(*ui::Color::whiteColor()));
@@ -66,7 +57,7 @@ TEST_F(ToastTest, LongTextWrapsInsideTheSuperview) {
     ASSERT_GT(CXRMessage::getWidthWithText(text, 20, 16), 260);
     CXRMessage::showMessage(text, host);
     auto box = host->subviews().at(0);
-    auto label = labelOf(box);
+    auto label = driver::find<ui::Label>(box);
     EXPECT_EQ(label->numberOfLines(), 0);
     EXPECT_LE(label->frame().size.width, 260);
     EXPECT_GT(label->frame().size.height, 2 * ui::Font::boldSystemFontOfSize(16)->lineHeight() - 1);

@@ -2,15 +2,11 @@
 #include "foundation/URLEncode.h"
 #include "os/uikit/Application.h"
 #include "os/uikit/DeviceProfile.h"
-#include "os/uikit/Driver.h"
-#include "os/uikit/Screen.h"
 #include "os/uikit/Storyboard.h"
 #include "platform_sdk/ShareVale.h"
 #include "platform_sdk/VXCouponsCell.h"
 #include "platform_sdk/VXCouponsVC.h"
 #include "tests/platform_sdk/PlatformFixture.h"
-
-#include <filesystem>
 
 namespace driver = ui::driver;
 using ns::Value;
@@ -22,8 +18,7 @@ protected:
     void SetUp() override {
         PlatformTest::SetUp();
         ui::Application::shared().reset();
-        std::filesystem::copy(std::filesystem::path(VX_RESOURCES_DIR) / "VOZUV.bundle",
-                              std::filesystem::path(bundlePath()) / "VOZUV.bundle", std::filesystem::copy_options::recursive);
+        vx::test::copySdkPictures(bundlePath());
         ShareVale::sharedInstance()->setUserName("player01");
         registerVXCouponsVCScene();
     }
@@ -33,10 +28,8 @@ protected:
         PlatformTest::TearDown();
     }
     void open(bool withBlock, bool expectRows = true) {
-        window = ui::View::create<ui::Window>(ui::Screen::mainScreen().bounds());
         presenter = ui::ViewController::create();
-        window->setRootViewController(presenter);
-        window->makeKeyAndVisible();
+        window = vx::test::showKeyWindow(presenter);
         picker = std::dynamic_pointer_cast<VXCouponsVC>(ui::Storyboard::storyboardWithName("VXNewPayVC", URLEncode::getSdkBundle())
                                                             ->instantiateViewControllerWithIdentifier("VXCouponsVC"));
         ASSERT_TRUE(picker);
@@ -46,11 +39,8 @@ protected:
         presenter->presentViewController(picker, false);
         drainMain();
         ASSERT_TRUE(awaitRequests("pay/getcoupons", ++opened));
-        if (expectRows)
-            ASSERT_TRUE(runMainUntil([&] { return !picker->dataSource().empty(); }));
-        else // nothing to see: give the refusal the time to arrive
-            ns::RunLoop::main().runUntil([] { return false; }, 0.3);
-        settle();
+        awaitReplies();
+        EXPECT_EQ(picker->dataSource().empty(), !expectRows);
     }
     ui::WindowRef window;
     ui::ViewControllerRef presenter;
@@ -102,6 +92,13 @@ TEST_F(CouponsPicker, WithoutABlockATapNeitherCallsNorDismisses) {
     advance(0.5);
     EXPECT_EQ(presenter->presentedViewController(), picker);
     EXPECT_EQ(picker->left.lock()->constant(), 10);
+
+    // Landscape on a notched phone widens the margin.
+    picker->dismissViewControllerAnimated(false);
+    driver::useProfile(ui::DeviceProfile::notchLandscape());
+    open(true);
+    EXPECT_EQ(picker->left.lock()->constant(), 40);
+    EXPECT_EQ(picker->couponsView.lock()->frame().origin.x, 40);
 }
 
 TEST_F(CouponsPicker, FailuresLeaveAnEmptyListAndNoToast) {
@@ -116,11 +113,4 @@ TEST_F(CouponsPicker, FailuresLeaveAnEmptyListAndNoToast) {
         picker->dismissViewControllerAnimated(false);
         drainMain();
     }
-}
-
-TEST_F(CouponsPicker, LandscapeOnANotchedPhoneWidensTheMargin) {
-    driver::useProfile(ui::DeviceProfile::notchLandscape());
-    open(true);
-    EXPECT_EQ(picker->left.lock()->constant(), 40);
-    EXPECT_EQ(picker->couponsView.lock()->frame().origin.x, 40);
 }

@@ -9,12 +9,7 @@
 #include <cmath>
 
 TEST(PayMoney, DecimalArithmeticCutsDownToTwoPlaces) {
-    struct Row {
-        const char* a;
-        const char* b;
-        const char* way;
-        const char* result;
-    } rows[] = {
+    struct { const char *a, *b, *way, *result; } rows[] = {
         {"6.66", "0.950000", "*", "6.32"}, {"10", "1.000000", "*", "10"},  {"6.60", "1.000000", "*", "6.6"},
         {"0.999", "1", "*", "0.99"},      {"10", "15", "-", "-5"},         {"6.66", "2", "-", "4.66"},
         {"4.66", "0.950000", "*", "4.42"}, {"-1.005", "1", "*", "-1.01"}, // down means toward the lower value

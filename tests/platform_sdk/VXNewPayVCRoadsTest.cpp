@@ -23,6 +23,12 @@ protected:
     }
     VXPayNoticeViewRef notice() { return driver::find<VXPayNoticeView>(window); }
     size_t polls() { return server.requests("Pay/getUserSuccess").size(); }
+    void pollTicks(int n) { // the poll's 2 s ticks, each reply handled
+        for (int i = 0; i < n; ++i) { advance(2); settle(); }
+    }
+    ns::Ref<VXCouponsVC> voucherPicker() {
+        return std::dynamic_pointer_cast<VXCouponsVC>(centre()->navigationController()->presentedViewController());
+    }
     // Tap pay on an H5 style, confirm on the page (or not), come back to the app.
     void payOnPage(bool confirm, const std::string& path = "H5pay/pay") {
         tapAndSettle(centre()->payBtn, path, [&] { return page() != nullptr; });
@@ -71,10 +77,7 @@ TEST_F(PayRoads, UnpaidPagePollsThirtyOneTimesThenFails) {
     payOnPage(false);
     EXPECT_EQ(server.requests("H5pay/pay").back().params["z"], Value("wx"));
     EXPECT_EQ(text(notice()->statusL), "支付中...");
-    for (int i = 0; i < 30; ++i) {
-        advance(2);
-        settle();
-    }
+    pollTicks(30);
     EXPECT_TRUE(awaitRequests("Pay/getUserSuccess", 31));
     EXPECT_EQ(polls(), 31u);
     EXPECT_TRUE(centre()->timer());
@@ -111,10 +114,7 @@ TEST_F(PayRoads, ThePollAcceptsTextOrNumberOneAndStopsWhenTheCentreCloses) {
 TEST_F(PayRoads, ALastPollAnsweredAfterThePollEndedStillCountsButNotAfterClosing) {
     open();
     payOnPage(false);
-    for (int i = 0; i < 29; ++i) {
-        advance(2);
-        settle();
-    }
+    pollTicks(29);
     ASSERT_TRUE(awaitRequests("Pay/getUserSuccess", 30));
     pay([](server::PayArea& p) { p.settle(p.orders.back().id); });
     server.holdNext("Pay/getUserSuccess");
@@ -170,11 +170,7 @@ TEST_F(PayRoads, FreeAndRefusedWebOrders) {
 
 TEST_F(PayRoads, WalletAppResultsComeBackThroughTheReturnURL) {
     pay([](server::PayArea& p) { p.wallet("player01").payWays = {5, 2}; });
-    struct Row {
-        const char* status;
-        const char* shown;
-        const char* answer;
-    } rows[] = {{"9000", "充值成功", "ok(充值成功, 6.66)"},
+    struct { const char *status, *shown, *answer; } rows[] = {{"9000", "充值成功", "ok(充值成功, 6.66)"},
                 {"6001", "取消充值", "fail(取消充值, 1, 6.66)"},
                 {"4000", "充值失败", "fail(充值失败, 1, 6.66)"}};
     for (const auto& row : rows) {
@@ -225,25 +221,19 @@ TEST_F(PayRoads, CoinsVouchersAndStarCoins) {
 
     // A voucher: "满6减2" on 6.66, then paid with voucher money.
     answers.clear();
-    auto picked = [&] {
-        auto p = std::dynamic_pointer_cast<VXCouponsVC>(centre()->navigationController()->presentedViewController());
-        return p && !p->dataSource().empty();
-    };
+    auto picked = [&] { return voucherPicker() && !voucherPicker()->dataSource().empty(); };
     tapAndSettle(centre()->couponsBtn, "pay/getcoupons", picked);
     advance(0.5);
-    auto picker = std::dynamic_pointer_cast<VXCouponsVC>(centre()->navigationController()->presentedViewController());
-    ASSERT_TRUE(picker);
+    ASSERT_TRUE(voucherPicker());
     expectGolden("voucher-picker");
-    driver::tap(driver::cell<VXCouponsCell>(picker->tableView, ui::IndexPath::forRow(1, 0))->btn.lock());
+    driver::tap(driver::cell<VXCouponsCell>(voucherPicker()->tableView, ui::IndexPath::forRow(1, 0))->btn.lock());
     advance(0.5);
     EXPECT_EQ(centre()->couponsBtn.lock()->titleForState(ui::ControlStateNormal), std::optional<std::string>("满5.5减1.5"));
     EXPECT_EQ(text(centre()->realMoneyL), "49平台币"); // (6.66 - 1.5) × 0.95 = 4.902, cut to 4.90
     // A second choice starts again from the amount.
     tapAndSettle(centre()->couponsBtn, "pay/getcoupons", picked);
     advance(0.5);
-    picker = std::dynamic_pointer_cast<VXCouponsVC>(centre()->navigationController()->presentedViewController());
-    auto first = driver::cell<VXCouponsCell>(picker->tableView, ui::IndexPath::forRow(0, 0));
-    driver::tap(first->btn.lock());
+    driver::tap(driver::cell<VXCouponsCell>(voucherPicker()->tableView, ui::IndexPath::forRow(0, 0))->btn.lock());
     advance(0.5);
     auto c = centre();
     EXPECT_EQ(c->couponsBtn.lock()->titleForState(ui::ControlStateNormal), std::optional<std::string>("满6减2"));
@@ -276,10 +266,9 @@ TEST_F(PayRoads, AVoucherWorthMoreThanTheOrderBringsEveryPriceToZero) {
     });
     open("10.00");
     auto c = centre();
-    auto picker = [&] { return std::dynamic_pointer_cast<VXCouponsVC>(c->navigationController()->presentedViewController()); };
-    tapAndSettle(c->couponsBtn, "pay/getcoupons", [&] { return picker() && picker()->dataSource().size() == 4; });
+    tapAndSettle(c->couponsBtn, "pay/getcoupons", [&] { return voucherPicker() && voucherPicker()->dataSource().size() == 4; });
     advance(0.5);
-    driver::tap(driver::cell<VXCouponsCell>(picker()->tableView, ui::IndexPath::forRow(3, 0))->btn.lock());
+    driver::tap(driver::cell<VXCouponsCell>(voucherPicker()->tableView, ui::IndexPath::forRow(3, 0))->btn.lock());
     advance(0.5);
     EXPECT_EQ(text(c->realMoneyL), "0元"); // not (10 - 15) × 0.95
     driver::tap(c->ptbIconBtn.lock());

@@ -7,18 +7,9 @@
 
 using ns::Value;
 using vx::test::Outcome;
+using vx::test::codedFailure, vx::test::messageFailure, vx::test::modelSuccess;
 
 namespace {
-
-auto modelSuccess(const std::shared_ptr<Outcome>& o) {
-    return [o](const auto& model) { ++o->calls, o->success = true, o->model = model; };
-}
-auto messageFailure(const std::shared_ptr<Outcome>& o) {
-    return [o](const Value& message) { ++o->calls, o->message = message; };
-}
-auto codedFailure(const std::shared_ptr<Outcome>& o) {
-    return [o](const Value& message, const Value& code) { ++o->calls, o->message = message, o->code = code; };
-}
 
 class PayAPI : public vx::test::PlatformTest {
 protected:
@@ -61,12 +52,7 @@ ns::Dictionary balance(const char* type, const std::string& device, bool discoun
 
 TEST_F(PayAPI, EveryOrderSendsItsColumnOfKeysByItsTransport) {
     using namespace VXPayAPI;
-    struct Row {
-        const char* path;
-        bool plain;
-        ns::Dictionary keys;
-        std::function<void(const std::shared_ptr<Outcome>&)> send;
-    };
+    struct Row { const char* path; bool plain; ns::Dictionary keys; std::function<void(const std::shared_ptr<Outcome>&)> send; };
     std::vector<Row> rows = {
         {"Wallet/wallet", false, {{"z", "qb"}, {"b", "10"}, {"c", "player01"}, {"h", device}, {"j", "1001"}, {"k", "ch5"}, {"os", "ios"}},
          [](auto o) { doBuyPtbByWalletWithMoney("10", modelSuccess(o), messageFailure(o)); }},
@@ -159,12 +145,10 @@ TEST_F(PayAPI, RepliesFreeOrdersRefusalsAndTransportFailures) {
     std::vector<std::string> ways;
     server.scriptNext("pay/getPayWayios", reply(ns::Dictionary{{"code", "1"}, {"data", ns::Array{ns::Dictionary{{"z", "3"}, {"d", "wx"}}, ns::Dictionary{{"z", 2}, {"d", "qb"}}}}}));
     server.scriptNext("pay/getPayWayios", reply(ns::Dictionary{{"code", "1"}, {"data", ns::Array{ns::Dictionary{{"z", "3"}}}}}));
-    for (int i = 0; i < 2; ++i) {
-        size_t before = server.requests("pay/getPayWayios").size();
-        GetPayWayssuccess([&](const Value& d) { ways.push_back(d.description()); }, [&](const Value& m) { ways.push_back("fail"); });
-        ASSERT_TRUE(awaitRequests("pay/getPayWayios", before + 1));
-        ns::RunLoop::main().runUntil([&] { return ways.size() > static_cast<size_t>(i); }, i == 0 ? 10 : 0.3);
-    }
+    for (int i = 0; i < 2; ++i)
+        exchange("pay/getPayWayios", [&] {
+            GetPayWayssuccess([&](const Value& d) { ways.push_back(d.description()); }, [&](const Value&) { ways.push_back("fail"); });
+        });
     EXPECT_EQ(ways, std::vector<std::string>{"qb"});
     EXPECT_EQ(last("pay/getPayWayios").params, Value(ns::Dictionary{{"z", "app7"}, {"b", "1001"}, {"h", device}, {"os", "ios"}}));
 

@@ -48,10 +48,7 @@ TEST_F(TopUp, TypedAmountsAreReadAsFloatWithOneDecimal) {
     EXPECT_EQ(screen->ptbL.lock()->text(), std::optional<std::string>("500"));
     EXPECT_EQ(refreshed, std::vector<std::string>{"500"}); // the first refresh
     expectGolden("top-up");
-    struct Row {
-        const char* typed;
-        const char* paid;
-    } rows[] = {{"12.34", "12.3"}, {"5.", "5.0"}, {"1.2.3", "1.2"}, {"0.45", "0.4"}, {"0.15", "0.2"}};
+    struct { const char *typed, *paid; } rows[] = {{"12.34", "12.3"}, {"5.", "5.0"}, {"1.2.3", "1.2"}, {"0.45", "0.4"}, {"0.15", "0.2"}};
     for (const auto& row : rows) {
         driver::typeText(screen->priceF.lock(), row.typed);
         EXPECT_FALSE(screen->priceBtn.lock());

@@ -1,8 +1,7 @@
-// The entry: launch, role report, logout, returned URLs, orientations, and the screen hooks.
+// The entry: launch, role report, returned URLs, orientations, and the screen hooks (logout: ShareValeTest).
 #include "os/foundation/NotificationCenter.h"
 #include "os/net/URLCache.h"
 #include "os/uikit/Application.h"
-#include "platform_sdk/CXRHelperBtn.h"
 #include "platform_sdk/ShareVale.h"
 #include "platform_sdk/VXPayPlug.h"
 #include "platform_sdk/VorlixSDK.h"
@@ -64,24 +63,6 @@ TEST_F(VorlixSDKTest, RoleReport) {
     EXPECT_EQ(report("三区"), 0);
     server.script("User/setRole", dropped());
     EXPECT_EQ(report("三区"), 0);
-}
-
-TEST_F(VorlixSDKTest, LogoutHidesTheButtonAndDoesNotWait) {
-    auto share = ShareVale::sharedInstance();
-    share->setUserName("player01");
-    share->setLoginStyle(1);
-    VorlixSDK::LoginOut();
-    EXPECT_TRUE(CXRHelperBtn::shared()->isHidden());
-    EXPECT_EQ(share->loginStyle(), 2u);
-    EXPECT_EQ(share->userName(), Text("player01"));
-    ASSERT_TRUE(awaitRequests("login/logout"));
-    EXPECT_TRUE(runMainUntil([&] { return share->userName() == Text(""); }));
-    // A failed request changes nothing more.
-    share->setUserName("player02");
-    server.script("login/logout", dropped());
-    exchange("login/logout", [] { VorlixSDK::LoginOut(); });
-    EXPECT_EQ(share->userName(), Text("player02"));
-    EXPECT_EQ(share->loginStyle(), 2u);
 }
 
 TEST_F(VorlixSDKTest, ReturnedURLs) {

@@ -2,15 +2,11 @@
 // the box-app link that is never loaded.
 #include "os/uikit/Application.h"
 #include "os/uikit/DeviceProfile.h"
-#include "os/uikit/Driver.h"
-#include "os/uikit/Screen.h"
 #include "platform_sdk/CXRHelperBtn.h"
 #include "platform_sdk/ShareVale.h"
 #include "platform_sdk/VXNavigationController.h"
 #include "platform_sdk/VXSuWebVC.h"
 #include "tests/platform_sdk/PlatformFixture.h"
-
-#include <filesystem>
 
 namespace {
 
@@ -20,12 +16,9 @@ class WebPageTest : public vx::test::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        std::filesystem::copy(std::filesystem::path(VX_RESOURCES_DIR) / "VOZUV.bundle",
-                              std::filesystem::path(bundlePath()) / "VOZUV.bundle", std::filesystem::copy_options::recursive);
+        vx::test::copySdkPictures(bundlePath());
         ui::DeviceProfile::use(ui::DeviceProfile::plainPhone());
-        window = ui::View::create<ui::Window>(ui::Screen::mainScreen().bounds());
-        window->setRootViewController(ui::ViewController::create());
-        window->makeKeyAndVisible();
+        window = vx::test::showKeyWindow();
         CXRHelperBtn::shared();
         drainMain();
     }
