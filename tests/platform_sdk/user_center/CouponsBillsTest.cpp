@@ -63,10 +63,7 @@ TEST_F(CouponsTest, TheCentreListsOnePageAndLaysOutByDevice) {
     EXPECT_EQ(params["cpsId"].stringValue(), "cps3");
     EXPECT_EQ(params["gid"].stringValue(), "1001");
     EXPECT_FALSE(params.dictionaryPtr()->contains("pagecode"));
-    EXPECT_EQ(centre->navTitleL()->text(), "抵扣券领取");
     ASSERT_EQ(centre->dataSource().size(), 5u);
-    EXPECT_EQ(centre->page(), 1);
-    EXPECT_EQ(centre->totalPage(), 1);
     EXPECT_EQ(footerText(centre->tableView()), "已全部加载完毕");
     cg::Rect b = centre->view()->bounds();
     EXPECT_EQ(centre->tableView()->frame(), cg::RectMake(0, 131, b.size.width, b.size.height - 131 - 72));
@@ -75,7 +72,6 @@ TEST_F(CouponsTest, TheCentreListsOnePageAndLaysOutByDevice) {
     EXPECT_EQ(cell->manL.lock()->text(), "满100元可用");
     EXPECT_EQ(cell->showL.lock()->text(), "适用于《星辰物语》");
     EXPECT_EQ(cell->timeL.lock()->text(), "2024-06-01至2024-06-30");
-    EXPECT_EQ(cell->bgPic.lock()->image()->capInsets(), (ui::EdgeInsets{0, 36, 0, 179}));
     shoot("uc-mine-coupon-centre");
 
     useProfile(notch());
@@ -265,20 +261,11 @@ protected:
     std::string sign(const VXSuBillVCRef& bills, long row) {
         return driver::cell<VXSuBillCell>(bills->tableView(), {0, row})->numL.lock()->text().value_or("");
     }
-    ns::Value last() {
-        auto all = server.requests();
-        return all.empty() ? ns::Value() : all.back().params;
-    }
-    std::string lastPath() {
-        auto all = server.requests();
-        return all.empty() ? "" : all.back().path;
-    }
 };
 
 TEST_F(BillsTest, VoucherStatementSendsTheScreenOfTabAndMenu) {
     server.withState([](PlatformServer::State& s) { server::CouponArea::of(s).pageSize = 15; });
     auto bills = openBills(false, false);
-    EXPECT_EQ(bills->navTitleL()->text(), "代金券明细");
     EXPECT_EQ(bills->showL.lock()->text(), "代金券");
     auto first = lastParams("Sdkhome/getdjqlog");
     EXPECT_EQ(first["screen"].integerValue(), 0);
@@ -328,7 +315,6 @@ TEST_F(BillsTest, VoucherStatementSendsTheScreenOfTabAndMenu) {
 
 TEST_F(BillsTest, StarCoinAndPlatformCoinStatements) {
     auto stars = openBills(false, true);
-    EXPECT_EQ(stars->navTitleL()->text(), "星币明细");
     EXPECT_EQ(stars->menu()->title(), "后台发放");
     driver::tap(spending(stars));
     answered("Sdkhome/paystarcoinlog");
@@ -341,7 +327,6 @@ TEST_F(BillsTest, StarCoinAndPlatformCoinStatements) {
     navigation = nullptr;
     useProfile(plain());
     auto coins = openBills(true, true);
-    EXPECT_EQ(coins->navTitleL()->text(), "平台币明细");
     EXPECT_EQ(coins->showL.lock()->text(), "平台币");
     EXPECT_TRUE(coins->menuArr().empty());
     EXPECT_FALSE(coins->menu()->superview()) << "no menu";

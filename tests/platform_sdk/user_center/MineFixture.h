@@ -11,6 +11,8 @@
 #include "platform_sdk/ShareVale.h"
 #include "platform_sdk/VXNavigationController.h"
 #include "platform_sdk/user_center/VXSuUserVC.h"
+#include "server/MineArea.h"
+#include "server/ServerState.h"
 #include "tests/platform_sdk/PlatformFixture.h"
 
 #include <filesystem>
@@ -53,6 +55,14 @@ protected:
         window->makeKeyAndVisible();
         ASSERT_TRUE(runMainUntil([&] { return page->dic().isDictionary(); }));
         settle();
+    }
+    // Two sub-accounts, the second used last, the first with a role.
+    void seedSubAccounts() {
+        server.withState([](server::PlatformServer::State& s) {
+            s.loginArea.subs["player01"] = {{"战士一号", "player01_xh1", ""}, {"法师二号", "player01_xh2", ""}};
+            s.loginArea.lastSub["player01"] = "player01_xh2";
+            server::mineArea(s).roles["player01_xh1"] = {"剑圣", "华东一区", "58"};
+        });
     }
     static std::string text(const ns::Weak<ui::Label>& label) {
         auto l = label.lock();

@@ -8,7 +8,6 @@
 #include "platform_sdk/VXSuWebVC.h"
 #include "platform_sdk/user_center/VXSuBillVC.h"
 #include "platform_sdk/user_center/VXSuCouponVC.h"
-#include "server/MineArea.h"
 #include "tests/platform_sdk/user_center/MineFixture.h"
 
 namespace {
@@ -128,7 +127,6 @@ TEST_F(MineTest, CopyTellsSuccessOnlyAfterATenthOfASecondAndOnlyWithAnAccount) {
 
 TEST_F(MineTest, SwitchesAutoLoginAndTheFloatingButton) {
     openMine();
-    auto share = ShareVale::sharedInstance();
     auto autoLogin = page->autoLoginBtn.lock();
     driver::scrollToEnd(page->scrollView.lock());
     EXPECT_TRUE(autoLogin->isSelected());
@@ -159,7 +157,6 @@ TEST_F(MineTest, SwitchesAutoLoginAndTheFloatingButton) {
     EXPECT_TRUE(suspend->isSelected());
     EXPECT_FALSE(driver::presentedAlert(window));
     EXPECT_TRUE(ShareVale::sharedInstance()->isHideSuspend());
-    (void)share;
 }
 
 TEST_F(MineTest, EntriesGuardsAndTheUnreadBadge) {

@@ -70,7 +70,6 @@ TEST_F(WelfarePagerTest, PagesLoadWhenFirstShown) {
     auto fuli = server.requests("Sdkdetail/fuli").at(0).params;
     EXPECT_EQ(fuli["username"].description(), "player01");
     EXPECT_EQ(fuli["gid"].description(), "1001");
-    EXPECT_EQ(pager->navigationItem()->title(), "福利");
     EXPECT_EQ(pager->nowBtn(), switchButton(10));
 
     driver::tap(switchButton(12));
