@@ -42,9 +42,6 @@ protected:
         auto footer = std::dynamic_pointer_cast<VXRefreshAutoStateFooter>(VXRefresh::VX_footer(table));
         return footer && footer->stateLabel()->text() ? *footer->stateLabel()->text() : "";
     }
-    bool toastShows(const ui::ViewControllerRef& page, const std::string& text) {
-        return runMainUntil([&] { return driver::findLabel(page->view(), text) != nullptr; }, 5);
-    }
     ui::ButtonRef filter(const VXSuMyCouponVCRef& mine, long tag) {
         return std::dynamic_pointer_cast<ui::Button>(mine->topView()->viewWithTag(tag));
     }

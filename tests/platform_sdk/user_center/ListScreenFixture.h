@@ -77,6 +77,9 @@ protected:
         return all.empty() ? ns::Value() : all.back().params;
     }
     size_t sentCount(const std::string& path) { return server.requests(path).size(); }
+    bool toastShows(const ui::ViewControllerRef& page, const std::string& text) {
+        return runMainUntil([&] { return driver::findLabel(page->view(), text) != nullptr; }, 5);
+    }
 };
 
 } // namespace vx::test

@@ -52,14 +52,10 @@ TEST_F(StrategyPagerTest, CommentsLoadWhenFirstShown) {
     EXPECT_EQ(cg::RectGetMaxY(comments->commentInputView()->frame()), comments->view()->bounds().size.height);
     shoot("uc-strategy-comments-tab");
 
-    driver::tap(switchButton(11)); // the selected one: nothing
-    advance(0.3);
+    // Swiping back and forth (the pager pieces the welfare tab's test walks) loads nothing again.
     driver::swipeToPage(pager->scrollView(), 0);
     EXPECT_EQ(pager->nowBtn(), switchButton(10));
     driver::swipeToPage(pager->scrollView(), 1);
-    EXPECT_EQ(pager->nowBtn(), switchButton(11));
-    EXPECT_TRUE(switchButton(11)->isSelected());
-    EXPECT_FALSE(switchButton(10)->isSelected());
     settle();
     EXPECT_EQ(server.requests("Sdkcomments/get").size(), 1u) << "each page loads once";
 }
