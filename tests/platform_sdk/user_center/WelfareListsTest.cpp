@@ -89,19 +89,20 @@ TEST_F(WelfareListsTest, ActivitiesShowTheEmptyStateUntilAPullBringsRows) {
     EXPECT_EQ(footerState(list->tableView()), VXRefreshStateNoMoreData);
     ASSERT_TRUE(VXRefresh::VX_header(list->tableView()));
 
+    auto pull = [&] {
+        list->tableView()->setContentOffset({0, 0}, false);
+        driver::pullDown(list->tableView(), 120);
+        driver::release(list->tableView());
+        advance(0.3);
+    };
     welfare([](auto& w) { w.gamesWithoutActivities.clear(); });
-    driver::pullDown(list->tableView(), 120);
-    driver::release(list->tableView());
-    advance(0.3);
+    pull();
     ASSERT_TRUE(runMainUntil([&] { return list->dataSource().size() == 10; }));
     drainMain();
     EXPECT_FALSE(list->tempView()->superview());
 
     welfare([](auto& w) { w.gamesWithoutActivities.insert("1001"); });
-    list->tableView()->setContentOffset({0, 0}, false);
-    driver::pullDown(list->tableView(), 120);
-    driver::release(list->tableView());
-    advance(0.3);
+    pull();
     ASSERT_TRUE(runMainUntil([&] { return list->dataSource().empty(); }));
     EXPECT_EQ(list->tempView()->superview(), list->view());
 }
