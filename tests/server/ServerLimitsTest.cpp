@@ -107,8 +107,6 @@ TEST_F(ServerLimits, TheRequestLogKeepsTheNewestWithinItsBounds) {
     server.setLimits(limits);
     for (int i = 0; i < 4; ++i) ASSERT_TRUE(post("Sdkhome/yzm", bigForm(20 * 1024), "application/x-www-form-urlencoded"));
     EXPECT_EQ(server.requests().size(), 2u);
-    server.clearRequests();
-    EXPECT_TRUE(server.requests().empty());
 }
 
 TEST_F(ServerLimits, OrdinaryRequestsGoOnBesideSlowClients) {

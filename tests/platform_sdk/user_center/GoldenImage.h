@@ -1,7 +1,6 @@
 #pragma once
-// Screens compared with their golden PNGs (tests/platform_sdk/user_center/golden/) within a small
-// pixel tolerance. VX_UPDATE_GOLDEN=1 rewrites the goldens on purpose; VX_SCREENS=<folder> also
-// keeps every capture there for a person to look at.
+// Screens compared with their golden PNGs (golden/) within a small pixel tolerance.
+// VX_UPDATE_GOLDEN=1 rewrites the goldens; VX_SCREENS=<folder> also keeps every capture there.
 
 #include "os/foundation/Data.h"
 #include "os/imageio/ImageSource.h"

@@ -1,6 +1,5 @@
-// The list-screen base: footer states, the deferred finish step, and the paging fixes (a failed or
-// refused next page is asked again, an overtaken reply changes nothing), on a small list screen
-// paging against the stand-in server.
+// The list-screen base on a small list paging against the stand-in: footer states, the deferred
+// finish step, and the paging fixes (a failed or refused next page is asked again, overtaken replies).
 
 #include "platform_sdk/user_center/VXRefreshViewController.h"
 #include "tests/platform_sdk/user_center/UserCentreFixture.h"

@@ -1,7 +1,6 @@
 #pragma once
-// The mine page and its account screens against the stand-in server: a logged-in player
-// ("player01"), the SDK bundle's pictures, a key window, and the page at the root of a
-// navigation controller, loaded.
+// The mine page and its account screens against the stand-in: a logged-in "player01", the SDK
+// bundle's pictures, a key window, and the page loaded at the root of a navigation controller.
 
 #include "os/uikit/Application.h"
 #include "os/uikit/DeviceProfile.h"
