@@ -1,48 +1,26 @@
 // The stand-in's comment, coupon and bill areas over HTTP: coherent state per player across calls.
-#include "os/foundation/JSONSerialization.h"
-#include "os/foundation/URL.h"
-#include "platform_sdk/DecodeGzipBase64.h"
 #include "server/CommentArea.h"
 #include "server/CouponArea.h"
-#include "server/PlatformServer.h"
+#include "tests/server/ServerFixture.h"
 
-#include <gtest/gtest.h>
-#include <httplib.h>
-
-using ns::Value;
-using server::PlatformServer;
+using namespace servertest;
 
 namespace {
 
 std::string str(const Value& v) { return v.stringValue().value_or("<none>"); }
 
-class Areas : public ::testing::Test {
+class Areas : public ServerTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(server.start()); }
-
-    // A form request as the plain transport sends it.
+    using ServerTest::form;
     Value form(const std::string& path, const std::vector<std::pair<std::string, std::string>>& params) {
         std::string body;
         for (const auto& [k, v] : params) body += (body.empty() ? "" : "&") + k + "=" + httplib::detail::encode_query_param(v);
-        httplib::Client client("127.0.0.1", server.port());
-        auto res = client.Post((std::string(PlatformServer::BasePath) + path).c_str(), body,
-                               "application/x-www-form-urlencoded");
-        if (!res) return Value("no reply");
-        return ns::JSONSerialization::parse(ns::Data::fromString(res->body));
-    }
-    // A scrambled request with JSON values as they are (numbers stay numbers).
-    Value scrambled(const std::string& path, const Value& params) {
-        httplib::Client client("127.0.0.1", server.port());
-        auto res = client.Post((std::string(PlatformServer::BasePath) + path).c_str(),
-                               DecodeGzipBase64::codingJSON(params)->toString(), "text/html");
-        return res ? DecodeGzipBase64::decodingJSON(ns::Data::fromString(res->body)) : Value("no reply");
+        return form(path, body);
     }
     Value comments(const std::string& user, int px, int page) {
         return form("Sdkcomments/get", {{"username", user}, {"appid", "app7"}, {"gid", "1001"}, {"cpsId", "c"},
                                         {"px", std::to_string(px)}, {"pagecode", std::to_string(page)}});
     }
-
-    PlatformServer server;
 };
 
 TEST_F(Areas, CommentsSortPageLikeAndReply) {
@@ -111,8 +89,8 @@ TEST_F(Areas, CouponsClaimOnceAndShowInMyCoupons) {
     EXPECT_EQ(mine("0")["lists"].count(), 2u);
 
     // The id as a number (as the list held it) or as text.
-    EXPECT_EQ(scrambled("Sdkdetail/getcoupon", ns::Dictionary{{"cid", 7}, {"username", "ann"}})["a"].integerValue(), 1);
-    Value again = scrambled("Sdkdetail/getcoupon", ns::Dictionary{{"cid", "7"}, {"username", "ann"}});
+    EXPECT_EQ(call("Sdkdetail/getcoupon", ns::Dictionary{{"cid", 7}, {"username", "ann"}})["a"].integerValue(), 1);
+    Value again = call("Sdkdetail/getcoupon", ns::Dictionary{{"cid", "7"}, {"username", "ann"}});
     EXPECT_EQ(again["a"].integerValue(), 0);
     EXPECT_EQ(str(again["b"]), "您已领取过该抵扣券");
     EXPECT_EQ(str(centre()["c"]["data"][0]["is_get"]), "1");
@@ -121,9 +99,9 @@ TEST_F(Areas, CouponsClaimOnceAndShowInMyCoupons) {
     // Another player's centre is untouched.
     EXPECT_EQ(str(form("Sdkdetail/couponlists", {{"username", "bob"}})["c"]["data"][0]["is_get"]), "0");
 
-    EXPECT_EQ(scrambled("Sdkdetail/getcouponall", ns::Dictionary{{"gid", "1001"}, {"username", "ann"}})["a"].integerValue(), 1);
+    EXPECT_EQ(call("Sdkdetail/getcouponall", ns::Dictionary{{"gid", "1001"}, {"username", "ann"}})["a"].integerValue(), 1);
     EXPECT_EQ(mine("1")["lists"].count(), 5u);
-    EXPECT_EQ(scrambled("Sdkdetail/getcouponall", ns::Dictionary{{"gid", "1001"}, {"username", "ann"}})["a"].integerValue(), 0);
+    EXPECT_EQ(call("Sdkdetail/getcouponall", ns::Dictionary{{"gid", "1001"}, {"username", "ann"}})["a"].integerValue(), 0);
 }
 
 TEST_F(Areas, BillsPageAndFilterBySource) {

@@ -1,42 +1,21 @@
 // The mine area of the stand-in: one world per player across the page summary, phone binding,
 // sub-accounts, messages and bookings.
 #include "foundation/URLEncode.h"
-#include "os/foundation/JSONSerialization.h"
-#include "platform_sdk/DecodeGzipBase64.h"
 #include "server/MineArea.h"
 #include "server/ServerState.h"
-#include "server/PlatformServer.h"
+#include "tests/server/ServerFixture.h"
 
-#include <gtest/gtest.h>
-#include <httplib.h>
-
-using ns::Value;
-using server::PlatformServer;
+using namespace servertest;
 
 namespace {
 
-class MineServer : public ::testing::Test {
+class MineServer : public ServerTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(server.start());
+        ServerTest::SetUp();
         server.addAccount("player01", "123456");
     }
-
-    httplib::Result post(const std::string& path, const std::string& body, const char* type) {
-        httplib::Client client("127.0.0.1", server.port());
-        return client.Post((std::string(PlatformServer::BasePath) + path).c_str(), body, type);
-    }
-    Value call(const std::string& path, const Value& params) {
-        auto res = post(path, DecodeGzipBase64::codingJSON(params)->toString(), "text/html");
-        return res ? DecodeGzipBase64::decodingJSON(ns::Data::fromString(res->body)) : Value("no reply");
-    }
-    Value form(const std::string& path, const std::string& body) {
-        auto res = post(path, body, "application/x-www-form-urlencoded");
-        return res ? ns::JSONSerialization::parse(ns::Data::fromString(res->body)) : Value("no reply");
-    }
     Value index() { return call("sdkhome/index", ns::Dictionary{{"username", "player01"}})["c"]["uinfo"]; }
-
-    PlatformServer server;
 };
 
 } // namespace

@@ -1,33 +1,13 @@
 // The payment model through the real codec: orders, balances, vouchers, the poll and the pay pages.
-#include "os/foundation/Clock.h"
-#include "os/foundation/JSONSerialization.h"
-#include "platform_sdk/DecodeGzipBase64.h"
 #include "server/PayArea.h"
+#include "tests/server/ServerFixture.h"
 
-#include <gtest/gtest.h>
-#include <httplib.h>
-
-using ns::Value;
-using server::PlatformServer;
+using namespace servertest;
 
 namespace {
 
-class PayRoutes : public ::testing::Test {
+class PayRoutes : public ServerTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(server.start()); }
-
-    Value call(const std::string& path, const Value& params) {
-        httplib::Client client("127.0.0.1", server.port());
-        auto res = client.Post((std::string(PlatformServer::BasePath) + path).c_str(),
-                               DecodeGzipBase64::codingJSON(params)->toString(), "text/html");
-        return res ? DecodeGzipBase64::decodingJSON(ns::Data::fromString(res->body)) : Value("no reply");
-    }
-    Value form(const std::string& path, const std::string& body) {
-        httplib::Client client("127.0.0.1", server.port());
-        auto res = client.Post((std::string(PlatformServer::BasePath) + path).c_str(), body,
-                               "application/x-www-form-urlencoded");
-        return res ? ns::JSONSerialization::parse(ns::Data::fromString(res->body)) : Value("no reply");
-    }
     std::string page(const std::string& url, httplib::Headers headers = {}) {
         httplib::Client client("127.0.0.1", server.port());
         auto res = client.Get(url.substr(url.find("/sdkapicoupon2/")).c_str(), headers);
@@ -36,8 +16,6 @@ protected:
     Value h5(const std::string& user) {
         return call("H5pay/pay", ns::Dictionary{{"z", "qb"}, {"c", user}, {"p", "6.66"}, {"b", "6.32"}, {"l", "钻石"}});
     }
-
-    PlatformServer server;
 };
 
 } // namespace

@@ -1,42 +1,23 @@
 // The stand-in server on its own: codec, wire behaviour, scripting hooks and the account model,
 // driven by a plain HTTP client.
 #include "os/foundation/Clock.h"
-#include "platform_sdk/DecodeGzipBase64.h"
 #include "platform_sdk/cxrLFCGzipUtillity.h"
-#include "server/PlatformServer.h"
 #include "server/ScrambledCodec.h"
-
-#include <gtest/gtest.h>
-#include <httplib.h>
+#include "tests/server/ServerFixture.h"
 
 #include <future>
 
-using ns::Value;
-using server::PlatformServer;
+using namespace servertest;
 
 namespace {
 
-class Server : public ::testing::Test {
+class Server : public ServerTest {
 protected:
     void SetUp() override {
         ns::Clock::setManual(true, 1700000000); // 2023 for the age check
-        ASSERT_TRUE(server.start());
+        ServerTest::SetUp();
     }
     void TearDown() override { ns::Clock::setManual(false); }
-
-    httplib::Result post(const std::string& path, const std::string& body, const char* type = "text/html",
-                         httplib::Headers headers = {}) {
-        httplib::Client client("127.0.0.1", server.port());
-        return client.Post((std::string(PlatformServer::BasePath) + path).c_str(), headers, body, type);
-    }
-    // A scrambled request as the SDK sends it; the decoded reply as the SDK reads it.
-    Value call(const std::string& path, const Value& params) {
-        auto res = post(path, DecodeGzipBase64::codingJSON(params)->toString());
-        if (!res) return Value("no reply");
-        return DecodeGzipBase64::decodingJSON(ns::Data::fromString(res->body));
-    }
-
-    PlatformServer server;
 };
 
 } // namespace

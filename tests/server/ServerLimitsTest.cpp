@@ -1,12 +1,8 @@
 // The stand-in server under hostile and heavy use: body limits, the bounded request log, slow
 // clients and a burst of connections. Loopback only; every client here is bounded in count and time.
-#include "platform_sdk/DecodeGzipBase64.h"
-#include "platform_sdk/cxrLFCGzipUtillity.h"
 #include "os/foundation/URL.h"
-#include "server/PlatformServer.h"
-
-#include <gtest/gtest.h>
-#include <httplib.h>
+#include "platform_sdk/cxrLFCGzipUtillity.h"
+#include "tests/server/ServerFixture.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -18,22 +14,12 @@
 
 #include <chrono>
 
-using ns::Value;
-using server::PlatformServer;
+using namespace servertest;
 
 namespace {
 
-class ServerLimits : public ::testing::Test {
+class ServerLimits : public ServerTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(server.start()); }
-
-    httplib::Result post(const std::string& path, const std::string& body, const char* type = "text/html",
-                         httplib::Headers headers = {}) {
-        httplib::Client client("127.0.0.1", server.port());
-        client.set_read_timeout(20, 0);
-        return client.Post((std::string(PlatformServer::BasePath) + path).c_str(), headers, body, type);
-    }
-
     // A socket connected to the server, not yet sending anything.
     int connectRaw(bool blocking = true) {
         int fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -49,17 +35,15 @@ protected:
         }
         return fd;
     }
-
-    PlatformServer server;
 };
 
-std::string form(size_t bytes) { return "sj=1&type=1&username=" + std::string(bytes, 'u'); }
+std::string bigForm(size_t bytes) { return "sj=1&type=1&username=" + std::string(bytes, 'u'); }
 
 } // namespace
 
 TEST_F(ServerLimits, FormBodiesAsLargeAsARealRequestReachTheHandlers) {
     // The model's answer and a scripted one both see a 64 kB form body.
-    auto res = post("Sdkhome/yzm", form(64 * 1024), "application/x-www-form-urlencoded");
+    auto res = post("Sdkhome/yzm", bigForm(64 * 1024), "application/x-www-form-urlencoded");
     ASSERT_TRUE(res);
     EXPECT_EQ(res->status, 200);
     EXPECT_EQ(server.requests("Sdkhome/yzm").at(0).params["username"].stringValue()->size(), 64u * 1024);
@@ -67,14 +51,14 @@ TEST_F(ServerLimits, FormBodiesAsLargeAsARealRequestReachTheHandlers) {
     PlatformServer::Scripted scripted;
     scripted.jsonText = R"({"a":1,"b":"scripted"})";
     server.script("Sdkcomments/commit", scripted);
-    res = post("Sdkcomments/commit", form(20 * 1024), "application/x-www-form-urlencoded");
+    res = post("Sdkcomments/commit", bigForm(20 * 1024), "application/x-www-form-urlencoded");
     ASSERT_TRUE(res);
     EXPECT_EQ(res->body, R"({"a":1,"b":"scripted"})");
 }
 
 TEST_F(ServerLimits, OversizedBodiesGetA413RawOrDecoded) {
     const auto limits = server.limits();
-    auto res = post("Sdkhome/yzm", form(limits.maxBodyBytes), "application/x-www-form-urlencoded");
+    auto res = post("Sdkhome/yzm", bigForm(limits.maxBodyBytes), "application/x-www-form-urlencoded");
     ASSERT_TRUE(res);
     EXPECT_EQ(res->status, 413);
     EXPECT_EQ(res->body, "request body over " + std::to_string(limits.maxBodyBytes) + " bytes");
@@ -121,10 +105,8 @@ TEST_F(ServerLimits, TheRequestLogKeepsTheNewestWithinItsBounds) {
     limits.requestLogCount = 100;
     limits.requestLogBytes = 50 * 1024;
     server.setLimits(limits);
-    for (int i = 0; i < 4; ++i) ASSERT_TRUE(post("Sdkhome/yzm", form(20 * 1024), "application/x-www-form-urlencoded"));
+    for (int i = 0; i < 4; ++i) ASSERT_TRUE(post("Sdkhome/yzm", bigForm(20 * 1024), "application/x-www-form-urlencoded"));
     EXPECT_EQ(server.requests().size(), 2u);
-    server.clearRequests();
-    EXPECT_TRUE(server.requests().empty());
 }
 
 TEST_F(ServerLimits, OrdinaryRequestsGoOnBesideSlowClients) {

@@ -1,36 +1,13 @@
 // The welfare tab's endpoints of the stand-in server: paging arithmetic, the per-user claims and
 // the pictures and article pages served beside them.
-#include "os/foundation/JSONSerialization.h"
-#include "platform_sdk/DecodeGzipBase64.h"
-#include "server/PlatformServer.h"
 #include "server/WelfareArea.h"
+#include "tests/server/ServerFixture.h"
 
-#include <gtest/gtest.h>
-#include <httplib.h>
-
-using ns::Value;
-using server::PlatformServer;
+using namespace servertest;
 
 namespace {
 
-class WelfareRoutes : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(server.start()); }
-    Value form(const std::string& path, const std::string& body) {
-        httplib::Client client("127.0.0.1", server.port());
-        auto res = client.Post((std::string(PlatformServer::BasePath) + path).c_str(), body,
-                               "application/x-www-form-urlencoded");
-        if (!res) return Value("no reply");
-        return ns::JSONSerialization::parse(ns::Data::fromString(res->body));
-    }
-    Value scrambled(const std::string& path, const Value& params) {
-        httplib::Client client("127.0.0.1", server.port());
-        auto res = client.Post((std::string(PlatformServer::BasePath) + path).c_str(),
-                               DecodeGzipBase64::codingJSON(params)->toString(), "text/html");
-        return res ? DecodeGzipBase64::decodingJSON(ns::Data::fromString(res->body)) : Value("no reply");
-    }
-    PlatformServer server;
-};
+using WelfareRoutes = ServerTest;
 
 TEST_F(WelfareRoutes, ListsPageByTheAreasSize) {
     Value first = form("Sdkdetail/gonglue", "username=u1&gid=1001&pagecode=1");
@@ -64,11 +41,11 @@ TEST_F(WelfareRoutes, ListsPageByTheAreasSize) {
 }
 
 TEST_F(WelfareRoutes, ClaimsBelongToTheirUser) {
-    EXPECT_EQ(scrambled("Card/receive", ns::Dictionary{{"cardid", "32"}, {"username", "u1"}})["a"].integerValue(), 1);
-    Value again = scrambled("Card/receive", ns::Dictionary{{"cardid", 32}, {"username", "u1"}});
+    EXPECT_EQ(call("Card/receive", ns::Dictionary{{"cardid", "32"}, {"username", "u1"}})["a"].integerValue(), 1);
+    Value again = call("Card/receive", ns::Dictionary{{"cardid", 32}, {"username", "u1"}});
     EXPECT_EQ(again["a"].integerValue(), 0);
     EXPECT_EQ(again["b"].description(), "已领取");
-    EXPECT_EQ(scrambled("Card/receive", ns::Dictionary{{"cardid", 99}, {"username", "u1"}})["b"].description(), "礼包不存在");
+    EXPECT_EQ(call("Card/receive", ns::Dictionary{{"cardid", 99}, {"username", "u1"}})["b"].description(), "礼包不存在");
 
     Value mine = form("Sdkdetail/card", "username=u1&lx=0");
     ASSERT_TRUE(mine.isArray());

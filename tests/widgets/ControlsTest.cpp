@@ -24,8 +24,6 @@ protected:
     }
 };
 
-// --- Countdown button ---
-
 TEST_F(ControlsTest, CountdownTitlesEachSecondThenOffersToAskAgain) {
     auto button = codeButton();
     button->startWithSecond(3);
@@ -105,8 +103,6 @@ TEST_F(ControlsTest, CountdownStopsWhenTheButtonGoesAway) {
     advance(6); // no tick reaches a dead button
 }
 
-// --- Progress HUD ---
-
 TEST_F(ControlsTest, HideFindsTheTopmostUnfinishedHUD) {
     auto card = ui::View::create(cg::RectMake(37, 150, 300, 310));
     rootView()->addSubview(card);
@@ -137,8 +133,6 @@ TEST_F(ControlsTest, HideFindsTheTopmostUnfinishedHUD) {
     EXPECT_FALSE(VXProgressHUD::showHUDAddedTo(nullptr, true));
     EXPECT_FALSE(VXProgressHUD::hideHUDForView(nullptr, true));
 }
-
-// --- Dropdown menu ---
 
 class Sorting : public VXDropdownMenuDataSource, public VXDropdownMenuDelegate {
 public:

@@ -42,9 +42,6 @@ protected:
         auto footer = std::dynamic_pointer_cast<VXRefreshAutoStateFooter>(VXRefresh::VX_footer(table));
         return footer && footer->stateLabel()->text() ? *footer->stateLabel()->text() : "";
     }
-    bool toastShows(const ui::ViewControllerRef& page, const std::string& text) {
-        return runMainUntil([&] { return driver::findLabel(page->view(), text) != nullptr; }, 5);
-    }
     ui::ButtonRef filter(const VXSuMyCouponVCRef& mine, long tag) {
         return std::dynamic_pointer_cast<ui::Button>(mine->topView()->viewWithTag(tag));
     }
@@ -63,10 +60,7 @@ TEST_F(CouponsTest, TheCentreListsOnePageAndLaysOutByDevice) {
     EXPECT_EQ(params["cpsId"].stringValue(), "cps3");
     EXPECT_EQ(params["gid"].stringValue(), "1001");
     EXPECT_FALSE(params.dictionaryPtr()->contains("pagecode"));
-    EXPECT_EQ(centre->navTitleL()->text(), "抵扣券领取");
     ASSERT_EQ(centre->dataSource().size(), 5u);
-    EXPECT_EQ(centre->page(), 1);
-    EXPECT_EQ(centre->totalPage(), 1);
     EXPECT_EQ(footerText(centre->tableView()), "已全部加载完毕");
     cg::Rect b = centre->view()->bounds();
     EXPECT_EQ(centre->tableView()->frame(), cg::RectMake(0, 131, b.size.width, b.size.height - 131 - 72));
@@ -75,8 +69,19 @@ TEST_F(CouponsTest, TheCentreListsOnePageAndLaysOutByDevice) {
     EXPECT_EQ(cell->manL.lock()->text(), "满100元可用");
     EXPECT_EQ(cell->showL.lock()->text(), "适用于《星辰物语》");
     EXPECT_EQ(cell->timeL.lock()->text(), "2024-06-01至2024-06-30");
-    EXPECT_EQ(cell->bgPic.lock()->image()->capInsets(), (ui::EdgeInsets{0, 36, 0, 179}));
     shoot("uc-mine-coupon-centre");
+    {
+        // The ticket's notches stay round on a wide row: 10 pt left of the divider (7 pt into the
+        // fixed right part), 1 pt below the top edge is stub, not notch.
+        auto pic = cell->bgPic.lock();
+        auto image = decode(sandboxPath() + "/uc-mine-coupon-centre.png");
+        ASSERT_TRUE(pic && image);
+        cg::Rect ticket = pic->superview()->convertRectToView(pic->frame(), nullptr);
+        double scale = image->width() / window->bounds().size.width;
+        double x = cg::RectGetMaxX(ticket) - 172 - 10, y = ticket.origin.y + 1;
+        auto p = imagebytes::pixelAt(image, static_cast<uint32_t>(x * scale), static_cast<uint32_t>(y * scale));
+        EXPECT_TRUE(imagebytes::near(p, {97, 55, 231, 255}, 12)) << int(p.r) << "," << int(p.g) << "," << int(p.b);
+    }
 
     useProfile(notch());
     auto tall = openCentre();
@@ -118,23 +123,6 @@ TEST_F(CouponsTest, ClaimingCollapsesOnlyThatRowAndClaimAllEmptiesTheList) {
     EXPECT_EQ(server.requests("Sdkdetail/couponlists").size(), 1u) << "not fetched again";
     advance(3);
     shoot("uc-mine-coupon-centre-all");
-}
-
-TEST_F(CouponsTest, TheTicketNotchesStayRoundOnAWideRow) {
-    auto centre = openCentre();
-    auto cell = driver::cell<VXSuCouponCell>(centre->tableView(), {0, 0});
-    auto pic = cell->bgPic.lock();
-    ASSERT_TRUE(pic);
-    std::string shot = sandboxPath() + "/ticket.png";
-    driver::capture(window, shot);
-    auto image = decode(shot);
-    ASSERT_TRUE(image);
-    cg::Rect ticket = pic->superview()->convertRectToView(pic->frame(), nullptr);
-    double scale = image->width() / window->bounds().size.width;
-    // 10 pt left of the divider (7 pt into the fixed right part), 1 pt below the top edge: stub, not notch.
-    double x = cg::RectGetMaxX(ticket) - 172 - 10, y = ticket.origin.y + 1;
-    auto p = imagebytes::pixelAt(image, static_cast<uint32_t>(x * scale), static_cast<uint32_t>(y * scale));
-    EXPECT_TRUE(imagebytes::near(p, {97, 55, 231, 255}, 12)) << int(p.r) << "," << int(p.g) << "," << int(p.b);
 }
 
 TEST_F(CouponsTest, AClaimReplyAfterClaimAllChangesNoRow) {
@@ -265,20 +253,11 @@ protected:
     std::string sign(const VXSuBillVCRef& bills, long row) {
         return driver::cell<VXSuBillCell>(bills->tableView(), {0, row})->numL.lock()->text().value_or("");
     }
-    ns::Value last() {
-        auto all = server.requests();
-        return all.empty() ? ns::Value() : all.back().params;
-    }
-    std::string lastPath() {
-        auto all = server.requests();
-        return all.empty() ? "" : all.back().path;
-    }
 };
 
 TEST_F(BillsTest, VoucherStatementSendsTheScreenOfTabAndMenu) {
     server.withState([](PlatformServer::State& s) { server::CouponArea::of(s).pageSize = 15; });
     auto bills = openBills(false, false);
-    EXPECT_EQ(bills->navTitleL()->text(), "代金券明细");
     EXPECT_EQ(bills->showL.lock()->text(), "代金券");
     auto first = lastParams("Sdkhome/getdjqlog");
     EXPECT_EQ(first["screen"].integerValue(), 0);
@@ -328,7 +307,6 @@ TEST_F(BillsTest, VoucherStatementSendsTheScreenOfTabAndMenu) {
 
 TEST_F(BillsTest, StarCoinAndPlatformCoinStatements) {
     auto stars = openBills(false, true);
-    EXPECT_EQ(stars->navTitleL()->text(), "星币明细");
     EXPECT_EQ(stars->menu()->title(), "后台发放");
     driver::tap(spending(stars));
     answered("Sdkhome/paystarcoinlog");
@@ -341,7 +319,6 @@ TEST_F(BillsTest, StarCoinAndPlatformCoinStatements) {
     navigation = nullptr;
     useProfile(plain());
     auto coins = openBills(true, true);
-    EXPECT_EQ(coins->navTitleL()->text(), "平台币明细");
     EXPECT_EQ(coins->showL.lock()->text(), "平台币");
     EXPECT_TRUE(coins->menuArr().empty());
     EXPECT_FALSE(coins->menu()->superview()) << "no menu";
@@ -355,19 +332,7 @@ TEST_F(BillsTest, StarCoinAndPlatformCoinStatements) {
     EXPECT_EQ(lastParams("Userexpand/getptblog")["screen"].integerValue(), 1);
 }
 
-TEST_F(BillsTest, AFailedSwitchKeepsTheSignOfTheRowsShown) {
-    auto bills = openBills(false, false);
-    server.scriptNext("Sdkhome/paydjqlog", reply(ns::Dictionary{{"a", 0}, {"b", "查询失败"}}));
-    driver::tap(spending(bills));
-    answered("Sdkhome/paydjqlog");
-    EXPECT_TRUE(toastShows(bills, "查询失败"));
-    EXPECT_EQ(bills->dataSource().size(), 10u);
-    bills->tableView()->reloadData();
-    EXPECT_EQ(sign(bills, 0), "+5");
-    EXPECT_TRUE(bills->loadedIncome());
-}
-
-TEST_F(BillsTest, AMenuReplyWithoutAStatusKeepsTheRows) {
+TEST_F(BillsTest, AMenuReplyWithoutAStatusOrAFailedSwitchKeepsTheRowsAndTheirSign) {
     auto bills = openBills(false, false);
     server.scriptNext("Sdkhome/getdjqlog", reply(ns::Dictionary{{"b", "稍后再试"}}));
     driver::tap(bills->menu()->titleButton());
@@ -376,6 +341,15 @@ TEST_F(BillsTest, AMenuReplyWithoutAStatusKeepsTheRows) {
     EXPECT_TRUE(toastShows(bills, "稍后再试"));
     EXPECT_EQ(bills->dataSource().size(), 10u);
     EXPECT_EQ(bills->totalPage(), 3);
+
+    server.scriptNext("Sdkhome/paydjqlog", reply(ns::Dictionary{{"a", 0}, {"b", "查询失败"}}));
+    driver::tap(spending(bills));
+    answered("Sdkhome/paydjqlog");
+    EXPECT_TRUE(toastShows(bills, "查询失败"));
+    EXPECT_EQ(bills->dataSource().size(), 10u);
+    bills->tableView()->reloadData();
+    EXPECT_EQ(sign(bills, 0), "+5");
+    EXPECT_TRUE(bills->loadedIncome());
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #pragma once
-// The mine page and its account screens against the stand-in server: a logged-in player
-// ("player01"), the SDK bundle's pictures, a key window, and the page at the root of a
-// navigation controller, loaded.
+// The mine page and its account screens against the stand-in: a logged-in "player01", the SDK
+// bundle's pictures, a key window, and the page loaded at the root of a navigation controller.
 
 #include "os/uikit/Application.h"
 #include "os/uikit/DeviceProfile.h"
@@ -11,6 +10,8 @@
 #include "platform_sdk/ShareVale.h"
 #include "platform_sdk/VXNavigationController.h"
 #include "platform_sdk/user_center/VXSuUserVC.h"
+#include "server/MineArea.h"
+#include "server/ServerState.h"
 #include "tests/platform_sdk/PlatformFixture.h"
 
 #include <filesystem>
@@ -53,6 +54,14 @@ protected:
         window->makeKeyAndVisible();
         ASSERT_TRUE(runMainUntil([&] { return page->dic().isDictionary(); }));
         settle();
+    }
+    // Two sub-accounts, the second used last, the first with a role.
+    void seedSubAccounts() {
+        server.withState([](server::PlatformServer::State& s) {
+            s.loginArea.subs["player01"] = {{"战士一号", "player01_xh1", ""}, {"法师二号", "player01_xh2", ""}};
+            s.loginArea.lastSub["player01"] = "player01_xh2";
+            server::mineArea(s).roles["player01_xh1"] = {"剑圣", "华东一区", "58"};
+        });
     }
     static std::string text(const ns::Weak<ui::Label>& label) {
         auto l = label.lock();

@@ -10,8 +10,6 @@
 #include "platform_sdk/user_center/VXUserMsgVC.h"
 #include "platform_sdk/user_center/VXSuSubNameVC.h"
 #include "server/CouponArea.h"
-#include "server/MineArea.h"
-#include "server/ServerState.h"
 #include "tests/platform_sdk/user_center/GoldenImage.h"
 #include "tests/platform_sdk/user_center/MineFixture.h"
 
@@ -43,11 +41,7 @@ TEST_P(MineScreens, FreshAccountAndTheBindPanel) {
 }
 
 TEST_P(MineScreens, SubAccountsWithARowExpandedAndTheAddAlert) {
-    server.withState([](server::PlatformServer::State& s) {
-        s.loginArea.subs["player01"] = {{"战士一号", "player01_xh1", ""}, {"法师二号", "player01_xh2", ""}};
-        s.loginArea.lastSub["player01"] = "player01_xh2";
-        server::mineArea(s).roles["player01_xh1"] = {"剑圣", "华东一区", "58"};
-    });
+    seedSubAccounts();
     openMine();
     tapArea("subname");
     driver::advance(0.35);

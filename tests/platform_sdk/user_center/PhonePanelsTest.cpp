@@ -4,7 +4,6 @@
 #include "platform_sdk/user_center/VXSuJieView.h"
 #include "platform_sdk/user_center/VXSuRzView.h"
 #include "platform_sdk/ShareVale.h"
-#include "server/ServerState.h"
 #include "tests/platform_sdk/user_center/GoldenImage.h"
 #include "tests/platform_sdk/user_center/MineFixture.h"
 

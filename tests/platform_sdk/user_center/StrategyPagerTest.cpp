@@ -30,7 +30,6 @@ protected:
 TEST_F(StrategyPagerTest, CommentsLoadWhenFirstShown) {
     open();
     EXPECT_EQ(paths(), std::vector<std::string>{"Sdkdetail/gonglue"});
-    EXPECT_EQ(pager->navigationItem()->title(), "攻略");
     ASSERT_EQ(pager->childViewControllers().size(), 2u);
     EXPECT_TRUE(std::dynamic_pointer_cast<VXStrategyVC>(pager->childViewControllers()[0]));
     auto comments = std::dynamic_pointer_cast<VXPingVC>(pager->childViewControllers()[1]);
@@ -53,14 +52,10 @@ TEST_F(StrategyPagerTest, CommentsLoadWhenFirstShown) {
     EXPECT_EQ(cg::RectGetMaxY(comments->commentInputView()->frame()), comments->view()->bounds().size.height);
     shoot("uc-strategy-comments-tab");
 
-    driver::tap(switchButton(11)); // the selected one: nothing
-    advance(0.3);
+    // Swiping back and forth (the pager pieces the welfare tab's test walks) loads nothing again.
     driver::swipeToPage(pager->scrollView(), 0);
     EXPECT_EQ(pager->nowBtn(), switchButton(10));
     driver::swipeToPage(pager->scrollView(), 1);
-    EXPECT_EQ(pager->nowBtn(), switchButton(11));
-    EXPECT_TRUE(switchButton(11)->isSelected());
-    EXPECT_FALSE(switchButton(10)->isSelected());
     settle();
     EXPECT_EQ(server.requests("Sdkcomments/get").size(), 1u) << "each page loads once";
 }
@@ -76,8 +71,8 @@ TEST_F(StrategyPagerTest, ASwipeAloneLoadsTheComments) {
 TEST_F(StrategyPagerTest, SwitchAndPagesSitByThePhone) {
     struct Case {
         ui::DeviceProfile profile;
-        double switchY, bottom;
-    } cases[] = {{notch(), 109, 83}, {plain(), 85, 49}, {notch().withSystemVersion("10.3"), 85, 49}};
+        double switchY;
+    } cases[] = {{notch(), 109}, {plain(), 85}, {notch().withSystemVersion("10.3"), 85}};
     for (const auto& c : cases) {
         useProfile(c.profile);
         auto strategy = ui::ViewController::create<VXSuStrategyVC>();
@@ -88,16 +83,15 @@ TEST_F(StrategyPagerTest, SwitchAndPagesSitByThePhone) {
         EXPECT_EQ(strategy->topView()->center().x, screen.size.width / 2);
         auto second = std::dynamic_pointer_cast<ui::Button>(strategy->topView()->viewWithTag(11));
         EXPECT_EQ(second->frame(), cg::RectMake(120, 0, 120, 36));
-        cg::Rect pages = strategy->scrollView()->frame();
-        EXPECT_EQ(pages.origin.y, c.switchY + 36 + 21);
-        EXPECT_EQ(screen.size.height - pages.origin.y - pages.size.height, c.bottom) << c.profile.systemVersion;
-        EXPECT_EQ(strategy->scrollView()->contentSize().width, 2 * screen.size.width);
+        // The pages under it come from the pager pieces the welfare tab's test measures.
+        EXPECT_EQ(strategy->scrollView()->frame().origin.y, c.switchY + 36 + 21);
         navigation->dismissViewControllerAnimated(false);
         advance(0.3);
         settle();
     }
 }
 
+// The hidden-button case of the shared closing step is the welfare tab's test.
 TEST_F(StrategyPagerTest, BackClosesTheUserCentreAndShowsTheButton) {
     open();
     CXRHelperBtn::hide();
@@ -106,15 +100,6 @@ TEST_F(StrategyPagerTest, BackClosesTheUserCentreAndShowsTheButton) {
     settle();
     EXPECT_FALSE(game->presentedViewController());
     EXPECT_FALSE(CXRHelperBtn::shared()->isHidden());
-
-    ShareVale::sharedInstance()->setIsHideSuspend(true);
-    CXRHelperBtn::hide();
-    open();
-    driver::tap(pager->backBtn());
-    advance(0.3);
-    settle();
-    EXPECT_FALSE(game->presentedViewController());
-    EXPECT_TRUE(CXRHelperBtn::shared()->isHidden());
 }
 
 } // namespace

@@ -1,44 +1,22 @@
 // The whole user centre behind the floating button: tabs in order with lazy views, the mine page
-// as the first tab, its back and logout, and the guarded dismissal between them.
-#include "os/uikit/Application.h"
-#include "os/uikit/DeviceProfile.h"
-#include "os/uikit/Driver.h"
-#include "os/uikit/Screen.h"
-#include "platform_sdk/CXRHelperBtn.h"
-#include "platform_sdk/ShareVale.h"
+// as the first tab, its back and logout, the guarded dismissal, and the signed task page.
+#include "foundation/URLEncode.h"
 #include "platform_sdk/VXSuWebVC.h"
 #include "platform_sdk/user_center/VXSuTabBarVC.h"
-#include "platform_sdk/user_center/VXSuUserVC.h"
-#include "tests/platform_sdk/PlatformFixture.h"
-
-#include <filesystem>
+#include "tests/platform_sdk/user_center/MineFixture.h"
 
 namespace {
 
 namespace driver = ui::driver;
 
-class TabBarTest : public vx::test::PlatformTest {
+class TabBarTest : public vx::test::MineTest {
 protected:
     void SetUp() override {
-        PlatformTest::SetUp();
-        std::filesystem::copy(std::filesystem::path(VX_RESOURCES_DIR) / "VOZUV.bundle",
-                              std::filesystem::path(bundlePath()) / "VOZUV.bundle",
-                              std::filesystem::copy_options::recursive);
-        ui::DeviceProfile::use(ui::DeviceProfile::plainPhone());
-        window = ui::View::create<ui::Window>(ui::Screen::mainScreen().bounds());
+        MineTest::SetUp();
         window->setRootViewController(ui::ViewController::create());
         window->makeKeyAndVisible();
-        server.addAccount("player01", "123456");
-        ShareVale::sharedInstance()->setUserName(std::string("player01"));
         VXSuTabBarVC::installAsUserCentre();
         drainMain();
-    }
-    void TearDown() override {
-        CXRHelperBtn::userCentreOpener() = nullptr;
-        window = nullptr;
-        settle();
-        ui::Application::shared().reset();
-        PlatformTest::TearDown();
     }
     VXSuTabBarVCRef openCentre() {
         CXRHelperBtn::shared()->doShowHelperVC();
@@ -49,51 +27,57 @@ protected:
         auto nav = std::dynamic_pointer_cast<ui::NavigationController>(centre->viewControllers().at(tab));
         return nav ? nav->viewControllers().front() : nullptr;
     }
-    ui::WindowRef window;
 };
 
-TEST_F(TabBarTest, TheMinePageIsTheFirstTabAndOtherTabsLoadWhenChosen) {
+TEST_F(TabBarTest, TheButtonOpensTheTabsWithTheMinePageFirstAndOthersLoadWhenChosen) {
     auto centre = openCentre();
     ASSERT_TRUE(centre);
-    auto mine = std::dynamic_pointer_cast<VXSuUserVC>(root(centre, 0));
-    ASSERT_TRUE(mine);
-    EXPECT_EQ(mine->tabBarItem()->title(), std::optional<std::string>("我的"));
-    EXPECT_TRUE(mine->tabBarItem()->image());
-    EXPECT_EQ(centre->selectedIndex(), 0u);
-    EXPECT_FALSE(centre->tabBar()->isHidden());
-    EXPECT_TRUE(centre->tabBar()->window());
+    EXPECT_TRUE(CXRHelperBtn::shared()->isHidden());
+    EXPECT_EQ(centre->modalPresentationStyle(), ui::ModalPresentationStyle::FullScreen);
+    EXPECT_FALSE(centre->shouldAutorotate());
+    EXPECT_EQ(centre->preferredInterfaceOrientationForPresentation(), ui::InterfaceOrientation::Portrait);
+    std::vector<std::string> titles;
+    for (size_t tab = 0; tab < centre->viewControllers().size(); ++tab) {
+        auto item = root(centre, tab)->tabBarItem();
+        titles.push_back(item->title().value_or(""));
+        ASSERT_TRUE(item->image() && item->selectedImage());
+        // Drawn as stored, not tinted by the bar.
+        EXPECT_EQ(item->image()->renderingMode(), ui::ImageRenderingMode::AlwaysOriginal);
+        EXPECT_EQ(item->selectedImage()->renderingMode(), ui::ImageRenderingMode::AlwaysOriginal);
+    }
+    EXPECT_EQ(titles, (std::vector<std::string>{"我的", "福利", "任务", "攻略", "客服"}));
+    ASSERT_EQ(centre->tabBar()->itemButtons().size(), 5u);
+    EXPECT_EQ(centre->tabBar()->itemButtons()[4]->currentTitle(), "客服") << "the bar shows the pages' items";
     EXPECT_EQ(centre->tabBar()->frame().origin.y, 667 - 49);
     EXPECT_EQ(centre->view()->subviews().back(), centre->tabBar()) << "the tab bar lies over the page";
-    ASSERT_EQ(centre->tabBar()->itemButtons().size(), centre->viewControllers().size());
-    EXPECT_EQ(centre->tabBar()->itemButtons()[0]->currentTitle(), std::optional<std::string>("我的"));
-    EXPECT_TRUE(mine->isViewLoaded());
-    ASSERT_TRUE(runMainUntil([&] { return mine->dic().isDictionary(); }));
-    auto service = std::dynamic_pointer_cast<VXSuWebVC>(root(centre, centre->viewControllers().size() - 1));
-    ASSERT_TRUE(service);
-    EXPECT_FALSE(service->isViewLoaded()) << "a tab's page loads when the tab is first chosen";
     EXPECT_TRUE(centre->tabBar()->tintColor()->isEqual(*ui::Color::colorWithRed(0x49 / 255.0, 0x88 / 255.0, 0xFD / 255.0, 1)));
 
-    driver::selectTab(centre, centre->viewControllers().size() - 1);
+    auto mine = std::dynamic_pointer_cast<VXSuUserVC>(root(centre, 0));
+    ASSERT_TRUE(mine);
+    ASSERT_TRUE(runMainUntil([&] { return mine->dic().isDictionary(); }));
+    auto service = std::dynamic_pointer_cast<VXSuWebVC>(root(centre, 4));
+    ASSERT_TRUE(service);
+    EXPECT_EQ(service->url(), server.host() + "/sdkapicoupon2/sdkservicesdk/sdk_kefu_index?username=player01&type=ios"
+                                               "&cpsId=agent9&appid=app7");
+    EXPECT_FALSE(service->isViewLoaded()) << "a tab's page loads when the tab is first chosen";
+    driver::selectTab(centre, 4);
     EXPECT_TRUE(service->isViewLoaded());
     // Back to the mine tab: it appears again and reloads.
     driver::selectTab(centre, 0);
     ASSERT_TRUE(awaitRequests("sdkhome/index", 2));
 }
 
-TEST_F(TabBarTest, TheTaskTabLoadsAPageTheServerFindsSigned) {
-    auto centre = openCentre();
-    ASSERT_TRUE(centre);
-    auto task = std::dynamic_pointer_cast<VXSuWebVC>(root(centre, 2));
-    ASSERT_TRUE(task);
-    ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Fetch);
-    driver::selectTab(centre, 2);
-    ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Manual);
-    auto web = task->webView.lock();
-    ASSERT_TRUE(web);
-    ASSERT_TRUE(runMainUntil([&] { return web->pageData() && !web->isLoading(); }));
-    std::string body = web->pageData()->toString();
-    EXPECT_NE(body.find("sign ok"), std::string::npos) << body;
-    EXPECT_NE(body.find("vorlix://rw"), std::string::npos);
+TEST_F(TabBarTest, TheTaskPageIsSignedWithTheTimeItOpened) {
+    std::string first = VXSuTabBarVC::taskPageURL();
+    driver::advance(1);
+    std::string second = VXSuTabBarVC::taskPageURL();
+    EXPECT_NE(first, second);
+    auto at = first.find("logintime=");
+    ASSERT_NE(at, std::string::npos);
+    std::string time = first.substr(at + 10, first.find('&', at) - at - 10);
+    std::string sign = URLEncode::md5String("username=player01&appkey=tondrel@!kit&logintime=" + time);
+    EXPECT_NE(first.find("/sdkapicoupon2/Agreement/rw?username=player01&device=ios&imel="), std::string::npos);
+    EXPECT_NE(first.find("&gameid=1001&logintime=" + time + "&sign=" + sign), std::string::npos) << first;
 }
 
 TEST_F(TabBarTest, AUserNameWithQueryCharactersStillGivesASignedTaskPage) {
@@ -111,7 +95,9 @@ TEST_F(TabBarTest, AUserNameWithQueryCharactersStillGivesASignedTaskPage) {
     auto web = task->webView.lock();
     ASSERT_TRUE(web);
     ASSERT_TRUE(runMainUntil([&] { return web->pageData() && !web->isLoading(); }));
-    EXPECT_NE(web->pageData()->toString().find("sign ok"), std::string::npos) << "signed over the name as typed";
+    std::string body = web->pageData()->toString();
+    EXPECT_NE(body.find("sign ok"), std::string::npos) << "signed over the name as typed: " << body;
+    EXPECT_NE(body.find("vorlix://rw"), std::string::npos);
 }
 
 TEST_F(TabBarTest, BackOnTheMinePageClosesTheCentreWhileStrayDismissalsAreIgnored) {
