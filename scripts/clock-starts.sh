@@ -6,9 +6,12 @@
 # No outcome may depend on either. Each program runs all its tests in one process; a test that
 # fails there is run again in a process of its own (as ctest runs it) and only a second failure
 # counts, so an order effect between tests is reported but does not pass for a clock fault.
-# Usage: scripts/clock-starts.sh [build folder, default build/asan]
+# Usage: scripts/clock-starts.sh [--all] [build folder, default build/asan]
+#   --all: the platform SDK programs at every start too (about twice as long).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+all=0
+if [ "${1:-}" = --all ]; then all=1; shift; fi
 build="${1:-build/asan}"
 export SHIFT_LIB="$PWD/$build/tests/support/libvx_monotonic_shift.so"
 [ -f "$SHIFT_LIB" ] || { echo "clock-starts: $SHIFT_LIB is missing (build the tests first)" >&2; exit 1; }
@@ -49,7 +52,7 @@ failed=0
 for start in 200 400 90000 1.2e7 3e9; do
   export VX_MONOTONIC_START="$start" VX_TEST_CLOCK_ORIGIN="$start"
   programs=$kits
-  if [ "$start" = 3e9 ]; then programs="$kits $sdk"; fi
+  if [ "$start" = 3e9 ] || [ "$all" = 1 ]; then programs="$kits $sdk"; fi
   if printf '%s\n' $programs | xargs -P "$(nproc)" -I{} bash -c 'run_program "$1"' _ {}; then
     echo "clock-starts: all passed with the clocks starting at $start s"
   else

@@ -4,8 +4,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-10}"
+# Runs of a few seconds are bound by the build: -O0 compiles in half the time. Longer runs want
+# the preset's -O1, which executes two to three times as many inputs a second.
+opt=-O1
+if [ "$seconds" -le 10 ]; then opt=-O0; fi
+flags="$opt -gline-tables-only -DNDEBUG"
 # ccache keeps its default folder, so CI on a reused machine starts warm.
-cmake --preset fuzz >/dev/null
+cmake --preset fuzz -DCMAKE_C_FLAGS_RELWITHDEBINFO="$flags" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$flags" >/dev/null
 targets=$(cmake --build --preset fuzz --target help | sed -n 's/^\(fuzz_[a-z0-9_]*\):.*/\1/p')
 cmake --build --preset fuzz -j "$(nproc)" --target $targets
 for t in $targets; do
