@@ -24,13 +24,20 @@ function(vx_library name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE vx_compile_options)
 endfunction()
 
-# vx_test(NAME PREFIX p DEPS a b c): one gtest program from every .cpp in the calling folder,
-# registered with CTest under the dotted prefix of the folder it tests.
+# vx_test(NAME PREFIX p DEPS a b c [PCH header ...]): one gtest program from every .cpp in the
+# calling folder, registered with CTest under the dotted prefix of the folder it tests. GoogleTest,
+# the test fixture and the PCH headers (a folder's shared fixture) are parsed once per program:
+# under the sanitizers they are most of a test file's compile time.
 function(vx_test name)
-  cmake_parse_arguments(ARG "" "PREFIX" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "PREFIX" "DEPS;PCH" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_executable(${name} ${srcs})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} vx_test_support GTest::gtest GTest::gmock vx_compile_options)
+  set(pch <gtest/gtest.h> <functional> <memory> <string> <vector> ${PROJECT_SOURCE_DIR}/tests/support/Environment.h)
+  foreach(header IN LISTS ARG_PCH)
+    list(APPEND pch ${PROJECT_SOURCE_DIR}/${header})
+  endforeach()
+  target_precompile_headers(${name} PRIVATE ${pch})
   include(GoogleTest)
   gtest_discover_tests(${name} TEST_PREFIX "${ARG_PREFIX}" DISCOVERY_TIMEOUT 60
     PROPERTIES TIMEOUT 120)
