@@ -147,8 +147,12 @@ private:
         if (!utf8::isValid(s)) return fail("Invalid string (not UTF-8) in JSON write");
         bool slashes = !(options_ & JSONSerialization::WritingWithoutEscapingSlashes);
         out += '"';
-        for (char ch : s) {
-            unsigned char c = static_cast<unsigned char>(ch);
+        size_t plain = 0; // start of the run of characters copied as they are
+        for (size_t i = 0; i < s.size(); ++i) {
+            const unsigned char c = static_cast<unsigned char>(s[i]);
+            if (c >= 0x20 && c != '"' && c != '\\' && c != '/') continue;
+            out.append(s, plain, i - plain);
+            plain = i + 1;
             switch (c) {
             case '"': out += "\\\""; break;
             case '\\': out += "\\\\"; break;
@@ -159,15 +163,12 @@ private:
             case '\r': out += "\\r"; break;
             case '\t': out += "\\t"; break;
             default:
-                if (c < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                    out += buf;
-                } else {
-                    out += ch;
-                }
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                out += buf;
             }
         }
+        out.append(s, plain, s.size() - plain);
         out += '"';
         return true;
     }
