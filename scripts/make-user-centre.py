@@ -9,9 +9,8 @@ inside); pixels are sampled 4 x 4 for smooth edges.
 import math
 import os
 
-from pngdraw import circle, png, ring, segment
+from pngdraw import circle, paint, png, ring, segment
 
-SAMPLES = 4
 OUT = os.path.join(os.path.dirname(__file__), "..", "resources", "VOZUV.bundle")
 PURPLE = (97, 55, 231)
 
@@ -37,28 +36,10 @@ def half(shape, below):
 
 def draw(name, w, h, layers, background=None):
     """layers: list of (colour, [shapes]); later layers paint over earlier ones."""
-    rows = []
-    for py in range(h):
-        row = []
-        for px in range(w):
-            acc = [0.0, 0.0, 0.0, 0.0]
-            for sy in range(SAMPLES):
-                for sx in range(SAMPLES):
-                    x, y = px + (sx + 0.5) / SAMPLES, py + (sy + 0.5) / SAMPLES
-                    colour, alpha = background, 1.0 if background else 0.0
-                    for c, shapes in layers:
-                        if any(s(x, y) <= 0 for s in shapes):
-                            colour, alpha = c[:3], (c[3] / 255 if len(c) > 3 else 1.0)
-                    if colour is not None and alpha > 0:
-                        for i in range(3):
-                            acc[i] += colour[i] * alpha
-                        acc[3] += alpha
-            n = SAMPLES * SAMPLES
-            a = acc[3] / n
-            row += [round(acc[i] / acc[3]) if acc[3] else 0 for i in range(3)] + [round(255 * a)]
-        rows.append(row)
+    painted = [(lambda x, y: -1, background)] if background else []
+    painted += [(lambda x, y, shapes=shapes: min(shape(x, y) for shape in shapes), c) for c, shapes in layers]
     with open(os.path.join(OUT, name + "@2x.png"), "wb") as f:
-        f.write(png(w, h, rows))
+        f.write(png(w, h, paint(w, h, painted)))
 
 
 def mine_page():
