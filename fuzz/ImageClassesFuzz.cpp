@@ -3,6 +3,7 @@
 // bytes) and the image coder category. No crash, leak or hang; contents rectangles stay in the unit
 // square. The first byte picks a signature put in front of the rest (0: the bytes as they are).
 
+#include "fuzz/SignedInput.h"
 #include "image/VXFrameImage.h"
 #include "image/VXImage.h"
 #include "image/VXImageCoder.h"
@@ -53,10 +54,7 @@ double readDouble(const uint8_t*& p, const uint8_t* end) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    std::vector<uint8_t> bytes;
-    const size_t choice = data[0] % (kSignatures.size() + 1);
-    if (choice > 0) bytes = kSignatures[choice - 1];
-    bytes.insert(bytes.end(), data + 1, data + size);
+    const std::vector<uint8_t> bytes = signedInput(kSignatures, data, size);
     auto encoded = ns::Data::make(bytes.data(), bytes.size());
     const double scale = double(data[0] >> 4) / 4; // 0 (the screen's) to 3.75
 

@@ -2,6 +2,7 @@
 // The first byte picks a signature put in front of the rest (0: the bytes as they are); an animated
 // PNG frame is reached when the fuzzer builds acTL/fcTL/fdAT chunks after the signature.
 
+#include "fuzz/SignedInput.h"
 #include "image/VXImageDecoder.h"
 
 #include <cstdint>
@@ -40,10 +41,7 @@ void exercise(VXImageDecoder& decoder) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    std::vector<uint8_t> bytes;
-    const size_t choice = data[0] % (kSignatures.size() + 1);
-    if (choice > 0) bytes = kSignatures[choice - 1];
-    bytes.insert(bytes.end(), data + 1, data + size);
+    const std::vector<uint8_t> bytes = signedInput(kSignatures, data, size);
 
     if (auto whole = VXImageDecoder::decoderWithData(ns::Data::make(bytes.data(), bytes.size()), 1)) exercise(*whole);
 

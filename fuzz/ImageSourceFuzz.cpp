@@ -2,6 +2,7 @@
 // The first byte picks a format whose signature is put in front of the rest (0: the bytes as they are),
 // so every reader is reached without a seed corpus.
 
+#include "fuzz/SignedInput.h"
 #include "os/imageio/ImageSource.h"
 
 #include <algorithm>
@@ -41,10 +42,7 @@ void exercise(const imageio::ImageSourceRef& source) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    std::vector<uint8_t> bytes;
-    const size_t choice = data[0] % (kSignatures.size() + 1);
-    if (choice > 0) bytes = kSignatures[choice - 1];
-    bytes.insert(bytes.end(), data + 1, data + size);
+    const std::vector<uint8_t> bytes = signedInput(kSignatures, data, size);
 
     exercise(imageio::ImageSource::CreateWithData(ns::Data::make(bytes.data(), bytes.size())));
 
