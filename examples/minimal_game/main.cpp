@@ -58,6 +58,7 @@ bool useBundle(const fs::path& folder, const std::string& apiHost) {
     fs::copy(ns::Bundle::main()->bundlePath(), bundle, fs::copy_options::recursive, failed);
     if (failed) return false;
     ns::Dictionary info = ns::Bundle::main()->infoDictionary();
+    info.set("CFBundleIdentifier", "com.vorlix.minimal-game"); // names the preferences file
     info.set("VXPlatformAPIHost", apiHost);
     auto data = ns::PropertyList::write(info, ns::PropertyList::Format::XML);
     if (!data || !data->writeToFile((bundle / "Info.plist").string(), true)) return false;
