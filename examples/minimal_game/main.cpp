@@ -142,6 +142,13 @@ int play() {
 
     fs::path folder = fs::temp_directory_path() / ("minimal-game-" + std::to_string(::getpid()));
     fs::create_directories(folder);
+    struct RemoveAtEnd {
+        fs::path path;
+        ~RemoveAtEnd() {
+            std::error_code ignored;
+            fs::remove_all(path, ignored);
+        }
+    } removeAtEnd{folder};
     if (!useBundle(folder, platform.host())) {
         report("bundle", false, "cannot copy " + ns::Bundle::main()->bundlePath() + " to " + folder.string());
         return 1;
@@ -161,7 +168,7 @@ int play() {
     std::string player;
     long loginCode = 0;
     VorlixSDK::loadLoginViewResultSuccess(
-        [&](const ns::Value& loginTime, const ns::Value& userName, const ns::Value& sign, const ns::Value& rzStatus) {
+        [&](const ns::Value&, const ns::Value& userName, const ns::Value& sign, const ns::Value& rzStatus) {
             player = text(userName);
             report("login", true, "user " + player + ", sign " + text(sign) + ", real name " + text(rzStatus));
         },
@@ -225,8 +232,6 @@ int play() {
 
     ns::Clock::setManual(false);
     platform.stop();
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
     return failures ? 1 : 0;
 }
 
