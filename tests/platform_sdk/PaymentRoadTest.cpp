@@ -13,7 +13,7 @@ using ns::Value;
 using vx::test::Fault;
 using vx::test::toasts;
 
-class PayReplyFaults : public vx::test::PayCentreTest {
+class PaymentRoad : public vx::test::PayCentreTest {
 public:
     void SetUp() override {
         PayCentreTest::SetUp();
@@ -135,11 +135,11 @@ protected:
     ns::Ref<VXSuPtbVC> topUp;
 };
 
-using Row = vx::test::FaultRow<PayReplyFaults>;
+using Row = vx::test::FaultRow<PaymentRoad>;
 
 // Shown: the toast ("-" for none), the game's answers, the pay button, and what else is up.
 const std::vector<Row>& centreRows() {
-    using F = PayReplyFaults;
+    using F = PaymentRoad;
     using D = ns::Dictionary;
     using A = ns::Array;
     static const std::vector<Row> table = {
@@ -165,7 +165,7 @@ const std::vector<Row>& centreRows() {
 }
 
 const std::vector<Row>& topUpRows() {
-    using F = PayReplyFaults;
+    using F = PaymentRoad;
     using D = ns::Dictionary;
     using A = ns::Array;
     static const std::vector<Row> table = {
@@ -180,10 +180,10 @@ const std::vector<Row>& topUpRows() {
 
 } // namespace
 
-TEST_F(PayReplyFaults, EveryRequestOfThePaymentCentreUnderEveryFault) {
-    vx::test::runFaultTable<PayReplyFaults>(*this, server, centreRows());
+TEST_F(PaymentRoad, EveryRequestOfThePaymentCentreUnderEveryFault) {
+    vx::test::runFaultTable<PaymentRoad>(*this, server, centreRows());
 }
 
-TEST_F(PayReplyFaults, EveryRequestOfTheTopUpUnderEveryFault) {
-    vx::test::runFaultTable<PayReplyFaults>(*this, server, topUpRows());
+TEST_F(PaymentRoad, EveryRequestOfTheTopUpUnderEveryFault) {
+    vx::test::runFaultTable<PaymentRoad>(*this, server, topUpRows());
 }

@@ -1,6 +1,6 @@
-// Every request of the login road, sent from the screen a player uses, while the server answers
-// with each fault: what the screen then shows, what the game is told, and that the window and what
-// was typed survive.
+// The login road as a player meets it: every request, sent from the screen that sends it, while the
+// server answers with each fault (what the screen shows, what the game is told, what survives);
+// then the window itself, the panels' checks, the picker's listing and the logout handed on.
 #include "os/uikit/AlertController.h"
 #include "platform_sdk/VXGameOverView.h"
 #include "platform_sdk/VXLoginVC.h"
@@ -19,7 +19,7 @@ namespace driver = ui::driver;
 using ns::Value;
 using vx::test::Fault;
 
-class LoginReplyFaults : public vx::test::LoginTest {
+class LoginRoad : public vx::test::LoginTest {
 public:
     void SetUp() override {
         LoginTest::SetUp();
@@ -52,7 +52,7 @@ public:
     VXLoginVCRef open() {
         VorlixSDK::didFinishLaunching();
         VorlixSDK::loadLoginViewResultSuccess(
-            [](const Value&, const Value&, const Value&, const Value&) {},
+            [this](const Value&, const Value& name, const Value&, const Value&) { successes += name.stringValue().value_or(""); },
             [this](long code, const Value& message) {
                 failures += "(" + std::to_string(code) + "," + message.stringValue().value_or("") + ")";
             });
@@ -281,15 +281,15 @@ public:
 
 protected:
     VXLoginVCRef screen;
-    std::string failures;
+    std::string failures, successes;
 };
 
-using Row = vx::test::FaultRow<LoginReplyFaults>;
+using Row = vx::test::FaultRow<LoginRoad>;
 
 // Shown: the toast ("-" for none), then what the game was told or what the screen was left with.
 
 const std::vector<Row>& screenRows() {
-    using F = LoginReplyFaults;
+    using F = LoginRoad;
     using D = ns::Dictionary;
     using A = ns::Array;
     static const std::vector<Row> table = {
@@ -321,7 +321,7 @@ const std::vector<Row>& screenRows() {
 
 // What the game calls without a screen: the role report, the online-time report, the logout.
 const std::vector<Row>& gameRows() {
-    using F = LoginReplyFaults;
+    using F = LoginRoad;
     using D = ns::Dictionary;
     using A = ns::Array;
     static const std::vector<Row> table = {
@@ -335,6 +335,100 @@ const std::vector<Row>& gameRows() {
 
 } // namespace
 
-TEST_F(LoginReplyFaults, EveryRequestOfTheLoginScreensUnderEveryFault) { vx::test::runFaultTable(*this, server, screenRows()); }
+TEST_F(LoginRoad, EveryRequestOfTheLoginScreensUnderEveryFault) { vx::test::runFaultTable(*this, server, screenRows()); }
 
-TEST_F(LoginReplyFaults, TheGamesOwnCallsUnderEveryFault) { vx::test::runFaultTable(*this, server, gameRows()); }
+TEST_F(LoginRoad, TheGamesOwnCallsUnderEveryFault) { vx::test::runFaultTable(*this, server, gameRows()); }
+
+TEST_F(LoginRoad, TheWindowFadesInOverTheGameWithoutBecomingKey) {
+    fresh();
+    open();
+    auto window = screen->keyWindow;
+    EXPECT_FALSE(window->isHidden());
+    EXPECT_EQ(ui::Application::shared().keyWindow(), game);
+    EXPECT_EQ(window->windowLevel(), game->windowLevel());
+    auto shade = [&] { return window->layer()->presentationValues().backgroundColor.value_or(cg::Color{0, 0, 0, -1}).a; };
+    EXPECT_EQ(shade(), 0);
+    advance(0.25);
+    EXPECT_GT(shade(), 0);
+    EXPECT_LT(shade(), 0.5);
+    advance(0.25);
+    EXPECT_DOUBLE_EQ(shade(), 0.5);
+}
+
+TEST_F(LoginRoad, TheFloatingButtonReportsTheUserCentreLogoutThroughTheLoginsFailureBlock) {
+    fresh();
+    toPicker();
+    driver::selectRow(screen->subNameView()->tableView.lock(), ui::IndexPath::forRow(0, 0));
+    untilAnswered("Index/adddllog");
+    advance(0.3); // the card slides out
+    advance(0.3); // the window fades
+    EXPECT_EQ(successes, "p01_a");
+    EXPECT_FALSE(screen->keyWindow);
+    auto button = CXRHelperBtn::shared();
+    ASSERT_FALSE(button->isHidden());
+    std::function<void()> logout;
+    CXRHelperBtn::userCentreOpener() = [&](std::function<void()> l) { logout = std::move(l); };
+    driver::tapAt(game, {button->frame().origin.x + 15, button->center().y}); // docked half off the edge
+    ASSERT_TRUE(logout);
+    EXPECT_EQ(failures, "");
+    logout();
+    CXRHelperBtn::userCentreOpener() = nullptr;
+    EXPECT_EQ(failures, "(-9,注销)");
+    EXPECT_FALSE(button->timer());
+}
+
+TEST_F(LoginRoad, TheRegistrationPanelWantsTheAgreementThenSixCharacters) {
+    fresh();
+    open();
+    driver::tap(screen->btnsView.lock()->viewWithTag(12));
+    auto panel = screen->randomView();
+    auto tapRegister = [&](const std::string& name) {
+        advance(3); // the last toast has gone
+        fill(panel->nameF, name);
+        driver::tap(driver::findButton(panel, "一键注册"));
+        return vx::test::toasts(panel);
+    };
+    fill(panel->pwdF, "pass123");
+    EXPECT_EQ(tapRegister("newplayer9"), "请确认用户协议");
+    driver::tap(panel->protocolBtn.lock());
+    EXPECT_EQ(tapRegister("abcde"), "用户名不少于6位");
+    settle();
+    EXPECT_TRUE(server.requests("login/register").empty());
+    EXPECT_EQ(tapRegister("abcdef"), "-");
+    untilAnswered("login/register");
+    EXPECT_EQ(server.requests("login/register")[0].params["z"], Value("abcdef"));
+}
+
+TEST_F(LoginRoad, TheResetPanelShowsThePasswordWhileItsEyeIsSelected) {
+    fresh();
+    auto reset = resetPanel();
+    auto eye = driver::find<ui::Button>(reset, [](const ui::Button& b) { return b.frame().origin.x == 243; });
+    ASSERT_TRUE(eye);
+    EXPECT_TRUE(reset->pwdF.lock()->isSecureTextEntry());
+    driver::tap(eye);
+    EXPECT_TRUE(eye->isSelected());
+    EXPECT_FALSE(reset->pwdF.lock()->isSecureTextEntry());
+    driver::tap(eye);
+    EXPECT_TRUE(reset->pwdF.lock()->isSecureTextEntry());
+}
+
+TEST_F(LoginRoad, ThePickerListsWithItsKeysAtEverySubAccountStep) {
+    fresh();
+    toPicker();
+    Value keys = ns::Dictionary{{"z", "player01"}, {"c", "1001"}, {"e", "agent9"}, {"f", "app7"}, {"t", "ios"}};
+    EXPECT_EQ(server.requests("login/xiaohao")[0].params, keys);
+    // The sub-account is refused: the picker goes, and the next login lists again.
+    server.scriptNext("Index/adddllog", reply(ns::Dictionary{{"a", 0}, {"b", "该小号已被封禁"}}));
+    driver::selectRow(screen->subNameView()->tableView.lock(), ui::IndexPath::forRow(0, 0));
+    untilAnswered("Index/adddllog");
+    advance(0.3);
+    driver::tapAlertAction(driver::presentedAlert(screen->keyWindow), "确定");
+    advance(0.3);
+    EXPECT_FALSE(screen->subNameView()->superview());
+    logInByHand();
+    advance(1);
+    untilAnswered("login/xiaohao", 2);
+    EXPECT_EQ(screen->subNameView()->superview(), screen->loginView.lock());
+    EXPECT_EQ(server.requests("login/xiaohao")[1].params, keys);
+    EXPECT_EQ(driver::rowCount(screen->subNameView()->tableView.lock(), 0), 1);
+}
