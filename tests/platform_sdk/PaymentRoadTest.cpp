@@ -1,5 +1,7 @@
-// Every request of the payment centre and the coin top-up, sent by the player's taps while the
-// server answers with each fault: the toast, the game's answer, the pay button, and what stays.
+// The payment centre and the coin top-up as a player meets them: every request, sent by the
+// player's taps while the server answers with each fault (the toast, the game's answer, the pay
+// button, what stays); then the roads' buttons and notices, the voucher picker, the labels per
+// style, and closing the centre.
 #include "platform_sdk/VXCouponsVC.h"
 #include "platform_sdk/VXNavigationController.h"
 #include "platform_sdk/VXSuPtbVC.h"
@@ -186,4 +188,122 @@ TEST_F(PaymentRoad, EveryRequestOfThePaymentCentreUnderEveryFault) {
 
 TEST_F(PaymentRoad, EveryRequestOfTheTopUpUnderEveryFault) {
     vx::test::runFaultTable<PaymentRoad>(*this, server, topUpRows());
+}
+
+TEST_F(PaymentRoad, WalletAppAndOfficialWeChatOrdersAnsweredElevenEndPaid) {
+    for (auto [road, path] : {std::pair{&VXNewPayVC::GFWalletIconBtn, "Walletapp/apppayios"},
+                              std::pair{&VXNewPayVC::GFWxIconBtn, "wxh5/h5pay"}}) {
+        fresh();
+        pay([&](server::PayArea& p) { p.freeRoads = {path}; });
+        EXPECT_EQ(payBy(road, path), "- - on notice 支付成功") << path;
+        driver::tap(driver::findAll<ui::Button>(driver::find<VXPayNoticeView>(window))[0]);
+        advance(0.5);
+        EXPECT_EQ(joinedAnswers(), "ok(支付成功, 6.66)") << path;
+        EXPECT_FALSE(centre());
+    }
+}
+
+TEST_F(PaymentRoad, AListStartingWith32PaysByTheAlternativeOfficialWeChatRoad) {
+    pay([](server::PayArea& p) { p.wallet("player01").payWays = {32, 2}; });
+    open();
+    auto c = centre();
+    EXPECT_EQ(c->payStyle, 6u);
+    EXPECT_TRUE(c->GFWxIconBtn.lock()->isSelected());
+    driver::tap(c->payBtn.lock());
+    untilAnswered("Wxh5other/h5pay");
+    EXPECT_TRUE(server.requests("wxh5/h5pay").empty());
+    advance(0.5);
+    EXPECT_EQ(orderOutcome(c), "- - off page");
+}
+
+TEST_F(PaymentRoad, ThePayButtonIsOffWhileARoadIsOut) {
+    for (auto [road, path] : {std::pair{&VXNewPayVC::walletIconBtn, "H5pay/pay"}, {&VXNewPayVC::wxIconBtn, "H5pay/pay"},
+                              {&VXNewPayVC::ptbIconBtn, "Ttbpaynew/ttbnew"}, {&VXNewPayVC::djqIconBtn, "Ttbpaynew/djqpay"},
+                              {&VXNewPayVC::GFWalletIconBtn, "Walletapp/apppayios"},
+                              {&VXNewPayVC::GFWxIconBtn, "wxh5/h5pay"}, {&VXNewPayVC::xinIconBtn, "Ttbpaynew/starcoinpay"}}) {
+        fresh();
+        server.script(path, dropped());
+        server.holdNext(path);
+        open();
+        auto c = centre();
+        if (auto b = (c.get()->*road).lock(); b != c->selectedIconBtn.lock()) {
+            if (!driver::canTap(b)) driver::scrollToEnd(c->scrollView.lock());
+            driver::tap(b);
+        }
+        auto payButton = c->payBtn.lock();
+        driver::tap(payButton);
+        ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; })) << path;
+        EXPECT_FALSE(payButton->isEnabled()) << path;
+        EXPECT_FALSE(driver::canTap(payButton)) << path;
+        server.releaseHeld();
+        untilAnswered(path);
+        EXPECT_TRUE(payButton->isEnabled()) << path << ": on again after the failure";
+    }
+}
+
+TEST_F(PaymentRoad, TheNoticesBoxButtonOpensTheBoxPageAndAnswersOnce) {
+    ASSERT_TRUE(ShareVale::sharedInstance()->iosWapBoxUrl().stringValue());
+    pay([](server::PayArea& p) { p.freeRoads = {"H5pay/pay"}; });
+    EXPECT_EQ(payBy(&VXNewPayVC::walletIconBtn, "H5pay/pay"), "- - on notice 支付成功");
+    size_t opened = ui::Application::shared().openedURLs().size();
+    driver::tap(driver::findAll<ui::Button>(driver::find<VXPayNoticeView>(window))[1]);
+    advance(0.5);
+    ASSERT_EQ(ui::Application::shared().openedURLs().size(), opened + 1);
+    EXPECT_EQ(ui::Application::shared().openedURLs().back()->absoluteString(), server.host() + "/cdcloud/welcome/box");
+    EXPECT_EQ(joinedAnswers(), "ok(支付成功, 6.66)");
+    EXPECT_FALSE(driver::find<VXPayNoticeView>(window));
+    EXPECT_FALSE(centre());
+}
+
+TEST_F(PaymentRoad, TheVoucherPickerClosesByCancelAndByTheBoxLinkChoosingNothing) {
+    open();
+    auto c = centre();
+    auto picker = [&] { return std::dynamic_pointer_cast<VXCouponsVC>(c->navigationController()->presentedViewController()); };
+    for (const char* button : {"取消", "去游戏盒子领取更多代金券"}) {
+        size_t opened = ui::Application::shared().openedURLs().size();
+        driver::tap(c->couponsBtn.lock());
+        untilAnswered("pay/getcoupons");
+        advance(0.5);
+        ASSERT_TRUE(picker());
+        EXPECT_EQ(driver::rowCount(picker()->tableView, 0), 3);
+        driver::tap(driver::findButton(picker()->view(), button));
+        advance(0.5);
+        EXPECT_FALSE(picker()) << button;
+        EXPECT_EQ(ui::Application::shared().openedURLs().size(), opened + (std::string(button) == "取消" ? 0 : 1)) << button;
+        EXPECT_EQ(text(c->realMoneyL), "6.32元") << button;
+        EXPECT_FALSE(VXNewPayVC::order().couponId) << button;
+        server.clearRequests();
+    }
+    EXPECT_EQ(ui::Application::shared().openedURLs().back()->absoluteString(), server.host() + "/cdcloud/welcome/box");
+}
+
+TEST_F(PaymentRoad, ClosingTheCentreBringsTheFloatingButtonBackUnlessTheGameHidIt) {
+    for (bool hidden : {false, true}) {
+        fresh();
+        ShareVale::sharedInstance()->setIsHideSuspend(hidden);
+        open();
+        EXPECT_TRUE(CXRHelperBtn::shared()->isHidden());
+        driver::tap(driver::find<ui::Button>(centre()->navigationItem()->leftBarButtonItem()->customView())); // back
+        advance(0.5);
+        EXPECT_FALSE(centre());
+        EXPECT_EQ(CXRHelperBtn::shared()->isHidden(), hidden);
+        EXPECT_EQ(joinedAnswers(), "-") << "closing answers the game nothing";
+    }
+}
+
+TEST_F(PaymentRoad, ThePriceAndDiscountLabelsFollowTheStyle) {
+    open();
+    auto c = centre();
+    struct { ns::Weak<ui::Button> VXNewPayVC::*button; const char *price, *discount; } styles[] = {
+        {&VXNewPayVC::wxIconBtn, "6.32元", "（9.5折）"},      {&VXNewPayVC::ptbIconBtn, "64平台币", "（9.5折）"},
+        {&VXNewPayVC::djqIconBtn, "6.66元", ""},             {&VXNewPayVC::GFWalletIconBtn, "6.32元", "（9.5折）"},
+        {&VXNewPayVC::xinIconBtn, "6.66元", ""},             {&VXNewPayVC::GFWxIconBtn, "6.32元", "（9.5折）"},
+        {&VXNewPayVC::walletIconBtn, "6.32元", "（9.5折）"}};
+    for (const auto& style : styles) {
+        auto b = (c.get()->*style.button).lock();
+        if (!driver::canTap(b)) driver::scrollToEnd(c->scrollView.lock());
+        driver::tap(b);
+        EXPECT_EQ(text(c->realMoneyL), style.price) << c->payStyle;
+        EXPECT_EQ(text(c->discountL), style.discount) << c->payStyle;
+    }
 }
