@@ -285,50 +285,59 @@ protected:
 };
 
 using Row = vx::test::FaultRow<LoginRoad>;
+using F = LoginRoad;
+using D = ns::Dictionary;
+using A = ns::Array;
 
 // Shown: the toast ("-" for none), then what the game was told or what the screen was left with.
-
 const std::vector<Row>& screenRows() {
-    using F = LoginRoad;
-    using D = ns::Dictionary;
-    using A = ns::Array;
     static const std::vector<Row> table = {
         {"password login", "login/dologin", D{{"z", 0}, {"x", "账号已冻结"}}, D{{"z", "ok"}, {"x", 404}}, {},
-         &F::passwordLogin, {"服务器错误 (501,服务器错误)", "- (0,)", "- (0,)", "账号已冻结 (0,账号已冻结)", "404 (0,404)", "- (0,)", "- (0,)"}},
+         &F::passwordLogin,
+         {"服务器错误 (501,服务器错误)", "- (0,)", "- (0,)", "账号已冻结 (0,账号已冻结)", "404 (0,404)", "- (0,)", "- (0,)"}},
         {"automatic login", "login/dologin", {}, D{{"z", 1}, {"b", A{"player01"}}, {"rz", D{}}, {"sid", Value::null()}}, {},
-         &F::automaticLogin, {"服务器错误 (501,服务器错误)", "- (0,)", "- (0,)", "用户名或密码错误 (0,用户名或密码错误)", "- - logged in", "- (0,)", "- (0,)"}},
+         &F::automaticLogin,
+         {"服务器错误 (501,服务器错误)", "- (0,)", "- (0,)", "用户名或密码错误 (0,用户名或密码错误)", "- - logged in", "- (0,)", "- (0,)"}},
         {"phone login", "Login/telregister", D{{"z", -3}, {"x", "验证码错误"}}, D{{"z", A{1}}, {"x", Value::null()}}, {},
          &F::phoneLogin, {"服务器错误 (501,服务器错误)", "- (0,)", "- (0,)", "验证码错误 (-3,验证码错误)", "- (0,)", "- (0,)", "- (0,)"}},
         {"registration", "login/register", D{{"z", 0}, {"d", "该用户名已被注册"}}, D{{"z", "1"}, {"b", A{}}, {"c", 5}}, {},
-         &F::registration, {"服务器错误 (-8,服务器错误)", "- (-8,)", "- (-8,)", "该用户名已被注册 (-8,该用户名已被注册)", "- - 注册成功，已截图", "- (-8,)", "- (-8,)"}},
-        {"phone code", "Sdkhome/yzm", D{{"a", 0}, {"b", "发送太频繁"}}, D{{"a", "x"}, {"b", D{}}}, {}, &F::phoneCode, {"服务器错误 获取验证码 on", "服务器错误 获取验证码 on", "服务器错误 获取验证码 on", "发送太频繁 获取验证码 on", "- 获取验证码 on", "- 获取验证码 on", "- 获取验证码 on"}},
-        {"reset code", "Sdkhome/yzm", D{{"a", 0}, {"b", "发送太频繁"}}, D{{"a", "1"}, {"b", 7}}, {}, &F::resetCode, {"服务器错误 获取验证码 on", "服务器错误 获取验证码 on", "服务器错误 获取验证码 on", "发送太频繁 获取验证码 on", "验证码已发送 剩余30秒 off", "- 获取验证码 on", "- 获取验证码 on"}},
+         &F::registration,
+         {"服务器错误 (-8,服务器错误)", "- (-8,)", "- (-8,)", "该用户名已被注册 (-8,该用户名已被注册)", "- - 注册成功，已截图", "- (-8,)", "- (-8,)"}},
+        {"phone code", "Sdkhome/yzm", D{{"a", 0}, {"b", "发送太频繁"}}, D{{"a", "x"}, {"b", D{}}}, {}, &F::phoneCode,
+         {"服务器错误 获取验证码 on", "服务器错误 获取验证码 on", "服务器错误 获取验证码 on", "发送太频繁 获取验证码 on", "- 获取验证码 on", "- 获取验证码 on",
+          "- 获取验证码 on"}},
+        {"reset code", "Sdkhome/yzm", D{{"a", 0}, {"b", "发送太频繁"}}, D{{"a", "1"}, {"b", 7}}, {}, &F::resetCode,
+         {"服务器错误 获取验证码 on", "服务器错误 获取验证码 on", "服务器错误 获取验证码 on", "发送太频繁 获取验证码 on", "验证码已发送 剩余30秒 off", "- 获取验证码 on",
+          "- 获取验证码 on"}},
         {"reset password", "Sdkhome/forgetpassword", D{{"a", 0}, {"b", "验证码错误"}}, D{{"a", "一"}, {"b", 3}}, {},
          &F::resetSubmit, {"服务器错误 stays", "- stays", "- stays", "验证码错误 stays", "3 stays", "- stays", "- stays"}},
         {"proposed name", "login/oneRegister", D{{"z", 0}, {"b", "vx000001"}}, D{{"z", "1"}, {"b", A{"vx1"}}}, {},
          &F::proposedName, {"-", "-", "-", "-", "-", "-", "-"}},
-        {"real name", "login/idcheck", D{{"z", 0}, {"b", "身份证号不正确"}}, D{{"z", D{}}, {"b", A{"x"}}}, {}, &F::realName, {"服务器错误 stays", "- stays", "- stays", "身份证号不正确 stays", "- stays", "- stays", "- stays"}},
-        {"notice", "Sdkmsg/getmsg", D{{"code", 0}, {"msg", "无公告"}}, D{{"code", 1}, {"data", A{"公告"}}}, {}, &F::notice, {"picker", "picker", "picker", "picker", "picker", "picker", "picker"}},
+        {"real name", "login/idcheck", D{{"z", 0}, {"b", "身份证号不正确"}}, D{{"z", D{}}, {"b", A{"x"}}}, {}, &F::realName,
+         {"服务器错误 stays", "- stays", "- stays", "身份证号不正确 stays", "- stays", "- stays", "- stays"}},
+        {"notice", "Sdkmsg/getmsg", D{{"code", 0}, {"msg", "无公告"}}, D{{"code", 1}, {"data", A{"公告"}}}, {}, &F::notice,
+         {"picker", "picker", "picker", "picker", "picker", "picker", "picker"}},
         {"sub-account list", "login/xiaohao", D{{"code", 0}, {"msg", "获取失败"}}, D{{"data", "一号"}, {"msg", 9}},
          D{{"msg", "暂无小号"}}, &F::pickerList, {"0 rows -", "0 rows -", "0 rows -", "0 rows 获取失败", "0 rows 9", "0 rows -", "0 rows -", "0 rows 暂无小号"}},
         {"sub-account add", "login/addxiaohao", D{{"code", 0}, {"msg", "小号数量已达上限"}},
          D{{"code", "1"}, {"data", D{{"nickname", "三号"}}}}, D{{"code", 1}, {"msg", "ok"}}, &F::pickerAdd, {"1 rows - - -", "1 rows - - -", "1 rows - - -", "1 rows - 小号数量已达上限 -", "1 rows - - -", "1 rows - - -", "1 rows - - -", "1 rows - - -"}},
         {"sub-account check", "Index/adddllog", D{{"a", 0}, {"b", "该小号已被封禁"}}, D{{"a", A{1}}, {"b", 0}}, {},
-         &F::pickerCheck, {"1 rows 服务器错误", "1 rows 服务器错误", "1 rows 服务器错误", "alert 该小号已被封禁", "alert 0", "alert ", "alert "}},
+         &F::pickerCheck,
+         {"1 rows 服务器错误", "1 rows 服务器错误", "1 rows 服务器错误", "alert 该小号已被封禁", "alert 0", "alert ", "alert "}},
     };
     return table;
 }
 
 // What the game calls without a screen: the role report, the online-time report, the logout.
 const std::vector<Row>& gameRows() {
-    using F = LoginRoad;
-    using D = ns::Dictionary;
-    using A = ns::Array;
     static const std::vector<Row> table = {
-        {"role report", "User/setRole", D{{"code", 0}}, D{{"code", "yes"}}, {}, &F::roleReport, {"game 0", "game 0", "game 0", "game 0", "game 0", "game 0", "game 0"}},
+        {"role report", "User/setRole", D{{"code", 0}}, D{{"code", "yes"}}, {}, &F::roleReport,
+         {"game 0", "game 0", "game 0", "game 0", "game 0", "game 0", "game 0"}},
         {"online time", "login/setTime", D{{"z", -2}, {"b", "今日时长已用完"}}, D{{"z", "-2x"}, {"b", A{}}}, {},
-         &F::onlineTime, {"counting", "counting", "counting", "stopped game over", "stopped game over", "counting", "counting"}},
-        {"logout", "login/logout", D{{"z", 0}, {"b", "注销失败"}}, D{{"z", A{}}}, {}, &F::logout, {"player01", "-", "-", "-", "-", "-", "-"}},
+         &F::onlineTime,
+         {"counting", "counting", "counting", "stopped game over", "stopped game over", "counting", "counting"}},
+        {"logout", "login/logout", D{{"z", 0}, {"b", "注销失败"}}, D{{"z", A{}}}, {}, &F::logout,
+         {"player01", "-", "-", "-", "-", "-", "-"}},
     };
     return table;
 }

@@ -138,44 +138,70 @@ protected:
 };
 
 using Row = vx::test::FaultRow<PaymentRoad>;
+using F = PaymentRoad;
+using D = ns::Dictionary;
+using A = ns::Array;
 
 // Shown: the toast ("-" for none), the game's answers, the pay button, and what else is up.
 const std::vector<Row>& centreRows() {
-    using F = PaymentRoad;
-    using D = ns::Dictionary;
-    using A = ns::Array;
     static const std::vector<Row> table = {
         {"pay ways", "pay/getPayWayios", D{{"code", 0}, {"msg", "暂不可用"}},
          D{{"code", "1"}, {"data", D{{"z", 2}}}, {"ttb", "很多"}, {"discount", A{0.5}}}, D{{"code", 1}, {"ttb", 5}},
-         &F::payWays, {"- style 2 rows 7 （余额:0平台币） （10.0折）", "- style 0 rows 7 （余额:0平台币） （10.0折）", "- style 0 rows 7 （余额:0平台币） （10.0折）", "暂不可用 style 0 rows 7 （余额:0平台币） （10.0折）", "- style 0 rows 0 （余额:0平台币） （10.0折）", "- style 0 rows 7 （余额:0平台币） （10.0折）", "- style 0 rows 7 （余额:0平台币） （10.0折）", "- style 0 rows 0 （余额:5平台币） （10.0折）"}},
+         &F::payWays,
+         {"- style 2 rows 7 （余额:0平台币） （10.0折）", "- style 0 rows 7 （余额:0平台币） （10.0折）",
+          "- style 0 rows 7 （余额:0平台币） （10.0折）", "暂不可用 style 0 rows 7 （余额:0平台币） （10.0折）",
+          "- style 0 rows 0 （余额:0平台币） （10.0折）", "- style 0 rows 7 （余额:0平台币） （10.0折）",
+          "- style 0 rows 7 （余额:0平台币） （10.0折）", "- style 0 rows 0 （余额:5平台币） （10.0折）"}},
         {"wallet H5 order", "H5pay/pay", D{{"z", 0}, {"b", "订单创建失败"}}, D{{"z", "1"}, {"c", A{"http://x"}}, {"b", 5}}, {},
-         &F::walletH5, {"服务器错误 fail(无法通知服务器, 3, 6.66) on", "- fail(无法通知服务器, 3, 6.66) on", "- fail(无法通知服务器, 3, 6.66) on", "订单创建失败 fail(无法通知服务器, 3, 6.66) on", "- - off page", "- fail(无法通知服务器, 3, 6.66) on", "- fail(无法通知服务器, 3, 6.66) on"}},
-        {"WeChat H5 order", "H5pay/pay", D{{"z", 0}, {"b", "订单创建失败"}}, D{{"z", "11"}, {"b", D{}}}, {}, &F::wechatH5, {"服务器错误 fail(无法通知服务器, 3, 6.66) on", "- fail(无法通知服务器, 3, 6.66) on", "- fail(无法通知服务器, 3, 6.66) on", "订单创建失败 fail(无法通知服务器, 3, 6.66) on", "- - on notice 支付成功", "- fail(无法通知服务器, 3, 6.66) on", "- fail(无法通知服务器, 3, 6.66) on"}},
+         &F::walletH5,
+         {"服务器错误 fail(无法通知服务器, 3, 6.66) on", "- fail(无法通知服务器, 3, 6.66) on", "- fail(无法通知服务器, 3, 6.66) on",
+          "订单创建失败 fail(无法通知服务器, 3, 6.66) on", "- - off page", "- fail(无法通知服务器, 3, 6.66) on",
+          "- fail(无法通知服务器, 3, 6.66) on"}},
+        {"WeChat H5 order", "H5pay/pay", D{{"z", 0}, {"b", "订单创建失败"}}, D{{"z", "11"}, {"b", D{}}}, {}, &F::wechatH5,
+         {"服务器错误 fail(无法通知服务器, 3, 6.66) on", "- fail(无法通知服务器, 3, 6.66) on", "- fail(无法通知服务器, 3, 6.66) on",
+          "订单创建失败 fail(无法通知服务器, 3, 6.66) on", "- - on notice 支付成功", "- fail(无法通知服务器, 3, 6.66) on",
+          "- fail(无法通知服务器, 3, 6.66) on"}},
         {"wallet-app order", "Walletapp/apppayios", D{{"z", 0}, {"b", "钱包维护中"}}, D{{"z", "1"}, {"c", D{}}}, {},
-         &F::walletApp, {"服务器错误 fail(无法通知服务器, 3, 6.66) on", "服务器错误 fail(无法通知服务器, 3, 6.66) on", "服务器错误 fail(无法通知服务器, 3, 6.66) on", "钱包维护中 fail(无法通知服务器, 3, 6.66) on", "- - off", "- fail(无法通知服务器, 3, 6.66) on", "- fail(无法通知服务器, 3, 6.66) on"}},
+         &F::walletApp,
+         {"服务器错误 fail(无法通知服务器, 3, 6.66) on", "服务器错误 fail(无法通知服务器, 3, 6.66) on", "服务器错误 fail(无法通知服务器, 3, 6.66) on",
+          "钱包维护中 fail(无法通知服务器, 3, 6.66) on", "- - off", "- fail(无法通知服务器, 3, 6.66) on", "- fail(无法通知服务器, 3, 6.66) on"}},
         {"official WeChat order", "wxh5/h5pay", D{{"code", 0}, {"msg", "微信维护中"}}, D{{"code", "1"}, {"data", 7}}, {},
-         &F::officialWeChat, {"服务器错误 fail(无法通知服务器, 3, 6.66) on", "服务器错误 fail(无法通知服务器, 3, 6.66) on", "服务器错误 fail(无法通知服务器, 3, 6.66) on", "微信维护中 fail(无法通知服务器, 3, 6.66) on", "- - off page", "- fail(无法通知服务器, 3, 6.66) on", "服务器错误 fail(无法通知服务器, 3, 6.66) on"}},
-        {"coin order", "Ttbpaynew/ttbnew", D{{"z", -2}, {"c", "平台币余额不足"}}, D{{"z", "-2"}, {"c", 7}}, {}, &F::coins, {"服务器错误 fail(服务器错误, 501, 6.66) on", "- fail((null), 0, 6.66) on", "- fail((null), 0, 6.66) on", "平台币余额不足 fail(平台币余额不足, -2, 6.66) on", "7 fail(7, -2, 6.66) on", "- fail((null), 0, 6.66) on", "- fail((null), 0, 6.66) on"}},
-        {"voucher order", "Ttbpaynew/djqpay", D{{"z", -2}, {"c", "代金券余额不足"}}, D{{"z", A{1}}, {"c", 5}}, {}, &F::vouchers, {"服务器错误 fail(服务器错误, 501, 6.66) on", "- fail((null), 0, 6.66) on", "- fail((null), 0, 6.66) on", "代金券余额不足 fail(代金券余额不足, -2, 6.66) on", "5 fail(5, 0, 6.66) on", "- fail((null), 0, 6.66) on", "- fail((null), 0, 6.66) on"}},
+         &F::officialWeChat,
+         {"服务器错误 fail(无法通知服务器, 3, 6.66) on", "服务器错误 fail(无法通知服务器, 3, 6.66) on", "服务器错误 fail(无法通知服务器, 3, 6.66) on",
+          "微信维护中 fail(无法通知服务器, 3, 6.66) on", "- - off page", "- fail(无法通知服务器, 3, 6.66) on",
+          "服务器错误 fail(无法通知服务器, 3, 6.66) on"}},
+        {"coin order", "Ttbpaynew/ttbnew", D{{"z", -2}, {"c", "平台币余额不足"}}, D{{"z", "-2"}, {"c", 7}}, {}, &F::coins,
+         {"服务器错误 fail(服务器错误, 501, 6.66) on", "- fail((null), 0, 6.66) on", "- fail((null), 0, 6.66) on",
+          "平台币余额不足 fail(平台币余额不足, -2, 6.66) on", "7 fail(7, -2, 6.66) on", "- fail((null), 0, 6.66) on",
+          "- fail((null), 0, 6.66) on"}},
+        {"voucher order", "Ttbpaynew/djqpay", D{{"z", -2}, {"c", "代金券余额不足"}}, D{{"z", A{1}}, {"c", 5}}, {}, &F::vouchers,
+         {"服务器错误 fail(服务器错误, 501, 6.66) on", "- fail((null), 0, 6.66) on", "- fail((null), 0, 6.66) on",
+          "代金券余额不足 fail(代金券余额不足, -2, 6.66) on", "5 fail(5, 0, 6.66) on", "- fail((null), 0, 6.66) on",
+          "- fail((null), 0, 6.66) on"}},
         {"star-coin order", "Ttbpaynew/starcoinpay", D{{"z", -2}, {"c", "星币余额不足"}}, D{{"z", Value::null()}, {"c", "星币不足"}}, {},
-         &F::starCoins, {"服务器错误 fail(服务器错误, 501, 6.66) on", "- fail((null), 0, 6.66) on", "- fail((null), 0, 6.66) on", "星币余额不足 fail(星币余额不足, -2, 6.66) on", "星币不足 fail(星币不足, 0, 6.66) on", "- fail((null), 0, 6.66) on", "- fail((null), 0, 6.66) on"}},
-        {"result poll", "Pay/getUserSuccess", D{{"z", 0}}, D{{"z", A{"1"}}}, {}, &F::poll, {"- - on notice 支付中... polling", "- - on notice 支付中... polling", "- - on notice 支付中... polling", "- - on notice 支付中... polling", "- - on notice 支付中... polling", "- - on notice 支付中... polling", "- - on notice 支付中... polling"}},
-        {"voucher list", "pay/getcoupons", D{{"code", 0}, {"msg", "暂无代金券"}}, D{{"code", "1"}, {"data", D{{"cid", 1}}}},
+         &F::starCoins,
+         {"服务器错误 fail(服务器错误, 501, 6.66) on", "- fail((null), 0, 6.66) on", "- fail((null), 0, 6.66) on",
+          "星币余额不足 fail(星币余额不足, -2, 6.66) on", "星币不足 fail(星币不足, 0, 6.66) on", "- fail((null), 0, 6.66) on",
+          "- fail((null), 0, 6.66) on"}},
+        {"result poll", "Pay/getUserSuccess", D{{"z", 0}}, D{{"z", A{"1"}}}, {}, &F::poll,
+         {"- - on notice 支付中... polling", "- - on notice 支付中... polling", "- - on notice 支付中... polling",
+          "- - on notice 支付中... polling", "- - on notice 支付中... polling", "- - on notice 支付中... polling",
+          "- - on notice 支付中... polling"}},
+        {"voucher list", "pay/getcoupons", D{{"code", 0}, {"msg", "暂无代金券"}, {"data", A{D{{"cid", 1}}}}},
+         D{{"code", "1"}, {"data", D{{"cid", 1}}}},
          D{{"code", 1}, {"msg", "ok"}}, &F::voucherList, {"0 rows - 6.32元", "0 rows - 6.32元", "0 rows - 6.32元", "0 rows - 6.32元", "0 rows - 6.32元", "0 rows - 6.32元", "0 rows - 6.32元", "0 rows - 6.32元"}},
     };
     return table;
 }
 
 const std::vector<Row>& topUpRows() {
-    using F = PaymentRoad;
-    using D = ns::Dictionary;
-    using A = ns::Array;
     static const std::vector<Row> table = {
         {"top-up wallet order", "Wallet/wallet", D{{"z", 0}, {"b", "充值通道关闭"}}, D{{"z", "1"}, {"c", A{}}}, {},
          &F::topUpWallet, {"服务器错误 500", "- 500", "- 500", "充值通道关闭 500", "- 500", "- 500", "- 500"}},
         {"top-up WeChat order", "Wxh5ptb/wxpay", D{{"z", 0}, {"b", "充值通道关闭"}}, D{{"z", "1"}, {"c", D{}}}, {},
          &F::topUpWeChat, {"服务器错误 500", "- 500", "- 500", "充值通道关闭 500", "- 500 page", "- 500", "- 500"}},
-        {"coin balance", "Ttbpay/getTTB", D{{"z", 0}, {"b", "0"}}, D{{"z", "1"}, {"b", 600}}, {}, &F::coinBalance, {"- 500", "- 500", "- 500", "- 500", "- 600", "- 500", "- 500"}},
+        {"coin balance", "Ttbpay/getTTB", D{{"z", 0}, {"b", "0"}}, D{{"z", "1"}, {"b", 600}}, {}, &F::coinBalance,
+         {"- 500", "- 500", "- 500", "- 500", "- 600", "- 500", "- 500"}},
     };
     return table;
 }
