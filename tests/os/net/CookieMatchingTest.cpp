@@ -7,6 +7,8 @@
 #include "os/foundation/FileManager.h"
 #include "os/foundation/Strings.h"
 #include "os/net/HTTPCookieStorage.h"
+#include "os/net/URLAuthenticationChallenge.h"
+#include "os/net/URLConnection.h"
 
 #include <algorithm>
 #include <ctime>
@@ -173,6 +175,50 @@ TEST_F(CookieMatchingTest, ExpiredCookiesAreNeitherSentNorListed) {
     // What is kept on disk comes back after a restart; the deleted ones do not.
     restart();
     for (const auto& host : hosts) expectCases({{host, "/", {"fresh", "later"}}});
+}
+
+// Trusts the test server's self-signed certificate and keeps the body.
+class TrustingLoad : public ns::URLConnectionDelegate {
+public:
+    std::string body;
+    bool ended = false;
+    long failure = 0;
+    void willSendRequestForAuthenticationChallenge(const ns::Ref<ns::URLConnection>&,
+                                                   const ns::Ref<ns::URLAuthenticationChallenge>& ch) override {
+        ch->sender()->useCredential(ns::URLCredential::credentialForTrust(ch->protectionSpace()->serverTrust()), *ch);
+    }
+    void didReceiveData(const ns::Ref<ns::URLConnection>&, const ns::DataRef& d) override { body += d->toString(); }
+    void didFinishLoading(const ns::Ref<ns::URLConnection>&) override { ended = true; }
+    void didFailWithError(const ns::Ref<ns::URLConnection>&, const ns::Ref<ns::Error>& e) override {
+        failure = e->code();
+        ended = true;
+    }
+};
+
+TEST_F(CookieMatchingTest, SecureCookiesGoOverHTTPSAndWhatHTTPSSetsStaysOffPlainHTTP) {
+    std::string future = std::to_string(std::time(nullptr) + 86400);
+    seedJar({"127.0.0.1\tFALSE\t/\tTRUE\t" + future + "\tlocalsecret\t3",
+             "127.0.0.1\tFALSE\t/\tFALSE\t" + future + "\tlocalplain\t4"});
+    HttpTestServer tls(HttpTestServer::Scheme::Https);
+    tls.on("/", [](const HttpTestServer::Request& r) {
+        return Reply::text(200, r.header("Cookie")).header("Set-Cookie", "tls=5; Secure; Path=/");
+    });
+    auto overTLS = [&] {
+        auto load = std::make_shared<TrustingLoad>();
+        ns::URLConnection::create(ns::URLRequest::requestWithURL(ns::URL::fromString(tls.url("/"))), load);
+        EXPECT_TRUE(runMainUntil([&] { return load->ended; }));
+        EXPECT_EQ(load->failure, 0);
+        Names names;
+        for (auto& pair : ns::str::split(load->body, "; "))
+            if (!pair.empty()) names.push_back(pair.substr(0, pair.find('=')));
+        return sorted(names);
+    };
+    EXPECT_EQ(overTLS(), sorted({"localsecret", "localplain"}));
+    EXPECT_EQ(overTLS(), sorted({"localsecret", "localplain", "tls"}));
+    echoCookies({"/"});
+    expectCases({{"127.0.0.1", "/", {"localplain"}}});
+    // The plain load worked on a copy: the secure cookies are still in the jar afterwards.
+    EXPECT_EQ(overTLS(), sorted({"localsecret", "localplain", "tls"}));
 }
 
 } // namespace

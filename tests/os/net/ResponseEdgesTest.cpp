@@ -7,7 +7,7 @@ namespace {
 
 TEST_F(NetTest, EveryRedirectStatusHandsOverOnlyTheFinalResponse) {
     server.on("/new", Reply::text(200, "landed").header("X-Final", "yes"));
-    for (int status : {301, 302, 303, 307, 308}) {
+    for (int status : {300, 301, 302, 303, 307, 308}) {
         std::string path = "/r" + std::to_string(status);
         server.on(path, Reply::redirect(status, "/new").header("X-Hop", "1"));
         auto r = fetch(path);
