@@ -4,8 +4,7 @@
 
 #include "server/PlatformServer.h"
 
-#include <httplib.h>
-
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -14,6 +13,11 @@
 #include <optional>
 #include <set>
 #include <thread>
+#include <chrono>
+#include <vector>
+
+struct MHD_Daemon;
+struct MHD_Connection;
 
 namespace server {
 
@@ -54,10 +58,27 @@ struct CommentArea;
 struct CouponArea;
 struct MineArea;
 
+// One request on its way through the server (defined in PlatformServer.cpp).
+struct Exchange;
+
 struct PlatformServer::State {
-    httplib::Server http;
-    std::thread thread;
+    MHD_Daemon* daemon = nullptr;
     int port = 0;
+    // Open connections and when each began, for the whole-request deadline (connMutex).
+    struct Open {
+        int fd = -1;
+        std::chrono::steady_clock::time_point start;
+        bool held = false; // a reply held back by a test waits as long as the test wants
+        bool cut = false;
+    };
+    std::mutex connMutex;
+    std::map<MHD_Connection*, Open> open;
+    std::thread reaper;
+    std::condition_variable reaperWake;
+    bool reaperStop = false;
+    // Body bytes buffered by all requests in flight together.
+    std::atomic<size_t> buffered{0};
+    std::vector<std::pair<MHD_Connection*, Exchange*>> heldExchanges; // (mutex)
 
     mutable std::mutex mutex;
     std::condition_variable released;
@@ -91,8 +112,8 @@ struct PlatformServer::State {
     ns::Value answer(const std::string& path, const ns::Value& p);
     ns::Value answerLogin(const std::string& path, const ns::Value& p);
     ns::Value login(const std::string& name, Account& a, const std::string& box);
-    // Decodes one request to the API below the base path, logs it and answers it.
-    void serve(const httplib::Request& req, httplib::Response& res, const std::string& path, std::string body);
+    // Decodes one request to the API below the base path, logs it and answers it (or holds it).
+    void serve(MHD_Connection* c, Exchange& x, const std::string& path);
     // Appends to the request log (mutex held); trimLog drops the oldest entries beyond its limits.
     void logRequest(Received r);
     void trimLog();
