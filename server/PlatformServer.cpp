@@ -45,6 +45,7 @@ constexpr unsigned kListenBacklog = 1024;
 struct Exchange {
     enum class Stage { Reading, Held, Done };
     Stage stage = Stage::Reading;
+    PlatformServer::Limits limit; // as they were when the request began
     std::string method;
     std::optional<int> refusal; // answered with this status at the end of the body
     std::string refusalText;
@@ -180,7 +181,8 @@ ns::Value PlatformServer::State::answer(const std::string& path, const ns::Value
 namespace {
 
 // The first look at a request, once its headers are in: refusals that need no body.
-void checkHeaders(PlatformServer::State& s, MHD_Connection* c, Exchange& x, const PlatformServer::Limits& limit) {
+void checkHeaders(MHD_Connection* c, Exchange& x) {
+    const auto& limit = x.limit;
     if (x.method != "GET" && x.method != "HEAD" && x.method != "POST") return x.refuse(405, "method not allowed");
     if (static_cast<size_t>(MHD_get_connection_values(c, MHD_HEADER_KIND, nullptr, nullptr)) > limit.maxHeaders)
         return x.refuse(431, "too many header lines");
@@ -201,12 +203,12 @@ void checkHeaders(PlatformServer::State& s, MHD_Connection* c, Exchange& x, cons
         x.inflater.reset();
         x.refuse(400, "request body unreadable");
     }
-    (void)s;
 }
 
 // Adds a piece of the body as it arrives: the raw bound holds whatever the framing or encoding,
 // the decoded one after inflating, and the server's budget across all requests in flight.
-void takeBody(PlatformServer::State& s, Exchange& x, const char* data, size_t length, const PlatformServer::Limits& limit) {
+void takeBody(PlatformServer::State& s, Exchange& x, const char* data, size_t length) {
+    const auto& limit = x.limit;
     x.rawBytes += length;
     if (x.refusal) return; // read and thrown away: the answer is already known
     if (x.rawBytes > limit.maxBodyBytes)
@@ -229,7 +231,7 @@ void takeBody(PlatformServer::State& s, Exchange& x, const char* data, size_t le
     z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
     z.avail_in = static_cast<uInt>(length);
     char buffer[16384];
-    while (z.avail_in > 0 && !x.inflateEnded) {
+    for (;;) {
         z.next_out = reinterpret_cast<Bytef*>(buffer);
         z.avail_out = sizeof buffer;
         int status = inflate(&z, Z_NO_FLUSH);
@@ -238,9 +240,13 @@ void takeBody(PlatformServer::State& s, Exchange& x, const char* data, size_t le
             return x.refuse(413, "request body over " + std::to_string(limit.maxDecodedBytes) + " bytes decoded");
         if (!charge(produced)) return;
         x.body.append(buffer, produced);
-        if (status == Z_STREAM_END) x.inflateEnded = true;
-        else if (status != Z_OK && status != Z_BUF_ERROR) return x.refuse(400, "request body unreadable");
-        else if (status == Z_BUF_ERROR && produced == 0) break;
+        if (status == Z_STREAM_END) {
+            x.inflateEnded = true;
+            if (z.avail_in > 0) x.refuse(400, "request body unreadable"); // bytes past the stream's end
+            return;
+        }
+        if (status != Z_OK && status != Z_BUF_ERROR) return x.refuse(400, "request body unreadable");
+        if (z.avail_out != 0) return; // all the input taken: the rest comes with the next piece
     }
 }
 
@@ -275,17 +281,16 @@ MHD_Result answerGet(PlatformServer::State& s, MHD_Connection* c, const std::str
 MHD_Result onRequest(void* cls, MHD_Connection* c, const char* url, const char* method, const char*,
                      const char* upload, size_t* uploadSize, void** context) {
     auto& s = *static_cast<PlatformServer::State*>(cls);
-    PlatformServer::Limits limit;
-    {
-        std::lock_guard lock(s.mutex);
-        limit = s.limits;
-    }
     auto* x = static_cast<Exchange*>(*context);
     if (!x) {
         x = new Exchange;
         *context = x;
+        {
+            std::lock_guard lock(s.mutex);
+            x->limit = s.limits;
+        }
         x->method = method;
-        checkHeaders(s, c, *x, limit);
+        checkHeaders(c, *x);
         return MHD_YES;
     }
     if (x->stage == Exchange::Stage::Held) {
@@ -296,7 +301,7 @@ MHD_Result onRequest(void* cls, MHD_Connection* c, const char* url, const char* 
     }
     if (x->stage == Exchange::Stage::Done) return MHD_YES;
     if (*uploadSize) {
-        takeBody(s, *x, upload, *uploadSize, limit);
+        takeBody(s, *x, upload, *uploadSize);
         *uploadSize = 0;
         return MHD_YES;
     }
@@ -366,11 +371,7 @@ PlatformServer::PlatformServer() : s_(std::make_unique<State>()) {}
 
 void PlatformServer::State::serve(MHD_Connection* c, Exchange& x, const std::string& path) {
     bool plain = isPlainPath(path);
-    size_t maxDecoded;
-    {
-        std::lock_guard lock(mutex);
-        maxDecoded = limits.maxDecodedBytes;
-    }
+    size_t maxDecoded = x.limit.maxDecodedBytes;
     bool tooLarge = false;
     ns::Value params = plain ? decodeForm(x.body) : decodeRequest(std::string_view(x.body), maxDecoded, &tooLarge);
     if (tooLarge) {

@@ -45,11 +45,23 @@ struct LoginArea {
     std::optional<std::string> refuseAddSub;            // "code" 0 with this "msg"
     std::optional<std::string> refuseSubCheck;          // "a" 0 with this "b"
     std::map<std::string, std::string> smsTypes;        // phone -> type of the last code sent
-    std::map<std::string, int> smsFailures;             // phone -> wrong tries of the current code
+    // Wrong code tries per phone, of every code type together, within a window on the server's
+    // clock (ns::Clock): asking for a new code does not start the count again.
+    struct CodeTries {
+        double since = 0;
+        int wrong = 0;
+    };
+    std::map<std::string, CodeTries> codeTries;
     std::set<std::string> proposedNames;                // names handed out by one-tap registration
     std::map<std::string, std::vector<SubAccount>> subs; // account -> sub-accounts, in order of creation
     std::map<std::string, std::string> lastSub;          // account -> username of the sub-account used last
 };
+
+// Checks a code sent to the phone for this use ("8" login, "5" reset, "4" bind, "7" unbind) and
+// uses it up when it matches; wrong tries are limited per phone and window. Mutex held.
+bool useCode(PlatformServer::State& s, const std::string& phone, const std::string& code, const std::string& type);
+// Eleven ASCII digits.
+bool isPhoneNumber(std::string_view text);
 
 // Pages and pictures the login road serves by GET (agreements, the sub-account head image).
 std::map<std::string, std::pair<std::string, std::string>> loginFiles();
