@@ -7,6 +7,7 @@ Every attack is bounded in connections, bytes and seconds and stops by itself; o
 used. Memory is the server process's resident size (VmRSS, and VmHWM for the peak) from /proc.
 """
 import gzip
+import json
 import os
 import resource
 import signal
@@ -17,6 +18,8 @@ import threading
 import time
 
 HOST = "127.0.0.1"
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "platform_sdk"))
+from codec_reference import scramble  # noqa: E402
 
 
 def rss(pid):
@@ -99,6 +102,32 @@ def header_flood(port, total_bytes, connections, seconds):
     return sent[0]
 
 
+def scrambled_near(bound):
+    """A scrambled login body whose text is just under bound bytes once inflated."""
+    size = bound // 6
+    while True:
+        text = scramble(json.dumps({"z": "a" * size, "b": "pw"}).encode()).encode()
+        if len(text) < bound:
+            return text
+        size -= size // 50
+
+
+def post_scrambled(port, path, params):
+    body = gzip.compress(scramble(json.dumps(params).encode()).encode())
+    req = (b"POST /sdkapicoupon2/%s HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: text/html\r\n"
+           b"Content-Length: %d\r\n\r\n" % (path.encode(), len(body))) + body
+    s = connect(port, timeout=30)
+    s.sendall(req)
+    data = b""
+    while True:
+        chunk = s.recv(65536)
+        if not chunk:
+            break
+        data += chunk
+    s.close()
+    return data[9:12].decode()
+
+
 def main():
     binary = sys.argv[1] if len(sys.argv) > 1 else "build/default/server/vorlix-server"
     soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
@@ -155,7 +184,7 @@ def main():
             s.close()
 
         # 3. 128 scrambled bodies near the decoded bound, in flight at once.
-        text = b"x" + b"_".join(b"1" for _ in range((4 << 20) // 2 - 4)) + b"y"
+        text = scrambled_near(4 << 20)
         body = gzip.compress(text)
         head = (b"POST /sdkapicoupon2/login/dologin HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: text/html\r\n"
                 b"Content-Length: %d\r\n\r\n" % len(body))
@@ -179,7 +208,14 @@ def main():
         print(f"128 scrambled bodies of {len(body)} bytes ({len(text) >> 20} MB decoded): in flight {during} MB; "
               f"answers {codes}; after {rss(proc.pid)} MB")
 
-        # 4. Stopping beside slow clients.
+        # 4. Role reports: 300 of 33 kB each, then 300 small ones.
+        before = rss(proc.pid)
+        big = {"z": "player01", "b": "1001", "c": "r1", "d": "r" * (33 << 10)}
+        statuses = [post_scrambled(port, "User/setRole", big) for _ in range(300)]
+        statuses += [post_scrambled(port, "User/setRole", {"z": "player01", "b": str(i)}) for i in range(300)]
+        print(f"600 role reports ({len(statuses)} answered {set(statuses)}): {before} MB before, {rss(proc.pid)} MB after")
+
+        # 5. Stopping beside slow clients.
         slow = [connect(port) for _ in range(300)]
         for s in slow:
             s.send(b"POST /sdkapicoupon2/login/dologin HTTP/1.1\r\n")

@@ -22,53 +22,55 @@ public:
     explicit TextToBase64(std::string& out) : out_(out), key_(DecodeGzipBase64::getArray()) {}
 
     bool feed(const char* data, size_t length) {
-        for (size_t i = 0; i < length && ok_; ++i) {
-            char c = data[i];
-            if (!started_) {
-                started_ = true; // the wrapper's first character
-                continue;
-            }
-            // Held back by one: the character that turns out to be the last is the wrapper's.
-            if (pending_) take(*pending_);
-            pending_ = c;
+        if (!ok_ || length == 0) return ok_;
+        if (!started_) {
+            started_ = true; // the wrapper's first character
+            ++data, --length;
         }
+        tail_.append(data, length);
+        // The text's last character may be the wrapper's: it is never taken as a separator here.
+        std::string_view text(tail_);
+        size_t start = 0;
+        for (;;) {
+            size_t end = text.find('_', start);
+            if (end == std::string_view::npos || end + 1 >= text.size()) break;
+            unit(text.substr(start, end - start));
+            if (!ok_) return false;
+            start = end + 1;
+        }
+        tail_.erase(0, start);
+        // A piece longer than any number is not one of the client's units.
+        if (tail_.size() > kMaxPiece + 1) ok_ = false;
         return ok_;
     }
     // True when the whole text was a well-formed wrapper around Base64 units.
     bool finish() {
-        if (!ok_ || !pending_) return false; // shorter than the two wrapper characters
-        endPiece();
+        if (!ok_ || !started_ || tail_.empty()) return false; // shorter than the two wrapper characters
+        unit(std::string_view(tail_).substr(0, tail_.size() - 1));
         return ok_;
     }
 
 private:
-    void take(char c) {
-        if (c == '_') return endPiece();
-        // A piece longer than any number is not one of the client's units.
-        if (piece_.size() >= kMaxPiece) {
+    void unit(std::string_view piece) {
+        if (piece.size() > kMaxPiece) {
             ok_ = false;
             return;
         }
-        piece_ += c;
-    }
-    void endPiece() {
-        long long number = ns::numtext::integerValue(piece_);
-        piece_.clear();
-        auto unit = static_cast<uint32_t>(static_cast<uint64_t>(number - key_[index_ % 64][0]) & 0xFFFF);
+        long long number = ns::numtext::integerValue(piece);
+        auto value = static_cast<uint32_t>(static_cast<uint64_t>(number - key_[index_ % 64][0]) & 0xFFFF);
         ++index_;
-        if (unit == '\r' || unit == '\n') return; // line breaks of the client's Base64 text
-        if (unit > 0x7F) {
+        if (value == '\r' || value == '\n') return; // line breaks of the client's Base64 text
+        if (value > 0x7F) {
             ok_ = false;
             return;
         }
-        out_ += static_cast<char>(unit);
+        out_ += static_cast<char>(value);
     }
 
     static constexpr size_t kMaxPiece = 32;
     std::string& out_;
     decltype(DecodeGzipBase64::getArray()) key_;
-    std::string piece_;
-    std::optional<char> pending_;
+    std::string tail_;
     size_t index_ = 0;
     bool started_ = false;
     bool ok_ = true;
