@@ -37,22 +37,27 @@ def connect(port, timeout=5.0):
     return s
 
 
+def exchange(port, path, content_type, body, timeout):
+    """Posts the body on a connection of its own; the raw reply, read until the server closes."""
+    req = (b"POST /sdkapicoupon2/%s HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: %s\r\n"
+           b"Content-Length: %d\r\n\r\n" % (path.encode(), content_type.encode(), len(body))) + body
+    s = connect(port, timeout=timeout)
+    s.sendall(req)
+    data = b""
+    while True:
+        chunk = s.recv(65536)
+        if not chunk:
+            break
+        data += chunk
+    s.close()
+    return data
+
+
 def ordinary_request(port):
     """One form request as a client beside the attack would send it; seconds taken or None."""
-    body = b"sj=13800001234&type=8"
-    req = (b"POST /sdkapicoupon2/Sdkhome/yzm HTTP/1.1\r\nHost: 127.0.0.1\r\n"
-           b"Content-Type: application/x-www-form-urlencoded\r\nContent-Length: %d\r\n\r\n" % len(body)) + body
     t = time.monotonic()
     try:
-        s = connect(port, timeout=10)
-        s.sendall(req)
-        data = b""
-        while True:
-            chunk = s.recv(4096)
-            if not chunk:
-                break
-            data += chunk
-        s.close()
+        data = exchange(port, "Sdkhome/yzm", "application/x-www-form-urlencoded", b"sj=13800001234&type=8", 10)
         if not data.startswith(b"HTTP/1.1 200"):
             return None
     except OSError:
@@ -114,18 +119,7 @@ def scrambled_near(bound):
 
 def post_scrambled(port, path, params):
     body = gzip.compress(scramble(json.dumps(params).encode()).encode())
-    req = (b"POST /sdkapicoupon2/%s HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: text/html\r\n"
-           b"Content-Length: %d\r\n\r\n" % (path.encode(), len(body))) + body
-    s = connect(port, timeout=30)
-    s.sendall(req)
-    data = b""
-    while True:
-        chunk = s.recv(65536)
-        if not chunk:
-            break
-        data += chunk
-    s.close()
-    return data[9:12].decode()
+    return exchange(port, path, "text/html", body, 30)[9:12].decode()
 
 
 def main():

@@ -17,6 +17,7 @@
 #include <sys/socket.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cctype>
 #include <ctime>
 #include <set>
@@ -373,7 +374,9 @@ void PlatformServer::State::serve(MHD_Connection* c, Exchange& x, const std::str
     bool plain = isPlainPath(path);
     size_t maxDecoded = x.limit.maxDecodedBytes;
     bool tooLarge = false;
-    ns::Value params = plain ? decodeForm(x.body) : decodeRequest(std::string_view(x.body), maxDecoded, &tooLarge);
+    size_t decodedBytes = 0;
+    ns::Value params = plain ? decodeForm(x.body)
+                             : decodeRequest(std::string_view(x.body), maxDecoded, &tooLarge, &decodedBytes);
     if (tooLarge) {
         x.status = 413;
         x.reply = "request body over " + std::to_string(maxDecoded) + " bytes decoded";
@@ -385,7 +388,7 @@ void PlatformServer::State::serve(MHD_Connection* c, Exchange& x, const std::str
     bool hold = false;
     {
         std::unique_lock lock(mutex);
-        logRequest({path, !plain, params, std::move(x.body), x.contentType});
+        logRequest({path, !plain, params, std::move(x.body), x.contentType}, decodedBytes);
         if (auto q = queued.find(path); q != queued.end() && !q->second.empty()) {
             scripted = std::move(q->second.front());
             q->second.pop_front();
@@ -452,8 +455,10 @@ void PlatformServer::State::serve(MHD_Connection* c, Exchange& x, const std::str
     heldExchanges.emplace_back(c, &x);
 }
 
-void PlatformServer::State::logRequest(Received r) {
-    receivedBytes += r.rawBody.size();
+void PlatformServer::State::logRequest(Received r, size_t decodedBytes) {
+    size_t weight = std::max(r.rawBody.size(), decodedBytes);
+    receivedBytes += weight;
+    receivedWeights.push_back(weight);
     received.push_back(std::move(r));
     trimLog();
 }
@@ -461,7 +466,8 @@ void PlatformServer::State::logRequest(Received r) {
 void PlatformServer::State::trimLog() {
     while (!received.empty() &&
            (received.size() > limits.requestLogCount || receivedBytes > limits.requestLogBytes)) {
-        receivedBytes -= received.front().rawBody.size();
+        receivedBytes -= receivedWeights.front();
+        receivedWeights.pop_front();
         received.pop_front();
     }
 }
@@ -585,6 +591,7 @@ std::vector<PlatformServer::Received> PlatformServer::requests(std::string_view 
 void PlatformServer::clearRequests() {
     std::lock_guard lock(s_->mutex);
     s_->received.clear();
+    s_->receivedWeights.clear();
     s_->receivedBytes = 0;
 }
 

@@ -106,7 +106,7 @@ bool inflateBounded(std::string_view data, size_t bound, bool* tooLarge,
     return ok && status == Z_STREAM_END;
 }
 
-ns::Value decodeRequest(std::string_view body, size_t maxInflated, bool* tooLarge) {
+ns::Value decodeRequest(std::string_view body, size_t maxInflated, bool* tooLarge, size_t* jsonBytes) {
     std::string base64;
     TextToBase64 text(base64);
     // Inflated to the end even past a bad unit, so a body over the bound is told as such.
@@ -120,6 +120,7 @@ ns::Value decodeRequest(std::string_view body, size_t maxInflated, bool* tooLarg
     auto json = ns::Data::fromBase64(base64);
     if (!json) return {};
     base64 = std::string(); // the JSON bytes replace the text before parsing
+    if (jsonBytes) *jsonBytes = json->length();
     return ns::JSONSerialization::parse(json);
 }
 

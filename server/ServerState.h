@@ -101,6 +101,8 @@ struct PlatformServer::State {
     std::map<std::string, std::deque<Scripted>> queued;
     std::map<std::string, int> holdNext;
     std::deque<Received> received;
+    // What each logged request weighs: its raw body or its decoded parameters, the larger.
+    std::deque<size_t> receivedWeights;
     size_t receivedBytes = 0;
     Limits limits;
     int listenSocket = -1;
@@ -127,7 +129,7 @@ struct PlatformServer::State {
     // Decodes one request to the API below the base path, logs it and answers it (or holds it).
     void serve(MHD_Connection* c, Exchange& x, const std::string& path);
     // Appends to the request log (mutex held); trimLog drops the oldest entries beyond its limits.
-    void logRequest(Received r);
+    void logRequest(Received r, size_t decodedBytes = 0);
     void trimLog();
 };
 

@@ -44,27 +44,21 @@ protected:
             sent += static_cast<size_t>(n);
         }
         std::string reply;
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        readUntilClosed(fd, 20, &reply);
+        ::close(fd);
+        return reply;
+    }
+    // True once the server has closed the connection (looked for during at most 30 s).
+    static bool closedByServer(int fd) { return readUntilClosed(fd, 30, nullptr); }
+    static bool readUntilClosed(int fd, int seconds, std::string* reply) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
         while (std::chrono::steady_clock::now() < deadline) {
             pollfd p{fd, POLLIN, 0};
             if (::poll(&p, 1, 100) <= 0) continue;
             char buf[4096];
             ssize_t n = ::recv(fd, buf, sizeof buf, 0);
-            if (n <= 0) break;
-            reply.append(buf, static_cast<size_t>(n));
-        }
-        ::close(fd);
-        return reply;
-    }
-    // True once the server has closed the connection (looked for during at most 30 s).
-    static bool closedByServer(int fd) {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (std::chrono::steady_clock::now() < deadline) {
-            pollfd p{fd, POLLIN, 0};
-            if (::poll(&p, 1, 100) <= 0) continue;
-            char buf[256];
-            ssize_t n = ::recv(fd, buf, sizeof buf, 0);
             if (n <= 0) return true;
+            if (reply) reply->append(buf, static_cast<size_t>(n));
         }
         return false;
     }
