@@ -518,7 +518,6 @@ void PlatformServer::stop() {
         }
         s_->heldExchanges.clear();
     }
-    s_->released.notify_all();
     {
         std::lock_guard lock(s_->connMutex);
         s_->reaperStop = true;
@@ -558,20 +557,22 @@ void PlatformServer::holdNext(const std::string& path) {
 void PlatformServer::releaseHeld() {
     {
         std::lock_guard lock(s_->mutex);
-        ++s_->releaseGeneration;
         // Counted out here, not by the woken connections: a reply let go but not yet sent must
         // not pass for one held later.
         s_->held = 0;
         for (auto& [c, x] : s_->heldExchanges) {
             {
                 std::lock_guard open(s_->connMutex);
-                if (auto o = s_->open.find(c); o != s_->open.end()) o->second.held = false, o->second.start = std::chrono::steady_clock::now();
+                // The deadline starts again for sending the reply.
+                if (auto o = s_->open.find(c); o != s_->open.end()) {
+                    o->second.held = false;
+                    o->second.start = std::chrono::steady_clock::now();
+                }
             }
             MHD_resume_connection(c);
         }
         s_->heldExchanges.clear();
     }
-    s_->released.notify_all();
 }
 
 size_t PlatformServer::heldCount() const {

@@ -93,8 +93,6 @@ struct PlatformServer::State {
     std::vector<std::pair<MHD_Connection*, Exchange*>> heldExchanges; // (mutex)
 
     mutable std::mutex mutex;
-    std::condition_variable released;
-    uint64_t releaseGeneration = 0;
     size_t held = 0;
     bool stopping = false;
     std::map<std::string, Scripted> scripts;
