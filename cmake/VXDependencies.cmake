@@ -19,6 +19,7 @@ pkg_check_modules(PIXMAN REQUIRED IMPORTED_TARGET pixman-1)
 pkg_check_modules(PANGO REQUIRED IMPORTED_TARGET pangocairo pangoft2 fontconfig)
 pkg_check_modules(OPENJPEG REQUIRED IMPORTED_TARGET libopenjp2)
 pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+pkg_check_modules(MICROHTTPD REQUIRED IMPORTED_TARGET libmicrohttpd)
 
 # mbed TLS 2.28 ships no pkg-config file; the installed package config makes the same target.
 find_library(MBEDCRYPTO_LIBRARY mbedcrypto REQUIRED)
