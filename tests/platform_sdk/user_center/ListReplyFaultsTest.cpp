@@ -136,15 +136,16 @@ void openCentre(ListFaults& f) { f.show(VXSuCouponVC::instantiate(), "Sdkdetail/
 void openComments(ListFaults& f) {
     f.show(ui::ViewController::create<VXPingVC>(), "Sdkcomments/get", statusPage(10, 1, 3));
 }
+const std::string ThreadPage = statusPage(10, 1, 3);
 void openThread(ListFaults& f) {
     openComments(f);
+    f.server.scriptNext("Sdkcomments/listscomments", jsonReply(ThreadPage));
     driver::selectRow(f.list()->tableView(), {0, 0});
     f.advanceClock(0.35);
     f.screen = f.navigation->topViewController();
     EXPECT_TRUE(f.as<VXPingTwoVC>());
     f.waitForReplies();
 }
-const std::string ThreadPage = statusPage(10, 1, 3);
 void openServers(ListFaults& f) {
     f.show(VXUserCentre::instantiate<VXServerVC>("VXServerVC"), "Server/lists2", plainPage(20, 1, 3));
 }
@@ -315,12 +316,7 @@ std::vector<Row> rows() {
          }, nullptr},
         {"thread, first page", "Sdkcomments/listscomments", openThread, firstPage, listOf, statusFirstPage(),
          hook("Sdkcomments/listscomments", ThreadPage)},
-        {"thread, next page", "Sdkcomments/listscomments",
-         [](ListFaults& f) {
-             f.server.scriptNext("Sdkcomments/listscomments", jsonReply(ThreadPage));
-             openThread(f);
-         },
-         nextPage, listOf, nextPageFaults(true, 10), hook("Sdkcomments/listscomments", ThreadPage)},
+        {"thread, next page", "Sdkcomments/listscomments", openThread, nextPage, listOf, nextPageFaults(true, 10), hook("Sdkcomments/listscomments", ThreadPage)},
         {"replying in a thread", "Sdkcomments/commit", openThread,
          [](ListFaults& f) { sendComment(f, f.as<VXPingTwoVC>()->commentInputView()); }, listOf,
          actionFaults("服务器错误", "服务器错误"), nullptr},

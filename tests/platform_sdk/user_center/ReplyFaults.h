@@ -106,8 +106,11 @@ inline std::string footerState(const ui::TableViewRef& table) {
 // Rows, page and footer of a list on the list base.
 inline std::string listState(const ns::Ref<VXRefreshViewController>& list) {
     if (!list) return "(no list)";
-    return "rows=" + std::to_string(ui::driver::rowCount(list->tableView(), 0)) + " page=" +
-           std::to_string(list->page()) + " footer=" + footerState(list->tableView());
+    // The rows held, and those shown when the table has not caught up with them.
+    size_t held = list->dataSource().size();
+    long shown = ui::driver::rowCount(list->tableView(), 0);
+    return "rows=" + std::to_string(held) + (shown == static_cast<long>(held) ? "" : "/shown=" + std::to_string(shown)) +
+           " page=" + std::to_string(list->page()) + " footer=" + footerState(list->tableView());
 }
 
 // Back to the top, then a scroll to the end, as a person asks for more.
