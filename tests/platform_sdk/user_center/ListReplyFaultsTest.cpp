@@ -175,8 +175,37 @@ void sendComment(ListFaults& f, const VXInputViewRef& bar) {
     driver::tap(bar->sendButton());
 }
 
+// The other five statements (platform coins, star coins, voucher spending): their first pages.
+std::vector<Row> statementRows() {
+    struct Kind {
+        const char* name;
+        bool ptb, stars, spending;
+        const char* path;
+    };
+    std::vector<Row> out;
+    for (Kind k : {Kind{"platform coins in", true, false, false, "Userexpand/getptblog"},
+                   Kind{"platform coins out", true, false, true, "Userexpand/payptblog"},
+                   Kind{"star coins in", false, true, false, "Sdkhome/getstarcoinlog"},
+                   Kind{"star coins out", false, true, true, "Sdkhome/paystarcoinlog"},
+                   Kind{"vouchers out", false, false, true, "Sdkhome/paydjqlog"}}) {
+        auto open = [k](ListFaults& f) {
+            auto bills = VXSuBillVC::instantiate();
+            bills->setIsPtb(k.ptb);
+            bills->setIsStars(k.stars);
+            f.show(bills, k.spending ? "" : k.path, k.spending ? "" : statusPage(10, 1, 1));
+            if (!k.spending) return;
+            f.reload(k.path, statusPage(10, 1, 1), [&] { driver::tap(bills->bgView.lock()->viewWithTag(11)); });
+            f.waitFor([&] { return !f.stand().requests(k.path).empty(); });
+            f.waitForReplies();
+        };
+        out.push_back({std::string("bills, ") + k.name, k.path, open, firstPage, listOf, statusFirstPage(),
+                       hook(k.path, statusPage(10, 1, 1))});
+    }
+    return out;
+}
+
 std::vector<Row> rows() {
-    return {
+    return statementRows() + std::vector<Row>{
         {"coupon centre", "Sdkdetail/couponlists", openCentre, firstPage, listOf,
          unreachable("") + std::vector<Case>{
              refused(Refusal, "稍后再试"),

@@ -62,7 +62,7 @@ inline Case wrong(const std::string& fault, const std::string& json, const std::
     return {fault, jsonReply(json), toast, after};
 }
 
-inline std::vector<Case> operator+(std::vector<Case> a, const std::vector<Case>& b) {
+template <class T> std::vector<T> operator+(std::vector<T> a, const std::vector<T>& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
