@@ -103,6 +103,29 @@ void openSubAccounts(AccountFaults& f) {
     f.subs = f.pushed<VXSuSubNameVC>("Sdkhome/myxiaohao");
 }
 
+// The mine page with the panel of `area` open over it; with a bound phone the phone row opens the
+// unbind panel.
+void openPanel(AccountFaults& f, const std::string& area, bool bound) {
+    if (bound) f.server.withState([](server::PlatformServer::State& s) { s.accounts["player01"].phone = "13800001234"; });
+    f.openMine();
+    f.tapArea(area);
+}
+// A panel's commit: its refusal's "b", "服务器错误" for anything that did not come back readable.
+std::vector<Case> commitFaults(const std::string& refusal, const std::string& toast) {
+    return unreachable("服务器错误") + std::vector<Case>{
+        refused(refusal, toast),
+        wrong("text for a number", TextStatus, "稍后再试"),
+        wrong("null status and message", R"({"a":null,"b":null})", ""),
+        wrong("array reply", R"([1])", "服务器错误"),
+    };
+}
+std::string fieldsAndRow(const std::vector<ui::TextFieldRef>& fields, const ui::ViewRef& panel,
+                         const ns::Weak<ui::Label>& row) {
+    std::string s;
+    for (const auto& field : fields) s += field->text() + " ";
+    return s + (panel->window() ? "open " : "closed ") + AccountFaults::text(row);
+}
+
 std::vector<Row> rows() {
     return {
         {"mine page", "sdkhome/index",
@@ -232,8 +255,7 @@ std::vector<Row> rows() {
          }, nullptr},
         {"bind code", "Sdkhome/yzm",
          [](AccountFaults& f) {
-             f.openMine();
-             f.tapArea("mobile");
+             openPanel(f, "mobile", false);
              f.panel = f.page->bangView();
              driver::typeText(f.page->bangView()->numF.lock(), "13800001234");
          },
@@ -251,8 +273,7 @@ std::vector<Row> rows() {
          }, nullptr},
         {"bind", "Sdkhome/bdtel",
          [](AccountFaults& f) {
-             f.openMine();
-             f.tapArea("mobile");
+             openPanel(f, "mobile", false);
              f.panel = f.page->bangView();
              driver::typeText(f.page->bangView()->numF.lock(), "13800001234");
              driver::typeText(f.page->bangView()->codeF.lock(), "123456");
@@ -260,20 +281,12 @@ std::vector<Row> rows() {
          [](AccountFaults& f) { driver::tap(driver::findButton(f.panel, "确定")); },
          [](AccountFaults& f) {
              auto p = f.page->bangView();
-             return p->numF.lock()->text() + " " + p->codeF.lock()->text() + (p->window() ? " open " : " closed ") +
-                    AccountFaults::text(f.page->mobileL);
+             return fieldsAndRow({p->numF.lock(), p->codeF.lock()}, p, f.page->mobileL);
          },
-         unreachable("服务器错误") + std::vector<Case>{
-             refused(R"({"a":0,"b":"验证码错误"})", "验证码错误"),
-             wrong("text for a number", TextStatus, "稍后再试"),
-             wrong("null status and message", R"({"a":null,"b":null})", ""),
-             wrong("array reply", R"([1])", "服务器错误"),
-         }, nullptr},
+         commitFaults(R"({"a":0,"b":"验证码错误"})", "验证码错误"), nullptr},
         {"unbind code", "Sdkhome/yzm",
          [](AccountFaults& f) {
-             f.server.withState([](server::PlatformServer::State& s) { s.accounts["player01"].phone = "13800001234"; });
-             f.openMine();
-             f.tapArea("mobile");
+             openPanel(f, "mobile", true);
              f.panel = f.page->jieView();
          },
          [](AccountFaults& f) { driver::tap(f.codeButton()); },
@@ -288,27 +301,16 @@ std::vector<Row> rows() {
          }, nullptr},
         {"unbind", "Sdkhome/jiebang",
          [](AccountFaults& f) {
-             f.server.withState([](server::PlatformServer::State& s) { s.accounts["player01"].phone = "13800001234"; });
-             f.openMine();
-             f.tapArea("mobile");
+             openPanel(f, "mobile", true);
              f.panel = f.page->jieView();
              driver::typeText(f.page->jieView()->codeF.lock(), "123456");
          },
          [](AccountFaults& f) { driver::tap(driver::findButton(f.panel, "解除绑定")); },
-         [](AccountFaults& f) {
-             return f.page->jieView()->codeF.lock()->text() + (f.panel->window() ? " open " : " closed ") +
-                    AccountFaults::text(f.page->mobileL);
-         },
-         unreachable("服务器错误") + std::vector<Case>{
-             refused(R"({"a":0,"b":"验证码错误"})", "验证码错误"),
-             wrong("text for a number", TextStatus, "稍后再试"),
-             wrong("null status and message", R"({"a":null,"b":null})", ""),
-             wrong("array reply", R"([1])", "服务器错误"),
-         }, nullptr},
+         [](AccountFaults& f) { return fieldsAndRow({f.page->jieView()->codeF.lock()}, f.panel, f.page->mobileL); },
+         commitFaults(R"({"a":0,"b":"验证码错误"})", "验证码错误"), nullptr},
         {"real name", "login/idcheck",
          [](AccountFaults& f) {
-             f.openMine();
-             f.tapArea("realname");
+             openPanel(f, "realname", false);
              f.panel = f.page->rzView();
              driver::typeText(f.page->rzView()->nameF.lock(), "张三");
              driver::typeText(f.page->rzView()->codeF.lock(), "110101199001011234");
@@ -316,8 +318,7 @@ std::vector<Row> rows() {
          [](AccountFaults& f) { driver::tap(driver::findButton(f.panel, "提交认证")); },
          [](AccountFaults& f) {
              auto p = f.page->rzView();
-             return p->nameF.lock()->text() + " " + p->codeF.lock()->text() + (p->window() ? " open " : " closed ") +
-                    AccountFaults::text(f.page->rzL);
+             return fieldsAndRow({p->nameF.lock(), p->codeF.lock()}, p, f.page->rzL);
          },
          // An unreadable scrambled reply is a refusal without a message: nothing to show.
          unreachable("服务器错误", "") + std::vector<Case>{

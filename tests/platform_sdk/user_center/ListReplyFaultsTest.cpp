@@ -133,6 +133,14 @@ std::string visibleRows(ListFaults& f) {
     return "shown=" + std::to_string(shown) + " of " + std::to_string(driver::rowCount(table, 0));
 }
 void openCentre(ListFaults& f) { f.show(VXSuCouponVC::instantiate(), "Sdkdetail/couponlists", statusPage(4, 1, 1)); }
+void openMyCoupons(ListFaults& f) {
+    openCentre(f);
+    f.server.scriptNext("Sdkhome/mycoupon", jsonReply(plainPage(10, 1, 3)));
+    driver::tap(f.as<VXSuCouponVC>()->navBtn());
+    f.advanceClock(0.35);
+    f.screen = f.navigation->topViewController();
+    f.waitForReplies();
+}
 void openComments(ListFaults& f) {
     f.show(ui::ViewController::create<VXPingVC>(), "Sdkcomments/get", statusPage(10, 1, 3));
 }
@@ -223,14 +231,7 @@ std::vector<Row> rows() {
          [](ListFaults& f) { driver::tap(driver::findButton(f.screen->view(), "一键领取")); }, visibleRows,
          actionFaults("服务器错误", "服务器错误") + std::vector<Case>{wrong("array reply", "[1]", "服务器错误")}, nullptr},
         {"my coupons, first page", "Sdkhome/mycoupon",
-         [](ListFaults& f) {
-             openCentre(f);
-             f.server.scriptNext("Sdkhome/mycoupon", jsonReply(plainPage(10, 1, 3)));
-             driver::tap(f.as<VXSuCouponVC>()->navBtn());
-             f.advanceClock(0.35);
-             f.screen = f.navigation->topViewController();
-             f.waitForReplies();
-         },
+         openMyCoupons,
          // The filter switch is the player's reload.
          [](ListFaults& f) {
              auto mine = f.as<VXSuMyCouponVC>();
@@ -240,14 +241,7 @@ std::vector<Row> rows() {
          listOf, plainFirstPage(),
          [](ListFaults& f) { f.reload("Sdkhome/mycoupon", plainPage(10, 1, 3), [&] { firstPage(f); }); }},
         {"my coupons, next page", "Sdkhome/mycoupon",
-         [](ListFaults& f) {
-             openCentre(f);
-             f.server.scriptNext("Sdkhome/mycoupon", jsonReply(plainPage(10, 1, 3)));
-             driver::tap(f.as<VXSuCouponVC>()->navBtn());
-             f.advanceClock(0.35);
-             f.screen = f.navigation->topViewController();
-             f.waitForReplies();
-         },
+         openMyCoupons,
          nextPage, listOf, nextPageFaults(false, 10), hook("Sdkhome/mycoupon", plainPage(10, 1, 3))},
         {"bills, first page", "Sdkhome/getdjqlog",
          [](ListFaults& f) { f.show(VXSuBillVC::instantiate(), "Sdkhome/getdjqlog", statusPage(20, 1, 3)); },
