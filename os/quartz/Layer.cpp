@@ -282,13 +282,16 @@ void drawShadow(cg::Context& context, const Layer& layer, const AnimatableValues
         blurPass(plane, kernel, rh, rw, rw, 1);
     }
 
-    // Back into the offscreen as premultiplied shadow colour (B, G, R, A in memory).
-    std::fill(pixels, pixels + row * static_cast<size_t>(h), uint8_t{0});
+    // The blurred region alone, as premultiplied shadow colour (B, G, R, A in memory).
+    auto blurred = cg::Context::CreateBitmap(nullptr, static_cast<size_t>(rw), static_cast<size_t>(rh), 8, 0,
+                                             cg::ColorSpace::CreateDeviceRGB(), cg::kBitmapDisplayAlpha);
+    if (!blurred) return;
+    auto* out = static_cast<uint8_t*>(blurred->data());
     auto level = [](double v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255)); };
     for (int y = 0; y < rh; ++y)
         for (int x = 0; x < rw; ++x) {
             double a = std::clamp(static_cast<double>(plane[static_cast<size_t>(y * rw + x)]), 0.0, 1.0) * strength;
-            uint8_t* p = pixels + static_cast<size_t>(y + y0) * row + static_cast<size_t>(x + x0) * 4;
+            uint8_t* p = out + static_cast<size_t>(y) * blurred->bytesPerRow() + static_cast<size_t>(x) * 4;
             p[0] = level(color->b * a), p[1] = level(color->g * a), p[2] = level(color->r * a), p[3] = level(a);
         }
     context.SaveGState();
@@ -297,7 +300,9 @@ void drawShadow(cg::Context& context, const Layer& layer, const AnimatableValues
         context.AddPath(roundedRect(shown.bounds, layer.cornerRadius()));
         context.Clip();
     }
-    composite(context, shape->CreateImage(), 1, cg::BlendMode::Normal);
+    // Rows above were counted from the device's top; the device space itself runs upwards.
+    context.ConcatCTM(cg::AffineTransformInvert(context.GetCTM()));
+    context.DrawImage(cg::RectMake(x0, h - y0 - rh, rw, rh), blurred->CreateImage());
     context.RestoreGState();
 }
 
