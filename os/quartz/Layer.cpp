@@ -228,6 +228,52 @@ void blurPass(std::vector<float>& plane, const std::vector<float>& kernel, int l
 
 void drawBody(cg::Context& context, const Layer& layer, const AnimatableValues& shown, bool withShadow = true);
 
+// A rectangle holding the whole path (control points included).
+cg::Rect pathBounds(const cg::Path& path) {
+    cg::Rect r = cg::RectNull;
+    for (const cg::Path::Element& e : path.elements()) {
+        int points = 0;
+        switch (e.type) {
+        case cg::Path::ElementType::MoveTo:
+        case cg::Path::ElementType::LineTo: points = 1; break;
+        case cg::Path::ElementType::QuadCurveTo: points = 2; break;
+        case cg::Path::ElementType::CurveTo: points = 3; break;
+        case cg::Path::ElementType::Arc:
+            r = cg::RectUnion(r, cg::RectMake(e.points[0].x - e.radius, e.points[0].y - e.radius, 2 * e.radius,
+                                              2 * e.radius));
+            break;
+        case cg::Path::ElementType::Close: break;
+        }
+        for (int i = 0; i < points; ++i) r = cg::RectUnion(r, cg::RectMake(e.points[i].x, e.points[i].y, 0, 0));
+    }
+    return r;
+}
+
+// All a layer and its sublayers may draw on, in its bounds space.
+cg::Rect coverage(const Layer& layer, const AnimatableValues& shown) {
+    cg::Rect r = shown.bounds;
+    if (layer.masksToBounds()) return r;
+    if (const auto& image = layer.contents()) {
+        double scale = layer.contentsScale() > 0 ? layer.contentsScale() : 1;
+        r = cg::RectUnion(r, placeContents(layer.contentsGravity(), shown.bounds,
+                                           {static_cast<double>(image->width()) / scale,
+                                            static_cast<double>(image->height()) / scale}));
+    }
+    for (const LayerRef& sub : layer.sublayers()) {
+        if (sub->isHidden()) continue;
+        AnimatableValues inner = sub->presentationValues();
+        cg::Rect b = inner.bounds;
+        cg::Point a = sub->anchorPoint();
+        cg::AffineTransform place = cg::AffineTransformConcat(
+            cg::AffineTransformConcat(cg::AffineTransformMakeTranslation(-(b.origin.x + a.x * b.size.width),
+                                                                         -(b.origin.y + a.y * b.size.height)),
+                                      inner.transform),
+            cg::AffineTransformMakeTranslation(inner.position.x, inner.position.y));
+        r = cg::RectUnion(r, cg::RectApplyAffineTransform(coverage(*sub, inner), place));
+    }
+    return r;
+}
+
 // The shadow: the layer's shape (its shadow path, else the alpha of all it draws) moved by the
 // offset, blurred with a Gaussian of half the shadow radius as deviation, in the shadow colour at
 // the shadow opacity, under the layer. A layer that masks to its bounds clips its shadow too.
@@ -235,11 +281,32 @@ void drawShadow(cg::Context& context, const Layer& layer, const AnimatableValues
     auto color = layer.shadowColor();
     double strength = std::min(layer.shadowOpacity(), 1.0) * (color ? std::clamp(color->a, 0.0, 1.0) : 0);
     if (!(strength > 0)) return;
-    auto shape = offscreenLike(context);
-    if (!shape) return;
+    const auto& path = layer.shadowPath();
     cg::Size offset = layer.shadowOffset();
+    cg::Rect user = cg::RectOffset(path ? pathBounds(*path) : coverage(layer, shown), offset.width, offset.height);
+    if (cg::RectIsNull(user)) return;
+
+    // The deviation in device pixels, by the CTM's scale.
+    cg::AffineTransform ctm = context.GetCTM();
+    double scale = std::sqrt(std::fabs(ctm.a * ctm.d - ctm.b * ctm.c));
+    double sigma = std::max(0.0, layer.shadowRadius()) / 2 * scale;
+    int reach = sigma > 0 ? static_cast<int>(std::ceil(3 * sigma)) : 0;
+
+    // The shape is drawn only where it can lie (y-up device pixels), with room for the blur.
+    double margin = reach + 1;
+    cg::Rect device = cg::RectIntersection(
+        cg::RectInset(cg::RectIntegral(cg::RectApplyAffineTransform(user, ctm)), -margin, -margin),
+        cg::RectInset(cg::RectMake(0, 0, static_cast<double>(context.width()), static_cast<double>(context.height())),
+                      -margin, -margin));
+    if (cg::RectIsEmpty(device)) return;
+    auto shape = cg::Context::CreateBitmap(nullptr, static_cast<size_t>(device.size.width),
+                                           static_cast<size_t>(device.size.height), 8, 0,
+                                           cg::ColorSpace::CreateDeviceRGB(), cg::kBitmapDisplayAlpha);
+    if (!shape) return;
+    shape->ConcatCTM(cg::AffineTransformConcat(
+        ctm, cg::AffineTransformMakeTranslation(-device.origin.x, -device.origin.y)));
     shape->TranslateCTM(offset.width, offset.height);
-    if (const auto& path = layer.shadowPath()) {
+    if (path) {
         shape->SetFillColor({0, 0, 0, 1});
         shape->BeginPath();
         shape->AddPath(*path);
@@ -258,12 +325,6 @@ void drawShadow(cg::Context& context, const Layer& layer, const AnimatableValues
                 x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
             }
     if (x1 < 0) return;
-
-    // The deviation in device pixels, by the CTM's scale.
-    cg::AffineTransform ctm = context.GetCTM();
-    double scale = std::sqrt(std::fabs(ctm.a * ctm.d - ctm.b * ctm.c));
-    double sigma = std::max(0.0, layer.shadowRadius()) / 2 * scale;
-    int reach = sigma > 0 ? static_cast<int>(std::ceil(3 * sigma)) : 0;
     x0 = std::max(0, x0 - reach), y0 = std::max(0, y0 - reach);
     x1 = std::min(w - 1, x1 + reach), y1 = std::min(h - 1, y1 + reach);
     int rw = x1 - x0 + 1, rh = y1 - y0 + 1;
@@ -300,9 +361,9 @@ void drawShadow(cg::Context& context, const Layer& layer, const AnimatableValues
         context.AddPath(roundedRect(shown.bounds, layer.cornerRadius()));
         context.Clip();
     }
-    // Rows above were counted from the device's top; the device space itself runs upwards.
+    // Rows above were counted from the top; the device space runs upwards.
     context.ConcatCTM(cg::AffineTransformInvert(context.GetCTM()));
-    context.DrawImage(cg::RectMake(x0, h - y0 - rh, rw, rh), blurred->CreateImage());
+    context.DrawImage(cg::RectMake(device.origin.x + x0, device.origin.y + h - y0 - rh, rw, rh), blurred->CreateImage());
     context.RestoreGState();
 }
 
