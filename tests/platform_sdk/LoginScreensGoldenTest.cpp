@@ -54,7 +54,7 @@ protected:
         drainMain();
         std::string shot = sandboxPath() + "/" + name;
         ASSERT_TRUE(ui::ImagePNGRepresentation(ui::Image::imageWithCGImage(screenImage(), 2))->writeToFile(shot, true));
-        EXPECT_TRUE(vx::test::matchesGoldenFile(shot, std::string(VX_GOLDEN_DIR) + "/" + name));
+        EXPECT_TRUE(vx::test::matchesGoldenFile(shot, VX_GOLDEN_DIR "/" + name));
     }
     ns::Weak<VXLoginVC> screen;
 };

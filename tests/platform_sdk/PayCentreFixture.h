@@ -120,7 +120,7 @@ protected:
     void expectGolden(const std::string& name) {
         std::string shot = sandboxPath() + "/" + name + ".png";
         ui::driver::capture(window, shot);
-        EXPECT_TRUE(vx::test::matchesGoldenFile(shot, std::string(VX_GOLDEN_DIR) + "/" + name + ".png"));
+        EXPECT_TRUE(vx::test::matchesGoldenFile(shot, VX_GOLDEN_DIR "/" + name + ".png"));
     }
     static cg::ImageRef decode(const std::string& path) {
         auto data = ns::Data::fromFile(path);

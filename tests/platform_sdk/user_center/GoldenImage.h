@@ -33,7 +33,7 @@ inline ::testing::AssertionResult matchesGolden(const ui::WindowRef& window, con
         std::filesystem::copy_file(shot, std::string(keep) + "/" + name + ".png",
                                    std::filesystem::copy_options::overwrite_existing);
     }
-    return matchesGoldenFile(shot, std::string(VX_GOLDEN_DIR) + "/" + name + ".png");
+    return matchesGoldenFile(shot, VX_GOLDEN_DIR "/" + name + ".png");
 }
 
 } // namespace vx::test
