@@ -51,19 +51,21 @@ PayArea::Order& newOrder(PayArea& pay, const std::string& user, const std::strin
     return pay.orders.back();
 }
 
+// Why an unused voucher does not fit an order of this many yuan in this game, or nullptr when it
+// does. The voucher list's "av" and the payments share it, so a voucher offered is one accepted.
+const char* unfit(const PayArea::Voucher& v, const Decimal& yuan, const std::string& game) {
+    if (v.gid != 0 && std::to_string(v.gid) != game) return "该代金券不能用于本游戏";
+    if (yuan.isNaN() || dec(v.payMoney).compare(yuan) == ns::ComparisonResult::Descending) return "未达到代金券使用金额";
+    return nullptr;
+}
+
 // Why the voucher a payment names cannot be used, or nullptr when it can or none is named. Only
-// the payer's own unused vouchers count, for their game, from their minimum (yuan).
+// the payer's own vouchers count.
 const char* voucherRefusal(PayArea& pay, const std::string& user, const std::string& cid, const Decimal& yuan,
                            const std::string& game) {
     if (cid.empty()) return nullptr;
-    for (const auto& v : pay.wallet(user).vouchers) {
-        if (std::to_string(v.cid) != cid) continue;
-        if (v.used) return "代金券已使用";
-        if (v.gid != 0 && std::to_string(v.gid) != game) return "该代金券不能用于本游戏";
-        if (yuan.isNaN() || dec(v.payMoney).compare(yuan) == ns::ComparisonResult::Descending)
-            return "未达到代金券使用金额";
-        return nullptr;
-    }
+    for (const auto& v : pay.wallet(user).vouchers)
+        if (std::to_string(v.cid) == cid) return v.used ? "代金券已使用" : unfit(v, yuan, game);
     return "代金券不存在";
 }
 
@@ -218,7 +220,7 @@ ns::Value answerPay(PlatformServer::State& s, const std::string& path, const ns:
         ns::Array data;
         for (const auto& v : w.vouchers) {
             if (v.used) continue;
-            bool usable = !mm.isNaN() && dec(v.payMoney).compare(mm) != ns::ComparisonResult::Descending;
+            bool usable = !unfit(v, mm, text(p["e"]));
             data.push_back(Dictionary{{"gamename", v.gamename}, {"cid", static_cast<long long>(v.cid)},
                                       {"coupon_name", v.name}, {"pay_money", number(v.payMoney)},
                                       {"coupon_money", number(v.couponMoney)}, {"av_time", v.avTime},

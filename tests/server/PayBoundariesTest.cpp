@@ -204,9 +204,9 @@ TEST_F(PayBoundaries, PollAndRecordsAnswerOnlyForTheirOwnAccount) {
 }
 
 TEST_F(PayBoundaries, VouchersAreUsableFromTheirMinimumAndGoOnceUsed) {
-    auto usable = [&](const std::string& mm) {
+    auto usable = [&](const std::string& mm, const std::string& game = "7") {
         std::vector<std::string> out;
-        Value list = call("pay/getcoupons", ns::Dictionary{{"z", "u1"}, {"mm", mm}});
+        Value list = call("pay/getcoupons", ns::Dictionary{{"z", "u1"}, {"mm", mm}, {"e", game}});
         for (const auto& v : *list["data"].arrayPtr()) out.push_back(v["cid"].description() + ":" + str(v["av"]));
         return out;
     };
@@ -218,6 +218,9 @@ TEST_F(PayBoundaries, VouchersAreUsableFromTheirMinimumAndGoOnceUsed) {
     EXPECT_EQ(usable("19.99"), (L{"101:1", "102:1", "103:0"}));
     EXPECT_EQ(usable("20"), (L{"101:1", "102:1", "103:1"}));
     EXPECT_EQ(usable(""), (L{"101:0", "102:0", "103:0"}));
+    // 103 is bound to game 7: offered to no other game, as its payment would be refused.
+    EXPECT_EQ(usable("20", "3"), (L{"101:1", "102:1", "103:0"}));
+    EXPECT_EQ(usable("20", ""), (L{"101:1", "102:1", "103:0"}));
     EXPECT_EQ(str(call("Ttbpay/getDJQ", ns::Dictionary{{"b", "u1"}})["b"]), "3");
 
     EXPECT_EQ(str(call("Ttbpaynew/djqpay", ns::Dictionary{{"f", "u1"}, {"p", "6"}, {"b", "4"}, {"cid", "101"}})["z"]), "1");
