@@ -63,6 +63,16 @@ protected:
         auto res = client.Get((std::string(PlatformServer::BasePath) + pathAndQuery).c_str());
         return res ? res->body : "no reply";
     }
+    struct OrderRoad {
+        const char* path;
+        const char *status, *message;
+        bool plain; // sent as a form, not scrambled
+    };
+    static constexpr OrderRoad orderRoads[] = {{"H5pay/pay", "z", "b", false},
+                                               {"wxh5/h5pay", "code", "msg", false},
+                                               {"Wxh5other/h5pay", "code", "msg", false},
+                                               {"Walletapp/apppayios", "z", "b", true},
+                                               {"Walletappother/apppayios", "z", "b", true}};
     static bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 };
 
@@ -127,15 +137,7 @@ TEST_F(PayBoundaries, BalancePaysTakeExactlyEnoughAndRefuseOneCentShort) {
 }
 
 TEST_F(PayBoundaries, OrderRoadsRefuseAmountsAtZeroAndBelow) {
-    struct Road {
-        const char* path;
-        const char *status, *message;
-        bool plain; // sent as a form, not scrambled
-    };
-    const Road roads[] = {{"H5pay/pay", "z", "b", false}, {"wxh5/h5pay", "code", "msg", false},
-                          {"Wxh5other/h5pay", "code", "msg", false}, {"Walletapp/apppayios", "z", "b", true},
-                          {"Walletappother/apppayios", "z", "b", true}};
-    for (const auto& road : roads) {
+    for (const auto& road : orderRoads) {
         SCOPED_TRACE(road.path);
         auto order = [&](const std::string& user, const std::string& amount) {
             if (road.plain) return formFields(road.path, {{"z", "qb"}, {"c", user}, {"p", amount}, {"b", amount}});
@@ -266,15 +268,7 @@ TEST_F(PayBoundaries, BalancePaysRefuseVouchersThePayerCannotUse) {
 }
 
 TEST_F(PayBoundaries, OrderRoadsRefuseVouchersThePayerCannotUse) {
-    struct Road {
-        const char* path;
-        const char *status, *message;
-        bool plain; // sent as a form, not scrambled
-    };
-    const Road roads[] = {{"H5pay/pay", "z", "b", false}, {"wxh5/h5pay", "code", "msg", false},
-                          {"Wxh5other/h5pay", "code", "msg", false}, {"Walletapp/apppayios", "z", "b", true},
-                          {"Walletappother/apppayios", "z", "b", true}};
-    for (const auto& road : roads) {
+    for (const auto& road : orderRoads) {
         SCOPED_TRACE(road.path);
         std::string user = std::string("v-") + road.path;
         seedVouchers(user);
