@@ -171,6 +171,18 @@ ns::DataRef readFileAt(int folder, const std::string& name) {
     return ns::Data::make(std::move(bytes));
 }
 
+bool writeAll(int fd, const ns::Data& data) {
+    const uint8_t* bytes = data.bytes();
+    size_t done = 0;
+    while (done < data.length()) {
+        ssize_t n = ::write(fd, bytes + done, data.length() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
 // A new file with the bytes; whatever had the name (a link included) is removed, never written through.
 bool writeNewFileAt(int folder, const std::string& name, const ns::Data& data) {
     int fd = -1;
@@ -179,19 +191,39 @@ bool writeNewFileAt(int folder, const std::string& name, const ns::Data& data) {
         if (fd < 0 && (errno != EEXIST || !removeEntry(folder, name))) return false;
     }
     if (fd < 0) return false;
-    const uint8_t* bytes = data.bytes();
-    size_t done = 0;
-    while (done < data.length()) {
-        ssize_t n = ::write(fd, bytes + done, data.length() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            ::close(fd);
-            ::unlinkat(folder, name.c_str(), 0);
-            return false;
-        }
-        done += static_cast<size_t>(n);
+    if (!writeAll(fd, data)) {
+        ::close(fd);
+        ::unlinkat(folder, name.c_str(), 0);
+        return false;
     }
     return ::close(fd) == 0;
+}
+
+// The file `name` with the bytes, never seen partly written under that name: written first as a
+// file without a name, which then gets it (nothing can be planted there meanwhile, and a crash
+// leaves nothing behind); where the file system has no such files, written aside under `temp` and
+// moved into place. Whatever had the name before is removed first: a crash in between loses only
+// the value being replaced.
+bool replaceFileAt(int folder, const std::string& name, const std::string& temp, const ns::Data& data) {
+    int fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        if (!writeNewFileAt(folder, temp, data) || !removeEntry(folder, name) ||
+            ::renameat(folder, temp.c_str(), folder, name.c_str()) != 0) {
+            ::unlinkat(folder, temp.c_str(), 0);
+            return false;
+        }
+        return true;
+    }
+    bool ok = writeAll(fd, data) && removeEntry(folder, name);
+    if (ok) {
+        // Naming the descriptor itself needs a privilege; its entry under /proc does not.
+        ok = ::linkat(fd, "", folder, name.c_str(), AT_EMPTY_PATH) == 0;
+        if (!ok) {
+            const std::string self = "/proc/self/fd/" + std::to_string(fd);
+            ok = ::linkat(AT_FDCWD, self.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+        }
+    }
+    return ::close(fd) == 0 && ok;
 }
 
 } // namespace
@@ -531,12 +563,8 @@ bool VXKVStorage::saveItem(std::string_view key, const ns::DataRef& value, const
     std::optional<std::string> oldFilename;
     if (type_ != VXKVStorageType::SQLite) oldFilename = dbFilename(key);
     if (toFile) {
-        // Written aside, then moved into place: a file under its own name is always whole. A crash
-        // between the removal and the move loses only the value being replaced.
-        const std::string temp = *filename + kTempSuffix;
-        if (!writeNewFileAt(dataFd_, temp, *value) || !removeEntry(dataFd_, *filename) ||
-            ::renameat(dataFd_, temp.c_str(), dataFd_, filename->c_str()) != 0) {
-            ::unlinkat(dataFd_, temp.c_str(), 0);
+        // A file under its own name is always whole.
+        if (!replaceFileAt(dataFd_, *filename, *filename + kTempSuffix, *value)) {
             ns::log("VXKVStorage: failed to write the file %@.", join(dataPath_, *filename));
             return false;
         }

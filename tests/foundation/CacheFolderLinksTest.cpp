@@ -184,19 +184,20 @@ TEST_F(CacheFolderLinksTest, LinksInPlaceOfStoredFiles) {
     expectOutsideUntouched();
 }
 
-// A store writes its file aside under ".tmp" first: a link there is replaced, not written through,
-// and one left from before is removed at open.
+// A store never writes through the name of the file being written aside (".tmp"), and a link
+// left there is removed at open.
 TEST_F(CacheFolderLinksTest, TempFileLinkIsNeverWrittenThrough) {
     auto storage = open();
     plantLink("data/new.tmp", outside() + "/f1");
     ASSERT_TRUE(storage->saveItem("new", bytes(100, 7), std::string("new")));
     EXPECT_TRUE(storage->getItem("new")->value->isEqual(*bytes(100, 7)));
-    EXPECT_FALSE(fs::exists(fs::symlink_status(folder() + "/data/new.tmp")));
+    EXPECT_FALSE(isLink("data/new"));
     storage.reset();
 
     plantLink("data/old.tmp", outside() + "/f2");
     plantLink("data/dir.tmp", outside() + "/nested");
     ASSERT_TRUE(open());
+    EXPECT_FALSE(fs::exists(fs::symlink_status(folder() + "/data/new.tmp")));
     EXPECT_FALSE(fs::exists(fs::symlink_status(folder() + "/data/old.tmp")));
     EXPECT_FALSE(fs::exists(fs::symlink_status(folder() + "/data/dir.tmp")));
     expectOutsideUntouched();
