@@ -201,29 +201,31 @@ bool writeNewFileAt(int folder, const std::string& name, const ns::Data& data) {
 
 // The file `name` with the bytes, never seen partly written under that name: written first as a
 // file without a name, which then gets it (nothing can be planted there meanwhile, and a crash
-// leaves nothing behind); where the file system has no such files, written aside under `temp` and
-// moved into place. Whatever had the name before is removed first: a crash in between loses only
+// leaves nothing behind); where the file system has no such files or one cannot be named, written
+// aside under `temp` and moved into place. Whatever had the name before is removed first: a crash in between loses only
 // the value being replaced.
 bool replaceFileAt(int folder, const std::string& name, const std::string& temp, const ns::Data& data) {
-    int fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        if (!writeNewFileAt(folder, temp, data) || !removeEntry(folder, name) ||
-            ::renameat(folder, temp.c_str(), folder, name.c_str()) != 0) {
-            ::unlinkat(folder, temp.c_str(), 0);
-            return false;
+    if (int fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600); fd >= 0) {
+        bool written = writeAll(fd, data) && removeEntry(folder, name);
+        bool named = false;
+        if (written) {
+            // Naming the descriptor itself needs a privilege; its entry under /proc does not.
+            named = ::linkat(fd, "", folder, name.c_str(), AT_EMPTY_PATH) == 0;
+            if (!named) {
+                const std::string self = "/proc/self/fd/" + std::to_string(fd);
+                named = ::linkat(AT_FDCWD, self.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+            }
         }
-        return true;
+        const bool closed = ::close(fd) == 0;
+        if (named) return closed;
+        if (!written) return false;
     }
-    bool ok = writeAll(fd, data) && removeEntry(folder, name);
-    if (ok) {
-        // Naming the descriptor itself needs a privilege; its entry under /proc does not.
-        ok = ::linkat(fd, "", folder, name.c_str(), AT_EMPTY_PATH) == 0;
-        if (!ok) {
-            const std::string self = "/proc/self/fd/" + std::to_string(fd);
-            ok = ::linkat(AT_FDCWD, self.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
-        }
+    if (!writeNewFileAt(folder, temp, data) || !removeEntry(folder, name) ||
+        ::renameat(folder, temp.c_str(), folder, name.c_str()) != 0) {
+        ::unlinkat(folder, temp.c_str(), 0);
+        return false;
     }
-    return ::close(fd) == 0 && ok;
+    return true;
 }
 
 } // namespace

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Builds every benchmark (default preset), runs each program and prints all their
 # "ours / baseline" ratios in one table at the end. Arguments go to every program; without any,
-# each benchmark runs BENCH_REPETITIONS (9) times with the runs of a program interleaved at random,
-# and the ratios use the medians (robust to a machine that others load meanwhile). Each program
-# runs pinned to one core (BENCH_CPU, the last one by default), so that both sides of a pair meet
-# the same caches and the same neighbours.
+# each benchmark runs BENCH_REPETITIONS (31) short times (BENCH_MIN_TIME, 0.05 s) with the runs of
+# a program interleaved at random, and the ratios use the medians: both sides of a pair then meet
+# the same spells of load from others. Each program runs pinned to one core (BENCH_CPU, the last
+# one by default), and the benchmarks' files go to a memory file system (BENCH_TMPDIR, /dev/shm
+# where it exists): on a disk that others share, creating a file costs ext4 a scan past recently
+# freed inodes that depends on what everybody else deleted, and swamps what the code costs.
 #   --smoke  each benchmark once, for a minimal time, output kept short, from the asan build that
 #            the tests already made: CI runs this so that no benchmark rots; its numbers mean nothing.
 set -euo pipefail
@@ -25,11 +27,16 @@ cmake --build --preset "$preset" -j "${BENCH_JOBS:-4}" --target "${benches[@]}"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 args=("$@")
-((${#args[@]})) || args=(--benchmark_repetitions="${BENCH_REPETITIONS:-9}" --benchmark_enable_random_interleaving=true)
+((${#args[@]})) || args=(--benchmark_repetitions="${BENCH_REPETITIONS:-31}" --benchmark_min_time="${BENCH_MIN_TIME:-0.05}"
+                         --benchmark_enable_random_interleaving=true)
 ((smoke)) && args=(--benchmark_min_time=0.0001)
 pin=()
 if ((!smoke)) && command -v taskset >/dev/null; then
   pin=(taskset -c "${BENCH_CPU:-$(($(nproc) - 1))}")
+fi
+tmpdir=${BENCH_TMPDIR:-/dev/shm}
+if ((!smoke)) && [[ -d "$tmpdir" && -w "$tmpdir" ]]; then
+  export TMPDIR=$tmpdir
 fi
 
 for bench in "${benches[@]}"; do
@@ -44,7 +51,7 @@ done
 
 # Each program ends with "ratio (<title>):" and one indented "<name> <ratio>x" line per pair.
 echo
-echo "=== ratios ($(date -u +%Y-%m-%d), $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)${pin[*]:+, ${pin[*]}}) ==="
+echo "=== ratios ($(date -u +%Y-%m-%d), $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)${pin[*]:+, ${pin[*]}}, files in ${TMPDIR:-/tmp}) ==="
 printf '%-18s %-36s %s\n' program pair ratio
 for bench in "${benches[@]}"; do
   awk -v program="$bench" '
