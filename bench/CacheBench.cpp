@@ -285,30 +285,15 @@ void DiskRead(benchmark::State& state, int count, size_t size, bool raw) {
 // on a busy ext4 (a scan past recently freed inodes) varies with whatever was deleted just before.
 // Disk work is compared in CPU time of the whole process (the cache notes reads on a queue of its
 // own): what the code costs, without the waits of a disk that other work shares.
-BENCHMARK_CAPTURE(DiskWrite, Small_VXDiskCache, kSmallCount, kSmallSize, false)
-    ->Unit(benchmark::kMillisecond)
-    ->MeasureProcessCPUTime();
-BENCHMARK_CAPTURE(DiskWrite, Small_RawSQLite, kSmallCount, kSmallSize, true)
-    ->Unit(benchmark::kMillisecond)
-    ->MeasureProcessCPUTime();
-BENCHMARK_CAPTURE(DiskWrite, Large_VXDiskCache, kLargeCount, kLargeSize, false)
-    ->Unit(benchmark::kMillisecond)
-    ->MeasureProcessCPUTime();
-BENCHMARK_CAPTURE(DiskWrite, Large_RawSQLite, kLargeCount, kLargeSize, true)
-    ->Unit(benchmark::kMillisecond)
-    ->MeasureProcessCPUTime();
-BENCHMARK_CAPTURE(DiskRead, Small_VXDiskCache, kSmallCount, kSmallSize, false)
-    ->Unit(benchmark::kMillisecond)
-    ->MeasureProcessCPUTime();
-BENCHMARK_CAPTURE(DiskRead, Small_RawSQLite, kSmallCount, kSmallSize, true)
-    ->Unit(benchmark::kMillisecond)
-    ->MeasureProcessCPUTime();
-BENCHMARK_CAPTURE(DiskRead, Large_VXDiskCache, kLargeCount, kLargeSize, false)
-    ->Unit(benchmark::kMillisecond)
-    ->MeasureProcessCPUTime();
-BENCHMARK_CAPTURE(DiskRead, Large_RawSQLite, kLargeCount, kLargeSize, true)
-    ->Unit(benchmark::kMillisecond)
-    ->MeasureProcessCPUTime();
+void onDisk(benchmark::internal::Benchmark* b) { b->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime(); }
+BENCHMARK_CAPTURE(DiskWrite, Small_VXDiskCache, kSmallCount, kSmallSize, false)->Apply(onDisk);
+BENCHMARK_CAPTURE(DiskWrite, Small_RawSQLite, kSmallCount, kSmallSize, true)->Apply(onDisk);
+BENCHMARK_CAPTURE(DiskWrite, Large_VXDiskCache, kLargeCount, kLargeSize, false)->Apply(onDisk);
+BENCHMARK_CAPTURE(DiskWrite, Large_RawSQLite, kLargeCount, kLargeSize, true)->Apply(onDisk);
+BENCHMARK_CAPTURE(DiskRead, Small_VXDiskCache, kSmallCount, kSmallSize, false)->Apply(onDisk);
+BENCHMARK_CAPTURE(DiskRead, Small_RawSQLite, kSmallCount, kSmallSize, true)->Apply(onDisk);
+BENCHMARK_CAPTURE(DiskRead, Large_VXDiskCache, kLargeCount, kLargeSize, false)->Apply(onDisk);
+BENCHMARK_CAPTURE(DiskRead, Large_RawSQLite, kLargeCount, kLargeSize, true)->Apply(onDisk);
 
 // --- Disk, by number of items ---
 // Both sides open a copy of the same manifest of `count` small inline items, then read (or
