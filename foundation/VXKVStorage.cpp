@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <limits>
 #include <mutex>
@@ -202,8 +201,8 @@ bool writeNewFileAt(int folder, const std::string& name, const ns::Data& data) {
 // The file `name` with the bytes, never seen partly written under that name: written first as a
 // file without a name, which then gets it (nothing can be planted there meanwhile, and a crash
 // leaves nothing behind); where the file system has no such files or one cannot be named, written
-// aside under `temp` and moved into place. Whatever had the name before is removed first: a crash in between loses only
-// the value being replaced.
+// aside under `temp` and moved into place. Whatever had the name before is removed first: a crash
+// in between loses only the value being replaced.
 bool replaceFileAt(int folder, const std::string& name, const std::string& temp, const ns::Data& data) {
     if (int fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600); fd >= 0) {
         bool written = writeAll(fd, data) && removeEntry(folder, name);
@@ -240,7 +239,8 @@ struct VXKVStorage::NoteWriter {
     ~NoteWriter() { close(); }
 
     void write(const Notes& notes) {
-        if (!db && sqlite3_open_v2(dbPath.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW, nullptr) != SQLITE_OK) {
+        constexpr int kFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW;
+        if (!db && sqlite3_open_v2(dbPath.c_str(), &db, kFlags, nullptr) != SQLITE_OK) {
             close();
             return;
         }
