@@ -4,9 +4,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,10 @@ struct Options {
     int width = 30;       // of the printed names
 };
 
-// Console output that also keeps each benchmark's time; with repetitions, the median stands for it.
+// Console output that also keeps each benchmark's times. With repetitions, the lower quartile of
+// its runs stands for it: on a machine that others load, the time of a run doubles in spells, and
+// a median that falls between spells swings from run to run (0.53x and 1.07x for the same pair),
+// while the quieter quarter of the runs, which both sides of a pair share, stays put.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     explicit RatioReporter(bool cpuTime) : cpuTime_(cpuTime) {}
@@ -31,14 +35,10 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const auto& run : runs) {
+            if (run.run_type != Run::RT_Iteration) continue;
             std::string name = run.run_name.function_name;
             if (!run.run_name.args.empty()) name += "/" + run.run_name.args;
-            const double time = cpuTime_ ? run.GetAdjustedCPUTime() : run.GetAdjustedRealTime();
-            if (run.run_type == Run::RT_Iteration && !medians_.count(name)) times_[name] = time;
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                times_[name] = time;
-                medians_.insert(name);
-            }
+            times_[name].push_back(cpuTime_ ? run.GetAdjustedCPUTime() : run.GetAdjustedRealTime());
         }
     }
 
@@ -46,16 +46,23 @@ public:
         std::printf("\nratio (%s):\n", options.title);
         for (const auto& pair : pairs) {
             auto a = times_.find(pair.ours), b = times_.find(pair.plain);
-            if (a == times_.end() || b == times_.end() || b->second <= 0) continue;
+            if (a == times_.end() || b == times_.end()) continue;
+            const double ours = lowerQuartile(a->second), plain = lowerQuartile(b->second);
+            if (plain <= 0) continue;
             const std::string& label = pair.label.empty() ? pair.ours : pair.label;
-            std::printf("  %-*s %.2fx\n", options.width, label.c_str(), a->second / b->second);
+            std::printf("  %-*s %.2fx\n", options.width, label.c_str(), ours / plain);
         }
     }
 
 private:
+    static double lowerQuartile(std::vector<double> times) {
+        auto quartile = times.begin() + std::ptrdiff_t((times.size() - 1) / 4);
+        std::nth_element(times.begin(), quartile, times.end());
+        return *quartile;
+    }
+
     bool cpuTime_;
-    std::map<std::string, double> times_;
-    std::set<std::string> medians_;
+    std::map<std::string, std::vector<double>> times_;
 };
 
 // The whole main() of a benchmark program, after its own setup.
