@@ -176,6 +176,7 @@ void firstStart(Tour& t) {
     driver::advance(1);
     bool loggedIn = until("the login after registration to wait for the real name", [&] { return s->step() == VXLoginVC::Step::Waiting; });
     driver::advance(1);
+    driver::advance(0.5); // the registration toast is gone (0.3 s shown, 2 s fading)
     auto rz = s->rzView();
     step("real name (mandatory)", loggedIn && rz->superview() && rz->closeBtn.lock()->isHidden() &&
                                       t.shot("login-09-realname-mandatory.png"),

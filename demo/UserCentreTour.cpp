@@ -100,7 +100,7 @@ private:
     void shot(const std::string& name) {
         driver::advance(0.05);
         std::string file = name + (notch_ ? "-notch" : "") + ".png";
-        bool ok = ui::captureWindowPNG(game_, c_.screens + "/" + file);
+        bool ok = captureScreen(c_.screens + "/" + file);
         step(tag("screen " + name), ok, file);
     }
     ui::ViewControllerRef top() const { return nav() ? nav()->topViewController() : nullptr; }
@@ -175,6 +175,8 @@ private:
     }
 
     bool login() {
+        // The window as a player who logged out meets it: the panels, no automatic login.
+        ShareVale::sharedInstance()->setLoginStyle(2);
         auto done = std::make_shared<bool>(false);
         VorlixSDK::loadLoginViewResultSuccess(
             [done](const ns::Value&, const ns::Value&, const ns::Value&, const ns::Value&) { *done = true; },
@@ -260,7 +262,7 @@ private:
         tapArea("mobile");
         shot("uc-mine-unbind");
         driver::tap(driver::findByAccessibilityId(mine_->jieView(), "close"));
-        driver::advance(2.2); // the toasts fade
+        driver::advance(2.5); // the toasts are gone (0.3 s shown, 2 s fading)
     }
 
     void realNameAndPassword() {
@@ -275,7 +277,7 @@ private:
         tapArea("password");
         shot("uc-mine-password");
         mine_->forgetView()->doClose();
-        driver::advance(2.2);
+        driver::advance(2.5);
     }
 
     void switchesAndCopy() {
@@ -291,7 +293,7 @@ private:
         shot("uc-mine-copied");
         step(tag("uc copy"), ui::Pasteboard::generalPasteboard().string() == std::optional<std::string>(name_),
              "pasteboard holds " + ui::Pasteboard::generalPasteboard().string().value_or("(nothing)"));
-        driver::advance(2.2);
+        driver::advance(2.5);
     }
 
     // The coupon and bill screens, when this build has them.
@@ -326,7 +328,7 @@ private:
         step(tag("uc claim coupon"), claimed,
              ns::format("row %ld claimed (%d request), its row folded", row + 1,
                         static_cast<int>(c_.local->requests("Sdkdetail/getcoupon").size() - before)));
-        driver::advance(2.2); // the toast goes
+        driver::advance(2.5); // the toast is gone
         driver::tap(centre->navBtn());
         driver::advance(0.4);
         auto mine = std::dynamic_pointer_cast<VXSuMyCouponVC>(top());
@@ -364,7 +366,7 @@ private:
             bool renamed = alert && until("the renamed sub-account in the list", [&] {
                 return screen->dataSource().size() == 3 && screen->dataSource()[1]->nickname == std::optional<std::string>("风雪旅人");
             });
-            driver::advance(2.2); // the toast goes
+            driver::advance(2.5); // the toast is gone
             step(tag("uc rename sub-account"), renamed,
                  alert ? "alert \"" + alert->title().value_or("") + "\", the second row now 风雪旅人" : std::string("no alert"));
         }
@@ -490,7 +492,7 @@ private:
             auto cell = driver::cell<VXGiftCell>(gifts->tableView.lock(), ui::IndexPath::forRow(0, 0));
             code = cell->showL->text().value_or("");
             shot("uc-welfare-gift-claimed");
-            driver::advance(2.2); // the toast goes
+            driver::advance(2.5); // the toast is gone
         }
         step(tag("uc claim gift"), claimed, code.empty() ? std::string("no code") : code);
 
@@ -522,7 +524,7 @@ private:
         driver::advance(0.25);
         shot("uc-strategy-comment-posted");
         step(tag("uc post comment"), posted, "\"新版本很好玩！\" sent; toast 评论成功，刷新后可见");
-        driver::advance(2.2);
+        driver::advance(2.5);
 
         auto first = comment(*page, 0);
         long long likes = first->good.integerValue();
@@ -530,7 +532,7 @@ private:
         bool liked = until("the like's reply", [&] { return first->good.integerValue() == likes + 1; });
         shot("uc-strategy-comment-liked");
         step(tag("uc like comment"), liked, ns::format("%@ now has %lld likes", first->full_name.value_or(""), first->good.integerValue()));
-        driver::advance(2.2);
+        driver::advance(2.5);
 
         // The newest comment's thread (sorted by time, it comes first), two replies to a page.
         size_t lists = c_.local->requests("Sdkcomments/get").size();
