@@ -1,13 +1,11 @@
-// The demo's walk through the login window and its panels, as a player taps and types: one-tap
-// registration, real name, notice, sub-accounts, success to the game, the floating button and the
+// The demo's walk through the login window and its panels, as a player taps and types: the phone,
+// password, reset and quick-login panels, one-tap registration, real name, notice, sub-accounts, success to the game, the floating button and the
 // user-centre shell, the logout (-9) that opens the window again and logs in automatically, and a
 // minor whose online time runs out. Animations, delays and the online-time timer take no real
 // time (the manual clock); the network stays real.
 #include "demo/Demo.h"
 
-#include "os/foundation/Clock.h"
 #include "os/foundation/Format.h"
-#include "os/foundation/RunLoop.h"
 #include "os/uikit/AlertController.h"
 #include "os/uikit/Application.h"
 #include "os/uikit/Driver.h"

@@ -1,12 +1,11 @@
 // The demo's walk through the payment centre, as a player taps and types: one payment per style, a
-// free order, a refused order, a voucher, the failure variants, a notched phone in landscape, and
-// the platform-coin top-up. The wallet app is not on this machine: the demo plays it (it reads the
-// hand-off URL the wallet SDK opened and answers through the app delegate's open-URL entry).
+// free order, a refused order, a voucher, the failure variants, a notched phone in portrait and in
+// landscape, and the platform-coin top-up. The wallet app is not on this machine: the demo plays
+// it (it reads the hand-off URL the wallet SDK opened and answers through the app delegate's
+// open-URL entry).
 #include "demo/Demo.h"
 
-#include "os/foundation/Clock.h"
 #include "os/foundation/Format.h"
-#include "os/foundation/RunLoop.h"
 #include "os/uikit/Application.h"
 #include "os/uikit/DeviceProfile.h"
 #include "os/uikit/Driver.h"

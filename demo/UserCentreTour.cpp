@@ -1,11 +1,12 @@
 // The demo's walk through the user centre, as a player taps and types: log in through the login
-// window, tap the floating button, visit every tab and every screen of the mine page, back out,
+// window, tap the floating button, visit every tab and every screen of the mine page (a coupon
+// claimed, a sub-account renamed), the welfare pages (activities, a gift claimed, servers) and the
+// comments (one posted, one liked, a thread paged), back out,
 // then log out from the mine page (-9 to the game). Played twice: on a phone without and with a
 // home indicator; every screen is written as uc-<tab>-<screen>[-notch].png.
 #include "demo/Demo.h"
 
 #include "os/foundation/Format.h"
-#include "os/foundation/RunLoop.h"
 #include "os/uikit/Application.h"
 #include "os/uikit/BezierPath.h"
 #include "os/uikit/Color.h"
