@@ -538,8 +538,13 @@ private:
         // The newest comment's thread (sorted by time, it comes first), two replies to a page.
         size_t lists = c_.local->requests("Sdkcomments/get").size();
         driver::tap(page->menu()->titleButton());
-        for (const auto& option : page->menu()->optionButtons())
-            if (option->titleForState(ui::ControlStateNormal) == std::optional<std::string>("按时间")) driver::tap(option);
+        // A copy: choosing an option closes the menu, which lets its buttons go.
+        const std::vector<ui::ButtonRef> options = page->menu()->optionButtons();
+        for (const auto& option : options)
+            if (option->titleForState(ui::ControlStateNormal) == std::optional<std::string>("按时间")) {
+                driver::tap(option);
+                break;
+            }
         until("the comments sorted by time", [&] { return c_.local->requests("Sdkcomments/get").size() > lists; });
         driver::advance(0.3);
         long row = 0;
