@@ -260,6 +260,7 @@ private:
         driver::advance(0.3);
         shot("uc-mine-bound");
         step(tag("uc bind phone"), bound, "row shows " + demo::text(mine_->mobileL.lock()->text()));
+        driver::advance(2.5); // "绑定成功" is gone before the next panel
         tapArea("mobile");
         shot("uc-mine-unbind");
         driver::tap(driver::findByAccessibilityId(mine_->jieView(), "close"));
