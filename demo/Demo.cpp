@@ -5,6 +5,7 @@
 #include "os/foundation/Log.h"
 #include "os/foundation/Random.h"
 #include "os/foundation/RunLoop.h"
+#include "os/foundation/OperationQueue.h"
 #include "os/foundation/WorkerPool.h"
 #include "os/net/URLSession.h"
 #include "os/uikit/Driver.h"
@@ -15,6 +16,7 @@
 #include "os/uikit/Window.h"
 #include "os/uikit/Screen.h"
 #include "os/uikit/ViewRendering.h"
+#include "image/VXWebImageManager.h"
 #include "server/PlatformServer.h"
 
 #include <chrono>
@@ -85,8 +87,11 @@ void settle() {
         bool ran = false;
         for (int i = 0; i < DrainLimit && main.runOnce(0); ++i) ran = true;
         size_t held = server ? server->heldCount() : 0;
-        if (!ran && ns::URLSession::loadsInProgress() <= held && dispatch::isIdle() && ns::WorkerPool::isIdle() &&
-            ns::Clock::isIdle() && !main.hasPendingWork()) {
+        // A web image hops between its queue, the decoders and a thread of its own: its operation
+        // stays on the manager's queue until the image has been handed to the main queue.
+        size_t images = VXWebImageManager::sharedManager()->queue()->operationCount();
+        if (!ran && images == 0 && ns::URLSession::loadsInProgress() <= held && dispatch::isIdle() &&
+            ns::WorkerPool::isIdle() && ns::Clock::isIdle() && !main.hasPendingWork()) {
             ++quiet;
             continue;
         }

@@ -37,7 +37,7 @@ bool until(const std::string& what, const std::function<bool()>& done);
 // The same for a reply's flag.
 bool wait(const std::string& what, const std::shared_ptr<bool>& done);
 // Waits until nothing is on its way: no load in progress (but replies the stand-in server holds on
-// purpose), background queues idle, the main loop drained. driver::advance settles this way
+// purpose), no web image on its way, background queues idle, the main loop drained. driver::advance settles this way
 // before, between and after the items that fall due, so a reply always lands at the same time.
 void settle();
 std::string text(const ns::Value& v);
