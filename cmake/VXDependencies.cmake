@@ -19,10 +19,11 @@ pkg_check_modules(PIXMAN REQUIRED IMPORTED_TARGET pixman-1)
 pkg_check_modules(PANGO REQUIRED IMPORTED_TARGET pangocairo pangoft2 fontconfig)
 pkg_check_modules(OPENJPEG REQUIRED IMPORTED_TARGET libopenjp2)
 pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+pkg_check_modules(MICROHTTPD REQUIRED IMPORTED_TARGET libmicrohttpd)
 
-# mbed TLS 2.28 ships no pkg-config file.
+# mbed TLS 2.28 ships no pkg-config file; the installed package config makes the same target.
 find_library(MBEDCRYPTO_LIBRARY mbedcrypto REQUIRED)
 find_path(MBEDTLS_INCLUDE_DIR mbedtls/md5.h REQUIRED)
-add_library(vx_mbedcrypto INTERFACE)
-target_link_libraries(vx_mbedcrypto INTERFACE ${MBEDCRYPTO_LIBRARY})
-target_include_directories(vx_mbedcrypto INTERFACE ${MBEDTLS_INCLUDE_DIR})
+add_library(MbedTLS::mbedcrypto UNKNOWN IMPORTED)
+set_target_properties(MbedTLS::mbedcrypto PROPERTIES IMPORTED_LOCATION ${MBEDCRYPTO_LIBRARY}
+  INTERFACE_INCLUDE_DIRECTORIES ${MBEDTLS_INCLUDE_DIR})

@@ -11,7 +11,8 @@ if(VX_SANITIZE)
 endif()
 
 # vx_library(NAME DEPS a b c): a library from every .cpp in the calling folder.
-# Headers are included by folder-relative path from the repository root: #include "os/foundation/Value.h".
+# Headers are included by folder-relative path from the repository root: #include "os/foundation/Value.h";
+# installed, the same paths sit under include/vorlix.
 function(vx_library name)
   cmake_parse_arguments(ARG "" "" "DEPS;SOURCES" ${ARGN})
   if(ARG_SOURCES)
@@ -20,7 +21,8 @@ function(vx_library name)
     file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   endif()
   add_library(${name} STATIC ${srcs})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
+    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/vorlix>)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE vx_compile_options)
 endfunction()
 

@@ -331,7 +331,6 @@ void playLoginTour(Context& context) {
         return;
     }
     ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::AutoFinish);
-    VXSuTabBarVC::installAsUserCentre();
     ShareVale::sharedInstance()->setIsNotAutoLogin(false);
     context.local->setNotice("20261206", "新版本已上线，新增「勇者试炼」玩法，登录即可领取礼包。祝您游戏愉快！", 0);
     Tour tour{context, gameWindow(), {}, {}};

@@ -612,7 +612,6 @@ void playUserCentreTour(Context& context) {
         return;
     }
     VorlixSDK::didFinishLaunching();
-    VXSuTabBarVC::installAsUserCentre();
     ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Fetch);
     for (bool notch : {false, true}) Tour(context, notch).play();
     driver::useProfile(ui::DeviceProfile::plainPhone());

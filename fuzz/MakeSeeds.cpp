@@ -15,6 +15,7 @@
 #include <tiffio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -39,8 +40,9 @@ void put(const std::string& target, const std::string& name, const std::string& 
 }
 Bytes bytesOf(const ns::DataRef& data) { return data ? Bytes(data->bytes(), data->bytes() + data->length()) : Bytes(); }
 Bytes prefixed(uint8_t first, const Bytes& rest) {
-    Bytes out{first};
-    out.insert(out.end(), rest.begin(), rest.end());
+    Bytes out(rest.size() + 1);
+    out[0] = first;
+    std::copy(rest.begin(), rest.end(), out.begin() + 1);
     return out;
 }
 Bytes prefixed(uint8_t first, const std::string& rest) { return prefixed(first, Bytes(rest.begin(), rest.end())); }

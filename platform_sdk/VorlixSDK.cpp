@@ -2,16 +2,12 @@
 
 #include "os/foundation/Bundle.h"
 #include "os/foundation/Format.h"
-#include "os/foundation/Log.h"
 #include "os/foundation/NotificationCenter.h"
 #include "os/foundation/Strings.h"
-#include "os/net/URLCache.h"
 #include "os/uikit/Orientation.h"
 #include "platform_sdk/CXRHelperBtn.h"
 #include "platform_sdk/ShareVale.h"
 #include "platform_sdk/VXLoginAPI.h"
-#include "platform_sdk/VXLoginVC.h"
-#include "platform_sdk/VXNewPayVC.h"
 #include "platform_sdk/VXPayPlug.h"
 #include "wallet/WalletSDK.h"
 
@@ -42,35 +38,6 @@ void handleReturnedURL(const ns::Ref<ns::URL>& url) {
 
 } // namespace
 
-VorlixSDK::Screens& VorlixSDK::screens() {
-    static Screens hooks = [] {
-        Screens made;
-        made.loadToPayVC = &VXNewPayVC::loadToPayVCWithroleid;
-        return made;
-    }();
-    return hooks;
-}
-
-void VorlixSDK::didFinishLaunching() {
-    ns::URLCache::setShared(ns::URLCache::create(4 * 1024 * 1024, 32 * 1024 * 1024, "nsurlcache"));
-    if (!screens().loadAlterLoginVC) screens().loadAlterLoginVC = &VXLoginVC::loadAlterLoginVCResultSuccess;
-}
-
-void VorlixSDK::loadLoginViewResultSuccess(VXLoginSuccessBlock success, VXLoginFailedBlock failed) {
-    if (!screens().loadAlterLoginVC) {
-        ns::log("VorlixSDK: the login window is not available");
-        return;
-    }
-    screens().loadAlterLoginVC(
-        [success](const ns::Value& loginTime, const ns::Value& userName, const ns::Value& sign,
-                  const ns::Value& rzStatus) {
-            if (success) success(loginTime, userName, sign, rzStatus);
-        },
-        [failed](const ns::Value& message, const ns::Value& code) {
-            if (failed) failed(static_cast<long>(code.integerValue()), message);
-        });
-}
-
 void VorlixSDK::LoginOut() {
     CXRHelperBtn::hide();
     CXRHelperBtn::shared()->stopTimer();
@@ -95,23 +62,6 @@ void VorlixSDK::SetUserInfoDataWithRoleId(const Text& roleId, const Text& roleNa
         },
         [block](const ns::Value&) {
             if (block) block(0);
-        });
-}
-
-void VorlixSDK::loadToPayVCWithroleid(const Text& roleid, const Text& money, const Text& serverid,
-                                      const Text& productName, const Text& productDesc, const Text& attach,
-                                      VXPaySuccessBlock success, VXPayFailedBlock faild) {
-    if (!screens().loadToPayVC) {
-        ns::log("VorlixSDK: the payment centre is not available");
-        return;
-    }
-    screens().loadToPayVC(
-        roleid, serverid, money, attach, productName, productDesc,
-        [success](const ns::Value& result, const ns::Value& paid) {
-            if (success) success(result, paid);
-        },
-        [faild](const ns::Value& message, const ns::Value& code, const ns::Value& paid) {
-            if (faild) faild(message, static_cast<long>(code.integerValue()), paid);
         });
 }
 

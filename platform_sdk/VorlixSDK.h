@@ -1,6 +1,7 @@
 #pragma once
 // The single entry of the platform SDK: the nine class operations the channel adapter calls, all on
-// the main thread. Everything reported back goes through the blocks handed in.
+// the main thread. Everything reported back goes through the blocks handed in. The operations that
+// open screens (launch, login, pay) are built into the SDK's top library, vx_sdk (Vorlix::SDK).
 
 #include "os/foundation/Object.h"
 #include "os/foundation/URL.h"
@@ -26,8 +27,8 @@ public:
     // 1 accepted, 2 a role field was empty (nothing sent), 0 refused or not sent.
     using VXRoleReportBlock = std::function<void(long result)>;
 
-    // Installs the process's URL cache (4 MiB of memory, 32 MiB of disk under "nsurlcache") and the
-    // login window as the login screen when none is installed.
+    // Installs the process's URL cache (4 MiB of memory, 32 MiB of disk under "nsurlcache"). Every
+    // other operation works before it too: the screens are wired when the SDK is linked.
     static void didFinishLaunching();
     // Opens the login window; failures reach `failed` as (integer code, message), possibly many times.
     static void loadLoginViewResultSuccess(VXLoginSuccessBlock success, VXLoginFailedBlock failed);
@@ -50,8 +51,9 @@ public:
     // The orientation mask from the Info.plist: 2 portrait only, 26 both, else 24 (landscape).
     static unsigned long application(ui::Application& application, const ns::Ref<ui::Window>& window);
 
-    // Where the screens that the entry opens plug in. Each screen installs its hook when it is built;
-    // until then the operation logs that the screen is missing and does nothing more.
+    // Where the screens that the entry opens plug in: the login window and the payment centre, set on
+    // first use (the floating button's user centre with them). A test replaces a hook to stand in for a
+    // screen; an emptied hook makes the operation log that the screen is missing and do nothing more.
     using LoginWindowFailed = std::function<void(const ns::Value& message, const ns::Value& code)>;
     using PayCentreFailed = std::function<void(const ns::Value& message, const ns::Value& code, const ns::Value& money)>;
     struct Screens {

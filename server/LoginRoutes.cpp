@@ -1,6 +1,7 @@
 // The stand-in's answers for accounts: registration (with proposed names), the logins, SMS codes,
 // password reset, real name, the notice, sub-accounts, role reports and online time.
 #include "os/foundation/Clock.h"
+#include "os/foundation/JSONSerialization.h"
 #include "os/foundation/Log.h"
 #include "os/foundation/Strings.h"
 #include "server/ServerState.h"
@@ -14,8 +15,15 @@ namespace server {
 
 namespace {
 
-// Wrong tries after which an SMS code is void.
+// Wrong code tries a phone gets within a window; past them every code of the phone is refused
+// until the window ends.
 constexpr int kMaxCodeTries = 5;
+constexpr double kCodeWindowSeconds = 30 * 60;
+// Role reports kept, the newest, and the largest one taken (as JSON text).
+constexpr size_t kMaxRoles = 256;
+constexpr size_t kMaxRoleBytes = 4096;
+// Sub-accounts an account may have.
+constexpr size_t kMaxSubAccounts = 20;
 constexpr const char* kHeadImagePath = "/static/head/vx_head.png";
 
 std::string pngChunk(const char* kind, const std::string& data) {
@@ -65,23 +73,55 @@ std::string freeName(PlatformServer::State& s) {
     }
 }
 
-// Checks the code sent to the phone; a code of another use never matches. Wrong tries count, and
-// the code is void after the fifth. A matching code is used up.
+// A name that phone-code login gives out: the phone number, or the number + "_" + digits.
+bool isReservedName(std::string_view name) {
+    if (name.size() < 11 || !isPhoneNumber(name.substr(0, 11))) return false;
+    if (name.size() == 11) return true;
+    if (name[11] != '_' || name.size() == 12) return false;
+    for (char c : name.substr(12))
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+} // namespace
+
+bool isPhoneNumber(std::string_view text) {
+    if (text.size() != 11) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+// A code of another use never matches. Wrong tries of all the phone's codes count together within
+// the window, and past the limit the pending code is void and new ones are refused until the window
+// ends. A matching code is used up.
 bool useCode(PlatformServer::State& s, const std::string& phone, const std::string& code, const std::string& type) {
     auto& area = s.loginArea;
+    double now = ns::Clock::now();
+    auto tries = area.codeTries.find(phone);
+    if (tries != area.codeTries.end() && now - tries->second.since >= kCodeWindowSeconds) {
+        area.codeTries.erase(tries);
+        tries = area.codeTries.end();
+    }
     auto sms = s.smsCodes.find(phone);
-    if (sms == s.smsCodes.end() || area.smsTypes[phone] != type) return false;
+    if (sms == s.smsCodes.end()) return false;
+    if (tries != area.codeTries.end() && tries->second.wrong >= kMaxCodeTries) {
+        s.smsCodes.erase(sms);
+        return false;
+    }
+    auto sent = area.smsTypes.find(phone);
+    if (sent == area.smsTypes.end() || sent->second != type) return false;
     if (code.empty() || sms->second != code) {
-        if (++area.smsFailures[phone] >= kMaxCodeTries) {
-            s.smsCodes.erase(sms);
-            area.smsFailures.erase(phone);
-        }
+        if (tries == area.codeTries.end()) tries = area.codeTries.emplace(phone, LoginArea::CodeTries{now, 0}).first;
+        if (++tries->second.wrong >= kMaxCodeTries) s.smsCodes.erase(sms);
         return false;
     }
     s.smsCodes.erase(sms);
-    area.smsFailures.erase(phone);
+    if (tries != area.codeTries.end()) area.codeTries.erase(tries);
     return true;
 }
+
+namespace {
 
 ns::Array subList(PlatformServer::State& s, const std::string& account) {
     ns::Array rows;
@@ -138,18 +178,18 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
     if (path == "login/register") {
         std::string name = text(p["z"]), pwd = text(p["b"]);
         if (name.size() < 6 || pwd.size() < 6) return ns::Dictionary{{"z", 0}, {"d", "账号和密码至少6位"}};
-        if (accounts.count(name)) return ns::Dictionary{{"z", 0}, {"d", "该用户名已被注册"}};
+        // Phone-code login names its accounts so: nobody may take them first.
+        if (accounts.count(name) || isReservedName(name)) return ns::Dictionary{{"z", 0}, {"d", "该用户名已被注册"}};
         accounts[name].password = pwd;
         area.proposedNames.erase(name);
         return ns::Dictionary{{"z", 1}, {"b", name}, {"c", pwd}, {"d", "注册成功"}};
     }
     if (path == "Sdkhome/yzm") {
         std::string phone = text(p["sj"]);
-        if (phone.size() != 11) return ns::Dictionary{{"a", 0}, {"b", "手机号格式错误"}};
+        if (!isPhoneNumber(phone)) return ns::Dictionary{{"a", 0}, {"b", "手机号格式错误"}};
         std::string code = std::to_string(100000 + draw(900000));
         smsCodes[phone] = code;
         area.smsTypes[phone] = text(p["type"]);
-        area.smsFailures.erase(phone);
         ns::log("[server] SMS code for %@: %@", phone, code);
         return ns::Dictionary{{"a", 1}, {"b", "发送成功"}};
     }
@@ -164,11 +204,13 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
         for (const auto& [n, a] : accounts)
             if (a.phone == phone) name = n;
         if (name.empty()) {
-            name = accounts.count(phone) ? phone + "_" + std::to_string(++counter) : phone;
+            name = phone;
+            while (accounts.count(name)) name = phone + "_" + std::to_string(++counter);
             accounts[name].phone = phone;
         }
         Account& a = accounts[name];
         if (a.password.empty()) a.password = std::to_string(100000 + draw(900000));
+        tokens.erase(a.token); // one live token per account
         a.token = "tk" + std::to_string(++counter);
         tokens[a.token] = name;
         ns::Value r = login(name, a, box);
@@ -229,6 +271,7 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
         auto& subs = area.subs[account];
         for (const auto& sub : subs)
             if (sub.nickname == nickname) return ns::Dictionary{{"code", 0}, {"msg", "小号名称已存在"}};
+        if (subs.size() >= kMaxSubAccounts) return ns::Dictionary{{"code", 0}, {"msg", "小号数量已达上限"}};
         subs.push_back({nickname, account + "_xh" + std::to_string(++counter),
                         std::to_string(static_cast<long long>(ns::Clock::wallNow()))});
         return ns::Dictionary{{"code", 1}, {"msg", "添加成功"}, {"data", subList(*this, account)}};
@@ -246,7 +289,11 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
     }
     if (path == "login/logout") return ns::Dictionary{{"z", 1}, {"b", "退出成功"}};
     if (path == "User/setRole") {
+        // Reports are kept within bounds, however many and large a client sends.
+        auto written = ns::JSONSerialization::write(p);
+        if (!written || written->length() > kMaxRoleBytes) return ns::Dictionary{{"code", 0}, {"msg", "角色信息过长"}};
         roles.push_back(p);
+        if (roles.size() > kMaxRoles) roles.erase(roles.begin(), roles.begin() + (roles.size() - kMaxRoles));
         return ns::Dictionary{{"code", 1}, {"msg", "ok"}};
     }
     if (path == "login/setTime") {

@@ -104,9 +104,7 @@ ns::Value index(PlatformServer::State& s, MineArea& m, const ns::Value& p) {
 
 // The phone's last code, sent for this purpose ("4" bind, "7" unbind), used once.
 bool takeCode(PlatformServer::State& s, const std::string& phone, const std::string& code, const char* type) {
-    auto sms = s.smsCodes.find(phone);
-    if (sms == s.smsCodes.end() || code.empty() || sms->second != code || s.loginArea.smsTypes[phone] != type) return false;
-    s.smsCodes.erase(sms);
+    if (!useCode(s, phone, code, type)) return false;
     s.loginArea.smsTypes.erase(phone);
     return true;
 }
@@ -115,8 +113,11 @@ ns::Value bindPhone(PlatformServer::State& s, const ns::Value& p) {
     auto* account = accountOf(s, p["username"]);
     if (!account) return refusal("用户不存在");
     std::string phone = text(p["tel"]);
+    // The request names the account but proves nothing of who sends it: a phone already bound
+    // stays where it is, and so does an account's own phone (unbinding asks that phone for a code).
+    if (!account->phone.empty()) return refusal("该账号已绑定手机号");
     for (auto& [n, a] : s.accounts)
-        if (a.phone == phone && &a != account) return refusal("该手机号已绑定其他账号");
+        if (a.phone == phone) return refusal("该手机号已绑定其他账号");
     if (!takeCode(s, phone, text(p["newcode"]), "4")) return refusal("验证码错误");
     account->phone = phone;
     return ns::Dictionary{{"a", 1}, {"b", "绑定成功"}};

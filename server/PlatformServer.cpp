@@ -11,8 +11,14 @@
 #include "server/PayArea.h"
 #include "server/ServerState.h"
 
+#include <microhttpd.h>
+#include <netinet/in.h>
+#include <strings.h>
 #include <sys/socket.h>
+#include <zlib.h>
 
+#include <algorithm>
+#include <cctype>
 #include <ctime>
 #include <set>
 
@@ -30,61 +36,93 @@ const std::set<std::string, std::less<>> kPlainPaths = {
     "Walletappother/apppayios"};
 
 
-// Serves connections on threads made as the load needs them, up to a bound; connections beyond it
-// wait in the queue. Slow clients hold one thread each, so many of them no longer stop the service.
-class GrowingPool : public httplib::TaskQueue {
-public:
-    explicit GrowingPool(size_t maxThreads) : max_(std::max<size_t>(1, maxThreads)) {}
-    ~GrowingPool() override { shutdown(); }
+// A burst of connections waits in the kernel's queue while the server catches up.
+constexpr unsigned kListenBacklog = 1024;
 
-    void enqueue(std::function<void()> fn) override {
-        std::lock_guard lock(mutex_);
-        jobs_.push_back(std::move(fn));
-        // Every waiting connection gets a thread of its own while the bound allows.
-        if (jobs_.size() > idle_ && threads_.size() < max_) threads_.emplace_back([this] { work(); });
-        ready_.notify_one();
-    }
-    void shutdown() override {
-        {
-            std::lock_guard lock(mutex_);
-            if (stopping_) return;
-            stopping_ = true;
-        }
-        ready_.notify_all();
-        for (auto& t : threads_) t.join();
-    }
+} // namespace
 
-private:
-    void work() {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            ++idle_;
-            ready_.wait(lock, [&] { return stopping_ || !jobs_.empty(); });
-            --idle_;
-            if (jobs_.empty()) return; // stopping, and nothing left to serve
-            auto job = std::move(jobs_.front());
-            jobs_.pop_front();
-            lock.unlock();
-            job();
-            lock.lock();
-        }
-    }
+// One request on its way: the body as it arrives (inflated when the client encoded it), and the
+// reply once made.
+struct Exchange {
+    enum class Stage { Reading, Held, Done };
+    Stage stage = Stage::Reading;
+    PlatformServer::Limits limit; // as they were when the request began
+    std::string method;
+    std::optional<int> refusal; // answered with this status at the end of the body
+    std::string refusalText;
+    std::string body;
+    size_t rawBytes = 0;
+    size_t counted = 0; // bytes of body charged to the server's budget
+    std::unique_ptr<z_stream> inflater;
+    bool inflateEnded = false;
+    std::string contentType;
+    // The reply, made before a hold and sent when it is let go.
+    int status = 200;
+    std::string replyType;
+    std::string reply;
+    bool drop = false;
+    bool dropOnResume = false;
 
-    const size_t max_;
-    std::mutex mutex_;
-    std::condition_variable ready_;
-    std::deque<std::function<void()>> jobs_;
-    std::vector<std::thread> threads_;
-    size_t idle_ = 0;
-    bool stopping_ = false;
+    ~Exchange() {
+        if (inflater) inflateEnd(inflater.get());
+    }
+    void refuse(int code, std::string message) {
+        if (refusal) return;
+        refusal = code;
+        refusalText = std::move(message);
+        std::string().swap(body);
+    }
 };
 
-// A burst of connections waits in the kernel's queue while the acceptor catches up.
-constexpr int kListenBacklog = 1024;
+namespace {
 
-void refuse(httplib::Response& res, int status, const std::string& message) {
-    res.status = status;
-    res.set_content(message, "text/plain");
+MHD_Result queueText(MHD_Connection* c, int status, const std::string& body, const std::string& type) {
+    MHD_Response* r = MHD_create_response_from_buffer(body.size(), const_cast<char*>(body.data()), MHD_RESPMEM_MUST_COPY);
+    if (!r) return MHD_NO;
+    MHD_add_response_header(r, "Content-Type", type.c_str());
+    // One request per connection: an idle keep-alive connection must not hold up stop().
+    MHD_add_response_header(r, "Connection", "close");
+    MHD_Result done = MHD_queue_response(c, static_cast<unsigned>(status), r);
+    MHD_destroy_response(r);
+    return done;
+}
+
+// Headers promise a body, then the connection closes: a transport failure for the client.
+MHD_Result queueDrop(MHD_Connection* c) {
+    MHD_Response* r = MHD_create_response_from_callback(
+        1, 64, [](void*, uint64_t, char*, size_t) -> ssize_t { return MHD_CONTENT_READER_END_WITH_ERROR; }, nullptr,
+        nullptr);
+    if (!r) return MHD_NO;
+    MHD_add_response_header(r, "Content-Type", "text/html");
+    MHD_Result done = MHD_queue_response(c, 200, r);
+    MHD_destroy_response(r);
+    return done;
+}
+
+std::string header(MHD_Connection* c, const char* name) {
+    const char* v = MHD_lookup_connection_value(c, MHD_HEADER_KIND, name);
+    return v ? v : "";
+}
+
+size_t headerCount(MHD_Connection* c, const char* name) {
+    struct Count {
+        const char* name;
+        size_t n;
+    } count{name, 0};
+    MHD_get_connection_values(
+        c, MHD_HEADER_KIND,
+        [](void* cls, MHD_ValueKind, const char* key, const char*) -> MHD_Result {
+            auto* k = static_cast<Count*>(cls);
+            if (strcasecmp(key, k->name) == 0) ++k->n;
+            return MHD_YES;
+        },
+        &count);
+    return count.n;
+}
+
+std::string lower(std::string v) {
+    for (auto& ch : v) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return v;
 }
 
 } // namespace
@@ -141,92 +179,216 @@ ns::Value PlatformServer::State::answer(const std::string& path, const ns::Value
     return answerLogin(path, p);
 }
 
-PlatformServer::PlatformServer() : s_(std::make_unique<State>()) {
-    s_->http.Get(R"(/.*)", [this](const httplib::Request& req, httplib::Response& res) {
-        std::lock_guard lock(s_->mutex);
-        auto it = s_->files.find(req.path);
-        if (it == s_->files.end()) {
-            std::map<std::string, std::string> query(req.params.begin(), req.params.end());
-            if (auto page = answerPayPage(*s_, req.path, query, req.get_header_value("Referer"))) {
-                res.set_content(page->body, page->contentType.c_str());
-                return;
-            }
-            if (auto page = answerMinePage(*s_, req.path, query)) {
-                res.set_content(page->body, page->contentType.c_str());
-                return;
-            }
-            res.status = 404;
-            res.set_content("not found", "text/plain");
-            return;
-        }
-        res.set_content(it->second.first, it->second.second.c_str());
-    });
-    // Only GET and POST are served; any other method would have its body read whole before routing.
-    s_->http.set_pre_routing_handler([](const httplib::Request& req, httplib::Response& res) {
-        if (req.method == "GET" || req.method == "HEAD" || req.method == "POST") {
-            if (!req.is_multipart_form_data()) return httplib::Server::HandlerResponse::Unhandled;
-            refuse(res, 415, "multipart bodies are not accepted");
-            return httplib::Server::HandlerResponse::Handled;
-        }
-        refuse(res, 405, "method not allowed");
-        return httplib::Server::HandlerResponse::Handled;
-    });
-    // The body is read here, within the limits, instead of whole by the HTTP library (which would
-    // also refuse form bodies over 8 kB before any handler ran).
-    s_->http.Post(R"(/.*)", [this](const httplib::Request& req, httplib::Response& res,
-                                  const httplib::ContentReader& reader) {
-        Limits limit = limits();
-        bool encoded = req.has_header("Content-Encoding");
-        size_t bound = encoded ? limit.maxDecodedBytes : limit.maxBodyBytes;
-        std::string body;
-        bool overLimit = false;
-        bool read = reader([&](const char* data, size_t length) {
-            if (body.size() + length > bound) return !(overLimit = true);
-            body.append(data, length);
-            return true;
-        });
-        if (overLimit || res.status == 413) {
-            refuse(res, 413, encoded ? "request body over " + std::to_string(limit.maxDecodedBytes) + " bytes decoded"
-                                     : "request body over " + std::to_string(limit.maxBodyBytes) + " bytes");
-            return;
-        }
-        if (!read) {
-            refuse(res, res.status == 415 ? 415 : 400, "request body unreadable");
-            return;
-        }
-        if (req.path.rfind(BasePath, 0) != 0 || req.path.size() == std::string_view(BasePath).size()) {
-            refuse(res, 404, "no such endpoint");
-            return;
-        }
-        s_->serve(req, res, req.path.substr(std::string_view(BasePath).size()), std::move(body));
-    });
-    // One request per connection: an idle keep-alive connection of the client must not hold up stop().
-    s_->http.set_keep_alive_max_count(1);
+namespace {
+
+// The first look at a request, once its headers are in: refusals that need no body.
+void checkHeaders(MHD_Connection* c, Exchange& x) {
+    const auto& limit = x.limit;
+    if (x.method != "GET" && x.method != "HEAD" && x.method != "POST") return x.refuse(405, "method not allowed");
+    if (static_cast<size_t>(MHD_get_connection_values(c, MHD_HEADER_KIND, nullptr, nullptr)) > limit.maxHeaders)
+        return x.refuse(431, "too many header lines");
+    // Framing that two readers could take two ways is refused, not guessed.
+    size_t lengths = headerCount(c, "Content-Length");
+    if (lengths > 1 || (lengths == 1 && headerCount(c, "Transfer-Encoding") > 0))
+        return x.refuse(400, "ambiguous body length");
+    x.contentType = header(c, "Content-Type");
+    if (lower(x.contentType).rfind("multipart/", 0) == 0) return x.refuse(415, "multipart bodies are not accepted");
+    std::string encoding = lower(header(c, "Content-Encoding"));
+    if (encoding.empty() || encoding == "identity") return;
+    if (encoding != "gzip" && encoding != "x-gzip" && encoding != "deflate")
+        return x.refuse(415, "content encoding not accepted");
+    x.inflater = std::make_unique<z_stream>();
+    *x.inflater = z_stream{};
+    // 47: gzip or zlib, told apart by their headers.
+    if (inflateInit2(x.inflater.get(), 47) != Z_OK) {
+        x.inflater.reset();
+        x.refuse(400, "request body unreadable");
+    }
 }
 
-void PlatformServer::State::serve(const httplib::Request& req, httplib::Response& res, const std::string& path,
-                                  std::string body) {
-    // httplib would compress text replies on its own and add a Content-Encoding header; the
-    // platform's replies are gzip already and must go out exactly as encoded.
-    const_cast<httplib::Request&>(req).headers.erase("Accept-Encoding");
-    bool plain = isPlainPath(path);
-    size_t maxDecoded;
-    {
-        std::lock_guard lock(mutex);
-        maxDecoded = limits.maxDecodedBytes;
+// Adds a piece of the body as it arrives: the raw bound holds whatever the framing or encoding,
+// the decoded one after inflating, and the server's budget across all requests in flight.
+void takeBody(PlatformServer::State& s, Exchange& x, const char* data, size_t length) {
+    const auto& limit = x.limit;
+    x.rawBytes += length;
+    if (x.refusal) return; // read and thrown away: the answer is already known
+    if (x.rawBytes > limit.maxBodyBytes)
+        return x.refuse(413, "request body over " + std::to_string(limit.maxBodyBytes) + " bytes");
+    auto charge = [&](size_t n) {
+        if (s.buffered.fetch_add(n) + n > limit.maxBufferedBytes) {
+            s.buffered.fetch_sub(n);
+            x.refuse(503, "server busy");
+            return false;
+        }
+        x.counted += n;
+        return true;
+    };
+    if (!x.inflater) {
+        if (charge(length)) x.body.append(data, length);
+        return;
     }
+    if (x.inflateEnded) return x.refuse(400, "request body unreadable"); // bytes past the stream's end
+    z_stream& z = *x.inflater;
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
+    z.avail_in = static_cast<uInt>(length);
+    char buffer[16384];
+    for (;;) {
+        z.next_out = reinterpret_cast<Bytef*>(buffer);
+        z.avail_out = sizeof buffer;
+        int status = inflate(&z, Z_NO_FLUSH);
+        size_t produced = sizeof buffer - z.avail_out;
+        if (x.body.size() + produced > limit.maxDecodedBytes)
+            return x.refuse(413, "request body over " + std::to_string(limit.maxDecodedBytes) + " bytes decoded");
+        if (!charge(produced)) return;
+        x.body.append(buffer, produced);
+        if (status == Z_STREAM_END) {
+            x.inflateEnded = true;
+            if (z.avail_in > 0) x.refuse(400, "request body unreadable"); // bytes past the stream's end
+            return;
+        }
+        if (status != Z_OK && status != Z_BUF_ERROR) return x.refuse(400, "request body unreadable");
+        if (z.avail_out != 0) return; // all the input taken: the rest comes with the next piece
+    }
+}
+
+void releaseBudget(PlatformServer::State& s, Exchange& x) {
+    s.buffered.fetch_sub(x.counted);
+    x.counted = 0;
+}
+
+MHD_Result answerGet(PlatformServer::State& s, MHD_Connection* c, const std::string& path) {
+    std::unique_lock lock(s.mutex);
+    auto it = s.files.find(path);
+    if (it != s.files.end()) {
+        auto [bytes, type] = it->second;
+        lock.unlock();
+        return queueText(c, 200, bytes, type);
+    }
+    std::map<std::string, std::string> query;
+    MHD_get_connection_values(
+        c, MHD_GET_ARGUMENT_KIND,
+        [](void* cls, MHD_ValueKind, const char* key, const char* value) -> MHD_Result {
+            (*static_cast<std::map<std::string, std::string>*>(cls))[key] = value ? value : "";
+            return MHD_YES;
+        },
+        &query);
+    std::optional<Page> page = answerPayPage(s, path, query, header(c, "Referer"));
+    if (!page) page = answerMinePage(s, path, query);
+    lock.unlock();
+    if (!page) return queueText(c, 404, "not found", "text/plain");
+    return queueText(c, 200, page->body, page->contentType);
+}
+
+MHD_Result onRequest(void* cls, MHD_Connection* c, const char* url, const char* method, const char*,
+                     const char* upload, size_t* uploadSize, void** context) {
+    auto& s = *static_cast<PlatformServer::State*>(cls);
+    auto* x = static_cast<Exchange*>(*context);
+    if (!x) {
+        x = new Exchange;
+        *context = x;
+        {
+            std::lock_guard lock(s.mutex);
+            x->limit = s.limits;
+        }
+        x->method = method;
+        checkHeaders(c, *x);
+        return MHD_YES;
+    }
+    if (x->stage == Exchange::Stage::Held) {
+        // Let go by releaseHeld() or by stop().
+        x->stage = Exchange::Stage::Done;
+        if (x->drop || x->dropOnResume) return queueDrop(c);
+        return queueText(c, x->status, x->reply, x->replyType);
+    }
+    if (x->stage == Exchange::Stage::Done) return MHD_YES;
+    if (*uploadSize) {
+        takeBody(s, *x, upload, *uploadSize);
+        *uploadSize = 0;
+        return MHD_YES;
+    }
+    // The whole body is in.
+    x->stage = Exchange::Stage::Done;
+    if (!x->refusal && x->inflater && !x->inflateEnded) x->refuse(400, "request body unreadable");
+    if (x->refusal) {
+        releaseBudget(s, *x);
+        return queueText(c, *x->refusal, x->refusalText, "text/plain");
+    }
+    std::string path = url ? url : "";
+    if (x->method != "POST") {
+        releaseBudget(s, *x);
+        return answerGet(s, c, path);
+    }
+    std::string_view base(PlatformServer::BasePath);
+    if (path.rfind(base, 0) != 0 || path.size() == base.size()) {
+        releaseBudget(s, *x);
+        return queueText(c, 404, "no such endpoint", "text/plain");
+    }
+    s.serve(c, *x, path.substr(base.size()));
+    releaseBudget(s, *x);
+    if (x->stage == Exchange::Stage::Held) return MHD_YES; // suspended until let go
+    if (x->drop) return queueDrop(c);
+    return queueText(c, x->status, x->reply, x->replyType);
+}
+
+void onCompleted(void* cls, MHD_Connection*, void** context, MHD_RequestTerminationCode) {
+    auto* x = static_cast<Exchange*>(*context);
+    if (!x) return;
+    releaseBudget(*static_cast<PlatformServer::State*>(cls), *x);
+    delete x;
+    *context = nullptr;
+}
+
+void onConnection(void* cls, MHD_Connection* c, void**, MHD_ConnectionNotificationCode code) {
+    auto& s = *static_cast<PlatformServer::State*>(cls);
+    std::lock_guard lock(s.connMutex);
+    if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+        const MHD_ConnectionInfo* info = MHD_get_connection_info(c, MHD_CONNECTION_INFO_CONNECTION_FD);
+        s.open[c] = {info ? info->connect_fd : -1, std::chrono::steady_clock::now(), false, false};
+    } else {
+        s.open.erase(c);
+    }
+}
+
+// Cuts every connection past the whole-request deadline, however steadily it trickles. The
+// socket is shut down, not closed: the server closes it as it would any connection the client ended.
+void reap(PlatformServer::State& s, double seconds) {
+    auto deadline = std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));
+    auto tick = std::min<std::chrono::steady_clock::duration>(std::chrono::milliseconds(100), deadline / 4 + std::chrono::milliseconds(1));
+    std::unique_lock lock(s.connMutex);
+    while (!s.reaperStop) {
+        s.reaperWake.wait_for(lock, tick);
+        auto now = std::chrono::steady_clock::now();
+        for (auto& [c, o] : s.open) {
+            if (o.held || o.cut || o.fd < 0 || now - o.start < deadline) continue;
+            ::shutdown(o.fd, SHUT_RDWR);
+            o.cut = true;
+        }
+    }
+}
+
+} // namespace
+
+PlatformServer::PlatformServer() : s_(std::make_unique<State>()) {}
+
+void PlatformServer::State::serve(MHD_Connection* c, Exchange& x, const std::string& path) {
+    bool plain = isPlainPath(path);
+    size_t maxDecoded = x.limit.maxDecodedBytes;
     bool tooLarge = false;
-    ns::Value params = plain ? decodeForm(body)
-                             : decodeRequest(ns::Data::fromString(body), maxDecoded, &tooLarge);
+    size_t decodedBytes = 0;
+    ns::Value params = plain ? decodeForm(x.body)
+                             : decodeRequest(std::string_view(x.body), maxDecoded, &tooLarge, &decodedBytes);
     if (tooLarge) {
-        refuse(res, 413, "request body over " + std::to_string(maxDecoded) + " bytes decoded");
+        x.status = 413;
+        x.reply = "request body over " + std::to_string(maxDecoded) + " bytes decoded";
+        x.replyType = "text/plain";
         return;
     }
     std::optional<Scripted> scripted;
     ns::Value reply;
+    bool hold = false;
     {
         std::unique_lock lock(mutex);
-        logRequest({path, !plain, params, std::move(body), req.get_header_value("Content-Type")});
+        logRequest({path, !plain, params, std::move(x.body), x.contentType}, decodedBytes);
         if (auto q = queued.find(path); q != queued.end() && !q->second.empty()) {
             scripted = std::move(q->second.front());
             q->second.pop_front();
@@ -237,52 +399,66 @@ void PlatformServer::State::serve(const httplib::Request& req, httplib::Response
         }
         if (auto h = holdNext.find(path); h != holdNext.end() && h->second > 0) {
             --h->second;
-            uint64_t generation = releaseGeneration;
-            ++held;
-            released.wait(lock, [&] { return stopping || releaseGeneration != generation; });
-            if (stopping) {
-                if (!scripted) scripted = Scripted{};
-                scripted->drop = true;
+            hold = true;
+        }
+    }
+    x.body = std::string();
+    if (!scripted) {
+        if (reply.isNil()) {
+            x.status = 404;
+            x.reply = "no such endpoint";
+            x.replyType = "text/plain";
+        } else {
+            scripted = Scripted{};
+            scripted->json = reply;
+            scripted->contentType = plain ? "application/json" : "text/html";
+        }
+    }
+    if (scripted && scripted->drop) {
+        x.drop = true;
+    } else if (scripted) {
+        x.status = scripted->status;
+        x.replyType = scripted->contentType;
+        if (scripted->rawBody) {
+            x.reply = std::move(*scripted->rawBody);
+        } else {
+            std::string json;
+            if (scripted->jsonText) {
+                json = *scripted->jsonText;
+            } else if (auto written = ns::JSONSerialization::write(scripted->json.value_or(ns::Value()))) {
+                json = written->toString();
+            }
+            if (plain) {
+                x.reply = std::move(json);
+            } else {
+                auto encoded = encodeReplyText(json);
+                x.reply = encoded ? encoded->toString() : std::string();
             }
         }
     }
-    if (!scripted) {
-        if (reply.isNil()) {
-            res.status = 404;
-            res.set_content("no such endpoint", "text/plain");
-            return;
-        }
-        scripted = Scripted{};
-        scripted->json = reply;
-        scripted->contentType = plain ? "application/json" : "text/html";
-    }
-    if (scripted->drop) {
-        res.set_content_provider(1, "text/html", [](size_t, size_t, httplib::DataSink&) { return false; });
+    if (!hold) return;
+    // Held: the connection sleeps until releaseHeld() or stop() wakes it with the reply made here.
+    std::lock_guard lock(mutex);
+    x.stage = Exchange::Stage::Held;
+    if (stopping) {
+        x.dropOnResume = true;
+        x.stage = Exchange::Stage::Done;
+        x.drop = true;
         return;
     }
-    res.status = scripted->status;
-    std::string out;
-    if (scripted->rawBody) {
-        out = *scripted->rawBody;
-    } else {
-        std::string json;
-        if (scripted->jsonText) {
-            json = *scripted->jsonText;
-        } else if (auto written = ns::JSONSerialization::write(scripted->json.value_or(ns::Value()))) {
-            json = written->toString();
-        }
-        if (plain) {
-            out = json;
-        } else {
-            auto encoded = encodeReplyText(json);
-            out = encoded ? encoded->toString() : std::string();
-        }
+    ++held;
+    {
+        std::lock_guard open_(connMutex);
+        if (auto o = open.find(c); o != open.end()) o->second.held = true;
     }
-    res.set_content(out, scripted->contentType.c_str());
+    MHD_suspend_connection(c);
+    heldExchanges.emplace_back(c, &x);
 }
 
-void PlatformServer::State::logRequest(Received r) {
-    receivedBytes += r.rawBody.size();
+void PlatformServer::State::logRequest(Received r, size_t decodedBytes) {
+    size_t weight = std::max(r.rawBody.size(), decodedBytes);
+    receivedBytes += weight;
+    receivedWeights.push_back(weight);
     received.push_back(std::move(r));
     trimLog();
 }
@@ -290,7 +466,8 @@ void PlatformServer::State::logRequest(Received r) {
 void PlatformServer::State::trimLog() {
     while (!received.empty() &&
            (received.size() > limits.requestLogCount || receivedBytes > limits.requestLogBytes)) {
-        receivedBytes -= received.front().rawBody.size();
+        receivedBytes -= receivedWeights.front();
+        receivedWeights.pop_front();
         received.pop_front();
     }
 }
@@ -298,40 +475,58 @@ void PlatformServer::State::trimLog() {
 PlatformServer::~PlatformServer() { stop(); }
 
 bool PlatformServer::start(int port) {
-    if (s_->thread.joinable()) return true;
+    if (s_->daemon) return true;
     Limits limit = limits();
-    s_->http.new_task_queue = [max = limit.maxThreads] { return new GrowingPool(max); };
-    s_->http.set_read_timeout(limit.readTimeoutSeconds, 0);
-    s_->http.set_payload_max_length(limit.maxBodyBytes);
-    s_->http.set_socket_options([this](int sock) {
-        httplib::default_socket_options(sock);
-        s_->listenSocket = sock;
-    });
-    int bound = port ? (s_->http.bind_to_port("127.0.0.1", port) ? port : -1) : s_->http.bind_to_any_port("127.0.0.1");
-    if (bound <= 0) return false;
-    // The library listens with a backlog of 5; listening again on the socket raises it.
-    if (s_->listenSocket >= 0) ::listen(s_->listenSocket, kListenBacklog);
-    s_->port = bound;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     {
         std::lock_guard lock(s_->mutex);
         s_->stopping = false;
     }
-    s_->thread = std::thread([this] { s_->http.listen_after_bind(); });
-    // stop() only works once the accept loop runs; connections made before then wait in the backlog.
-    while (!s_->http.is_running()) std::this_thread::yield();
+    MHD_Daemon* d = MHD_start_daemon(
+        MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_ALLOW_SUSPEND_RESUME, 0, nullptr, nullptr, &onRequest,
+        s_.get(), MHD_OPTION_SOCK_ADDR, &address, MHD_OPTION_LISTEN_BACKLOG_SIZE, kListenBacklog,
+        MHD_OPTION_THREAD_POOL_SIZE, static_cast<unsigned>(std::max<size_t>(1, limit.maxThreads)),
+        MHD_OPTION_CONNECTION_LIMIT, static_cast<unsigned>(limit.maxConnections), MHD_OPTION_CONNECTION_MEMORY_LIMIT,
+        limit.maxHeaderBytes, MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned>(std::max(1, limit.readTimeoutSeconds)),
+        MHD_OPTION_NOTIFY_COMPLETED, &onCompleted, s_.get(), MHD_OPTION_NOTIFY_CONNECTION, &onConnection, s_.get(),
+        MHD_OPTION_END);
+    if (!d) return false;
+    const MHD_DaemonInfo* info = MHD_get_daemon_info(d, MHD_DAEMON_INFO_BIND_PORT);
+    s_->daemon = d;
+    s_->port = info ? info->port : port;
+    {
+        std::lock_guard lock(s_->connMutex);
+        s_->reaperStop = false;
+    }
+    s_->reaper = std::thread([this, seconds = limit.requestSeconds] { reap(*s_, seconds); });
     return true;
 }
 
 void PlatformServer::stop() {
-    if (!s_->thread.joinable()) return;
+    if (!s_->daemon) return;
     {
         std::lock_guard lock(s_->mutex);
         s_->stopping = true;
         s_->held = 0;
+        // Held replies are dropped: the connections wake only to close.
+        for (auto& [c, x] : s_->heldExchanges) {
+            x->dropOnResume = true;
+            MHD_resume_connection(c);
+        }
+        s_->heldExchanges.clear();
     }
-    s_->released.notify_all();
-    s_->http.stop();
-    s_->thread.join();
+    {
+        std::lock_guard lock(s_->connMutex);
+        s_->reaperStop = true;
+    }
+    s_->reaperWake.notify_all();
+    s_->reaper.join();
+    // Closes every connection at once, however slow its client.
+    MHD_stop_daemon(s_->daemon);
+    s_->daemon = nullptr;
 }
 
 int PlatformServer::port() const { return s_->port; }
@@ -362,12 +557,22 @@ void PlatformServer::holdNext(const std::string& path) {
 void PlatformServer::releaseHeld() {
     {
         std::lock_guard lock(s_->mutex);
-        ++s_->releaseGeneration;
-        // Counted out here, not by the woken threads: a reply let go but not yet sent must not
-        // pass for one held later.
+        // Counted out here, not by the woken connections: a reply let go but not yet sent must
+        // not pass for one held later.
         s_->held = 0;
+        for (auto& [c, x] : s_->heldExchanges) {
+            {
+                std::lock_guard open(s_->connMutex);
+                // The deadline starts again for sending the reply.
+                if (auto o = s_->open.find(c); o != s_->open.end()) {
+                    o->second.held = false;
+                    o->second.start = std::chrono::steady_clock::now();
+                }
+            }
+            MHD_resume_connection(c);
+        }
+        s_->heldExchanges.clear();
     }
-    s_->released.notify_all();
 }
 
 size_t PlatformServer::heldCount() const {
@@ -387,6 +592,7 @@ std::vector<PlatformServer::Received> PlatformServer::requests(std::string_view 
 void PlatformServer::clearRequests() {
     std::lock_guard lock(s_->mutex);
     s_->received.clear();
+    s_->receivedWeights.clear();
     s_->receivedBytes = 0;
 }
 

@@ -49,8 +49,13 @@ public:
         size_t maxDecodedBytes = 4 << 20;     // the same after Content-Encoding or the scrambled body's gzip
         size_t requestLogCount = 1000;        // requests kept for requests(), the newest
         size_t requestLogBytes = 16 << 20;    // and their raw bodies together at most this
-        size_t maxThreads = 128;              // connections served at once; later ones wait their turn
+        size_t maxThreads = 4;                // worker threads; each serves many connections by events
         int readTimeoutSeconds = 5;           // a client silent this long is dropped
+        double requestSeconds = 10;           // a whole request with its reply, however it trickles
+        size_t maxConnections = 4096;         // open at once; beyond it new connections are closed
+        size_t maxHeaders = 64;               // header lines of a request; more get 431
+        size_t maxHeaderBytes = 32 << 10;     // the request line and headers together; more get 431
+        size_t maxBufferedBytes = 64 << 20;   // bodies of all requests in flight together; beyond it 503
     };
 
     static constexpr const char* BasePath = "/sdkapicoupon2/";
@@ -81,7 +86,7 @@ public:
     // The requests received (to the path, when given), in order: the newest within the log's limits.
     std::vector<Received> requests(std::string_view path = {}) const;
     void clearRequests();
-    // Threads and the read time-out take effect at the next start(); the other limits at once.
+    // Threads, connections, headers and time-outs take effect at the next start(); the rest at once.
     void setLimits(const Limits& limits);
     Limits limits() const;
 

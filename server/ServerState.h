@@ -4,8 +4,7 @@
 
 #include "server/PlatformServer.h"
 
-#include <httplib.h>
-
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -15,6 +14,11 @@
 #include <random>
 #include <set>
 #include <thread>
+#include <chrono>
+#include <vector>
+
+struct MHD_Daemon;
+struct MHD_Connection;
 
 namespace server {
 
@@ -42,11 +46,23 @@ struct LoginArea {
     std::optional<std::string> refuseAddSub;            // "code" 0 with this "msg"
     std::optional<std::string> refuseSubCheck;          // "a" 0 with this "b"
     std::map<std::string, std::string> smsTypes;        // phone -> type of the last code sent
-    std::map<std::string, int> smsFailures;             // phone -> wrong tries of the current code
+    // Wrong code tries per phone, of every code type together, within a window on the server's
+    // clock (ns::Clock): asking for a new code does not start the count again.
+    struct CodeTries {
+        double since = 0;
+        int wrong = 0;
+    };
+    std::map<std::string, CodeTries> codeTries;
     std::set<std::string> proposedNames;                // names handed out by one-tap registration
     std::map<std::string, std::vector<SubAccount>> subs; // account -> sub-accounts, in order of creation
     std::map<std::string, std::string> lastSub;          // account -> username of the sub-account used last
 };
+
+// Checks a code sent to the phone for this use ("8" login, "5" reset, "4" bind, "7" unbind) and
+// uses it up when it matches; wrong tries are limited per phone and window. Mutex held.
+bool useCode(PlatformServer::State& s, const std::string& phone, const std::string& code, const std::string& type);
+// Eleven ASCII digits.
+bool isPhoneNumber(std::string_view text);
 
 // Pages and pictures the login road serves by GET (agreements, the sub-account head image).
 std::map<std::string, std::pair<std::string, std::string>> loginFiles();
@@ -55,20 +71,37 @@ struct CommentArea;
 struct CouponArea;
 struct MineArea;
 
+// One request on its way through the server (defined in PlatformServer.cpp).
+struct Exchange;
+
 struct PlatformServer::State {
-    httplib::Server http;
-    std::thread thread;
+    MHD_Daemon* daemon = nullptr;
     int port = 0;
+    // Open connections and when each began, for the whole-request deadline (connMutex).
+    struct Open {
+        int fd = -1;
+        std::chrono::steady_clock::time_point start;
+        bool held = false; // a reply held back by a test waits as long as the test wants
+        bool cut = false;
+    };
+    std::mutex connMutex;
+    std::map<MHD_Connection*, Open> open;
+    std::thread reaper;
+    std::condition_variable reaperWake;
+    bool reaperStop = false;
+    // Body bytes buffered by all requests in flight together.
+    std::atomic<size_t> buffered{0};
+    std::vector<std::pair<MHD_Connection*, Exchange*>> heldExchanges; // (mutex)
 
     mutable std::mutex mutex;
-    std::condition_variable released;
-    uint64_t releaseGeneration = 0;
     size_t held = 0;
     bool stopping = false;
     std::map<std::string, Scripted> scripts;
     std::map<std::string, std::deque<Scripted>> queued;
     std::map<std::string, int> holdNext;
     std::deque<Received> received;
+    // What each logged request weighs: its raw body or its decoded parameters, the larger.
+    std::deque<size_t> receivedWeights;
     size_t receivedBytes = 0;
     Limits limits;
     int listenSocket = -1;
@@ -97,10 +130,10 @@ struct PlatformServer::State {
     ns::Value answer(const std::string& path, const ns::Value& p);
     ns::Value answerLogin(const std::string& path, const ns::Value& p);
     ns::Value login(const std::string& name, Account& a, const std::string& box);
-    // Decodes one request to the API below the base path, logs it and answers it.
-    void serve(const httplib::Request& req, httplib::Response& res, const std::string& path, std::string body);
+    // Decodes one request to the API below the base path, logs it and answers it (or holds it).
+    void serve(MHD_Connection* c, Exchange& x, const std::string& path);
     // Appends to the request log (mutex held); trimLog drops the oldest entries beyond its limits.
-    void logRequest(Received r);
+    void logRequest(Received r, size_t decodedBytes = 0);
     void trimLog();
 };
 

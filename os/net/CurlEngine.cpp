@@ -12,6 +12,7 @@
 #include <future>
 #include <mutex>
 #include <pthread.h>
+#include <set>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -54,6 +55,61 @@ std::string noProxyList() {
         }
     }
     return list;
+}
+
+// The Netscape lines of the jar an easy handle uses (the share's when it is attached).
+std::vector<std::string> cookieLinesOf(CURL* easy) {
+    std::vector<std::string> out;
+    curl_slist* list = nullptr;
+    if (curl_easy_getinfo(easy, CURLINFO_COOKIELIST, &list) != CURLE_OK) return out;
+    for (curl_slist* i = list; i; i = i->next) out.emplace_back(i->data);
+    curl_slist_free_all(list);
+    return out;
+}
+
+// Domain, path and name: what makes a cookie the same cookie.
+std::string cookieKey(const std::string& line) {
+    auto f = str::split(line, "\t");
+    if (f.size() < 6) return line;
+    std::string domain = str::hasPrefix(f[0], "#HttpOnly_") ? f[0].substr(10) : f[0];
+    return domain + "\t" + f[2] + "\t" + f[5];
+}
+
+bool isSecureCookieLine(const std::string& line) {
+    auto f = str::split(line, "\t");
+    return f.size() >= 6 && f[3] == "TRUE";
+}
+
+// Writes what a transfer with a jar of its own changed (`before` -> `after`) into the shared jar.
+void mergeCookies(CURLSH* share, const std::vector<std::string>& before, const std::vector<std::string>& after) {
+    std::set<std::string> beforeLines(before.begin(), before.end()), afterKeys, changedKeys;
+    std::vector<std::string> added;
+    for (const auto& line : after) {
+        afterKeys.insert(cookieKey(line));
+        if (!beforeLines.count(line)) {
+            added.push_back(line);
+            changedKeys.insert(cookieKey(line));
+        }
+    }
+    bool removed = false;
+    for (const auto& line : before) {
+        if (!afterKeys.count(cookieKey(line))) {
+            changedKeys.insert(cookieKey(line));
+            removed = true;
+        }
+    }
+    if (added.empty() && !removed) return;
+    CURL* h = curl_easy_init();
+    curl_easy_setopt(h, CURLOPT_SHARE, share);
+    if (removed) {
+        // curl has no way to drop a single cookie: the jar is written again without it.
+        auto current = cookieLinesOf(h);
+        curl_easy_setopt(h, CURLOPT_COOKIELIST, "ALL");
+        for (const auto& line : current)
+            if (!changedKeys.count(cookieKey(line))) curl_easy_setopt(h, CURLOPT_COOKIELIST, line.c_str());
+    }
+    for (const auto& line : added) curl_easy_setopt(h, CURLOPT_COOKIELIST, line.c_str());
+    curl_easy_cleanup(h);
 }
 
 } // namespace
@@ -118,6 +174,9 @@ public:
     int authRounds = 0;
     bool responseSent = false;
     bool sawSetCookie = false;
+    // Plain HTTP to loopback: the transfer's own jar, and its lines as they were at the start.
+    bool ownJar = false;
+    std::vector<std::string> jarBefore;
 
     // Callbacks count activity; the loop turns a changed count into a time stamp, so the clock
     // is read once per turn rather than once per callback.
@@ -185,7 +244,19 @@ void Transfer::configure(CURLSH* share, const std::string& noProxy) {
     if (!hasExpect) headerList = curl_slist_append(headerList, "Expect:");
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headerList);
 
-    if (req.handleCookies && share) {
+    if (req.handleCookies && share && str::lowercase(req.url->scheme().value_or("")) == "http" &&
+        isLoopbackHost(req.url->host())) {
+        // curl counts loopback as secure and would send secure cookies over plain HTTP there: such
+        // a transfer works on a copy of the jar without them, merged back when it ends.
+        curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
+        CURL* shared = curl_easy_init();
+        curl_easy_setopt(shared, CURLOPT_SHARE, share);
+        for (const auto& line : cookieLinesOf(shared))
+            if (!isSecureCookieLine(line)) curl_easy_setopt(easy, CURLOPT_COOKIELIST, line.c_str());
+        curl_easy_cleanup(shared);
+        jarBefore = cookieLinesOf(easy);
+        ownJar = true;
+    } else if (req.handleCookies && share) {
         curl_easy_setopt(easy, CURLOPT_SHARE, share);
         curl_easy_setopt(easy, CURLOPT_COOKIEFILE, ""); // turns the cookie engine on
     }
@@ -280,6 +351,7 @@ void CurlEngine::State::detach(const std::shared_ptr<Transfer>& t) {
     if (!t->easy) return;
     curl_multi_remove_handle(multi, t->easy);
     transfers.erase(t->easy);
+    if (t->ownJar) mergeCookies(share, t->jarBefore, cookieLinesOf(t->easy));
     curl_easy_cleanup(t->easy);
     t->easy = nullptr;
     curl_slist_free_all(t->headerList);
@@ -409,6 +481,14 @@ std::shared_ptr<Load> CurlEngine::start(LoadRequest request, std::shared_ptr<Loa
 }
 
 CURLSH* CurlEngine::share() const { return s_->share; }
+
+std::vector<std::string> CurlEngine::cookieLines() const {
+    CURL* h = curl_easy_init();
+    curl_easy_setopt(h, CURLOPT_SHARE, s_->share);
+    auto lines = cookieLinesOf(h);
+    curl_easy_cleanup(h);
+    return lines;
+}
 
 void CurlEngine::setCookieHooks(std::function<void()> beforeUse, std::function<void()> changed) {
     runSync([&] {

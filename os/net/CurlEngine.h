@@ -10,6 +10,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace ns::detail {
 
@@ -31,6 +33,8 @@ public:
 
     // The cookie jar; network thread only.
     CURLSH* share() const;
+    // The cookies of the jar in curl's Netscape lines; network thread only.
+    std::vector<std::string> cookieLines() const;
     // Network-thread hooks of the cookie storage: `beforeUse` runs before a transfer that handles
     // cookies starts, `changed` after a transfer that received "Set-Cookie".
     void setCookieHooks(std::function<void()> beforeUse, std::function<void()> changed);

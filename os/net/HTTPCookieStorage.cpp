@@ -31,16 +31,7 @@ struct Jar {
         curl_easy_cleanup(h);
     }
 
-    static std::vector<std::string> lines() {
-        std::vector<std::string> out;
-        withHandle([&](CURL* h) {
-            curl_slist* list = nullptr;
-            if (curl_easy_getinfo(h, CURLINFO_COOKIELIST, &list) != CURLE_OK) return;
-            for (curl_slist* i = list; i; i = i->next) out.emplace_back(i->data);
-            curl_slist_free_all(list);
-        });
-        return out;
-    }
+    static std::vector<std::string> lines() { return CurlEngine::shared().cookieLines(); }
 
     void loadIfNeeded() {
         if (loaded) return;
@@ -107,11 +98,13 @@ bool domainMatches(const std::string& host, const std::string& domain) {
     return host == d || str::hasSuffix(host, "." + d);
 }
 
-bool pathMatches(const std::string& requestPath, const std::string& cookiePath) {
+bool pathMatches(const std::string& requestPath, std::string cookiePath) {
+    // curl keeps a folder's path with its slash ("/d/" for a cookie set from "/d/page") and
+    // sends it to "/d" as well: the slash is not part of the match.
+    if (cookiePath.size() > 1 && cookiePath.back() == '/') cookiePath.pop_back();
     if (cookiePath.empty() || cookiePath == "/") return true;
-    if (requestPath == cookiePath) return true;
     if (!str::hasPrefix(requestPath, cookiePath)) return false;
-    return cookiePath.back() == '/' || requestPath[cookiePath.size()] == '/';
+    return requestPath.size() == cookiePath.size() || requestPath[cookiePath.size()] == '/';
 }
 
 } // namespace

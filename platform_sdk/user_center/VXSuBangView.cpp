@@ -16,6 +16,9 @@ constexpr const char* kServerError = "服务器错误";
 
 void VXSuPhoneCode::request(const ns::Ref<ui::View>& panel, const VXCountDownButtonRef& button,
                             const std::string& phone, const std::string& name, const std::string& type) {
+    if (!button) return;
+    // Off while the request is out, so a double tap sends one request and starts one countdown.
+    button->setEnabled(false);
     ns::Weak<ui::View> weakPanel = panel;
     ns::Weak<VXCountDownButton> weakButton = button;
     VXLoginAPI::getSdkCodeWithNumber(

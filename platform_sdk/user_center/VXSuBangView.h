@@ -12,8 +12,9 @@
 
 // The countdown shared by both panels' code buttons.
 namespace VXSuPhoneCode {
-// Asks for an SMS code; on success the button counts down from 30 ("剩余%d秒", then "重新获取"),
-// on failure it is enabled again at once ("获取验证码"). Toasts go on the panel.
+// Asks for an SMS code with the button disabled while the request is out; on success the button
+// counts down from 30 ("剩余%d秒", then "重新获取"), on failure it is enabled again at once
+// ("获取验证码"). Toasts go on the panel.
 void request(const ns::Ref<ui::View>& panel, const VXCountDownButtonRef& button, const std::string& phone,
              const std::string& name, const std::string& type);
 } // namespace VXSuPhoneCode

@@ -57,7 +57,7 @@ protected:
     void matches(const std::string& name) {
         drainMain();
         auto shot = screenImage();
-        std::string path = std::string(VX_GOLDEN_DIR) + "/" + name;
+        std::string path = VX_GOLDEN_DIR "/" + name;
         if (std::getenv("VX_UPDATE_GOLDEN")) {
             ASSERT_TRUE(ui::ImagePNGRepresentation(ui::Image::imageWithCGImage(shot, 2))->writeToFile(path, true));
             return;

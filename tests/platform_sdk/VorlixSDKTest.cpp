@@ -117,7 +117,8 @@ TEST_F(VorlixSDKTest, OrientationMaskFromInfoPlist) {
 TEST_F(VorlixSDKTest, ScreenHooksConvertCodes) {
     std::vector<std::pair<long, Value>> loginFailures;
     std::vector<Value> loginSuccess;
-    // Missing screens: logged, nothing called.
+    // Emptied hooks: logged, nothing called.
+    VorlixSDK::screens() = {};
     VorlixSDK::loadLoginViewResultSuccess(nullptr, nullptr);
     EXPECT_TRUE(logContains("login window is not available"));
 

@@ -32,6 +32,11 @@ protected:
         auto res = post(path, body, "application/x-www-form-urlencoded");
         return res ? ns::JSONSerialization::parse(ns::Data::fromString(res->body)) : Value("no reply");
     }
+    Value formFields(const std::string& path, const std::vector<std::pair<std::string, std::string>>& fields) {
+        std::string body;
+        for (const auto& [k, v] : fields) body += (body.empty() ? "" : "&") + k + "=" + httplib::detail::encode_query_param(v);
+        return form(path, body);
+    }
 
     PlatformServer server;
 };

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <functional>
 
 using namespace servertest;
 
@@ -34,6 +35,47 @@ protected:
             return -1;
         }
         return fd;
+    }
+    // Sends the text whole, then reads until the server closes (at most 20 s): the raw reply.
+    std::string exchange(int fd, const std::string& text) {
+        for (size_t sent = 0; sent < text.size();) {
+            ssize_t n = ::send(fd, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
+            if (n <= 0) break;
+            sent += static_cast<size_t>(n);
+        }
+        std::string reply;
+        readUntilClosed(fd, 20, &reply);
+        ::close(fd);
+        return reply;
+    }
+    // True once the server has closed the connection (looked for during at most 30 s).
+    static bool closedByServer(int fd) { return readUntilClosed(fd, 30, nullptr); }
+    static bool readUntilClosed(int fd, int seconds, std::string* reply) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        while (std::chrono::steady_clock::now() < deadline) {
+            pollfd p{fd, POLLIN, 0};
+            if (::poll(&p, 1, 100) <= 0) continue;
+            char buf[4096];
+            ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+            if (n <= 0) return true;
+            if (reply) reply->append(buf, static_cast<size_t>(n));
+        }
+        return false;
+    }
+    static void raiseFileLimit(rlim_t wanted) {
+        rlimit files{};
+        ::getrlimit(RLIMIT_NOFILE, &files);
+        if (files.rlim_cur < wanted && files.rlim_max > files.rlim_cur) {
+            files.rlim_cur = std::min<rlim_t>(files.rlim_max, wanted);
+            ::setrlimit(RLIMIT_NOFILE, &files);
+        }
+    }
+    void restartWith(const std::function<void(PlatformServer::Limits&)>& change) {
+        server.stop();
+        auto limits = server.limits();
+        change(limits);
+        server.setLimits(limits);
+        ASSERT_TRUE(server.start());
     }
 };
 
@@ -183,6 +225,117 @@ TEST_F(ServerLimits, ABurstOf500ConnectionsIsServed) {
         ::close(c.fd);
     }
     EXPECT_EQ(answered, kConnections);
+}
+
+TEST_F(ServerLimits, HeaderFloodsAndAmbiguousBodyLengthsAreRefused) {
+    const std::string start = "POST /sdkapicoupon2/Sdkhome/yzm HTTP/1.1\r\nHost: 127.0.0.1\r\n";
+    const std::string form = "Content-Type: application/x-www-form-urlencoded\r\n";
+    std::string many = start;
+    for (int i = 0; i < 100; ++i) many += "X-Line-" + std::to_string(i) + ": v\r\n";
+    EXPECT_EQ(exchange(connectRaw(), many + "Content-Length: 0\r\n\r\n").substr(0, 12), "HTTP/1.1 431");
+    // Few lines, but together past the size bound: refused, the connection closed, nothing kept.
+    std::string large = start + "X-Big: " + std::string(server.limits().maxHeaderBytes, 'h') + "\r\n\r\n";
+    std::string reply = exchange(connectRaw(), large);
+    EXPECT_EQ(reply.rfind("HTTP/1.1 200", 0), std::string::npos) << reply.substr(0, 40);
+
+    EXPECT_EQ(exchange(connectRaw(), start + form + "Content-Length: 4\r\nContent-Length: 40\r\n\r\nsj=1").substr(0, 12),
+              "HTTP/1.1 400");
+    EXPECT_EQ(exchange(connectRaw(), start + form + "Content-Length: 4\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nsj=1\r\n0\r\n\r\n")
+                  .substr(0, 12),
+              "HTTP/1.1 400");
+
+    // An encoded body sent in chunks is held to the raw bound as well: bytes that do not compress.
+    std::string noise(server.limits().maxBodyBytes + 200 * 1024, '\0');
+    uint32_t x = 12345;
+    for (auto& c : noise) c = static_cast<char>((x = x * 1103515245u + 12345u) >> 24);
+    auto packed = cxrLFCGzipUtillity::gzipData(ns::Data::fromString(noise))->toString();
+    ASSERT_GT(packed.size(), server.limits().maxBodyBytes);
+    std::string chunked = start + form + "Content-Encoding: gzip\r\nTransfer-Encoding: chunked\r\n\r\n";
+    for (size_t at = 0; at < packed.size(); at += 60000) {
+        std::string piece = packed.substr(at, 60000);
+        char size[16];
+        std::snprintf(size, sizeof size, "%zx\r\n", piece.size());
+        chunked += size + piece + "\r\n";
+    }
+    reply = exchange(connectRaw(), chunked + "0\r\n\r\n");
+    EXPECT_EQ(reply.substr(0, 12), "HTTP/1.1 413");
+    EXPECT_NE(reply.find("request body over " + std::to_string(server.limits().maxBodyBytes) + " bytes"), std::string::npos);
+    EXPECT_TRUE(server.requests().empty());
+
+    // The server goes on serving.
+    auto res = post("Sdkhome/yzm", "sj=13800001234&type=8", "application/x-www-form-urlencoded");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 200);
+}
+
+TEST_F(ServerLimits, IdleAndStalledConnectionsAreCutAtTheRequestDeadline) {
+    // Silence alone would take a minute here: only the whole-request deadline ends these.
+    restartWith([](PlatformServer::Limits& l) {
+        l.requestSeconds = 0.5;
+        l.readTimeoutSeconds = 60;
+    });
+    int idle = connectRaw();
+    int stalled = connectRaw();
+    ASSERT_GE(idle, 0);
+    ASSERT_GE(stalled, 0);
+    const std::string half = "POST /sdkapicoupon2/login/dologin HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 100\r\n\r\nz=";
+    ASSERT_GT(::send(stalled, half.data(), half.size(), MSG_NOSIGNAL), 0);
+    EXPECT_TRUE(closedByServer(idle));
+    EXPECT_TRUE(closedByServer(stalled));
+    ::close(idle);
+    ::close(stalled);
+    auto res = post("Sdkhome/yzm", "sj=13800001234&type=8", "application/x-www-form-urlencoded");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 200);
+}
+
+TEST_F(ServerLimits, OthersAreServedBesideHundredsOfIdleAndStalledConnections) {
+    raiseFileLimit(2048);
+    std::vector<int> held;
+    for (int i = 0; i < 300; ++i) {
+        int fd = connectRaw();
+        ASSERT_GE(fd, 0);
+        held.push_back(fd);
+    }
+    for (int i = 0; i < 100; ++i) {
+        int fd = connectRaw();
+        ASSERT_GE(fd, 0);
+        const std::string line = "POST /sdkapicoupon2/login/dologin HTTP/1.1\r\nHost: 1";
+        ASSERT_GT(::send(fd, line.data(), line.size(), MSG_NOSIGNAL), 0);
+        held.push_back(fd);
+    }
+    httplib::Client client("127.0.0.1", server.port());
+    client.set_read_timeout(3, 0);
+    for (int i = 0; i < 5; ++i) {
+        auto res = client.Post("/sdkapicoupon2/Sdkhome/yzm", "sj=13800001234&type=8", "application/x-www-form-urlencoded");
+        ASSERT_TRUE(res) << "request " << i << ": " << httplib::to_string(res.error());
+        EXPECT_EQ(res->status, 200);
+    }
+    // Stopping closes them all rather than waiting on them.
+    server.stop();
+    for (int fd : held) {
+        EXPECT_TRUE(closedByServer(fd));
+        ::close(fd);
+    }
+}
+
+TEST_F(ServerLimits, PerAccountStateStaysWithinBounds) {
+    server.addAccount("player01", "secret1");
+    ns::Dictionary role{{"z", "player01"}, {"b", "1001"}, {"c", "r1"}, {"d", "勇者"}};
+    for (int i = 0; i < 300; ++i) {
+        role.set("e", std::to_string(i));
+        ASSERT_EQ(call("User/setRole", role)["code"], Value(1));
+    }
+    auto roles = server.roles();
+    ASSERT_EQ(roles.size(), 256u);
+    EXPECT_EQ(roles.back()["e"], Value("299")) << "the newest are kept";
+    role.set("d", std::string(8 * 1024, 'r'));
+    EXPECT_EQ(call("User/setRole", role)["code"], Value(0));
+    EXPECT_EQ(server.roles().size(), 256u);
+
+    for (int i = 0; i < 20; ++i)
+        ASSERT_EQ(call("login/addxiaohao", ns::Dictionary{{"z", "player01"}, {"x", "号" + std::to_string(i)}})["code"], Value(1));
+    EXPECT_EQ(call("login/addxiaohao", ns::Dictionary{{"z", "player01"}, {"x", "再一个"}})["code"], Value(0));
 }
 
 TEST(ServerForms, DecodingFormBodies) {

@@ -140,7 +140,9 @@ TEST_F(CategoriesTest, ShowLabelMeasuresItsTextAtItsWidth) {
     label->setText("福利");
     EXPECT_EQ(label->maxHeight(), static_cast<long>(line));
     EXPECT_EQ(label->rows(), 1);
-    label->setText(std::string(60, 'w') + " 每日登录领取礼包，充值满额返利，活动期间另有惊喜。");
+    std::string longText(60, 'w');
+    longText += " 每日登录领取礼包，充值满额返利，活动期间另有惊喜。";
+    label->setText(longText);
     EXPECT_GE(label->rows(), 4);
     EXPECT_EQ(label->maxHeight(), static_cast<long>(label->rows() * line));
     label->setText(std::nullopt);

@@ -55,8 +55,9 @@ TEST_F(InputViewTest, GrowsWithItsTextAndSitsOnTheKeyboard) {
     double twoLines = bar->frame().size.height;
     EXPECT_EQ(twoLines, VXInputView::CollapsedHeight + line);
     EXPECT_EQ(cg::RectGetMaxY(bar->frame()), keyboardTop()); // grows upwards
-    driver::typeText(bar->textView(), std::string(40, ' ') + "。。。。。。。。。。。。。。。。。。。。。。。。。。。。。。。。。。。。。。"
-                                                         "。。。。。。。。。。。。。。。。。。。。。。。。。。。。。。。。。。。。。。");
+    std::string manyLines(40, ' ');
+    for (int i = 0; i < 76; ++i) manyLines += "。";
+    driver::typeText(bar->textView(), manyLines);
     EXPECT_EQ(bar->frame().size.height, VXInputView::CollapsedHeight + (VXInputView::MaximumLines - 1) * line);
 
     bar->clearText();

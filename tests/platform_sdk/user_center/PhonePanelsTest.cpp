@@ -87,7 +87,8 @@ TEST_F(PhonePanelsTest, UnbindRefusalsKeepThePanelAndSuccessShowsNotBound) {
 
     auto button = codeButton(panel);
     driver::tap(button);
-    ASSERT_TRUE(runMainUntil([&] { return !button->isEnabled(); }));
+    // The button is off as soon as the request goes out; the countdown starts with the answer.
+    ASSERT_TRUE(runMainUntil([&] { return button->currentTitle() == std::optional<std::string>("剩余30秒"); }));
     auto sent = server.requests("Sdkhome/yzm").at(0).params;
     EXPECT_EQ(sent["sj"], ns::Value(""));
     EXPECT_EQ(sent["username"], ns::Value("player01"));

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs a build of the tree into a temporary prefix, then configures, builds and runs the example
+# game (examples/minimal_game) against that prefix alone, from a copy outside the source tree.
+# Usage: scripts/example.sh [build folder]   (default: build/asan, the build CI tested)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="$(cd "${1:-$root/build/asan}" && pwd)"
+work="$(mktemp -d "${TMPDIR:-/tmp}/vorlix-example-XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+
+cmake --install "$build" --prefix "$work/prefix" >"$work/install.log"
+echo "example: installed $build into $work/prefix ($(find "$work/prefix" -type f | wc -l) files)"
+cp -r "$root/examples/minimal_game" "$work/game"
+launcher=()
+if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+if ! cmake -S "$work/game" -B "$work/game/build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    -DCMAKE_PREFIX_PATH="$work/prefix" "${launcher[@]}" >"$work/configure.log" 2>&1; then
+  cat "$work/configure.log"
+  exit 1
+fi
+cmake --build "$work/game/build"
+# A build with the sanitizers hands them to the game; leaks and undefined behaviour fail it.
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+cd "$work"
+"$work/game/build/minimal-game"

@@ -1,0 +1,197 @@
+// The payment model's rules at their edges, over HTTP: balances exactly enough or one cent short,
+// amounts at zero and below, voucher minimums, orders settled twice, unknown or another's orders.
+#include "server/PayArea.h"
+#include "tests/server/ServerFixture.h"
+
+using namespace servertest;
+
+namespace {
+
+std::string str(const Value& v) { return v.stringValue().value_or("<none>"); }
+
+class PayBoundaries : public ServerTest {
+protected:
+    struct Balances {
+        std::string ttb, djq, xingbi;
+        size_t ledger = 0, orders = 0;
+        bool operator==(const Balances&) const = default;
+    };
+    Balances balances(const std::string& user) {
+        Balances b;
+        server.withState([&](PlatformServer::State& s) {
+            auto& pay = server::payArea(s);
+            auto& w = pay.wallet(user);
+            b = {w.ttb, w.djq, w.xingbi, pay.ledger.size(), pay.orders.size()};
+        });
+        return b;
+    }
+    std::string get(const std::string& pathAndQuery) {
+        httplib::Client client("127.0.0.1", server.port());
+        auto res = client.Get((std::string(PlatformServer::BasePath) + pathAndQuery).c_str());
+        return res ? res->body : "no reply";
+    }
+    static bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+};
+
+TEST_F(PayBoundaries, BalancePaysTakeExactlyEnoughAndRefuseOneCentShort) {
+    struct Road {
+        const char* path;
+        std::string Balances::*balance;
+        const char* shortage;
+    };
+    const Road roads[] = {{"Ttbpaynew/ttbnew", &Balances::ttb, "平台币余额不足"},
+                          {"Ttbpaynew/djqpay", &Balances::djq, "代金券余额不足"},
+                          {"Ttbpaynew/starcoinpay", &Balances::xingbi, "星币余额不足"}};
+    for (const auto& road : roads) {
+        SCOPED_TRACE(road.path);
+        std::string user = std::string("u-") + road.path;
+        server.withState([&](PlatformServer::State& s) {
+            auto& w = server::payArea(s).wallet(user);
+            w.ttb = "7.25", w.djq = "7.25", w.xingbi = "7.25";
+        });
+        auto pay = [&](const std::string& amount) {
+            return call(road.path, ns::Dictionary{{"f", user}, {"p", amount}, {"b", amount}, {"k", "钻石"}});
+        };
+        Balances before = balances(user);
+
+        // Refusals leave every balance, the orders and the ledger as they were.
+        const std::pair<const char*, std::pair<const char*, const char*>> refusals[] = {
+            {"7.26", {"-2", road.shortage}}, {"-1", {"-3", "金额错误"}}, {"-0.01", {"-3", "金额错误"}}, {"abc", {"-3", "金额错误"}}};
+        for (const auto& [amount, answer] : refusals) {
+            Value r = pay(amount);
+            EXPECT_EQ(str(r["z"]), answer.first) << amount;
+            EXPECT_EQ(str(r["c"]), answer.second) << amount;
+            EXPECT_EQ(balances(user), before) << amount;
+        }
+        Value nobody = call(road.path, ns::Dictionary{{"f", ""}, {"b", "1"}});
+        EXPECT_EQ(str(nobody["z"]), "-1");
+        EXPECT_EQ(str(nobody["c"]), "用户不存在");
+
+        // Nothing to take (a voucher covered it all) settles and leaves the balance.
+        EXPECT_EQ(str(pay("0")["z"]), "1");
+        EXPECT_EQ(balances(user).*road.balance, "7.25");
+
+        Value paid = pay("7.25");
+        EXPECT_EQ(str(paid["z"]), "1");
+        EXPECT_EQ(str(paid["c"]), "支付成功");
+        Balances after = balances(user);
+        EXPECT_EQ(after.*road.balance, "0");
+        for (auto other : {&Balances::ttb, &Balances::djq, &Balances::xingbi}) {
+            if (other == road.balance) continue;
+            EXPECT_EQ(after.*other, "7.25");
+        }
+        EXPECT_EQ(after.orders, before.orders + 2);
+        EXPECT_EQ(after.ledger, before.ledger + 2);
+        server.withState([&](PlatformServer::State& s) {
+            auto& pay = server::payArea(s);
+            EXPECT_EQ(pay.ledger.back().amount, "7.25");
+            EXPECT_FALSE(pay.ledger.back().gained);
+            EXPECT_EQ(std::to_string(pay.ledger.back().orderId), str(paid["b"]));
+            EXPECT_TRUE(pay.order(pay.ledger.back().orderId)->paid);
+        });
+        EXPECT_EQ(str(pay("0.01")["z"]), "-2");
+    }
+}
+
+TEST_F(PayBoundaries, OrderRoadsRefuseAmountsAtZeroAndBelow) {
+    struct Road {
+        const char* path;
+        const char *status, *message;
+        bool plain; // sent as a form, not scrambled
+    };
+    const Road roads[] = {{"H5pay/pay", "z", "b", false}, {"wxh5/h5pay", "code", "msg", false},
+                          {"Wxh5other/h5pay", "code", "msg", false}, {"Walletapp/apppayios", "z", "b", true},
+                          {"Walletappother/apppayios", "z", "b", true}};
+    for (const auto& road : roads) {
+        SCOPED_TRACE(road.path);
+        auto order = [&](const std::string& user, const std::string& amount) {
+            if (road.plain) return formFields(road.path, {{"z", "qb"}, {"c", user}, {"p", amount}, {"b", amount}});
+            return call(road.path, ns::Dictionary{{"z", "qb"}, {"c", user}, {"p", amount}, {"b", amount}});
+        };
+        size_t orders = balances("u1").orders;
+        for (const char* amount : {"0", "0.00", "-6", "", "x"}) {
+            Value r = order("u1", amount);
+            EXPECT_EQ(str(r[road.status]), "0") << amount;
+            EXPECT_EQ(str(r[road.message]), "金额错误") << amount;
+        }
+        EXPECT_EQ(str(order("", "1")[road.message]), "用户不存在");
+        EXPECT_EQ(balances("u1").orders, orders);
+        EXPECT_EQ(str(order("u1", "0.01")[road.status]), "1");
+        EXPECT_EQ(balances("u1").orders, orders + 1);
+    }
+}
+
+TEST_F(PayBoundaries, TopUpsCreditTenCoinsAYuanOnceAndOnlyTheirAccount) {
+    for (const char* amount : {"0", "-10", "abc"}) {
+        Value r = call("Wxh5ptb/wxpay", ns::Dictionary{{"z", "wx"}, {"c", "u1"}, {"b", amount}});
+        EXPECT_EQ(str(r["z"]), "0") << amount;
+        EXPECT_EQ(str(r["b"]), "充值金额必须大于0") << amount;
+    }
+    EXPECT_EQ(balances("u1").orders, 0u);
+
+    Value order = call("Wxh5ptb/wxpay", ns::Dictionary{{"z", "wx"}, {"c", "u1"}, {"b", "0.5"}});
+    ASSERT_EQ(str(order["z"]), "1");
+    std::string url = str(order["c"]);
+    std::string id = url.substr(url.find("order=") + 6, 4);
+    EXPECT_EQ(balances("u2").ttb, "500");
+    EXPECT_TRUE(has(get("paypage/confirm?order=" + id), "支付完成"));
+    EXPECT_TRUE(has(get("paypage/confirm?order=" + id), "支付完成")); // a second confirm credits nothing more
+    EXPECT_EQ(str(call("Ttbpay/getTTB", ns::Dictionary{{"b", "u1"}})["b"]), "505");
+    EXPECT_EQ(str(call("Ttbpay/getTTB", ns::Dictionary{{"b", "u2"}})["b"]), "500");
+    server.withState([&](PlatformServer::State& s) {
+        auto& pay = server::payArea(s);
+        ASSERT_EQ(pay.ledger.size(), 1u);
+        EXPECT_TRUE(pay.ledger[0].gained);
+        EXPECT_EQ(pay.ledger[0].amount, "5");
+        EXPECT_FALSE(pay.settle(999999));
+    });
+
+    // Unknown order ids get the not-found page and change nothing.
+    for (const char* q : {"paypage/confirm?order=999999", "paypage/h5?order=0", "paypage/wx?order=abc", "paypage/confirm"})
+        EXPECT_TRUE(has(get(q), "订单不存在")) << q;
+    EXPECT_EQ(balances("u1").ttb, "505");
+}
+
+TEST_F(PayBoundaries, PollAndRecordsAnswerOnlyForTheirOwnAccount) {
+    Value order = call("H5pay/pay", ns::Dictionary{{"z", "qb"}, {"c", "u1"}, {"p", "6"}, {"b", "6"}});
+    std::string url = str(order["c"]);
+    get("paypage/confirm?order=" + url.substr(url.find("order=") + 6, 4));
+    EXPECT_EQ(str(call("Pay/getUserSuccess", ns::Dictionary{{"z", "u1"}})["z"]), "1");
+    Value other = call("Pay/getUserSuccess", ns::Dictionary{{"z", "u2"}});
+    EXPECT_EQ(str(other["z"]), "0");
+    EXPECT_EQ(str(other["b"]), "没有订单");
+    // A coin pay is no web order: the poll still answers for the web order.
+    call("Ttbpaynew/ttbnew", ns::Dictionary{{"f", "u1"}, {"b", "1"}});
+    EXPECT_EQ(str(call("Pay/getUserSuccess", ns::Dictionary{{"z", "u1"}})["z"]), "1");
+
+    EXPECT_EQ(call("pay/payRecords", ns::Dictionary{{"z", "u1"}})["data"].count(), 2u);
+    EXPECT_EQ(call("pay/payRecords", ns::Dictionary{{"z", "u2"}})["data"].count(), 0u);
+    call("H5pay/pay", ns::Dictionary{{"z", "qb"}, {"c", "u2"}, {"p", "6"}, {"b", "6"}}); // unpaid: not a record
+    EXPECT_EQ(call("pay/payRecords", ns::Dictionary{{"z", "u2"}})["data"].count(), 0u);
+}
+
+TEST_F(PayBoundaries, VouchersAreUsableFromTheirMinimumAndGoOnceUsed) {
+    auto usable = [&](const std::string& mm) {
+        std::vector<std::string> out;
+        Value list = call("pay/getcoupons", ns::Dictionary{{"z", "u1"}, {"mm", mm}});
+        for (const auto& v : *list["data"].arrayPtr()) out.push_back(v["cid"].description() + ":" + str(v["av"]));
+        return out;
+    };
+    using L = std::vector<std::string>;
+    // Minimums: 101 from 6, 102 from 5.5, 103 from 20.
+    EXPECT_EQ(usable("5.49"), (L{"101:0", "102:0", "103:0"}));
+    EXPECT_EQ(usable("5.5"), (L{"101:0", "102:1", "103:0"}));
+    EXPECT_EQ(usable("6"), (L{"101:1", "102:1", "103:0"}));
+    EXPECT_EQ(usable("19.99"), (L{"101:1", "102:1", "103:0"}));
+    EXPECT_EQ(usable("20"), (L{"101:1", "102:1", "103:1"}));
+    EXPECT_EQ(usable(""), (L{"101:0", "102:0", "103:0"}));
+    EXPECT_EQ(str(call("Ttbpay/getDJQ", ns::Dictionary{{"b", "u1"}})["b"]), "3");
+
+    EXPECT_EQ(str(call("Ttbpaynew/djqpay", ns::Dictionary{{"f", "u1"}, {"p", "6"}, {"b", "4"}, {"cid", "101"}})["z"]), "1");
+    EXPECT_EQ(usable("20"), (L{"102:1", "103:1"}));
+    EXPECT_EQ(str(call("Ttbpay/getDJQ", ns::Dictionary{{"b", "u1"}})["b"]), "2");
+    // Another account keeps its own.
+    EXPECT_EQ(str(call("Ttbpay/getDJQ", ns::Dictionary{{"b", "u2"}})["b"]), "3");
+}
+
+} // namespace
