@@ -3,6 +3,7 @@
 // button. Rows stack from their height constraints, so a collapsed row lets the ones below move up;
 // infoLeft and typeLeft are the margins of the two sections.
 #include "os/uikit/Color.h"
+#include "os/uikit/DeviceProfile.h"
 #include "os/uikit/ImageView.h"
 #include "os/uikit/Screen.h"
 #include "os/uikit/Storyboard.h"
@@ -57,13 +58,18 @@ public:
     void layoutSubviews() override {
         ui::View::layoutSubviews();
         double w = bounds().size.width, h = bounds().size.height;
-        double top = w > h ? 32 : 64;
+        // Portrait: under the status bar and the navigation bar (the status bar is taller on a
+        // phone with a home indicator), the pay button above the indicator.
+        bool portrait = w <= h;
+        ui::EdgeInsets safe = ui::DeviceProfile::safeAreaInsets();
+        double top = portrait ? std::max(20.0, safe.top) + 44 : 32;
+        double bottom = portrait ? safe.bottom : 0;
         double li = infoLeft->constant(), lt = typeLeft->constant();
         auto place = [](const auto& weak, cg::Rect frame) {
             if (auto v = weak.lock()) v->setFrame(frame);
         };
-        place(scroll, cg::RectMake(0, top, w, h - top - 64));
-        place(pay, cg::RectMake(15, h - 56, w - 30, 44));
+        place(scroll, cg::RectMake(0, top, w, h - top - 64 - bottom));
+        place(pay, cg::RectMake(15, h - 56 - bottom, w - 30, 44));
         place(info, cg::RectMake(0, 0, w, 112));
         place(product, cg::RectMake(li, 12, w - 2 * li, 22));
         double priceWidth = 0;
