@@ -2,6 +2,7 @@
 // What the demo's tours share: the step list, waiting on the main run loop, and where they play.
 #include "os/foundation/Value.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -22,11 +23,23 @@ struct Context {
     std::string screens;           // absolute folder for screenshots
 };
 
-// Prints one numbered line of the step list; a failed step makes the demo exit non-zero.
+// Prints one numbered line of the step list; a failed step makes the demo exit non-zero. A wait
+// that ran out since the last step fails this one, with what it waited for.
 void step(const std::string& name, bool ok, const std::string& result);
 int failures();
-// Pumps the main run loop until the flag is set or the step time-out passes.
-bool wait(const std::shared_ptr<bool>& done);
+// The whole demo runs on the manual clock from a fixed origin and wall date, so every run shows
+// the same times; only driver::advance moves it. Network replies stay real: waiting for them
+// pumps the main run loop and leaves the clock where it is.
+void startClock(server::PlatformServer* local);
+// Pumps the main run loop (the clock stands still) until `done` holds. After StepTimeout real
+// seconds it gives up, and the next step fails with "waited in vain for <what>".
+bool until(const std::string& what, const std::function<bool()>& done);
+// The same for a reply's flag.
+bool wait(const std::string& what, const std::shared_ptr<bool>& done);
+// Waits until nothing is on its way: no load in progress (but replies the stand-in server holds on
+// purpose), no web image on its way, background queues idle, the main loop drained. driver::advance settles this way
+// before, between and after the items that fall due, so a reply always lands at the same time.
+void settle();
 std::string text(const ns::Value& v);
 // The game's own full-screen window, made key and visible on first use (at launch).
 ns::Ref<ui::Window> gameWindow();

@@ -1,13 +1,11 @@
-// The demo's walk through the login window and its panels, as a player taps and types: one-tap
-// registration, real name, notice, sub-accounts, success to the game, the floating button and the
+// The demo's walk through the login window and its panels, as a player taps and types: the phone,
+// password, reset and quick-login panels, one-tap registration, real name, notice, sub-accounts, success to the game, the floating button and the
 // user-centre shell, the logout (-9) that opens the window again and logs in automatically, and a
-// minor whose online time runs out. The tour runs on the manual clock so that animations, delays
-// and the online-time timer take no real time; the network stays real.
+// minor whose online time runs out. Animations, delays and the online-time timer take no real
+// time (the manual clock); the network stays real.
 #include "demo/Demo.h"
 
-#include "os/foundation/Clock.h"
 #include "os/foundation/Format.h"
-#include "os/foundation/RunLoop.h"
 #include "os/uikit/AlertController.h"
 #include "os/uikit/Application.h"
 #include "os/uikit/Driver.h"
@@ -44,11 +42,9 @@ struct Tour {
     std::string path(const std::string& name) const { return context.screens + "/" + name; }
     // A screenshot of the whole screen; the step fails when it cannot be written.
     bool shot(const std::string& name) {
-        driver::drainMain();
+        settle();
         return captureScreen(path(name));
     }
-    // Pumps the main loop (real time) until the condition holds: network replies.
-    bool until(const std::function<bool()>& done) { return ns::RunLoop::main().runUntil(done, StepTimeout); }
 
     // The game's side of the channel adapter: success prints, -9 opens the window again.
     void openLogin() {
@@ -87,13 +83,13 @@ struct Tour {
         if (!shotName.empty()) shot(shotName);
         driver::tapAlertAction(alert, "确认");
         driver::advance(0.3);
-        until([&] { return picker->dataSource.size() > rows; });
+        until("the new sub-account in the picker", [&] { return picker->dataSource.size() > rows; });
     }
     // Chooses the row and lets the slide and the fade run: the window is gone afterwards.
     bool choose(const VXLoginVCRef& s, long row) {
         size_t before = successes.size();
         driver::selectRow(s->subNameView()->tableView.lock(), ui::IndexPath::forRow(row, 0));
-        if (!until([&] { return s->step() == VXLoginVC::Step::Slide; })) return false;
+        if (!until("the picker to slide away after the row was chosen", [&] { return s->step() == VXLoginVC::Step::Slide; })) return false;
         driver::advance(0.3);
         driver::advance(0.3);
         return successes.size() == before + 1 && !screen();
@@ -114,7 +110,7 @@ void firstStart(Tour& t) {
     driver::typeText(phone->phoneF.lock(), number);
     auto codeBtn = driver::find<VXCountDownButton>(phone);
     driver::tap(codeBtn);
-    bool counting = t.until([&] { return codeBtn->isCounting(); });
+    bool counting = until("the code button to start counting", [&] { return codeBtn->isCounting(); });
     driver::advance(3);
     step("SMS code button", counting && codeBtn->currentTitle() == "剩余27秒" && t.shot("login-02-code-countdown.png"),
          ns::format("\"%@\" after 3 s; code for %@ in the server's log", codeBtn->currentTitle(), number));
@@ -144,10 +140,22 @@ void firstStart(Tour& t) {
          "account panel, then the reset panel covering the card");
     driver::tap(driver::findButton(reset, "×"));
 
+    // The box's quick-login panel, shown on the card over the panels.
+    auto quick = s->quickView();
+    quick->setFrame(cg::RectMake(0, 40, 300, 270));
+    s->loginView.lock()->addSubview(quick);
+    bool quickShown = t.shot("login-05a-quick-login.png");
+    const auto& opened = ui::Application::shared().openedURLs();
+    size_t before = opened.size();
+    driver::tap(driver::findButton(quick, "盒子快捷登录"));
+    step("quick-login panel", quickShown && opened.size() == before + 1,
+         "\"盒子快捷登录\" opens " + (opened.size() > before ? opened.back()->absoluteString() : std::string("nothing")));
+    quick->removeFromSuperview();
+
     // One-tap registration with the proposed name; the screenshot goes to the album.
     driver::tap(s->btnsView.lock()->viewWithTag(12));
     auto reg = s->randomView();
-    t.until([&] { return !reg->nameF.lock()->text().empty(); });
+    until("a proposed name from the server", [&] { return !reg->nameF.lock()->text().empty(); });
     std::string proposed = reg->nameF.lock()->text();
     driver::tap(reg->protocolBtn.lock());
     driver::typeText(reg->pwdF.lock(), "vx123456");
@@ -155,7 +163,7 @@ void firstStart(Tour& t) {
     step("registration panel", !proposed.empty() && t.shot("login-06-register.png"),
          "proposed name " + proposed + ", password shown");
     driver::tap(driver::findButton(reg, "一键注册"));
-    bool saved = t.until([] { return !ui::PhotoAlbum::shared().savedImages().empty(); });
+    bool saved = until("the registration screenshot in the album", [] { return !ui::PhotoAlbum::shared().savedImages().empty(); });
     driver::drainMain();
     bool toast = driver::findLabel(s->view(), "注册成功，已截图") != nullptr && t.shot("login-07-register-toast.png");
     auto album = saved ? ui::ImagePNGRepresentation(ui::PhotoAlbum::shared().savedImages()[0]) : nullptr;
@@ -164,8 +172,9 @@ void firstStart(Tour& t) {
 
     // 1 s later the login; 1 s after its reply the mandatory real-name panel.
     driver::advance(1);
-    bool loggedIn = t.until([&] { return s->step() == VXLoginVC::Step::Waiting; });
+    bool loggedIn = until("the login after registration to wait for the real name", [&] { return s->step() == VXLoginVC::Step::Waiting; });
     driver::advance(1);
+    driver::advance(0.5); // the registration toast is gone (0.3 s shown, 2 s fading)
     auto rz = s->rzView();
     step("real name (mandatory)", loggedIn && rz->superview() && rz->closeBtn.lock()->isHidden() &&
                                       t.shot("login-09-realname-mandatory.png"),
@@ -180,7 +189,7 @@ void firstStart(Tour& t) {
     driver::typeText(rz->nameF.lock(), "张三");
     driver::typeText(rz->codeF.lock(), "110101199001011234");
     driver::tap(driver::findButton(rz, "提交认证"));
-    bool noticeUp = t.until([&] { return t.notice(s) || s->step() == VXLoginVC::Step::Picker; });
+    bool noticeUp = until("the notice or the picker after the real name", [&] { return t.notice(s) || s->step() == VXLoginVC::Step::Picker; });
     auto shown = t.notice(s);
     step("real name submitted", refused && noticeUp, "empty fields refused first, then accepted as an adult");
     step("notice", shown && t.shot("login-12-notice.png"), shown ? "\"" + shown->textView.lock()->text() + "\"" : "none");
@@ -189,7 +198,7 @@ void firstStart(Tour& t) {
 
     // The picker: empty at first, then two sub-accounts.
     auto picker = s->subNameView();
-    bool empty = t.until([&] { return driver::findLabel(picker, "您还没有小号，请先添加") != nullptr; });
+    bool empty = until("the empty picker's placeholder", [&] { return driver::findLabel(picker, "您还没有小号，请先添加") != nullptr; });
     driver::drainMain();
     step("sub-account picker", empty && t.shot("login-13-picker-empty.png"), "placeholder head and the server's message");
     t.addSub(s, "小号1", "login-14-picker-add-alert.png");
@@ -234,22 +243,22 @@ void floatingButtonAndLogout(Tour& t) {
 
 void secondStart(Tour& t) {
     auto s = t.screen();
-    bool automatic = s && t.until([&] { return s->step() == VXLoginVC::Step::Waiting; });
+    bool automatic = s && until("the automatic login to wait for its reply", [&] { return s->step() == VXLoginVC::Step::Waiting; });
     driver::advance(0.5);
     driver::advance(1);
-    bool skipped = s && t.until([&] { return s->step() == VXLoginVC::Step::Picker; }) && !t.notice(s);
+    bool skipped = s && until("the picker after the automatic login", [&] { return s->step() == VXLoginVC::Step::Picker; }) && !t.notice(s);
     auto picker = s ? s->subNameView() : nullptr;
-    bool rows = picker && t.until([&] { return picker->dataSource.size() == 2; });
-    // The head picture comes from the server (the placeholder until then).
-    t.until([&] { auto image = picker->iconView.lock()->image(); return image && image->size().width == 96; });
-    driver::drainMain();
+    bool rows = picker && until("two rows in the picker", [&] { return picker->dataSource.size() == 2; });
+    // The head picture comes from the server (the placeholder until then): its load has landed
+    // once the demo has settled.
+    settle();
     step("automatic login", automatic && skipped && rows && t.shot("login-18-picker-rows.png"),
          "stored account, notice already seen, two rows with the last-used marker");
     if (!rows) return;
     // A refused check: the alert, then the panels again for another try.
     t.context.local->withState([](server::PlatformServer::State& st) { st.loginArea.refuseSubCheck = "该小号暂时无法登录"; });
     driver::selectRow(picker->tableView.lock(), ui::IndexPath::forRow(1, 0));
-    t.until([&] { return !VXProgressHUD::HUDForView(picker); });
+    until("the sub-account check to end", [&] { return !VXProgressHUD::HUDForView(picker); });
     driver::advance(0.3);
     auto alert = driver::presentedAlert(s->keyWindow);
     bool alerted = alert && alert->title() == "提示" && t.shot("login-19-picker-refused.png");
@@ -262,9 +271,9 @@ void secondStart(Tour& t) {
     driver::tap(s->btnsView.lock()->viewWithTag(11));
     driver::typeText(pwd->pwdF.lock(), ShareVale::sharedInstance()->passWord().value_or(""));
     driver::tap(driver::findButton(pwd, "登录"));
-    t.until([&] { return s->step() == VXLoginVC::Step::Waiting; });
+    until("the password login to wait for its reply", [&] { return s->step() == VXLoginVC::Step::Waiting; });
     driver::advance(1);
-    t.until([&] { return s->step() == VXLoginVC::Step::Picker && s->subNameView()->dataSource.size() == 2; });
+    until("the picker with two rows after the password login", [&] { return s->step() == VXLoginVC::Step::Picker && s->subNameView()->dataSource.size() == 2; });
     bool done = t.choose(s, 1);
     step("second login", done, "sub-account " + (t.successes.empty() ? std::string() : t.successes.back()[1]));
 }
@@ -272,7 +281,7 @@ void secondStart(Tour& t) {
 void minor(Tour& t) {
     auto* local = t.context.local;
     VorlixSDK::LoginOut();
-    t.until([] { return !ShareVale::sharedInstance()->userName(); });
+    until("the stored name to be cleared by the logout", [] { return ShareVale::sharedInstance()->userName().value_or("").empty(); });
     local->addAccount("youngster", "young123");
     local->setMinorDailyLimit(240);
     local->withState([](server::PlatformServer::State& st) {
@@ -289,7 +298,7 @@ void minor(Tour& t) {
     driver::typeText(pwd->nameF.lock(), "youngster");
     driver::typeText(pwd->pwdF.lock(), "young123");
     driver::tap(driver::findButton(pwd, "登录"));
-    t.until([&] { return s->step() == VXLoginVC::Step::Waiting; });
+    until("the minor's login to wait for its reply", [&] { return s->step() == VXLoginVC::Step::Waiting; });
     driver::advance(1);
     auto rz = s->rzView();
     step("real name (optional)", rz->superview() && !rz->closeBtn.lock()->isHidden() && t.shot("login-20-realname-optional.png"),
@@ -297,7 +306,7 @@ void minor(Tour& t) {
     driver::typeText(rz->nameF.lock(), "李小明");
     driver::typeText(rz->codeF.lock(), "110101201201011234");
     driver::tap(driver::findButton(rz, "提交认证"));
-    t.until([&] { return s->step() == VXLoginVC::Step::Picker; });
+    until("the picker after the minor's real name", [&] { return s->step() == VXLoginVC::Step::Picker; });
     t.addSub(s, "少年");
     bool done = t.choose(s, 0);
     step("minor logged in", done, "real name " + (t.successes.empty() ? std::string() : t.successes.back()[3]) +
@@ -305,10 +314,10 @@ void minor(Tour& t) {
     // Two online-time reports of 120 s reach the limit: the game-over notice.
     size_t reports = local->requests("login/setTime").size();
     driver::advance(120);
-    t.until([&] { return local->requests("login/setTime").size() >= reports + 1; });
+    until("the first online-time report", [&] { return local->requests("login/setTime").size() >= reports + 1; });
     driver::advance(120);
-    t.until([&] { return local->requests("login/setTime").size() >= reports + 2; });
-    bool over = t.until([&] { return driver::find<VXGameOverView>(t.game) != nullptr; });
+    until("the second online-time report", [&] { return local->requests("login/setTime").size() >= reports + 2; });
+    bool over = until("the game-over notice", [&] { return driver::find<VXGameOverView>(t.game) != nullptr; });
     driver::drainMain();
     step("online time used up", over && t.shot("login-21-game-over.png"), "the game-over notice covers the game");
     CXRHelperBtn::shared()->stopTimer();
@@ -321,7 +330,6 @@ void playLoginTour(Context& context) {
         std::printf("     login tour             skipped: it sets the in-process server's knobs\n");
         return;
     }
-    ns::Clock::setManual(true, ns::Clock::wallNow());
     ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::AutoFinish);
     ShareVale::sharedInstance()->setIsNotAutoLogin(false);
     context.local->setNotice("20261206", "新版本已上线，新增「勇者试炼」玩法，登录即可领取礼包。祝您游戏愉快！", 0);
@@ -333,7 +341,6 @@ void playLoginTour(Context& context) {
     for (const auto& w : ui::Application::shared().windows())
         if (w != tour.game) w->setHidden(true);
     if (auto over = driver::find<VXGameOverView>(tour.game)) over->removeFromSuperview();
-    ns::Clock::setManual(false);
 }
 
 } // namespace demo

@@ -1,12 +1,11 @@
 // The demo's walk through the payment centre, as a player taps and types: one payment per style, a
-// free order, a refused order, a voucher, the failure variants, a notched phone in landscape, and
-// the platform-coin top-up. The wallet app is not on this machine: the demo plays it (it reads the
-// hand-off URL the wallet SDK opened and answers through the app delegate's open-URL entry).
+// free order, a refused order, a voucher, the failure variants, a notched phone in portrait and in
+// landscape, and the platform-coin top-up. The wallet app is not on this machine: the demo plays
+// it (it reads the hand-off URL the wallet SDK opened and answers through the app delegate's
+// open-URL entry).
 #include "demo/Demo.h"
 
-#include "os/foundation/Clock.h"
 #include "os/foundation/Format.h"
-#include "os/foundation/RunLoop.h"
 #include "os/uikit/Application.h"
 #include "os/uikit/DeviceProfile.h"
 #include "os/uikit/Driver.h"
@@ -25,7 +24,6 @@
 #include "widgets/VXProgressHUD.h"
 
 #include <cstdio>
-#include <ctime>
 
 namespace demo {
 
@@ -56,10 +54,8 @@ public:
     void play();
 
 private:
-    bool until(const std::function<bool()>& predicate) {
-        return ns::RunLoop::main().runUntil(predicate, StepTimeout);
-    }
     void shot(const std::string& name) {
+        settle();
         driver::capture(window_, c_.screens + "/pay-" + name + ".png");
         std::printf("     screenshot pay-%s.png\n", name.c_str());
     }
@@ -116,11 +112,11 @@ private:
         driver::advance(0.4);
         if (!centre()) return false;
         if (holdWays) {
-            until([&] { return server_.heldCount() == 1; });
+            until("the held pay-ways request", [&] { return server_.heldCount() == 1; });
             shot(name + "-before-reply");
             server_.releaseHeld();
         }
-        bool ready = until([&] {
+        bool ready = until("the pay ways (the centre's spinner to go)", [&] {
             auto hud = centre() ? VXProgressHUD::HUDForView(centre()->view()) : nullptr;
             return !hud;
         });
@@ -196,7 +192,7 @@ void PayTour::play() {
     driver::useProfile(ui::DeviceProfile::plainPhone());
 
     // A player with a session, logged in through the login API.
-    user_ = ns::format("payer%d", static_cast<int>(std::time(nullptr) % 100000 + 100000));
+    user_ = "payer120726";
     server_.addAccount(user_, "123456");
     auto share = ShareVale::sharedInstance();
     bool loggedIn = false;
@@ -209,7 +205,7 @@ void PayTour::play() {
             loggedIn = true;
         },
         [&](const ns::Value&, const ns::Value&) {});
-    until([&] { return loggedIn; });
+    until("the payer's login reply", [&] { return loggedIn; });
     step("pay: login", loggedIn, "player " + user_ + " (sub-account sub1)");
     if (!loggedIn) return;
 
@@ -221,8 +217,6 @@ void PayTour::play() {
     driver::drainMain();
     seen_ = server_.requests().size();
 
-    // The poll runs every 2 s: the walk moves a clock of its own instead of waiting.
-    ns::Clock::setManual(true);
     walletH5();
     weChatUnpaid();
     officialWeChat();
@@ -233,7 +227,6 @@ void PayTour::play() {
     variants();
     landscape();
     topUp();
-    ns::Clock::setManual(false);
     window_->setHidden(true);
     ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Manual);
 }
@@ -249,24 +242,28 @@ void PayTour::walletH5() {
     // The page is held loading for its picture, then fetched.
     ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Manual);
     tapPay();
-    until([&] { return page() != nullptr; });
+    until("the pay page to be pushed", [&] { return page() != nullptr; });
     driver::advance(0.4);
     auto p = page();
     ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Fetch);
     shot("h5-page-loading");
     p->webView()->setLoadMode(ui::WebView::LoadMode::Fetch);
     p->webView()->loadRequest(driver::lastRequest(p->webView()));
-    until([&] { return pageLoaded(p); });
+    until("the pay page to load", [&] { return pageLoaded(p); });
     driver::drainMain();
     shot("h5-page-loaded");
     std::string link = confirmLink(p);
     driver::navigate(p->webView(), link);
-    until([&] { return pageLoaded(p) && p->webView()->pageData()->toString().find("支付完成") != std::string::npos; });
+    until("the page after the confirm link", [&] { return pageLoaded(p) && p->webView()->pageData()->toString().find("支付完成") != std::string::npos; });
+    // The first poll's answer is held back for the picture of the notice while it asks.
+    server_.holdNext("Pay/getUserSuccess");
     comeBack();
+    until("the held payment poll", [&] { return server_.heldCount() == 1; });
     shot("notice-paying");
     std::string paying = status();
+    server_.releaseHeld();
     size_t polls = server_.requests("Pay/getUserSuccess").size();
-    until([&] { return status() == "支付成功"; });
+    until("the notice to say 支付成功", [&] { return status() == "支付成功"; });
     shot("notice-success");
     tapNotice();
     printRequests();
@@ -279,13 +276,13 @@ void PayTour::weChatUnpaid() {
     open("6.66", "wx");
     driver::tap(centre()->wxIconBtn.lock());
     tapPay();
-    until([&] { return page() != nullptr; });
+    until("the WeChat page to be pushed", [&] { return page() != nullptr; });
     driver::advance(0.4);
     // Counted from before the return: the first poll goes out at once and may land during it.
     size_t before = server_.requests("Pay/getUserSuccess").size();
     comeBack(); // without paying
     for (int i = 0; i < 31; ++i) {
-        until([&] { return server_.requests("Pay/getUserSuccess").size() >= before + std::min(i + 1, 31); });
+        until("the next payment poll", [&] { return server_.requests("Pay/getUserSuccess").size() >= before + std::min(i + 1, 31); });
         driver::advance(2);
     }
     driver::advance(4);
@@ -302,10 +299,10 @@ void PayTour::officialWeChat() {
     open("6.66", "gfwx");
     driver::tap(centre()->GFWxIconBtn.lock());
     tapPay();
-    until([&] { return page() != nullptr; });
+    until("the official WeChat page to be pushed", [&] { return page() != nullptr; });
     driver::advance(0.4);
     auto p = page();
-    until([&] { return pageLoaded(p); });
+    until("the official WeChat page to load", [&] { return pageLoaded(p); });
     std::string bytes = p->webView()->pageData()->toString();
     bool referer = bytes.find("Referer OK") != std::string::npos, decoded = bytes.find("钻石") != std::string::npos;
     auto sent = p->webView()->loadedRequests().front();
@@ -313,9 +310,9 @@ void PayTour::officialWeChat() {
                 sent->valueForHTTPHeaderField("Referer").value_or("(none)").c_str());
     shot("official-wechat-page");
     driver::navigate(p->webView(), confirmLink(p));
-    until([&] { return pageLoaded(p) && p->webView()->pageData()->toString().find("支付完成") != std::string::npos; });
+    until("the page after the confirm link", [&] { return pageLoaded(p) && p->webView()->pageData()->toString().find("支付完成") != std::string::npos; });
     comeBack();
-    until([&] { return status() == "支付成功"; });
+    until("the notice to say 支付成功", [&] { return status() == "支付成功"; });
     tapNotice();
     printRequests();
     step("pay: official WeChat (6)", referer && decoded && answers_ == std::vector<std::string>{"ok(支付成功, 6.66)"},
@@ -332,7 +329,7 @@ void PayTour::walletApp() {
         driver::tap(centre()->GFWalletIconBtn.lock());
         size_t opened = ui::Application::shared().openedURLs().size();
         tapPay();
-        until([&] { return ui::Application::shared().openedURLs().size() > opened; });
+        until("the hand-off to the wallet app", [&] { return ui::Application::shared().openedURLs().size() > opened; });
         auto handOff = server::lastWalletHandOff();
         if (handOff) std::printf("     wallet hand-off: order \"%s\", return scheme %s\n", handOff->order.c_str(),
                                  handOff->returnScheme.c_str());
@@ -354,7 +351,7 @@ void PayTour::coins() {
     std::string shown = label(centre()->realMoneyL);
     shot("centre-coins");
     tapPay();
-    until([&] { return !answers_.empty(); });
+    until("the game callback", [&] { return !answers_.empty(); });
     driver::advance(0.4);
     printRequests();
     step("pay: platform coins (3)", shown == "64平台币" && answers_ == std::vector<std::string>{"ok(支付成功, 6.66)"} && !centre(),
@@ -364,7 +361,7 @@ void PayTour::coins() {
     open("6.66", "coins-short");
     driver::tap(centre()->ptbIconBtn.lock());
     tapPay();
-    until([&] { return !answers_.empty(); });
+    until("the game callback", [&] { return !answers_.empty(); });
     // Taken as the toast comes up: the capture draws it as shown, before its fade begins.
     bool toast = driver::findLabel(window_, "平台币余额不足") != nullptr;
     shot("coins-refused");
@@ -383,7 +380,7 @@ void PayTour::vouchers() {
     auto picker = [&] {
         return std::dynamic_pointer_cast<VXCouponsVC>(centre()->navigationController()->presentedViewController());
     };
-    until([&] { return picker() && !picker()->dataSource().empty(); });
+    until("the voucher list", [&] { return picker() && !picker()->dataSource().empty(); });
     driver::advance(0.4);
     shot("voucher-picker");
     auto first = driver::cell<VXCouponsCell>(picker()->tableView, ui::IndexPath::forRow(0, 0));
@@ -397,7 +394,7 @@ void PayTour::vouchers() {
     std::string voucherText = label(c->realMoneyL);
     shot("centre-after-voucher");
     tapPay();
-    until([&] { return !answers_.empty(); });
+    until("the game callback", [&] { return !answers_.empty(); });
     driver::advance(0.4);
     auto sent = server_.requests("Ttbpaynew/djqpay");
     printRequests();
@@ -413,7 +410,7 @@ void PayTour::starCoins() {
     driver::scrollToEnd(centre()->scrollView.lock());
     driver::tap(centre()->xinIconBtn.lock());
     tapPay();
-    until([&] { return !answers_.empty(); });
+    until("the game callback", [&] { return !answers_.empty(); });
     driver::advance(0.4);
     printRequests();
     step("pay: star coins (10)", answers_ == std::vector<std::string>{"ok(支付成功, 6.66)"},
@@ -424,7 +421,7 @@ void PayTour::variants() {
     seed([](server::PayArea& p) { p.freeRoads.insert("H5pay/pay"); });
     open("6.66", "free");
     tapPay();
-    until([&] { return notice() != nullptr; });
+    until("the payment notice", [&] { return notice() != nullptr; });
     std::string shown = status();
     size_t polls = server_.requests("Pay/getUserSuccess").size();
     tapNotice();
@@ -436,7 +433,7 @@ void PayTour::variants() {
     seed([](server::PayArea& p) { p.refusedRoads["H5pay/pay"] = "订单创建失败"; });
     open("6.66", "refused");
     tapPay();
-    until([&] { return !answers_.empty(); });
+    until("the game callback", [&] { return !answers_.empty(); });
     step("pay: refused order", answers_ == std::vector<std::string>{"fail(无法通知服务器, 3, 6.66)"} && centre(),
          (answers_.empty() ? std::string("no callback") : answers_[0]) + "; toast 订单创建失败, the centre stays");
     closeCentre();
@@ -462,7 +459,7 @@ void PayTour::variants() {
     open("6.66", "other-roads");
     size_t opened2 = ui::Application::shared().openedURLs().size();
     tapPay();
-    until([&] { return ui::Application::shared().openedURLs().size() > opened2; });
+    until("the hand-off to the wallet app", [&] { return ui::Application::shared().openedURLs().size() > opened2; });
     server::answerWallet(server_, "9000");
     tapNotice();
     bool other = !server_.requests("Walletappother/apppayios").empty();
@@ -474,6 +471,13 @@ void PayTour::variants() {
 }
 
 void PayTour::landscape() {
+    driver::useProfile(ui::DeviceProfile::notchPortrait());
+    bool up = open("6.66", "notch");
+    double bottom = window_->safeAreaInsets().bottom;
+    shot("centre-notch");
+    closeCentre();
+    step("pay: notched portrait", up && bottom == 34, ns::format("the centre over the home indicator (inset %.0f)", bottom));
+
     driver::useProfile(ui::DeviceProfile::notchLandscape());
     open("6.66", "landscape");
     auto c = centre();
@@ -481,7 +485,7 @@ void PayTour::landscape() {
     shot("centre-landscape");
     driver::tap(c->couponsBtn.lock());
     auto picker = std::dynamic_pointer_cast<VXCouponsVC>(c->navigationController()->presentedViewController());
-    until([&] { return picker && !picker->dataSource().empty(); });
+    until("the voucher list", [&] { return picker && !picker->dataSource().empty(); });
     driver::advance(0.4);
     double left = picker ? picker->left.lock()->constant() : 0;
     shot("voucher-picker-landscape");
@@ -500,16 +504,16 @@ void PayTour::topUp() {
     auto nav = ui::NavigationController::createWithRoot<VXNavigationController>(screen);
     game_->presentViewController(nav, true);
     driver::advance(0.4);
-    until([&] { return !refreshed.empty() && screen->iconView.lock()->image(); });
+    until("the top-up screen's refresh and icon", [&] { return !refreshed.empty() && screen->iconView.lock()->image(); });
     shot("topup");
 
     driver::typeText(screen->priceF.lock(), "0.45");
     driver::tap(driver::findButton(window_, "立即充值"));
-    until([&] { return !server_.requests("Wallet/wallet").empty(); });
+    until("the top-up request", [&] { return !server_.requests("Wallet/wallet").empty(); });
     std::string typed = server_.requests("Wallet/wallet").back().params["b"].description();
-    until([&] { return !VXProgressHUD::HUDForView(screen->view()); });
+    until("the top-up spinner to go", [&] { return !VXProgressHUD::HUDForView(screen->view()); });
     server::answerWallet(server_, "9000");
-    until([&] { return refreshed.size() >= 2; });
+    until("the refresh after the top-up", [&] { return refreshed.size() >= 2; });
     driver::drainMain();
     std::string balance = screen->ptbL.lock()->text().value_or("");
     bool toast = driver::findLabel(window_, "充值成功") != nullptr;
@@ -521,15 +525,15 @@ void PayTour::topUp() {
     driver::tap(driver::findButton(window_, "10元"));
     driver::tap(driver::find<ui::Button>(screen->wxView.lock()));
     driver::tap(driver::findButton(window_, "立即充值"));
-    until([&] { return std::dynamic_pointer_cast<VXWebPayVC>(nav->topViewController()) != nullptr; });
+    until("the WeChat top-up page to be pushed", [&] { return std::dynamic_pointer_cast<VXWebPayVC>(nav->topViewController()) != nullptr; });
     driver::advance(0.4);
     auto p = std::dynamic_pointer_cast<VXWebPayVC>(nav->topViewController());
-    until([&] { return pageLoaded(p); });
+    until("the WeChat top-up page to load", [&] { return pageLoaded(p); });
     shot("topup-wechat-page");
     driver::navigate(p->webView(), confirmLink(p));
-    until([&] { return pageLoaded(p) && p->webView()->pageData()->toString().find("支付完成") != std::string::npos; });
+    until("the page after the confirm link", [&] { return pageLoaded(p) && p->webView()->pageData()->toString().find("支付完成") != std::string::npos; });
     comeBack();
-    until([&] { return refreshed.size() >= 3; });
+    until("the refresh after the WeChat top-up", [&] { return refreshed.size() >= 3; });
     driver::drainMain();
     balance = screen->ptbL.lock()->text().value_or("");
     shot("topup-after-wechat");

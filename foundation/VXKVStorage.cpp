@@ -9,8 +9,15 @@
 
 #include <sqlite3.h>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <cstdlib>
 #include <limits>
 #include <mutex>
 #include <vector>
@@ -20,6 +27,7 @@ namespace {
 constexpr const char* kDbFileName = "manifest.sqlite";
 constexpr const char* kDbShmFileName = "manifest.sqlite-shm";
 constexpr const char* kDbWalFileName = "manifest.sqlite-wal";
+constexpr const char* kDbJournalFileName = "manifest.sqlite-journal";
 constexpr const char* kDataDirectoryName = "data";
 constexpr const char* kTrashDirectoryName = "trash";
 constexpr const char* kTempSuffix = ".tmp";
@@ -74,6 +82,151 @@ bool plainFileName(std::string_view name) {
            name.find('\0') == std::string_view::npos;
 }
 
+// --- The folder, through descriptors ---
+// Whoever can write into the storage folder may swap any entry for a symbolic link. Every name is
+// therefore resolved against the descriptor of the folder holding it, and no call follows a link:
+// a link found where a file or folder of ours belongs is removed, never its target.
+
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+void closeFd(int& fd) {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+}
+
+bool isLink(int folder, const char* name) {
+    struct stat st {};
+    return ::fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+}
+
+// The names in a folder, without "." and "..".
+std::vector<std::string> folderEntries(int folder) {
+    std::vector<std::string> names;
+    int fd = ::openat(folder, ".", kFolderFlags);
+    if (fd < 0) return names;
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return names;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        std::string_view name = entry->d_name;
+        if (name != "." && name != "..") names.emplace_back(name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
+// Removes the entry; a folder with everything in it. Links are removed themselves, never followed.
+bool removeEntry(int folder, const std::string& name) {
+    if (::unlinkat(folder, name.c_str(), 0) == 0 || errno == ENOENT) return true;
+    if (errno != EISDIR && errno != EPERM) return false;
+    int fd = ::openat(folder, name.c_str(), kFolderFlags);
+    if (fd < 0) return errno == ENOENT;
+    for (const auto& entry : folderEntries(fd)) removeEntry(fd, entry);
+    ::close(fd);
+    return ::unlinkat(folder, name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT;
+}
+
+// A folder of ours inside `parent`, created when missing. Anything else under its name (a link,
+// a file) is removed first.
+int openFolder(int parent, const char* name) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (::mkdirat(parent, name, 0755) != 0 && errno != EEXIST) return -1;
+        int fd = ::openat(parent, name, kFolderFlags);
+        if (fd >= 0) return fd;
+        if (errno != ELOOP && errno != ENOTDIR) return -1;
+        if (isLink(parent, name)) ns::log("VXKVStorage: removed a link planted as the folder \"%s\".", name);
+        if (!removeEntry(parent, name)) return -1;
+    }
+    return -1;
+}
+
+// The whole regular file, or null (missing, a link, anything but a plain file of one name, unreadable).
+ns::DataRef readFileAt(int folder, const std::string& name) {
+    // Non-blocking: a pipe planted under the name must not hold the reader.
+    int fd = ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    // A second name elsewhere (a hard link) makes it someone else's file too: never handed out.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1 || st.st_size < 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ::close(fd);
+            return nullptr;
+        }
+        if (n == 0) break;
+        done += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    bytes.resize(done); // a file cut meanwhile shows as a size mismatch
+    return ns::Data::make(std::move(bytes));
+}
+
+bool writeAll(int fd, const ns::Data& data) {
+    const uint8_t* bytes = data.bytes();
+    size_t done = 0;
+    while (done < data.length()) {
+        ssize_t n = ::write(fd, bytes + done, data.length() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// A new file with the bytes; whatever had the name (a link included) is removed, never written through.
+bool writeNewFileAt(int folder, const std::string& name, const ns::Data& data) {
+    int fd = -1;
+    for (int attempt = 0; attempt < 2 && fd < 0; ++attempt) {
+        fd = ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && (errno != EEXIST || !removeEntry(folder, name))) return false;
+    }
+    if (fd < 0) return false;
+    if (!writeAll(fd, data)) {
+        ::close(fd);
+        ::unlinkat(folder, name.c_str(), 0);
+        return false;
+    }
+    return ::close(fd) == 0;
+}
+
+// The file `name` with the bytes, never seen partly written under that name: written first as a
+// file without a name, which then gets it (nothing can be planted there meanwhile, and a crash
+// leaves nothing behind); where the file system has no such files or one cannot be named, written
+// aside under `temp` and moved into place. Whatever had the name before is removed first: a crash
+// in between loses only the value being replaced.
+bool replaceFileAt(int folder, const std::string& name, const std::string& temp, const ns::Data& data) {
+    if (int fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600); fd >= 0) {
+        bool written = writeAll(fd, data) && removeEntry(folder, name);
+        bool named = false;
+        if (written) {
+            // Naming the descriptor itself needs a privilege; its entry under /proc does not.
+            named = ::linkat(fd, "", folder, name.c_str(), AT_EMPTY_PATH) == 0;
+            if (!named) {
+                const std::string self = "/proc/self/fd/" + std::to_string(fd);
+                named = ::linkat(AT_FDCWD, self.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+            }
+        }
+        const bool closed = ::close(fd) == 0;
+        if (named) return closed;
+        if (!written) return false;
+    }
+    if (!writeNewFileAt(folder, temp, data) || !removeEntry(folder, name) ||
+        ::renameat(folder, temp.c_str(), folder, name.c_str()) != 0) {
+        ::unlinkat(folder, temp.c_str(), 0);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 // Writes batches of access notes through its own connection, on its own serial queue; the
@@ -86,7 +239,8 @@ struct VXKVStorage::NoteWriter {
     ~NoteWriter() { close(); }
 
     void write(const Notes& notes) {
-        if (!db && sqlite3_open_v2(dbPath.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+        constexpr int kFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW;
+        if (!db && sqlite3_open_v2(dbPath.c_str(), &db, kFlags, nullptr) != SQLITE_OK) {
             close();
             return;
         }
@@ -127,11 +281,7 @@ struct VXKVStorage::NoteWriter {
 #define VX_CHECK(rc, what) checkResult((rc), __func__, __LINE__, (what))
 
 VXKVStorage::VXKVStorage(std::string path, VXKVStorageType type)
-    : path_(std::move(path)),
-      dbPath_(join(path_, kDbFileName)),
-      dataPath_(join(path_, kDataDirectoryName)),
-      trashPath_(join(path_, kTrashDirectoryName)),
-      type_(type) {}
+    : path_(std::move(path)), dbPath_(join(path_, kDbFileName)), dataPath_(join(path_, kDataDirectoryName)), type_(type) {}
 
 ns::Ref<VXKVStorage> VXKVStorage::initWithPath(const std::string& path, VXKVStorageType type) {
     if (path.empty()) {
@@ -139,11 +289,21 @@ ns::Ref<VXKVStorage> VXKVStorage::initWithPath(const std::string& path, VXKVStor
         return nullptr;
     }
     ns::Ref<VXKVStorage> storage(new VXKVStorage(path, type));
-    auto& files = ns::FileManager::defaultManager();
-    if (!files.createDirectory(storage->path_, true) || !files.createDirectory(storage->dataPath_, true) ||
-        !files.createDirectory(storage->trashPath_, true)) {
+    if (ns::FileManager::defaultManager().createDirectory(path, true))
+        storage->rootFd_ = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (storage->rootFd_ >= 0) {
+        storage->dataFd_ = openFolder(storage->rootFd_, kDataDirectoryName);
+        storage->trashFd_ = openFolder(storage->rootFd_, kTrashDirectoryName);
+    }
+    if (storage->dataFd_ < 0 || storage->trashFd_ < 0) {
         ns::log("VXKVStorage init error: cannot create folders under %@.", path);
         return nullptr;
+    }
+    // SQLite opens the manifest by name and refuses any link on the way to it: the folder's own
+    // path is named without links (it may legitimately lie under one).
+    if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+        storage->dbPath_ = join(resolved, kDbFileName);
+        std::free(resolved);
     }
     bool opened = storage->dbOpen();
     if (!opened || !storage->dbInitialize()) {
@@ -165,8 +325,8 @@ ns::Ref<VXKVStorage> VXKVStorage::initWithPath(const std::string& path, VXKVStor
         ns::log("VXKVStorage: the manifest at %@ could not be read; the storage was rebuilt empty.", storage->dbPath_);
     }
     // Files of writes that never finished.
-    for (const auto& name : files.contentsOfDirectory(storage->dataPath_).value_or(std::vector<std::string>{})) {
-        if (ns::str::hasSuffix(name, kTempSuffix)) files.removeItem(join(storage->dataPath_, name));
+    for (const auto& name : folderEntries(storage->dataFd_)) {
+        if (ns::str::hasSuffix(name, kTempSuffix)) removeEntry(storage->dataFd_, name);
     }
     storage->emptyTrashInBackground();
     return storage;
@@ -175,6 +335,9 @@ ns::Ref<VXKVStorage> VXKVStorage::initWithPath(const std::string& path, VXKVStor
 VXKVStorage::~VXKVStorage() {
     flushAccessTimes();
     dbClose();
+    closeFd(dataFd_);
+    closeFd(trashFd_);
+    closeFd(rootFd_);
 }
 
 // --- Database ---
@@ -186,9 +349,28 @@ bool VXKVStorage::checkResult(int rc, const char* function, int line, const char
     return false;
 }
 
+// A manifest (or its log) that is a link, or a file with another name elsewhere, is another
+// program's: the storage never writes into it. The name is removed; a fresh manifest replaces it.
+void VXKVStorage::removeForeignManifest() {
+    bool foreignDb = false;
+    for (const char* name : {kDbFileName, kDbWalFileName, kDbShmFileName, kDbJournalFileName}) {
+        struct stat st {};
+        if (::fstatat(rootFd_, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (!S_ISLNK(st.st_mode) && !(S_ISREG(st.st_mode) && st.st_nlink > 1)) continue;
+        ns::log("VXKVStorage: %s in %@ is a link to a file elsewhere; the link was removed.", name, path_);
+        ::unlinkat(rootFd_, name, 0);
+        foreignDb = foreignDb || name == kDbFileName;
+    }
+    // The logs of a database that was not ours belong to it.
+    if (foreignDb)
+        for (const char* name : {kDbWalFileName, kDbShmFileName, kDbJournalFileName}) removeEntry(rootFd_, name);
+}
+
 bool VXKVStorage::dbOpen() {
     if (db_) return true;
-    int rc = sqlite3_open_v2(dbPath_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    removeForeignManifest();
+    int rc = sqlite3_open_v2(dbPath_.c_str(), &db_,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW, nullptr);
     if (rc != SQLITE_OK) {
         ns::log("%s line:%d sqlite open failed (%d).", __func__, __LINE__, rc);
         sqlite3_close(db_);
@@ -201,6 +383,18 @@ bool VXKVStorage::dbOpen() {
 }
 
 bool VXKVStorage::dbInitialize() {
+    // Tables or indexes that are not ours: a database some other program made. Treated as damage
+    // (moved aside with the files), never written into.
+    int64_t foreign = -1;
+    if (!execute("select count(*) from sqlite_master where name not in ('manifest', 'last_access_time_idx') "
+                 "and name not like 'sqlite\\_%' escape '\\';",
+                 &foreign))
+        return false;
+    if (foreign != 0) {
+        ns::log("VXKVStorage: the manifest at %@ holds tables that are not ours.", dbPath_);
+        corrupt_ = true;
+        return false;
+    }
     return execute("pragma journal_mode = wal; pragma synchronous = normal; "
                    "create table if not exists manifest (key text primary key not null, filename text, size integer, "
                    "inline_data blob, modification_time integer, last_access_time integer, extended_data blob); "
@@ -235,10 +429,14 @@ bool VXKVStorage::dbCheck() {
     return db_ != nullptr;
 }
 
-bool VXKVStorage::execute(const char* sql) {
+bool VXKVStorage::execute(const char* sql, int64_t* number) {
     if (!db_) return false;
     char* error = nullptr;
-    int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &error);
+    auto firstColumn = [](void* out, int columns, char** values, char**) {
+        if (columns > 0 && values[0]) *static_cast<int64_t*>(out) = std::strtoll(values[0], nullptr, 10);
+        return 0;
+    };
+    int rc = sqlite3_exec(db_, sql, number ? +firstColumn : nullptr, number, &error);
     if (rc != SQLITE_OK) {
         if (rc == SQLITE_CORRUPT || rc == SQLITE_NOTADB) corrupt_ = true;
         ns::log("%s line:%d sqlite exec failed (%d): %s.", __func__, __LINE__, rc, error ? error : "");
@@ -324,25 +522,34 @@ void VXKVStorage::stopNoteWriter() {
 
 // --- Files ---
 
-bool VXKVStorage::moveToTrash(const std::string& path) {
-    auto& files = ns::FileManager::defaultManager();
-    if (!files.fileExists(path)) return true;
-    return files.moveItem(path, join(trashPath_, ns::UUID::random().string()));
+// Renames the entry (a link as the link) into the trash; removes it here when that fails.
+bool VXKVStorage::moveToTrash(const char* name) {
+    const std::string trashName = ns::UUID::random().string();
+    if (::renameat(rootFd_, name, trashFd_, trashName.c_str()) == 0 || errno == ENOENT) return true;
+    return removeEntry(rootFd_, name);
 }
 
 void VXKVStorage::emptyTrashInBackground() {
-    dispatch::async(trashQueue(), [trash = trashPath_] {
-        auto& files = ns::FileManager::defaultManager();
-        for (const auto& name : files.contentsOfDirectory(trash).value_or(std::vector<std::string>{}))
-            files.removeItem(join(trash, name));
+    // Its own descriptor of the trash folder: the storage may be gone when the queue gets to it.
+    int trash = ::openat(trashFd_, ".", kFolderFlags);
+    if (trash < 0) return;
+    dispatch::async(trashQueue(), [trash]() mutable {
+        for (const auto& name : folderEntries(trash)) removeEntry(trash, name);
+        closeFd(trash);
     });
 }
 
 // Moves the manifest and the data folder into the trash and starts with an empty data folder.
 void VXKVStorage::reset() {
-    for (const char* name : {kDbFileName, kDbShmFileName, kDbWalFileName}) moveToTrash(join(path_, name));
-    moveToTrash(dataPath_);
-    ns::FileManager::defaultManager().createDirectory(dataPath_, true);
+    // The trash is looked at again first: a link planted in its place since the open is removed.
+    if (int trash = openFolder(rootFd_, kTrashDirectoryName); trash >= 0) {
+        closeFd(trashFd_);
+        trashFd_ = trash;
+    }
+    for (const char* name : {kDbFileName, kDbShmFileName, kDbWalFileName, kDbJournalFileName}) moveToTrash(name);
+    moveToTrash(kDataDirectoryName);
+    closeFd(dataFd_);
+    dataFd_ = openFolder(rootFd_, kDataDirectoryName);
 }
 
 // --- Items ---
@@ -355,18 +562,12 @@ bool VXKVStorage::saveItem(std::string_view key, const ns::DataRef& value, const
     if (toFile && !plainFileName(*filename)) return false;
     if (!dbCheck()) return false;
 
-    auto& files = ns::FileManager::defaultManager();
     std::optional<std::string> oldFilename;
     if (type_ != VXKVStorageType::SQLite) oldFilename = dbFilename(key);
     if (toFile) {
-        // Written aside, then moved into place: a file under its own name is always whole. A crash
-        // between the removal and the move loses only the value being replaced.
-        std::string target = join(dataPath_, *filename);
-        std::string temp = target + kTempSuffix;
-        if (!value->writeToFile(temp, false) || (files.fileExists(target) && !files.removeItem(target)) ||
-            !files.moveItem(temp, target)) {
-            files.removeItem(temp);
-            ns::log("VXKVStorage: failed to write the file %@.", target);
+        // A file under its own name is always whole.
+        if (!replaceFileAt(dataFd_, *filename, *filename + kTempSuffix, *value)) {
+            ns::log("VXKVStorage: failed to write the file %@.", join(dataPath_, *filename));
             return false;
         }
     }
@@ -389,11 +590,11 @@ bool VXKVStorage::saveItem(std::string_view key, const ns::DataRef& value, const
         sqlite3_reset(stmt); // releases the statically bound bytes
     }
     if (!saved) {
-        if (toFile && oldFilename != filename) files.removeItem(join(dataPath_, *filename));
+        if (toFile && oldFilename != filename) removeEntry(dataFd_, *filename);
         return false;
     }
     if (oldFilename && (!toFile || *oldFilename != *filename) && plainFileName(*oldFilename))
-        files.removeItem(join(dataPath_, *oldFilename));
+        removeEntry(dataFd_, *oldFilename);
     if (!pendingAccess_.empty()) pendingAccess_.erase(std::string(key));
     return true;
 }
@@ -403,7 +604,7 @@ bool VXKVStorage::removeItem(std::string_view key) {
     std::optional<std::string> filename;
     if (type_ != VXKVStorageType::SQLite) filename = dbFilename(key);
     if (!dbDelete(key)) return false;
-    if (filename && plainFileName(*filename)) ns::FileManager::defaultManager().removeItem(join(dataPath_, *filename));
+    if (filename && plainFileName(*filename)) removeEntry(dataFd_, *filename);
     return true;
 }
 
@@ -427,17 +628,17 @@ std::optional<VXKVStorageItem> VXKVStorage::getItem(std::string_view key) {
     item.accessTime = sqlite3_column_int64(stmt, 4);
     item.extendedData = columnData(stmt, 5);
     if (item.filename) {
-        if (plainFileName(*item.filename)) item.value = ns::Data::fromFile(join(dataPath_, *item.filename));
+        if (plainFileName(*item.filename)) item.value = readFileAt(dataFd_, *item.filename);
     } else {
         item.value = columnData(stmt, 2);
     }
     sqlite3_reset(stmt);
     if (!item.value || static_cast<int64_t>(item.value->length()) != item.size) {
-        // The file went missing or was changed behind our back: the item is gone.
+        // The file went missing or was changed behind our back (a link in its place among others):
+        // the item is gone, and so is whatever has its name in the data folder.
         ns::log("VXKVStorage: the value of an item is missing or damaged; the item is removed.");
         dbDelete(key);
-        if (item.filename && plainFileName(*item.filename))
-            ns::FileManager::defaultManager().removeItem(join(dataPath_, *item.filename));
+        if (item.filename && plainFileName(*item.filename)) removeEntry(dataFd_, *item.filename);
         return std::nullopt;
     }
     // Times are whole seconds: a second use within the same second changes nothing.
@@ -486,7 +687,6 @@ int64_t VXKVStorage::queryNumber(const char* sql, std::string_view key, int64_t 
 bool VXKVStorage::removeOldest(const std::function<bool(int64_t size)>& removed, const std::function<bool()>& done) {
     if (done()) return true;
     flushAccessTimes();
-    auto& files = ns::FileManager::defaultManager();
     if (!execute("begin immediate;")) return false;
     bool ok = true;
     while (ok && !done()) {
@@ -513,7 +713,7 @@ bool VXKVStorage::removeOldest(const std::function<bool(int64_t size)>& removed,
                 ok = false;
                 break;
             }
-            if (victim.filename && plainFileName(*victim.filename)) files.removeItem(join(dataPath_, *victim.filename));
+            if (victim.filename && plainFileName(*victim.filename)) removeEntry(dataFd_, *victim.filename);
             if (removed(victim.size)) break;
         }
     }
@@ -562,8 +762,7 @@ bool VXKVStorage::removeItemsEarlierThanTime(int64_t time) {
             if (auto name = columnText(stmt, 0); name && plainFileName(*name)) names.push_back(*name);
         }
         if (!VX_CHECK(rc, "query")) return false;
-        auto& files = ns::FileManager::defaultManager();
-        for (const auto& name : names) files.removeItem(join(dataPath_, name));
+        for (const auto& name : names) removeEntry(dataFd_, name);
     }
     auto stmt = statement("delete from manifest where last_access_time < ?1;");
     if (!stmt) return false;

@@ -64,13 +64,15 @@ public:
 private:
     VXKVStorage(std::string path, VXKVStorageType type);
 
+    void removeForeignManifest();
     bool dbOpen();
     bool dbInitialize();
     void dbClose();
     bool dbCheck();
     void reset();
     sqlite3_stmt* statement(const char* sql);
-    bool execute(const char* sql);
+    // With `number`, the first column of the last row answered is stored there.
+    bool execute(const char* sql, int64_t* number = nullptr);
     bool checkResult(int rc, const char* function, int line, const char* what);
     // The one number a query answers (the key bound when not empty), or `failure`.
     int64_t queryNumber(const char* sql, std::string_view key, int64_t failure, const char* function);
@@ -82,10 +84,13 @@ private:
     std::optional<std::string> dbFilename(std::string_view key);
     bool dbDelete(std::string_view key);
     bool removeOldest(const std::function<bool(int64_t size)>& removed, const std::function<bool()>& done);
-    bool moveToTrash(const std::string& path);
+    bool moveToTrash(const char* name);
     void emptyTrashInBackground();
 
-    std::string path_, dbPath_, dataPath_, trashPath_;
+    std::string path_, dbPath_, dataPath_;
+    // The folder, its data folder and its trash, opened once: every file is reached through them
+    // without following links.
+    int rootFd_ = -1, dataFd_ = -1, trashFd_ = -1;
     VXKVStorageType type_;
     sqlite3* db_ = nullptr;
     bool corrupt_ = false;

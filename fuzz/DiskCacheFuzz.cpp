@@ -1,7 +1,9 @@
 // The disk cache's stored manifest and files as someone else left them: rows of any key, file name,
-// size, times, inline and extended data, and files of any content under the data folder. Reads,
-// removals and trims never crash and never read or delete anything outside the cache folder (a
-// file beside it, which "../" names point at, keeps its content and is never returned).
+// size, times, inline and extended data, and files of any content under the data folder; with the
+// input's last byte, links to a folder outside in place of the trash, the data folder, stored
+// files, a file being written, or the manifest and its log. Reads, writes, removals and trims never
+// crash and never read, write or delete anything outside the cache folder (a file beside it, which
+// "../" names point at, and the outside folder keep their content and are never returned).
 
 #include "foundation/VXDiskCache.h"
 #include "foundation/VXKVStorage.h"
@@ -45,10 +47,34 @@ struct Reader {
 };
 
 struct Setup {
-    std::string root, storagePath, cachePath, victim;
+    std::string root, storagePath, cachePath, victim, outside;
+    std::string outsideBefore; // every file under the outside folder, as it must stay
     ns::Ref<VXKVStorage> storage;
     ns::Ref<VXDiskCache> cache;
 };
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Names and contents of everything under a folder, links not followed.
+std::string describe(const std::string& folder) {
+    std::string out;
+    std::error_code ignored;
+    for (auto it = std::filesystem::recursive_directory_iterator(folder, ignored);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+        out += it->path().string() + "\n";
+        if (it->is_regular_file() && !it->is_symlink()) out += readFile(it->path().string()) + "\n";
+    }
+    return out;
+}
+
+void open(Setup& s) {
+    s.storage = VXKVStorage::initWithPath(s.storagePath, VXKVStorageType::Mixed);
+    s.cache = VXDiskCache::initWithPath(s.cachePath);
+    if (!s.storage || !s.cache) std::abort();
+}
 
 Setup& setup() {
     static Setup* s = [] {
@@ -61,11 +87,19 @@ Setup& setup() {
         s->storagePath = s->root + "/caches/storage";
         s->cachePath = s->root + "/caches/cache";
         s->victim = s->root + "/caches/victim";
-        std::filesystem::create_directories(s->root + "/caches");
+        s->outside = s->root + "/caches/outside";
+        std::filesystem::create_directories(s->outside + "/nested");
         std::ofstream(s->victim) << kVictimContent;
-        s->storage = VXKVStorage::initWithPath(s->storagePath, VXKVStorageType::Mixed);
-        s->cache = VXDiskCache::initWithPath(s->cachePath);
-        if (!s->storage || !s->cache) std::abort();
+        // Files under the names the rows give, of the size some rows give.
+        for (const char* name : {"f0", "f1", "f2", "f3", "nested/deep"})
+            std::ofstream(s->outside + "/" + name) << kVictimContent;
+        sqlite3* other = nullptr;
+        if (sqlite3_open((s->outside + "/other.db").c_str(), &other) != SQLITE_OK) std::abort();
+        sqlite3_exec(other, "create table scores (name text, points integer); insert into scores values ('ann', 7);", nullptr,
+                     nullptr, nullptr);
+        sqlite3_close(other);
+        s->outsideBefore = describe(s->outside);
+        open(*s);
         return s;
     }();
     return *s;
@@ -117,14 +151,45 @@ void plant(const std::string& folder, Reader input) {
 
 bool isVictim(const ns::DataRef& data) { return data && data->view() == kVictimContent; }
 
+// Links in the cache folders, by the bits of `links`. Those in place of a folder or of the manifest
+// are planted with the storage closed, and it is opened again over them.
+void plantLinks(Setup& s, uint8_t links) {
+    namespace fs = std::filesystem;
+    std::error_code ignored;
+    auto link = [&](const std::string& at, const std::string& target) {
+        fs::remove_all(at, ignored);
+        fs::create_symlink(target, at, ignored);
+    };
+    const std::string& folder = (links & 0x80) ? s.cachePath : s.storagePath;
+    if (links & 0x01) link(folder + "/data/f1", s.outside + "/f1");
+    if (links & 0x02) link(folder + "/data/f2", s.outside + "/nested");
+    if (links & 0x04) {
+        fs::remove(folder + "/data/f3", ignored);
+        fs::create_hard_link(s.outside + "/f3", folder + "/data/f3", ignored);
+    }
+    if (links & 0x08) link(folder + "/data/f0.tmp", s.outside + "/f0");
+    if (!(links & 0x70)) return;
+    s.storage = nullptr;
+    s.cache = nullptr;
+    if (links & 0x10) link(folder + "/trash", s.outside);
+    if (links & 0x20) link(folder + "/data", s.outside);
+    if (links & 0x40) {
+        link(folder + "/manifest.sqlite", s.outside + "/other.db");
+        link(folder + "/manifest.sqlite-wal", s.outside + "/f0");
+    }
+    open(s);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Setup& s = setup();
     Reader input{data, size};
     const uint8_t trims = input.byte();
+    const uint8_t links = size > 1 ? data[size - 1] : 0;
     plant(s.storagePath, input);
     plant(s.cachePath, input);
+    plantLinks(s, links);
     // Values handed back as stored, or through keyed unarchiving as the cache does by default.
     if (trims & 0x40) s.cache->setCustomUnarchiveBlock([](const ns::DataRef& d) { return ns::Value(d); });
     else s.cache->setCustomUnarchiveBlock(nullptr);
@@ -146,11 +211,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (trims & 2) s.storage->removeItemsToFitCount(trims >> 4);
     if (trims & 4) s.storage->removeItemsToFitSize(trims >> 2);
     if (trims & 8) s.storage->removeItemsEarlierThanTime(int64_t(trims) << 24);
+    // Files written under names a link may hold, the one written aside first included.
+    if (links & 0x0F) {
+        for (const char* name : {"f0", "f1", "f2", "f3"})
+            s.storage->saveItem(std::string("w") + name, ns::Data::fromString("new"), std::string(name));
+        if (auto item = s.storage->getItem("wf1"); !item || item->value->view() != "new") std::abort();
+    }
     s.cache->removeObjectForKey(std::string("k1"));
     s.cache->totalCount();
+    if (trims & 0x20) s.storage->removeAllItems();
 
-    std::ifstream in(s.victim, std::ios::binary);
-    std::string victim((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (victim != kVictimContent) std::abort();
+    if (readFile(s.victim) != kVictimContent) std::abort();
+    // The trash is emptied in the background: what it did shows here at the latest one input later.
+    if (describe(s.outside) != s.outsideBefore) std::abort();
     return 0;
 }

@@ -218,6 +218,12 @@ int main(int argc, char** argv) {
     row(disk, "c", 0x82, "", "");
     row(disk, "d", 4, "", "sub/../x");
     put("fuzz_disk_cache", "rows", disk);
+    // The same rows, and the last byte plants links: stored files, a file written aside, the trash.
+    disk.push_back(0x1F);
+    put("fuzz_disk_cache", "links", disk);
+    // Links in place of the data folder and of the manifest and its log.
+    disk.back() = 0x60;
+    put("fuzz_disk_cache", "folder-links", disk);
 
     fs::remove_all(scratch);
     return 0;

@@ -12,6 +12,7 @@
 #include "os/uikit/Screen.h"
 
 #include <limits>
+#include <typeinfo>
 
 namespace {
 
@@ -31,7 +32,17 @@ void attachScale(const ns::DataRef& data, double scale) {
     VXDiskCache::setExtendedData(ns::KeyedArchiver::archivedData(ns::Value(scale)), ns::Value(data));
 }
 
-ui::ImageRef imageValue(const ns::Value& value) { return value.objectAs<ui::Image>(); }
+// A memory hit is mostly this conversion. The cache holds objects of the two image classes it
+// makes itself almost always: comparing the object's own class converts those without the
+// general cast's walk through the class tree; any other object takes that walk.
+ui::ImageRef imageValue(const ns::Value& value) {
+    ns::Ref<ns::Object> object = value.object();
+    if (!object) return nullptr;
+    const std::type_info& type = typeid(*object);
+    if (type == typeid(VXImage)) return std::static_pointer_cast<VXImage>(std::move(object));
+    if (type == typeid(ui::Image)) return std::static_pointer_cast<ui::Image>(std::move(object));
+    return std::dynamic_pointer_cast<ui::Image>(std::move(object));
+}
 
 } // namespace
 
@@ -178,12 +189,15 @@ ui::ImageRef VXImageCache::getImageForKey(Key key, VXImageCacheType type) {
     if (type & VXImageCacheTypeMemory) {
         if (ui::ImageRef image = imageValue(memoryCache_->objectForKey(key))) return image;
     }
-    if (type & VXImageCacheTypeDisk) {
-        ui::ImageRef image = imageFromData(diskCache_->objectForKey(key).data());
-        if (image && (type & VXImageCacheTypeMemory)) memoryCache_->setObject(ns::Value(image), key, imageCost(image));
-        return image;
-    }
+    if (type & VXImageCacheTypeDisk) return diskImageForKey(*key, type & VXImageCacheTypeMemory);
     return nullptr;
+}
+
+// Out of line: the memory hit above stays a small function.
+[[gnu::noinline]] ui::ImageRef VXImageCache::diskImageForKey(std::string_view key, bool keepInMemory) {
+    ui::ImageRef image = imageFromData(diskCache_->objectForKey(key).data());
+    if (image && keepInMemory) memoryCache_->setObject(ns::Value(image), key, imageCost(image));
+    return image;
 }
 
 void VXImageCache::getImageForKey(Key key, VXImageCacheType type, ImageBlock block) {

@@ -71,6 +71,8 @@ public:
     VXImageCache() = default; // use initWithPath
 
 private:
+    // A disk hit, decoded; kept in the memory cache too when asked.
+    ui::ImageRef diskImageForKey(std::string_view key, bool keepInMemory);
     mutable std::mutex nameLock_;
     std::optional<std::string> name_;
     ns::Ref<VXMemoryCache> memoryCache_;

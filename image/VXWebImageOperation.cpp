@@ -240,7 +240,7 @@ std::string VXWebImageOperation::description() const {
 
 ns::Ref<ns::Thread> VXWebImageOperation::_networkThread() {
     static auto* thread = [] {
-        // Runs its loop for the life of the process, in a mode it owns (static strings go first at exit).
+        // Runs its loop for the life of the process, in a mode it owns.
         auto* t = new ns::Ref<ns::Thread>(ns::Thread::create("com.tandrel.webimage.request", [] {
             const ns::RunLoopMode mode = ns::DefaultRunLoopMode;
             for (;;) ns::RunLoop::current().run(mode);

@@ -3,12 +3,15 @@
 // button. Rows stack from their height constraints, so a collapsed row lets the ones below move up;
 // infoLeft and typeLeft are the margins of the two sections.
 #include "os/uikit/Color.h"
+#include "os/uikit/DeviceProfile.h"
 #include "os/uikit/ImageView.h"
 #include "os/uikit/Screen.h"
 #include "os/uikit/Storyboard.h"
 #include "platform_sdk/VXNewPayVC.h"
 #include "widgets/UIImage+VXColor.h"
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -23,6 +26,16 @@ ui::LabelRef label(double size, const ui::ColorRef& color, bool bold = false) {
     l->setTextColor(color);
     return l;
 }
+
+// The price: the discount label follows its text, so a new text lays the card out again.
+class PriceLabel : public ui::Label {
+public:
+    ns::Weak<ui::View> card;
+    void setText(std::optional<std::string> text) override {
+        ui::Label::setText(std::move(text));
+        if (auto c = card.lock()) c->setNeedsLayout();
+    }
+};
 
 // The centre's root view: lays its parts out from the margin and row-height constraints.
 class PayCentreView : public ui::View {
@@ -45,17 +58,24 @@ public:
     void layoutSubviews() override {
         ui::View::layoutSubviews();
         double w = bounds().size.width, h = bounds().size.height;
-        double top = w > h ? 32 : 64;
+        // Portrait: under the status bar and the navigation bar (the status bar is taller on a
+        // phone with a home indicator), the pay button above the indicator.
+        bool portrait = w <= h;
+        ui::EdgeInsets safe = ui::DeviceProfile::safeAreaInsets();
+        double top = portrait ? std::max(20.0, safe.top) + 44 : 32;
+        double bottom = portrait ? safe.bottom : 0;
         double li = infoLeft->constant(), lt = typeLeft->constant();
         auto place = [](const auto& weak, cg::Rect frame) {
             if (auto v = weak.lock()) v->setFrame(frame);
         };
-        place(scroll, cg::RectMake(0, top, w, h - top - 64));
-        place(pay, cg::RectMake(15, h - 56, w - 30, 44));
+        place(scroll, cg::RectMake(0, top, w, h - top - 64 - bottom));
+        place(pay, cg::RectMake(15, h - 56 - bottom, w - 30, 44));
         place(info, cg::RectMake(0, 0, w, 112));
         place(product, cg::RectMake(li, 12, w - 2 * li, 22));
-        place(real, cg::RectMake(li, 40, 170, 34));
-        place(discount, cg::RectMake(li + 172, 46, 120, 24));
+        double priceWidth = 0;
+        if (auto r = real.lock()) priceWidth = std::min(170.0, std::ceil(r->sizeThatFits({170, 34}).width));
+        place(real, cg::RectMake(li, 40, priceWidth, 34));
+        place(discount, cg::RectMake(li + priceWidth + 4, 46, 120, 24));
         place(list, cg::RectMake(li, 80, 160, 20));
         place(couponRow, cg::RectMake(0, 120, w, 48));
         place(couponTitle, cg::RectMake(li, 0, 100, 48));
@@ -105,10 +125,13 @@ void registerVXNewPayVCScene() {
         info->setBackgroundColor(ui::Color::whiteColor());
         scroll->addSubview(info);
         auto product = label(16, rgb(40, 40, 40), true);
-        auto real = label(26, rgb(246, 80, 60), true);
+        auto real = ui::View::create<PriceLabel>(cg::RectZero);
+        real->setFont(ui::Font::boldSystemFontOfSize(26));
+        real->setTextColor(rgb(246, 80, 60));
+        real->card = root;
         auto discount = label(14, rgb(240, 150, 20));
         auto list = label(13, rgb(150, 150, 150));
-        for (const auto& l : {product, real, discount, list}) info->addSubview(l);
+        for (const ui::LabelRef& l : {product, ui::LabelRef(real), discount, list}) info->addSubview(l);
         root->info = info, root->product = product, root->real = real, root->discount = discount, root->list = list;
         centre->productNameL = product, centre->realMoneyL = real, centre->discountL = discount, centre->moneyL = list;
 

@@ -17,7 +17,7 @@ void VXSubView::registerInterfaceFile() {
         icon->setClipsToBounds(true);
         auto name = label(cg::RectMake(68, 12, 140, 24), "", 16, ui::Color::blackColor());
         auto hint = label(cg::RectMake(68, 36, 140, 20), "请选择小号进入游戏", 12, textGrey());
-        auto add = textButton(cg::RectMake(215, 19, 72, 30), "+ 添加小号", accent(), 14);
+        auto add = textButton(cg::RectMake(211, 19, 80, 30), "+ 添加小号", accent(), 14);
         add->layer()->setBorderWidth(1);
         add->layer()->setBorderColor(accent()->cgColor());
         add->layer()->setCornerRadius(4);

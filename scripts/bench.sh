@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
 # Builds every benchmark (default preset), runs each program and prints all their
 # "ours / baseline" ratios in one table at the end. Arguments go to every program; without any,
-# each benchmark runs 3 times with the runs of a program interleaved at random, and the ratios use
-# the medians (robust to a machine that others load meanwhile).
+# each benchmark runs BENCH_REPETITIONS (31) short times (BENCH_MIN_TIME, 0.05 s) with the runs of
+# a program interleaved at random, and the ratios use the fastest run of each: load from others
+# only ever adds time, in spells that the short interleaved runs give both sides of a pair
+# (bench/BenchRatio.h). Each program runs pinned to one core (BENCH_CPU, the last
+# one by default), and the benchmarks' files go to a memory file system (BENCH_TMPDIR, /dev/shm
+# where it exists): on a disk that others share, creating a file costs ext4 a scan past recently
+# freed inodes that depends on what everybody else deleted, and swamps what the code costs.
 #   --smoke  each benchmark once, for a minimal time, output kept short, from the asan build that
 #            the tests already made: CI runs this so that no benchmark rots; its numbers mean nothing.
 set -euo pipefail
@@ -23,8 +28,17 @@ cmake --build --preset "$preset" -j "${BENCH_JOBS:-4}" --target "${benches[@]}"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 args=("$@")
-((${#args[@]})) || args=(--benchmark_repetitions=3 --benchmark_enable_random_interleaving=true)
+((${#args[@]})) || args=(--benchmark_repetitions="${BENCH_REPETITIONS:-31}" --benchmark_min_time="${BENCH_MIN_TIME:-0.05}"
+                         --benchmark_enable_random_interleaving=true)
 ((smoke)) && args=(--benchmark_min_time=0.0001)
+pin=()
+if ((!smoke)) && command -v taskset >/dev/null; then
+  pin=(taskset -c "${BENCH_CPU:-$(($(nproc) - 1))}")
+fi
+tmpdir=${BENCH_TMPDIR:-/dev/shm}
+if ((!smoke)) && [[ -d "$tmpdir" && -w "$tmpdir" ]]; then
+  export TMPDIR=$tmpdir
+fi
 
 for bench in "${benches[@]}"; do
   echo "=== $bench ==="
@@ -32,13 +46,13 @@ for bench in "${benches[@]}"; do
     build/$preset/bench/"$bench" --benchmark_color=false "${args[@]}" >"$out/$bench.txt" 2>&1 ||
       { cat "$out/$bench.txt"; exit 1; }
   else
-    build/$preset/bench/"$bench" --benchmark_color=false "${args[@]}" 2>&1 | tee "$out/$bench.txt"
+    "${pin[@]}" build/$preset/bench/"$bench" --benchmark_color=false "${args[@]}" 2>&1 | tee "$out/$bench.txt"
   fi
 done
 
 # Each program ends with "ratio (<title>):" and one indented "<name> <ratio>x" line per pair.
 echo
-echo "=== ratios ($(date -u +%Y-%m-%d), $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)) ==="
+echo "=== ratios ($(date -u +%Y-%m-%d), $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)${pin[*]:+, ${pin[*]}}, files in ${TMPDIR:-/tmp}) ==="
 printf '%-18s %-36s %s\n' program pair ratio
 for bench in "${benches[@]}"; do
   awk -v program="$bench" '

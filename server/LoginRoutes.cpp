@@ -3,7 +3,6 @@
 #include "os/foundation/Clock.h"
 #include "os/foundation/JSONSerialization.h"
 #include "os/foundation/Log.h"
-#include "os/foundation/Random.h"
 #include "os/foundation/Strings.h"
 #include "server/ServerState.h"
 
@@ -67,9 +66,9 @@ std::string page(const std::string& title, const std::string& body) {
            title + "</h1><p>" + body + "</p></body></html>";
 }
 
-std::string freeName(const PlatformServer::State& s) {
+std::string freeName(PlatformServer::State& s) {
     for (;;) {
-        std::string name = "vx" + std::to_string(100000 + ns::Random::uniform(900000));
+        std::string name = "vx" + std::to_string(100000 + s.draw(900000));
         if (!s.accounts.count(name) && !s.loginArea.proposedNames.count(name)) return name;
     }
 }
@@ -188,7 +187,7 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
     if (path == "Sdkhome/yzm") {
         std::string phone = text(p["sj"]);
         if (!isPhoneNumber(phone)) return ns::Dictionary{{"a", 0}, {"b", "手机号格式错误"}};
-        std::string code = std::to_string(100000 + ns::Random::uniform(900000));
+        std::string code = std::to_string(100000 + draw(900000));
         smsCodes[phone] = code;
         area.smsTypes[phone] = text(p["type"]);
         ns::log("[server] SMS code for %@: %@", phone, code);
@@ -210,7 +209,7 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
             accounts[name].phone = phone;
         }
         Account& a = accounts[name];
-        if (a.password.empty()) a.password = std::to_string(100000 + ns::Random::uniform(900000));
+        if (a.password.empty()) a.password = std::to_string(100000 + draw(900000));
         tokens.erase(a.token); // one live token per account
         a.token = "tk" + std::to_string(++counter);
         tokens[a.token] = name;

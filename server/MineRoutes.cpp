@@ -1,7 +1,6 @@
 // The stand-in's answers for the mine page, phone binding, sub-account names, messages and bookings.
 #include "foundation/URLEncode.h"
 #include "os/foundation/Log.h"
-#include "os/foundation/Random.h"
 #include "os/foundation/Strings.h"
 #include "server/CouponArea.h"
 #include "server/MineArea.h"
@@ -138,7 +137,7 @@ ns::Value unbindCode(PlatformServer::State& s, const ns::Value& p) {
     auto* account = accountOf(s, p["username"]);
     if (!account) return refusal("用户不存在");
     if (account->phone.empty()) return refusal("未绑定手机号");
-    std::string code = std::to_string(100000 + ns::Random::uniform(900000));
+    std::string code = std::to_string(100000 + s.draw(900000));
     s.smsCodes[account->phone] = code;
     s.loginArea.smsTypes[account->phone] = "7";
     ns::log("[server] SMS code for %@: %@", account->phone, code);

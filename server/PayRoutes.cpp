@@ -51,6 +51,24 @@ PayArea::Order& newOrder(PayArea& pay, const std::string& user, const std::strin
     return pay.orders.back();
 }
 
+// Why an unused voucher does not fit an order of this many yuan in this game, or nullptr when it
+// does. The voucher list's "av" and the payments share it, so a voucher offered is one accepted.
+const char* unfit(const PayArea::Voucher& v, const Decimal& yuan, const std::string& game) {
+    if (v.gid != 0 && std::to_string(v.gid) != game) return "该代金券不能用于本游戏";
+    if (yuan.isNaN() || dec(v.payMoney).compare(yuan) == ns::ComparisonResult::Descending) return "未达到代金券使用金额";
+    return nullptr;
+}
+
+// Why the voucher a payment names cannot be used, or nullptr when it can or none is named. Only
+// the payer's own vouchers count.
+const char* voucherRefusal(PayArea& pay, const std::string& user, const std::string& cid, const Decimal& yuan,
+                           const std::string& game) {
+    if (cid.empty()) return nullptr;
+    for (const auto& v : pay.wallet(user).vouchers)
+        if (std::to_string(v.cid) == cid) return v.used ? "代金券已使用" : unfit(v, yuan, game);
+    return "代金券不存在";
+}
+
 std::string escapeHTML(const std::string& s) {
     std::string out;
     for (char c : s) {
@@ -77,6 +95,8 @@ ns::Value answerOrder(PlatformServer::State& s, PayArea& pay, const std::string&
     std::string user = text(p["c"]);
     if (user.empty()) return Dictionary{{status, "0"}, {message, "用户不存在"}};
     if (!positive(dec(text(p["p"])))) return Dictionary{{status, "0"}, {message, "金额错误"}};
+    if (const char* refusal = voucherRefusal(pay, user, text(p["cid"]), dec(text(p["p"])), text(p["f"])))
+        return Dictionary{{status, "0"}, {message, refusal}};
     auto& o = newOrder(pay, user, path, p);
     o.productName = text(p["l"]);
     std::string id = std::to_string(o.id);
@@ -104,6 +124,11 @@ ns::Value answerBalancePay(PayArea& pay, const std::string& path, const ns::Valu
     if (path == "Ttbpaynew/starcoinpay") balance = &w.xingbi, key = "xingbi", shortage = "星币余额不足";
     Decimal cost = dec(text(p["b"]));
     if (cost.isNaN() || cost.isNegative()) return Dictionary{{"z", "-3"}, {"c", "金额错误"}};
+    // The voucher's minimum is in yuan; the coin road counts its amount in coins, ten a yuan.
+    Decimal yuan = dec(text(p["p"]).empty() ? text(p["b"]) : text(p["p"]));
+    if (path == "Ttbpaynew/ttbnew") yuan = yuan.dividing(Decimal(10));
+    if (const char* refusal = voucherRefusal(pay, user, text(p["cid"]), yuan, text(p["j"])))
+        return Dictionary{{"z", "-3"}, {"c", refusal}};
     if (dec(*balance).compare(cost) == ns::ComparisonResult::Ascending) return Dictionary{{"z", "-2"}, {"c", shortage}};
     auto& o = newOrder(pay, user, path, p);
     o.productName = text(p["k"]);
@@ -195,7 +220,7 @@ ns::Value answerPay(PlatformServer::State& s, const std::string& path, const ns:
         ns::Array data;
         for (const auto& v : w.vouchers) {
             if (v.used) continue;
-            bool usable = !mm.isNaN() && dec(v.payMoney).compare(mm) != ns::ComparisonResult::Descending;
+            bool usable = !unfit(v, mm, text(p["e"]));
             data.push_back(Dictionary{{"gamename", v.gamename}, {"cid", static_cast<long long>(v.cid)},
                                       {"coupon_name", v.name}, {"pay_money", number(v.payMoney)},
                                       {"coupon_money", number(v.couponMoney)}, {"av_time", v.avTime},

@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <random>
 #include <set>
 #include <thread>
 #include <chrono>
@@ -112,6 +113,11 @@ struct PlatformServer::State {
     std::vector<ns::Value> roles;
     std::map<std::string, std::pair<std::string, std::string>> files = loginFiles(); // path -> (bytes, content type)
     long counter = 0;
+    // The server's own generator for names, codes and passwords: seeded, so a run repeats its
+    // pictures, and apart from the process-wide one the client side draws from on other threads.
+    std::mt19937 generator{20261207};
+    // 0 <= n < bound (mutex held).
+    uint32_t draw(uint32_t bound) { return std::uniform_int_distribution<uint32_t>(0, bound - 1)(generator); }
 
     std::shared_ptr<PayArea> pay;
     std::shared_ptr<WelfareArea> welfare;

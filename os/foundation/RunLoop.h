@@ -14,10 +14,12 @@ namespace ns {
 class Timer;
 
 using RunLoopMode = std::string;
-inline const RunLoopMode DefaultRunLoopMode = "kCFRunLoopDefaultMode";
-inline const RunLoopMode TrackingRunLoopMode = "UITrackingRunLoopMode";
+// Never destroyed: threads that run for the life of the process still read them while exit runs
+// the static destructors.
+inline const RunLoopMode& DefaultRunLoopMode = *new RunLoopMode("kCFRunLoopDefaultMode");
+inline const RunLoopMode& TrackingRunLoopMode = *new RunLoopMode("UITrackingRunLoopMode");
 // Not a mode the loop runs in: a timer added here runs in the default and tracking modes.
-inline const RunLoopMode RunLoopCommonModes = "kCFRunLoopCommonModes";
+inline const RunLoopMode& RunLoopCommonModes = *new RunLoopMode("kCFRunLoopCommonModes");
 
 class RunLoop {
 public:

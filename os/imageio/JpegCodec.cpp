@@ -92,11 +92,16 @@ bool readHeader(Run& run) {
     return jpeg_read_header(&run.cinfo, TRUE) == JPEG_HEADER_OK;
 }
 
+// Up to a band of blocks per call (16 rows at most, for 2x2 subsampling): one pass through the
+// library's row machinery per band instead of per row.
 void readRows(Run& run, uint8_t* pixels, size_t bytesPerRow) {
     j_decompress_ptr c = &run.cinfo;
+    constexpr JDIMENSION kBand = 16;
+    JSAMPROW rows[kBand];
     while (c->output_scanline < c->output_height) {
-        JSAMPROW row = pixels + size_t(c->output_scanline) * bytesPerRow;
-        if (jpeg_read_scanlines(c, &row, 1) != 1) break;
+        const JDIMENSION count = std::min(kBand, c->output_height - c->output_scanline);
+        for (JDIMENSION i = 0; i < count; ++i) rows[i] = pixels + size_t(c->output_scanline + i) * bytesPerRow;
+        if (jpeg_read_scanlines(c, rows, count) == 0) break;
         run.rows = c->output_scanline;
     }
 }
@@ -163,11 +168,11 @@ std::optional<Bitmap> decodeJpeg(Bytes bytes, bool final, bool displayOrder) {
             if (!ok || run.rows == 0) {
                 bitmap.reset();
             } else {
-                if (cmyk) {
-                    cmykToRgba(*bitmap, run.cinfo.saw_Adobe_marker);
-                    // Rows never written were turned opaque; make them transparent again.
+                if (cmyk) cmykToRgba(*bitmap, run.cinfo.saw_Adobe_marker);
+                // Rows past the last whole band are not shown: cleared (the CMYK conversion turned
+                // them opaque, and a band cut short by an error may have written some of them).
+                if (cmyk || run.rows < bitmap->height)
                     std::fill(bitmap->pixels.begin() + ptrdiff_t(run.rows * bitmap->bytesPerRow()), bitmap->pixels.end(), 0);
-                }
                 bitmap->alphaInfo = run.rows == bitmap->height ? kAlphaNoneSkipLast : kAlphaLast;
                 if (displayOrder) {
                     // Rows not yet received are zero: transparent, and validly premultiplied.

@@ -8,6 +8,7 @@
 #include "os/net/URLRequest.h"
 #include "os/net/URLResponse.h"
 
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,18 +16,40 @@
 
 namespace ns::detail {
 
+namespace {
+std::atomic<size_t> inProgress{0};
+} // namespace
+
+size_t loadsInProgress() { return inProgress.load(); }
+
+Load::Load(std::shared_ptr<LoadClient> client) : client_(std::move(client)) {
+    if (client_) ++inProgress;
+}
+
+Load::~Load() {
+    std::lock_guard lock(mutex_);
+    if (client_) ended();
+}
+
+void Load::ended() {
+    client_.reset();
+    --inProgress;
+}
+
+// The count drops after the terminal event has been handed over, so whoever waits for it sees
+// the client's delivery already queued.
 template <class F> void Load::emit(bool terminal, F&& f) {
     std::lock_guard lock(mutex_);
     if (!client_) return;
     f(*client_);
-    if (terminal) client_.reset();
+    if (terminal) ended();
 }
 
 void Load::cancel() {
     {
         std::lock_guard lock(mutex_);
         if (!client_) return;
-        client_.reset();
+        ended();
     }
     stop();
 }

@@ -51,8 +51,8 @@ public:
 // hears nothing more; a finished or failed load ignores everything after.
 class Load : public std::enable_shared_from_this<Load> {
 public:
-    explicit Load(std::shared_ptr<LoadClient> client) : client_(std::move(client)) {}
-    virtual ~Load() = default;
+    explicit Load(std::shared_ptr<LoadClient> client);
+    virtual ~Load();
 
     void cancel();
     bool isDone() const;
@@ -69,9 +69,14 @@ protected:
 
 private:
     template <class F> void emit(bool terminal, F&& f);
+    // Leaves the count of loads in progress (mutex held, client still set).
+    void ended();
     mutable std::mutex mutex_;
     std::shared_ptr<LoadClient> client_;
 };
+
+// Loads made and neither finished, failed nor cancelled, process-wide.
+size_t loadsInProgress();
 
 // Picks the backend and starts; the load has begun (or already failed) when this returns.
 std::shared_ptr<Load> startLoad(LoadRequest request, std::shared_ptr<LoadClient> client);

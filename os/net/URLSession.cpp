@@ -1,5 +1,6 @@
 #include "os/net/URLSession.h"
 
+#include "os/net/CurlEngine.h"
 #include "os/net/Loader.h"
 
 namespace ns {
@@ -14,6 +15,14 @@ Ref<OperationQueue> serialQueue(const std::string& name) {
 }
 
 } // namespace
+
+size_t URLSession::loadsInProgress() {
+    size_t n = detail::loadsInProgress();
+    // A load ended on the network thread hands its events over at the end of that thread's turn:
+    // one job through it, and they are out.
+    if (n == 0) detail::CurlEngine::shared().runSync([] {});
+    return n;
+}
 
 Ref<URLSession> URLSession::sharedSession() {
     static Ref<URLSession> session =

@@ -60,6 +60,11 @@ public:
     // Tasks resumed and not yet completed; a task leaves after its completion has been handed over.
     std::vector<Ref<URLSessionTask>> allTasks() const;
 
+    // Loads of every session, connection and web view in the process that have started and not
+    // yet finished, failed or been cancelled. At zero, the last event of each has been handed to
+    // its queue or run loop: a host running a manual clock waits for zero before moving time.
+    static size_t loadsInProgress();
+
     URLSession() = default; // use the factories
 
 private:

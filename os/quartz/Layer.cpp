@@ -189,8 +189,187 @@ void enterSublayer(cg::Context& context, const Layer& sub) {
     context.TranslateCTM(-(b.origin.x + a.x * b.size.width), -(b.origin.y + a.y * b.size.height));
 }
 
-void drawBody(cg::Context& context, const Layer& layer, const AnimatableValues& shown) {
+// An empty context of the same device size and user space, for group opacity and masks.
+cg::ContextRef offscreenLike(const cg::Context& context) {
+    auto offscreen = cg::Context::CreateBitmap(nullptr, context.width(), context.height(), 8, 0,
+                                               cg::ColorSpace::CreateDeviceRGB(), cg::kBitmapDisplayAlpha);
+    if (offscreen) offscreen->ConcatCTM(context.GetCTM());
+    return offscreen;
+}
+
+// Draws a device-size image over the whole device, whatever the CTM.
+void composite(cg::Context& context, const cg::ImageRef& image, double alpha, cg::BlendMode mode) {
+    context.SaveGState();
+    context.ConcatCTM(cg::AffineTransformInvert(context.GetCTM()));
+    context.SetAlpha(context.alpha() * alpha);
+    context.SetBlendMode(mode);
+    context.DrawImage(cg::RectMake(0, 0, static_cast<double>(context.width()), static_cast<double>(context.height())),
+                      image);
+    context.RestoreGState();
+}
+
+// One pass of a separable Gaussian blur over a w x h plane of coverage; `step` walks along a line,
+// `stride` from line to line.
+void blurPass(std::vector<float>& plane, const std::vector<float>& kernel, int length, int lines, int step,
+              int stride) {
+    int reach = static_cast<int>(kernel.size()) / 2;
+    std::vector<float> line(static_cast<size_t>(length));
+    for (int l = 0; l < lines; ++l) {
+        float* base = plane.data() + static_cast<ptrdiff_t>(l) * stride;
+        for (int i = 0; i < length; ++i) line[static_cast<size_t>(i)] = base[static_cast<ptrdiff_t>(i) * step];
+        for (int i = 0; i < length; ++i) {
+            float sum = 0;
+            int from = std::max(0, i - reach), to = std::min(length - 1, i + reach);
+            for (int j = from; j <= to; ++j) sum += line[static_cast<size_t>(j)] * kernel[static_cast<size_t>(j - i + reach)];
+            base[static_cast<ptrdiff_t>(i) * step] = sum;
+        }
+    }
+}
+
+void drawBody(cg::Context& context, const Layer& layer, const AnimatableValues& shown, bool withShadow = true);
+
+// A rectangle holding the whole path (control points included).
+cg::Rect pathBounds(const cg::Path& path) {
+    cg::Rect r = cg::RectNull;
+    for (const cg::Path::Element& e : path.elements()) {
+        int points = 0;
+        switch (e.type) {
+        case cg::Path::ElementType::MoveTo:
+        case cg::Path::ElementType::LineTo: points = 1; break;
+        case cg::Path::ElementType::QuadCurveTo: points = 2; break;
+        case cg::Path::ElementType::CurveTo: points = 3; break;
+        case cg::Path::ElementType::Arc:
+            r = cg::RectUnion(r, cg::RectMake(e.points[0].x - e.radius, e.points[0].y - e.radius, 2 * e.radius,
+                                              2 * e.radius));
+            break;
+        case cg::Path::ElementType::Close: break;
+        }
+        for (int i = 0; i < points; ++i) r = cg::RectUnion(r, cg::RectMake(e.points[i].x, e.points[i].y, 0, 0));
+    }
+    return r;
+}
+
+// All a layer and its sublayers may draw on, in its bounds space.
+cg::Rect coverage(const Layer& layer, const AnimatableValues& shown) {
+    cg::Rect r = shown.bounds;
+    if (layer.masksToBounds()) return r;
+    if (const auto& image = layer.contents()) {
+        double scale = layer.contentsScale() > 0 ? layer.contentsScale() : 1;
+        r = cg::RectUnion(r, placeContents(layer.contentsGravity(), shown.bounds,
+                                           {static_cast<double>(image->width()) / scale,
+                                            static_cast<double>(image->height()) / scale}));
+    }
+    for (const LayerRef& sub : layer.sublayers()) {
+        if (sub->isHidden()) continue;
+        AnimatableValues inner = sub->presentationValues();
+        cg::Rect b = inner.bounds;
+        cg::Point a = sub->anchorPoint();
+        cg::AffineTransform place = cg::AffineTransformConcat(
+            cg::AffineTransformConcat(cg::AffineTransformMakeTranslation(-(b.origin.x + a.x * b.size.width),
+                                                                         -(b.origin.y + a.y * b.size.height)),
+                                      inner.transform),
+            cg::AffineTransformMakeTranslation(inner.position.x, inner.position.y));
+        r = cg::RectUnion(r, cg::RectApplyAffineTransform(coverage(*sub, inner), place));
+    }
+    return r;
+}
+
+// The shadow: the layer's shape (its shadow path, else the alpha of all it draws) moved by the
+// offset, blurred with a Gaussian of half the shadow radius as deviation, in the shadow colour at
+// the shadow opacity, under the layer. A layer that masks to its bounds clips its shadow too.
+void drawShadow(cg::Context& context, const Layer& layer, const AnimatableValues& shown) {
+    auto color = layer.shadowColor();
+    double strength = std::min(layer.shadowOpacity(), 1.0) * (color ? std::clamp(color->a, 0.0, 1.0) : 0);
+    if (!(strength > 0)) return;
+    const auto& path = layer.shadowPath();
+    cg::Size offset = layer.shadowOffset();
+    cg::Rect user = cg::RectOffset(path ? pathBounds(*path) : coverage(layer, shown), offset.width, offset.height);
+    if (cg::RectIsNull(user)) return;
+
+    // The deviation in device pixels, by the CTM's scale.
+    cg::AffineTransform ctm = context.GetCTM();
+    double scale = std::sqrt(std::fabs(ctm.a * ctm.d - ctm.b * ctm.c));
+    double sigma = std::max(0.0, layer.shadowRadius()) / 2 * scale;
+    int reach = sigma > 0 ? static_cast<int>(std::ceil(3 * sigma)) : 0;
+
+    // The shape is drawn only where it can lie (y-up device pixels), with room for the blur.
+    double margin = reach + 1;
+    cg::Rect device = cg::RectIntersection(
+        cg::RectInset(cg::RectIntegral(cg::RectApplyAffineTransform(user, ctm)), -margin, -margin),
+        cg::RectInset(cg::RectMake(0, 0, static_cast<double>(context.width()), static_cast<double>(context.height())),
+                      -margin, -margin));
+    if (cg::RectIsEmpty(device)) return;
+    auto shape = cg::Context::CreateBitmap(nullptr, static_cast<size_t>(device.size.width),
+                                           static_cast<size_t>(device.size.height), 8, 0,
+                                           cg::ColorSpace::CreateDeviceRGB(), cg::kBitmapDisplayAlpha);
+    if (!shape) return;
+    shape->ConcatCTM(cg::AffineTransformConcat(
+        ctm, cg::AffineTransformMakeTranslation(-device.origin.x, -device.origin.y)));
+    shape->TranslateCTM(offset.width, offset.height);
+    if (path) {
+        shape->SetFillColor({0, 0, 0, 1});
+        shape->BeginPath();
+        shape->AddPath(*path);
+        shape->FillPath();
+    } else {
+        drawBody(*shape, layer, shown, false);
+    }
+
+    int w = static_cast<int>(shape->width()), h = static_cast<int>(shape->height());
+    auto* pixels = static_cast<uint8_t*>(shape->data());
+    size_t row = shape->bytesPerRow();
+    int x0 = w, y0 = h, x1 = -1, y1 = -1;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (pixels[static_cast<size_t>(y) * row + static_cast<size_t>(x) * 4 + 3]) {
+                x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+            }
+    if (x1 < 0) return;
+    x0 = std::max(0, x0 - reach), y0 = std::max(0, y0 - reach);
+    x1 = std::min(w - 1, x1 + reach), y1 = std::min(h - 1, y1 + reach);
+    int rw = x1 - x0 + 1, rh = y1 - y0 + 1;
+    std::vector<float> plane(static_cast<size_t>(rw) * static_cast<size_t>(rh));
+    for (int y = 0; y < rh; ++y)
+        for (int x = 0; x < rw; ++x)
+            plane[static_cast<size_t>(y * rw + x)] =
+                pixels[static_cast<size_t>(y + y0) * row + static_cast<size_t>(x + x0) * 4 + 3] / 255.0f;
+    if (reach > 0) {
+        std::vector<float> kernel(static_cast<size_t>(2 * reach + 1));
+        float total = 0;
+        for (int i = -reach; i <= reach; ++i)
+            total += kernel[static_cast<size_t>(i + reach)] = static_cast<float>(std::exp(-i * i / (2 * sigma * sigma)));
+        for (float& k : kernel) k /= total;
+        blurPass(plane, kernel, rw, rh, 1, rw);
+        blurPass(plane, kernel, rh, rw, rw, 1);
+    }
+
+    // The blurred region alone, as premultiplied shadow colour (B, G, R, A in memory).
+    auto blurred = cg::Context::CreateBitmap(nullptr, static_cast<size_t>(rw), static_cast<size_t>(rh), 8, 0,
+                                             cg::ColorSpace::CreateDeviceRGB(), cg::kBitmapDisplayAlpha);
+    if (!blurred) return;
+    auto* out = static_cast<uint8_t*>(blurred->data());
+    auto level = [](double v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255)); };
+    for (int y = 0; y < rh; ++y)
+        for (int x = 0; x < rw; ++x) {
+            double a = std::clamp(static_cast<double>(plane[static_cast<size_t>(y * rw + x)]), 0.0, 1.0) * strength;
+            uint8_t* p = out + static_cast<size_t>(y) * blurred->bytesPerRow() + static_cast<size_t>(x) * 4;
+            p[0] = level(color->b * a), p[1] = level(color->g * a), p[2] = level(color->r * a), p[3] = level(a);
+        }
+    context.SaveGState();
+    if (layer.masksToBounds()) {
+        context.BeginPath();
+        context.AddPath(roundedRect(shown.bounds, layer.cornerRadius()));
+        context.Clip();
+    }
+    // Rows above were counted from the top; the device space runs upwards.
+    context.ConcatCTM(cg::AffineTransformInvert(context.GetCTM()));
+    context.DrawImage(cg::RectMake(device.origin.x + x0, device.origin.y + h - y0 - rh, rw, rh), blurred->CreateImage());
+    context.RestoreGState();
+}
+
+void drawBody(cg::Context& context, const Layer& layer, const AnimatableValues& shown, bool withShadow) {
     cg::Rect b = shown.bounds;
+    if (withShadow) drawShadow(context, layer, shown);
     if (auto color = shown.backgroundColor; color && color->a > 0) {
         context.SaveGState();
         context.SetFillColor(*color);
@@ -225,25 +404,6 @@ void drawBody(cg::Context& context, const Layer& layer, const AnimatableValues& 
         context.StrokePath();
         context.RestoreGState();
     }
-}
-
-// An empty context of the same device size and user space, for group opacity and masks.
-cg::ContextRef offscreenLike(const cg::Context& context) {
-    auto offscreen = cg::Context::CreateBitmap(nullptr, context.width(), context.height(), 8, 0,
-                                               cg::ColorSpace::CreateDeviceRGB(), cg::kBitmapDisplayAlpha);
-    if (offscreen) offscreen->ConcatCTM(context.GetCTM());
-    return offscreen;
-}
-
-// Draws a device-size image over the whole device, whatever the CTM.
-void composite(cg::Context& context, const cg::ImageRef& image, double alpha, cg::BlendMode mode) {
-    context.SaveGState();
-    context.ConcatCTM(cg::AffineTransformInvert(context.GetCTM()));
-    context.SetAlpha(context.alpha() * alpha);
-    context.SetBlendMode(mode);
-    context.DrawImage(cg::RectMake(0, 0, static_cast<double>(context.width()), static_cast<double>(context.height())),
-                      image);
-    context.RestoreGState();
 }
 
 void renderLayer(cg::Context& context, const Layer& layer) {

@@ -104,7 +104,9 @@ public:
     void setBorderWidth(double width) { borderWidth_ = width; }
     cg::Color borderColor() const { return borderColor_; } // default opaque black
     void setBorderColor(cg::Color color) { borderColor_ = color; }
-    // Shadows are kept but not rendered.
+    // The shadow is the layer's shape (the shadow path, else the alpha of everything the layer
+    // draws) moved by the offset and blurred by the radius, drawn under the layer; nothing shows
+    // while the opacity is 0. Masking to bounds clips the shadow too.
     std::optional<cg::Color> shadowColor() const { return shadowColor_; } // default opaque black
     void setShadowColor(std::optional<cg::Color> color) { shadowColor_ = color; }
     double shadowOpacity() const { return shadowOpacity_; }

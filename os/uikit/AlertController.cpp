@@ -11,6 +11,16 @@ constexpr double BoxWidth = 270;
 constexpr double ButtonHeight = 44;
 constexpr double FieldHeight = 30;
 constexpr double Padding = 16;
+
+// The hairlines between the text and the buttons and between buttons.
+ColorRef separatorColor() { return Color::colorWithRed(0.78, 0.78, 0.8, 1); }
+
+void addHairline(const ViewRef& box, cg::Rect frame) {
+    auto line = View::create(frame);
+    line->setBackgroundColor(separatorColor());
+    line->setUserInteractionEnabled(false);
+    box->addSubview(line);
+}
 } // namespace
 
 AlertActionRef AlertAction::actionWithTitle(std::optional<std::string> title, AlertActionStyle style, Handler handler) {
@@ -56,7 +66,8 @@ void AlertController::addTextFieldWithConfigurationHandler(const std::function<v
         throw ns::Exception("NSInternalInconsistencyException",
                             "Text fields can only be added to an alert controller of style UIAlertControllerStyleAlert");
     auto field = View::create<TextField>(cg::RectMake(0, 0, BoxWidth - 2 * Padding, FieldHeight));
-    field->setBorderStyle(TextBorderStyle::Line);
+    // A white box with a thin grey frame and rounded corners, the text a little in.
+    field->setBorderStyle(TextBorderStyle::RoundedRect);
     field->setFont(Font::systemFontOfSize(13));
     fields_.push_back(field);
     if (configure) configure(field);
@@ -115,16 +126,25 @@ void AlertController::loadView() {
     bool sideBySide = ordered.size() == 2 && style_ == AlertControllerStyle::Alert;
     if (sideBySide && ordered[1]->style() == AlertActionStyle::Cancel) std::swap(ordered[0], ordered[1]); // cancel left
     ns::Weak<AlertController> weak = ref<AlertController>();
+    double hairline = 1 / std::max(1.0, Screen::mainScreen().scale());
     for (size_t i = 0; i < ordered.size(); ++i) {
         const auto& action = ordered[i];
         auto button = Button::buttonWithType(ButtonType::System);
         button->setTitle(action->title(), ControlStateNormal);
-        button->setTitleColor(action->style() == AlertActionStyle::Destructive ? Color::redColor()
-                                                                              : Color::colorWithRed(0, 122.0 / 255, 1, 1),
+        // The system's red and blue; the cancel action is set in bold.
+        button->setTitleColor(action->style() == AlertActionStyle::Destructive
+                                  ? Color::colorWithRed(1, 59.0 / 255, 48.0 / 255, 1)
+                                  : Color::colorWithRed(0, 122.0 / 255, 1, 1),
                               ControlStateNormal);
+        button->titleLabel()->setFont(action->style() == AlertActionStyle::Cancel ? Font::boldSystemFontOfSize(17)
+                                                                                 : Font::systemFontOfSize(17));
         button->setEnabled(action->isEnabled());
-        if (sideBySide) button->setFrame(cg::RectMake(BoxWidth / 2 * static_cast<double>(i), y, BoxWidth / 2, ButtonHeight));
-        else button->setFrame(cg::RectMake(0, y + ButtonHeight * static_cast<double>(i), BoxWidth, ButtonHeight));
+        cg::Rect frame = sideBySide ? cg::RectMake(BoxWidth / 2 * static_cast<double>(i), y, BoxWidth / 2, ButtonHeight)
+                                    : cg::RectMake(0, y + ButtonHeight * static_cast<double>(i), BoxWidth, ButtonHeight);
+        button->setFrame(frame);
+        // A line above each button, and one to the left of a button beside another.
+        addHairline(box, cg::RectMake(frame.origin.x, frame.origin.y, frame.size.width, hairline));
+        if (sideBySide && i > 0) addHairline(box, cg::RectMake(frame.origin.x, frame.origin.y, hairline, frame.size.height));
         ns::Weak<AlertAction> weakAction = action;
         button->addAction([weak, weakAction](Control&) {
             auto alert = weak.lock();

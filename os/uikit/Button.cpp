@@ -152,16 +152,23 @@ static double startX(ControlContentHorizontalAlignment alignment, cg::Rect conte
     }
 }
 
+// The picture at its natural size, shrunk to what the content rect leaves it inside the image
+// insets; the image view's content mode then draws it in that rect.
+static cg::Size fittedImageSize(const ImageRef& image, cg::Rect content, EdgeInsets insets) {
+    if (!image) return cg::SizeZero;
+    cg::Size is = image->size();
+    cg::Rect room = EdgeInsetsInsetRect(content, insets);
+    return {std::clamp(room.size.width, 0.0, is.width), std::clamp(room.size.height, 0.0, is.height)};
+}
+
 cg::Rect Button::imageRectForContentRect(cg::Rect content) const {
-    auto image = currentImage();
-    cg::Size is = image ? image->size() : cg::SizeZero;
+    cg::Size is = fittedImageSize(currentImage(), content, imageInsets_);
     cg::Size ts = titleSize(content.size.width - is.width);
     return place(content, is, startX(contentHorizontalAlignment(), content, is.width + ts.width), imageInsets_);
 }
 
 cg::Rect Button::titleRectForContentRect(cg::Rect content) const {
-    auto image = currentImage();
-    cg::Size is = image ? image->size() : cg::SizeZero;
+    cg::Size is = fittedImageSize(currentImage(), content, imageInsets_);
     cg::Size ts = titleSize(content.size.width - is.width);
     return place(content, ts, startX(contentHorizontalAlignment(), content, is.width + ts.width) + is.width,
                  titleInsets_);

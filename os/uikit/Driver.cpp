@@ -19,6 +19,17 @@ constexpr double DragStep = 10;
 // A swipe lets go with this speed (points per second): enough to turn a page.
 constexpr double SwipeVelocity = 1000;
 
+// What advance() runs around and between the items that fall due; empty: drainMain.
+std::function<void()>& settleHook() {
+    static std::function<void()> hook;
+    return hook;
+}
+
+void settleStep() {
+    if (auto& hook = settleHook()) hook();
+    else drainMain();
+}
+
 std::string describe(const View* view) { return view ? view->description() : "nothing"; }
 
 cg::Point centre(const View& view) {
@@ -64,11 +75,13 @@ void advance(double seconds) {
         ns::RunLoop::main().runUntil([] { return false; }, seconds);
         return;
     }
-    drainMain();
-    bool reached = ns::Clock::advance(seconds, [] { drainMain(); });
-    drainMain();
+    settleStep();
+    bool reached = ns::Clock::advance(seconds, [] { settleStep(); });
+    settleStep();
     if (!reached) fail("the clock stalled: a timer keeps falling due at the same instant");
 }
+
+void setSettle(std::function<void()> settle) { settleHook() = std::move(settle); }
 
 // --- Touches ---
 

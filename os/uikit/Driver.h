@@ -46,6 +46,10 @@ void drainMain();
 // Manual clock: moves it forward, draining the main run loop after every item that falls due
 // (fails when the clock stalls). Real clock: runs the main run loop for that long.
 void advance(double seconds);
+// Replaces the draining that advance() does before, between and after the items that fall due:
+// a host whose background work (network replies) must land before time moves on waits for it
+// there. An empty function restores plain draining.
+void setSettle(std::function<void()> settle);
 
 // --- Touches ---
 // Whether a tap at the view's centre reaches it: the view must be in a shown window, it and its

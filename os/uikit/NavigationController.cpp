@@ -34,6 +34,7 @@ public:
         auto controller = nav.lock();
         if (!controller) return;
         controller->bar_->setFrame(controller->barFrame());
+        controller->bar_->setNeedsLayout(); // its backdrop reaches up to this view's top
         if (auto top = controller->topViewController())
             if (auto v = top->viewIfLoaded(); v && v->superview().get() == this) v->setFrame(bounds());
     }
@@ -117,6 +118,13 @@ void NavigationItem::setHidesBackButton(bool hides) {
 
 void NavigationBar::initWithFrame(cg::Rect frame) {
     View::initWithFrame(frame);
+    backdrop_ = View::create();
+    backdrop_->setUserInteractionEnabled(false);
+    addSubview(backdrop_);
+    hairline_ = View::create<ImageView>();
+    hairline_->setUserInteractionEnabled(false);
+    hairline_->setHidden(true);
+    addSubview(hairline_);
     titleLabel_ = View::create<Label>();
     titleLabel_->setFont(Font::boldSystemFontOfSize(17));
     titleLabel_->setTextAlignment(TextAlignment::Center);
@@ -137,7 +145,13 @@ void NavigationBar::setTitleTextAttributes(ns::Dictionary attributes) {
 
 void NavigationBar::setBarTintColor(ColorRef color) {
     barTintColor_ = color;
-    setBackgroundColor(color);
+    backdrop_->setBackgroundColor(color);
+}
+
+void NavigationBar::setShadowImage(ImageRef image) {
+    shadowImage_ = std::move(image);
+    hairline_->setImage(shadowImage_);
+    hairline_->setHidden(!shadowImage_);
 }
 
 ImageRef NavigationBar::backgroundImageForBarMetrics(BarMetrics metrics) const {
@@ -188,9 +202,13 @@ void NavigationBar::refresh() {
 }
 
 void NavigationBar::layoutSubviews() {
+    cg::Rect b = bounds();
+    double above = std::max(0.0, frame().origin.y);
+    backdrop_->setFrame(cg::RectMake(0, -above, b.size.width, b.size.height + above));
+    double pixel = 1 / std::max(1.0, Screen::mainScreen().scale());
+    hairline_->setFrame(cg::RectMake(0, b.size.height, b.size.width, pixel));
     auto top = top_.lock();
     if (!top) return;
-    cg::Rect b = bounds();
     constexpr double margin = 8;
     auto middleY = [&](const ViewRef& v) { return (b.size.height - v->bounds().size.height) / 2; };
     ViewRef title = top->titleView() ? top->titleView() : ViewRef(titleLabel_);

@@ -10,6 +10,7 @@
 #include "os/uikit/Button.h"
 #include "os/uikit/GestureRecognizer.h"
 #include "os/uikit/Image.h"
+#include "os/uikit/ImageView.h"
 #include "os/uikit/Label.h"
 #include "os/uikit/ViewController.h"
 
@@ -97,8 +98,10 @@ public:
 
     const ns::Dictionary& titleTextAttributes() const { return titleAttributes_; }
     void setTitleTextAttributes(ns::Dictionary attributes);
+    // Shown as a one-pixel line under the bar.
     ImageRef shadowImage() const { return shadowImage_; }
-    void setShadowImage(ImageRef image) { shadowImage_ = std::move(image); }
+    void setShadowImage(ImageRef image);
+    // Fills the bar and, above it, the status bar's strip up to the top of the bar's superview.
     ColorRef barTintColor() const { return barTintColor_; }
     void setBarTintColor(ColorRef color);
     ImageRef backgroundImageForBarMetrics(BarMetrics metrics) const;
@@ -124,6 +127,8 @@ private:
     std::vector<ViewRef> hosted_;
     LabelRef titleLabel_;
     ButtonRef backButton_;
+    ViewRef backdrop_;
+    ImageViewRef hairline_;
     ns::Dictionary titleAttributes_;
     ImageRef shadowImage_;
     ColorRef barTintColor_;

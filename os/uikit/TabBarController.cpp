@@ -126,11 +126,25 @@ void TabBar::drawRect(cg::Rect) {
         Color::colorWithWhite(0.97, 1)->setFill();
         RectFill(b);
     }
-    double hairline = 1 / std::max(1.0, Screen::mainScreen().scale());
-    if (shadowImage_) shadowImage_->drawInRect(cg::RectMake(0, 0, b.size.width, hairline));
+}
+
+void TabBar::setShadowImage(ImageRef image) {
+    shadowImage_ = std::move(image);
+    if (!hairline_) {
+        hairline_ = View::create<ImageView>();
+        hairline_->setUserInteractionEnabled(false);
+        addSubview(hairline_);
+    }
+    hairline_->setImage(shadowImage_);
+    hairline_->setHidden(!shadowImage_);
+    setNeedsLayout();
 }
 
 void TabBar::layoutSubviews() {
+    if (hairline_) {
+        double pixel = 1 / std::max(1.0, Screen::mainScreen().scale());
+        hairline_->setFrame(cg::RectMake(0, -pixel, bounds().size.width, pixel));
+    }
     if (buttons_.empty()) return;
     double width = bounds().size.width / static_cast<double>(buttons_.size());
     for (size_t i = 0; i < buttons_.size(); ++i)

@@ -6,6 +6,7 @@
 
 #include "os/uikit/Button.h"
 #include "os/uikit/Image.h"
+#include "os/uikit/ImageView.h"
 #include "os/uikit/ViewController.h"
 
 namespace ui {
@@ -55,8 +56,9 @@ public:
 
     ImageRef backgroundImage() const { return backgroundImage_; }
     void setBackgroundImage(ImageRef image) { backgroundImage_ = std::move(image); setNeedsDisplay(); }
+    // Shown as a one-pixel line along the top, just above the bar.
     ImageRef shadowImage() const { return shadowImage_; }
-    void setShadowImage(ImageRef image) { shadowImage_ = std::move(image); setNeedsDisplay(); }
+    void setShadowImage(ImageRef image);
     ColorRef barTintColor() const { return barTintColor_; }
     void setBarTintColor(ColorRef color);
     ColorRef unselectedItemTintColor() const { return unselectedTint_; }
@@ -66,8 +68,7 @@ public:
 
     void refresh();
     void layoutSubviews() override;
-    // The background image stretched over the bar (a light grey without one) and the shadow image
-    // as a one-pixel line along the top edge.
+    // The background image stretched over the bar (a light grey without one).
     void drawRect(cg::Rect rect) override;
 
 private:
@@ -76,6 +77,7 @@ private:
     std::vector<ButtonRef> buttons_;
     ns::Weak<TabBarItem> selected_;
     ImageRef backgroundImage_, shadowImage_;
+    ImageViewRef hairline_;
     ColorRef barTintColor_, unselectedTint_;
     bool translucent_ = true;
     ns::Weak<TabBarController> controller_;

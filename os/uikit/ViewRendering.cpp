@@ -236,10 +236,12 @@ void displaySpinner(ActivityIndicatorView& view, double scale) {
         return;
     }
     cg::Color color = view.color()->cgColor();
+    // The spinner keeps its style's size (20 or 37 points) centred in whatever frame it has.
+    double size = view.sizeThatFits(cg::SizeZero).width;
     drawContents(view, scale, [&](cg::Context& context, cg::Rect rect) {
-        double radius = std::min(rect.size.width, rect.size.height) / 2;
+        double radius = size / 2, width = size / 10;
         cg::Point c{cg::RectGetMidX(rect), cg::RectGetMidY(rect)};
-        context.SetLineWidth(std::max(1.0, radius / 5));
+        context.SetLineWidth(width);
         context.SetLineCap(cg::LineCap::Round);
         for (int i = 0; i < 12; ++i) {
             double angle = i * M_PI / 6;
@@ -247,8 +249,9 @@ void displaySpinner(ActivityIndicatorView& view, double scale) {
             spoke.a *= view.isAnimating() ? 0.25 + 0.75 * i / 11.0 : 0.5;
             context.SetStrokeColor(spoke);
             context.BeginPath();
-            context.MoveToPoint({c.x + std::cos(angle) * radius * 0.45, c.y + std::sin(angle) * radius * 0.45});
-            context.AddLineToPoint({c.x + std::cos(angle) * radius * 0.9, c.y + std::sin(angle) * radius * 0.9});
+            context.MoveToPoint({c.x + std::cos(angle) * radius * 0.5, c.y + std::sin(angle) * radius * 0.5});
+            context.AddLineToPoint({c.x + std::cos(angle) * (radius - width / 2),
+                                    c.y + std::sin(angle) * (radius - width / 2)});
             context.StrokePath();
         }
     });

@@ -2,7 +2,7 @@
 // Rendering a view tree into a bitmap, as the screen would show it: every view's own contents
 // (label and field text, text view text, images by content mode, the activity spinner) are drawn
 // into its layer's contents, then the layer tree is rendered (backgrounds, alpha, borders,
-// corner-radius clipping, masks, transforms). Shadows are not drawn.
+// corner-radius clipping, masks, transforms, shadows).
 //
 // Other views draw with their drawRect override; a view whose class has none keeps the contents
 // its layer was given (a view that sets them itself overrides displayLayer).

@@ -31,7 +31,7 @@ void VXSuSuNameCell::registerInterfaceFile() {
         last->setClipsToBounds(true);
         bg->addSubview(last);
         auto button = ui::Button::buttonWithType(ui::ButtonType::Custom);
-        button->setFrame({{305, 20}, {30, 24}});
+        button->setFrame({{305, 10}, {30, 34}}); // centred on the name line, 10 pt (40 expanded) above the card's bottom
         button->setImage(VXColor::sdkImageNamed("vx_login_subArrow.png"), ui::ControlStateNormal);
         button->setAccessibilityIdentifier("expand");
         button->addTarget(cell, &VXSuSuNameCell::doBtnClick, ui::ControlEventTouchUpInside);

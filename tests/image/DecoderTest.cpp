@@ -6,8 +6,10 @@
 #include "tests/support/Environment.h"
 
 #include <gtest/gtest.h>
+#include <jpeglib.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <tuple>
 
 using namespace imagebytes;
@@ -188,6 +190,39 @@ TEST_F(ImageDecoder, JPEGForDisplayIsDecodedStraightIntoTheDisplayFormat) {
             const Rgba expected = pixelAt(plain, x, y);
             EXPECT_EQ((Rgba{p[2], p[1], p[0], 255}), expected) << x << "," << y;
         }
+}
+
+// Decoded several rows per library call: the bytes are libjpeg-turbo's own, row for row, at sizes
+// that end inside a band of blocks, baseline and progressive.
+TEST_F(ImageDecoder, JPEGForDisplayHasTheLibrarysBytes) {
+    const auto noisy = [](uint32_t x, uint32_t y) {
+        return Rgba{uint8_t((x * 37 + y * 91) % 256), uint8_t((x * x + y * 7) % 256), uint8_t(y * 3), 255};
+    };
+    for (const auto& [width, height, progressive] : {std::tuple{64u, 64u, false}, std::tuple{37u, 53u, false},
+                                                      std::tuple{250u, 17u, true}, std::tuple{9u, 1u, false}}) {
+        SCOPED_TRACE(testing::Message() << width << "x" << height << (progressive ? " progressive" : ""));
+        const auto bytes = jpeg(width, height, noisy, progressive);
+        jpeg_decompress_struct c;
+        jpeg_error_mgr err;
+        c.err = jpeg_std_error(&err);
+        jpeg_create_decompress(&c);
+        jpeg_mem_src(&c, bytes.data(), bytes.size());
+        jpeg_read_header(&c, TRUE);
+        c.out_color_space = JCS_EXT_BGRX;
+        jpeg_start_decompress(&c);
+        std::vector<uint8_t> expected(size_t(width) * height * 4);
+        while (c.output_scanline < c.output_height) {
+            JSAMPROW row = expected.data() + size_t(c.output_scanline) * width * 4;
+            jpeg_read_scanlines(&c, &row, 1);
+        }
+        jpeg_finish_decompress(&c);
+        jpeg_destroy_decompress(&c);
+
+        auto image = frameImage(VXImageDecoder::decoderWithData(dataOf(bytes), 1), 0);
+        ASSERT_TRUE(image);
+        ASSERT_EQ(image->bytesPerRow(), size_t(width) * 4);
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), image->bytes()));
+    }
 }
 
 TEST_F(ImageDecoder, GIFCountsOneFrameUntilFinalThenAllWithItsLoopCount) {

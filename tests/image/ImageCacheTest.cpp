@@ -2,6 +2,7 @@
 // the bytes, costs, animated and first-frame reads, block reads on the main thread, ageing.
 
 #include "ImageBytes.h"
+#include "image/VXFrameImage.h"
 #include "image/VXImage.h"
 #include "image/VXImageCache.h"
 #include "image/VXImageCoder.h"
@@ -187,4 +188,26 @@ TEST_F(ImageCache, MemoryLevelAgesOutAfterTwelveHoursAndEmptiesOnMemoryWarning) 
     settle();
     EXPECT_FALSE(cache->containsImageForKey("k", VXImageCacheTypeMemory));
     EXPECT_TRUE(cache->containsImageForKey("k", VXImageCacheTypeDisk));
+}
+
+// A memory hit hands back the very object stored, whatever image class it is of; anything else
+// stored under the key (the memory cache is open to every caller) is no image and reads as a miss.
+TEST_F(ImageCache, MemoryHitReturnsTheStoredImageOfAnyClass) {
+    const ns::DataRef bytes = dataOf(kPng);
+    const std::vector<std::pair<std::string, ui::ImageRef>> images = {
+        {"plain", ui::Image::imageWithData(bytes)},
+        {"kit", VXImage::imageWithData(bytes)},
+        {"frames", VXFrameImage::initWithImageDataArray({bytes, bytes}, 0.1, 0)},
+    };
+    for (const auto& [key, image] : images) {
+        ASSERT_TRUE(image) << key;
+        cache->memoryCache()->setObject(ns::Value(image), key);
+        EXPECT_EQ(cache->getImageForKey(key, VXImageCacheTypeMemory), image) << key;
+    }
+    struct NotAnImage : ns::Object {};
+    cache->memoryCache()->setObject(ns::Value(std::make_shared<NotAnImage>()), "object");
+    EXPECT_FALSE(cache->getImageForKey("object", VXImageCacheTypeMemory));
+    cache->memoryCache()->setObject(ns::Value(bytes), "data");
+    EXPECT_FALSE(cache->getImageForKey("data", VXImageCacheTypeMemory));
+    EXPECT_FALSE(cache->getImageForKey("missing", VXImageCacheTypeMemory));
 }

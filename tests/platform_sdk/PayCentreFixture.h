@@ -13,6 +13,7 @@
 #include "widgets/VXProgressHUD.h"
 #include "server/PayArea.h"
 #include "tests/platform_sdk/PlatformFixture.h"
+#include "tests/support/GoldenCompare.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -115,27 +116,11 @@ protected:
     }
 
     // Captures the window and compares it with tests/platform_sdk/golden/<name>.png (VX_UPDATE_GOLDEN=1
-    // rewrites it): at most 0.5 % of the pixels may differ by more than 48 in a channel.
+    // rewrites it).
     void expectGolden(const std::string& name) {
         std::string shot = sandboxPath() + "/" + name + ".png";
         ui::driver::capture(window, shot);
-        std::string golden = std::string(VX_GOLDEN_DIR) + "/" + name + ".png";
-        if (std::getenv("VX_UPDATE_GOLDEN")) {
-            std::filesystem::create_directories(VX_GOLDEN_DIR);
-            std::filesystem::copy_file(shot, golden, std::filesystem::copy_options::overwrite_existing);
-            return;
-        }
-        auto a = decode(shot), b = decode(golden);
-        ASSERT_TRUE(a && b) << "missing " << golden;
-        ASSERT_EQ(a->width(), b->width());
-        ASSERT_EQ(a->height(), b->height());
-        size_t differing = 0;
-        for (size_t y = 0; y < a->height(); ++y)
-            for (size_t x = 0; x < a->width() * 4; ++x) {
-                int d = std::abs(int(a->bytes()[y * a->bytesPerRow() + x]) - int(b->bytes()[y * b->bytesPerRow() + x]));
-                if (d > 48) ++differing;
-            }
-        EXPECT_LE(differing, a->width() * a->height() / 200) << name;
+        EXPECT_TRUE(vx::test::matchesGoldenFile(shot, VX_GOLDEN_DIR "/" + name + ".png"));
     }
     static cg::ImageRef decode(const std::string& path) {
         auto data = ns::Data::fromFile(path);

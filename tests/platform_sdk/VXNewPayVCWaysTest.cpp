@@ -105,3 +105,26 @@ TEST_F(PayWays, RefusalsAndFailuresOfThePayWayRequest) {
     EXPECT_TRUE(driver::findLabel(window, "金额格式异常"));
     EXPECT_TRUE(answers.empty());
 }
+
+// The list starts under the navigation bar and the pay button sits above the bottom edge: 64 and
+// 12 on a plain phone, 88 and above the home indicator on one with a notch, in portrait.
+TEST_F(PayWays, InPortraitTheListClearsTheBarAndThePayButtonTheHomeIndicator) {
+    struct Case {
+        ui::DeviceProfile profile;
+        double listTop, payBottom;
+    };
+    for (const Case& k : {Case{ui::DeviceProfile::plainPhone(), 64, 667 - 12},
+                          Case{ui::DeviceProfile::notchPortrait(), 88, 812 - 34 - 12}}) {
+        driver::useProfile(k.profile);
+        open();
+        auto c = centre();
+        ASSERT_TRUE(c);
+        c->view()->layoutIfNeeded();
+        auto scroll = c->scrollView.lock();
+        EXPECT_EQ(scroll->frame().origin.y, k.listTop);
+        EXPECT_EQ(cg::RectGetMaxY(scroll->frame()), cg::RectGetMaxY(c->view()->bounds()) - 64 - (k.listTop == 88 ? 34 : 0));
+        EXPECT_EQ(cg::RectGetMaxY(c->payBtn.lock()->frame()), k.payBottom);
+        c->popAction();
+        advance(0.5);
+    }
+}

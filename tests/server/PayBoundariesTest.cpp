@@ -1,5 +1,6 @@
 // The payment model's rules at their edges, over HTTP: balances exactly enough or one cent short,
 // amounts at zero and below, voucher minimums, orders settled twice, unknown or another's orders.
+#include "os/foundation/Decimal.h"
 #include "server/PayArea.h"
 #include "tests/server/ServerFixture.h"
 
@@ -14,6 +15,7 @@ protected:
     struct Balances {
         std::string ttb, djq, xingbi;
         size_t ledger = 0, orders = 0;
+        std::string usedVouchers;
         bool operator==(const Balances&) const = default;
     };
     Balances balances(const std::string& user) {
@@ -21,15 +23,56 @@ protected:
         server.withState([&](PlatformServer::State& s) {
             auto& pay = server::payArea(s);
             auto& w = pay.wallet(user);
-            b = {w.ttb, w.djq, w.xingbi, pay.ledger.size(), pay.orders.size()};
+            std::string used;
+            for (const auto& v : w.vouchers) used += v.used ? std::to_string(v.cid) + " " : "";
+            b = {w.ttb, w.djq, w.xingbi, pay.ledger.size(), pay.orders.size(), used};
         });
         return b;
     }
+    // The player's own vouchers: 101 used, 102 from 5.5, 103 from 20 for game 7; "other" holds 201.
+    void seedVouchers(const std::string& user) {
+        server.withState([&](PlatformServer::State& s) {
+            auto& pay = server::payArea(s);
+            auto& w = pay.wallet(user);
+            w.ttb = w.djq = w.xingbi = "1000";
+            w.vouchers[0].used = true;
+            auto& other = pay.wallet("other");
+            if (other.vouchers.back().cid == 201) return;
+            other.vouchers.push_back(other.vouchers[0]);
+            other.vouchers.back().cid = 201;
+        });
+    }
+    struct VoucherCase {
+        const char* what;
+        const char* cid;
+        const char* yuan;
+        const char* game;
+        const char* refusal;
+    };
+    static constexpr VoucherCase unusableVouchers[] = {
+        {"used", "101", "10", "3", "代金券已使用"},
+        {"below its minimum", "102", "5.4", "3", "未达到代金券使用金额"},
+        {"amount not a number", "102", "x", "3", "未达到代金券使用金额"},
+        {"another game's", "103", "20", "3", "该代金券不能用于本游戏"},
+        {"bound to a game, none named", "103", "20", "", "该代金券不能用于本游戏"},
+        {"unknown", "999", "10", "3", "代金券不存在"},
+        {"another player's", "201", "10", "3", "代金券不存在"},
+    };
     std::string get(const std::string& pathAndQuery) {
         httplib::Client client("127.0.0.1", server.port());
         auto res = client.Get((std::string(PlatformServer::BasePath) + pathAndQuery).c_str());
         return res ? res->body : "no reply";
     }
+    struct OrderRoad {
+        const char* path;
+        const char *status, *message;
+        bool plain; // sent as a form, not scrambled
+    };
+    static constexpr OrderRoad orderRoads[] = {{"H5pay/pay", "z", "b", false},
+                                               {"wxh5/h5pay", "code", "msg", false},
+                                               {"Wxh5other/h5pay", "code", "msg", false},
+                                               {"Walletapp/apppayios", "z", "b", true},
+                                               {"Walletappother/apppayios", "z", "b", true}};
     static bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 };
 
@@ -94,15 +137,7 @@ TEST_F(PayBoundaries, BalancePaysTakeExactlyEnoughAndRefuseOneCentShort) {
 }
 
 TEST_F(PayBoundaries, OrderRoadsRefuseAmountsAtZeroAndBelow) {
-    struct Road {
-        const char* path;
-        const char *status, *message;
-        bool plain; // sent as a form, not scrambled
-    };
-    const Road roads[] = {{"H5pay/pay", "z", "b", false}, {"wxh5/h5pay", "code", "msg", false},
-                          {"Wxh5other/h5pay", "code", "msg", false}, {"Walletapp/apppayios", "z", "b", true},
-                          {"Walletappother/apppayios", "z", "b", true}};
-    for (const auto& road : roads) {
+    for (const auto& road : orderRoads) {
         SCOPED_TRACE(road.path);
         auto order = [&](const std::string& user, const std::string& amount) {
             if (road.plain) return formFields(road.path, {{"z", "qb"}, {"c", user}, {"p", amount}, {"b", amount}});
@@ -171,9 +206,9 @@ TEST_F(PayBoundaries, PollAndRecordsAnswerOnlyForTheirOwnAccount) {
 }
 
 TEST_F(PayBoundaries, VouchersAreUsableFromTheirMinimumAndGoOnceUsed) {
-    auto usable = [&](const std::string& mm) {
+    auto usable = [&](const std::string& mm, const std::string& game = "7") {
         std::vector<std::string> out;
-        Value list = call("pay/getcoupons", ns::Dictionary{{"z", "u1"}, {"mm", mm}});
+        Value list = call("pay/getcoupons", ns::Dictionary{{"z", "u1"}, {"mm", mm}, {"e", game}});
         for (const auto& v : *list["data"].arrayPtr()) out.push_back(v["cid"].description() + ":" + str(v["av"]));
         return out;
     };
@@ -185,6 +220,9 @@ TEST_F(PayBoundaries, VouchersAreUsableFromTheirMinimumAndGoOnceUsed) {
     EXPECT_EQ(usable("19.99"), (L{"101:1", "102:1", "103:0"}));
     EXPECT_EQ(usable("20"), (L{"101:1", "102:1", "103:1"}));
     EXPECT_EQ(usable(""), (L{"101:0", "102:0", "103:0"}));
+    // 103 is bound to game 7: offered to no other game, as its payment would be refused.
+    EXPECT_EQ(usable("20", "3"), (L{"101:1", "102:1", "103:0"}));
+    EXPECT_EQ(usable("20", ""), (L{"101:1", "102:1", "103:0"}));
     EXPECT_EQ(str(call("Ttbpay/getDJQ", ns::Dictionary{{"b", "u1"}})["b"]), "3");
 
     EXPECT_EQ(str(call("Ttbpaynew/djqpay", ns::Dictionary{{"f", "u1"}, {"p", "6"}, {"b", "4"}, {"cid", "101"}})["z"]), "1");
@@ -192,6 +230,75 @@ TEST_F(PayBoundaries, VouchersAreUsableFromTheirMinimumAndGoOnceUsed) {
     EXPECT_EQ(str(call("Ttbpay/getDJQ", ns::Dictionary{{"b", "u1"}})["b"]), "2");
     // Another account keeps its own.
     EXPECT_EQ(str(call("Ttbpay/getDJQ", ns::Dictionary{{"b", "u2"}})["b"]), "3");
+}
+
+TEST_F(PayBoundaries, BalancePaysRefuseVouchersThePayerCannotUse) {
+    for (const char* road : {"Ttbpaynew/ttbnew", "Ttbpaynew/djqpay", "Ttbpaynew/starcoinpay"}) {
+        SCOPED_TRACE(road);
+        std::string user = std::string("v-") + road;
+        seedVouchers(user);
+        bool coins = std::string(road) == "Ttbpaynew/ttbnew";
+        auto pay = [&](const std::string& cid, const std::string& yuan, const std::string& game) {
+            // The coin road counts in coins, ten a yuan; the voucher takes 1 off what is charged.
+            std::string amount = coins && yuan != "x" ? ns::Decimal::fromString(yuan).multiplying(10).description() : yuan;
+            return call(road, ns::Dictionary{{"f", user}, {"p", amount}, {"b", "1"}, {"cid", cid}, {"j", game}, {"k", "钻石"}});
+        };
+        Balances before = balances(user), otherBefore = balances("other");
+        ASSERT_EQ(before.usedVouchers, "101 ");
+        for (const auto& c : unusableVouchers) {
+            Value r = pay(c.cid, c.yuan, c.game);
+            EXPECT_EQ(str(r["z"]), "-3") << c.what;
+            EXPECT_EQ(str(r["c"]), c.refusal) << c.what;
+            EXPECT_EQ(balances(user), before) << c.what;
+        }
+        EXPECT_EQ(balances("other"), otherBefore);
+
+        // Usable ones still pay, exactly at their minimum, and are then used.
+        EXPECT_EQ(str(pay("102", "5.5", "3")["z"]), "1");
+        EXPECT_EQ(str(pay("103", "20", "7")["z"]), "1");
+        Balances after = balances(user);
+        EXPECT_EQ(after.usedVouchers, "101 102 103 ");
+        EXPECT_EQ(after.orders, before.orders + 2);
+        EXPECT_EQ(after.ledger, before.ledger + 2);
+        Value again = pay("102", "10", "3");
+        EXPECT_EQ(str(again["z"]), "-3");
+        EXPECT_EQ(str(again["c"]), "代金券已使用");
+        EXPECT_EQ(balances(user), after);
+    }
+}
+
+TEST_F(PayBoundaries, OrderRoadsRefuseVouchersThePayerCannotUse) {
+    for (const auto& road : orderRoads) {
+        SCOPED_TRACE(road.path);
+        std::string user = std::string("v-") + road.path;
+        seedVouchers(user);
+        auto order = [&](const std::string& cid, const std::string& yuan, const std::string& game) {
+            if (road.plain)
+                return formFields(road.path, {{"z", "qb"}, {"c", user}, {"p", yuan}, {"b", "1"}, {"cid", cid}, {"f", game}});
+            return call(road.path, ns::Dictionary{{"z", "qb"}, {"c", user}, {"p", yuan}, {"b", "1"}, {"cid", cid}, {"f", game}});
+        };
+        Balances before = balances(user);
+        for (const auto& c : unusableVouchers) {
+            if (std::string(c.yuan) == "x") continue; // refused as an amount first
+            Value r = order(c.cid, c.yuan, c.game);
+            EXPECT_EQ(str(r[road.status]), "0") << c.what;
+            EXPECT_EQ(str(r[road.message]), c.refusal) << c.what;
+            EXPECT_EQ(balances(user), before) << c.what;
+        }
+
+        // A usable one makes the order; paying it uses the voucher, and it is refused from then on.
+        ASSERT_EQ(str(order("103", "20", "7")[road.status]), "1");
+        EXPECT_EQ(balances(user).orders, before.orders + 1);
+        EXPECT_EQ(balances(user).usedVouchers, "101 ");
+        server.withState([](PlatformServer::State& s) {
+            auto& pay = server::payArea(s);
+            EXPECT_TRUE(pay.settle(pay.orders.back().id));
+        });
+        EXPECT_EQ(balances(user).usedVouchers, "101 103 ");
+        Value again = order("103", "20", "7");
+        EXPECT_EQ(str(again[road.status]), "0");
+        EXPECT_EQ(str(again[road.message]), "代金券已使用");
+    }
 }
 
 } // namespace

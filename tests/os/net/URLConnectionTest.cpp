@@ -6,8 +6,10 @@
 #include "os/net/URLConnection.h"
 #include "os/net/URLError.h"
 
+#include <chrono>
 #include <fstream>
 #include <mutex>
+#include <thread>
 
 namespace vx::test {
 namespace {
@@ -150,6 +152,39 @@ TEST_F(ConnectionTest, ErrorStatusIsDeliveredAsAResponseThatMayBeCancelledThere)
     connect(request("/missing.png"), cancelling);
     load(request("/missing.png"), std::make_shared<Recorder>());
     EXPECT_EQ(cancelling->events(), std::vector<std::string>{"response"});
+}
+
+// A host that moves a manual clock waits for the count to reach zero; by then the last event of
+// every load is on its run loop, so draining that loop without waiting delivers it.
+TEST_F(ConnectionTest, LoadsInProgressCountUntilTheLastEventIsOnItsWay) {
+    int gate = server.newGate();
+    Reply r;
+    r.steps = {Step::send("first"), Step::wait(gate), Step::send("second")};
+    server.on("/held.png", r);
+    Reply stuck;
+    stuck.steps = {Step::send("first"), Step::stall()};
+    server.on("/stuck.png", stuck);
+    ASSERT_EQ(ns::URLSession::loadsInProgress(), 0u);
+
+    auto delegate = std::make_shared<Recorder>();
+    auto connection = ns::URLConnection::create(request("/held.png"), delegate); // on the main run loop
+    EXPECT_EQ(ns::URLSession::loadsInProgress(), 1u);
+    ASSERT_TRUE(runMainUntil([&] { return delegate->events().size() == 2; }));
+    EXPECT_EQ(ns::URLSession::loadsInProgress(), 1u);
+
+    server.open(gate);
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (ns::URLSession::loadsInProgress() != 0 && std::chrono::steady_clock::now() < until) std::this_thread::yield();
+    ASSERT_EQ(ns::URLSession::loadsInProgress(), 0u);
+    EXPECT_FALSE(delegate->ended()); // the main loop has not run
+    drainMain();
+    EXPECT_EQ(delegate->events(), (std::vector<std::string>{"response", "data:first", "data:second", "finish"}));
+
+    // A cancelled load leaves the count at once.
+    auto cancelled = ns::URLConnection::create(request("/stuck.png"), std::make_shared<Recorder>());
+    EXPECT_EQ(ns::URLSession::loadsInProgress(), 1u);
+    cancelled->cancel();
+    EXPECT_EQ(ns::URLSession::loadsInProgress(), 0u);
 }
 
 TEST_F(ConnectionTest, CancelFromAnotherThreadStopsEveryCallback) {

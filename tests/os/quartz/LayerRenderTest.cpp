@@ -126,4 +126,120 @@ TEST(LayerRender, OpacityHiddenAndMask) {
     EXPECT_EQ(masked.rgba(15, 10), kClear);
 }
 
+// Shadows on a white-backed 20 x 20 layer at (20, 20): black, radius 4 (a Gaussian of 2 px
+// deviation at one pixel per point), offset 6 down. Values are premultiplied alpha.
+struct ShadowScene {
+    Canvas canvas{80, 80};
+    ca::LayerRef root = layerWithFrame(cg::RectMake(0, 0, 80, 80));
+    ca::LayerRef card = layerWithFrame(cg::RectMake(20, 20, 20, 20));
+    ShadowScene() {
+        card->setBackgroundColor(cg::Color{1, 1, 1, 1});
+        card->setShadowOpacity(1);
+        card->setShadowRadius(4);
+        card->setShadowOffset({0, 6});
+        root->addSublayer(card);
+    }
+    int alphaAt(int x, int y) {
+        root->renderInContext(*canvas.context);
+        return canvas.rgba(x, y)[3];
+    }
+};
+
+TEST(LayerRender, ShadowIsTheBlurredShapeMovedByTheOffsetUnderTheLayer) {
+    ShadowScene scene;
+    scene.root->renderInContext(*scene.canvas.context);
+    auto& c = scene.canvas;
+    const std::array<int, 4> white{255, 255, 255, 255};
+    EXPECT_EQ(c.rgba(30, 30), white) << "drawn under the layer";
+    EXPECT_EQ(c.rgba(30, 39), white);
+    // Below the layer the moved shape is 4.5 px from its edge: nearly full.
+    EXPECT_EQ(c.rgba(30, 41)[0], 0);
+    EXPECT_NEAR(c.rgba(30, 41)[3], 251, 3);
+    // Across the moved shape's bottom edge (y = 46) the coverage falls through a half.
+    EXPECT_NEAR(c.rgba(30, 45)[3], 153, 6);
+    EXPECT_NEAR(c.rgba(30, 46)[3], 102, 6);
+    EXPECT_NEAR(c.rgba(41, 35)[3], 58, 6) << "beside the layer, 1.5 px out";
+    // Beyond three deviations nothing; above the layer the offset took the shadow away.
+    EXPECT_EQ(c.rgba(30, 53)[3], 0);
+    EXPECT_EQ(c.rgba(30, 19)[3], 0);
+    EXPECT_EQ(c.rgba(47, 35)[3], 0);
+}
+
+TEST(LayerRender, ShadowTakesItsColourOpacityRadiusAndScale) {
+    struct Case {
+        const char* name;
+        cg::Color color;
+        double opacity, radius, scale;
+        int x, y;
+        std::array<int, 4> expected;
+        int tolerance;
+    };
+    const Case cases[] = {
+        // Hard edge, no blur: half-opacity red inside the moved shape, nothing one pixel out.
+        {"hard half red inside", {1, 0, 0, 1}, 0.5, 0, 1, 30, 44, {128, 0, 0, 128}, 1},
+        {"hard half red outside", {1, 0, 0, 1}, 0.5, 0, 1, 30, 46, {0, 0, 0, 0}, 0},
+        {"colour alpha counts", {0, 0, 1, 0.5}, 1, 0, 1, 30, 44, {0, 0, 128, 128}, 1},
+        {"no opacity, no shadow", {0, 0, 0, 1}, 0, 4, 1, 30, 44, {0, 0, 0, 0}, 0},
+        // At two pixels per point the edge at y = 46 pt is row 92, the blur twice as wide.
+        {"scaled edge", {0, 0, 0, 1}, 1, 4, 2, 60, 92, {0, 0, 0, 115}, 6},
+        {"scaled beyond", {0, 0, 0, 1}, 1, 4, 2, 60, 105, {0, 0, 0, 0}, 0},
+    };
+    for (const auto& k : cases) {
+        ShadowScene scene;
+        scene.card->setBackgroundColor(std::nullopt);
+        cg::Path path;
+        path.AddRect(cg::RectMake(0, 0, 20, 20));
+        scene.card->setShadowPath(path);
+        scene.card->setShadowColor(k.color);
+        scene.card->setShadowOpacity(k.opacity);
+        scene.card->setShadowRadius(k.radius);
+        Canvas canvas(static_cast<int>(80 * k.scale), static_cast<int>(80 * k.scale));
+        canvas.context->ScaleCTM(k.scale, k.scale);
+        scene.root->renderInContext(*canvas.context);
+        auto got = canvas.rgba(k.x, k.y);
+        for (int i = 0; i < 4; ++i) EXPECT_NEAR(got[i], k.expected[i], k.tolerance) << k.name << " channel " << i;
+    }
+}
+
+TEST(LayerRender, ShadowFollowsTheShapeRoundedCornersSublayersAndPath) {
+    // Rounded corners: past the bounds' corner the round shape is far off, past a side it is near.
+    ShadowScene round;
+    round.card->setFrame(cg::RectMake(20, 20, 40, 40));
+    round.card->setCornerRadius(10);
+    round.card->setShadowOffset({0, 0});
+    round.card->setShadowRadius(2);
+    EXPECT_NEAR(round.alphaAt(19, 40), 79, 8);
+    EXPECT_LE(round.alphaAt(19, 19), 2);
+
+    // A layer that draws nothing itself casts the shadow of its sublayer, wherever that lies.
+    ShadowScene hollow;
+    hollow.card->setBackgroundColor(std::nullopt);
+    auto inner = layerWithFrame(cg::RectMake(25, 0, 10, 10)); // sticks out to the right
+    inner->setBackgroundColor(kGreen);
+    hollow.card->addSublayer(inner);
+    hollow.card->setShadowRadius(0);
+    EXPECT_EQ(hollow.alphaAt(50, 33), 255);
+    EXPECT_EQ(hollow.alphaAt(30, 35), 0);
+
+    // A shadow path replaces the shape: the shadow lies where the path says, even off the layer.
+    ShadowScene pathed;
+    cg::Path path;
+    path.AddRect(cg::RectMake(-20, 0, 10, 10));
+    pathed.card->setShadowPath(path);
+    pathed.card->setShadowRadius(0);
+    EXPECT_EQ(pathed.alphaAt(5, 30), 255);
+    EXPECT_EQ(pathed.alphaAt(30, 42), 0);
+}
+
+TEST(LayerRender, MaskingToBoundsClipsTheShadowAndOpacityFadesIt) {
+    ShadowScene masked;
+    masked.card->setMasksToBounds(true);
+    EXPECT_EQ(masked.alphaAt(30, 41), 0);
+    EXPECT_EQ(masked.alphaAt(30, 30), 255);
+
+    ShadowScene faded;
+    faded.card->setOpacity(0.5);
+    EXPECT_NEAR(faded.alphaAt(30, 43), 114, 4); // 2.5 px inside the edge, faded with the layer
+}
+
 } // namespace

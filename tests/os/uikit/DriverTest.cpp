@@ -1,5 +1,6 @@
 #include "UIKitTestSupport.h"
 
+#include "os/dispatch/Queue.h"
 #include "os/uikit/Button.h"
 
 using namespace uitest;
@@ -52,6 +53,28 @@ TEST_F(DriverTest, TapsReachOnlyWhatAPersonCouldTouch) {
     button->removeFromSuperview();
     EXPECT_NE(refusal(button).find("not in a window"), std::string::npos) << refusal(button);
     EXPECT_EQ(taps, 2);
+}
+
+// A host's settle replaces the draining around and between due items: it runs before the step, after
+// each item at that item's time, and at the end; an empty one restores plain draining.
+TEST_F(DriverTest, AdvanceSettlesThroughTheHostsHookAtEachDueItem) {
+    const double start = ns::Clock::now();
+    std::vector<double> settled, fired;
+    ui::driver::setSettle([&] {
+        ui::driver::drainMain();
+        settled.push_back(ns::Clock::now() - start);
+    });
+    dispatch::after(0.5, dispatch::Queue::main(), [&] { fired.push_back(ns::Clock::now() - start); });
+    dispatch::after(1.25, dispatch::Queue::main(), [&] { fired.push_back(ns::Clock::now() - start); });
+    ui::driver::advance(2);
+    EXPECT_EQ(fired, (std::vector<double>{0.5, 1.25}));
+    EXPECT_EQ(settled, (std::vector<double>{0, 0.5, 1.25, 2}));
+
+    ui::driver::setSettle({});
+    dispatch::after(0.5, dispatch::Queue::main(), [&] { fired.push_back(ns::Clock::now() - start); });
+    ui::driver::advance(1);
+    EXPECT_EQ(fired, (std::vector<double>{0.5, 1.25, 2.5}));
+    EXPECT_EQ(settled.size(), 4u);
 }
 
 } // namespace

@@ -59,8 +59,8 @@ protected:
         return navigation;
     }
 
-    // The window against golden/<name>.png: at most 0.5% of the pixels differ by more than 8 in a channel.
-    void expectMatchesGolden(const std::string& name) { EXPECT_TRUE(matchesGolden(window, name, sandboxPath(), 8)); }
+    // The window against golden/<name>.png.
+    void expectMatchesGolden(const std::string& name) { EXPECT_TRUE(matchesGolden(window, name, sandboxPath())); }
 
     // A reply given as raw JSON text (wrong types, nulls).
     static server::PlatformServer::Scripted jsonText(std::string json) {
