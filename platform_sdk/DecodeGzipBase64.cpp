@@ -99,7 +99,9 @@ std::optional<std::string> asciiBase64(std::string_view text) {
         // Parts are short runs of digits; anything else goes through the general reader.
         size_t end = start;
         long long number = 0;
-        while (end < inner.size() && inner[end] >= '0' && inner[end] <= '9') number = number * 10 + (inner[end++] - '0');
+        // Past 18 digits the general reader below takes over; stop adding before the sum overflows.
+        for (; end < inner.size() && inner[end] >= '0' && inner[end] <= '9'; ++end)
+            if (end - start < 18) number = number * 10 + (inner[end] - '0');
         if ((end < inner.size() && inner[end] != '_') || end - start > 18) {
             end = inner.find('_', start);
             number = ns::numtext::integerValue(inner.substr(start, end == std::string_view::npos ? end : end - start));

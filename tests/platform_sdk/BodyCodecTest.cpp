@@ -93,6 +93,11 @@ TEST(BodyCodec, BadBodiesDecodeToNil) {
     EXPECT_TRUE(DecodeGzipBase64::decodingJSON(ns::Data::fromString("plainly not gzip")).isNil());
     EXPECT_TRUE(DecodeGzipBase64::decodingJSON(gzipText("x")).isNil());
     EXPECT_TRUE(DecodeGzipBase64::decodingJSON(gzipText("x12_abc_99999999999999999999y")).isNil());
+    // A first part of many digits reaches the general reader without overflowing on the way.
+    std::string longPart(54, '4');
+    longPart.insert(longPart.begin(), 'x');
+    longPart.push_back('y');
+    EXPECT_TRUE(DecodeGzipBase64::decodingJSON(gzipText(longPart)).isNil());
     std::string invalidUTF8 = "x\xff\xfe_1y";
     EXPECT_TRUE(DecodeGzipBase64::decodingJSON(gzipText(invalidUTF8)).isNil());
 }
