@@ -58,15 +58,7 @@ struct Tour {
             });
         driver::drainMain();
     }
-    VXLoginVCRef screen() const {
-        for (const auto& w : ui::Application::shared().windows()) {
-            if (w == game || w->isHidden()) continue;
-            auto nav = std::dynamic_pointer_cast<ui::NavigationController>(w->rootViewController());
-            if (nav && !nav->viewControllers().empty())
-                if (auto login = std::dynamic_pointer_cast<VXLoginVC>(nav->viewControllers()[0])) return login;
-        }
-        return nullptr;
-    }
+    VXLoginVCRef screen() const { return ui::driver::shownRootController<VXLoginVC>(game); }
     ns::Ref<VXNoticeVC> notice(const VXLoginVCRef& s) const {
         for (const auto& child : s->childViewControllers())
             if (auto n = std::dynamic_pointer_cast<VXNoticeVC>(child)) return n;

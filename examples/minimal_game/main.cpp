@@ -66,15 +66,7 @@ bool useBundle(const fs::path& folder, const std::string& apiHost) {
     return true;
 }
 
-VXLoginVCRef loginWindow(const ui::WindowRef& game) {
-    for (const auto& window : ui::Application::shared().windows()) {
-        if (window == game || window->isHidden()) continue;
-        auto nav = std::dynamic_pointer_cast<ui::NavigationController>(window->rootViewController());
-        if (nav && !nav->viewControllers().empty())
-            if (auto login = std::dynamic_pointer_cast<VXLoginVC>(nav->viewControllers()[0])) return login;
-    }
-    return nullptr;
-}
+VXLoginVCRef loginWindow(const ui::WindowRef& game) { return ui::driver::shownRootController<VXLoginVC>(game); }
 
 // The steps the window walks after the password is accepted: real name, notice, sub-account.
 bool finishLogin(const VXLoginVCRef& login) {

@@ -294,6 +294,18 @@ ViewControllerRef topViewController(const WindowRef& window) {
     return chain.empty() ? nullptr : chain.back();
 }
 
+std::vector<ViewControllerRef> shownRootControllers(const WindowRef& except) {
+    std::vector<ViewControllerRef> roots;
+    for (const auto& window : Application::shared().windows()) {
+        if (window == except || window->isHidden()) continue;
+        ViewControllerRef root = window->rootViewController();
+        if (auto nav = std::dynamic_pointer_cast<NavigationController>(root); nav && !nav->viewControllers().empty())
+            root = nav->viewControllers()[0];
+        if (root) roots.push_back(root);
+    }
+    return roots;
+}
+
 ViewControllerRef visibleViewController(const WindowRef& window) {
     auto controller = topViewController(window);
     for (int depth = 0; controller && depth < 64; ++depth) {

@@ -133,6 +133,14 @@ ViewControllerRef topViewController(const WindowRef& window);
 // The top controller, followed into navigation (top of the stack) and tab (selected tab) containers.
 ViewControllerRef visibleViewController(const WindowRef& window);
 std::vector<ViewControllerRef> navigationStack(const ns::Ref<NavigationController>& navigation);
+// The root controller of each shown window but `except` (for a navigation controller, the bottom of
+// its stack), back to front; and the first of them that is a T: a screen a call put up over the game.
+std::vector<ViewControllerRef> shownRootControllers(const WindowRef& except = nullptr);
+template <class T> ns::Ref<T> shownRootController(const WindowRef& except = nullptr) {
+    for (const auto& controller : shownRootControllers(except))
+        if (auto match = std::dynamic_pointer_cast<T>(controller)) return match;
+    return nullptr;
+}
 // The topmost alert presented in the window, or none.
 AlertControllerRef presentedAlert(const WindowRef& window);
 // Taps the action with the title: the alert is dismissed and the handler runs when that ends.

@@ -29,15 +29,7 @@ protected:
         CXRHelperBtn::shared()->stopTimer();
         LoginTest::TearDown();
     }
-    VXLoginVCRef loginWindow() {
-        for (const auto& w : ui::Application::shared().windows()) {
-            if (w == game || w->isHidden()) continue;
-            auto nav = std::dynamic_pointer_cast<ui::NavigationController>(w->rootViewController());
-            if (nav && !nav->viewControllers().empty())
-                if (auto login = std::dynamic_pointer_cast<VXLoginVC>(nav->viewControllers()[0])) return login;
-        }
-        return nullptr;
-    }
+    VXLoginVCRef loginWindow() { return ui::driver::shownRootController<VXLoginVC>(game); }
     static ns::Ref<VXNoticeVC> noticeOn(const VXLoginVCRef& screen) {
         for (const auto& child : screen->childViewControllers())
             if (auto notice = std::dynamic_pointer_cast<VXNoticeVC>(child)) return notice;
