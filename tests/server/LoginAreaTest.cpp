@@ -85,4 +85,20 @@ TEST_F(LoginArea, ResetProposedNamesAndSubAccounts) {
     EXPECT_EQ(call("login/xiaohao", ns::Dictionary{{"z", "player01"}})["data"][0]["lasttime"], Value("1"));
 }
 
+TEST_F(LoginArea, RegistrationWantsSixCharactersInNameAndPassword) {
+    struct Case { const char* name; const char* password; bool accepted; };
+    const Case cases[] = {
+        {"abcde", "123456", false}, {"abcdef", "12345", false}, {"abcdef", "", false}, {"abcdef", "123456", true},
+    };
+    for (const Case& c : cases) {
+        Value r = call("login/register", ns::Dictionary{{"z", c.name}, {"b", c.password}});
+        EXPECT_EQ(r["z"], Value(c.accepted ? 1 : 0)) << c.name << " / " << c.password;
+        if (!c.accepted) {
+            EXPECT_EQ(r["d"], Value("账号和密码至少6位")) << c.name << " / " << c.password;
+        }
+    }
+    // The refused tries made no account: the name went to the valid one.
+    EXPECT_EQ(call("login/dologin", ns::Dictionary{{"z", "abcdef"}, {"b", "123456"}})["z"], Value(1));
+}
+
 } // namespace

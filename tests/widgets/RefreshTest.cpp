@@ -206,4 +206,20 @@ TEST_F(RefreshTest, AttachingReplacesRemovesAndGivesTheInsetBack) {
     EXPECT_FALSE(VXRefresh::VX_header(nullptr));
 }
 
+TEST_F(RefreshTest, AnOlderRefreshShowsItsDateInsteadOfToday) {
+    auto header = installHeader();
+    driver::pullDown(list, 90);
+    driver::release(list);
+    header->endRefreshing();
+    drainMain();
+    ASSERT_EQ(header->lastUpdatedTimeLabel()->text()->rfind("上次刷新：今天 ", 0), 0u);
+
+    // Thirty days later it is the same day of the month, but not today.
+    ns::Clock::setManual(true, vx::test::ManualWallStart + 30 * 86400.0);
+    driver::pullDown(list, 90);
+    ASSERT_EQ(header->state(), VXRefreshStatePulling);
+    std::string shown = header->lastUpdatedTimeLabel()->text().value_or("");
+    EXPECT_EQ(shown.rfind("上次刷新：11-", 0), 0u) << shown;
+}
+
 } // namespace

@@ -379,4 +379,19 @@ TEST_F(ConnectionTest, TrustAnyServerAnswerSkipsVerificationForThatRequestOnly) 
 }
 
 } // namespace
+TEST_F(ConnectionTest, OnlySuccessfulAnswersAreOfferedToTheURLCache) {
+    auto cache = ns::URLCache::shared();
+    const std::pair<int, bool> cases[] = {{200, true}, {299, true}, {300, false}, {399, false}, {404, false}, {500, false}};
+    for (const auto& [status, cached] : cases) {
+        std::string path = "/status" + std::to_string(status) + ".png";
+        server.on(path, Reply::text(status, "body", "image/png"));
+        auto asking = std::make_shared<Recorder>();
+        asking->recordCacheQuestion = true;
+        auto req = request(path);
+        auto events = load(req, asking);
+        EXPECT_EQ(std::find(events.begin(), events.end(), "cache?") != events.end(), cached) << status;
+        EXPECT_EQ(cache->cachedResponseForRequest(*req) != nullptr, cached) << status;
+    }
+}
+
 } // namespace vx::test

@@ -3,6 +3,7 @@
 #include "UIKitTestSupport.h"
 
 #include "os/foundation/Format.h"
+#include "os/uikit/Button.h"
 #include "os/uikit/GestureRecognizer.h"
 #include "os/uikit/NavigationController.h"
 #include "os/uikit/TextField.h"
@@ -94,6 +95,35 @@ TEST_F(EdgesTest, EditRangesPastTheTextAreCutAtItsEnd) {
     field->setSelectedRange({9, 1});
     EXPECT_EQ(field->selectedRange().location, 4u);
     EXPECT_EQ(field->selectedRange().length, 0u);
+}
+
+TEST_F(EdgesTest, ASecureFieldShowsOneBulletPerCharacterAndThePlaceholderWhenEmpty) {
+    auto field = ui::View::create<ui::TextField>(cg::RectMake(0, 0, 200, 30));
+    field->setPlaceholder(std::string("请输入密码"));
+    field->setSecureTextEntry(true);
+    EXPECT_EQ(field->displayText(), "请输入密码");
+    field->setText("密码ab");
+    EXPECT_EQ(field->displayText(), "\xE2\x80\xA2\xE2\x80\xA2\xE2\x80\xA2\xE2\x80\xA2");
+    // The show-password buttons turn the secure entry off: the text itself is shown.
+    field->setSecureTextEntry(false);
+    EXPECT_EQ(field->displayText(), "密码ab");
+}
+
+TEST_F(EdgesTest, OnlyASecondTapInARowCountsAsARepeatedTouch) {
+    auto root = ui::ViewController::create();
+    auto window = showWindow(root);
+    auto button = ui::Button::buttonWithType(ui::ButtonType::Custom);
+    button->setFrame(cg::RectMake(50, 50, 100, 40));
+    root->view()->addSubview(button);
+    int downs = 0, repeats = 0;
+    button->addAction([&](ui::Control&) { ++downs; }, ui::ControlEventTouchDown);
+    button->addAction([&](ui::Control&) { ++repeats; }, ui::ControlEventTouchDownRepeat);
+    for (int tapCount : {1, 2, 3}) {
+        auto touch = window->beginTouch({100, 70}, tapCount);
+        window->endTouch(touch, {100, 70});
+        EXPECT_EQ(downs, tapCount);
+        EXPECT_EQ(repeats, tapCount - 1);
+    }
 }
 
 } // namespace

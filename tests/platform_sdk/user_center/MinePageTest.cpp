@@ -270,4 +270,20 @@ TEST_F(MineTest, AReplyAfterThePageHasGoneChangesNothing) {
     EXPECT_FALSE(toast("服务器错误"));
 }
 
+TEST_F(MineTest, TheUnreadBadgeShowsFromOneMessage) {
+    openMine();
+    // Each reply names the player differently so the page is known to have taken it.
+    struct Case { long long unread; bool shown; };
+    for (const Case& c : {Case{1, true}, Case{0, false}, Case{2, true}}) {
+        std::string nick = "玩家" + std::to_string(c.unread);
+        server.scriptNext("sdkhome/index", reply(indexReply({{"nicename", nick}, {"weidu", c.unread}})));
+        page->loadData();
+        ASSERT_TRUE(runMainUntil([&] { return text(page->nickL) == nick; })) << c.unread;
+        EXPECT_EQ(!page->msgNumL.lock()->isHidden(), c.shown) << c.unread;
+        if (c.shown) {
+            EXPECT_EQ(text(page->msgNumL), std::to_string(c.unread));
+        }
+    }
+}
+
 } // namespace
