@@ -40,15 +40,22 @@ if ((!smoke)) && [[ -d "$tmpdir" && -w "$tmpdir" ]]; then
   export TMPDIR=$tmpdir
 fi
 
-for bench in "${benches[@]}"; do
-  echo "=== $bench ==="
-  if ((smoke)); then
-    build/$preset/bench/"$bench" --benchmark_color=false "${args[@]}" >"$out/$bench.txt" 2>&1 ||
-      { cat "$out/$bench.txt"; exit 1; }
-  else
+if ((smoke)); then
+  # Each program once, as many at a time as there are cores: nothing here is measured.
+  export out preset
+  smoke_one() {
+    echo "=== $1 ==="
+    "build/$preset/bench/$1" --benchmark_color=false --benchmark_min_time=0.0001 >"$out/$1.txt" 2>&1 ||
+      { cat "$out/$1.txt"; return 1; }
+  }
+  export -f smoke_one
+  printf '%s\n' "${benches[@]}" | xargs -P "$(nproc)" -I{} bash -c 'smoke_one "$1"' _ {}
+else
+  for bench in "${benches[@]}"; do
+    echo "=== $bench ==="
     "${pin[@]}" build/$preset/bench/"$bench" --benchmark_color=false "${args[@]}" 2>&1 | tee "$out/$bench.txt"
-  fi
-done
+  done
+fi
 
 # Each program ends with "ratio (<title>):" and one indented "<name> <ratio>x" line per pair.
 echo
