@@ -30,7 +30,6 @@ trap 'rm -rf "$out"' EXIT
 args=("$@")
 ((${#args[@]})) || args=(--benchmark_repetitions="${BENCH_REPETITIONS:-31}" --benchmark_min_time="${BENCH_MIN_TIME:-0.05}"
                          --benchmark_enable_random_interleaving=true)
-((smoke)) && args=(--benchmark_min_time=0.0001)
 pin=()
 if ((!smoke)) && command -v taskset >/dev/null; then
   pin=(taskset -c "${BENCH_CPU:-$(($(nproc) - 1))}")
