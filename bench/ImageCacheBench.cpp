@@ -3,6 +3,7 @@
 // bitmap) against reading the same bytes from a plain file and decoding them with libpng into a
 // BGRA buffer. Prints the ratio of each pair at the end.
 #include "bench/BenchRatio.h"
+#include "tests/support/ProcessScratch.h"
 #include "image/VXImageCache.h"
 #include "image/VXImageCoder.h"
 #include "os/dispatch/Queue.h"
@@ -23,12 +24,6 @@
 namespace {
 
 constexpr uint32_t kSide = 128;
-
-std::string tempFolder(const char* name) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vx-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) std::abort();
-    return pattern + "/" + name;
-}
 
 // A noisy RGBA picture, so the PNG is larger than the disk cache's inline threshold.
 std::vector<uint8_t> noisyPNG() {
@@ -59,13 +54,13 @@ struct Fixture {
     static Fixture& shared() {
         static Fixture* f = [] {
             auto* fixture = new Fixture();
-            fixture->cache = VXImageCache::initWithPath(tempFolder("images"));
+            fixture->cache = VXImageCache::initWithPath(vx::test::processScratchFolder() + "/images");
             fixture->png = noisyPNG();
             auto data = ns::Data::make(fixture->png.data(), fixture->png.size());
             fixture->cache->setImage(nullptr, data, "disk", VXImageCacheTypeDisk);
             auto image = VXImageCoder::VX_imageByDecoded(fixture->cache->getImageForKey("disk", VXImageCacheTypeDisk));
             fixture->cache->setImage(image, nullptr, "memory", VXImageCacheTypeMemory);
-            fixture->plainFile = tempFolder("plain.png");
+            fixture->plainFile = vx::test::processScratchFolder() + "/plain.png";
             std::ofstream(fixture->plainFile, std::ios::binary)
                 .write(reinterpret_cast<const char*>(fixture->png.data()), std::streamsize(fixture->png.size()));
             return fixture;

@@ -3,6 +3,7 @@
 // holds texts only; a quick login takes its name and password from the URL's host.
 // The first byte picks a prefix put in front of the rest (0: the bytes as they are).
 
+#include "tests/support/ProcessScratch.h"
 #include "os/foundation/Bundle.h"
 #include "os/foundation/Log.h"
 #include "os/foundation/PropertyList.h"
@@ -31,11 +32,10 @@ const std::vector<std::string> kPrefixes = {
 void setUp() {
     static const bool done = [] {
         ns::RunLoop::main();
-        char pattern[] = "/tmp/vx-fuzz-url-XXXXXX";
-        if (!mkdtemp(pattern)) std::abort();
-        std::string bundle = std::string(pattern) + "/App.app";
+        const std::string root = vx::test::processScratchFolder();
+        std::string bundle = root + "/App.app";
         std::filesystem::create_directories(bundle);
-        ns::setSandboxRoot(std::string(pattern) + "/home");
+        ns::setSandboxRoot(root + "/home");
         ns::PropertyList::write(ns::Dictionary{{"VORLIX_APPID", "a"}, {"VORLIX_GAMEID", "1001"}, {"VORLIX_AGENT", "c"}},
                                 ns::PropertyList::Format::XML)
             ->writeToFile(bundle + "/VX.plist", true);

@@ -1,6 +1,7 @@
 // The cookie jar's file as found in the sandbox after a restart: any bytes as Cookies.txt. No crash;
 // the cookies for a URL are among the jar's cookies.
 
+#include "tests/support/ProcessScratch.h"
 #include "os/foundation/FileManager.h"
 #include "os/foundation/Log.h"
 #include "os/foundation/ResetRegistry.h"
@@ -17,9 +18,8 @@ namespace {
 
 void setUp() {
     static const bool done = [] {
-        char pattern[] = "/tmp/vx-fuzz-cookies-XXXXXX";
-        if (!mkdtemp(pattern)) std::abort();
-        ns::setSandboxRoot(std::string(pattern) + "/home");
+        const std::string root = vx::test::processScratchFolder();
+        ns::setSandboxRoot(root + "/home");
         ns::Log::setSink([](const std::string&) {});
         ns::FileManager::defaultManager().createDirectory(
             ns::str::stringByDeletingLastPathComponent(ns::HTTPCookieStorage::storagePath()), true);

@@ -5,6 +5,7 @@
 // crash and never read, write or delete anything outside the cache folder (a file beside it, which
 // "../" names point at, and the outside folder keep their content and are never returned).
 
+#include "tests/support/ProcessScratch.h"
 #include "foundation/VXDiskCache.h"
 #include "foundation/VXKVStorage.h"
 #include "os/foundation/FileManager.h"
@@ -79,9 +80,8 @@ void open(Setup& s) {
 Setup& setup() {
     static Setup* s = [] {
         auto* s = new Setup;
-        char pattern[] = "/tmp/vx-fuzz-disk-XXXXXX";
-        if (!mkdtemp(pattern)) std::abort();
-        s->root = pattern;
+        const std::string root = vx::test::processScratchFolder();
+        s->root = root;
         ns::setSandboxRoot(s->root + "/home");
         ns::Log::setSink([](const std::string&) {});
         s->storagePath = s->root + "/caches/storage";

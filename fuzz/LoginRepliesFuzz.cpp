@@ -2,6 +2,7 @@
 // loopback by the stand-in server: each operation with blocks calls exactly one of them, once, and
 // nothing crashes. Wrong types, nulls and broken JSON must take the refusal or failure paths.
 
+#include "tests/support/ProcessScratch.h"
 #include "os/foundation/Bundle.h"
 #include "os/foundation/Log.h"
 #include "os/foundation/PropertyList.h"
@@ -29,11 +30,10 @@ server::PlatformServer& platform() {
         ns::RunLoop::main();
         auto* s = new server::PlatformServer;
         if (!s->start()) std::abort();
-        char pattern[] = "/tmp/vx-fuzz-login-XXXXXX";
-        if (!mkdtemp(pattern)) std::abort();
-        std::string bundle = std::string(pattern) + "/App.app";
+        const std::string root = vx::test::processScratchFolder();
+        std::string bundle = root + "/App.app";
         std::filesystem::create_directories(bundle);
-        ns::setSandboxRoot(std::string(pattern) + "/home");
+        ns::setSandboxRoot(root + "/home");
         auto write = [&](const char* name, const ns::Dictionary& content) {
             ns::PropertyList::write(content, ns::PropertyList::Format::XML)->writeToFile(bundle + "/" + name, true);
         };

@@ -38,7 +38,8 @@ void attachScale(const ns::DataRef& data, double scale) {
 ui::ImageRef imageValue(const ns::Value& value) {
     ns::Ref<ns::Object> object = value.object();
     if (!object) return nullptr;
-    const std::type_info& type = typeid(*object);
+    const ns::Object& held = *object;
+    const std::type_info& type = typeid(held);
     if (type == typeid(VXImage)) return std::static_pointer_cast<VXImage>(std::move(object));
     if (type == typeid(ui::Image)) return std::static_pointer_cast<ui::Image>(std::move(object));
     return std::dynamic_pointer_cast<ui::Image>(std::move(object));

@@ -13,8 +13,10 @@ echo "example: installed $build into $work/prefix ($(find "$work/prefix" -type f
 cp -r "$root/examples/minimal_game" "$work/game"
 launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+# The game is compiled by the compiler of the build it links: sanitizer runtimes do not mix.
+compiler=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build/CMakeCache.txt")
 if ! cmake -S "$work/game" -B "$work/game/build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    -DCMAKE_PREFIX_PATH="$work/prefix" "${launcher[@]}" >"$work/configure.log" 2>&1; then
+    -DCMAKE_CXX_COMPILER="$compiler" -DCMAKE_PREFIX_PATH="$work/prefix" "${launcher[@]}" >"$work/configure.log" 2>&1; then
   cat "$work/configure.log"
   exit 1
 fi

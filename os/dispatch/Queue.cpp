@@ -33,18 +33,23 @@ namespace {
 constexpr int DrainBatch = 64;
 
 // The queues whose blocks the calling thread is running, innermost last.
-thread_local std::vector<const Queue::Impl*> tCurrent;
+// Each link lives on the stack of the call that runs the block: nothing is allocated per thread,
+// so a thread still running at exit leaves nothing behind.
+struct CurrentScope;
+thread_local const CurrentScope* tInnermost = nullptr;
 
 struct CurrentScope {
-    explicit CurrentScope(const Queue::Impl* q) { tCurrent.push_back(q); }
-    ~CurrentScope() { tCurrent.pop_back(); }
+    const Queue::Impl* queue;
+    const CurrentScope* outer;
+    explicit CurrentScope(const Queue::Impl* q) : queue(q), outer(tInnermost) { tInnermost = this; }
+    ~CurrentScope() { tInnermost = outer; }
     CurrentScope(const CurrentScope&) = delete;
     CurrentScope& operator=(const CurrentScope&) = delete;
 };
 
 bool runningOn(const Queue::Impl* q) {
-    for (auto* c : tCurrent) {
-        if (c == q) return true;
+    for (const CurrentScope* c = tInnermost; c; c = c->outer) {
+        if (c->queue == q) return true;
     }
     return false;
 }

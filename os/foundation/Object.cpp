@@ -51,3 +51,22 @@ Value Object::associated(const void* key) const {
 }
 
 } // namespace ns
+
+#if defined(__SANITIZE_ADDRESS__)
+#define VX_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VX_ASAN 1
+#endif
+#endif
+#if defined(VX_ASAN)
+// The leak checker's exceptions, here because every program links this file (a program has one list):
+// - fontconfig stores pointers inside its patterns and char sets as offsets, which the checker cannot
+//   follow: the patterns that the font map keeps for the life of the process read as leaks;
+// - glibc's note of a thread's thread-local destructors reads as a leak when the thread is ending
+//   just as the process exits (seen with clang 14's checker).
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n"
+           "leak:__cxa_thread_atexit_impl\n";
+}
+#endif

@@ -217,9 +217,3 @@ std::optional<Named> lookup(const std::string& name) {
 }
 
 } // namespace text::engine
-
-#if defined(__SANITIZE_ADDRESS__)
-// fontconfig stores pointers inside its patterns and char sets as offsets, which the leak checker
-// cannot follow: the patterns that the font map keeps for the life of the process read as leaks.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-#endif

@@ -220,7 +220,7 @@ TEST_F(PaymentRoad, WalletAppAndOfficialWeChatOrdersAnsweredElevenEndPaid) {
     for (auto [road, path] : {std::pair{&VXNewPayVC::GFWalletIconBtn, "Walletapp/apppayios"},
                               std::pair{&VXNewPayVC::GFWxIconBtn, "wxh5/h5pay"}}) {
         fresh();
-        pay([&](server::PayArea& p) { p.freeRoads = {path}; });
+        pay([free = std::string(path)](server::PayArea& p) { p.freeRoads = {free}; });
         EXPECT_EQ(payBy(road, path), "- - on notice 支付成功") << path;
         driver::tap(driver::findAll<ui::Button>(driver::find<VXPayNoticeView>(window))[0]);
         advance(0.5);

@@ -49,7 +49,8 @@ inline std::string toasts(const ui::ViewRef& view) {
     std::string shown;
     if (view)
         for (const auto& box : view->subviews()) {
-            if (typeid(*box) != typeid(ui::View) || box->subviews().size() != 1) continue;
+            const ui::View& held = *box;
+            if (typeid(held) != typeid(ui::View) || box->subviews().size() != 1) continue;
             auto label = std::dynamic_pointer_cast<ui::Label>(box->subviews()[0]);
             if (!label) continue;
             shown += (shown.empty() ? "" : "/") + label->text().value_or("");

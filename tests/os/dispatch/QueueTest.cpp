@@ -63,7 +63,9 @@ TEST_F(QueueTest, SyncToMainFromBackgroundCompletesWhileMainPumps) {
     EXPECT_TRUE(ranOnMain);
 }
 
-TEST_F(QueueTest, SyncOntoTheQueueRunningTheCallerAborts) {
+// Not a sandbox test: the threadsafe style runs the test again in a child that dies, and a
+// sandbox folder made there would never be removed.
+TEST(QueueDeathTest, SyncOntoTheQueueRunningTheCallerAborts) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_DEATH(dispatch::sync(dispatch::Queue::main(), [] {}), "main queue from the main thread");
     auto queue = dispatch::Queue::createSerial("com.example.self-sync");

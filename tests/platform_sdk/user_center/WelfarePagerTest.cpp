@@ -218,7 +218,8 @@ TEST_F(WelfarePagerTest, WrongTypesRefusalsAndFailures) {
         navigation->dismissViewControllerAnimated(false);
         advance(0.3);
         server.scriptNext("Sdkdetail/fuli", answer);
-        open([&] { return driver::findLabel(page->view(), toast) != nullptr; });
+        const char* shown = toast; // a lambda cannot capture a structured binding on clang 14
+        open([&] { return driver::findLabel(page->view(), shown) != nullptr; });
         EXPECT_TRUE(page->dataSource().empty()) << toast;
     }
 }
