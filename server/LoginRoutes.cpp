@@ -69,7 +69,7 @@ std::string page(const std::string& title, const std::string& body) {
 std::string freeName(PlatformServer::State& s) {
     for (;;) {
         std::string name = "vx" + std::to_string(100000 + s.draw(900000));
-        if (!s.accounts.count(name) && !s.loginArea.proposedNames.count(name)) return name;
+        if (!s.accounts.count(name) && !s.loginArea.proposedNames.find(name)) return name;
     }
 }
 
@@ -92,32 +92,66 @@ bool isPhoneNumber(std::string_view text) {
     return true;
 }
 
+namespace {
+
+// Codes and wrong-try counts whose window is over.
+void forgetLapsed(PlatformServer::State& s, double now) {
+    s.smsCodes.expire(now, kCodeWindowSeconds);
+    s.loginArea.codeTries.expire(now, kCodeWindowSeconds);
+}
+
+} // namespace
+
+void sendCode(PlatformServer::State& s, const std::string& phone, const std::string& type) {
+    double now = ns::Clock::now();
+    forgetLapsed(s, now);
+    std::string code = std::to_string(100000 + s.draw(900000));
+    s.smsCodes.put(phone, {code, type}, now);
+    s.smsCodes.trim(s.limits.pendingCodes);
+    ns::log("[server] SMS code for %@: %@", phone, code);
+}
+
+const SentCode* pendingCode(PlatformServer::State& s, const std::string& phone) {
+    double now = ns::Clock::now();
+    forgetLapsed(s, now);
+    const SentCode* sent = s.smsCodes.find(phone);
+    if (sent && now - s.smsCodes.since(phone) >= kCodeWindowSeconds) { // the clock was set back meanwhile
+        s.smsCodes.erase(phone);
+        return nullptr;
+    }
+    return sent;
+}
+
 // A code of another use never matches. Wrong tries of all the phone's codes count together within
 // the window, and past the limit the pending code is void and new ones are refused until the window
 // ends. A matching code is used up.
 bool useCode(PlatformServer::State& s, const std::string& phone, const std::string& code, const std::string& type) {
-    auto& area = s.loginArea;
+    auto& tries = s.loginArea.codeTries;
     double now = ns::Clock::now();
-    auto tries = area.codeTries.find(phone);
-    if (tries != area.codeTries.end() && now - tries->second.since >= kCodeWindowSeconds) {
-        area.codeTries.erase(tries);
-        tries = area.codeTries.end();
-    }
-    auto sms = s.smsCodes.find(phone);
-    if (sms == s.smsCodes.end()) return false;
-    if (tries != area.codeTries.end() && tries->second.wrong >= kMaxCodeTries) {
-        s.smsCodes.erase(sms);
+    const SentCode* sent = pendingCode(s, phone);
+    if (!sent) return false;
+    int* wrong = tries.find(phone);
+    if (wrong && *wrong >= kMaxCodeTries) {
+        s.smsCodes.erase(phone);
         return false;
     }
-    auto sent = area.smsTypes.find(phone);
-    if (sent == area.smsTypes.end() || sent->second != type) return false;
-    if (code.empty() || sms->second != code) {
-        if (tries == area.codeTries.end()) tries = area.codeTries.emplace(phone, LoginArea::CodeTries{now, 0}).first;
-        if (++tries->second.wrong >= kMaxCodeTries) s.smsCodes.erase(sms);
+    // With the count table full of locked phones a try could not be counted: an uncounted try
+    // would be a free guess, so no code is checked until some lock-out ends.
+    if (!wrong && !tries.hasRoom(s.limits.codeTryPhones)) return false;
+    if (sent->type != type) return false;
+    if (code.empty() || sent->code != code) {
+        if (!wrong) {
+            wrong = &tries.put(phone, 0, now);
+            tries.trim(s.limits.codeTryPhones);
+        }
+        if (++*wrong >= kMaxCodeTries) {
+            tries.pin(phone);
+            s.smsCodes.erase(phone);
+        }
         return false;
     }
-    s.smsCodes.erase(sms);
-    if (tries != area.codeTries.end()) area.codeTries.erase(tries);
+    s.smsCodes.erase(phone);
+    tries.erase(phone);
     return true;
 }
 
@@ -172,7 +206,8 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
     if (path == "login/oneRegister") {
         if (area.refuseOneRegister) return ns::Dictionary{{"z", 0}, {"b", *area.refuseOneRegister}};
         std::string name = freeName(*this);
-        area.proposedNames.insert(name);
+        area.proposedNames.put(name, true, ns::Clock::now());
+        area.proposedNames.trim(limits.proposedNames);
         return ns::Dictionary{{"z", 1}, {"b", name}};
     }
     if (path == "login/register") {
@@ -187,16 +222,14 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
     if (path == "Sdkhome/yzm") {
         std::string phone = text(p["sj"]);
         if (!isPhoneNumber(phone)) return ns::Dictionary{{"a", 0}, {"b", "手机号格式错误"}};
-        std::string code = std::to_string(100000 + draw(900000));
-        smsCodes[phone] = code;
-        area.smsTypes[phone] = text(p["type"]);
-        ns::log("[server] SMS code for %@: %@", phone, code);
+        sendCode(*this, phone, text(p["type"]));
         return ns::Dictionary{{"a", 1}, {"b", "发送成功"}};
     }
     if (path == "Login/telregister") {
         std::string phone = text(p["z"]);
         // Codes for a phone login are sent with type "8"; one asked without a type is accepted too.
-        std::string type = area.smsTypes.count(phone) ? area.smsTypes[phone] : "";
+        const SentCode* sent = pendingCode(*this, phone);
+        std::string type = sent ? sent->type : "";
         if (type == "5" || !useCode(*this, phone, text(p["i"]), type))
             return ns::Dictionary{{"z", 0}, {"x", "验证码错误"}};
         // Only the account bound to the phone: a user name that happens to be the number is another account.
@@ -279,12 +312,14 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
     if (path == "Index/adddllog") {
         std::string account = text(p["username"]), sub = text(p["xh"]);
         if (area.refuseSubCheck) return ns::Dictionary{{"a", 0}, {"b", *area.refuseSubCheck}};
-        for (auto& s : area.subs[account]) {
-            if (s.username != sub) continue;
-            s.loginTime = std::to_string(static_cast<long long>(ns::Clock::wallNow()));
-            area.lastSub[account] = sub;
-            return ns::Dictionary{{"a", 1}, {"b", "ok"}};
-        }
+        // Looked up, not made: a name that has no sub-accounts leaves nothing behind.
+        if (auto subs = area.subs.find(account); subs != area.subs.end())
+            for (auto& s : subs->second) {
+                if (s.username != sub) continue;
+                s.loginTime = std::to_string(static_cast<long long>(ns::Clock::wallNow()));
+                area.lastSub[account] = sub;
+                return ns::Dictionary{{"a", 1}, {"b", "ok"}};
+            }
         return ns::Dictionary{{"a", 0}, {"b", "该小号不属于当前账号"}};
     }
     if (path == "login/logout") return ns::Dictionary{{"z", 1}, {"b", "退出成功"}};

@@ -1,6 +1,5 @@
 // The stand-in's answers for the mine page, phone binding, sub-account names, messages and bookings.
 #include "foundation/URLEncode.h"
-#include "os/foundation/Log.h"
 #include "os/foundation/Strings.h"
 #include "server/CouponArea.h"
 #include "server/MineArea.h"
@@ -102,13 +101,6 @@ ns::Value index(PlatformServer::State& s, MineArea& m, const ns::Value& p) {
     return ns::Dictionary{{"a", 1}, {"b", "成功"}, {"c", c}};
 }
 
-// The phone's last code, sent for this purpose ("4" bind, "7" unbind), used once.
-bool takeCode(PlatformServer::State& s, const std::string& phone, const std::string& code, const char* type) {
-    if (!useCode(s, phone, code, type)) return false;
-    s.loginArea.smsTypes.erase(phone);
-    return true;
-}
-
 ns::Value bindPhone(PlatformServer::State& s, const ns::Value& p) {
     auto* account = accountOf(s, p["username"]);
     if (!account) return refusal("用户不存在");
@@ -118,7 +110,7 @@ ns::Value bindPhone(PlatformServer::State& s, const ns::Value& p) {
     if (!account->phone.empty()) return refusal("该账号已绑定手机号");
     for (auto& [n, a] : s.accounts)
         if (a.phone == phone) return refusal("该手机号已绑定其他账号");
-    if (!takeCode(s, phone, text(p["newcode"]), "4")) return refusal("验证码错误");
+    if (!useCode(s, phone, text(p["newcode"]), "4")) return refusal("验证码错误");
     account->phone = phone;
     return ns::Dictionary{{"a", 1}, {"b", "绑定成功"}};
 }
@@ -127,7 +119,7 @@ ns::Value unbindPhone(PlatformServer::State& s, const ns::Value& p) {
     auto* account = accountOf(s, p["username"]);
     if (!account) return refusal("用户不存在");
     if (account->phone.empty()) return refusal("未绑定手机号");
-    if (!takeCode(s, account->phone, text(p["code"]), "7")) return refusal("验证码错误");
+    if (!useCode(s, account->phone, text(p["code"]), "7")) return refusal("验证码错误");
     account->phone.clear();
     return ns::Dictionary{{"a", 1}, {"b", "解绑成功"}};
 }
@@ -137,10 +129,7 @@ ns::Value unbindCode(PlatformServer::State& s, const ns::Value& p) {
     auto* account = accountOf(s, p["username"]);
     if (!account) return refusal("用户不存在");
     if (account->phone.empty()) return refusal("未绑定手机号");
-    std::string code = std::to_string(100000 + s.draw(900000));
-    s.smsCodes[account->phone] = code;
-    s.loginArea.smsTypes[account->phone] = "7";
-    ns::log("[server] SMS code for %@: %@", account->phone, code);
+    sendCode(s, account->phone, "7");
     return ns::Dictionary{{"a", 1}, {"b", "发送成功"}};
 }
 

@@ -623,9 +623,9 @@ std::optional<PlatformServer::Account> PlatformServer::account(const std::string
 
 std::optional<std::string> PlatformServer::smsCode(const std::string& phone) const {
     std::lock_guard lock(s_->mutex);
-    auto it = s_->smsCodes.find(phone);
-    if (it == s_->smsCodes.end()) return std::nullopt;
-    return it->second;
+    const SentCode* sent = pendingCode(*s_, phone);
+    if (!sent) return std::nullopt;
+    return sent->code;
 }
 
 void PlatformServer::setNotice(const std::string& id, const std::string& content, int status) {

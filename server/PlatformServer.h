@@ -56,6 +56,10 @@ public:
         size_t maxHeaders = 64;               // header lines of a request; more get 431
         size_t maxHeaderBytes = 32 << 10;     // the request line and headers together; more get 431
         size_t maxBufferedBytes = 64 << 20;   // bodies of all requests in flight together; beyond it 503
+        // Tables anyone fills without logging in, the oldest dropped first beyond these:
+        size_t pendingCodes = 10000;          // SMS codes sent and not yet used or expired, one per phone
+        size_t codeTryPhones = 10000;         // phones with wrong code tries in their window (a locked one stays)
+        size_t proposedNames = 10000;         // names one-tap registration handed out and nobody took yet
     };
 
     static constexpr const char* BasePath = "/sdkapicoupon2/";
@@ -93,7 +97,7 @@ public:
     // --- model ---
     void addAccount(const std::string& name, const std::string& password, const std::string& phone = {});
     std::optional<Account> account(const std::string& name) const;
-    // The last SMS code sent to the phone.
+    // The last SMS code sent to the phone, while it is pending (unused, within its window).
     std::optional<std::string> smsCode(const std::string& phone) const;
     void setNotice(const std::string& id, const std::string& content, int status);
     // Daily online-time limit for minors, in seconds (default 5400).

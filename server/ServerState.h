@@ -2,6 +2,7 @@
 // The server's model, shared by the files that answer each area's endpoints. Private to server/
 // and its tests: each area keeps its own state in a struct of its own, made on first use.
 
+#include "server/AgedTable.h"
 #include "server/PlatformServer.h"
 
 #include <atomic>
@@ -45,19 +46,25 @@ struct LoginArea {
     std::optional<std::string> refuseOneRegister;       // "z" 0 with this "b"
     std::optional<std::string> refuseAddSub;            // "code" 0 with this "msg"
     std::optional<std::string> refuseSubCheck;          // "a" 0 with this "b"
-    std::map<std::string, std::string> smsTypes;        // phone -> type of the last code sent
     // Wrong code tries per phone, of every code type together, within a window on the server's
-    // clock (ns::Clock): asking for a new code does not start the count again.
-    struct CodeTries {
-        double since = 0;
-        int wrong = 0;
-    };
-    std::map<std::string, CodeTries> codeTries;
-    std::set<std::string> proposedNames;                // names handed out by one-tap registration
+    // clock (ns::Clock) from the first one: asking for a new code does not start the count again.
+    // A locked phone's count is pinned, so a flood of other phones cannot end its lock-out.
+    AgedTable<int> codeTries;
+    AgedTable<bool> proposedNames;                      // names handed out by one-tap registration
     std::map<std::string, std::vector<SubAccount>> subs; // account -> sub-accounts, in order of creation
     std::map<std::string, std::string> lastSub;          // account -> username of the sub-account used last
 };
 
+// A code sent to a phone, pending until used or its window ends.
+struct SentCode {
+    std::string code;
+    std::string type; // "8" login, "5" reset, "4" bind, "7" unbind, or whatever the request named
+};
+
+// Sends a new code of this type to the phone, replacing a pending one (mutex held).
+void sendCode(PlatformServer::State& s, const std::string& phone, const std::string& type);
+// The phone's pending code, nullptr when there is none or its window is over (mutex held).
+const SentCode* pendingCode(PlatformServer::State& s, const std::string& phone);
 // Checks a code sent to the phone for this use ("8" login, "5" reset, "4" bind, "7" unbind) and
 // uses it up when it matches; wrong tries are limited per phone and window. Mutex held.
 bool useCode(PlatformServer::State& s, const std::string& phone, const std::string& code, const std::string& type);
@@ -106,7 +113,7 @@ struct PlatformServer::State {
     Limits limits;
     int listenSocket = -1;
     std::map<std::string, Account> accounts;
-    std::map<std::string, std::string> smsCodes;
+    AgedTable<SentCode> smsCodes; // by phone
     std::map<std::string, std::string> tokens; // token -> account name
     ns::Dictionary notice{{"id", "1"}, {"content", "欢迎来到游戏"}, {"status", 1}};
     long minorLimit = 5400;
