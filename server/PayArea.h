@@ -42,7 +42,10 @@ struct PayArea {
         std::string cid;
         std::string productName;
         std::string signStr; // wallet orders: what the wallet app signs
+        double made = 0;     // the server's clock (ns::Clock)
         bool paid = false;
+        // Its voucher's hold lapsed and another payment took the voucher: it can no longer be paid.
+        bool cancelled = false;
     };
     struct LedgerEntry {
         std::string user;
@@ -68,8 +71,11 @@ struct PayArea {
     Wallet& wallet(const std::string& user);
     Order* order(long id);
     Order* orderBySign(const std::string& signStr);
-    // Marks the order paid once: credits a top-up, spends a voucher. False when unknown or paid.
+    // Marks the order paid once: credits a top-up, spends a voucher. False when unknown, paid or
+    // cancelled.
     bool settle(long id);
+    // The user's unpaid order that holds the voucher, if any (cancelled ones hold nothing).
+    Order* holder(const std::string& user, const std::string& cid);
 };
 
 // The state's pay area, made on first use with the default vouchers.

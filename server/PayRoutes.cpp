@@ -18,9 +18,14 @@ std::string base(const PlatformServer::State& s) {
     return "http://127.0.0.1:" + std::to_string(s.port) + PlatformServer::BasePath;
 }
 
+// How long an unpaid order keeps its voucher from other orders and payments.
+constexpr double kVoucherHoldSeconds = 30 * 60;
+
 Decimal dec(const std::string& text) { return Decimal::fromString(text); }
 bool positive(const Decimal& d) { return !d.isNaN() && d.compare(Decimal()) == ns::ComparisonResult::Descending; }
 std::string plus(const std::string& a, const std::string& b) { return dec(a).adding(dec(b)).description(); }
+
+bool isTopUp(const std::string& road) { return road == "Wallet/wallet" || road == "Wxh5ptb/wxpay"; }
 
 std::vector<PayArea::Voucher> defaultVouchers() {
     std::vector<PayArea::Voucher> v(3);
@@ -46,7 +51,12 @@ PayArea::Order& newOrder(PayArea& pay, const std::string& user, const std::strin
     o.id = ++pay.nextOrderId;
     o.user = user, o.road = road, o.type = text(p["z"]);
     o.money = text(p["p"]).empty() ? text(p["b"]) : text(p["p"]);
-    o.realMoney = text(p["b"]), o.cid = text(p["cid"]);
+    o.realMoney = text(p["b"]);
+    if (!isTopUp(road)) o.cid = text(p["cid"]); // a top-up takes no voucher
+    o.made = ns::Clock::now();
+    // Whatever still holds the voucher has lapsed (voucherRefusal let this one through): it gives
+    // the voucher up for good, so the voucher is spent once whichever is paid.
+    if (PayArea::Order* old = o.cid.empty() ? nullptr : pay.holder(user, o.cid)) old->cancelled = true;
     pay.orders.push_back(o);
     return pay.orders.back();
 }
@@ -59,13 +69,19 @@ const char* unfit(const PayArea::Voucher& v, const Decimal& yuan, const std::str
     return nullptr;
 }
 
+// Whether an unpaid order made within the hold keeps the voucher from any other order or payment.
+bool held(PayArea& pay, const std::string& user, const std::string& cid) {
+    const PayArea::Order* o = pay.holder(user, cid);
+    return o && ns::Clock::now() - o->made < kVoucherHoldSeconds;
+}
+
 // Why the voucher a payment names cannot be used, or nullptr when it can or none is named. Only
-// the payer's own vouchers count.
+// the payer's own vouchers count; one an unpaid order holds is as good as used.
 const char* voucherRefusal(PayArea& pay, const std::string& user, const std::string& cid, const Decimal& yuan,
                            const std::string& game) {
     if (cid.empty()) return nullptr;
     for (const auto& v : pay.wallet(user).vouchers)
-        if (std::to_string(v.cid) == cid) return v.used ? "代金券已使用" : unfit(v, yuan, game);
+        if (std::to_string(v.cid) == cid) return v.used || held(pay, user, cid) ? "代金券已使用" : unfit(v, yuan, game);
     return "代金券不存在";
 }
 
@@ -174,10 +190,10 @@ PayArea::Order* PayArea::orderBySign(const std::string& signStr) {
 
 bool PayArea::settle(long id) {
     Order* o = order(id);
-    if (!o || o->paid) return false;
+    if (!o || o->paid || o->cancelled) return false;
     o->paid = true;
     auto& w = wallet(o->user);
-    if (o->road == "Wallet/wallet" || o->road == "Wxh5ptb/wxpay") {
+    if (isTopUp(o->road)) {
         // One yuan buys ten platform coins.
         std::string coins = dec(o->money).multiplying(Decimal(10)).description();
         w.ttb = plus(w.ttb, coins);
@@ -187,6 +203,12 @@ bool PayArea::settle(long id) {
         for (auto& v : w.vouchers)
             if (std::to_string(v.cid) == o->cid) v.used = true;
     return true;
+}
+
+PayArea::Order* PayArea::holder(const std::string& user, const std::string& cid) {
+    for (auto& o : orders)
+        if (!o.paid && !o.cancelled && o.user == user && o.cid == cid) return &o;
+    return nullptr;
 }
 
 PayArea& payArea(PlatformServer::State& s) {
@@ -220,7 +242,7 @@ ns::Value answerPay(PlatformServer::State& s, const std::string& path, const ns:
         ns::Array data;
         for (const auto& v : w.vouchers) {
             if (v.used) continue;
-            bool usable = !unfit(v, mm, text(p["e"]));
+            bool usable = !unfit(v, mm, text(p["e"])) && !held(pay, text(p["z"]), std::to_string(v.cid));
             data.push_back(Dictionary{{"gamename", v.gamename}, {"cid", static_cast<long long>(v.cid)},
                                       {"coupon_name", v.name}, {"pay_money", number(v.payMoney)},
                                       {"coupon_money", number(v.couponMoney)}, {"av_time", v.avTime},
@@ -287,7 +309,7 @@ std::optional<Page> answerPayPage(PlatformServer::State& s, const std::string& p
                         body + "</body></html>",
                     "text/html; charset=utf-8"};
     };
-    if (!o) return html("订单不存在", "<p>订单不存在</p>");
+    if (!o || o->cancelled) return html("订单不存在", "<p>订单不存在</p>");
     if (kind == "confirm") {
         pay.settle(o->id);
         return html("支付完成", "<h1>支付完成</h1><p>订单 " + std::to_string(o->id) + "</p>");

@@ -1,5 +1,7 @@
 // The payment model's rules at their edges, over HTTP: balances exactly enough or one cent short,
-// amounts at zero and below, voucher minimums, orders settled twice, unknown or another's orders.
+// amounts at zero and below, voucher minimums, orders settled twice, unknown or another's orders,
+// vouchers held by unpaid orders.
+#include "os/foundation/Clock.h"
 #include "os/foundation/Decimal.h"
 #include "server/PayArea.h"
 #include "tests/server/ServerFixture.h"
@@ -299,6 +301,112 @@ TEST_F(PayBoundaries, OrderRoadsRefuseVouchersThePayerCannotUse) {
         EXPECT_EQ(str(again[road.status]), "0");
         EXPECT_EQ(str(again[road.message]), "代金券已使用");
     }
+}
+
+} // namespace
+
+namespace {
+
+// Orders and payments naming a voucher an unpaid order holds, for every road.
+class VoucherHolds : public PayBoundaries {
+protected:
+    void SetUp() override {
+        ns::Clock::setManual(true, 1700000000);
+        PayBoundaries::SetUp();
+    }
+    void TearDown() override { ns::Clock::setManual(false); }
+
+    // The status and message of an order (on an order road) or payment (on a balance road) with voucher 102.
+    std::pair<std::string, std::string> pay(const std::string& road, const std::string& user) {
+        for (const auto& r : orderRoads) {
+            if (road != r.path) continue;
+            std::vector<std::pair<std::string, std::string>> f{{"z", "qb"}, {"c", user}, {"p", "6"}, {"b", "4.5"}, {"cid", "102"}, {"f", "3"}};
+            Value v = r.plain ? formFields(road, f) : call(road, ns::Dictionary{{"z", "qb"}, {"c", user}, {"p", "6"}, {"b", "4.5"}, {"cid", "102"}, {"f", "3"}});
+            return {str(v[r.status]), str(v[r.message])};
+        }
+        std::string amount = road == "Ttbpaynew/ttbnew" ? "60" : "6";
+        Value v = call(road, ns::Dictionary{{"f", user}, {"p", amount}, {"b", "1"}, {"cid", "102"}, {"j", "3"}, {"k", "钻石"}});
+        return {str(v["z"]), str(v["c"])};
+    }
+    long lastOrder() {
+        long id = 0;
+        server.withState([&](PlatformServer::State& s) { id = server::payArea(s).orders.back().id; });
+        return id;
+    }
+    bool settle(long id) {
+        bool done = false;
+        server.withState([&](PlatformServer::State& s) { done = server::payArea(s).settle(id); });
+        return done;
+    }
+    std::string av102(const std::string& user) {
+        Value list = call("pay/getcoupons", ns::Dictionary{{"z", user}, {"mm", "6"}, {"e", "3"}});
+        for (const auto& v : *list["data"].arrayPtr())
+            if (v["cid"] == Value(102)) return str(v["av"]);
+        return "not listed";
+    }
+    static std::vector<std::string> roads() {
+        std::vector<std::string> out;
+        for (const auto& r : orderRoads) out.push_back(r.path);
+        for (const char* r : {"Ttbpaynew/ttbnew", "Ttbpaynew/djqpay", "Ttbpaynew/starcoinpay"}) out.push_back(r);
+        return out;
+    }
+};
+
+TEST_F(VoucherHolds, AnUnpaidOrdersVoucherGoesToNoOtherOrderOrPaymentAndIsSpentOnce) {
+    for (const auto& holderRoad : orderRoads) {
+        SCOPED_TRACE(holderRoad.path);
+        std::string user = std::string("h-") + holderRoad.path;
+        seedVouchers(user);
+        ASSERT_EQ(pay(holderRoad.path, user).first, "1");
+        long first = lastOrder();
+        EXPECT_EQ(av102(user), "0") << "a held voucher is not offered";
+
+        Balances held = balances(user);
+        for (const auto& road : roads()) {
+            auto [status, message] = pay(road, user);
+            EXPECT_TRUE(status == "0" || status == "-3") << road << " " << status;
+            EXPECT_EQ(message, "代金券已使用") << road;
+        }
+        EXPECT_EQ(balances(user), held) << "nothing deducted, no order or ledger row, the voucher unspent";
+        EXPECT_EQ(balances(user).usedVouchers, "101 ");
+
+        EXPECT_TRUE(settle(first));
+        EXPECT_FALSE(settle(first));
+        EXPECT_EQ(balances(user).usedVouchers, "101 102 ");
+        EXPECT_EQ(pay("Ttbpaynew/djqpay", user).second, "代金券已使用");
+        EXPECT_EQ(av102(user), "not listed");
+    }
+}
+
+// An order never paid keeps its voucher for thirty minutes. After that the next order or payment
+// naming the voucher takes it, and the old order can no longer be paid, so the voucher is still
+// spent once; if nothing takes it, the old order pays as it would have.
+TEST_F(VoucherHolds, AHoldLapsesAfterThirtyMinutesAndTheOrderThatLostItCannotBePaid) {
+    int n = 0;
+    for (const auto& taker : roads()) {
+        SCOPED_TRACE(taker);
+        std::string user = "lapse-" + std::to_string(++n);
+        seedVouchers(user);
+        ASSERT_EQ(pay("H5pay/pay", user).first, "1");
+        long old = lastOrder();
+        ns::Clock::advance(30 * 60 - 1);
+        EXPECT_EQ(pay(taker, user).second, "代金券已使用");
+        ns::Clock::advance(1);
+        EXPECT_EQ(av102(user), "1");
+        EXPECT_EQ(pay(taker, user).first, "1");
+        long taken = lastOrder();
+        EXPECT_FALSE(settle(old)) << "the order that lost its voucher";
+        EXPECT_NE(get("paypage/confirm?order=" + std::to_string(old)).find("订单不存在"), std::string::npos);
+        settle(taken); // a balance payment is paid already
+        EXPECT_EQ(balances(user).usedVouchers, "101 102 ");
+    }
+
+    seedVouchers("late-payer");
+    ASSERT_EQ(pay("H5pay/pay", "late-payer").first, "1");
+    long late = lastOrder();
+    ns::Clock::advance(2 * 60 * 60);
+    EXPECT_TRUE(settle(late)) << "a lapsed hold nobody took";
+    EXPECT_EQ(balances("late-payer").usedVouchers, "101 102 ");
 }
 
 } // namespace
