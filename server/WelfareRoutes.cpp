@@ -137,7 +137,10 @@ ns::Value answerWelfare(PlatformServer::State& s, const std::string& path, const
     }
     if (path == "Sdkdetail/card") {
         long long kind = p["lx"].integerValue();
-        const auto& mine = w.claimed[user];
+        // Looked up, not made: listing the packs leaves nothing behind for a name.
+        static const decltype(w.claimed)::mapped_type none;
+        auto claims = w.claimed.find(user);
+        const auto& mine = claims == w.claimed.end() ? none : claims->second;
         ns::Array rows;
         for (const auto& g : w.gifts) {
             if (g.kind != kind) continue;

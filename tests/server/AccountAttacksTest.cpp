@@ -14,11 +14,7 @@ namespace {
 
 class AccountAttacks : public ServerTest {
 protected:
-    void SetUp() override {
-        ns::Clock::setManual(true, 1700000000);
-        ServerTest::SetUp();
-    }
-    void TearDown() override { ns::Clock::setManual(false); }
+    ManualClock clock;
 
     // A code of the type to the phone (the unbind code goes by account name to its bound phone).
     std::string sendCode(const std::string& phone, const std::string& type, const std::string& username = "") {

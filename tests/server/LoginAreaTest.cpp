@@ -10,11 +10,7 @@ namespace {
 
 class LoginArea : public ServerTest {
 protected:
-    void SetUp() override {
-        ns::Clock::setManual(true, 1700000000);
-        ServerTest::SetUp();
-    }
-    void TearDown() override { ns::Clock::setManual(false); }
+    ManualClock clock;
 
     std::string sendCode(const std::string& phone, const std::string& type = "8") {
         form("Sdkhome/yzm", "sj=" + phone + "&username=&type=" + type);

@@ -310,11 +310,7 @@ namespace {
 // Orders and payments naming a voucher an unpaid order holds, for every road.
 class VoucherHolds : public PayBoundaries {
 protected:
-    void SetUp() override {
-        ns::Clock::setManual(true, 1700000000);
-        PayBoundaries::SetUp();
-    }
-    void TearDown() override { ns::Clock::setManual(false); }
+    ManualClock clock;
 
     // The status and message of an order (on an order road) or payment (on a balance road) with voucher 102.
     std::pair<std::string, std::string> pay(const std::string& road, const std::string& user) {

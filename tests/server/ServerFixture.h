@@ -1,5 +1,6 @@
 #pragma once
 // The stand-in server on loopback and the three ways its tests speak to it.
+#include "os/foundation/Clock.h"
 #include "os/foundation/JSONSerialization.h"
 #include "platform_sdk/DecodeGzipBase64.h"
 #include "server/PlatformServer.h"
@@ -11,6 +12,13 @@ namespace servertest {
 
 using ns::Value;
 using server::PlatformServer;
+
+// The clock in manual mode while the fixture that has one lives, so tests move the server's time
+// with ns::Clock::advance; a member of a fixture, it is set before the server starts.
+struct ManualClock {
+    ManualClock() { ns::Clock::setManual(true, 1700000000); }
+    ~ManualClock() { ns::Clock::setManual(false); }
+};
 
 class ServerTest : public ::testing::Test {
 protected:

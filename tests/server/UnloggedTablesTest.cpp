@@ -3,6 +3,7 @@
 // window, floods stay within the caps, and a flood never ends a phone's lock-out.
 #include "os/foundation/Clock.h"
 #include "server/ServerState.h"
+#include "server/WelfareArea.h"
 #include "tests/server/ServerFixture.h"
 
 #include <functional>
@@ -15,11 +16,7 @@ constexpr double kWindow = 30 * 60;
 
 class UnloggedTables : public ServerTest {
 protected:
-    void SetUp() override {
-        ns::Clock::setManual(true, 1700000000);
-        ServerTest::SetUp();
-    }
-    void TearDown() override { ns::Clock::setManual(false); }
+    ManualClock clock;
 
     static std::string phone(int n) { return std::to_string(13000000000LL + n); }
     std::string sendCode(const std::string& phone, const std::string& type = "8") {
@@ -133,6 +130,20 @@ TEST_F(UnloggedTables, ALockedPhoneStaysLockedThroughAFloodOfOtherPhones) {
     ns::Clock::advance(kWindow - 60);
     EXPECT_EQ(login(victim, sendCode(victim)), Value(1));
     EXPECT_EQ(login(honest, sendCode(honest)), Value(1));
+}
+
+// Checks and lists that only read a name's state make none for names they have not seen.
+TEST_F(UnloggedTables, ReadsForUnknownNamesLeaveNothingBehind) {
+    for (int i = 0; i < 50; ++i) {
+        std::string name = "ghost" + std::to_string(i);
+        EXPECT_EQ(form("Index/adddllog", "username=" + name + "&xh=" + name + "_xh1")["b"], Value("该小号不属于当前账号"));
+        EXPECT_EQ(form("Sdkdetail/card", "username=" + name + "&lx=0").count(), 3u);
+    }
+    server.withState([](PlatformServer::State& s) {
+        EXPECT_EQ(s.loginArea.subs.size(), 0u);
+        EXPECT_EQ(s.loginArea.lastSub.size(), 0u);
+        EXPECT_EQ(server::welfareArea(s).claimed.size(), 0u);
+    });
 }
 
 } // namespace
