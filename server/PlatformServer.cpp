@@ -600,6 +600,9 @@ void PlatformServer::setLimits(const Limits& limits) {
     std::lock_guard lock(s_->mutex);
     s_->limits = limits;
     s_->trimLog();
+    s_->smsCodes.trim(limits.pendingCodes);
+    s_->loginArea.codeTries.trim(limits.codeTryPhones);
+    s_->loginArea.proposedNames.trim(limits.proposedNames);
 }
 
 PlatformServer::Limits PlatformServer::limits() const {

@@ -92,6 +92,9 @@ TEST_F(UnloggedTables, FloodsOfPhonesAndNamesStayAtTheCapsWithTheNewestKept) {
     // Wrong tries on many phones: the count table keeps within its cap too.
     for (int i = 0; i < 120; ++i) EXPECT_EQ(login(phone(i), wrongFor(sendCode(phone(i)))), Value(0));
     EXPECT_EQ(sizes().tries, 50u);
+    // A lower cap takes effect at once.
+    setCaps(50, 30, 20);
+    EXPECT_EQ(sizes().tries, 30u);
 
     // One-tap registration hands out names without end; the table keeps the newest.
     std::vector<std::string> names;
