@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <list>
 #include <map>
-#include <memory>
 #include <random>
 #include <mutex>
 #include <string>
@@ -87,69 +86,50 @@ std::vector<size_t> shuffledOrder(size_t n) {
     return order;
 }
 
-// The keys of each size in a fixed shuffled order, made once per process (a million strings take
-// longer to make than to time). Every run fills a cache of its own: a cache filled once and kept
-// for every run fixes one heap layout for the whole process, which moved the 10k-entry gets from
-// 1.03x to 0.85x between two processes. Sets replace entries of a full cache: a run that started
-// empty timed a mix of inserts and replacements that depended on how many iterations it took (at
-// 100k entries the ratio swung from 0.5x to 1.1x between two runs).
-struct Keys {
-    std::vector<std::string> keys;
-    std::vector<size_t> order;
-
-    static const Keys& of(int64_t count) {
-        static std::map<int64_t, std::unique_ptr<Keys>> made;
-        auto& k = made[count];
-        if (!k) {
-            k = std::make_unique<Keys>();
-            k->keys = makeKeys(int(count), "key");
-            k->order = shuffledOrder(k->keys.size());
-        }
-        return *k;
-    }
-    const std::string& operator[](size_t i) const { return keys[order[i % keys.size()]]; }
-};
-
-ns::Ref<VXMemoryCache> fullCache(const Keys& keys, const ns::Value& object) {
-    auto cache = VXMemoryCache::make();
-    for (const auto& key : keys.keys) cache->setObject(object, key, 1);
-    return cache;
-}
-
-void fill(MapLRU& cache, const Keys& keys, const ns::Value& object) {
-    for (const auto& key : keys.keys) cache.set(key, object, 1);
-}
-
+// Every run makes its keys and fills a cache of its own. Sets replace entries of a full cache: a run
+// that started empty timed a mix of inserts and replacements that depended on how many iterations
+// it took (at 100k entries the ratio swung from 0.5x to 1.1x between two runs). Keys or caches made
+// once per process and kept for every run leave each run's allocations to a heap that the program's
+// other benchmarks shaped differently each time: the 10k-entry ratios then moved between 0.6x and
+// 1.0x from one process to the next.
 void MemoryGet_VXMemoryCache(benchmark::State& state) {
-    const auto& keys = Keys::of(state.range(0));
-    auto cache = fullCache(keys, ns::Value(ns::Data::fromString("image")));
+    auto cache = VXMemoryCache::make();
+    auto keys = makeKeys(int(state.range(0)), "key");
+    auto order = shuffledOrder(keys.size());
+    auto object = ns::Data::fromString("image");
+    for (const auto& key : keys) cache->setObject(object, key, 1);
     size_t i = 0;
-    for (auto _ : state) benchmark::DoNotOptimize(cache->objectForKey(keys[i++]));
+    for (auto _ : state) benchmark::DoNotOptimize(cache->objectForKey(keys[order[i++ % keys.size()]]));
 }
 
 void MemoryGet_MapLRU(benchmark::State& state) {
-    const auto& keys = Keys::of(state.range(0));
     MapLRU cache;
-    fill(cache, keys, ns::Value(ns::Data::fromString("image")));
+    auto keys = makeKeys(int(state.range(0)), "key");
+    auto order = shuffledOrder(keys.size());
+    auto object = ns::Data::fromString("image");
+    for (const auto& key : keys) cache.set(key, object, 1);
     size_t i = 0;
-    for (auto _ : state) benchmark::DoNotOptimize(cache.get(keys[i++]));
+    for (auto _ : state) benchmark::DoNotOptimize(cache.get(keys[order[i++ % keys.size()]]));
 }
 
 void MemorySet_VXMemoryCache(benchmark::State& state) {
-    const auto& keys = Keys::of(state.range(0));
-    const ns::Value object(ns::Data::fromString("image"));
-    auto cache = fullCache(keys, object);
+    auto cache = VXMemoryCache::make();
+    auto keys = makeKeys(int(state.range(0)), "key");
+    auto order = shuffledOrder(keys.size());
+    ns::Value object(ns::Data::fromString("image"));
+    for (const auto& key : keys) cache->setObject(object, key, 1);
     size_t i = 0;
-    for (auto _ : state) cache->setObject(object, keys[i++], 1);
+    for (auto _ : state) cache->setObject(object, keys[order[i++ % keys.size()]], 1);
 }
 
 void MemorySet_MapLRU(benchmark::State& state) {
-    const auto& keys = Keys::of(state.range(0));
-    const ns::Value object(ns::Data::fromString("image"));
     MapLRU cache;
-    fill(cache, keys, object);
+    auto keys = makeKeys(int(state.range(0)), "key");
+    auto order = shuffledOrder(keys.size());
+    ns::Value object(ns::Data::fromString("image"));
+    for (const auto& key : keys) cache.set(key, object, 1);
     size_t i = 0;
-    for (auto _ : state) cache.set(keys[i++], object, 1);
+    for (auto _ : state) cache.set(keys[order[i++ % keys.size()]], object, 1);
 }
 
 constexpr int64_t kMemorySizes[] = {1000, 10000, 100000, 1000000};

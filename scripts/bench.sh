@@ -2,11 +2,11 @@
 # Builds every benchmark (default preset), runs each program and prints all their
 # "ours / baseline" ratios in one table at the end. Arguments go to every program; without any,
 # each benchmark runs BENCH_REPETITIONS (31) short times (BENCH_MIN_TIME, 0.05 s) with the runs of
-# a program interleaved at random, and the ratios use the mean of the five fastest runs of each:
+# a program interleaved at random, and the ratios use the mean of the fastest quarter of each:
 # load from others nearly always adds time, in spells that the short interleaved runs give both
-# sides of a pair (bench/BenchRatio.h). Each program runs pinned to one core (BENCH_CPU, the last
-# one by default), and the benchmarks' files go to a memory file system (BENCH_TMPDIR, /dev/shm
-# where it exists): on a disk that others share, creating a file costs ext4 a scan past recently
+# sides of a pair (bench/BenchRatio.h; pairs handed between threads use medians). Each program
+# runs pinned to one core (BENCH_CPU, the last one by default), and the benchmarks' files go to a
+# memory file system (BENCH_TMPDIR, /dev/shm where it exists): on a disk that others share, creating a file costs ext4 a scan past recently
 # freed inodes that depends on what everybody else deleted, and swamps what the code costs.
 #   --smoke  each benchmark once, for a minimal time, output kept short, from the asan build that
 #            the tests already made: CI runs this so that no benchmark rots; its numbers mean nothing.
