@@ -9,6 +9,8 @@
 #include "server/WelfareArea.h"
 #include "tests/server/ServerFixture.h"
 
+#include <algorithm>
+
 using namespace servertest;
 
 namespace {
@@ -17,57 +19,43 @@ std::string str(const Value& v) { return v.stringValue().value_or("<none>"); }
 
 using Fields = std::vector<std::pair<std::string, std::string>>;
 
-// A read route: how it is sent and what it is sent, for a player's name.
+// A read route: how it is sent and what it is sent; "@" stands for the player's name.
 struct Read {
     const char* what;
     const char* path;
     bool scrambled; // as the SDK's scrambled transport sends it; else a plain form
-    Fields (*fields)(const std::string& name);
+    Fields fields;
 };
 
 const Read kReads[] = {
-    {"pay ways", "pay/getPayWayios", true, [](const std::string& n) { return Fields{{"zz", n}, {"z", "app"}}; }},
-    {"vouchers, 6 yuan", "pay/getcoupons", true,
-     [](const std::string& n) { return Fields{{"z", n}, {"mm", "6"}, {"e", "3"}}; }},
-    {"vouchers, 30 yuan in game 7", "pay/getcoupons", true,
-     [](const std::string& n) { return Fields{{"z", n}, {"mm", "30"}, {"e", "7"}}; }},
-    {"coin balance", "Ttbpay/getTTB", true, [](const std::string& n) { return Fields{{"b", n}}; }},
-    {"voucher count", "Ttbpay/getDJQ", true, [](const std::string& n) { return Fields{{"b", n}}; }},
-    {"web order result", "Pay/getUserSuccess", true, [](const std::string& n) { return Fields{{"z", n}}; }},
-    {"pay records", "pay/payRecords", true, [](const std::string& n) { return Fields{{"z", n}}; }},
-    {"coupon centre", "Sdkdetail/couponlists", false,
-     [](const std::string& n) { return Fields{{"username", n}, {"gid", "1001"}}; }},
-    {"my usable coupons", "Sdkhome/mycoupon", false,
-     [](const std::string& n) { return Fields{{"username", n}, {"status", "1"}, {"pagecode", "1"}}; }},
-    {"my expired coupons", "Sdkhome/mycoupon", false,
-     [](const std::string& n) { return Fields{{"username", n}, {"status", "0"}, {"pagecode", "1"}}; }},
-    {"coin top-ups", "Userexpand/getptblog", false,
-     [](const std::string& n) { return Fields{{"username", n}, {"pagecode", "2"}}; }},
-    {"coin spending", "Userexpand/payptblog", false,
-     [](const std::string& n) { return Fields{{"username", n}, {"pagecode", "1"}}; }},
-    {"voucher gains, one source", "Sdkhome/getdjqlog", false,
-     [](const std::string& n) { return Fields{{"username", n}, {"screen", "2"}, {"pagecode", "1"}}; }},
-    {"voucher spending", "Sdkhome/paydjqlog", false,
-     [](const std::string& n) { return Fields{{"username", n}, {"screen", "0"}, {"pagecode", "2"}}; }},
-    {"star coin gains", "Sdkhome/getstarcoinlog", false,
-     [](const std::string& n) { return Fields{{"username", n}, {"screen", "1"}, {"pagecode", "1"}}; }},
-    {"star coin spending", "Sdkhome/paystarcoinlog", false,
-     [](const std::string& n) { return Fields{{"username", n}, {"pagecode", "1"}}; }},
-    {"my bookings", "Sdkhome/mybookinglist", false,
-     [](const std::string& n) { return Fields{{"username", n}, {"pagecode", "1"}}; }},
-    {"gift packs", "Sdkdetail/card", false,
-     [](const std::string& n) { return Fields{{"username", n}, {"lx", "0"}}; }},
-    {"mine page", "sdkhome/index", true, [](const std::string& n) { return Fields{{"username", n}}; }},
-    {"sub-accounts, mine page", "Sdkhome/myxiaohao", true,
-     [](const std::string& n) { return Fields{{"username", n}}; }},
-    {"sub-accounts, login", "login/xiaohao", true, [](const std::string& n) { return Fields{{"z", n}}; }},
-    {"messages", "Mynews/listnews", false,
-     [](const std::string& n) { return Fields{{"username", n}, {"pagecode", "1"}}; }},
+    {"pay ways", "pay/getPayWayios", true, {{"zz", "@"}, {"z", "app"}}},
+    {"vouchers, 6 yuan", "pay/getcoupons", true, {{"z", "@"}, {"mm", "6"}, {"e", "3"}}},
+    {"vouchers, 30 yuan in game 7", "pay/getcoupons", true, {{"z", "@"}, {"mm", "30"}, {"e", "7"}}},
+    {"coin balance", "Ttbpay/getTTB", true, {{"b", "@"}}},
+    {"voucher count", "Ttbpay/getDJQ", true, {{"b", "@"}}},
+    {"web order result", "Pay/getUserSuccess", true, {{"z", "@"}}},
+    {"pay records", "pay/payRecords", true, {{"z", "@"}}},
+    {"coupon centre", "Sdkdetail/couponlists", false, {{"username", "@"}, {"gid", "1001"}}},
+    {"my usable coupons", "Sdkhome/mycoupon", false, {{"username", "@"}, {"status", "1"}, {"pagecode", "1"}}},
+    {"my expired coupons", "Sdkhome/mycoupon", false, {{"username", "@"}, {"status", "0"}, {"pagecode", "1"}}},
+    {"coin top-ups", "Userexpand/getptblog", false, {{"username", "@"}, {"pagecode", "2"}}},
+    {"coin spending", "Userexpand/payptblog", false, {{"username", "@"}, {"pagecode", "1"}}},
+    {"voucher gains, one source", "Sdkhome/getdjqlog", false, {{"username", "@"}, {"screen", "2"}, {"pagecode", "1"}}},
+    {"voucher spending", "Sdkhome/paydjqlog", false, {{"username", "@"}, {"screen", "0"}, {"pagecode", "2"}}},
+    {"star coin gains", "Sdkhome/getstarcoinlog", false, {{"username", "@"}, {"screen", "1"}, {"pagecode", "1"}}},
+    {"star coin spending", "Sdkhome/paystarcoinlog", false, {{"username", "@"}, {"pagecode", "1"}}},
+    {"my bookings", "Sdkhome/mybookinglist", false, {{"username", "@"}, {"pagecode", "1"}}},
+    {"gift packs", "Sdkdetail/card", false, {{"username", "@"}, {"lx", "0"}}},
+    {"mine page", "sdkhome/index", true, {{"username", "@"}}},
+    {"sub-accounts, mine page", "Sdkhome/myxiaohao", true, {{"username", "@"}}},
+    {"sub-accounts, login", "login/xiaohao", true, {{"z", "@"}}},
+    {"messages", "Mynews/listnews", false, {{"username", "@"}, {"pagecode", "1"}}},
 };
 
 class ReadsMakeNoState : public ServerTest {
 protected:
-    // The size of every table kept per name, and of the orders and ledger.
+    // The size of every table kept per name, and of the orders, ledger, accounts and served files.
+    static constexpr size_t kMessages = 5, kFiles = 12; // their places in tables()
     std::vector<size_t> tables() {
         std::vector<size_t> sizes;
         server.withState([&](PlatformServer::State& s) {
@@ -91,7 +79,9 @@ protected:
     }
     // The reply's bytes as sent.
     std::string body(const Read& r, const std::string& name) {
-        auto fields = r.fields(name);
+        Fields fields = r.fields;
+        for (auto& field : fields)
+            if (field.second == "@") field.second = name;
         auto send = [&]() {
             if (r.scrambled) {
                 ns::Dictionary params;
@@ -118,6 +108,8 @@ protected:
 } // namespace
 
 TEST_F(ReadsMakeNoState, AFloodOfUnknownNamesAnswersTheDefaultsAndLeavesTheTablesAsTheyWere) {
+    // Each route's reply for "made", whose state a change made, is what every unknown name gets
+    // (the mine page and messages refuse names that are not accounts, alike for both).
     makeDefaults("made");
     const auto before = tables();
     for (const Read& r : kReads) {
@@ -156,9 +148,9 @@ TEST_F(ReadsMakeNoState, ReadsByRegisteredAccountsLeaveOnlyTheirMessages) {
         EXPECT_EQ(str(call("login/xiaohao", ns::Dictionary{{"z", name}})["msg"]), "您还没有小号，请先添加");
     }
     auto after = tables();
-    EXPECT_EQ(after[5], before[5] + 40);                // a message list each
-    EXPECT_EQ(after[12], before[12] + 40 * 4);          // and its four pages
-    after[5] = before[5], after[12] = before[12];
+    EXPECT_EQ(after[kMessages], before[kMessages] + 40); // a message list each
+    EXPECT_EQ(after[kFiles], before[kFiles] + 40 * 4);   // and its four pages
+    after[kMessages] = before[kMessages], after[kFiles] = before[kFiles];
     EXPECT_EQ(after, before);
 }
 
@@ -166,13 +158,16 @@ TEST_F(ReadsMakeNoState, RefusedChangesMakeNothing) {
     const auto before = tables();
     for (int i = 0; i < 50; ++i) {
         std::string ghost = "ghost" + std::to_string(i);
-        // Short of coins, an unknown voucher, a coupon that does not exist, one held already.
-        EXPECT_EQ(str(call("Ttbpaynew/ttbnew", ns::Dictionary{{"f", ghost}, {"b", "501"}, {"k", "钻石"}})["z"]), "-2");
-        EXPECT_EQ(str(call("Ttbpaynew/djqpay", ns::Dictionary{{"f", ghost}, {"b", "1"}, {"cid", "999"}})["c"]), "代金券不存在");
-        EXPECT_EQ(str(call("H5pay/pay", ns::Dictionary{{"c", ghost}, {"p", "1"}, {"b", "1"}, {"cid", "101"}})["b"]),
-                  "未达到代金券使用金额");
-        EXPECT_EQ(str(call("Sdkdetail/getcoupon", ns::Dictionary{{"username", ghost}, {"cid", "12345"}})["b"]), "抵扣券不存在");
-        EXPECT_EQ(str(call("Sdkdetail/getcoupon", ns::Dictionary{{"username", ghost}, {"cid", "901"}})["b"]), "您已领取过该抵扣券");
+        // Short of coins, an unknown voucher, one under its minimum, a coupon that does not exist,
+        // one held already.
+        auto refusal = [&](const char* path, ns::Dictionary params, const char* key) {
+            return str(call(path, params)[key]);
+        };
+        EXPECT_EQ(refusal("Ttbpaynew/ttbnew", {{"f", ghost}, {"b", "501"}, {"k", "钻石"}}, "z"), "-2");
+        EXPECT_EQ(refusal("Ttbpaynew/djqpay", {{"f", ghost}, {"b", "1"}, {"cid", "999"}}, "c"), "代金券不存在");
+        EXPECT_EQ(refusal("H5pay/pay", {{"c", ghost}, {"p", "1"}, {"b", "1"}, {"cid", "101"}}, "b"), "未达到代金券使用金额");
+        EXPECT_EQ(refusal("Sdkdetail/getcoupon", {{"username", ghost}, {"cid", "12345"}}, "b"), "抵扣券不存在");
+        EXPECT_EQ(refusal("Sdkdetail/getcoupon", {{"username", ghost}, {"cid", "901"}}, "b"), "您已领取过该抵扣券");
     }
     EXPECT_EQ(tables(), before);
 }
@@ -180,10 +175,12 @@ TEST_F(ReadsMakeNoState, RefusedChangesMakeNothing) {
 TEST_F(ReadsMakeNoState, AChangeAfterReadsStartsFromTheDefaults) {
     // Reads first, then a change: the player's state is the defaults with that change.
     for (const Read& r : kReads) body(r, "late");
-    const Read& gains = kReads[12];
+    const Read& gains = *std::find_if(std::begin(kReads), std::end(kReads),
+                                      [](const Read& r) { return std::string(r.path) == "Sdkhome/getdjqlog"; });
     std::string bills = body(gains, "late");
-    EXPECT_EQ(str(call("Ttbpaynew/ttbnew", ns::Dictionary{{"f", "late"}, {"b", "60"}, {"p", "60"}, {"cid", "101"}, {"k", "钻石"}})["z"]),
-              "1");
+    Value paid = call("Ttbpaynew/ttbnew",
+                      ns::Dictionary{{"f", "late"}, {"b", "60"}, {"p", "60"}, {"cid", "101"}, {"k", "钻石"}});
+    EXPECT_EQ(str(paid["z"]), "1");
     EXPECT_EQ(str(call("Ttbpay/getTTB", ns::Dictionary{{"b", "late"}})["b"]), "440");
     EXPECT_EQ(str(call("Ttbpay/getDJQ", ns::Dictionary{{"b", "late"}})["b"]), "2");
     Value vouchers = call("pay/getcoupons", ns::Dictionary{{"z", "late"}, {"mm", "6"}, {"e", "3"}})["data"];
