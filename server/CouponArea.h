@@ -37,13 +37,16 @@ struct CouponArea {
     };
 
     std::vector<Coupon> centre;       // every coupon: the centre offers those not yet claimed
+    // Made when a player first claims; lists answer with a new player's state without making one.
     std::map<std::string, Player> players;
     size_t pageSize = 10;
 
     // Made on first use with a seeded catalogue.
     static CouponArea& of(PlatformServer::State& s);
-    // The player's state, seeded with expired coupons and statements on first use.
+    // The player's state, seeded with expired coupons and statements on first use: for changing it.
     Player& player(const std::string& name);
+    // The player's state as it stands, or the seeded one a new player gets, made nowhere: for reading it.
+    const Player& playerOrDefault(const std::string& name) const;
     const Coupon* coupon(long long cid) const;
     // Claims the coupon for the player; false when unknown or claimed already.
     bool claim(const std::string& name, long long cid);

@@ -65,10 +65,11 @@ CouponArea& CouponArea::of(PlatformServer::State& s) {
     return a;
 }
 
-CouponArea::Player& CouponArea::player(const std::string& name) {
-    auto [it, made] = players.try_emplace(name);
-    Player& p = it->second;
-    if (!made) return p;
+namespace {
+
+// A new player's state: the two expired coupons and statements over several pages.
+CouponArea::Player newPlayer() {
+    CouponArea::Player p;
     for (long long cid : {901LL, 902LL}) {
         p.claimed.insert(cid);
         p.owned.push_back({cid, false});
@@ -90,6 +91,20 @@ CouponArea::Player& CouponArea::player(const std::string& name) {
     return p;
 }
 
+} // namespace
+
+CouponArea::Player& CouponArea::player(const std::string& name) {
+    auto [it, made] = players.try_emplace(name);
+    if (made) it->second = newPlayer();
+    return it->second;
+}
+
+const CouponArea::Player& CouponArea::playerOrDefault(const std::string& name) const {
+    static const Player fresh = newPlayer();
+    auto it = players.find(name);
+    return it == players.end() ? fresh : it->second;
+}
+
 const CouponArea::Coupon* CouponArea::coupon(long long cid) const {
     for (const auto& c : centre)
         if (c.cid == cid) return &c;
@@ -97,8 +112,10 @@ const CouponArea::Coupon* CouponArea::coupon(long long cid) const {
 }
 
 bool CouponArea::claim(const std::string& name, long long cid) {
+    // A claim refused changes nothing, so it makes nothing either.
+    if (!coupon(cid) || playerOrDefault(name).claimed.count(cid)) return false;
     Player& p = player(name);
-    if (!coupon(cid) || !p.claimed.insert(cid).second) return false;
+    p.claimed.insert(cid);
     p.owned.insert(p.owned.begin(), {cid, true});
     return true;
 }
@@ -110,7 +127,7 @@ ns::Value answerCoupons(PlatformServer::State& s, const std::string& path, const
         return {};
     CouponArea& a = CouponArea::of(s);
     std::string user = text(p["username"]);
-    CouponArea::Player& me = a.player(user);
+    const CouponArea::Player& me = a.playerOrDefault(user);
 
     if (path == "Sdkdetail/couponlists") {
         ns::Array data;
@@ -151,8 +168,10 @@ ns::Value answerCoupons(PlatformServer::State& s, const std::string& path, const
     // Statements: "screen" 0 is everything, 1..n one source, where the statement has sources.
     long long screen = p["screen"].integerValue();
     std::vector<CouponArea::Bill> rows;
-    for (const auto& line : me.bills[path])
-        if (!hasSources(path) || screen <= 0 || line.source == screen) rows.push_back(line);
+    auto lines = me.bills.find(path);
+    if (lines != me.bills.end())
+        for (const auto& line : lines->second)
+            if (!hasSources(path) || screen <= 0 || line.source == screen) rows.push_back(line);
     auto c = page(rows, p["pagecode"].integerValue(), a.pageSize, [](const CouponArea::Bill& b) {
         return ns::Value(ns::Dictionary{{"time", b.time}, {"remark", b.remark}, {"money", b.money}});
     });

@@ -159,8 +159,8 @@ namespace {
 
 ns::Array subList(PlatformServer::State& s, const std::string& account) {
     ns::Array rows;
-    const auto& last = s.loginArea.lastSub[account];
-    for (const auto& sub : s.loginArea.subs[account])
+    const std::string& last = s.loginArea.lastSubOf(account);
+    for (const auto& sub : s.loginArea.subsOf(account))
         rows.push_back(ns::Dictionary{{"nickname", sub.nickname},
                                       {"username", sub.username},
                                       {"sign", "xs" + std::to_string(++s.counter)},

@@ -73,7 +73,7 @@ template <class T> std::pair<std::vector<const T*>, long> pageOf(const std::vect
 ns::Value couponSummary(PlatformServer::State& s, const std::string& name) {
     CouponArea& coupons = CouponArea::of(s);
     long long cents = 0, count = 0;
-    for (const auto& owned : coupons.player(name).owned) {
+    for (const auto& owned : coupons.playerOrDefault(name).owned) {
         const auto* coupon = owned.usable ? coupons.coupon(owned.cid) : nullptr;
         if (!coupon) continue;
         cents += std::llround(ns::numtext::doubleValue(coupon->couponMoney) * 100);
@@ -88,7 +88,9 @@ ns::Value index(PlatformServer::State& s, MineArea& m, const ns::Value& p) {
     auto* account = accountOf(s, p["username"]);
     if (!account) return refusal("用户不存在");
     std::string name = text(p["username"]);
-    Profile& pr = m.profiles[name];
+    static const Profile blank;
+    auto stored = m.profiles.find(name);
+    const Profile& pr = stored == m.profiles.end() ? blank : stored->second;
     ns::Dictionary uinfo;
     uinfo.set("avatar", pr.avatar), uinfo.set("vippic", pr.vippic), uinfo.set("paypic", pr.paypic);
     uinfo.set("nicename", pr.nickname), uinfo.set("user_login", name);
@@ -137,10 +139,12 @@ ns::Value unbindCode(PlatformServer::State& s, const ns::Value& p) {
 ns::Value subAccounts(PlatformServer::State& s, MineArea& m, const ns::Value& p) {
     std::string name = text(p["username"]);
     if (!accountOf(s, name)) return refusal("用户不存在");
-    const auto& last = s.loginArea.lastSub[name];
+    static const MineArea::Role noRole;
+    const std::string& last = s.loginArea.lastSubOf(name);
     ns::Array rows;
-    for (const auto& sub : s.loginArea.subs[name]) {
-        const auto& role = m.roles[sub.username];
+    for (const auto& sub : s.loginArea.subsOf(name)) {
+        auto played = m.roles.find(sub.username);
+        const auto& role = played == m.roles.end() ? noRole : played->second;
         rows.push_back(ns::Dictionary{{"rolename", role.rolename}, {"zonename", role.zonename},
                                       {"rolelevel", role.rolelevel}, {"lasttime", sub.username == last ? "1" : "0"},
                                       {"nickname", sub.nickname}, {"username", sub.username}});
@@ -154,11 +158,13 @@ ns::Value renameSubAccount(PlatformServer::State& s, const ns::Value& p) {
     std::string nickname = text(p["nickname"]);
     size_t length = ns::str::utf16Length(nickname);
     if (length < 1 || length > 8) return refusal("名称不能超过8个字符");
-    for (auto& sub : s.loginArea.subs[name])
-        if (sub.username == text(p["xiaohao"])) {
-            sub.nickname = nickname;
-            return ns::Dictionary{{"a", 1}, {"b", "修改成功"}};
-        }
+    auto subs = s.loginArea.subs.find(name);
+    if (subs != s.loginArea.subs.end())
+        for (auto& sub : subs->second)
+            if (sub.username == text(p["xiaohao"])) {
+                sub.nickname = nickname;
+                return ns::Dictionary{{"a", 1}, {"b", "修改成功"}};
+            }
     return refusal("小号不存在");
 }
 
@@ -187,9 +193,10 @@ ns::Value readMessage(PlatformServer::State& s, MineArea& m, const ns::Value& p)
 ns::Value bookingList(MineArea& m, const ns::Value& p, bool mine) {
     std::vector<MineArea::Game> games;
     if (mine) {
+        // Nothing books here yet: a player without bookings of their own is shown three.
+        static const std::vector<long> firstBookings{200, 202, 205};
         auto booked = m.bookings.find(text(p["username"]));
-        if (booked == m.bookings.end()) booked = m.bookings.emplace(text(p["username"]), std::vector<long>{200, 202, 205}).first;
-        for (long id : booked->second)
+        for (long id : booked == m.bookings.end() ? firstBookings : booked->second)
             for (const auto& g : m.games)
                 if (g.id == id) games.push_back(g);
     } else {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace server {
@@ -57,8 +58,11 @@ struct PayArea {
         long long time = 0;    // wall clock seconds
     };
 
-    std::map<std::string, Wallet> wallets;  // by user name
-    std::vector<Order> orders;
+    // By user name, made when the user first pays or orders; reads answer with a new player's
+    // wallet without making one, so asking about made-up names leaves nothing behind.
+    std::map<std::string, Wallet> wallets;
+    std::vector<Order> orders;              // in order of creation; add them with addOrder
+    std::unordered_map<long, size_t> orderAt; // order id -> its place in orders
     std::vector<LedgerEntry> ledger;
     long nextOrderId = 1000;
 
@@ -68,7 +72,11 @@ struct PayArea {
     std::set<std::string> freeRoads;           // order paths answered with 11 (nothing to pay)
     std::map<std::string, std::string> refusedRoads; // order path -> refusal message
 
+    // The user's wallet, made with the default vouchers on first use: for changing it.
     Wallet& wallet(const std::string& user);
+    // The user's wallet as it stands, or the one a new player gets, made nowhere: for reading it.
+    const Wallet& walletOrDefault(const std::string& user) const;
+    Order& addOrder(Order o);
     Order* order(long id);
     Order* orderBySign(const std::string& signStr);
     // Marks the order paid once: credits a top-up, spends a voucher. False when unknown, paid or

@@ -57,8 +57,7 @@ PayArea::Order& newOrder(PayArea& pay, const std::string& user, const std::strin
     // Whatever still holds the voucher has lapsed (voucherRefusal let this one through): it gives
     // the voucher up for good, so the voucher is spent once whichever is paid.
     if (PayArea::Order* old = o.cid.empty() ? nullptr : pay.holder(user, o.cid)) old->cancelled = true;
-    pay.orders.push_back(o);
-    return pay.orders.back();
+    return pay.addOrder(std::move(o));
 }
 
 // Why an unused voucher does not fit an order of this many yuan in this game, or nullptr when it
@@ -80,7 +79,7 @@ bool held(PayArea& pay, const std::string& user, const std::string& cid) {
 const char* voucherRefusal(PayArea& pay, const std::string& user, const std::string& cid, const Decimal& yuan,
                            const std::string& game) {
     if (cid.empty()) return nullptr;
-    for (const auto& v : pay.wallet(user).vouchers)
+    for (const auto& v : pay.walletOrDefault(user).vouchers)
         if (std::to_string(v.cid) == cid) return v.used || held(pay, user, cid) ? "代金券已使用" : unfit(v, yuan, game);
     return "代金券不存在";
 }
@@ -132,12 +131,12 @@ ns::Value answerOrder(PlatformServer::State& s, PayArea& pay, const std::string&
 ns::Value answerBalancePay(PayArea& pay, const std::string& path, const ns::Value& p) {
     std::string user = text(p["f"]);
     if (user.empty()) return Dictionary{{"z", "-1"}, {"c", "用户不存在"}};
-    auto& w = pay.wallet(user);
-    std::string* balance = &w.ttb;
+    // Checked on the wallet as it stands; made only for a payment that goes through.
+    std::string PayArea::Wallet::*balance = &PayArea::Wallet::ttb;
     const char* key = "ttb";
     const char* shortage = "平台币余额不足";
-    if (path == "Ttbpaynew/djqpay") balance = &w.djq, key = "djq", shortage = "代金券余额不足";
-    if (path == "Ttbpaynew/starcoinpay") balance = &w.xingbi, key = "xingbi", shortage = "星币余额不足";
+    if (path == "Ttbpaynew/djqpay") balance = &PayArea::Wallet::djq, key = "djq", shortage = "代金券余额不足";
+    if (path == "Ttbpaynew/starcoinpay") balance = &PayArea::Wallet::xingbi, key = "xingbi", shortage = "星币余额不足";
     Decimal cost = dec(text(p["b"]));
     if (cost.isNaN() || cost.isNegative()) return Dictionary{{"z", "-3"}, {"c", "金额错误"}};
     // The voucher's minimum is in yuan; the coin road counts its amount in coins, ten a yuan.
@@ -145,10 +144,12 @@ ns::Value answerBalancePay(PayArea& pay, const std::string& path, const ns::Valu
     if (path == "Ttbpaynew/ttbnew") yuan = yuan.dividing(Decimal(10));
     if (const char* refusal = voucherRefusal(pay, user, text(p["cid"]), yuan, text(p["j"])))
         return Dictionary{{"z", "-3"}, {"c", refusal}};
-    if (dec(*balance).compare(cost) == ns::ComparisonResult::Ascending) return Dictionary{{"z", "-2"}, {"c", shortage}};
+    if (dec(pay.walletOrDefault(user).*balance).compare(cost) == ns::ComparisonResult::Ascending)
+        return Dictionary{{"z", "-2"}, {"c", shortage}};
+    std::string& left = pay.wallet(user).*balance;
+    left = dec(left).subtracting(cost).description();
     auto& o = newOrder(pay, user, path, p);
     o.productName = text(p["k"]);
-    *balance = dec(*balance).subtracting(cost).description();
     record(pay, user, key, false, cost.description(), o.productName, o.id);
     pay.settle(o.id);
     return Dictionary{{"z", "1"}, {"b", std::to_string(o.id)}, {"c", "支付成功"}};
@@ -176,10 +177,25 @@ PayArea::Wallet& PayArea::wallet(const std::string& user) {
     return it->second;
 }
 
+const PayArea::Wallet& PayArea::walletOrDefault(const std::string& user) const {
+    static const Wallet fresh = [] {
+        Wallet w;
+        w.vouchers = defaultVouchers();
+        return w;
+    }();
+    auto it = wallets.find(user);
+    return it == wallets.end() ? fresh : it->second;
+}
+
+PayArea::Order& PayArea::addOrder(Order o) {
+    orderAt[o.id] = orders.size();
+    orders.push_back(std::move(o));
+    return orders.back();
+}
+
 PayArea::Order* PayArea::order(long id) {
-    for (auto& o : orders)
-        if (o.id == id) return &o;
-    return nullptr;
+    auto it = orderAt.find(id);
+    return it == orderAt.end() ? nullptr : &orders[it->second];
 }
 
 PayArea::Order* PayArea::orderBySign(const std::string& signStr) {
@@ -222,8 +238,8 @@ ns::Value answerPay(PlatformServer::State& s, const std::string& path, const ns:
         if (pay.payWayCode != 1) return Dictionary{{"code", std::to_string(pay.payWayCode)}, {"msg", pay.payWayMessage}};
         // The centre sends the user as "zz"; the API's own query has none and gets the defaults.
         std::string user = text(p["zz"]);
-        PayArea::Wallet fallback;
-        const auto& w = user.empty() ? fallback : pay.wallet(user);
+        static const PayArea::Wallet fallback;
+        const auto& w = user.empty() ? fallback : pay.walletOrDefault(user);
         static const std::map<long, const char*> names = {
             {1, "平台币"}, {2, "钱包H5"}, {3, "微信H5"}, {4, "代金券"}, {5, "钱包APP"}, {6, "官方微信H5"},
             {10, "星币"}, {31, "钱包APP"}, {32, "官方微信H5"}};
@@ -237,7 +253,7 @@ ns::Value answerPay(PlatformServer::State& s, const std::string& path, const ns:
                           {"xingbi", w.xingbi}, {"discount", w.discount}};
     }
     if (path == "pay/getcoupons") {
-        auto& w = pay.wallet(text(p["z"]));
+        const auto& w = pay.walletOrDefault(text(p["z"]));
         Decimal mm = dec(text(p["mm"]));
         ns::Array data;
         for (const auto& v : w.vouchers) {
@@ -270,10 +286,10 @@ ns::Value answerPay(PlatformServer::State& s, const std::string& path, const ns:
         return Dictionary{{"z", "0"}, {"b", latest ? "未支付" : "没有订单"}};
     }
     if (path == "Wallet/wallet" || path == "Wxh5ptb/wxpay") return answerTopUp(s, pay, path, p);
-    if (path == "Ttbpay/getTTB") return Dictionary{{"z", "1"}, {"b", pay.wallet(text(p["b"])).ttb}, {"c", "ok"}};
+    if (path == "Ttbpay/getTTB") return Dictionary{{"z", "1"}, {"b", pay.walletOrDefault(text(p["b"])).ttb}, {"c", "ok"}};
     if (path == "Ttbpay/getDJQ") {
         long count = 0;
-        for (const auto& v : pay.wallet(text(p["b"])).vouchers) count += v.used ? 0 : 1;
+        for (const auto& v : pay.walletOrDefault(text(p["b"])).vouchers) count += v.used ? 0 : 1;
         return Dictionary{{"z", "1"}, {"b", std::to_string(count)}, {"c", "ok"}};
     }
     if (path == "Service/getkefu")

@@ -53,6 +53,18 @@ struct LoginArea {
     AgedTable<bool> proposedNames;                      // names handed out by one-tap registration
     std::map<std::string, std::vector<SubAccount>> subs; // account -> sub-accounts, in order of creation
     std::map<std::string, std::string> lastSub;          // account -> username of the sub-account used last
+
+    // Looked up, not made: listing an account's sub-accounts leaves nothing behind.
+    const std::vector<SubAccount>& subsOf(const std::string& account) const {
+        static const std::vector<SubAccount> none;
+        auto it = subs.find(account);
+        return it == subs.end() ? none : it->second;
+    }
+    const std::string& lastSubOf(const std::string& account) const {
+        static const std::string none;
+        auto it = lastSub.find(account);
+        return it == lastSub.end() ? none : it->second;
+    }
 };
 
 // A code sent to a phone, pending until used or its window ends.
