@@ -101,8 +101,7 @@ CouponArea::Player& CouponArea::player(const std::string& name) {
 
 const CouponArea::Player& CouponArea::playerOrDefault(const std::string& name) const {
     static const Player fresh = newPlayer();
-    auto it = players.find(name);
-    return it == players.end() ? fresh : it->second;
+    return foundOr(players, name, fresh);
 }
 
 const CouponArea::Coupon* CouponArea::coupon(long long cid) const {

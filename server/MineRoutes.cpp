@@ -143,8 +143,7 @@ ns::Value subAccounts(PlatformServer::State& s, MineArea& m, const ns::Value& p)
     const std::string& last = s.loginArea.lastSubOf(name);
     ns::Array rows;
     for (const auto& sub : s.loginArea.subsOf(name)) {
-        auto played = m.roles.find(sub.username);
-        const auto& role = played == m.roles.end() ? noRole : played->second;
+        const auto& role = foundOr(m.roles, sub.username, noRole);
         rows.push_back(ns::Dictionary{{"rolename", role.rolename}, {"zonename", role.zonename},
                                       {"rolelevel", role.rolelevel}, {"lasttime", sub.username == last ? "1" : "0"},
                                       {"nickname", sub.nickname}, {"username", sub.username}});
@@ -195,8 +194,7 @@ ns::Value bookingList(MineArea& m, const ns::Value& p, bool mine) {
     if (mine) {
         // Nothing books here yet: a player without bookings of their own is shown three.
         static const std::vector<long> firstBookings{200, 202, 205};
-        auto booked = m.bookings.find(text(p["username"]));
-        for (long id : booked == m.bookings.end() ? firstBookings : booked->second)
+        for (long id : foundOr(m.bookings, text(p["username"]), firstBookings))
             for (const auto& g : m.games)
                 if (g.id == id) games.push_back(g);
     } else {

@@ -169,22 +169,24 @@ ns::Value answerTopUp(PlatformServer::State& s, PayArea& pay, const std::string&
     return Dictionary{{"z", "1"}, {"b", "下单成功"}, {"c", base(s) + "paypage/wx?order=" + id + "&name=平台币充值"}};
 }
 
-} // namespace
-
-PayArea::Wallet& PayArea::wallet(const std::string& user) {
-    auto [it, made] = wallets.try_emplace(user);
-    if (made) it->second.vouchers = defaultVouchers();
-    return it->second;
-}
-
-const PayArea::Wallet& PayArea::walletOrDefault(const std::string& user) const {
-    static const Wallet fresh = [] {
-        Wallet w;
+// What a new player's wallet holds: the default balances and vouchers.
+const PayArea::Wallet& newWallet() {
+    static const PayArea::Wallet fresh = [] {
+        PayArea::Wallet w;
         w.vouchers = defaultVouchers();
         return w;
     }();
-    auto it = wallets.find(user);
-    return it == wallets.end() ? fresh : it->second;
+    return fresh;
+}
+
+} // namespace
+
+PayArea::Wallet& PayArea::wallet(const std::string& user) {
+    return wallets.try_emplace(user, newWallet()).first->second;
+}
+
+const PayArea::Wallet& PayArea::walletOrDefault(const std::string& user) const {
+    return foundOr(wallets, user, newWallet());
 }
 
 PayArea::Order& PayArea::addOrder(Order o) {

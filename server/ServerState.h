@@ -26,6 +26,15 @@ namespace server {
 // Text of a request or model value ("" when missing or not convertible).
 std::string text(const ns::Value& v);
 
+// The entry for `key`, or `fallback` when there is none: reads answer for names they have not seen
+// without making an entry.
+template <class Map>
+const typename Map::mapped_type& foundOr(const Map& map, const typename Map::key_type& key,
+                                         const typename Map::mapped_type& fallback) {
+    auto it = map.find(key);
+    return it == map.end() ? fallback : it->second;
+}
+
 struct PayArea;
 
 // A sub-account of a platform account ("小号").
@@ -57,13 +66,11 @@ struct LoginArea {
     // Looked up, not made: listing an account's sub-accounts leaves nothing behind.
     const std::vector<SubAccount>& subsOf(const std::string& account) const {
         static const std::vector<SubAccount> none;
-        auto it = subs.find(account);
-        return it == subs.end() ? none : it->second;
+        return foundOr(subs, account, none);
     }
     const std::string& lastSubOf(const std::string& account) const {
         static const std::string none;
-        auto it = lastSub.find(account);
-        return it == lastSub.end() ? none : it->second;
+        return foundOr(lastSub, account, none);
     }
 };
 
