@@ -31,7 +31,7 @@ public:
         erase(key);
         uint64_t order = ++last_;
         auto& e = entries_[key];
-        e = Entry{std::move(value), now, order, false};
+        e = Entry{std::move(value), now, order};
         byAge_.emplace(order, key);
         unpinned_.insert(order);
         return e.value;
@@ -45,9 +45,7 @@ public:
     }
     void pin(const std::string& key) {
         auto it = entries_.find(key);
-        if (it == entries_.end()) return;
-        it->second.pinned = true;
-        unpinned_.erase(it->second.order);
+        if (it != entries_.end()) unpinned_.erase(it->second.order);
     }
     // Drops the entries set `lifetime` seconds ago or earlier. Entries are set in the clock's
     // order, so the oldest are looked at first and the rest stay untouched.
@@ -70,7 +68,6 @@ private:
         V value;
         double since = 0;
         uint64_t order = 0;
-        bool pinned = false;
     };
     std::map<std::string, Entry> entries_;
     std::map<uint64_t, std::string> byAge_; // every entry, oldest first

@@ -139,8 +139,7 @@ ns::Value answerWelfare(PlatformServer::State& s, const std::string& path, const
         long long kind = p["lx"].integerValue();
         // Looked up, not made: listing the packs leaves nothing behind for a name.
         static const decltype(w.claimed)::mapped_type none;
-        auto claims = w.claimed.find(user);
-        const auto& mine = claims == w.claimed.end() ? none : claims->second;
+        const auto& mine = foundOr(w.claimed, user, none);
         ns::Array rows;
         for (const auto& g : w.gifts) {
             if (g.kind != kind) continue;
