@@ -12,6 +12,8 @@ find_package(JPEG REQUIRED)
 find_package(GIF REQUIRED)
 find_package(TIFF REQUIRED)
 find_package(benchmark QUIET)
+# The page engine of the web view (liblitehtml-dev): its target `litehtml` links gumbo, its parser.
+find_package(litehtml REQUIRED)
 
 pkg_check_modules(PLIST REQUIRED IMPORTED_TARGET libplist-2.0)
 pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)

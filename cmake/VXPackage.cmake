@@ -6,7 +6,7 @@ include(CMakePackageConfigHelpers)
 
 # Bottom up; every library vx_sdk and vx_server link.
 set(VX_PACKAGE_LIBRARIES
-  vx_os_foundation vx_os_dispatch vx_os_net vx_os_graphics vx_os_imageio vx_os_quartz vx_os_text vx_os_uikit
+  vx_os_foundation vx_os_dispatch vx_os_net vx_os_graphics vx_os_imageio vx_os_quartz vx_os_text vx_os_web vx_os_uikit
   vx_http vx_foundation vx_widgets vx_image vx_wallet vx_platform_sdk vx_platform_sdk_user_center
   vx_sdk vx_server)
 

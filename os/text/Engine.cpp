@@ -216,4 +216,24 @@ std::optional<Named> lookup(const std::string& name) {
     return found;
 }
 
+std::string validUTF8(std::string_view s) {
+    if (g_utf8_validate(s.data(), static_cast<gssize>(s.size()), nullptr)) return std::string(s);
+    std::string out;
+    out.reserve(s.size() + 8);
+    const char* p = s.data();
+    const char* end = p + s.size();
+    while (p < end) {
+        gunichar c = g_utf8_get_char_validated(p, end - p);
+        if (c == 0 || c == static_cast<gunichar>(-1) || c == static_cast<gunichar>(-2)) {
+            out += "\xEF\xBF\xBD";
+            ++p;
+            continue;
+        }
+        const char* next = g_utf8_next_char(p);
+        out.append(p, next);
+        p = next;
+    }
+    return out;
+}
+
 } // namespace text::engine

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace text::engine {
 
@@ -38,5 +39,9 @@ struct Named {
     int cssWeight = 400;
 };
 std::optional<Named> lookup(const std::string& name);
+
+// Pango needs valid UTF-8: each byte that starts no valid character (and NUL) becomes U+FFFD,
+// one UTF-16 unit like the byte it replaces, so UTF-16 ranges still point at the same characters.
+std::string validUTF8(std::string_view s);
 
 } // namespace text::engine

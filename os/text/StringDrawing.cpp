@@ -44,28 +44,6 @@ struct Source {
     ui::FontRef font; // for characters without a font of their own
 };
 
-// Pango needs valid UTF-8: each byte that starts no valid character (and NUL) becomes U+FFFD,
-// one UTF-16 unit like the byte it replaces, so UTF-16 ranges still point at the same characters.
-std::string sanitized(std::string_view s) {
-    if (g_utf8_validate(s.data(), static_cast<gssize>(s.size()), nullptr)) return std::string(s);
-    std::string out;
-    out.reserve(s.size() + 8);
-    const char* p = s.data();
-    const char* end = p + s.size();
-    while (p < end) {
-        gunichar c = g_utf8_get_char_validated(p, end - p);
-        if (c == 0 || c == static_cast<gunichar>(-1) || c == static_cast<gunichar>(-2)) {
-            out += "\xEF\xBF\xBD";
-            ++p;
-            continue;
-        }
-        const char* next = g_utf8_next_char(p);
-        out.append(p, next);
-        p = next;
-    }
-    return out;
-}
-
 Span spanOf(const ns::Dictionary& attributes, size_t begin, size_t end) {
     Span span;
     span.begin = begin;
@@ -85,7 +63,7 @@ Span spanOf(const ns::Dictionary& attributes, size_t begin, size_t end) {
 
 Source sourceOf(std::string_view text, const ns::Dictionary& attributes, ui::FontRef fallback) {
     Source source;
-    source.text = sanitized(text);
+    source.text = engine::validUTF8(text);
     source.font = std::move(fallback);
     if (!source.text.empty()) source.spans.push_back(spanOf(attributes, 0, source.text.size()));
     return source;
@@ -93,7 +71,7 @@ Source sourceOf(std::string_view text, const ns::Dictionary& attributes, ui::Fon
 
 Source sourceOf(const ns::AttributedString& text, ui::FontRef fallback) {
     Source source;
-    source.text = sanitized(text.string());
+    source.text = engine::validUTF8(text.string());
     source.font = std::move(fallback);
     for (const auto& run : text.runs()) {
         size_t begin = ns::str::utf8Offset(source.text, run.range.location);

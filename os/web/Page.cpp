@@ -1,0 +1,186 @@
+#include "os/web/Page.h"
+
+#include "os/foundation/Log.h"
+#include "os/web/DefaultStyle.h"
+#include "os/web/PageContainer.h"
+
+#include <litehtml/litehtml.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace web {
+
+namespace {
+
+// The default style sheet, parsed once for every page.
+litehtml::context& engineContext() {
+    static litehtml::context* context = [] {
+        auto* c = new litehtml::context();
+        c->load_master_stylesheet(defaultStyleSheet());
+        return c;
+    }();
+    return *context;
+}
+
+constexpr double kFar = 1e6;
+
+int whole(double v) { return static_cast<int>(std::clamp(std::isfinite(v) ? std::round(v) : 0.0, -kFar, kFar)); }
+
+std::string collapsed(const std::string& text) {
+    std::string out;
+    bool space = false;
+    for (char c : text) {
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f') {
+            space = !out.empty();
+            continue;
+        }
+        if (space) out.push_back(' ');
+        space = false;
+        out.push_back(c);
+    }
+    return out;
+}
+
+// Where the words of an element are drawn, in page points.
+void collectBoxes(const litehtml::element::ptr& element, std::vector<cg::Rect>& boxes) {
+    size_t count = element->get_children_count();
+    if (count == 0) {
+        if (element->is_white_space()) return;
+        litehtml::position p = element->get_placement();
+        if (p.width > 0 && p.height > 0) boxes.push_back(cg::RectMake(p.x, p.y, p.width, p.height));
+        return;
+    }
+    for (size_t i = 0; i < count; ++i) collectBoxes(element->get_child(static_cast<int>(i)), boxes);
+}
+
+void collectLinks(const litehtml::element::ptr& element, const PageContainer& container, std::vector<Page::Link>& links) {
+    const char* tag = element->get_tagName();
+    const char* href = element->get_attr("href");
+    if (tag && std::string(tag) == "a" && href) {
+        Page::Link link;
+        litehtml::tstring text;
+        element->get_text(text);
+        link.text = collapsed(text);
+        link.url = container.resolve(href);
+        collectBoxes(element, link.boxes);
+        links.push_back(std::move(link));
+        return;
+    }
+    size_t count = element->get_children_count();
+    for (size_t i = 0; i < count; ++i) collectLinks(element->get_child(static_cast<int>(i)), container, links);
+}
+
+bool isScript(const ns::Ref<ns::URL>& url) { return url && url->scheme() && *url->scheme() == "javascript"; }
+
+} // namespace
+
+Page::Page() = default;
+
+Page::~Page() {
+    document_.reset();
+    if (pictures_) pictures_->cancelAll();
+}
+
+PageRef Page::make(const ns::DataRef& bytes, const std::optional<std::string>& charset, const ns::Ref<ns::URL>& url,
+                   const PageLimits& limits, const PictureLimits& pictureLimits) {
+    auto page = ns::make<Page>();
+    page->url_ = url ? url : ns::URL::fromString("about:blank");
+    std::string_view raw = bytes ? std::string_view(reinterpret_cast<const char*>(bytes->bytes()), bytes->length())
+                                 : std::string_view();
+    PageSource source = preparePage(raw, charset, limits);
+    page->charset_ = source.charset;
+    page->cut_ = source.cut;
+    ns::Weak<Page> weak = page;
+    page->pictures_ = PagePictures::make(
+        [weak] {
+            if (auto self = weak.lock()) self->pictureArrived();
+        },
+        pictureLimits);
+    page->container_ = std::make_unique<PageContainer>(page->url_, page->pictures_);
+    try {
+        page->document_ = litehtml::document::createFromUTF8(source.html.c_str(), page->container_.get(), &engineContext());
+    } catch (const std::exception& e) {
+        ns::log("web: the page at %s could not be read (%s)", page->url_->absoluteString().c_str(), e.what());
+        page->document_.reset();
+    }
+    return page;
+}
+
+std::string Page::title() const { return container_ ? container_->title() : ""; }
+
+bool Page::needsLayout(cg::Size viewport) const {
+    return !laidOutFor_ || stale_ || whole(laidOutFor_->width) != whole(viewport.width) ||
+           whole(laidOutFor_->height) != whole(viewport.height);
+}
+
+cg::Size Page::layout(cg::Size viewport) {
+    if (!needsLayout(viewport)) return size_;
+    int width = std::max(0, whole(viewport.width));
+    int height = std::max(0, whole(viewport.height));
+    laidOutFor_ = viewport;
+    stale_ = false;
+    size_ = cg::Size{double(width), 0};
+    if (!document_) return size_;
+    container_->setViewport(width, height);
+    try {
+        document_->render(width);
+        size_ = cg::Size{std::clamp(double(document_->width()), double(width), kFar), std::clamp(double(document_->height()), 0.0, kFar)};
+    } catch (const std::exception& e) {
+        ns::log("web: the page at %s could not be laid out (%s)", url_->absoluteString().c_str(), e.what());
+        document_.reset();
+    }
+    return size_;
+}
+
+void Page::draw(cg::Context& context, cg::Rect rect) {
+    if (!document_ || !laidOutFor_ || cg::RectIsEmpty(rect)) return;
+    litehtml::position clip(whole(std::floor(rect.origin.x)), whole(std::floor(rect.origin.y)),
+                            whole(std::ceil(rect.size.width)) + 1, whole(std::ceil(rect.size.height)) + 1);
+    context.SaveGState();
+    context.ClipToRect(rect);
+    container_->beginDrawing(context, rect);
+    try {
+        document_->draw(reinterpret_cast<litehtml::uint_ptr>(&context), 0, 0, &clip);
+    } catch (const std::exception& e) {
+        ns::log("web: the page at %s could not be drawn (%s)", url_->absoluteString().c_str(), e.what());
+    }
+    container_->endDrawing();
+    context.RestoreGState();
+}
+
+std::vector<Page::Link> Page::links() const {
+    std::vector<Link> links;
+    if (document_ && document_->root()) collectLinks(document_->root(), *container_, links);
+    return links;
+}
+
+ns::Ref<ns::URL> Page::linkAt(cg::Point point) const {
+    if (!document_ || !document_->root() || !laidOutFor_) return nullptr;
+    int x = whole(point.x), y = whole(point.y);
+    for (auto element = document_->root()->get_element_by_point(x, y, x, y); element; element = element->parent()) {
+        const char* tag = element->get_tagName();
+        const char* href = element->get_attr("href");
+        if (!tag || std::string(tag) != "a" || !href) continue;
+        auto url = container_->resolve(href);
+        return isScript(url) ? nullptr : url;
+    }
+    return nullptr;
+}
+
+std::string Page::text() const {
+    if (!document_ || !document_->root()) return "";
+    auto body = document_->root()->select_one("body");
+    litehtml::tstring text;
+    (body ? body : document_->root())->get_text(text);
+    return collapsed(text);
+}
+
+size_t Page::picturesLoading() const { return pictures_ ? pictures_->loading() : 0; }
+
+void Page::pictureArrived() {
+    stale_ = true;
+    if (pictureArrived_) pictureArrived_();
+}
+
+} // namespace web
