@@ -172,6 +172,7 @@ void firstStart(Tour& t) {
                                       t.shot("login-09-realname-mandatory.png"),
          "one wide submit button, no close");
     driver::tap(driver::findButton(rz, "防沉迷系统详情"));
+    until("the details page to load", [&] { auto w = s->webView()->webView.lock(); return w && !w->isLoading(); });
     step("details page", s->webView()->superview() == rz && t.shot("login-10-realname-details.png"),
          "title bar of the details panel over the real-name panel");
     s->webView()->goBack();
@@ -322,7 +323,8 @@ void playLoginTour(Context& context) {
         std::printf("     login tour             skipped: it sets the in-process server's knobs\n");
         return;
     }
-    ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::AutoFinish);
+    // Pages are fetched from the stand-in and drawn, as a player reads them.
+    ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Fetch);
     ShareVale::sharedInstance()->setIsNotAutoLogin(false);
     context.local->setNotice("20261206", "新版本已上线，新增「勇者试炼」玩法，登录即可领取礼包。祝您游戏愉快！", 0);
     Tour tour{context, gameWindow(), {}, {}};

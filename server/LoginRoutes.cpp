@@ -5,6 +5,7 @@
 #include "os/foundation/Log.h"
 #include "os/foundation/Strings.h"
 #include "server/ServerState.h"
+#include "server/WebPages.h"
 
 #include <zlib.h>
 
@@ -59,11 +60,6 @@ std::string headImagePNG() {
     std::string header{0, 0, 0, char(size), 0, 0, 0, char(size), 8, 6, 0, 0, 0};
     return std::string("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) + pngChunk("IDAT", packed) +
            pngChunk("IEND", "");
-}
-
-std::string page(const std::string& title, const std::string& body) {
-    return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + title + "</title></head><body><h1>" +
-           title + "</h1><p>" + body + "</p></body></html>";
 }
 
 std::string freeName(PlatformServer::State& s) {
@@ -173,13 +169,11 @@ ns::Array subList(PlatformServer::State& s, const std::string& account) {
 
 std::map<std::string, std::pair<std::string, std::string>> loginFiles() {
     std::string html = "text/html; charset=utf-8";
-    return {
-        {std::string(PlatformServer::BasePath) + "Agreement/xieyi",
-         {page("用户协议", "欢迎使用本平台。注册或登录即表示您同意本协议的全部条款。"), html}},
-        {std::string(PlatformServer::BasePath) + "Agreement/Information2",
-         {page("防沉迷系统详情", "未成年人每日游戏时间受到限制，请合理安排游戏时间。"), html}},
-        {kHeadImagePath, {headImagePNG(), "image/png"}},
-    };
+    auto files = pages::pictures();
+    files[std::string(PlatformServer::BasePath) + "Agreement/xieyi"] = {pages::agreement(), html};
+    files[std::string(PlatformServer::BasePath) + "Agreement/Information2"] = {pages::antiAddiction(), html};
+    files[kHeadImagePath] = {headImagePNG(), "image/png"};
+    return files;
 }
 
 ns::Value PlatformServer::State::login(const std::string& name, Account& a, const std::string& box) {

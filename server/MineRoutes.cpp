@@ -3,6 +3,7 @@
 #include "os/foundation/Strings.h"
 #include "server/CouponArea.h"
 #include "server/MineArea.h"
+#include "server/WebPages.h"
 
 #include <cmath>
 #include <cstdio>
@@ -12,11 +13,6 @@ namespace server {
 namespace {
 
 using Profile = MineArea::Profile;
-
-std::string page(const std::string& title, const std::string& body) {
-    return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + title + "</title></head><body><h1>" + title +
-           "</h1>" + body + "</body></html>";
-}
 
 void seed(PlatformServer::State& s, MineArea& m) {
     const char* names[] = {"星辰大海", "剑与远方", "王者归来", "梦幻西游记", "山海经异兽", "仙侠奇缘", "三国争霸",
@@ -36,14 +32,12 @@ void seed(PlatformServer::State& s, MineArea& m) {
         g.fuli.assign(tags.begin(), tags.begin() + (i % 4 == 3 ? 0 : i % 4 + 1));
         m.games.push_back(g);
     }
-    s.files[std::string(PlatformServer::BasePath) + "Agreement/tx"] = {
-        page("用户头衔等级说明", "<p>VIP 等级随累计充值提升；付费头衔按当月充值显示。</p>"), "text/html; charset=utf-8"};
+    s.files[std::string(PlatformServer::BasePath) + "Agreement/tx"] = {pages::titleLevels(), "text/html; charset=utf-8"};
     // The service tab's page (its query is not looked at); the task page is answered by answerMinePage.
     std::string base = PlatformServer::BasePath;
-    s.files[base + "Agreement/rwlog"] = {page("任务记录", "<p>暂无记录</p>"), "text/html; charset=utf-8"};
-    s.files[base + "sdkservicesdk/sdk_kefu_index"] = {page("客服中心", "<p>在线时间 9:00-22:00</p>"),
-                                                      "text/html; charset=utf-8"};
-    s.files["/webchatbot/h5chat.html"] = {page("智能客服", "<p>您好，请问有什么可以帮您？</p>"), "text/html; charset=utf-8"};
+    s.files[base + "Agreement/rwlog"] = {pages::taskRecord(), "text/html; charset=utf-8"};
+    s.files[base + "sdkservicesdk/sdk_kefu_index"] = {pages::service(), "text/html; charset=utf-8"};
+    s.files["/webchatbot/h5chat.html"] = {pages::chatbot(), "text/html; charset=utf-8"};
 }
 
 std::string host(PlatformServer::State& s) { return "http://127.0.0.1:" + std::to_string(s.port); }
@@ -240,7 +234,7 @@ std::vector<MineArea::Message>& MineArea::messagesOf(PlatformServer::State& s, c
         Message msg{++nextId, i == 3, titles[i], contents[i], times[i], {}};
         std::string path = "/news/" + std::to_string(msg.id) + ".html";
         msg.url = host(s) + path;
-        s.files[path] = {page(msg.title, "<p>" + msg.content + "</p>"), "text/html; charset=utf-8"};
+        s.files[path] = {pages::message(msg.title, msg.addtime, msg.content), "text/html; charset=utf-8"};
         list.push_back(msg);
     }
     return list;
@@ -278,10 +272,7 @@ std::optional<Page> answerMinePage(PlatformServer::State&, const std::string& pa
     std::string expected =
         URLEncode::md5String("username=" + get("username") + "&appkey=tondrel@!kit&logintime=" + get("logintime"));
     bool ok = query.count("sign") && get("sign") == expected;
-    std::string verdict = ok ? "<p id=\"sign\">sign ok</p>" : "<p id=\"sign\">sign bad</p>";
-    return Page{page("每日任务", verdict + "<p>完成任务领取平台币。</p><p><a href=\"vorlix://rw\">打开游戏盒子</a></p>"
-                                           "<p><a href=\"" + base + "Agreement/rwlog\">任务记录</a></p>"),
-                "text/html; charset=utf-8"};
+    return Page{pages::tasks(ok, base + "Agreement/rwlog"), "text/html; charset=utf-8"};
 }
 
 } // namespace server

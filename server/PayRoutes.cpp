@@ -6,6 +6,7 @@
 #include "os/foundation/Format.h"
 #include "os/foundation/Log.h"
 #include "server/PayArea.h"
+#include "server/WebPages.h"
 
 namespace server {
 
@@ -82,20 +83,6 @@ const char* voucherRefusal(PayArea& pay, const std::string& user, const std::str
     for (const auto& v : pay.walletOrDefault(user).vouchers)
         if (std::to_string(v.cid) == cid) return v.used || held(pay, user, cid) ? "代金券已使用" : unfit(v, yuan, game);
     return "代金券不存在";
-}
-
-std::string escapeHTML(const std::string& s) {
-    std::string out;
-    for (char c : s) {
-        switch (c) {
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '&': out += "&amp;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
-        }
-    }
-    return out;
 }
 
 // H5, wallet app and official WeChat orders: the free and refusal switches, then the order.
@@ -322,24 +309,18 @@ std::optional<Page> answerPayPage(PlatformServer::State& s, const std::string& p
     auto& pay = payArea(s);
     long id = static_cast<long>(ns::numtext::integerValue(get("order")));
     PayArea::Order* o = pay.order(id);
-    auto html = [](const std::string& title, const std::string& body) {
-        return Page{"<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + title + "</title></head><body>" +
-                        body + "</body></html>",
-                    "text/html; charset=utf-8"};
-    };
-    if (!o || o->cancelled) return html("订单不存在", "<p>订单不存在</p>");
+    auto html = [](std::string body) { return Page{std::move(body), "text/html; charset=utf-8"}; };
+    if (!o || o->cancelled) return html(pages::noOrder());
     if (kind == "confirm") {
         pay.settle(o->id);
-        return html("支付完成", "<h1>支付完成</h1><p>订单 " + std::to_string(o->id) + "</p>");
+        return html(pages::paid(o->id));
     }
     if (kind != "h5" && kind != "wx") return std::nullopt;
     std::string host = "127.0.0.1://";
-    std::string body = "<h1>收银台</h1><p>订单 " + std::to_string(o->id) + "</p><p>商品 " +
-                       escapeHTML(kind == "wx" ? get("name") : o->productName) + "</p><p>金额 " + escapeHTML(o->realMoney) +
-                       "元</p>";
-    if (kind == "wx") body += referer == host ? "<p>Referer OK</p>" : "<p>Referer missing</p>";
-    body += "<a id=\"confirm\" href=\"" + base(s) + "paypage/confirm?order=" + std::to_string(o->id) + "\">确认支付</a>";
-    return html("收银台", body);
+    std::string note = kind != "wx" ? "" : referer == host ? "Referer OK" : "Referer missing";
+    return html(pages::cashier(o->id, kind == "wx" ? get("name") : o->productName, o->realMoney,
+                               base(s) + "paypage/confirm?order=" + std::to_string(o->id), kind == "wx" || o->type == "wx",
+                               note));
 }
 
 } // namespace server

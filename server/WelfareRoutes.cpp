@@ -5,6 +5,7 @@
 #include "os/graphics/Context.h"
 #include "os/imageio/ImageDestination.h"
 #include "server/WelfareArea.h"
+#include "server/WebPages.h"
 
 #include <algorithm>
 
@@ -32,11 +33,6 @@ std::string bannerPNG(int index) {
     destination->AddImage(context->CreateImage());
     if (!destination->Finalize()) return {};
     return data->toString();
-}
-
-std::string articlePage(const std::string& title, const std::string& date) {
-    return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + title + "</title></head><body><h1>" + title +
-           "</h1><p>发布时间：" + date + "</p><p>本文由平台发布，内容以游戏内为准。</p></body></html>";
 }
 
 // One page of rows: the page asked for (1 when missing or below 1), rows of that page, and total
@@ -80,7 +76,7 @@ std::shared_ptr<WelfareArea> WelfareArea::make(PlatformServer::State& s) {
         Article a{"新手攻略第" + id + "期：职业选择与成长路线", ns::format("2024-03-%02d", (i % 28) + 1),
                   host + "/welfare/pic/s" + id + ".png", host + "/welfare/article/s" + id + ".html", "", ""};
         serve("/welfare/pic/s" + id + ".png", bannerPNG(i), "image/png");
-        serve("/welfare/article/s" + id + ".html", articlePage(a.title, a.date), "text/html; charset=utf-8");
+        serve("/welfare/article/s" + id + ".html", pages::article(a.title, a.date), "text/html; charset=utf-8");
         w->strategies.push_back(a);
     }
     for (int i = 1; i <= 12; ++i) {
@@ -89,7 +85,7 @@ std::shared_ptr<WelfareArea> WelfareArea::make(PlatformServer::State& s) {
                   host + "/welfare/pic/a" + id + ".png", host + "/welfare/article/a" + id + ".html", flags[i % 4],
                   colours[i % 4]};
         serve("/welfare/pic/a" + id + ".png", bannerPNG(i + 2), "image/png");
-        serve("/welfare/article/a" + id + ".html", articlePage(a.title, a.date), "text/html; charset=utf-8");
+        serve("/welfare/article/a" + id + ".html", pages::article(a.title, a.date), "text/html; charset=utf-8");
         w->activities.push_back(a);
     }
     for (int i = 1; i <= 25; ++i)

@@ -2,12 +2,14 @@
 
 #include "os/foundation/Clock.h"
 #include "os/foundation/RunLoop.h"
+#include "os/foundation/Strings.h"
 #include "os/uikit/Application.h"
 #include "os/uikit/Screen.h"
 #include "os/uikit/ViewRendering.h"
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace ui::driver {
 namespace {
@@ -378,6 +380,39 @@ bool navigate(const WebViewRef& webView, const std::string& url, WebViewNavigati
 ns::Ref<ns::URLRequest> lastRequest(const WebViewRef& webView) {
     if (!webView || webView->loadedRequests().empty()) return nullptr;
     return webView->loadedRequests().back();
+}
+
+void tapLink(const WebViewRef& webView, const std::string& text) {
+    if (!webView) fail("there is no web view");
+    auto page = webView->page();
+    if (!page) fail("the web view shows no page");
+    std::optional<cg::Rect> box;
+    for (const auto& link : page->links())
+        if (!link.boxes.empty() && ns::str::contains(link.text, text)) {
+            box = link.boxes.front();
+            break;
+        }
+    if (!box) fail("the page has no link \"" + text + "\"");
+    // Drag the page until the link lies between the bars (what covers the view insets its page).
+    auto scroll = webView->scrollView();
+    cg::Rect shown = scroll->bounds();
+    EdgeInsets inset = scroll->contentInset();
+    double top = shown.origin.y + inset.top, bottom = cg::RectGetMaxY(shown) - inset.bottom;
+    double move = box->origin.y < top ? box->origin.y - top : cg::RectGetMaxY(*box) > bottom ? cg::RectGetMaxY(*box) - bottom : 0;
+    if (move != 0) {
+        checkReachable(scroll);
+        scroll->beginTracking();
+        dragInSteps(*scroll, {0, -move});
+        scroll->endDragging();
+        settleScroll();
+    }
+    auto window = scroll->window();
+    if (!window || window->isHidden()) fail("cannot tap the link \"" + text + "\": the web view is not in a shown window");
+    cg::Point at = scroll->convertPointToView({cg::RectGetMidX(*box), cg::RectGetMidY(*box)}, window.get());
+    auto hit = window->hitTest(at, nullptr);
+    if (hit != scroll)
+        fail("cannot tap the link \"" + text + "\": " + (hit ? "it is covered by " + describe(hit.get()) : "nothing takes a touch there"));
+    tapAt(window, at);
 }
 
 // --- The application and the device ---

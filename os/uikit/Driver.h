@@ -156,6 +156,10 @@ void failLoad(const WebViewRef& webView, const ns::Ref<ns::Error>& error = nullp
 bool navigate(const WebViewRef& webView, const std::string& url,
               WebViewNavigationType type = WebViewNavigationType::LinkClicked);
 ns::Ref<ns::URLRequest> lastRequest(const WebViewRef& webView);
+// Taps the first link of the page whose text contains `text`, where the page draws it, after
+// dragging the page until the link is clear of the bars when it is not; throws when the page has
+// no such link or the touch would not reach it.
+void tapLink(const WebViewRef& webView, const std::string& text);
 
 // --- The application and the device ---
 bool deliverOpenURL(const std::string& url, const std::optional<std::string>& sourceApplication = std::nullopt);

@@ -4,8 +4,49 @@
 #include "os/foundation/ResetRegistry.h"
 #include "os/foundation/Strings.h"
 #include "os/net/URLSession.h"
+#include "os/uikit/Graphics.h"
+#include "os/uikit/NavigationController.h"
+#include "os/uikit/TabBarController.h"
+#include "os/uikit/Window.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace ui {
+
+// The scroll view a page is drawn in: it draws the part of the page it shows, and a tap that did
+// not scroll follows the link under the finger.
+class WebPageScrollView : public ScrollView {
+public:
+    ns::Weak<WebView> owner;
+
+    void drawRect(cg::Rect) override {
+        auto web = owner.lock();
+        cg::Context* context = GraphicsGetCurrentContext();
+        if (!web || !web->page_ || !context) return;
+        if (web->page_->needsLayout(viewport(*web))) web->layoutPage(false);
+        cg::Rect shown = bounds();
+        context->SaveGState();
+        context->TranslateCTM(-shown.origin.x, -shown.origin.y);
+        web->page_->draw(*context, shown);
+        context->RestoreGState();
+    }
+
+    void touchesEnded(const TouchSet& touches, const EventRef& event) override {
+        bool moved = isScrollEnabled() && touchesMovedContent();
+        ScrollView::touchesEnded(touches, event);
+        if (moved || touches.empty()) return;
+        if (auto web = owner.lock()) web->followLink(touches.front()->locationInView(ref<View>()));
+    }
+
+    // What lines fill: the view's bounds less what bars cover.
+    static cg::Size viewport(const WebView& web) {
+        EdgeInsets inset = web.scrollView_->contentInset();
+        cg::Size size = web.bounds().size;
+        return {std::max(0.0, size.width - inset.left - inset.right), std::max(0.0, size.height - inset.top - inset.bottom)};
+    }
+};
+
 namespace {
 
 WebView::LoadMode& defaultMode() {
@@ -36,10 +77,86 @@ void WebView::initWithFrame(cg::Rect frame) {
     View::initWithFrame(frame);
     mode_ = defaultMode();
     setBackgroundColor(Color::whiteColor());
+    auto scroll = View::create<WebPageScrollView>(bounds());
+    scroll->owner = ref<WebView>();
+    scrollView_ = scroll;
+    addSubview(scrollView_);
 }
 
 WebView::~WebView() {
     if (loading_ && loading_->task) loading_->task->cancel();
+}
+
+// --- The page ---
+
+void WebView::layoutSubviews() {
+    View::layoutSubviews();
+    layoutPage(false);
+}
+
+void WebView::showPage(const ns::Ref<ns::URLRequest>& request) {
+    auto url = response_ && response_->url() ? response_->url() : request->url();
+    page_ = wk::Page::make(pageData_, response_ ? response_->textEncodingName() : std::nullopt, url);
+    ns::Weak<WebView> weak = ref<WebView>();
+    ns::Weak<wk::Page> shown = page_;
+    page_->setPictureArrived([weak, shown] {
+        auto self = weak.lock();
+        if (self && self->page_ == shown.lock()) self->layoutPage(false);
+    });
+    layoutPage(true);
+}
+
+void WebView::layoutPage(bool toTop) {
+    scrollView_->setFrame(bounds());
+    EdgeInsets old = scrollView_->contentInset();
+    bool atTop = scrollView_->contentOffset().y <= scrollView_->minimumContentOffset().y + 0.5;
+    EdgeInsets covered = coveredInsets();
+    if (!(covered == old)) scrollView_->setContentInset(covered);
+    cg::Size viewport = WebPageScrollView::viewport(*this);
+    cg::Size size = page_ && viewport.width > 0 ? page_->layout(viewport) : cg::SizeZero;
+    if (!(scrollView_->contentSize() == size)) scrollView_->setContentSize(size);
+    cg::Point least = scrollView_->minimumContentOffset(), most = scrollView_->maximumContentOffset();
+    cg::Point offset = scrollView_->contentOffset();
+    cg::Point wanted = toTop || atTop ? least
+                                      : cg::Point{std::clamp(offset.x, least.x, std::max(least.x, most.x)),
+                                                  std::clamp(offset.y, least.y, std::max(least.y, most.y))};
+    if (!(wanted == offset)) scrollView_->setContentOffset(wanted);
+    scrollView_->setNeedsDisplay();
+}
+
+void WebView::followLink(cg::Point point) {
+    if (!page_) return;
+    if (auto url = page_->linkAt(point)) navigate(url, WebViewNavigationType::LinkClicked);
+}
+
+// How far the bars of the controllers this view is shown in (and the window's safe area) reach
+// over it, as the page's scroll view is inset on the platform.
+EdgeInsets WebView::coveredInsets() const {
+    EdgeInsets covered;
+    auto w = window();
+    if (!w) return covered;
+    cg::Rect mine = convertRectToView(bounds(), w.get());
+    auto reach = [&](const ViewRef& bar, bool top) {
+        if (!bar || bar->isHidden() || !bar->window()) return;
+        cg::Rect r = bar->convertRectToView(bar->bounds(), w.get());
+        if (cg::RectGetMaxX(r) <= mine.origin.x || r.origin.x >= cg::RectGetMaxX(mine)) return;
+        if (top) covered.top = std::max(covered.top, cg::RectGetMaxY(r) - mine.origin.y);
+        else covered.bottom = std::max(covered.bottom, cg::RectGetMaxY(mine) - r.origin.y);
+    };
+    for (const View* v = this; v; v = v->superview().get()) {
+        for (auto c = v->viewController(); c; c = c->parentViewController()) {
+            if (auto nav = std::dynamic_pointer_cast<NavigationController>(c)) reach(nav->navigationBar(), true);
+            if (auto tabs = std::dynamic_pointer_cast<TabBarController>(c)) reach(tabs->tabBar(), false);
+        }
+    }
+    EdgeInsets safe = w->safeAreaInsets();
+    cg::Rect wb = w->bounds();
+    covered.top = std::max(covered.top, safe.top - mine.origin.y);
+    covered.bottom = std::max(covered.bottom, cg::RectGetMaxY(mine) - (cg::RectGetMaxY(wb) - safe.bottom));
+    double height = mine.size.height;
+    covered.top = std::clamp(covered.top, 0.0, height);
+    covered.bottom = std::clamp(covered.bottom, 0.0, std::max(0.0, height - covered.top));
+    return covered;
 }
 
 ns::Ref<ns::URLRequest> WebView::request() const {
@@ -151,6 +268,7 @@ void WebView::complete(unsigned long generation, ns::DataRef data, ns::Ref<ns::U
     }
     pageData_ = data ? data : (load.html ? ns::Data::fromString(*load.html) : nullptr);
     response_ = response;
+    showPage(load.request);
     if (auto d = liveDelegate()) d->didFinishLoad(self);
 }
 

@@ -1,7 +1,12 @@
 #pragma once
 // A web view in the older platform style: it loads requests, asks its delegate (held weakly)
 // before every navigation — loads made in code included — and reports start, finish and failure.
-// Pages are not laid out or drawn; what a page is, is its request and, when fetched, its bytes.
+// A page that finished loading is laid out at the view's width and drawn (wk::Page: no scripts
+// run), and scrolls in the view's scroll view, whose content is as tall as the page. A tap on a
+// link asks the delegate with the link-clicked type and the link's absolute address, and loads it
+// when allowed. A new page, a going back or forward and a change of width lay the page out again;
+// a failed load keeps the page shown. Under a navigation bar or over a tab bar (or the window's
+// safe area) the page is inset so that its top and end can be read.
 //
 // Loading: a request without a URL loads nothing and calls no one. Otherwise the delegate's
 // shouldStartLoad is asked at once; when it allows, a load still running is cancelled (its
@@ -22,7 +27,9 @@
 #include "os/foundation/Error.h"
 #include "os/net/URLRequest.h"
 #include "os/net/URLResponse.h"
+#include "os/uikit/ScrollView.h"
 #include "os/uikit/View.h"
+#include "os/web/Page.h"
 
 #include <optional>
 #include <string>
@@ -90,6 +97,10 @@ public:
     // Bytes of the page: fetched, or the HTML string as UTF-8; none otherwise.
     ns::DataRef pageData() const { return pageData_; }
     ns::Ref<ns::URLResponse> response() const { return response_; }
+    // The page shown, laid out at the view's width; none before the first load finished.
+    wk::PageRef page() const { return page_; }
+    // The view the page scrolls in (its content size is the page's).
+    ScrollViewRef scrollView() const { return scrollView_; }
 
     // --- What a person or a test does ---
     // A link followed inside the page: asks the delegate with the type; loads when allowed.
@@ -100,6 +111,7 @@ public:
     // Every request that started loading, as sent (URL, method, header fields, time-out, cache policy).
     const std::vector<ns::Ref<ns::URLRequest>>& loadedRequests() const { return loaded_; }
 
+    void layoutSubviews() override;
     ~WebView() override;
 
 private:
@@ -120,6 +132,11 @@ private:
     void complete(unsigned long generation, ns::DataRef data, ns::Ref<ns::URLResponse> response,
                   ns::Ref<ns::Error> error);
     void cancelRunning(bool tellDelegate);
+    friend class WebPageScrollView;
+    void showPage(const ns::Ref<ns::URLRequest>& request);
+    void layoutPage(bool toTop);
+    void followLink(cg::Point point);
+    EdgeInsets coveredInsets() const;
 
     ns::Weak<WebViewDelegate> delegate_;
     LoadMode mode_ = LoadMode::Manual;
@@ -131,6 +148,8 @@ private:
     std::vector<ns::Ref<ns::URLRequest>> loaded_;
     ns::DataRef pageData_;
     ns::Ref<ns::URLResponse> response_;
+    wk::PageRef page_;
+    ScrollViewRef scrollView_;
 };
 
 } // namespace ui

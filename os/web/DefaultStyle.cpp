@@ -1,6 +1,6 @@
 #include "os/web/DefaultStyle.h"
 
-namespace web {
+namespace wk {
 
 const char* defaultStyleSheet() {
     return R"css(
@@ -72,4 +72,4 @@ input, button, select, textarea { display: inline-block; }
 )css";
 }
 
-} // namespace web
+} // namespace wk

@@ -3,8 +3,8 @@
 // item, table part, hidden), the usual margins, heading sizes, list indents and markers, table
 // spacing, link colour and underline, and the system font at 16 px.
 
-namespace web {
+namespace wk {
 
 const char* defaultStyleSheet();
 
-} // namespace web
+} // namespace wk

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace web {
+namespace wk {
 
 namespace {
 
@@ -183,4 +183,4 @@ void Page::pictureArrived() {
     if (pictureArrived_) pictureArrived_();
 }
 
-} // namespace web
+} // namespace wk

@@ -25,7 +25,7 @@
 
 namespace litehtml { class document; }
 
-namespace web {
+namespace wk {
 
 class PageContainer;
 class Page;
@@ -95,4 +95,4 @@ private:
     std::function<void()> pictureArrived_;
 };
 
-} // namespace web
+} // namespace wk

@@ -13,7 +13,7 @@
 #include <mutex>
 #include <tuple>
 
-namespace web {
+namespace wk {
 
 namespace {
 
@@ -522,4 +522,4 @@ void PageContainer::get_language(litehtml::tstring& language, litehtml::tstring&
     culture = "CN";
 }
 
-} // namespace web
+} // namespace wk

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace web {
+namespace wk {
 
 class PageContainer : public litehtml::document_container {
 public:
@@ -90,4 +90,4 @@ private:
     bool toldStyleSheets_ = false;
 };
 
-} // namespace web
+} // namespace wk

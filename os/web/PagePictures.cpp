@@ -7,7 +7,7 @@
 #include "os/net/URLResponse.h"
 #include "os/net/URLSession.h"
 
-namespace web {
+namespace wk {
 
 PagePicturesRef PagePictures::make(std::function<void()> arrived, const PictureLimits& limits) {
     return ns::make<PagePictures>(std::move(arrived), limits);
@@ -128,4 +128,4 @@ void PagePictures::cancelAll() {
     }
 }
 
-} // namespace web
+} // namespace wk

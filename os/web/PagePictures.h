@@ -18,7 +18,7 @@
 
 namespace ns { class URLSessionDataTask; }
 
-namespace web {
+namespace wk {
 
 struct PictureLimits {
     size_t maxPictures = 100;
@@ -65,4 +65,4 @@ private:
     uint64_t pixels_ = 0; // decoded or being decoded
 };
 
-} // namespace web
+} // namespace wk

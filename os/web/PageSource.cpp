@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-namespace web {
+namespace wk {
 
 namespace {
 
@@ -496,4 +496,4 @@ PageSource preparePage(std::string_view bytes, const std::optional<std::string>&
     return source;
 }
 
-} // namespace web
+} // namespace wk

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace web {
+namespace wk {
 
 struct PageLimits {
     // UTF-8 bytes of text kept (the engine holds about a hundred times this while laid out).
@@ -38,4 +38,4 @@ std::string sniffCharset(std::string_view bytes, const std::optional<std::string
 PageSource preparePage(std::string_view bytes, const std::optional<std::string>& declaredCharset,
                        const PageLimits& limits = {});
 
-} // namespace web
+} // namespace wk

@@ -14,9 +14,9 @@
 
 namespace webtest {
 
-inline web::PageRef pageOf(const std::string& html, const std::string& url = "http://pages.test/dir/page.html",
+inline wk::PageRef pageOf(const std::string& html, const std::string& url = "http://pages.test/dir/page.html",
                            const std::optional<std::string>& charset = std::nullopt) {
-    return web::Page::make(ns::Data::fromString(html), charset, ns::URL::fromString(url));
+    return wk::Page::make(ns::Data::fromString(html), charset, ns::URL::fromString(url));
 }
 
 // A drawing of the page's top part, white behind it.
@@ -25,7 +25,7 @@ struct Drawing {
     double scale = 1;
     int width = 0, height = 0; // pixels
 
-    Drawing(web::Page& page, cg::Size viewport, double scale = 1, double top = 0) : scale(scale) {
+    Drawing(wk::Page& page, cg::Size viewport, double scale = 1, double top = 0) : scale(scale) {
         page.layout(viewport);
         width = static_cast<int>(viewport.width * scale);
         height = static_cast<int>(viewport.height * scale);

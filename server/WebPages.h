@@ -1,0 +1,35 @@
+#pragma once
+// The platform's web pages and pictures as the stand-in serves them: HTML with styles of its own
+// for a phone's web view (the agreements, the task and service tabs, title levels, the chatbot,
+// messages, articles, the cashier pages), and the heads and badges its comment rows point at. Text
+// put into a page from outside (a product name) is escaped.
+
+#include <map>
+#include <string>
+#include <utility>
+
+namespace server::pages {
+
+// Paths and PNG bytes of the pictures: "/pic/avatar.png", "/pic/vip.png", "/pic/paid.png".
+std::map<std::string, std::pair<std::string, std::string>> pictures();
+
+std::string agreement();     // "用户协议": headings and numbered clauses
+std::string antiAddiction(); // "防沉迷系统详情": the hours and the payment limits by age
+std::string titleLevels();   // "用户头衔等级说明": the VIP table
+std::string service();       // "客服中心": hours and the ways to reach the service
+std::string chatbot();       // "智能客服"
+std::string taskRecord();    // "任务记录"
+// "每日任务": tasks with rewards, the box link ("vorlix://rw") and the record link; `signOk` says
+// whether the address was signed right.
+std::string tasks(bool signOk, const std::string& recordURL);
+std::string message(const std::string& title, const std::string& time, const std::string& content);
+std::string article(const std::string& title, const std::string& date);
+
+// The cashier of an order ("收银台"): product, amount, and the link that confirms the payment;
+// `note` is a line under it (the official WeChat page says whether the Referer came).
+std::string cashier(long order, const std::string& product, const std::string& amount, const std::string& confirmURL,
+                    bool wechat, const std::string& note);
+std::string paid(long order); // "支付完成"
+std::string noOrder();        // "订单不存在"
+
+} // namespace server::pages
