@@ -42,8 +42,8 @@ int addFilesFromSystem(FcConfig* config) {
     return added;
 }
 
-// A configuration with no rules and no fonts but the system font's two files, so no other
-// installed font can take part in matching or fallback. Fonts come through the machine's font
+// A configuration with no fonts but the system font's two files, so no other installed font can
+// take part in matching or fallback, and one rule: a slant for italic. Fonts come through the machine's font
 // caches (fc-cache runs when the package is installed), so nothing is scanned at start-up.
 FcConfig* configForFiles() {
     std::string xml = "<?xml version=\"1.0\"?><fontconfig>"
@@ -51,7 +51,13 @@ FcConfig* configForFiles() {
                       "<dir>" + std::string(kFontDir) + "</dir><selectfont><rejectfont><glob>*</glob></rejectfont>"
                       "<acceptfont>";
     for (const char* file : kFontFiles) xml += "<glob>" + std::string(kFontDir) + "/" + file + "</glob>";
-    xml += "</acceptfont></selectfont></fontconfig>";
+    // The face has no italic: text asked for in italic is slanted (fontconfig's usual rule).
+    xml += "</acceptfont></selectfont>"
+           "<match target=\"font\"><test name=\"slant\"><const>roman</const></test>"
+           "<test target=\"pattern\" name=\"slant\" compare=\"not_eq\"><const>roman</const></test>"
+           "<edit name=\"matrix\" mode=\"assign\"><times><name>matrix</name><matrix><double>1</double>"
+           "<double>0.2</double><double>0</double><double>1</double></matrix></times></edit>"
+           "<edit name=\"slant\" mode=\"assign\"><const>oblique</const></edit></match></fontconfig>";
     FcConfig* config = FcConfigCreate();
     if (!FcConfigParseAndLoadFromMemory(config, reinterpret_cast<const FcChar8*>(xml.c_str()), FcTrue) ||
         !FcConfigBuildFonts(config)) {

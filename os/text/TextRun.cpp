@@ -91,14 +91,6 @@ void RunFont::draw(cg::Context& context, cg::Point baseline, std::string_view ut
     auto guard = engine::lock();
     PangoLayout* layout = layoutFor(description_);
     pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
-    if (decorations) {
-        PangoAttrList* attributes = pango_attr_list_new();
-        if (decorations & RunUnderline) pango_attr_list_insert(attributes, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
-        if (decorations & RunLineThrough) pango_attr_list_insert(attributes, pango_attr_strikethrough_new(TRUE));
-        if (decorations & RunOverline) pango_attr_list_insert(attributes, pango_attr_overline_new(PANGO_OVERLINE_SINGLE));
-        pango_layout_set_attributes(layout, attributes);
-        pango_attr_list_unref(attributes);
-    }
     if (PangoLayoutLine* line = pango_layout_get_line_readonly(layout, 0)) {
         cairo_t* cr = context.cairoForDrawing();
         cairo_save(cr);
@@ -106,6 +98,19 @@ void RunFont::draw(cg::Context& context, cg::Point baseline, std::string_view ut
                               std::clamp(color.a, 0.0, 1.0) * context.alpha());
         cairo_move_to(cr, baseline.x, baseline.y);
         pango_cairo_show_layout_line(cr, line);
+        if (decorations) {
+            // Lines across the run's advance: under the baseline, through the middle of a Chinese
+            // character, over the ascent (the face's own strike-out metrics are empty).
+            PangoRectangle logical;
+            pango_layout_line_get_extents(line, nullptr, &logical);
+            double width = logical.width / double(PANGO_SCALE);
+            double thickness = std::max(1.0, std::round(size_ / 16));
+            auto rule = [&](double y) { cairo_rectangle(cr, baseline.x, y, width, thickness); };
+            if (decorations & RunUnderline) rule(baseline.y + std::max(1.0, std::round(descent_ / 3)));
+            if (decorations & RunLineThrough) rule(baseline.y - std::round(size_ * 0.33) - thickness / 2);
+            if (decorations & RunOverline) rule(baseline.y - ascent_);
+            cairo_fill(cr);
+        }
         cairo_restore(cr);
         context.finishDrawing();
     }

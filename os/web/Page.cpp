@@ -71,6 +71,23 @@ void collectLinks(const litehtml::element::ptr& element, const PageContainer& co
     for (size_t i = 0; i < count; ++i) collectLinks(element->get_child(static_cast<int>(i)), container, links);
 }
 
+// The text of an element as a reader sees it: hidden elements left out, blocks apart.
+void collectText(const litehtml::element::ptr& element, std::string& text) {
+    litehtml::style_display display = element->get_display();
+    if (display == litehtml::display_none) return;
+    size_t count = element->get_children_count();
+    if (count == 0) {
+        litehtml::tstring word;
+        element->get_text(word);
+        text += word;
+        return;
+    }
+    bool block = display != litehtml::display_inline && display != litehtml::display_inline_text;
+    if (block) text += ' ';
+    for (size_t i = 0; i < count; ++i) collectText(element->get_child(static_cast<int>(i)), text);
+    if (block) text += ' ';
+}
+
 bool isScript(const ns::Ref<ns::URL>& url) { return url && url->scheme() && *url->scheme() == "javascript"; }
 
 } // namespace
@@ -171,8 +188,8 @@ ns::Ref<ns::URL> Page::linkAt(cg::Point point) const {
 std::string Page::text() const {
     if (!document_ || !document_->root()) return "";
     auto body = document_->root()->select_one("body");
-    litehtml::tstring text;
-    (body ? body : document_->root())->get_text(text);
+    std::string text;
+    collectText(body ? body : document_->root(), text);
     return collapsed(text);
 }
 

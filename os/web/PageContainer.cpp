@@ -358,14 +358,37 @@ void PageContainer::draw_borders(litehtml::uint_ptr hdc, const litehtml::borders
     context.EOClip();
 
     double ox0 = outer.origin.x, oy0 = outer.origin.y, ox1 = cg::RectGetMaxX(outer), oy1 = cg::RectGetMaxY(outer);
-    double ix0 = inner.origin.x, iy0 = inner.origin.y, ix1 = cg::RectGetMaxX(inner), iy1 = cg::RectGetMaxY(inner);
-    // Each side's trapezoid, outer edge first; corners meet on the diagonals.
-    const cg::Point quads[4][4] = {
-        {{ox0, oy0}, {ox1, oy0}, {ix1, iy0}, {ix0, iy0}},
-        {{ox1, oy0}, {ox1, oy1}, {ix1, iy1}, {ix1, iy0}},
-        {{ox1, oy1}, {ox0, oy1}, {ix0, iy1}, {ix1, iy1}},
-        {{ox0, oy1}, {ox0, oy0}, {ix0, iy0}, {ix0, iy1}},
+    // Where two sides meet: on the line from the outer corner through the inner one, taken as far
+    // in as the corner's curve reaches, so each side's region covers its half of a round corner.
+    auto meet = [&](double x, double y, double dx, double dy, double rx, double ry) {
+        double t = 1;
+        if (dx > 0) t = std::max(t, rx / dx);
+        if (dy > 0) t = std::max(t, ry / dy);
+        if (dx <= 0 && dy <= 0) return cg::Point{x, y};
+        return cg::Point{x + (x == ox0 ? 1 : -1) * dx * t, y + (y == oy0 ? 1 : -1) * dy * t};
     };
+    const auto& r = radii.r;
+    cg::Point tl = meet(ox0, oy0, left, top, r[0], r[1]), tr = meet(ox1, oy0, right, top, r[2], r[3]);
+    cg::Point br = meet(ox1, oy1, right, bottom, r[4], r[5]), bl = meet(ox0, oy1, left, bottom, r[6], r[7]);
+    // Each side's region, outer edge first; the ring clip keeps the paint on the border.
+    const cg::Point quads[4][4] = {
+        {{ox0, oy0}, {ox1, oy0}, tr, tl},
+        {{ox1, oy0}, {ox1, oy1}, br, tr},
+        {{ox1, oy1}, {ox0, oy1}, bl, br},
+        {{ox0, oy1}, {ox0, oy0}, tl, bl},
+    };
+    // Sides alike (the usual case) are one ring.
+    bool alike = true;
+    for (int i = 1; i < 4; ++i)
+        alike = alike && widths[i] > 0 && sides[i]->style == sides[0]->style && sides[i]->color.red == sides[0]->color.red &&
+                sides[i]->color.green == sides[0]->color.green && sides[i]->color.blue == sides[0]->color.blue &&
+                sides[i]->color.alpha == sides[0]->color.alpha;
+    if (alike && widths[0] > 0 && sides[0]->style == litehtml::border_style_solid) {
+        context.SetFillColor(colorOf(sides[0]->color));
+        context.FillRect(outer);
+        context.RestoreGState();
+        return;
+    }
     auto fillQuad = [&](const cg::Point* q, double from, double to) {
         // The band of the trapezoid between the fractions `from` and `to` of its depth.
         auto mix = [](cg::Point a, cg::Point b, double t) { return cg::Point{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t}; };
