@@ -117,6 +117,9 @@ PageRef Page::make(const ns::DataRef& bytes, const std::optional<std::string>& c
     page->container_ = std::make_unique<PageContainer>(page->url_, page->pictures_);
     try {
         page->document_ = litehtml::document::createFromUTF8(source.html.c_str(), page->container_.get(), &engineContext());
+        if (page->document_ && page->document_->root())
+            if (size_t left = leaveOutDeepTables(page->document_->root()))
+                ns::log("web: %zu tables nested too deep left out of %s", left, page->url_->absoluteString().c_str());
     } catch (const std::exception& e) {
         ns::log("web: the page at %s could not be read (%s)", page->url_->absoluteString().c_str(), e.what());
         page->document_.reset();

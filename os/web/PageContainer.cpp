@@ -5,6 +5,16 @@
 #include "os/text/Engine.h"
 
 #include <glib.h>
+#include <litehtml/el_anchor.h>
+#include <litehtml/el_body.h>
+#include <litehtml/el_break.h>
+#include <litehtml/el_div.h>
+#include <litehtml/el_font.h>
+#include <litehtml/el_image.h>
+#include <litehtml/el_para.h>
+#include <litehtml/el_table.h>
+#include <litehtml/el_td.h>
+#include <litehtml/el_tr.h>
 
 #include <algorithm>
 #include <array>
@@ -137,7 +147,96 @@ bool shows(const litehtml::border& b) {
     return b.width > 0 && b.style != litehtml::border_style_none && b.style != litehtml::border_style_hidden;
 }
 
+// Tables nested in tables: the engine lays each one out several times for each time its own table
+// is, so the work doubles with every level. Deeper ones are laid out as blocks.
+constexpr int kMaxTableNesting = 4;
+
+bool isTableRoot(litehtml::style_display d) { return d == litehtml::display_table || d == litehtml::display_inline_table; }
+
+// Whether an element of this display, under a parent of that one, begins a table of its own: a
+// table does, and so does a table part outside the box it belongs in (the engine makes a table up
+// around it).
+bool beginsTable(litehtml::style_display d, litehtml::style_display parent) {
+    using namespace litehtml;
+    switch (d) {
+    case display_table:
+    case display_inline_table: return true;
+    case display_table_cell: return parent != display_table_row;
+    case display_table_row:
+        return parent != display_table_row_group && parent != display_table_header_group &&
+               parent != display_table_footer_group && !isTableRoot(parent);
+    case display_table_row_group:
+    case display_table_header_group:
+    case display_table_footer_group:
+    case display_table_caption:
+    case display_table_column_group: return !isTableRoot(parent);
+    case display_table_column: return parent != display_table_column_group && !isTableRoot(parent);
+    default: return false;
+    }
+}
+
+// The tables the element lies in.
+int tablesAround(const litehtml::element& element) {
+    int tables = 0;
+    for (auto e = element.parent(); e; e = e->parent()) {
+        auto up = e->parent();
+        if (beginsTable(e->get_display(), up ? up->get_display() : litehtml::display_block)) ++tables;
+    }
+    return tables;
+}
+
+struct BoundedElement {
+    virtual ~BoundedElement() = default;
+    virtual void bound() = 0;
+};
+
+// Every element of a page is made as the engine would make it, with two bounds on its display: an
+// element that would begin a table past kMaxTableNesting is a block, and the root is a block
+// whatever the page's style says (the engine cannot make a table up around the root). The
+// children's styles are read before their parent's display is bounded, so a bounded element
+// bounds its children again (the rows of a table made a block would begin tables of their own).
+template <class Base> class Bounded : public Base, public BoundedElement {
+public:
+    Bounded(const std::shared_ptr<litehtml::document>& doc, bool root) : Base(doc), root_(root) {}
+    void parse_styles(bool is_reparse) override {
+        Base::parse_styles(is_reparse);
+        bound();
+    }
+    void bound() override {
+        litehtml::style_display before = this->m_display;
+        auto up = this->parent();
+        if (root_) {
+            if (this->m_display != litehtml::display_none) this->m_display = litehtml::display_block;
+        } else if (beginsTable(this->m_display, up ? up->get_display() : litehtml::display_block) &&
+                   tablesAround(*this) >= kMaxTableNesting) {
+            this->m_display = litehtml::display_block;
+        }
+        if (this->m_display == before) return;
+        for (size_t i = 0; i < this->get_children_count(); ++i)
+            if (auto* child = dynamic_cast<BoundedElement*>(this->get_child(static_cast<int>(i)).get())) child->bound();
+    }
+
+private:
+    bool root_;
+};
+
 } // namespace
+
+size_t leaveOutDeepTables(const litehtml::element::ptr& element, int tables) {
+    size_t left = 0;
+    for (size_t i = 0; i < element->get_children_count();) {
+        auto child = element->get_child(static_cast<int>(i));
+        int around = tables + (beginsTable(child->get_display(), element->get_display()) ? 1 : 0);
+        if (around > kMaxTableNesting) {
+            element->removeChild(child);
+            ++left;
+            continue;
+        }
+        left += leaveOutDeepTables(child, around);
+        ++i;
+    }
+    return left;
+}
 
 PageContainer::PageContainer(ns::Ref<ns::URL> url, PagePicturesRef pictures)
     : url_(std::move(url)), pictures_(std::move(pictures)) {}
@@ -513,6 +612,26 @@ void PageContainer::endDrawing() {
 }
 
 // --- The document ---
+
+std::shared_ptr<litehtml::element> PageContainer::create_element(const litehtml::tchar_t* tag_name,
+                                                                 const litehtml::string_map&,
+                                                                 const std::shared_ptr<litehtml::document>& doc) {
+    std::string_view tag = tag_name ? tag_name : "";
+    // What only reads the page (style sheets, scripts, the title, the base) and list items (which
+    // count themselves) the engine makes itself.
+    if (tag == "style" || tag == "script" || tag == "link" || tag == "base" || tag == "title" || tag == "li") return nullptr;
+    if (tag == "a") return std::make_shared<Bounded<litehtml::el_anchor>>(doc, false);
+    if (tag == "body") return std::make_shared<Bounded<litehtml::el_body>>(doc, false);
+    if (tag == "br") return std::make_shared<Bounded<litehtml::el_break>>(doc, false);
+    if (tag == "div") return std::make_shared<Bounded<litehtml::el_div>>(doc, false);
+    if (tag == "font") return std::make_shared<Bounded<litehtml::el_font>>(doc, false);
+    if (tag == "img") return std::make_shared<Bounded<litehtml::el_image>>(doc, false);
+    if (tag == "p") return std::make_shared<Bounded<litehtml::el_para>>(doc, false);
+    if (tag == "table") return std::make_shared<Bounded<litehtml::el_table>>(doc, false);
+    if (tag == "td" || tag == "th") return std::make_shared<Bounded<litehtml::el_td>>(doc, false);
+    if (tag == "tr") return std::make_shared<Bounded<litehtml::el_tr>>(doc, false);
+    return std::make_shared<Bounded<litehtml::html_tag>>(doc, tag == "html");
+}
 
 void PageContainer::set_caption(const litehtml::tchar_t* caption) { title_ = caption ? caption : ""; }
 

@@ -62,9 +62,7 @@ public:
     void get_client_rect(litehtml::position& client) const override;
     std::shared_ptr<litehtml::element> create_element(const litehtml::tchar_t* tag_name,
                                                       const litehtml::string_map& attributes,
-                                                      const std::shared_ptr<litehtml::document>& doc) override {
-        return nullptr;
-    }
+                                                      const std::shared_ptr<litehtml::document>& doc) override;
     void get_media_features(litehtml::media_features& media) const override;
     void get_language(litehtml::tstring& language, litehtml::tstring& culture) const override;
     void split_text(const char* text, const std::function<void(const litehtml::tchar_t*)>& on_word,
@@ -89,5 +87,10 @@ private:
     int clips_ = 0;           // set_clip calls not yet undone
     bool toldStyleSheets_ = false;
 };
+
+// Takes out of the tree the elements that begin a table nested deeper than the engine lays out in
+// reasonable time (the elements this container made are blocks there already; those the engine
+// made itself, and the tables it made up, are not). Answers how many were taken out.
+size_t leaveOutDeepTables(const litehtml::element::ptr& root, int tables = 0);
 
 } // namespace wk

@@ -9,6 +9,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <unordered_set>
 #include <vector>
 
 namespace wk {
@@ -169,36 +170,37 @@ std::string readWithIconv(std::string_view bytes, const std::string& charset, si
 
 // --- Structure ---
 
+using Names = std::unordered_set<std::string_view>;
+
 bool isVoid(const std::string& name) {
-    static const char* const names[] = {"area", "base", "basefont", "bgsound", "br", "col", "command", "embed",
-                                        "frame", "hr", "image", "img", "input", "keygen", "link", "meta", "param",
-                                        "source", "track", "wbr"};
-    return std::any_of(std::begin(names), std::end(names), [&](const char* n) { return name == n; });
+    static const Names names = {"area", "base", "basefont", "bgsound", "br", "col", "command", "embed", "frame", "hr",
+                                "image", "img", "input", "keygen", "link", "meta", "param", "source", "track", "wbr"};
+    return names.count(name) > 0;
 }
 
 bool isRawText(const std::string& name) {
-    return name == "script" || name == "style" || name == "textarea" || name == "title" || name == "xmp" ||
-           name == "iframe" || name == "noembed" || name == "noframes" || name == "noscript";
+    static const Names names = {"script", "style", "textarea", "title", "xmp", "iframe", "noembed", "noframes", "noscript"};
+    return names.count(name) > 0;
 }
 
 // Elements whose end tag may be left out: the parser closes them when what follows cannot be inside.
 bool endsImplicitly(const std::string& name) {
-    return name == "p" || name == "li" || name == "dd" || name == "dt" || name == "option" || name == "optgroup" ||
-           name == "rb" || name == "rp" || name == "rt" || name == "rtc";
+    static const Names names = {"p", "li", "dd", "dt", "option", "optgroup", "rb", "rp", "rt", "rtc"};
+    return names.count(name) > 0;
 }
 
 bool isTablePart(const std::string& name) {
-    return name == "td" || name == "th" || name == "tr" || name == "tbody" || name == "thead" || name == "tfoot" ||
-           name == "caption" || name == "colgroup";
+    static const Names names = {"td", "th", "tr", "tbody", "thead", "tfoot", "caption", "colgroup"};
+    return names.count(name) > 0;
 }
 
 // Start tags that close an open paragraph.
 bool closesParagraph(const std::string& name) {
-    static const char* const names[] = {"address", "article", "aside", "blockquote", "center", "details", "dialog",
-                                        "dir", "div", "dl", "fieldset", "figcaption", "figure", "footer", "form",
-                                        "h1", "h2", "h3", "h4", "h5", "h6", "header", "hgroup", "listing", "main",
-                                        "menu", "nav", "ol", "p", "pre", "section", "summary", "table", "ul", "xmp"};
-    return std::any_of(std::begin(names), std::end(names), [&](const char* n) { return name == n; });
+    static const Names names = {"address", "article", "aside", "blockquote", "center", "details", "dialog", "dir",
+                                "div", "dl", "fieldset", "figcaption", "figure", "footer", "form", "h1", "h2", "h3",
+                                "h4", "h5", "h6", "header", "hgroup", "listing", "main", "menu", "nav", "ol", "p",
+                                "pre", "section", "summary", "table", "ul", "xmp"};
+    return names.count(name) > 0;
 }
 
 struct Attribute {

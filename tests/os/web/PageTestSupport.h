@@ -7,6 +7,9 @@
 #include "os/imageio/ImageDestination.h"
 #include "os/web/Page.h"
 #include "tests/support/Environment.h"
+#include "tests/support/ImageBytes.h"
+
+#include <zlib.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -17,6 +20,23 @@ namespace webtest {
 inline wk::PageRef pageOf(const std::string& html, const std::string& url = "http://pages.test/dir/page.html",
                            const std::optional<std::string>& charset = std::nullopt) {
     return wk::Page::make(ns::Data::fromString(html), charset, ns::URL::fromString(url));
+}
+
+inline std::string pngOf(uint32_t width, uint32_t height, imagebytes::Rgba colour) {
+    auto bytes = imagebytes::png(width, height, [&](uint32_t, uint32_t) { return colour; }, false);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// A real PNG whose header claims another size (its CRC made right, so only the size is wrong).
+inline std::string pngClaiming(uint32_t width, uint32_t height) {
+    std::string png = pngOf(1, 1, {0, 0, 0, 255});
+    for (int i = 0; i < 4; ++i) {
+        png[16 + i] = char(width >> (24 - 8 * i));
+        png[20 + i] = char(height >> (24 - 8 * i));
+    }
+    uLong crc = crc32(0, reinterpret_cast<const Bytef*>(png.data() + 12), 17);
+    for (int i = 0; i < 4; ++i) png[29 + i] = char(crc >> (24 - 8 * i));
+    return png;
 }
 
 // A drawing of the page's top part, white behind it.
