@@ -27,6 +27,11 @@ public:
         if (web->page_->needsLayout(viewport(*web))) web->layoutPage(false);
         cg::Rect shown = bounds();
         context->SaveGState();
+        // The page's colour reaches past its end and under the bars, as the canvas does.
+        if (auto colour = web->page_->backgroundColor()) {
+            context->SetFillColor(*colour);
+            context->FillRect(cg::RectMake(0, 0, shown.size.width, shown.size.height));
+        }
         context->TranslateCTM(-shown.origin.x, -shown.origin.y);
         web->page_->draw(*context, shown);
         context->RestoreGState();

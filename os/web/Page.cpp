@@ -169,6 +169,18 @@ void Page::draw(cg::Context& context, cg::Rect rect) {
     context.RestoreGState();
 }
 
+std::optional<cg::Color> Page::backgroundColor() const {
+    if (!document_ || !document_->root()) return std::nullopt;
+    auto body = document_->root()->select_one("body");
+    for (const auto& element : {document_->root(), body}) {
+        const litehtml::background* bg = element ? element->get_background(true) : nullptr;
+        if (bg && bg->m_color.alpha > 0)
+            return cg::Color{bg->m_color.red / 255.0, bg->m_color.green / 255.0, bg->m_color.blue / 255.0,
+                             bg->m_color.alpha / 255.0};
+    }
+    return std::nullopt;
+}
+
 std::vector<Page::Link> Page::links() const {
     std::vector<Link> links;
     if (document_ && document_->root()) collectLinks(document_->root(), *container_, links);

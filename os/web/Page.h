@@ -54,6 +54,10 @@ public:
     // Of the last layout (zero before the first).
     cg::Size contentSize() const { return size_; }
 
+    // The colour behind the whole page (the root's background, else the body's, as CSS carries it
+    // to the canvas); none when transparent.
+    std::optional<cg::Color> backgroundColor() const;
+
     // --- Drawing ---
     // Draws what lies in `rect` into a y-down context whose user space is page points (the caller
     // translates for scrolling). Lays nothing out: call layout first.

@@ -277,3 +277,35 @@ TEST_F(PayRoads, AVoucherWorthMoreThanTheOrderBringsEveryPriceToZero) {
     driver::tap(c->djqIconBtn.lock());
     EXPECT_EQ(text(c->realMoneyL), "0元");
 }
+
+// The wallet's H5 page as the player reads it on both phones: the order's product and amount, and
+// the confirm link tapped on the page.
+TEST_F(PayRoads, TheH5PageShowsTheOrderAndItsConfirmLinkIsTapped) {
+    for (bool notch : {false, true}) {
+        SCOPED_TRACE(notch ? "notch" : "plain");
+        if (notch) driver::useProfile(ui::DeviceProfile::notchPortrait());
+        open();
+        ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Fetch);
+        tapAndSettle(centre()->payBtn, "H5pay/pay", [&] { return page() != nullptr; });
+        advance(0.5);
+        ASSERT_TRUE(page());
+        auto web = page()->webView();
+        ASSERT_TRUE(runMainUntil([&] { return web->page() && !web->isLoading(); }));
+        ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Manual);
+        EXPECT_NE(web->page()->text().find("钻石×60"), std::string::npos);
+        EXPECT_NE(web->page()->text().find("6.32元"), std::string::npos);
+        expectGolden(notch ? "pay-h5-page-notch" : "pay-h5-page");
+
+        driver::tapLink(web, "确认支付");
+        ASSERT_TRUE(runMainUntil([&] { return web->page() && !web->isLoading() && web->page()->title() == "支付完成"; }));
+        driver::resignActive(), driver::becomeActive();
+        settle();
+        advance(0.5);
+        EXPECT_FALSE(page()) << "back in the app, the centre closed the page";
+        EXPECT_TRUE(awaitRequests("Pay/getUserSuccess", 1));
+        EXPECT_TRUE(runMainUntil([&] { return text(notice()->statusL) == "支付成功"; })) << "paid on the page";
+        tapNotice(0);
+        answers.clear();
+    }
+    driver::useProfile(ui::DeviceProfile::plainPhone());
+}

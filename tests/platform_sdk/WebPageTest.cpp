@@ -7,6 +7,7 @@
 #include "platform_sdk/VXNavigationController.h"
 #include "platform_sdk/VXSuWebVC.h"
 #include "tests/platform_sdk/PlatformFixture.h"
+#include "tests/support/GoldenCompare.h"
 
 namespace {
 
@@ -131,6 +132,33 @@ TEST_F(WebPageTest, APushedPageIsPopped) {
     driver::advance(0.35);
     EXPECT_EQ(nav->viewControllers().size(), 1u);
     EXPECT_EQ(window->rootViewController()->presentedViewController(), nav);
+}
+
+// The stand-in's agreement read on both phones: the page under the bar, its headings and clauses.
+TEST_F(WebPageTest, TheAgreementIsReadUnderTheBarOnBothPhones) {
+    for (bool notch : {false, true}) {
+        SCOPED_TRACE(notch ? "notch" : "plain");
+        if (notch) {
+            window->rootViewController()->dismissViewControllerAnimated(false);
+            driver::useProfile(ui::DeviceProfile::notchPortrait());
+            window = vx::test::showKeyWindow();
+        }
+        ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Fetch);
+        auto p = page(server.host() + "/sdkapicoupon2/Agreement/xieyi");
+        present(p);
+        ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Manual);
+        auto web = p->webView.lock();
+        ASSERT_TRUE(runMainUntil([&] { return web->page() && !web->isLoading(); }));
+        auto page = web->page();
+        EXPECT_EQ(page->title(), "用户协议");
+        EXPECT_NE(page->text().find("二、账号注册与使用"), std::string::npos);
+        EXPECT_GT(web->scrollView()->contentSize().height, web->bounds().size.height) << "long enough to scroll";
+        std::string name = notch ? "agreement-page-notch.png" : "agreement-page.png";
+        std::string shot = sandboxPath() + "/" + name;
+        driver::capture(window, shot);
+        EXPECT_TRUE(vx::test::matchesGoldenFile(shot, VX_GOLDEN_DIR "/" + name));
+    }
+    driver::useProfile(ui::DeviceProfile::plainPhone());
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "foundation/URLEncode.h"
 #include "platform_sdk/VXSuWebVC.h"
 #include "platform_sdk/user_center/VXSuTabBarVC.h"
+#include "tests/platform_sdk/user_center/GoldenImage.h"
 #include "tests/platform_sdk/user_center/MineFixture.h"
 
 namespace {
@@ -99,6 +100,43 @@ TEST_F(TabBarTest, AUserNameWithQueryCharactersStillGivesASignedTaskPage) {
     EXPECT_NE(body.find("sign ok"), std::string::npos) << "signed over the name as typed: " << body;
     EXPECT_NE(body.find("vorlix://rw"), std::string::npos);
 }
+
+// The task tab read as a player reads it, on both phones: its tasks and rewards under the bar, the
+// box link that opens the box page instead of loading, and the record link that loads.
+class TaskPageTest : public TabBarTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(TaskPageTest, TheTaskPageIsReadAndItsLinksAreTapped) {
+    bool notch = GetParam();
+    if (notch) driver::useProfile(ui::DeviceProfile::notchPortrait());
+    auto centre = openCentre();
+    ASSERT_TRUE(centre);
+    auto task = std::dynamic_pointer_cast<VXSuWebVC>(root(centre, 2));
+    ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Fetch);
+    driver::selectTab(centre, 2);
+    ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Manual);
+    auto web = task->webView.lock();
+    ASSERT_TRUE(web);
+    ASSERT_TRUE(runMainUntil([&] { return web->page() && !web->isLoading(); }));
+    settle();
+    EXPECT_NE(web->page()->text().find("每日任务"), std::string::npos);
+    EXPECT_NE(web->page()->text().find("+50 平台币"), std::string::npos);
+    EXPECT_TRUE(vx::test::matchesGolden(window, notch ? "uc-task-notch" : "uc-task", sandboxPath()));
+
+    driver::tapLink(web, "打开游戏盒子");
+    EXPECT_TRUE(logContains("url str = vorlix://rw"));
+    EXPECT_FALSE(web->isLoading()) << "the box link is never loaded";
+    ASSERT_EQ(ui::Application::shared().openedURLs().size(), 1u);
+    EXPECT_EQ(ui::Application::shared().openedURLs()[0]->absoluteString(), server.host() + "/cdcloud/welcome/box");
+
+    driver::tapLink(web, "任务记录");
+    EXPECT_EQ(driver::lastRequest(web)->url()->absoluteString(), server.host() + "/sdkapicoupon2/Agreement/rwlog");
+    ASSERT_TRUE(runMainUntil([&] { return !web->isLoading(); }));
+    EXPECT_EQ(web->page()->title(), "任务记录");
+    EXPECT_TRUE(web->canGoBack());
+}
+
+INSTANTIATE_TEST_SUITE_P(Profiles, TaskPageTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Notch" : "Plain"; });
 
 TEST_F(TabBarTest, BackOnTheMinePageClosesTheCentreWhileStrayDismissalsAreIgnored) {
     auto centre = openCentre();
