@@ -447,13 +447,29 @@ private:
             shot("uc-" + key);
             if (auto welfare = std::dynamic_pointer_cast<VXSuWelfareVC>(page)) welfarePages(welfare);
             if (auto strategy = std::dynamic_pointer_cast<VXSuStrategyVC>(page)) comments(strategy);
-            if (auto web = std::dynamic_pointer_cast<VXSuWebVC>(page); web && key == "task") {
-                bool refused = !driver::navigate(web->webView.lock(), "vorlix://rw");
-                step(tag("uc task link"), refused, "vorlix://rw refused; the application was asked to open " + lastOpenedURL());
-            }
+            if (auto web = std::dynamic_pointer_cast<VXSuWebVC>(page); web && key == "task") taskLinks(web->webView.lock());
         }
         driver::selectTab(centre, 0);
         driver::advance(0.5);
+    }
+
+    // The task page's two links, tapped where the page draws them: the box link opens the box page
+    // instead of loading; the record link loads the task record, then back.
+    void taskLinks(const ui::WebViewRef& web) {
+        size_t opened = ui::Application::shared().openedURLs().size();
+        driver::tapLink(web, "打开游戏盒子");
+        bool refused = !web->isLoading() && ui::Application::shared().openedURLs().size() == opened + 1;
+        step(tag("uc task box link"), refused,
+             "tapped \"打开游戏盒子\": vorlix://rw refused; the application was asked to open " + lastOpenedURL());
+        driver::tapLink(web, "任务记录");
+        std::string asked = driver::lastRequest(web) ? driver::lastRequest(web)->url()->absoluteString() : "(none)";
+        bool loaded = until("the task record to load", [&] { return !web->isLoading(); });
+        driver::advance(0.5);
+        shot("uc-task-record");
+        step(tag("uc task record link"), loaded && web->page() && web->page()->title() == "任务记录",
+             "tapped \"任务记录\": " + asked + " shows " + (web->page() ? web->page()->title() : "nothing"));
+        web->goBack();
+        until("the task page again", [&] { return !web->isLoading(); });
     }
 
     static void tapSwitch(const ui::ViewRef& bar, long tag) {
