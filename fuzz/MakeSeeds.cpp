@@ -10,6 +10,7 @@
 #include "os/imageio/ImageDestination.h"
 #include "platform_sdk/DecodeGzipBase64.h"
 #include "server/ScrambledCodec.h"
+#include "server/WebPages.h"
 #include "tests/support/ImageBytes.h"
 
 #include <tiffio.h>
@@ -171,6 +172,25 @@ int main(int argc, char** argv) {
     put("fuzz_body_codec", "reply", prefixed(0, bytesOf(server::encodeReply(ns::Dictionary{{"z", 1}, {"x", "ok"}}))));
 
     // URLs.
+    // Web pages: the stand-in's own, one in GBK, and markup no one should write. The first byte picks
+    // the charset the response names (0: none) and the width.
+    const std::pair<const char*, std::string> pages[] = {
+        {"agreement.html", server::pages::agreement()},
+        {"tasks.html", server::pages::tasks(true, "/sdkapicoupon2/Agreement/rwlog")},
+        {"levels.html", server::pages::titleLevels()},
+        {"cashier.html", server::pages::cashier(1001, "钻石×60", "6.32", "http://127.0.0.1/confirm?order=1001", true, "Referer OK")},
+        {"chatbot.html", server::pages::chatbot()},
+        {"styles.html", "<style>p{color:#f00;border:2px dashed blue;border-radius:8px 3px;background:url(a.png) repeat-x}"
+                        "li::before{content:\"·\"} td{display:table-cell} .x>b+i~u{float:right;position:relative}"
+                        "@media (max-width:300px){p{font-size:10pt}}</style><ol start=3><li>一<li>二</ol><p class=x>"
+                        "<b>粗</b><i>斜</i><u>线</u><s>删</s></p><table border=1><tr><td colspan=2>格<tr><td>a<td>b</table>"
+                        "<img src=a.png width=20 height=10><a href=\"../x.html#y\">链接</a><pre>\tpre\n text</pre>"},
+        {"broken.html", "<div><table><td><span>未闭合<p><li>项<a href=x>链<b><i></b></i><table><tr><div>块"},
+    };
+    for (const auto& [name, html] : pages) put("fuzz_web_page", name, prefixed(0x40, html));
+    put("fuzz_web_page", "gbk.html", prefixed(0x42, std::string("<meta charset=gbk><p>\xD6\xD0\xCE\xC4</p>")));
+    put("fuzz_web_page", "utf16.html", prefixed(0x44, std::string("\xFF\xFE<\0p\0>\0-N\x87\x65", 12)));
+
     put("fuzz_url", "absolute", prefixed(0, std::string("http://user:pw@127.0.0.1:8080/a/b?c=d&e=%E4%B8%AD#frag")));
     put("fuzz_url", "relative", prefixed(1, std::string("../x/y?q=1\nhttp://host/a/b/c")));
     put("fuzz_app_urls", "quick-login", prefixed(0, std::string("VorlixWalletScheme1001://VOR_QUICK&player01&secret1")));

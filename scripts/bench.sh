@@ -19,7 +19,7 @@ if [[ "${1:-}" == "--smoke" ]]; then
   shift
 fi
 
-benches=(bench_cache bench_codec bench_dispatch bench_image_cache bench_image_kit bench_imageio bench_net)
+benches=(bench_cache bench_codec bench_dispatch bench_image_cache bench_image_kit bench_imageio bench_net bench_web_page)
 preset=default
 ((smoke)) && preset=asan
 cmake --preset "$preset" >/dev/null

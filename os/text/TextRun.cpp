@@ -5,6 +5,7 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 namespace text {
@@ -25,6 +26,27 @@ PangoLayout* layoutFor(PangoFontDescription* description) {
 
 guint16 channel(double v) { return static_cast<guint16>(std::lround(std::clamp(v, 0.0, 1.0) * 65535)); }
 
+// Laid-out words kept for drawing again: a page draws the same words over and over (each time a
+// part of it is shown, and a Chinese page is made of a few thousand characters). Keyed by the
+// font's serial number and the text; all dropped when full. Used under the engine lock.
+constexpr size_t kCachedLayouts = 8192;
+
+struct LayoutCache {
+    std::unordered_map<std::string, PangoLayout*> layouts;
+    ~LayoutCache() { clear(); }
+    void clear() {
+        for (auto& [key, layout] : layouts) g_object_unref(layout);
+        layouts.clear();
+    }
+};
+
+LayoutCache& layoutCache() {
+    static LayoutCache* cache = new LayoutCache(); // lives as long as the engine's fonts
+    return *cache;
+}
+
+std::atomic<uint64_t> serials{0};
+
 } // namespace
 
 RunFontRef RunFont::make(const std::string& family, double size, int cssWeight, bool italic) {
@@ -32,7 +54,7 @@ RunFontRef RunFont::make(const std::string& family, double size, int cssWeight, 
 }
 
 RunFont::RunFont(const std::string& family, double size, int cssWeight, bool italic)
-    : size_(clampedSize(size)), weight_(std::clamp(cssWeight, 100, 900)), italic_(italic) {
+    : size_(clampedSize(size)), weight_(std::clamp(cssWeight, 100, 900)), italic_(italic), serial_(++serials) {
     engine::FaceInfo face = engine::face(family, weight_);
     // Whole points, as ui::Font: the line height is the rounded natural height.
     double height = std::round(size_ * (face.ascentPerPoint + face.descentPerPoint));
@@ -87,10 +109,19 @@ double RunFont::width(std::string_view utf8) const {
 void RunFont::draw(cg::Context& context, cg::Point baseline, std::string_view utf8, cg::Color color,
                    unsigned decorations) const {
     if (utf8.empty() || size_ <= 0 || !std::isfinite(baseline.x) || !std::isfinite(baseline.y)) return;
-    std::string text = engine::validUTF8(utf8);
     auto guard = engine::lock();
-    PangoLayout* layout = layoutFor(description_);
-    pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
+    auto& cache = layoutCache().layouts;
+    std::string key = std::to_string(serial_) + ':';
+    key.append(utf8);
+    auto found = cache.find(key);
+    if (found == cache.end()) {
+        if (cache.size() >= kCachedLayouts) layoutCache().clear();
+        std::string text = engine::validUTF8(utf8);
+        PangoLayout* made = layoutFor(description_);
+        pango_layout_set_text(made, text.data(), static_cast<int>(text.size()));
+        found = cache.emplace(std::move(key), made).first;
+    }
+    PangoLayout* layout = found->second;
     if (PangoLayoutLine* line = pango_layout_get_line_readonly(layout, 0)) {
         cairo_t* cr = context.cairoForDrawing();
         cairo_save(cr);
@@ -114,7 +145,6 @@ void RunFont::draw(cg::Context& context, cg::Point baseline, std::string_view ut
         cairo_restore(cr);
         context.finishDrawing();
     }
-    g_object_unref(layout);
 }
 
 std::vector<size_t> lineBreakOffsets(std::string_view utf8) {

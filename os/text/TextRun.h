@@ -9,6 +9,7 @@
 #include "os/graphics/Context.h"
 #include "os/graphics/Geometry.h"
 
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -58,6 +59,7 @@ private:
     int weight_ = 400;
     bool italic_ = false;
     double ascent_ = 0, descent_ = 0, xHeight_ = 0;
+    uint64_t serial_ = 0; // names the font in the cache of laid-out words
     PangoFontDescription* description_ = nullptr;
     mutable PangoLayout* measure_ = nullptr; // reused under the engine lock
     mutable std::mutex cacheMutex_;

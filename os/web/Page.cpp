@@ -119,7 +119,7 @@ PageRef Page::make(const ns::DataRef& bytes, const std::optional<std::string>& c
         page->document_ = litehtml::document::createFromUTF8(source.html.c_str(), page->container_.get(), &engineContext());
         if (page->document_ && page->document_->root())
             if (size_t left = leaveOutDeepTables(page->document_->root()))
-                ns::log("web: %zu tables nested too deep left out of %s", left, page->url_->absoluteString().c_str());
+                ns::log("web: %zu tables nested too deep emptied in %s", left, page->url_->absoluteString().c_str());
     } catch (const std::exception& e) {
         ns::log("web: the page at %s could not be read (%s)", page->url_->absoluteString().c_str(), e.what());
         page->document_.reset();
@@ -140,6 +140,7 @@ cg::Size Page::layout(cg::Size viewport) {
     int height = std::max(0, whole(viewport.height));
     laidOutFor_ = viewport;
     stale_ = false;
+    container_->forgetRecording();
     size_ = cg::Size{double(width), 0};
     if (!document_) return size_;
     container_->setViewport(width, height);
@@ -155,17 +156,18 @@ cg::Size Page::layout(cg::Size viewport) {
 
 void Page::draw(cg::Context& context, cg::Rect rect) {
     if (!document_ || !laidOutFor_ || cg::RectIsEmpty(rect)) return;
-    litehtml::position clip(whole(std::floor(rect.origin.x)), whole(std::floor(rect.origin.y)),
-                            whole(std::ceil(rect.size.width)) + 1, whole(std::ceil(rect.size.height)) + 1);
+    if (!container_->recorded()) {
+        litehtml::position page(0, 0, whole(size_.width) + 1, whole(size_.height) + 1);
+        try {
+            document_->draw(0, 0, 0, &page);
+        } catch (const std::exception& e) {
+            ns::log("web: the page at %s could not be drawn (%s)", url_->absoluteString().c_str(), e.what());
+        }
+        container_->endRecording();
+    }
     context.SaveGState();
     context.ClipToRect(rect);
-    container_->beginDrawing(context, rect);
-    try {
-        document_->draw(reinterpret_cast<litehtml::uint_ptr>(&context), 0, 0, &clip);
-    } catch (const std::exception& e) {
-        ns::log("web: the page at %s could not be drawn (%s)", url_->absoluteString().c_str(), e.what());
-    }
-    container_->endDrawing();
+    container_->play(context, rect);
     context.RestoreGState();
 }
 

@@ -41,8 +41,6 @@ cg::Rect rectOf(const litehtml::position& p) {
 
 cg::Color colorOf(const litehtml::web_color& c) { return {c.red / 255.0, c.green / 255.0, c.blue / 255.0, c.alpha / 255.0}; }
 
-cg::Context& contextOf(litehtml::uint_ptr hdc) { return *reinterpret_cast<cg::Context*>(hdc); }
-
 // Fonts live for the process, so what a page measured serves the next page.
 text::RunFontRef sharedFont(const std::string& family, int size, int weight, bool italic) {
     static std::mutex mutex;
@@ -224,16 +222,18 @@ private:
 
 size_t leaveOutDeepTables(const litehtml::element::ptr& element, int tables) {
     size_t left = 0;
-    for (size_t i = 0; i < element->get_children_count();) {
+    for (size_t i = 0; i < element->get_children_count(); ++i) {
         auto child = element->get_child(static_cast<int>(i));
         int around = tables + (beginsTable(child->get_display(), element->get_display()) ? 1 : 0);
         if (around > kMaxTableNesting) {
-            element->removeChild(child);
-            ++left;
+            // Emptied where it stands: an empty table costs nothing to lay out.
+            if (child->get_children_count() > 0) {
+                child->clearRecursive();
+                ++left;
+            }
             continue;
         }
         left += leaveOutDeepTables(child, around);
-        ++i;
     }
     return left;
 }
@@ -299,13 +299,23 @@ int PageContainer::text_width(const litehtml::tchar_t* text, litehtml::uint_ptr 
     return static_cast<int>(std::lround(std::min(f->run->width(text), kFar)));
 }
 
-void PageContainer::draw_text(litehtml::uint_ptr hdc, const litehtml::tchar_t* text, litehtml::uint_ptr hFont,
+void PageContainer::draw_text(litehtml::uint_ptr, const litehtml::tchar_t* text, litehtml::uint_ptr hFont,
                               litehtml::web_color color, const litehtml::position& pos) {
-    const Font* f = font(hFont);
-    if (!f || !text || !*text) return;
-    cg::Rect r = rectOf(pos);
-    f->run->draw(contextOf(hdc), {r.origin.x, near(double(pos.y) + pos.height - f->run->descent())}, text, colorOf(color),
-                 f->decorations);
+    if (!font(hFont) || !text || !*text) return;
+    Command command{Command::Kind::Text, rectOf(pos)};
+    command.pos = pos;
+    command.font = hFont;
+    command.color = color;
+    command.text = text;
+    commands_.push_back(std::move(command));
+}
+
+void PageContainer::paintText(cg::Context& context, const Command& command) const {
+    const Font* f = font(command.font);
+    if (!f) return;
+    const litehtml::position& pos = command.pos;
+    f->run->draw(context, {command.bounds.origin.x, near(double(pos.y) + pos.height - f->run->descent())}, command.text,
+                 colorOf(command.color), f->decorations);
 }
 
 int PageContainer::pt_to_px(int pt) const { return static_cast<int>(std::lround(pt * 96.0 / 72.0)); }
@@ -380,8 +390,14 @@ void PageContainer::get_image_size(const litehtml::tchar_t* src, const litehtml:
 
 // --- Boxes ---
 
-void PageContainer::draw_background(litehtml::uint_ptr hdc, const litehtml::background_paint& bg) {
-    cg::Context& context = contextOf(hdc);
+void PageContainer::draw_background(litehtml::uint_ptr, const litehtml::background_paint& bg) {
+    if (bg.color.alpha == 0 && bg.image.empty()) return;
+    Command command{Command::Kind::Background, rectOf(bg.clip_box)};
+    command.background = std::make_shared<litehtml::background_paint>(bg);
+    commands_.push_back(std::move(command));
+}
+
+void PageContainer::paintBackground(cg::Context& context, const litehtml::background_paint& bg, cg::Rect shown) const {
     cg::Rect clip = rectOf(bg.clip_box);
     Radii radii = radiiOf(bg.border_radius);
     if (bg.color.alpha > 0) {
@@ -408,7 +424,7 @@ void PageContainer::draw_background(litehtml::uint_ptr hdc, const litehtml::back
     bool repeatX = bg.repeat == litehtml::background_repeat_repeat || bg.repeat == litehtml::background_repeat_repeat_x;
     bool repeatY = bg.repeat == litehtml::background_repeat_repeat || bg.repeat == litehtml::background_repeat_repeat_y;
     // The tiles that meet the clip box (and the part of the page being drawn).
-    cg::Rect area = visible_.has_value() ? cg::RectIntersection(clip, *visible_) : clip;
+    cg::Rect area = cg::RectIntersection(clip, shown);
     if (cg::RectIsEmpty(area)) return;
     double firstX = repeatX ? x0 - std::ceil((x0 - area.origin.x) / w) * w : x0;
     double firstY = repeatY ? y0 - std::ceil((y0 - area.origin.y) / h) * h : y0;
@@ -427,8 +443,17 @@ void PageContainer::draw_background(litehtml::uint_ptr hdc, const litehtml::back
     context.RestoreGState();
 }
 
-void PageContainer::draw_borders(litehtml::uint_ptr hdc, const litehtml::borders& borders,
-                                 const litehtml::position& draw_pos, bool) {
+void PageContainer::draw_borders(litehtml::uint_ptr, const litehtml::borders& borders, const litehtml::position& draw_pos,
+                                 bool) {
+    if (!borders.is_visible()) return;
+    Command command{Command::Kind::Borders, rectOf(draw_pos)};
+    command.pos = draw_pos;
+    command.borders = std::make_shared<litehtml::borders>(borders);
+    commands_.push_back(std::move(command));
+}
+
+void PageContainer::paintBorders(cg::Context& context, const litehtml::borders& borders,
+                                 const litehtml::position& draw_pos) const {
     const litehtml::border* sides[4] = {&borders.top, &borders.right, &borders.bottom, &borders.left};
     double widths[4];
     bool any = false;
@@ -437,7 +462,6 @@ void PageContainer::draw_borders(litehtml::uint_ptr hdc, const litehtml::borders
         any = any || widths[i] > 0;
     }
     if (!any) return;
-    cg::Context& context = contextOf(hdc);
     cg::Rect outer = rectOf(draw_pos);
     Radii radii = fitted(radiiOf(borders.radius), outer);
     double top = widths[0], right = widths[1], bottom = widths[2], left = widths[3];
@@ -547,11 +571,18 @@ void PageContainer::draw_borders(litehtml::uint_ptr hdc, const litehtml::borders
     context.RestoreGState();
 }
 
-void PageContainer::draw_list_marker(litehtml::uint_ptr hdc, const litehtml::list_marker& marker) {
-    cg::Context& context = contextOf(hdc);
+void PageContainer::draw_list_marker(litehtml::uint_ptr, const litehtml::list_marker& marker) {
+    Command command{Command::Kind::Marker, rectOf(marker.pos)};
+    command.marker = std::make_shared<litehtml::list_marker>(marker);
+    command.marker->baseurl = nullptr; // the engine's string; kept below
+    command.text = marker.baseurl ? marker.baseurl : "";
+    commands_.push_back(std::move(command));
+}
+
+void PageContainer::paintMarker(cg::Context& context, const litehtml::list_marker& marker, const std::string& base) const {
     cg::Rect r = rectOf(marker.pos);
     if (!marker.image.empty()) {
-        if (cg::ImageRef image = picture(marker.image, marker.baseurl ? marker.baseurl : "")) drawPicture(context, r, image);
+        if (cg::ImageRef image = picture(marker.image, base)) drawPicture(context, r, image);
         return;
     }
     context.SaveGState();
@@ -584,31 +615,73 @@ void PageContainer::draw_list_marker(litehtml::uint_ptr hdc, const litehtml::lis
 
 void PageContainer::set_clip(const litehtml::position& pos, const litehtml::border_radiuses& bdr_radius, bool valid_x,
                              bool valid_y) {
-    if (!drawing_) return;
     cg::Rect r = rectOf(pos);
     if (!valid_x) r.origin.x = -kFar, r.size.width = 2 * kFar;
     if (!valid_y) r.origin.y = -kFar, r.size.height = 2 * kFar;
-    drawing_->SaveGState();
-    clipRounded(*drawing_, r, radiiOf(bdr_radius));
+    Command command{Command::Kind::PushClip, r};
+    command.radii = radiiOf(bdr_radius).r;
+    commands_.push_back(std::move(command));
     ++clips_;
 }
 
 void PageContainer::del_clip() {
-    if (!drawing_ || clips_ == 0) return;
+    if (clips_ == 0) return;
     --clips_;
-    drawing_->RestoreGState();
+    commands_.push_back(Command{Command::Kind::PopClip, cg::RectZero});
 }
 
-void PageContainer::beginDrawing(cg::Context& context, cg::Rect visible) {
-    drawing_ = &context;
-    visible_ = visible;
-    clips_ = 0;
-}
-
-void PageContainer::endDrawing() {
+void PageContainer::endRecording() {
     while (clips_ > 0) del_clip();
-    drawing_ = nullptr;
-    visible_.reset();
+    spans_.clear();
+    spans_.reserve(commands_.size());
+    for (const Command& command : commands_) {
+        if (command.kind == Command::Kind::PushClip || command.kind == Command::Kind::PopClip)
+            spans_.emplace_back(1.0f, -1.0f); // never skipped
+        else
+            spans_.emplace_back(float(command.bounds.origin.y), float(cg::RectGetMaxY(command.bounds)));
+    }
+    recorded_ = true;
+}
+
+void PageContainer::forgetRecording() {
+    commands_.clear();
+    spans_.clear();
+    clips_ = 0;
+    recorded_ = false;
+}
+
+void PageContainer::play(cg::Context& context, cg::Rect shown) const {
+    int clips = 0;
+    const float top = float(shown.origin.y), bottom = float(cg::RectGetMaxY(shown));
+    for (size_t i = 0; i < commands_.size(); ++i) {
+        // Most of a long page lies above or below what is shown.
+        const auto& [from, to] = spans_[i];
+        if (from <= to && (to < top || from > bottom)) continue;
+        const Command& command = commands_[i];
+        switch (command.kind) {
+        case Command::Kind::PushClip: {
+            Radii radii;
+            radii.r = command.radii;
+            context.SaveGState();
+            clipRounded(context, command.bounds, radii);
+            ++clips;
+            continue;
+        }
+        case Command::Kind::PopClip:
+            if (clips > 0) context.RestoreGState(), --clips;
+            continue;
+        default: break;
+        }
+        if (!cg::RectIntersectsRect(command.bounds, shown)) continue;
+        switch (command.kind) {
+        case Command::Kind::Text: paintText(context, command); break;
+        case Command::Kind::Background: paintBackground(context, *command.background, shown); break;
+        case Command::Kind::Borders: paintBorders(context, *command.borders, command.pos); break;
+        case Command::Kind::Marker: paintMarker(context, *command.marker, command.text); break;
+        default: break;
+        }
+    }
+    while (clips-- > 0) context.RestoreGState();
 }
 
 // --- The document ---

@@ -11,6 +11,8 @@
 
 #include <litehtml/litehtml.h>
 
+#include <array>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,9 +26,30 @@ public:
 
     // The viewport the page is laid out for (points).
     void setViewport(int width, int height);
-    // Around the engine's drawing: the context its clips go to and the part of the page drawn.
-    void beginDrawing(cg::Context& context, cg::Rect visible);
-    void endDrawing();
+    // What the engine draws, recorded: it walks every element of the page to draw any part of it,
+    // so a page is drawn once into a list and the list played for each part shown.
+    struct Command {
+        enum class Kind { Text, Background, Borders, Marker, PushClip, PopClip };
+        Command(Kind kind, cg::Rect bounds) : kind(kind), bounds(bounds) {}
+        Kind kind;
+        cg::Rect bounds; // what it may paint, in page points (a clip's rectangle)
+        litehtml::position pos;
+        litehtml::uint_ptr font = 0;
+        litehtml::web_color color;
+        std::string text; // a text's words; a marker's base address
+        std::array<double, 8> radii{};
+        std::shared_ptr<litehtml::background_paint> background;
+        std::shared_ptr<litehtml::borders> borders;
+        std::shared_ptr<litehtml::list_marker> marker;
+    };
+    // Whether the engine's drawing of the page is recorded (since the last forgetRecording).
+    bool recorded() const { return recorded_; }
+    // The engine has drawn the whole page: what it drew is the recording (open clips closed).
+    void endRecording();
+    // The page was laid out again: the next drawing records anew.
+    void forgetRecording();
+    // Plays what reaches into `shown` (page points) into a y-down context in page points.
+    void play(cg::Context& context, cg::Rect shown) const;
     const std::string& title() const { return title_; }
     // Where relative addresses of the page lead: its <base>, else its own address.
     ns::Ref<ns::URL> baseURL() const;
@@ -82,15 +105,22 @@ private:
     std::string title_;
     int viewportWidth_ = 0, viewportHeight_ = 0;
     std::vector<Font> fonts_; // handle = index + 1
-    cg::Context* drawing_ = nullptr;
-    std::optional<cg::Rect> visible_;
-    int clips_ = 0;           // set_clip calls not yet undone
+    void paintText(cg::Context& context, const Command& command) const;
+    void paintBackground(cg::Context& context, const litehtml::background_paint& bg, cg::Rect shown) const;
+    void paintBorders(cg::Context& context, const litehtml::borders& borders, const litehtml::position& pos) const;
+    void paintMarker(cg::Context& context, const litehtml::list_marker& marker, const std::string& base) const;
+
+    std::vector<Command> commands_;
+    // Each command's top and bottom (a clip's: -1, +1 its kind), scanned for every part shown.
+    std::vector<std::pair<float, float>> spans_;
+    bool recorded_ = false;
+    int clips_ = 0; // set_clip calls not yet undone
     bool toldStyleSheets_ = false;
 };
 
-// Takes out of the tree the elements that begin a table nested deeper than the engine lays out in
-// reasonable time (the elements this container made are blocks there already; those the engine
-// made itself, and the tables it made up, are not). Answers how many were taken out.
+// Empties the elements that begin a table nested deeper than the engine lays out in reasonable
+// time (the elements this container made are blocks there already; those the engine made itself,
+// and the tables it made up, are not). Answers how many were emptied.
 size_t leaveOutDeepTables(const litehtml::element::ptr& root, int tables = 0);
 
 } // namespace wk
