@@ -9,7 +9,7 @@ PACKAGES=(
   libcurl4-openssl-dev
   libcairo2-dev libpixman-1-dev libpango1.0-dev libfontconfig-dev fonts-noto-cjk
   libpng-dev libjpeg62-turbo-dev libgif-dev libtiff-dev libopenjp2-7-dev
-  libicu-dev libplist-dev nlohmann-json3-dev libcpp-httplib-dev libmicrohttpd-dev
+  libicu-dev libplist-dev nlohmann-json3-dev libcpp-httplib-dev libmicrohttpd-dev liblitehtml-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
 )
