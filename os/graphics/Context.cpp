@@ -527,6 +527,14 @@ void Context::ClearRect(Rect r) {
     end();
 }
 
+void Context::DrawImageUpright(Rect rect, const ImageRef& image) {
+    SaveGState();
+    TranslateCTM(rect.origin.x, rect.origin.y + rect.size.height);
+    ScaleCTM(1, -1);
+    DrawImage(RectMake(0, 0, rect.size.width, rect.size.height), image);
+    RestoreGState();
+}
+
 void Context::DrawImage(Rect rect, const ImageRef& image) {
     if (!image || impl_->singular || RectIsNull(rect)) return;
     rect = RectStandardize(rect);

@@ -117,6 +117,8 @@ public:
     void ClearRect(Rect r);
     // The image fills rect, its top row at the rect's top (max y in user space).
     void DrawImage(Rect rect, const ImageRef& image);
+    // The same in a y-down user space (the UI layer's): the top row at the rect's top, min y.
+    void DrawImageUpright(Rect rect, const ImageRef& image);
 
     // For the text layer: the cairo context to draw into, with the cairo matrix set to the user
     // space (the CTM composed with the y flip of the device), the clip, antialiasing and the

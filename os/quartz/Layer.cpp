@@ -145,15 +145,6 @@ cg::Rect placeContents(const std::string& gravity, cg::Rect b, cg::Size size) {
     return cg::RectMake(x, y, size.width, size.height);
 }
 
-// Draws an image upright into a rectangle of a y-down space.
-void drawUpright(cg::Context& context, cg::Rect at, const cg::ImageRef& image) {
-    context.SaveGState();
-    context.TranslateCTM(at.origin.x, at.origin.y + at.size.height);
-    context.ScaleCTM(1, -1);
-    context.DrawImage(cg::RectMake(0, 0, at.size.width, at.size.height), image);
-    context.RestoreGState();
-}
-
 void drawContents(cg::Context& context, const Layer& layer, cg::Rect bounds) {
     const cg::ImageRef& image = layer.contents();
     if (!image) return;
@@ -174,7 +165,7 @@ void drawContents(cg::Context& context, const Layer& layer, cg::Rect bounds) {
                                whole.origin.y + (shown.origin.y - source.origin.y) * fy, shown.size.width * fx,
                                shown.size.height * fy);
     cg::ImageRef piece = shown == cg::RectMake(0, 0, w, h) ? image : cg::Image::CreateWithImageInRect(image, shown);
-    if (piece) drawUpright(context, at, piece);
+    if (piece) context.DrawImageUpright(at, piece);
 }
 
 void renderLayer(cg::Context& context, const Layer& layer);

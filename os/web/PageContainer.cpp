@@ -130,15 +130,6 @@ void clipRounded(cg::Context& context, cg::Rect rect, const Radii& radii) {
     context.Clip();
 }
 
-// The picture upright in a y-down space.
-void drawPicture(cg::Context& context, cg::Rect rect, const cg::ImageRef& image) {
-    context.SaveGState();
-    context.TranslateCTM(rect.origin.x, rect.origin.y + rect.size.height);
-    context.ScaleCTM(1, -1);
-    context.DrawImage(cg::RectMake(0, 0, rect.size.width, rect.size.height), image);
-    context.RestoreGState();
-}
-
 cg::Color shaded(cg::Color c, double f) { return {c.r * f, c.g * f, c.b * f, c.a}; }
 
 bool shows(const litehtml::border& b) {
@@ -439,7 +430,7 @@ void PageContainer::paintBackground(cg::Context& context, const litehtml::backgr
     long tiles = 0;
     for (double y = firstY; y <= lastY && tiles < kMaxTiles; y += h)
         for (double x = firstX; x <= lastX && tiles < kMaxTiles; x += w, ++tiles)
-            drawPicture(context, cg::RectMake(x, y, w, h), image);
+            context.DrawImageUpright(cg::RectMake(x, y, w, h), image);
     context.RestoreGState();
 }
 
@@ -582,7 +573,7 @@ void PageContainer::draw_list_marker(litehtml::uint_ptr, const litehtml::list_ma
 void PageContainer::paintMarker(cg::Context& context, const litehtml::list_marker& marker, const std::string& base) const {
     cg::Rect r = rectOf(marker.pos);
     if (!marker.image.empty()) {
-        if (cg::ImageRef image = picture(marker.image, base)) drawPicture(context, r, image);
+        if (cg::ImageRef image = picture(marker.image, base)) context.DrawImageUpright(r, image);
         return;
     }
     context.SaveGState();
