@@ -116,6 +116,8 @@ public:
     void addWindow(const ns::Ref<Window>& window);
     void windowVisibilityChanged(const ns::Ref<Window>& window);
     void setKeyWindow(const ns::Ref<Window>& window);
+    // Moves key status from the window (when it has it) to the frontmost other shown window, or to none.
+    void passKeyFrom(const ns::Ref<Window>& window);
 
 private:
     Application();

@@ -126,13 +126,21 @@ TEST_F(FloatingButtonTest, LeftSnapInLandscapeBesideAHomeIndicatorStaysVisible) 
 
 TEST_F(FloatingButtonTest, TapOpensTheUserCentre) {
     auto b = open();
-    // Nothing installed yet: the tap only logs.
+    // Nothing installed yet: the button stays and the game hears why nothing opened.
+    std::vector<std::pair<Value, Value>> told;
+    b->setFailedBlock([&](const Value& message, const Value& code) { told.emplace_back(message, code); });
     driver::tapAt(window, {360, 75});
-    EXPECT_TRUE(logContains("CXRHelperBtn: the user centre is not available"));
+    EXPECT_TRUE(logContains("CXRHelperBtn: the user centre cannot be shown"));
     EXPECT_FALSE(b->isHidden());
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0], std::make_pair(Value("无法显示用户中心"), Value("603")));
+    b->setFailedBlock(nullptr);
 
     std::function<void()> logout;
-    CXRHelperBtn::userCentreOpener() = [&](std::function<void()> l) { logout = std::move(l); };
+    CXRHelperBtn::userCentreOpener() = [&](std::function<void()> l) {
+        logout = std::move(l);
+        return true;
+    };
     // A short move after the first move event is still a tap.
     auto touch = window->beginTouch({360, 75});
     window->moveTouch(touch, {350, 75});

@@ -376,7 +376,10 @@ TEST_F(LoginRoad, TheFloatingButtonReportsTheUserCentreLogoutThroughTheLoginsFai
     auto button = CXRHelperBtn::shared();
     ASSERT_FALSE(button->isHidden());
     std::function<void()> logout;
-    CXRHelperBtn::userCentreOpener() = [&](std::function<void()> l) { logout = std::move(l); };
+    CXRHelperBtn::userCentreOpener() = [&](std::function<void()> l) {
+        logout = std::move(l);
+        return true;
+    };
     driver::tapAt(game, {button->frame().origin.x + 15, button->center().y}); // docked half off the edge
     ASSERT_TRUE(logout);
     EXPECT_EQ(failures, "");

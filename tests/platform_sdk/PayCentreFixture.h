@@ -50,6 +50,7 @@ protected:
             "player01", "secret1",
             [done](const ns::Ref<LoginResult>& r) {
                 ShareVale::sharedInstance()->setUserName(r->userName.stringValue());
+                ShareVale::sharedInstance()->setIsLoggedIn(true); // the entry pays only after a login
                 ++done->calls;
             },
             [done](const ns::Value&, const ns::Value&) { ++done->calls; });

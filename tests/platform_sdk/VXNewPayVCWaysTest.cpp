@@ -32,9 +32,12 @@ TEST_F(PayWays, OpensWithThePriceDiscountBalancesAndTheFirstStyle) {
     EXPECT_EQ(text(c->realMoneyL), "6.66元");
     EXPECT_EQ(text(c->discountL), "");
 
-    // A second purchase while this centre is open is refused and changes nothing.
-    VorlixSDK::loadToPayVCWithroleid("r2", "99.00", "s2", "x", "y", "cp-2", nullptr, nullptr);
-    EXPECT_TRUE(logContains("already open"));
+    // A second purchase while this centre is open is refused at once and changes nothing.
+    long refused = 0;
+    VorlixSDK::loadToPayVCWithroleid("r2", "99.00", "s2", "x", "y", "cp-2", nullptr,
+                                     [&](const ns::Value&, long code, const ns::Value&) { refused = code; });
+    EXPECT_EQ(refused, 602);
+    EXPECT_TRUE(answers.empty());
     EXPECT_EQ(VXNewPayVC::order().amount, std::optional<std::string>("6.66"));
 }
 
@@ -103,7 +106,7 @@ TEST_F(PayWays, RefusalsAndFailuresOfThePayWayRequest) {
     open("abc", false);
     EXPECT_FALSE(centre());
     EXPECT_TRUE(driver::findLabel(window, "金额格式异常"));
-    EXPECT_TRUE(answers.empty());
+    EXPECT_EQ(answers, std::vector<std::string>{"fail(金额格式异常, 604, abc)"}); // and the game hears it
 }
 
 // The list starts under the navigation bar and the pay button sits above the bottom edge: 64 and

@@ -142,6 +142,7 @@ TEST_F(VorlixSDKTest, ScreenHooksConvertCodes) {
 
     std::vector<Text> order;
     std::vector<std::tuple<Value, long, Value>> payFailures;
+    ShareVale::sharedInstance()->setIsLoggedIn(true); // the entry pays only after a login
     VorlixSDK::screens().loadToPayVC = [&](const Text& roleid, const Text& serviceID, const Text& money,
                                            const Text& cpExtend, const Text& name, const Text& desc,
                                            VorlixSDK::VXPaySuccessBlock, VorlixSDK::PayCentreFailed faild) {
