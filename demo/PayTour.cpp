@@ -13,11 +13,11 @@
 #include "platform_sdk/ShareVale.h"
 #include "platform_sdk/VXCouponsCell.h"
 #include "platform_sdk/VXCouponsVC.h"
-#include "platform_sdk/VXLoginAPI.h"
 #include "platform_sdk/VXNavigationController.h"
 #include "platform_sdk/VXNewPayVC.h"
 #include "platform_sdk/VXSuPtbVC.h"
 #include "platform_sdk/VorlixSDK.h"
+#include "platform_sdk/testing/TestPlayer.h"
 #include "server/PayArea.h"
 #include "server/PlatformServer.h"
 #include "server/WalletPlayer.h"
@@ -191,30 +191,28 @@ void PayTour::play() {
     ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Fetch);
     driver::useProfile(ui::DeviceProfile::plainPhone());
 
-    // A player with a session, logged in through the login API.
-    user_ = "payer120726";
-    server_.addAccount(user_, "123456");
-    auto share = ShareVale::sharedInstance();
-    bool loggedIn = false;
-    VXLoginAPI::LonginWithUsername(
-        user_, "123456",
-        [&](const ns::Ref<LoginResult>& r) {
-            share->setUserName(r->userName.stringValue());
-            share->setPassWord(std::string("123456"));
-            share->setSubUserName(std::string("sub1"));
-            loggedIn = true;
-        },
-        [&](const ns::Value&, const ns::Value&) {});
-    until("the payer's login reply", [&] { return loggedIn; });
-    step("pay: login", loggedIn, "player " + user_ + " (sub-account sub1)");
-    if (!loggedIn) return;
-
     window_ = ui::View::create<ui::Window>(ui::Screen::mainScreen().bounds());
     game_ = ui::ViewController::create();
     game_->view()->setBackgroundColor(ui::Color::colorWithRed(0.1, 0.12, 0.2, 1));
     window_->setRootViewController(game_);
     window_->makeKeyAndVisible();
     driver::drainMain();
+
+    // A new player logs in through the login window, as the game asks: the panels (no automatic
+    // login of the last tour's player), the real name, the notice and a sub-account "sub1".
+    user_ = "payer120726";
+    server_.addAccount(user_, "123456");
+    ShareVale::sharedInstance()->setLoginStyle(2);
+    bool loggedIn = false;
+    VorlixSDK::loadLoginViewResultSuccess(
+        [&](const ns::Value&, const ns::Value&, const ns::Value&, const ns::Value&) { loggedIn = true; },
+        [](long code, const ns::Value& message) {
+            std::printf("     game: login failed %ld %s\n", code, message.description().c_str());
+        });
+    vx::TestPlayer player(vx::TestPlayer::Identity{"李四", "110101199202021236", "sub1"});
+    bool through = player.logIn(user_, "123456") && loggedIn;
+    step("pay: login", through, through ? "player " + user_ + " through the login window (sub-account sub1)" : player.failure());
+    if (!through) return;
     seen_ = server_.requests().size();
 
     walletH5();
@@ -443,7 +441,8 @@ void PayTour::variants() {
     answers_.clear();
     bool opened = open("abc", "bad-amount");
     bool toast = driver::findLabel(window_, "金额格式异常") != nullptr;
-    step("pay: amount \"abc\"", !opened && toast && answers_.empty(), "toast 金额格式异常, no centre, no callback");
+    bool told = answers_ == std::vector<std::string>{"fail(金额格式异常, 604, abc)"};
+    step("pay: amount \"abc\"", !opened && toast && told, "toast 金额格式异常, no centre, the game told at once (604)");
     driver::advance(2.5);
 
     server_.script("pay/getPayWayios", server::PlatformServer::Scripted{200, "text/html", {}, {}, {}, true});

@@ -25,6 +25,7 @@
 #include "platform_sdk/VXSuForgetView.h"
 #include "platform_sdk/VXSuWebVC.h"
 #include "platform_sdk/VorlixSDK.h"
+#include "platform_sdk/testing/TestPlayer.h"
 #include "platform_sdk/user_center/VXActivityVC.h"
 #include "platform_sdk/user_center/VXGiftCell.h"
 #include "platform_sdk/user_center/VXGiftVC.h"
@@ -196,21 +197,11 @@ private:
             return false;
         }
         shot("uc-login-window");
-        // What the password panel's login button does with the typed name and password.
-        login->pwdLoginWithName(name_, "123456");
-        until("the password login's reply", [&] { return login->step() == VXLoginVC::Step::Waiting; });
-        driver::advance(1); // the sub-account list comes 1 s after the reply
-        auto picker = std::make_shared<ns::Ref<ui::TableView>>();
-        bool listed = until("two sub-accounts in the picker", [&] {
-            auto table = driver::find<ui::TableView>(login->view());
-            if (table && driver::rowCount(table, 0) >= 2) *picker = table;
-            return *picker != nullptr;
-        });
-        if (listed) driver::selectRow(*picker, ui::IndexPath::forRow(0, 0));
-        bool ok = listed && until("the sub-account check's reply", [&] { return login->step() == VXLoginVC::Step::Slide; });
-        driver::advance(0.6); // the card slides away and the window fades
+        // The player types the account and password and picks the sub-account 青锋剑客.
+        vx::TestPlayer player(vx::TestPlayer::Identity{"张三", "110101199001011234", "青锋剑客"});
+        bool ok = player.logIn(name_, "123456");
+        if (!ok) std::printf("     %s\n", player.failure().c_str());
         ok = ok && *done;
-        driver::advance(0.6);
         step(tag("uc login"), ok && !CXRHelperBtn::shared()->isHidden(),
              ok ? "logged in as " + name_ + " with sub-account 青锋剑客; floating button shown" : "no login");
         return ok;

@@ -2,6 +2,7 @@
 
 #include "os/foundation/Clock.h"
 #include "os/foundation/RunLoop.h"
+#include "os/foundation/Strings.h"
 #include "os/uikit/Application.h"
 #include "os/uikit/Screen.h"
 #include "os/uikit/ViewRendering.h"
@@ -183,6 +184,13 @@ template <class Input> size_t typeInto(const ns::Ref<Input>& input, const std::s
 size_t typeText(const TextFieldRef& field, const std::string& text) { return typeInto(field, text); }
 
 size_t typeText(const TextViewRef& view, const std::string& text) { return typeInto(view, text); }
+
+bool clearText(const TextFieldRef& field) {
+    focus(field);
+    field->setSelectedRange(ns::Range{0, ns::str::utf16Length(field->text())});
+    if (field->selectedRange().length > 0) field->deleteBackward();
+    return field->text().empty();
+}
 
 bool pressReturn(const TextFieldRef& field) {
     focus(field);

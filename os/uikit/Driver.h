@@ -73,6 +73,9 @@ void focus(const ViewRef& input);
 // with its UTF-16 range. Answers how many characters went in.
 size_t typeText(const TextFieldRef& field, const std::string& text);
 size_t typeText(const TextViewRef& view, const std::string& text);
+// Focuses, selects all the text and deletes it (offered to the delegate as one replacement).
+// Answers whether the field is empty afterwards.
+bool clearText(const TextFieldRef& field);
 // The return key: a field follows its rule (offers "\n", then asks shouldReturn); a text view
 // types "\n". Answers whether it was accepted.
 bool pressReturn(const TextFieldRef& field);

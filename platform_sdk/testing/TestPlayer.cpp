@@ -71,8 +71,11 @@ bool TestPlayer::enterPassword(const std::string& account, const std::string& pa
         if (!login) return fail("the login window is not open");
         auto buttons = login->btnsView.lock();
         driver::tap(buttons ? buttons->viewWithTag(11) : nullptr); // the account-and-password panel
+        // The panel shows the account used last: the player types over it.
         auto panel = login->pwdView();
+        driver::clearText(panel->nameF.lock());
         driver::typeText(panel->nameF.lock(), account);
+        driver::clearText(panel->pwdF.lock());
         driver::typeText(panel->pwdF.lock(), password);
         driver::tap(driver::findButton(panel, "登录"));
         auto card = login->loginView.lock();
