@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <ctime>
 #include <fstream>
+#include <map>
 
 namespace vx::test {
 namespace {
@@ -219,6 +220,86 @@ TEST_F(CookieMatchingTest, SecureCookiesGoOverHTTPSAndWhatHTTPSSetsStaysOffPlain
     expectCases({{"127.0.0.1", "/", {"localplain"}}});
     // The plain load worked on a copy: the secure cookies are still in the jar afterwards.
     EXPECT_EQ(overTLS(), sorted({"localsecret", "localplain", "tls"}));
+}
+
+// Which cookies go is decided for every hop of a redirect chain, by that hop's URL: an https load
+// sent on to plain HTTP carries no Secure cookie there, and a cookie a redirect sets goes on the next hop.
+TEST_F(CookieMatchingTest, EveryHopOfARedirectSendsTheCookiesOfItsOwnURL) {
+    std::string future = std::to_string(std::time(nullptr) + 86400);
+    seedJar({"127.0.0.1\tFALSE\t/\tTRUE\t" + future + "\tlocalsecret\t1",
+             "127.0.0.1\tFALSE\t/\tFALSE\t" + future + "\tlocalplain\t2",
+             "shop.localhost\tFALSE\t/\tTRUE\t" + future + "\tsecret\t3",
+             "shop.localhost\tFALSE\t/\tFALSE\t" + future + "\tplain\t4"});
+    echoCookies({"/echo"});
+    HttpTestServer tls(HttpTestServer::Scheme::Https);
+    tls.on("/to-plain", Reply::redirect(302, server.url("/echo")));
+    tls.on("/to-shop", Reply::redirect(307, url("shop.localhost", "/echo")));
+    tls.on("/echo", [](const HttpTestServer::Request& r) { return Reply::text(200, r.header("Cookie")); });
+    auto load = [&](const std::string& fullURL) {
+        auto delegate = std::make_shared<TrustingLoad>();
+        ns::URLConnection::create(ns::URLRequest::requestWithURL(ns::URL::fromString(fullURL)), delegate);
+        EXPECT_TRUE(runMainUntil([&] { return delegate->ended; }));
+        EXPECT_EQ(delegate->failure, 0) << fullURL;
+        Names names;
+        for (auto& pair : ns::str::split(delegate->body, "; "))
+            if (!pair.empty()) names.push_back(pair.substr(0, pair.find('=')));
+        return sorted(names);
+    };
+    auto namesIn = [](const std::string& header) {
+        Names names;
+        for (auto& pair : ns::str::split(header, "; "))
+            if (!pair.empty()) names.push_back(pair.substr(0, pair.find('=')));
+        return sorted(names);
+    };
+
+    EXPECT_EQ(load(tls.url("/to-plain")), sorted({"localplain"}));
+    EXPECT_EQ(namesIn(tls.requests("/to-plain").back().header("Cookie")), sorted({"localsecret", "localplain"}));
+    EXPECT_EQ(load(tls.url("/to-shop")), sorted({"plain"}));
+
+    // A cookie set by a redirect reply goes with the next hop, over either kind of jar.
+    for (const std::string host : {"127.0.0.1", "shop.localhost"}) {
+        server.on("/login", Reply::redirect(302, "/echo").header("Set-Cookie", "session=s1; Path=/"));
+        auto landed = fetch(makeSession(), ns::URLRequest::requestWithURL(ns::URL::fromString(url(host, "/login"))));
+        EXPECT_NE(landed.body().find("session=s1"), std::string::npos) << host;
+    }
+}
+
+// Over plain HTTP a reply may neither replace nor remove a Secure cookie of the same name, nor set
+// a Secure one; https and plain HTTP keep sending what they sent before.
+TEST_F(CookieMatchingTest, PlainRepliesNeverReplaceRemoveOrSetSecureCookies) {
+    std::string future = std::to_string(std::time(nullptr) + 86400);
+    const Names hosts = {"127.0.0.1", "shop.localhost"};
+    Names lines;
+    for (const auto& host : hosts) {
+        lines.push_back(host + "\tFALSE\t/\tTRUE\t" + future + "\tsid\tsecure-value");
+        lines.push_back(host + "\tFALSE\t/\tTRUE\t" + future + "\tkeep\tsecure-kept");
+    }
+    seedJar(lines);
+    for (const auto& host : hosts) {
+        setCookies(host, "/set", {"sid=plain-value; Path=/", "other=2; Path=/", "new=3; Secure; Path=/"});
+        setCookies(host, "/drop", {"keep=x; Max-Age=0; Path=/"});
+    }
+    echoCookies({"/"});
+    expectCases({{"127.0.0.1", "/", {"other"}}, {"shop.localhost", "/", {"other"}}});
+
+    std::map<std::string, std::pair<std::string, bool>> jar;
+    for (auto& c : ns::HTTPCookieStorage::shared()->cookies())
+        jar[c->domain() + " " + c->name()] = {c->value(), c->isSecure()};
+    for (const auto& host : hosts) {
+        EXPECT_EQ(jar[host + " sid"], std::pair(std::string("secure-value"), true)) << host;
+        EXPECT_EQ(jar[host + " keep"], std::pair(std::string("secure-kept"), true)) << host;
+        EXPECT_EQ(jar.count(host + " new"), 0u) << host;
+    }
+
+    // Over https the Secure values still go, unchanged.
+    HttpTestServer tls(HttpTestServer::Scheme::Https);
+    tls.on("/", [](const HttpTestServer::Request& r) { return Reply::text(200, r.header("Cookie")); });
+    auto delegate = std::make_shared<TrustingLoad>();
+    ns::URLConnection::create(ns::URLRequest::requestWithURL(ns::URL::fromString(tls.url("/"))), delegate);
+    ASSERT_TRUE(runMainUntil([&] { return delegate->ended; }));
+    auto sentOverTLS = ns::str::split(delegate->body, "; ");
+    std::sort(sentOverTLS.begin(), sentOverTLS.end());
+    EXPECT_EQ(sentOverTLS, (Names{"keep=secure-kept", "other=2", "sid=secure-value"}));
 }
 
 } // namespace
