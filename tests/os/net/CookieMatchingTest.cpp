@@ -90,10 +90,10 @@ protected:
 };
 
 TEST_F(CookieMatchingTest, DomainDecidesBetweenHostOnlySubdomainsAndLookAlikes) {
-    setCookies("shop.localhost", "/set", {"host=1; Path=/", "dom=2; Domain=shop.localhost; Path=/",
-                                          "foreign=3; Domain=other.localhost; Path=/"});
+    ASSERT_NO_FATAL_FAILURE(setCookies("shop.localhost", "/set", {"host=1; Path=/", "dom=2; Domain=shop.localhost; Path=/",
+                                          "foreign=3; Domain=other.localhost; Path=/"}));
     // A subdomain may widen to its parent; the parent's host-only cookie stays its own.
-    setCookies("api.shop.localhost", "/set-up", {"up=4; Domain=.shop.localhost; Path=/", "apihost=5; Path=/"});
+    ASSERT_NO_FATAL_FAILURE(setCookies("api.shop.localhost", "/set-up", {"up=4; Domain=.shop.localhost; Path=/", "apihost=5; Path=/"}));
     echoCookies({"/"});
     expectCases({
         {"shop.localhost", "/", {"host", "dom", "up"}},
@@ -108,9 +108,9 @@ TEST_F(CookieMatchingTest, DomainDecidesBetweenHostOnlySubdomainsAndLookAlikes) 
 }
 
 TEST_F(CookieMatchingTest, PathMatchesWholeSegmentsOnly) {
-    setCookies("shop.localhost", "/set", {"root=1; Path=/", "a=2; Path=/a", "ab=3; Path=/a/b"});
+    ASSERT_NO_FATAL_FAILURE(setCookies("shop.localhost", "/set", {"root=1; Path=/", "a=2; Path=/a", "ab=3; Path=/a/b"}));
     // Without a Path the cookie belongs to the folder of the page that set it.
-    setCookies("shop.localhost", "/d/set", {"def=4"});
+    ASSERT_NO_FATAL_FAILURE(setCookies("shop.localhost", "/d/set", {"def=4"}));
     echoCookies({"/", "/a", "/a/b", "/a/b/c", "/a/bc", "/ab", "/A", "/d", "/d/x", "/dx"});
     expectCases({
         {"shop.localhost", "/", {"root"}},
@@ -134,7 +134,7 @@ TEST_F(CookieMatchingTest, SecureCookiesNeverGoOverPlainHTTP) {
              "127.0.0.1\tFALSE\t/\tTRUE\t" + future + "\tlocalsecret\t3",
              "127.0.0.1\tFALSE\t/\tFALSE\t" + future + "\tlocalplain\t4"});
     // Set over plain HTTP, a secure cookie is not taken at all.
-    setCookies("shop.localhost", "/set", {"fresh=5; Secure; Path=/"});
+    ASSERT_NO_FATAL_FAILURE(setCookies("shop.localhost", "/set", {"fresh=5; Secure; Path=/"}));
     echoCookies({"/"});
     expectCases({
         {"shop.localhost", "/", {"plain"}},
@@ -162,11 +162,11 @@ TEST_F(CookieMatchingTest, ExpiredCookiesAreNeitherSentNorListed) {
     for (const auto& host : hosts) expectCases({{host, "/", {"fresh", "gone", "dated"}}});
 
     // Max-Age=0 and a date in the past both delete; only the host that was told forgets.
-    setCookies("127.0.0.1", "/set", {"gone=x; Max-Age=0; Path=/", "dated=x; Expires=Thu, 01 Jan 1998 00:00:00 GMT; Path=/",
-                                     "later=5; Max-Age=3600; Path=/"});
+    ASSERT_NO_FATAL_FAILURE(setCookies("127.0.0.1", "/set", {"gone=x; Max-Age=0; Path=/", "dated=x; Expires=Thu, 01 Jan 1998 00:00:00 GMT; Path=/",
+                                     "later=5; Max-Age=3600; Path=/"}));
     expectCases({{"127.0.0.1", "/", {"fresh", "later"}}, {"shop.localhost", "/", {"fresh", "gone", "dated"}}});
-    setCookies("shop.localhost", "/set", {"gone=x; Max-Age=0; Path=/", "dated=x; Expires=Thu, 01 Jan 1998 00:00:00 GMT; Path=/",
-                                          "later=5; Max-Age=3600; Path=/"});
+    ASSERT_NO_FATAL_FAILURE(setCookies("shop.localhost", "/set", {"gone=x; Max-Age=0; Path=/", "dated=x; Expires=Thu, 01 Jan 1998 00:00:00 GMT; Path=/",
+                                          "later=5; Max-Age=3600; Path=/"}));
     for (const auto& host : hosts) expectCases({{host, "/", {"fresh", "later"}}});
     for (auto& c : ns::HTTPCookieStorage::shared()->cookies()) {
         ASSERT_TRUE(c->expiresDate());
@@ -276,8 +276,8 @@ TEST_F(CookieMatchingTest, PlainRepliesNeverReplaceRemoveOrSetSecureCookies) {
     }
     seedJar(lines);
     for (const auto& host : hosts) {
-        setCookies(host, "/set", {"sid=plain-value; Path=/", "other=2; Path=/", "new=3; Secure; Path=/"});
-        setCookies(host, "/drop", {"keep=x; Max-Age=0; Path=/"});
+        ASSERT_NO_FATAL_FAILURE(setCookies(host, "/set", {"sid=plain-value; Path=/", "other=2; Path=/", "new=3; Secure; Path=/"}));
+        ASSERT_NO_FATAL_FAILURE(setCookies(host, "/drop", {"keep=x; Max-Age=0; Path=/"}));
     }
     echoCookies({"/"});
     expectCases({{"127.0.0.1", "/", {"other"}}, {"shop.localhost", "/", {"other"}}});
