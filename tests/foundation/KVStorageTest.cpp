@@ -1,5 +1,6 @@
 #include "foundation/VXKVStorage.h"
 
+#include "os/foundation/Clock.h"
 #include "os/foundation/FileManager.h"
 #include "os/foundation/Sandbox.h"
 #include "tests/support/Environment.h"
@@ -97,6 +98,53 @@ TEST_F(KVStorageTest, AccessNotesWrittenInBatchesStillOrderTrimming) {
     storage = open(VXKVStorageType::SQLite);
     ASSERT_TRUE(storage->removeItemsToFitCount(1));
     EXPECT_TRUE(storage->itemExists("k0"));
+}
+
+// The times an item reports: written when last saved, used when this read happened (whole
+// seconds of the wall clock); what trimming by age goes by is the last use, kept across a reopening.
+TEST_F(KVStorageTest, AnItemReportsWhenItWasSavedAndWhenItWasLastUsed) {
+    const auto start = static_cast<int64_t>(ns::Clock::wallNow());
+    auto storage = open();
+    ASSERT_TRUE(storage->saveItem("inline", bytes(10, 1)));
+    ASSERT_TRUE(storage->saveItem("file", bytes(30000, 2), std::string("file")));
+    ASSERT_TRUE(storage->saveItem("idle", bytes(10, 3)));
+
+    advance(100.7);
+    for (const char* key : {"inline", "file"}) {
+        auto item = storage->getItem(key);
+        ASSERT_TRUE(item) << key;
+        EXPECT_EQ(item->modTime, start) << key;
+        EXPECT_EQ(item->accessTime, start + 100) << key;
+    }
+    advance(50);
+    auto again = storage->getItem("inline");
+    EXPECT_EQ(again->modTime, start);
+    EXPECT_EQ(again->accessTime, start + 150);
+
+    // Saving anew moves both times.
+    ASSERT_TRUE(storage->saveItem("file", bytes(30000, 4), std::string("file")));
+    advance(10);
+    auto resaved = storage->getItem("file");
+    EXPECT_EQ(resaved->modTime, start + 150);
+    EXPECT_EQ(resaved->accessTime, start + 160);
+
+    // The uses are kept across a reopening, and a cut by age goes by them.
+    storage.reset();
+    storage = open();
+    advance(5);
+    EXPECT_EQ(storage->getItem("idle")->accessTime, start + 165);
+    EXPECT_TRUE(storage->removeItemsEarlierThanTime(start + 120));
+    EXPECT_TRUE(storage->itemExists("inline"));
+    EXPECT_TRUE(storage->itemExists("file"));
+    EXPECT_TRUE(storage->itemExists("idle")) << "saved at the start, but read just now";
+    EXPECT_TRUE(storage->removeItemsEarlierThanTime(start + 155));
+    EXPECT_FALSE(storage->itemExists("inline")) << "last used at +150";
+    EXPECT_TRUE(storage->itemExists("file")) << "last used at +160";
+    ASSERT_TRUE(storage->saveItem("new", bytes(10, 5)));
+    advance(100);
+    EXPECT_TRUE(storage->removeItemsEarlierThanTime(start + 161));
+    EXPECT_FALSE(storage->itemExists("file"));
+    EXPECT_TRUE(storage->itemExists("new")) << "a save counts as a use";
 }
 
 TEST_F(KVStorageTest, DamagedManifestIsRebuiltAndLogged) {
