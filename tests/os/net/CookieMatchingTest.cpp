@@ -49,14 +49,22 @@ protected:
         return names;
     }
 
+    // The names in a Cookie header, sorted.
+    static Names namesIn(const std::string& header) {
+        Names names;
+        for (auto& pair : ns::str::split(header, "; "))
+            if (!pair.empty()) names.push_back(pair.substr(0, pair.find('=')));
+        return sorted(names);
+    }
+
+    // The body of a load through a URL connection that trusts the test server's certificate.
+    std::string loadTrusting(const std::string& fullURL);
+
     // The cookie names the server saw on a GET of the URL, sorted.
     Names sent(const std::string& fullURL) {
         auto result = fetch(makeSession(), ns::URLRequest::requestWithURL(ns::URL::fromString(fullURL)));
         EXPECT_EQ(result.errorCode(), 0) << fullURL;
-        Names names;
-        for (auto& pair : ns::str::split(result.body(), "; "))
-            if (!pair.empty()) names.push_back(pair.substr(0, pair.find('=')));
-        return sorted(names);
+        return namesIn(result.body());
     }
 
     // The names the jar says a request to the URL carries, sorted.
@@ -64,6 +72,12 @@ protected:
         Names names;
         for (auto& c : ns::HTTPCookieStorage::shared()->cookiesForURL(ns::URL::fromString(fullURL))) names.push_back(c->name());
         return sorted(names);
+    }
+
+    // A jar line for a cookie of the host's root path that expires in a day.
+    static std::string dayLine(const std::string& host, bool secure, const std::string& name, const std::string& value) {
+        return host + "\tFALSE\t/\t" + (secure ? "TRUE" : "FALSE") + "\t" + std::to_string(std::time(nullptr) + 86400) +
+               "\t" + name + "\t" + value;
     }
 
     // Writes jar lines (Netscape format) before the jar is first read in this test.
@@ -128,11 +142,10 @@ TEST_F(CookieMatchingTest, PathMatchesWholeSegmentsOnly) {
 }
 
 TEST_F(CookieMatchingTest, SecureCookiesNeverGoOverPlainHTTP) {
-    std::string future = std::to_string(std::time(nullptr) + 86400);
-    seedJar({"shop.localhost\tFALSE\t/\tTRUE\t" + future + "\tsecret\t1",
-             "shop.localhost\tFALSE\t/\tFALSE\t" + future + "\tplain\t2",
-             "127.0.0.1\tFALSE\t/\tTRUE\t" + future + "\tlocalsecret\t3",
-             "127.0.0.1\tFALSE\t/\tFALSE\t" + future + "\tlocalplain\t4"});
+    seedJar({dayLine("shop.localhost", true, "secret", "1"),
+             dayLine("shop.localhost", false, "plain", "2"),
+             dayLine("127.0.0.1", true, "localsecret", "3"),
+             dayLine("127.0.0.1", false, "localplain", "4")});
     // Set over plain HTTP, a secure cookie is not taken at all.
     ASSERT_NO_FATAL_FAILURE(setCookies("shop.localhost", "/set", {"fresh=5; Secure; Path=/"}));
     echoCookies({"/"});
@@ -196,24 +209,22 @@ public:
     }
 };
 
+std::string CookieMatchingTest::loadTrusting(const std::string& fullURL) {
+    auto delegate = std::make_shared<TrustingLoad>();
+    ns::URLConnection::create(ns::URLRequest::requestWithURL(ns::URL::fromString(fullURL)), delegate);
+    EXPECT_TRUE(runMainUntil([&] { return delegate->ended; })) << fullURL;
+    EXPECT_EQ(delegate->failure, 0) << fullURL;
+    return delegate->body;
+}
+
 TEST_F(CookieMatchingTest, SecureCookiesGoOverHTTPSAndWhatHTTPSSetsStaysOffPlainHTTP) {
-    std::string future = std::to_string(std::time(nullptr) + 86400);
-    seedJar({"127.0.0.1\tFALSE\t/\tTRUE\t" + future + "\tlocalsecret\t3",
-             "127.0.0.1\tFALSE\t/\tFALSE\t" + future + "\tlocalplain\t4"});
+    seedJar({dayLine("127.0.0.1", true, "localsecret", "3"),
+             dayLine("127.0.0.1", false, "localplain", "4")});
     HttpTestServer tls(HttpTestServer::Scheme::Https);
     tls.on("/", [](const HttpTestServer::Request& r) {
         return Reply::text(200, r.header("Cookie")).header("Set-Cookie", "tls=5; Secure; Path=/");
     });
-    auto overTLS = [&] {
-        auto load = std::make_shared<TrustingLoad>();
-        ns::URLConnection::create(ns::URLRequest::requestWithURL(ns::URL::fromString(tls.url("/"))), load);
-        EXPECT_TRUE(runMainUntil([&] { return load->ended; }));
-        EXPECT_EQ(load->failure, 0);
-        Names names;
-        for (auto& pair : ns::str::split(load->body, "; "))
-            if (!pair.empty()) names.push_back(pair.substr(0, pair.find('=')));
-        return sorted(names);
-    };
+    auto overTLS = [&] { return namesIn(loadTrusting(tls.url("/"))); };
     EXPECT_EQ(overTLS(), sorted({"localsecret", "localplain"}));
     EXPECT_EQ(overTLS(), sorted({"localsecret", "localplain", "tls"}));
     echoCookies({"/"});
@@ -225,32 +236,16 @@ TEST_F(CookieMatchingTest, SecureCookiesGoOverHTTPSAndWhatHTTPSSetsStaysOffPlain
 // Which cookies go is decided for every hop of a redirect chain, by that hop's URL: an https load
 // sent on to plain HTTP carries no Secure cookie there, and a cookie a redirect sets goes on the next hop.
 TEST_F(CookieMatchingTest, EveryHopOfARedirectSendsTheCookiesOfItsOwnURL) {
-    std::string future = std::to_string(std::time(nullptr) + 86400);
-    seedJar({"127.0.0.1\tFALSE\t/\tTRUE\t" + future + "\tlocalsecret\t1",
-             "127.0.0.1\tFALSE\t/\tFALSE\t" + future + "\tlocalplain\t2",
-             "shop.localhost\tFALSE\t/\tTRUE\t" + future + "\tsecret\t3",
-             "shop.localhost\tFALSE\t/\tFALSE\t" + future + "\tplain\t4"});
+    seedJar({dayLine("127.0.0.1", true, "localsecret", "1"),
+             dayLine("127.0.0.1", false, "localplain", "2"),
+             dayLine("shop.localhost", true, "secret", "3"),
+             dayLine("shop.localhost", false, "plain", "4")});
     echoCookies({"/echo"});
     HttpTestServer tls(HttpTestServer::Scheme::Https);
     tls.on("/to-plain", Reply::redirect(302, server.url("/echo")));
     tls.on("/to-shop", Reply::redirect(307, url("shop.localhost", "/echo")));
     tls.on("/echo", [](const HttpTestServer::Request& r) { return Reply::text(200, r.header("Cookie")); });
-    auto load = [&](const std::string& fullURL) {
-        auto delegate = std::make_shared<TrustingLoad>();
-        ns::URLConnection::create(ns::URLRequest::requestWithURL(ns::URL::fromString(fullURL)), delegate);
-        EXPECT_TRUE(runMainUntil([&] { return delegate->ended; }));
-        EXPECT_EQ(delegate->failure, 0) << fullURL;
-        Names names;
-        for (auto& pair : ns::str::split(delegate->body, "; "))
-            if (!pair.empty()) names.push_back(pair.substr(0, pair.find('=')));
-        return sorted(names);
-    };
-    auto namesIn = [](const std::string& header) {
-        Names names;
-        for (auto& pair : ns::str::split(header, "; "))
-            if (!pair.empty()) names.push_back(pair.substr(0, pair.find('=')));
-        return sorted(names);
-    };
+    auto load = [&](const std::string& fullURL) { return namesIn(loadTrusting(fullURL)); };
 
     EXPECT_EQ(load(tls.url("/to-plain")), sorted({"localplain"}));
     EXPECT_EQ(namesIn(tls.requests("/to-plain").back().header("Cookie")), sorted({"localsecret", "localplain"}));
@@ -267,12 +262,11 @@ TEST_F(CookieMatchingTest, EveryHopOfARedirectSendsTheCookiesOfItsOwnURL) {
 // Over plain HTTP a reply may neither replace nor remove a Secure cookie of the same name, nor set
 // a Secure one; https and plain HTTP keep sending what they sent before.
 TEST_F(CookieMatchingTest, PlainRepliesNeverReplaceRemoveOrSetSecureCookies) {
-    std::string future = std::to_string(std::time(nullptr) + 86400);
     const Names hosts = {"127.0.0.1", "shop.localhost"};
     Names lines;
     for (const auto& host : hosts) {
-        lines.push_back(host + "\tFALSE\t/\tTRUE\t" + future + "\tsid\tsecure-value");
-        lines.push_back(host + "\tFALSE\t/\tTRUE\t" + future + "\tkeep\tsecure-kept");
+        lines.push_back(dayLine(host, true, "sid", "secure-value"));
+        lines.push_back(dayLine(host, true, "keep", "secure-kept"));
     }
     seedJar(lines);
     for (const auto& host : hosts) {
@@ -294,10 +288,7 @@ TEST_F(CookieMatchingTest, PlainRepliesNeverReplaceRemoveOrSetSecureCookies) {
     // Over https the Secure values still go, unchanged.
     HttpTestServer tls(HttpTestServer::Scheme::Https);
     tls.on("/", [](const HttpTestServer::Request& r) { return Reply::text(200, r.header("Cookie")); });
-    auto delegate = std::make_shared<TrustingLoad>();
-    ns::URLConnection::create(ns::URLRequest::requestWithURL(ns::URL::fromString(tls.url("/"))), delegate);
-    ASSERT_TRUE(runMainUntil([&] { return delegate->ended; }));
-    auto sentOverTLS = ns::str::split(delegate->body, "; ");
+    auto sentOverTLS = ns::str::split(loadTrusting(tls.url("/")), "; ");
     std::sort(sentOverTLS.begin(), sentOverTLS.end());
     EXPECT_EQ(sentOverTLS, (Names{"keep=secure-kept", "other=2", "sid=secure-value"}));
 }
