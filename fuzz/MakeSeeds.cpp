@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -147,6 +148,9 @@ int main(int argc, char** argv) {
     put("fuzz_property_list", "sample.xml", prefixed(0, bytesOf(ns::PropertyList::write(samplePlist(), ns::PropertyList::Format::XML))));
     put("fuzz_property_list", "sample.bplist", prefixed(0, bytesOf(ns::PropertyList::write(samplePlist(), ns::PropertyList::Format::Binary))));
     put("fuzz_keyed_unarchiver", "sample.archive", prefixed(0, bytesOf(ns::KeyedArchiver::archivedData(samplePlist()))));
+    // A date that is not a number round-trips as one (a longer run once stopped on it).
+    put("fuzz_keyed_unarchiver", "nan-date.archive",
+        prefixed(0, bytesOf(ns::KeyedArchiver::archivedData(ns::Value(ns::Array{ns::Value(ns::Date{std::nan("")}), ns::Value(ns::Date{-INFINITY})})))));
 
     // JSON: documents, replies, models.
     const std::vector<std::string> documents = {

@@ -67,28 +67,28 @@ TEST_F(FloatingButtonTest, DocksRightThenDragsAndSnapsToTheNearestEdge) {
     CXRHelperBtn::show();
     EXPECT_FALSE(b->isHidden());
 
-    dragTo({200, 300});
+    ASSERT_NO_FATAL_FAILURE(dragTo({200, 300}));
     EXPECT_EQ(b->center(), (cg::Point{200, 300})); // far from every edge: stays, fully shown
     EXPECT_EQ(b->alpha(), 0.51);
     EXPECT_EQ(b->status(), 1);
     EXPECT_EQ(b->btnAnimations(), CXRHelperBtn::None);
     EXPECT_FALSE(b->isMoving());
 
-    dragTo({30, 300});
+    ASSERT_NO_FATAL_FAILURE(dragTo({30, 300}));
     EXPECT_EQ(b->center(), (cg::Point{0, 300}));
     EXPECT_EQ(b->imageEdgeInsets(), (ui::EdgeInsets{0, 30, 0, 0}));
     EXPECT_EQ(b->alpha(), 0.5);
     EXPECT_EQ(b->status(), 0);
 
-    dragTo({320, 40}); // near the right edge, above the distance to it: top, kept 60 pt inside in portrait
+    ASSERT_NO_FATAL_FAILURE(dragTo({320, 40})); // near the right edge, above the distance to it: top, kept 60 pt inside in portrait
     EXPECT_EQ(b->center(), (cg::Point{320, 60}));
     EXPECT_EQ(b->status(), 1);
 
-    dragTo({315, 300}); // exactly 60 pt from the right edge
+    ASSERT_NO_FATAL_FAILURE(dragTo({315, 300})); // exactly 60 pt from the right edge
     EXPECT_EQ(b->center(), (cg::Point{375, 300}));
     EXPECT_EQ(b->btnAnimations(), CXRHelperBtn::Right);
 
-    dragTo({200, 640});
+    ASSERT_NO_FATAL_FAILURE(dragTo({200, 640}));
     EXPECT_EQ(b->center(), (cg::Point{200, 667}));
     EXPECT_EQ(b->btnAnimations(), CXRHelperBtn::Bottom);
 }
@@ -111,15 +111,15 @@ TEST_F(FloatingButtonTest, ADragStartsAtAMoveOfExactlyThirtyPointsFromTheCentre)
 TEST_F(FloatingButtonTest, LeftSnapInLandscapeBesideAHomeIndicatorStaysVisible) {
     auto b = open(ui::DeviceProfile::notchLandscape()); // 812 x 375
     EXPECT_EQ(b->screenFlag(), 0);
-    dragTo({30, 200});
+    ASSERT_NO_FATAL_FAILURE(dragTo({30, 200}));
     EXPECT_EQ(b->center(), (cg::Point{60, 200}));
     EXPECT_EQ(b->status(), 1);
-    dragTo({400, 20}); // top in landscape: half outside
+    ASSERT_NO_FATAL_FAILURE(dragTo({400, 20})); // top in landscape: half outside
     EXPECT_EQ(b->center(), (cg::Point{400, 0}));
 
     restart();
     b = open(ui::DeviceProfile::plainPhone().withLandscape(true));
-    dragTo({30, 200});
+    ASSERT_NO_FATAL_FAILURE(dragTo({30, 200}));
     EXPECT_EQ(b->center(), (cg::Point{0, 200}));
     EXPECT_EQ(b->status(), 0);
 }

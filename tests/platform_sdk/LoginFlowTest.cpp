@@ -171,7 +171,7 @@ TEST_F(LoginFlowTest, TheChainRunsInOrderOnTheClockAndReleasesTheWindow) {
     EXPECT_EQ(screen->subNameView()->superview(), screen->loginView.lock());
     EXPECT_FALSE(screen->loginView.lock()->isHidden());
 
-    addSub(screen, "小号1");
+    ASSERT_NO_FATAL_FAILURE(addSub(screen, "小号1"));
     ASSERT_EQ(driver::rowCount(screen->subNameView()->tableView.lock(), 0), 1);
     auto subs = server.requests("login/addxiaohao");
     ASSERT_EQ(subs.size(), 1u);
@@ -329,7 +329,7 @@ TEST_F(LoginFlowTest, ALateLogoutReplyLeavesTheSameAccountLoggedInAgain) {
     typeLogin(screen, "player01", "secret1");
     ASSERT_EQ(screen->step(), VXLoginVC::Step::Waiting);
     server.releaseHeld();
-    awaitReplies();
+    ASSERT_NO_FATAL_FAILURE(awaitReplies());
     EXPECT_EQ(ShareVale::sharedInstance()->userName(), "player01") << "the newer login keeps its name";
 }
 

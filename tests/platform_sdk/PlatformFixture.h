@@ -45,8 +45,8 @@ protected:
     void SetUp() override {
         SandboxTest::SetUp();
         ASSERT_TRUE(server.start());
-        writeInfoPlist();
-        writeVXPlist(defaultVXPlist());
+        ASSERT_NO_FATAL_FAILURE(writeInfoPlist());
+        ASSERT_NO_FATAL_FAILURE(writeVXPlist(defaultVXPlist()));
     }
     void TearDown() override {
         server.releaseHeld();
@@ -67,11 +67,11 @@ protected:
     void writeInfoPlist(ns::Dictionary extra = {}) {
         ns::Dictionary info{{"CFBundleIdentifier", "com.vorlix.test"}, {"VXPlatformAPIHost", server.host()}};
         for (const auto& [key, value] : extra) info.set(key, value);
-        writePlist("Info.plist", info);
+        ASSERT_NO_FATAL_FAILURE(writePlist("Info.plist", info));
     }
     void writeVXPlist(const std::optional<ns::Dictionary>& content) {
         std::filesystem::remove(bundlePath() + "/VX.plist");
-        if (content) writePlist("VX.plist", *content);
+        if (content) ASSERT_NO_FATAL_FAILURE(writePlist("VX.plist", *content));
     }
     void writeChannelFile(const std::string& name) {
         std::string folder = bundlePath() + "/VXAppInfo/Channel";
@@ -96,7 +96,7 @@ protected:
         send();
         ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
         server.releaseHeld();
-        awaitReplies();
+        ASSERT_NO_FATAL_FAILURE(awaitReplies());
     }
     // Waits until every request the app has out has been answered and its completion has run.
     void awaitReplies() {

@@ -124,7 +124,7 @@ protected:
     void list(const VXSubViewRef& p, const Value& reply) {
         server.scriptNext("login/xiaohao", this->reply(reply));
         p->dataSource.clear();
-        exchange("login/xiaohao", [&] { p->loadData(); });
+        ASSERT_NO_FATAL_FAILURE(exchange("login/xiaohao", [&] { p->loadData(); }));
         if (reply["data"].isArray() && reply["data"].count() > 0) {
             EXPECT_TRUE(runMainUntil([&] { return !p->dataSource.empty(); }));
         }

@@ -87,6 +87,8 @@ void runFaultTable(std::type_identity_t<Fixture>& fixture, server::PlatformServe
                 server.script(row.path, faultyReply(fault, row.refused, row.wrongTyped, row.listless));
             std::string shown = (fixture.*row.send)(fault);
             EXPECT_EQ(shown, column < row.shows.size() ? row.shows[column] : "?") << row.request << ", " << faultName(fault);
+            // A request that never went out fails every cell after the same wait: one is enough.
+            if (::testing::Test::HasFatalFailure()) return;
         }
     }
 }

@@ -9,7 +9,7 @@ using PayWays = vx::test::PayCentreTest;
 }
 
 TEST_F(PayWays, OpensWithThePriceDiscountBalancesAndTheFirstStyle) {
-    open();
+    ASSERT_NO_FATAL_FAILURE(open());
     auto c = centre();
     ASSERT_TRUE(c);
     auto sent = server.requests("pay/getPayWayios").back().params;
@@ -43,7 +43,7 @@ TEST_F(PayWays, OpensWithThePriceDiscountBalancesAndTheFirstStyle) {
 
 TEST_F(PayWays, ListsDecideRowsStyleAndTheWalletRoad) {
     pay([](server::PayArea& p) { p.wallet("player01").payWays = {31, 32, 2}; });
-    open();
+    ASSERT_NO_FATAL_FAILURE(open());
     auto c = centre();
     EXPECT_EQ(c->payStyle, 5u);
     EXPECT_TRUE(c->isWalletTwo);
@@ -60,7 +60,7 @@ TEST_F(PayWays, ListsDecideRowsStyleAndTheWalletRoad) {
     // With both ids the later entry decides the road.
     for (bool otherLast : {false, true}) {
         pay([&](server::PayArea& p) { p.wallet("player01").payWays = otherLast ? std::vector<long>{5, 31} : std::vector<long>{31, 5}; });
-        open();
+        ASSERT_NO_FATAL_FAILURE(open());
         EXPECT_EQ(centre()->payStyle, 5u);
         EXPECT_EQ(centre()->isWalletTwo, otherLast);
         centre()->popAction();
@@ -73,7 +73,7 @@ TEST_F(PayWays, EmptyListCollapsesEverythingAndPaysNothing) {
         p.wallet("player01").payWays = {};
         p.wallet("player01").discount = "0";
     });
-    open();
+    ASSERT_NO_FATAL_FAILURE(open());
     auto c = centre();
     EXPECT_EQ(c->payStyle, 0u);
     for (auto h : {c->walletViewH, c->GFWalletViewH, c->wxViewH, c->GFWxViewH, c->ptbViewH, c->djqViewH, c->xinViewH})
@@ -88,14 +88,14 @@ TEST_F(PayWays, EmptyListCollapsesEverythingAndPaysNothing) {
 
 TEST_F(PayWays, RefusalsAndFailuresOfThePayWayRequest) {
     pay([](server::PayArea& p) { p.payWayCode = 0, p.payWayMessage = "暂不可用"; });
-    open();
+    ASSERT_NO_FATAL_FAILURE(open());
     EXPECT_EQ(centre()->payStyle, 0u);
     EXPECT_TRUE(driver::findLabel(window, "暂不可用"));
     centre()->popAction();
     advance(0.5);
 
     server.script("pay/getPayWayios", dropped());
-    open();
+    ASSERT_NO_FATAL_FAILURE(open());
     auto c = centre();
     EXPECT_EQ(c->payStyle, 2u);
     EXPECT_EQ(c->ptbViewH.lock()->constant(), 56);
@@ -103,7 +103,7 @@ TEST_F(PayWays, RefusalsAndFailuresOfThePayWayRequest) {
     advance(0.5);
     EXPECT_TRUE(answers.empty()); // back answers the game nothing
 
-    open("abc", false);
+    ASSERT_NO_FATAL_FAILURE(open("abc", false));
     EXPECT_FALSE(centre());
     EXPECT_TRUE(driver::findLabel(window, "金额格式异常"));
     EXPECT_EQ(answers, std::vector<std::string>{"fail(金额格式异常, 604, abc)"}); // and the game hears it
@@ -119,7 +119,7 @@ TEST_F(PayWays, InPortraitTheListClearsTheBarAndThePayButtonTheHomeIndicator) {
     for (const Case& k : {Case{ui::DeviceProfile::plainPhone(), 64, 667 - 12},
                           Case{ui::DeviceProfile::notchPortrait(), 88, 812 - 34 - 12}}) {
         driver::useProfile(k.profile);
-        open();
+        ASSERT_NO_FATAL_FAILURE(open());
         auto c = centre();
         ASSERT_TRUE(c);
         c->view()->layoutIfNeeded();

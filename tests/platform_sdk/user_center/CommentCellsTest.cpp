@@ -107,7 +107,7 @@ TEST_F(CommentCellsTest, ALikeReplyUpdatesTheCommentItWasSentFor) {
     again->isgood = 0;
     cell->setModel(again);
     cell->doGoodBtnClick();
-    answered("Sdkcomments/good", 3);
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkcomments/good", 3));
     EXPECT_EQ(again->good.integerValue(), 8);
     EXPECT_TRUE(cell->goodBtn.lock()->isEnabled());
 }

@@ -31,9 +31,9 @@ protected:
 };
 
 TEST_P(MineScreens, FreshAccountAndTheBindPanel) {
-    openMine();
+    ASSERT_NO_FATAL_FAILURE(openMine());
     EXPECT_TRUE(vx::test::matchesGolden(window, name("uc-mine"), sandboxPath()));
-    tapArea("mobile");
+    ASSERT_NO_FATAL_FAILURE(tapArea("mobile"));
     auto panel = page->bangView();
     ASSERT_TRUE(panel->window());
     driver::typeText(panel->numF.lock(), "13800001234");
@@ -42,8 +42,8 @@ TEST_P(MineScreens, FreshAccountAndTheBindPanel) {
 
 TEST_P(MineScreens, SubAccountsWithARowExpandedAndTheAddAlert) {
     seedSubAccounts();
-    openMine();
-    tapArea("subname");
+    ASSERT_NO_FATAL_FAILURE(openMine());
+    ASSERT_NO_FATAL_FAILURE(tapArea("subname"));
     driver::advance(0.35);
     auto screen = std::dynamic_pointer_cast<VXSuSubNameVC>(nav->topViewController());
     ASSERT_TRUE(screen);
