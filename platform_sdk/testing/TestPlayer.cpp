@@ -95,7 +95,6 @@ bool TestPlayer::passRealName() {
         auto login = loginScreen();
         if (!login) return fail("the login window is not open");
         // The window waits a second after the login before it shows the form or the notice.
-        ns::RunLoop::main().runUntil([&] { return login->step() != Step::Waiting; }, 0);
         if (login->step() == Step::Waiting) driver::advance(1);
         if (login->step() != Step::RealName) return true;
         auto form = login->rzView();
