@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The installed package as a game developer meets it. One step per CTest test (tests/package):
 #   install       installs the build into <work>/prefix (the other steps but short_build use it)
-#   headers       every installed header compiles alone with -Wall -Wextra as errors (headers/)
+#   headers       every installed header compiles alone and quietly under -Wall -Wextra (headers/;
+#                 VX_ALL_HEADERS_ALONE=ON compiles here also those the tree's build compiles first)
 #   sdk_game      a game asking for the SDK component alone configures, builds and runs on a machine
 #                 without libmicrohttpd or nlohmann-json, compiles against the prefix's headers only,
 #                 and gets its app bundle again when a plist changes, without relinking (game/)
@@ -82,7 +83,8 @@ install)
 
 headers)
   rm -rf "$work/headers"
-  configure "$here/headers" "$work/headers" -DCMAKE_BUILD_TYPE= >"$work/headers.log" 2>&1 || { cat "$work/headers.log"; fail "configure failed"; }
+  configure "$here/headers" "$work/headers" -DCMAKE_BUILD_TYPE= -DVX_SOURCE_DIR="$root" \
+    -DVX_ALL_HEADERS_ALONE="${VX_ALL_HEADERS_ALONE:-OFF}" >"$work/headers.log" 2>&1 || { cat "$work/headers.log"; fail "configure failed"; }
   grep 'package_headers:' "$work/headers.log"
   cmake --build "$work/headers" -j "${VX_PACKAGE_JOBS:-2}" -- -k 0 >"$work/headers-build.log" 2>&1 ||
     { grep -E '(error|warning):' "$work/headers-build.log" | sort | uniq -c | sort -rn | head -n 40
