@@ -15,17 +15,23 @@ set(VX_PACKAGE_OUTSIDE_INCLUDE
   "^[ \t]*#[ \t]*include[ \t]*<(curl|pango|cairo|pixman|glib|fontconfig|litehtml|microhttpd|nlohmann|plist|unicode|mbedtls|sqlite3|png|jpeglib|gif_lib|tiff|openjpeg|zlib|httplib)")
 
 # vx_package_component(<name> TARGETS <target>... [REQUIRES <component>...])
-# One component of the package, declared bottom up: its targets are exported to
+# One component of the package, declared bottom up (a new component is one more line below, its
+# folder in VX_FOLDERS and, where a game names it, an EXPORT_NAME): its targets are exported to
 # VorlixTargets-<name>.cmake, the headers of their folders are installed, and the package config
 # loads it for find_package(Vorlix COMPONENTS <name>) once it has found the outside libraries its
 # libraries link (VX_OUTSIDE_LINKS, from vx_library) and the components it requires.
 set(VX_PACKAGE_COMPONENTS "")
-set(VX_PACKAGE_COMPONENT_TABLE "")
+set(VX_PACKAGE_COMPONENT_TABLE "set(_vorlix_components \"\")\n")
 set(VX_PACKAGE_HEADER_FOLDERS "")
 function(vx_package_component name)
   cmake_parse_arguments(ARG "" "" "TARGETS;REQUIRES" ${ARGN})
   set(links "")
   foreach(target IN LISTS ARG_TARGETS)
+    get_target_property(export_name ${target} EXPORT_NAME)
+    if(NOT export_name)
+      string(REGEX REPLACE "^vx_" "" export_name ${target})
+      set_target_properties(${target} PROPERTIES EXPORT_NAME ${export_name})
+    endif()
     get_target_property(type ${target} TYPE)
     if(NOT type STREQUAL "STATIC_LIBRARY")
       continue()
@@ -68,6 +74,7 @@ function(vx_package_component name)
     endif()
   endforeach()
   string(APPEND VX_PACKAGE_COMPONENT_TABLE
+    "list(APPEND _vorlix_components ${name})\n"
     "set(_vorlix_${name}_requires ${ARG_REQUIRES})\n"
     "set(_vorlix_${name}_links ${links})\n")
   list(APPEND VX_PACKAGE_COMPONENTS ${name})
@@ -83,30 +90,24 @@ function(vx_package_component name)
     DESTINATION ${VX_PACKAGE_CMAKE_DIR})
 endfunction()
 
-# Exported names: Vorlix::<folder name> (Vorlix::os_foundation, ...), the two a game names below.
-foreach(target vx_os_foundation vx_os_dispatch vx_os_net vx_os_graphics vx_os_imageio vx_os_quartz vx_os_text
-    vx_os_uikit vx_http vx_foundation vx_widgets vx_image vx_wallet vx_platform_sdk vx_platform_sdk_user_center)
-  string(REGEX REPLACE "^vx_" "" export_name ${target})
-  set_target_properties(${target} PROPERTIES EXPORT_NAME ${export_name})
-endforeach()
-set_target_properties(vx_sdk PROPERTIES EXPORT_NAME SDK)
-set_target_properties(vx_server PROPERTIES EXPORT_NAME Server)
-# Static libraries carry their build's link options (the sanitizers of the asan preset) to the game.
-set_target_properties(vx_compile_options PROPERTIES EXPORT_NAME build_options)
-
-vx_package_component(SDK TARGETS
-  vx_os_foundation vx_os_dispatch vx_os_net vx_os_graphics vx_os_imageio vx_os_quartz vx_os_text vx_os_uikit
-  vx_http vx_foundation vx_widgets vx_image vx_wallet vx_platform_sdk vx_platform_sdk_user_center vx_sdk
-  vx_compile_options)
-vx_package_component(Server TARGETS vx_server vorlix-server REQUIRES SDK)
-
-string(APPEND VX_PACKAGE_COMPONENT_TABLE "set(_vorlix_components ${VX_PACKAGE_COMPONENTS})")
-
 # The SDK's pictures, and the app bundle a game starts from (its Info.plist, VX.plist and channel).
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/VOZUV.bundle DESTINATION ${VX_PACKAGE_DATA_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/resources/Info.plist ${PROJECT_SOURCE_DIR}/resources/VX.plist
   DESTINATION ${VX_PACKAGE_DATA_DIR}/app)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/VXAppInfo DESTINATION ${VX_PACKAGE_DATA_DIR}/app)
+
+# Exported names are the target's without "vx_" (Vorlix::os_foundation, ...), but for those a game names.
+set_target_properties(vx_sdk PROPERTIES EXPORT_NAME SDK)
+set_target_properties(vx_server PROPERTIES EXPORT_NAME Server)
+# Static libraries carry their build's link options (the sanitizers of the asan preset) to the game.
+set_target_properties(vx_compile_options PROPERTIES EXPORT_NAME build_options)
+
+# The components, bottom up; a new one is one more line here.
+vx_package_component(SDK TARGETS
+  vx_os_foundation vx_os_dispatch vx_os_net vx_os_graphics vx_os_imageio vx_os_quartz vx_os_text vx_os_uikit
+  vx_http vx_foundation vx_widgets vx_image vx_wallet vx_platform_sdk vx_platform_sdk_user_center vx_sdk
+  vx_compile_options)
+vx_package_component(Server TARGETS vx_server vorlix-server REQUIRES SDK)
 
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/VorlixConfig.cmake.in
   ${PROJECT_BINARY_DIR}/VorlixConfig.cmake
