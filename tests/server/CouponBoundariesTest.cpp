@@ -12,12 +12,15 @@ std::string str(const Value& v) { return v.stringValue().value_or("<none>"); }
 class CouponBoundaries : public ServerTest {
 protected:
     Value claim(const Value& cid, const std::string& user = "ann") {
+        EXPECT_TRUE(as(user));
         return call("Sdkdetail/getcoupon", ns::Dictionary{{"cid", cid}, {"username", user}});
     }
     Value claimAll(const std::string& user = "ann") {
+        EXPECT_TRUE(as(user));
         return call("Sdkdetail/getcouponall", ns::Dictionary{{"gid", "1001"}, {"username", user}});
     }
     Value mine(const std::string& user, bool usable, int page) {
+        EXPECT_TRUE(as(user));
         return formFields("Sdkhome/mycoupon", {{"username", user}, {"status", usable ? "1" : "0"},
                                                {"pagecode", std::to_string(page)}});
     }
@@ -89,6 +92,7 @@ TEST_F(CouponBoundaries, MyCouponPagesEndWhereTheRowsEnd) {
 }
 
 TEST_F(CouponBoundaries, StatementPagesAndSourcesAtTheirEdges) {
+    ASSERT_TRUE(signIn("ann"));
     auto bills = [&](const char* path, int screen, int page) {
         return formFields(path, {{"username", "ann"}, {"screen", std::to_string(screen)}, {"pagecode", std::to_string(page)}})["c"];
     };
