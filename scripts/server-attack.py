@@ -295,10 +295,10 @@ def lock_attack(port, log_path):
     requests, seconds, answers = code_flood(port, phones, 0, sources)
     print(f"lock: 12000 phones from 600 addresses, one code each: {requests} requests in {seconds} s; "
           f"answered {answers}")
+    print(f"  honest phone asking after: {phone_login(port, log_path, '13912345004')}")
     _, reply, _ = call(port, "Login/telregister", {"z": honest, "i": code})
     print(f"  honest phone with a code sent before: login z={reply and reply.get('z')} "
           f"{reply and (reply.get('x') or reply.get('b'))}")
-    print(f"  honest phone asking after: {phone_login(port, log_path, '13912345004')}")
 
 
 def amplification(port, pid):
@@ -306,21 +306,37 @@ def amplification(port, pid):
     call(port, "login/register", {"z": "amp001", "b": "amp12345"})
     _, _, cookie = call(port, "login/dologin", {"z": "amp001", "b": "amp12345"})
     session = b"Cookie: %s\r\n" % cookie.encode() if cookie else b""
-    # Just under the decoded bound of a server that allows 4 MiB.
-    comment = gzip.compress(b"username=amp001&content=" + b"a" * ((4 << 20) - 1024))
-    order = gzip.compress(scramble(json.dumps({"z": "wx", "c": "amp001", "p": "6", "b": "6", "l": "p" * 600000}).encode()).encode())
+    def comment(size):
+        return gzip.compress(b"username=amp001&content=" + b"a" * size)
 
-    def register(i):
-        return gzip.compress(scramble(json.dumps({"z": "ampname%d" % i, "b": "w" * 600000}).encode()).encode())
+    def order(size):
+        params = {"z": "wx", "c": "amp001", "p": "6", "b": "6", "l": "p" * size}
+        return gzip.compress(scramble(json.dumps(params).encode()).encode())
 
+    def register(i, size):
+        return gzip.compress(scramble(json.dumps({"z": "amp%d-%d" % (size, i), "b": "w" * size}).encode()).encode())
+
+    def comments(size):
+        body = comment(size)
+        return lambda i: (body, exchange(port, "Sdkcomments/commit", "application/x-www-form-urlencoded", body, 30,
+                                         headers=b"Content-Encoding: gzip\r\n" + session))
+
+    def orders(size):
+        body = order(size)
+        return lambda i: (body, exchange(port, "H5pay/pay", "text/html", body, 30, headers=session))
+
+    def registrations(size):
+        return lambda i: (lambda body: (body, exchange(port, "login/register", "text/html", body, 30)))(register(i, size))
+
+    # Just under the decoded bound of a server that allows 4 MiB, then texts whose requests fit a
+    # 64 KiB bound (a scrambled body's text is about five times its JSON).
     cases = [
-        ("Sdkcomments/commit, a 4 MB comment", lambda i: (comment, exchange(
-            port, "Sdkcomments/commit", "application/x-www-form-urlencoded", comment, 30,
-            headers=b"Content-Encoding: gzip\r\n" + session))),
-        ("H5pay/pay, a 600 kB product name", lambda i: (order, exchange(
-            port, "H5pay/pay", "text/html", order, 30, headers=session))),
-        ("login/register, a 600 kB password", lambda i: (lambda body: (body, exchange(
-            port, "login/register", "text/html", body, 30)))(register(i))),
+        ("Sdkcomments/commit, a 4 MB comment", comments((4 << 20) - 1024)),
+        ("H5pay/pay, a 600 kB product name", orders(600000)),
+        ("login/register, a 600 kB password", registrations(600000)),
+        ("Sdkcomments/commit, a 60 kB comment", comments(60000)),
+        ("H5pay/pay, a 10 kB product name", orders(10000)),
+        ("login/register, a 10 kB password", registrations(10000)),
     ]
     for name, send in cases:
         before = rss(pid)["VmRSS"]

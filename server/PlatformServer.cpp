@@ -41,6 +41,7 @@ const std::set<std::string, std::less<>> kPlainPaths = {
 
 // A burst of connections waits in the kernel's queue while the server catches up.
 constexpr unsigned kListenBacklog = 1024;
+constexpr size_t kInflaterBytes = PlatformServer::InflaterBytes;
 
 } // namespace
 
@@ -217,13 +218,15 @@ ns::Value PlatformServer::State::answer(const std::string& path, const ns::Value
 
 namespace {
 
-void releaseBudget(PlatformServer::State& s, Exchange& x) {
-    if (!x.counted) return;
+// Gives back n of the bytes the request holds (all by default).
+void releaseBudget(PlatformServer::State& s, Exchange& x, size_t n = SIZE_MAX) {
+    n = std::min(n, x.counted);
+    if (!n) return;
     std::lock_guard lock(s.budgetMutex);
-    s.buffered -= x.counted;
+    s.buffered -= n;
     auto mine = s.bufferedBy.find(x.address);
-    if (mine != s.bufferedBy.end() && (mine->second -= x.counted) == 0) s.bufferedBy.erase(mine);
-    x.counted = 0;
+    if (mine != s.bufferedBy.end() && (mine->second -= n) == 0) s.bufferedBy.erase(mine);
+    x.counted -= n;
 }
 
 // Takes n more bytes of body into the budgets of the server and of the client's address.
@@ -271,6 +274,7 @@ void checkHeaders(PlatformServer::State& s, MHD_Connection* c, Exchange& x) {
     if (encoding.empty() || encoding == "identity") return;
     if (encoding != "gzip" && encoding != "x-gzip" && encoding != "deflate")
         return refuse(s, x, 415, "content encoding not accepted");
+    if (!charge(s, x, kInflaterBytes)) return refuse(s, x, 503, "server busy");
     x.inflater = std::make_unique<z_stream>();
     *x.inflater = z_stream{};
     // 47: gzip or zlib, told apart by their headers.
@@ -313,6 +317,7 @@ void takeBody(PlatformServer::State& s, Exchange& x, const char* data, size_t le
             bool trailing = z.avail_in > 0;
             inflateEnd(x.inflater.get());
             x.inflater.reset();
+            releaseBudget(s, x, kInflaterBytes);
             x.inflateEnded = true;
             if (trailing) refuse(s, x, 400, "request body unreadable"); // bytes past the stream's end
             return;

@@ -69,6 +69,9 @@ public:
     };
 
     static constexpr const char* BasePath = "/sdkapicoupon2/";
+    // What inflating one compressed body holds besides its output (zlib's state and window),
+    // charged to the budgets like the body: idle compressed bodies cost memory before they inflate.
+    static constexpr size_t InflaterBytes = 48 << 10;
 
     PlatformServer();
     ~PlatformServer();

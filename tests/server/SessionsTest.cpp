@@ -113,7 +113,9 @@ TEST_F(Sessions, NoRequestWithoutThePlayersSessionChangesOrRevealsTheAccount) {
     const std::string before = victimState();
     // With no session at all, and with the attacker's own.
     for (bool attackerSignedIn : {false, true}) {
-        if (attackerSignedIn) ASSERT_TRUE(signIn("attacker"));
+        if (attackerSignedIn) {
+            ASSERT_TRUE(signIn("attacker"));
+        }
         for (const auto& g : kGuarded) {
             SCOPED_TRACE(std::string(g.path) + (attackerSignedIn ? " (attacker's session)" : " (no session)"));
             Value r = send(g, "victim01");
