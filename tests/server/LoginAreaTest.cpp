@@ -104,3 +104,30 @@ TEST_F(LoginArea, RegistrationWantsSixToThirtyTwoCharactersInNameAndPassword) {
 }
 
 } // namespace
+
+namespace {
+
+// The real-name check reads the age from the birth year against the server's year (2023 here):
+// eighteen is an adult, seventeen a minor, whose reports stop at the daily limit exactly.
+TEST_F(LoginArea, EighteenIsAnAdultAndAMinorStopsAtTheDailyLimit) {
+    ASSERT_TRUE(signIn("adult18"));
+    auto check = [&](const std::string& name, const char* birthYear) {
+        EXPECT_TRUE(as(name));
+        return call("login/idcheck", ns::Dictionary{{"i", name}, {"id", std::string("110101") + birthYear + "01011234"}, {"r", "张三"}});
+    };
+    Value adult = check("adult18", "2005");
+    EXPECT_EQ(adult["nrz"], Value(1));
+    EXPECT_EQ(adult["lmit"], Value(0));
+    server.setMinorDailyLimit(240);
+    Value minor = check("minor17", "2006");
+    EXPECT_EQ(minor["nrz"], Value(2));
+    EXPECT_EQ(minor["lmit"], Value(240));
+    auto report = [&] { return call("login/setTime", ns::Dictionary{{"n", "minor17"}})["z"]; };
+    EXPECT_EQ(report(), Value(1)) << "120 s of 240";
+    EXPECT_EQ(report(), Value(-2)) << "240 s: the limit reached";
+    EXPECT_EQ(server.account("minor17")->onlineSeconds, 240);
+    EXPECT_TRUE(as("adult18"));
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(call("login/setTime", ns::Dictionary{{"n", "adult18"}})["z"], Value(1));
+}
+
+} // namespace
