@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Attacks the stand-in server on loopback and reports its memory and the latency others see.
 
-Usage: scripts/server-attack.py [path/to/vorlix-server]   (default: build/default/server/vorlix-server)
+Usage: scripts/server-attack.py [path/to/vorlix-server [attack,attack...]]
+  (default: build/default/server/vorlix-server, every attack: headers, idle, bodies, roles,
+  starvation, lock, amplification; stopping beside slow clients always comes last)
 
 Every attack is bounded in connections, bytes and seconds and stops by itself; only loopback is
 used. The server listens on 127.0.0.1; attackers connect from other loopback addresses (127.0.0.2,

@@ -5,7 +5,6 @@
 #include "server/AgedTable.h"
 #include "server/PlatformServer.h"
 
-#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <map>
