@@ -75,6 +75,7 @@ struct AcceptGate::Impl {
     int wake = -1;
     std::thread thread;
     std::atomic<size_t> heldCount{0};
+    std::atomic<size_t> maxBodyBytes{0};
 
     struct Held {
         sockaddr_storage address{};
@@ -99,6 +100,7 @@ struct AcceptGate::Impl {
 
 AcceptGate::AcceptGate(Options options) : impl_(std::make_unique<Impl>()) {
     impl_->options = std::move(options);
+    impl_->maxBodyBytes = impl_->options.maxBodyBytes;
     impl_->epoll = ::epoll_create1(EPOLL_CLOEXEC);
     impl_->wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     epoll_event listen{};
@@ -128,6 +130,8 @@ void AcceptGate::stop() {
 }
 
 size_t AcceptGate::held() const { return impl_->heldCount; }
+
+void AcceptGate::setMaxBodyBytes(size_t bytes) { impl_->maxBodyBytes = bytes; }
 
 void AcceptGate::Impl::run() {
     std::vector<epoll_event> events(256);
@@ -203,7 +207,7 @@ void AcceptGate::Impl::look(int fd, Held& h, Clock::time_point now) {
     std::string_view bytes(buffer.data(), size);
     size_t end = headEnd(bytes);
     if (end == std::string_view::npos && size < options.maxHeadBytes) return; // more of the head to come
-    Verdict verdict = judge(bytes.substr(0, end == std::string_view::npos ? size : end), options.maxBodyBytes);
+    Verdict verdict = judge(bytes.substr(0, end == std::string_view::npos ? size : end), maxBodyBytes);
     if (verdict.status) return refuse(fd, h, verdict, now);
     ::epoll_ctl(epoll, EPOLL_CTL_DEL, fd, nullptr);
     Held on = h;

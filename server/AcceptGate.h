@@ -37,6 +37,8 @@ public:
     AcceptGate(const AcceptGate&) = delete;
     AcceptGate& operator=(const AcceptGate&) = delete;
 
+    // A new bound for the Content-Length taken, from the next request head on.
+    void setMaxBodyBytes(size_t bytes);
     // Closes the listening socket and every connection still held here.
     void stop();
     // Connections held here now.

@@ -721,6 +721,7 @@ void PlatformServer::clearRequests() {
 void PlatformServer::setLimits(const Limits& limits) {
     std::lock_guard lock(s_->mutex);
     s_->limits = limits;
+    if (s_->gate) s_->gate->setMaxBodyBytes(limits.maxBodyBytes);
     s_->trimLog();
     // Codes already sent stay (a lower cap only keeps new phones out); counts of addresses and
     // proposed names are dropped, the oldest first.
