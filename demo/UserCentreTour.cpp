@@ -164,7 +164,9 @@ private:
             p.avatar = host + "/static/uc/avatar.png";
             p.vippic = host + "/static/uc/vip.png";
             p.paypic = host + "/static/uc/paid.png";
-            p.money = "128.00", p.djq = "36.50", p.starcoin = "520.00";
+            // The balances are the payment centre's wallet, which the mine page shows.
+            auto& w = server::payArea(s).wallet(name);
+            w.ttb = "128", w.djq = "36.50", w.xingbi = "520";
             // Two coupons claimed earlier: the page's summary is their sum and count.
             server::CouponArea::of(s).claim(name, 7);
             server::CouponArea::of(s).claim(name, 8);

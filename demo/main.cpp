@@ -159,6 +159,8 @@ void play(server::PlatformServer* local, const std::string& apiHost, const std::
         VXLoginAPI::doPhoneYzmLoginWithNumber(
             phone, *code,
             [&, done](const ns::Ref<LoginResult>& r) {
+                // The phone's account is the player now, as the login window keeps it.
+                share->setUserName(r->userName.stringValue());
                 step("phone login", true, "code " + *code + ", account " + text(r->userName) + ", token " +
                                               text(share->loginToken()));
                 *done = true;

@@ -13,10 +13,10 @@
 namespace server {
 
 struct MineArea {
+    // The balances shown with it are the payment area's wallet.
     struct Profile {
         std::string nickname;
         std::string avatar, vippic, paypic;
-        std::string money = "0.00", djq = "0.00", starcoin = "0.00"; // money as text, two decimals
     };
     struct Message {
         long id = 0;

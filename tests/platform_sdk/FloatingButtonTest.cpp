@@ -166,8 +166,7 @@ TEST_F(FloatingButtonTest, TapOpensTheUserCentre) {
 
 TEST_F(FloatingButtonTest, OnlineTimeReportsUntilTheDayIsUsedUp) {
     auto b = open();
-    server.addAccount("kid01", "secret1");
-    ShareVale::sharedInstance()->setUserName("kid01");
+    ASSERT_NO_FATAL_FAILURE(signIn("kid01"));
     bool minor = false;
     VXLoginAPI::postRealNameToServerWithRealName(
         "小明", "110101201501011234", [&](const auto&) { minor = true; }, [](const Value&) {});

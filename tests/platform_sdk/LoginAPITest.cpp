@@ -198,8 +198,9 @@ TEST_F(LoginAPI, AccountFlowsAgainstTheServerModel) {
     EXPECT_EQ(onlyParams("Login/auto_login")["tk"], Value(server.account("13800000000")->token));
     EXPECT_EQ(onlyParams("Login/auto_login")["b"], Value(""));
 
-    // Real name for the stored user; the notice; the role report with the chosen sub-account.
-    ShareVale::sharedInstance()->setUserName("player01");
+    // Real name for the stored user; the notice; the role report with the chosen sub-account. Each
+    // is the logged-in player's own: player01 logs in again (the phone login was another account).
+    ASSERT_NO_FATAL_FAILURE(signIn("player01"));
     ShareVale::sharedInstance()->setSubUserName("player01-2");
     o = run(op("real name"));
     ASSERT_TRUE(o->success);

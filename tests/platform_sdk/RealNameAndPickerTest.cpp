@@ -17,8 +17,7 @@ class RealNameTest : public vx::test::LoginTest {
 protected:
     void SetUp() override {
         LoginTest::SetUp();
-        server.addAccount("player01", "secret1");
-        ShareVale::sharedInstance()->setUserName(std::string("player01"));
+        ASSERT_NO_FATAL_FAILURE(signIn("player01"));
         card = ui::View::create(cg::RectMake(37.5, 150, 300, 310));
         game->addSubview(card);
     }

@@ -19,7 +19,7 @@ protected:
         PlatformTest::SetUp();
         ui::Application::shared().reset();
         vx::test::copySdkPictures(bundlePath());
-        ShareVale::sharedInstance()->setUserName("player01");
+        ASSERT_NO_FATAL_FAILURE(signIn("player01"));
         registerVXCouponsVCScene();
     }
     void TearDown() override {

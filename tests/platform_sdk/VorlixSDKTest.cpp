@@ -48,7 +48,7 @@ TEST_F(VorlixSDKTest, LaunchInstallsTheURLCache) {
 }
 
 TEST_F(VorlixSDKTest, RoleReport) {
-    ShareVale::sharedInstance()->setUserName("player01");
+    ASSERT_NO_FATAL_FAILURE(signIn("player01"));
     // An empty or missing field: 2 at once, nothing sent.
     EXPECT_EQ(report(""), 2);
     EXPECT_EQ(report(std::nullopt), 2);

@@ -11,6 +11,10 @@ std::string str(const Value& v) { return v.stringValue().value_or("<none>"); }
 
 class Areas : public ServerTest {
 protected:
+    void SetUp() override {
+        ServerTest::SetUp();
+        ASSERT_TRUE(signIn("ann"));
+    }
     using ServerTest::form;
     Value form(const std::string& path, const std::vector<std::pair<std::string, std::string>>& params) {
         std::string body;
@@ -52,6 +56,11 @@ TEST_F(Areas, CommentsSortPageLikeAndReply) {
     EXPECT_EQ(after["good"].integerValue(), 8);
     EXPECT_EQ(after["isgood"].integerValue(), 1);
     EXPECT_EQ(comments("bob", 0, 1)["c"]["lists"][1]["isgood"].integerValue(), 0);
+    // Whom a player liked is the player's session's to see; anyone else reads the list without it.
+    signOut();
+    EXPECT_EQ(comments("ann", 0, 1)["c"]["lists"][1]["isgood"].integerValue(), 0);
+    EXPECT_EQ(like("ann")["b"], Value("请先登录"));
+    ASSERT_TRUE(signIn("ann"));
 
     // Replies: listed oldest first, a new one raises number_reply; an empty text is refused.
     auto thread = [&] {

@@ -8,6 +8,10 @@ namespace {
 
 class PayRoutes : public ServerTest {
 protected:
+    void SetUp() override {
+        ServerTest::SetUp();
+        ASSERT_TRUE(signIn("u1"));
+    }
     std::string page(const std::string& url, httplib::Headers headers = {}) {
         httplib::Client client("127.0.0.1", server.port());
         auto res = client.Get(url.substr(url.find("/sdkapicoupon2/")).c_str(), headers);
@@ -27,7 +31,7 @@ TEST_F(PayRoutes, PayWaysVouchersAndBalancesPerAccount) {
     EXPECT_EQ(ways["data"][0]["z"], Value("2"));
     EXPECT_EQ(ways["ttb"], Value("500"));
     EXPECT_EQ(ways["discount"], Value("0.95"));
-    // The API's own key set (no user) is answered too.
+    // The API's own key set (no user) is answered for the session's player.
     EXPECT_EQ(call("pay/getPayWayios", ns::Dictionary{{"z", "app"}, {"b", "g"}, {"h", "dev"}, {"os", "ios"}})["code"],
               Value("1"));
 

@@ -95,6 +95,7 @@ TEST_F(Server, AccountModelRefusals) {
     server.addAccount("player01", "123456", "13900000000");
     EXPECT_EQ(call("login/dologin", ns::Dictionary{{"z", "player01"}, {"b", "12345"}})["z"], Value(0));
     EXPECT_EQ(call("Login/auto_login", ns::Dictionary{{"z", "player01"}, {"tk", "tk-of-someone"}})["z"], Value(0));
+    ASSERT_TRUE(signIn("player01", "123456"));
     EXPECT_EQ(call("login/idcheck", ns::Dictionary{{"i", "player01"}, {"id", "123"}, {"r", "张三"}})["b"],
               Value("身份信息有误"));
     // A phone login lands on the account that holds the phone.

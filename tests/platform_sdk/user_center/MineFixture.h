@@ -29,9 +29,8 @@ protected:
                               std::filesystem::copy_options::recursive);
         ui::DeviceProfile::use(ui::DeviceProfile::plainPhone());
         window = ui::View::create<ui::Window>(ui::Screen::mainScreen().bounds());
-        server.addAccount("player01", "123456");
+        ASSERT_NO_FATAL_FAILURE(signIn("player01", "123456"));
         auto share = ShareVale::sharedInstance();
-        share->setUserName(std::string("player01"));
         share->setIosWapBoxUrl(ns::Value(server.host() + "/cdcloud/welcome/box"));
     }
     void TearDown() override {

@@ -27,7 +27,7 @@ TEST_F(MineTest, AReplyFillsTheCardRowsAndBadge) {
     ASSERT_NO_FATAL_FAILURE(openMine());
     EXPECT_EQ(text(page->nickL), "昵称");
     EXPECT_EQ(text(page->nameL), "账号：player01");
-    EXPECT_EQ(text(page->ptbL), "0.00");
+    EXPECT_EQ(text(page->ptbL), "500.00") << "a new player's coins, as the payment centre has them";
     EXPECT_TRUE(page->vipPic.lock()->isHidden());
     EXPECT_EQ(page->payPic.lock()->frame().origin.x, 88);
     EXPECT_EQ(text(page->msgNumL), "3");

@@ -10,6 +10,7 @@
 #include "platform_sdk/user_center/VXUserMsgVC.h"
 #include "platform_sdk/user_center/VXSuSubNameVC.h"
 #include "server/CouponArea.h"
+#include "server/PayArea.h"
 #include "tests/platform_sdk/user_center/GoldenImage.h"
 #include "tests/platform_sdk/user_center/MineFixture.h"
 
@@ -77,7 +78,8 @@ TEST_P(MineScreens, TheWholeCentreWithTabsMessagesAndBookings) {
         s.accounts["player01"].realName = 1;
         auto& p = server::mineArea(s).profiles["player01"];
         p.nickname = "星河旅人", p.avatar = host + "/a.png", p.vippic = host + "/v.png", p.paypic = host + "/p.png";
-        p.money = "128.00", p.djq = "36.50", p.starcoin = "520.00";
+        auto& w = server::payArea(s).wallet("player01");
+        w.ttb = "128", w.djq = "36.50", w.xingbi = "520";
         server::CouponArea::of(s).claim("player01", 7);
         server::CouponArea::of(s).claim("player01", 8);
     });

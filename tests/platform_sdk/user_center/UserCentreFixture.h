@@ -26,7 +26,7 @@ protected:
         std::filesystem::copy(std::filesystem::path(VX_RESOURCES_DIR) / "VOZUV.bundle",
                               std::filesystem::path(bundlePath()) / "VOZUV.bundle",
                               std::filesystem::copy_options::recursive);
-        ShareVale::sharedInstance()->setUserName("player01");
+        ASSERT_NO_FATAL_FAILURE(signIn("player01"));
         openWindow();
     }
     void TearDown() override {
