@@ -109,10 +109,14 @@ int play() {
     VorlixSDK::didFinishLaunching();
     report("launch", true, "SDK ready");
 
-    // Nobody has logged in yet: a purchase is refused at once.
+    // Nobody has logged in yet: a purchase is refused at once, a role report by the server.
     Purchase early;
     early.start("order-0");
     report("early pay", early.code == 601, early.answer.empty() ? "no answer" : early.answer);
+    long earlyRole = -1;
+    VorlixSDK::SetUserInfoDataWithRoleId("10001", "剑客", "35", "s1", "风云一区", "", [&](long result) { earlyRole = result; });
+    bool refused = until([&] { return earlyRole != -1; });
+    report("early role", refused && earlyRole == 0, refused ? "result " + std::to_string(earlyRole) : "no answer");
 
     // Login: the window opens; the player types the account and password. The game asks for its
     // purchase as soon as it hears of the login.

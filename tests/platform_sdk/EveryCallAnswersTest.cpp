@@ -88,6 +88,11 @@ TEST_F(EveryCallAnswers, PaymentsThatCannotOpenFailAtOnceWithTheirCode) {
     EXPECT_EQ(early.message, "请先登录");
     EXPECT_EQ(early.money, "6.00");
     EXPECT_FALSE(game->rootViewController()->presentedViewController());
+    // A role report is sent, and the server refuses it: nobody is logged in.
+    long role = -1;
+    VorlixSDK::SetUserInfoDataWithRoleId("10001", "剑客", "35", "s1", "风云一区", "", [&](long result) { role = result; });
+    ASSERT_TRUE(runMainUntil([&] { return role != -1; }));
+    EXPECT_EQ(role, 0);
 
     openLogin();
     vx::TestPlayer player;
