@@ -172,7 +172,7 @@ int main(int argc, char** argv) {
 
     // Scrambled bodies, both ways.
     put("fuzz_body_codec", "request", prefixed(0, bytesOf(DecodeGzipBase64::codingJSON(ns::Dictionary{{"z", "player01"}, {"b", "中文"}}))));
-    put("fuzz_body_codec", "reply", prefixed(0, bytesOf(server::encodeReply(ns::Dictionary{{"z", 1}, {"x", "ok"}}))));
+    put("fuzz_body_codec", "reply", prefixed(0, bytesOf(vx::server::encodeReply(ns::Dictionary{{"z", 1}, {"x", "ok"}}))));
 
     // URLs.
     put("fuzz_url", "absolute", prefixed(0, std::string("http://user:pw@127.0.0.1:8080/a/b?c=d&e=%E4%B8%AD#frag")));

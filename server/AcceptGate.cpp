@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-namespace server {
+namespace vx::server {
 
 namespace {
 
@@ -231,4 +231,4 @@ void AcceptGate::Impl::refuse(int fd, Held& h, const Verdict& verdict, Clock::ti
     h.lastData = now;
 }
 
-} // namespace server
+} // namespace vx::server

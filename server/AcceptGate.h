@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-namespace server {
+namespace vx::server {
 
 class AcceptGate {
 public:
@@ -56,4 +56,4 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-} // namespace server
+} // namespace vx::server

@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-namespace server {
+namespace vx::server {
 
 template <class V>
 class AgedTable {
@@ -68,4 +68,4 @@ private:
     uint64_t last_ = 0;
 };
 
-} // namespace server
+} // namespace vx::server

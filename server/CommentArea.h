@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace server {
+namespace vx::server {
 
 struct CommentArea {
     struct Comment {
@@ -36,4 +36,4 @@ struct CommentArea {
     Comment* find(long long id);
 };
 
-} // namespace server
+} // namespace vx::server

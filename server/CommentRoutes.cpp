@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <ctime>
 
-namespace server {
+namespace vx::server {
 
 namespace {
 
@@ -182,4 +182,4 @@ ns::Value answerComments(PlatformServer::State& s, const std::string& path, cons
     return {};
 }
 
-} // namespace server
+} // namespace vx::server

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <ctime>
 
-namespace server {
+namespace vx::server {
 
 namespace {
 
@@ -216,4 +216,4 @@ ns::Value answerCoupons(PlatformServer::State& s, const std::string& path, const
     return ns::Dictionary{{"a", 1}, {"b", ""}, {"c", c}};
 }
 
-} // namespace server
+} // namespace vx::server

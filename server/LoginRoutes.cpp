@@ -11,7 +11,7 @@
 #include <cmath>
 #include <ctime>
 
-namespace server {
+namespace vx::server {
 
 namespace {
 
@@ -378,4 +378,4 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
     return {};
 }
 
-} // namespace server
+} // namespace vx::server

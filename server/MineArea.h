@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace server {
+namespace vx::server {
 
 struct MineArea {
     // The balances shown with it are the payment area's wallet.
@@ -56,4 +56,4 @@ std::string maskedPhone(const std::string& phone);
 std::optional<Page> answerMinePage(PlatformServer::State& s, const std::string& path,
                                    const std::map<std::string, std::string>& query);
 
-} // namespace server
+} // namespace vx::server

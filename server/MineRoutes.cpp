@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstdio>
 
-namespace server {
+namespace vx::server {
 
 namespace {
 
@@ -314,4 +314,4 @@ std::optional<Page> answerMinePage(PlatformServer::State&, const std::string& pa
                 "text/html; charset=utf-8"};
 }
 
-} // namespace server
+} // namespace vx::server

@@ -12,7 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace server {
+namespace vx::server {
 
 struct PayArea {
     struct Voucher {
@@ -105,4 +105,4 @@ struct Page {
 std::optional<Page> answerPayPage(PlatformServer::State& s, const std::string& path,
                                   const std::map<std::string, std::string>& query, const std::string& referer);
 
-} // namespace server
+} // namespace vx::server

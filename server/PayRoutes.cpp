@@ -7,7 +7,7 @@
 #include "os/foundation/Log.h"
 #include "server/PayArea.h"
 
-namespace server {
+namespace vx::server {
 
 namespace {
 
@@ -266,7 +266,7 @@ bool PayArea::settle(long id) {
         // One yuan buys ten platform coins.
         std::string coins = dec(o->money).multiplying(Decimal(10)).description();
         w.ttb = plus(w.ttb, coins);
-        server::record(*this, o->user, "ttb", true, coins, o->productName, o->id);
+        vx::server::record(*this, o->user, "ttb", true, coins, o->productName, o->id);
     }
     if (!o->cid.empty())
         for (auto& v : w.vouchers)
@@ -404,4 +404,4 @@ std::optional<Page> answerPayPage(PlatformServer::State& s, const std::string& p
     return html("收银台", body);
 }
 
-} // namespace server
+} // namespace vx::server

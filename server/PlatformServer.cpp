@@ -25,7 +25,7 @@
 #include <ctime>
 #include <set>
 
-namespace server {
+namespace vx::server {
 
 namespace {
 
@@ -785,4 +785,4 @@ void PlatformServer::serveFile(const std::string& path, std::string bytes, const
     s_->files[path] = {std::move(bytes), contentType};
 }
 
-} // namespace server
+} // namespace vx::server

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace server {
+namespace vx::server {
 
 class PlatformServer {
 public:
@@ -133,4 +133,4 @@ bool isPlainPath(std::string_view path);
 // a later repeat of a name replaces the earlier value; pairs that are not UTF-8 are left out).
 ns::Value decodeForm(std::string_view body);
 
-} // namespace server
+} // namespace vx::server

@@ -20,7 +20,7 @@
 struct MHD_Daemon;
 struct MHD_Connection;
 
-namespace server {
+namespace vx::server {
 
 class AcceptGate;
 
@@ -220,4 +220,4 @@ ns::Value answerComments(PlatformServer::State& s, const std::string& path, cons
 ns::Value answerCoupons(PlatformServer::State& s, const std::string& path, const ns::Value& p);
 ns::Value answerMine(PlatformServer::State& s, const std::string& path, const ns::Value& p);
 
-} // namespace server
+} // namespace vx::server

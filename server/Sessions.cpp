@@ -5,7 +5,7 @@
 
 #include <random>
 
-namespace server {
+namespace vx::server {
 
 namespace {
 
@@ -75,4 +75,4 @@ bool lengthWithin(const std::string& text, size_t min, size_t max) {
     return units >= min && units <= max;
 }
 
-} // namespace server
+} // namespace vx::server

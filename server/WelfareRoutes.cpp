@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-namespace server {
+namespace vx::server {
 
 namespace {
 
@@ -162,4 +162,4 @@ ns::Value answerWelfare(PlatformServer::State& s, const std::string& path, const
     return ns::Dictionary{{"a", 1}, {"b", "领取成功"}};
 }
 
-} // namespace server
+} // namespace vx::server

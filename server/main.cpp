@@ -41,12 +41,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vorlix-server: unexpected argument '%s'\n%s", refused, usage);
         return 2;
     }
-    server::PlatformServer platform;
+    vx::server::PlatformServer platform;
     if (!platform.start(port)) {
         std::fprintf(stderr, "vorlix-server: cannot listen on 127.0.0.1:%d\n", port);
         return 1;
     }
-    std::printf("vorlix-server: serving %s%s\n", platform.host().c_str(), server::PlatformServer::BasePath);
+    std::printf("vorlix-server: serving %s%s\n", platform.host().c_str(), vx::server::PlatformServer::BasePath);
     std::fflush(stdout);
     std::signal(SIGINT, [](int) { stopRequested = 1; });
     std::signal(SIGTERM, [](int) { stopRequested = 1; });

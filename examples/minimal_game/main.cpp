@@ -78,7 +78,7 @@ struct Purchase {
 
 int play() {
     // The stand-in platform on loopback, with one player who has platform coins (500 by default).
-    server::PlatformServer platform;
+    vx::server::PlatformServer platform;
     if (!platform.start()) {
         report("server", false, "cannot listen on 127.0.0.1");
         return 1;

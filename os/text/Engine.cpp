@@ -11,7 +11,7 @@
 #include <map>
 #include <memory>
 
-namespace text::engine {
+namespace vx::text::engine {
 
 namespace {
 
@@ -216,4 +216,4 @@ std::optional<Named> lookup(const std::string& name) {
     return found;
 }
 
-} // namespace text::engine
+} // namespace vx::text::engine

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-namespace text::engine {
+namespace vx::text::engine {
 
 // Family of the system font.
 inline constexpr const char* kSystemFamily = "Noto Sans CJK SC";
@@ -39,4 +39,4 @@ struct Named {
 };
 std::optional<Named> lookup(const std::string& name);
 
-} // namespace text::engine
+} // namespace vx::text::engine

@@ -22,7 +22,7 @@ protected:
     void SetUp() override {
         LoginTest::SetUp();
         server.addAccount("player01", "secret1");
-        server.withState([](server::PlatformServer::State& s) { s.loginArea.askRealName = false; });
+        server.withState([](vx::server::PlatformServer::State& s) { s.loginArea.askRealName = false; });
         ShareVale::sharedInstance()->setIsNotAutoLogin(true);
     }
     void TearDown() override {

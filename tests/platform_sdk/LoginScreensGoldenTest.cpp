@@ -20,7 +20,7 @@ protected:
     void SetUp() override {
         LoginTest::SetUp();
         server.addAccount("player01", "secret1");
-        server.withState([](server::PlatformServer::State& s) { s.loginArea.realNameMandatory = true; });
+        server.withState([](vx::server::PlatformServer::State& s) { s.loginArea.realNameMandatory = true; });
         server.script("login/oneRegister", reply(ns::Dictionary{{"z", 1}, {"b", "vx100200"}}));
         server.setNotice("5", "新版本已上线，登录即可领取礼包。", 0);
         ShareVale::sharedInstance()->setIsNotAutoLogin(true);

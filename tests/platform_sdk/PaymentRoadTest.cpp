@@ -224,7 +224,7 @@ TEST_F(PaymentRoad, WalletAppAndOfficialWeChatOrdersAnsweredElevenEndPaid) {
     for (auto [road, path] : {std::pair{&VXNewPayVC::GFWalletIconBtn, "Walletapp/apppayios"},
                               std::pair{&VXNewPayVC::GFWxIconBtn, "wxh5/h5pay"}}) {
         fresh();
-        pay([free = std::string(path)](server::PayArea& p) { p.freeRoads = {free}; });
+        pay([free = std::string(path)](vx::server::PayArea& p) { p.freeRoads = {free}; });
         EXPECT_EQ(payBy(road, path), "- - on notice 支付成功") << path;
         auto notice = driver::find<VXPayNoticeView>(window);
         ASSERT_TRUE(notice) << path;
@@ -236,7 +236,7 @@ TEST_F(PaymentRoad, WalletAppAndOfficialWeChatOrdersAnsweredElevenEndPaid) {
 }
 
 TEST_F(PaymentRoad, AListStartingWith32PaysByTheAlternativeOfficialWeChatRoad) {
-    pay([](server::PayArea& p) { p.wallet("player01").payWays = {32, 2}; });
+    pay([](vx::server::PayArea& p) { p.wallet("player01").payWays = {32, 2}; });
     ASSERT_NO_FATAL_FAILURE(open());
     auto c = centre();
     EXPECT_EQ(c->payStyle, 6u);
@@ -276,7 +276,7 @@ TEST_F(PaymentRoad, ThePayButtonIsOffWhileARoadIsOut) {
 
 TEST_F(PaymentRoad, TheNoticesBoxButtonOpensTheBoxPageAndAnswersOnce) {
     ASSERT_TRUE(ShareVale::sharedInstance()->iosWapBoxUrl().stringValue());
-    pay([](server::PayArea& p) { p.freeRoads = {"H5pay/pay"}; });
+    pay([](vx::server::PayArea& p) { p.freeRoads = {"H5pay/pay"}; });
     EXPECT_EQ(payBy(&VXNewPayVC::walletIconBtn, "H5pay/pay"), "- - on notice 支付成功");
     size_t opened = ui::Application::shared().openedURLs().size();
     auto notice = driver::find<VXPayNoticeView>(window);

@@ -124,25 +124,25 @@ protected:
         server.clearRequests();
     }
 
-    static server::PlatformServer::Scripted reply(ns::Value json) {
-        server::PlatformServer::Scripted s;
+    static vx::server::PlatformServer::Scripted reply(ns::Value json) {
+        vx::server::PlatformServer::Scripted s;
         s.json = std::move(json);
         return s;
     }
-    static server::PlatformServer::Scripted raw(int status, std::string body, std::string type = "text/html") {
-        server::PlatformServer::Scripted s;
+    static vx::server::PlatformServer::Scripted raw(int status, std::string body, std::string type = "text/html") {
+        vx::server::PlatformServer::Scripted s;
         s.status = status;
         s.rawBody = std::move(body);
         s.contentType = std::move(type);
         return s;
     }
-    static server::PlatformServer::Scripted dropped() {
-        server::PlatformServer::Scripted s;
+    static vx::server::PlatformServer::Scripted dropped() {
+        vx::server::PlatformServer::Scripted s;
         s.drop = true;
         return s;
     }
 
-    server::PlatformServer server;
+    vx::server::PlatformServer server;
 };
 
 // Copies the SDK bundle's real pictures into a test's main bundle.

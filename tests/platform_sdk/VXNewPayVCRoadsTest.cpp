@@ -35,7 +35,7 @@ protected:
         advance(0.5);
         ASSERT_TRUE(page());
         if (confirm)
-            pay([](server::PayArea& p) { p.settle(p.orders.back().id); });
+            pay([](vx::server::PayArea& p) { p.settle(p.orders.back().id); });
         driver::resignActive(), driver::becomeActive();
         driver::resignActive(), driver::becomeActive(); // a second return changes nothing
         settle();
@@ -116,7 +116,7 @@ TEST_F(PayRoads, ALastPollAnsweredAfterThePollEndedStillCountsButNotAfterClosing
     ASSERT_NO_FATAL_FAILURE(payOnPage(false));
     pollTicks(29);
     ASSERT_TRUE(awaitRequests("Pay/getUserSuccess", 30));
-    pay([](server::PayArea& p) { p.settle(p.orders.back().id); });
+    pay([](vx::server::PayArea& p) { p.settle(p.orders.back().id); });
     server.holdNext("Pay/getUserSuccess");
     advance(2); // the 31st request; its "1" is slow to come back
     ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
@@ -136,7 +136,7 @@ TEST_F(PayRoads, ALastPollAnsweredAfterThePollEndedStillCountsButNotAfterClosing
     // order is settled, or it would carry the "1" itself.
     ASSERT_TRUE(awaitRequests("Pay/getUserSuccess", earlier + 1));
     settle();
-    pay([](server::PayArea& p) { p.settle(p.orders.back().id); });
+    pay([](vx::server::PayArea& p) { p.settle(p.orders.back().id); });
     server.holdNext("Pay/getUserSuccess");
     advance(2);
     ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
@@ -150,7 +150,7 @@ TEST_F(PayRoads, ALastPollAnsweredAfterThePollEndedStillCountsButNotAfterClosing
 }
 
 TEST_F(PayRoads, FreeAndRefusedWebOrders) {
-    pay([](server::PayArea& p) { p.freeRoads.insert("H5pay/pay"); });
+    pay([](vx::server::PayArea& p) { p.freeRoads.insert("H5pay/pay"); });
     ASSERT_NO_FATAL_FAILURE(open());
     ASSERT_NO_FATAL_FAILURE(tapAndSettle(centre()->payBtn, "H5pay/pay", [&] { return notice() != nullptr; }));
     EXPECT_EQ(text(notice()->statusL), "支付成功");
@@ -158,7 +158,7 @@ TEST_F(PayRoads, FreeAndRefusedWebOrders) {
     ASSERT_NO_FATAL_FAILURE(tapNotice(0));
     EXPECT_EQ(answers, (std::vector<std::string>{"ok(支付成功, 6.66)"}));
 
-    pay([](server::PayArea& p) { p.freeRoads.clear(), p.refusedRoads["H5pay/pay"] = "订单创建失败"; });
+    pay([](vx::server::PayArea& p) { p.freeRoads.clear(), p.refusedRoads["H5pay/pay"] = "订单创建失败"; });
     answers.clear();
     ASSERT_NO_FATAL_FAILURE(open());
     ASSERT_NO_FATAL_FAILURE(tapAndSettle(centre()->payBtn, "H5pay/pay", [&] { return !answers.empty(); }));
@@ -169,7 +169,7 @@ TEST_F(PayRoads, FreeAndRefusedWebOrders) {
 }
 
 TEST_F(PayRoads, WalletAppResultsComeBackThroughTheReturnURL) {
-    pay([](server::PayArea& p) { p.wallet("player01").payWays = {5, 2}; });
+    pay([](vx::server::PayArea& p) { p.wallet("player01").payWays = {5, 2}; });
     struct { const char *status, *shown, *answer; } rows[] = {{"9000", "充值成功", "ok(充值成功, 6.66)"},
                 {"6001", "取消充值", "fail(取消充值, 1, 6.66)"},
                 {"4000", "充值失败", "fail(充值失败, 1, 6.66)"}};
@@ -180,11 +180,11 @@ TEST_F(PayRoads, WalletAppResultsComeBackThroughTheReturnURL) {
         size_t opened = ui::Application::shared().openedURLs().size();
         ASSERT_NO_FATAL_FAILURE(tapAndSettle(centre()->payBtn, "Walletapp/apppayios",
                      [&] { return ui::Application::shared().openedURLs().size() > opened; }));
-        auto handOff = server::lastWalletHandOff();
+        auto handOff = vx::server::lastWalletHandOff();
         ASSERT_TRUE(handOff);
         EXPECT_EQ(handOff->returnScheme, "VorlixWalletScheme1001");
         EXPECT_FALSE(notice());
-        server::answerWallet(server, row.status);
+        vx::server::answerWallet(server, row.status);
         EXPECT_EQ(text(notice()->statusL), row.shown);
         EXPECT_EQ(polls(), 0u);
         ASSERT_NO_FATAL_FAILURE(tapNotice(0));
@@ -192,7 +192,7 @@ TEST_F(PayRoads, WalletAppResultsComeBackThroughTheReturnURL) {
     }
     // A replayed return URL after the centre closed delivers nothing.
     size_t before = answers.size();
-    driver::deliverOpenURL(server::walletReturnURL("VorlixWalletScheme1001", "9000", ""));
+    driver::deliverOpenURL(vx::server::walletReturnURL("VorlixWalletScheme1001", "9000", ""));
     EXPECT_FALSE(notice());
     EXPECT_EQ(answers.size(), before);
 }
@@ -259,8 +259,8 @@ TEST_F(PayRoads, CoinsVouchersAndStarCoins) {
 }
 
 TEST_F(PayRoads, AVoucherWorthMoreThanTheOrderBringsEveryPriceToZero) {
-    pay([](server::PayArea& p) {
-        server::PayArea::Voucher big;
+    pay([](vx::server::PayArea& p) {
+        vx::server::PayArea::Voucher big;
         big.cid = 104, big.name = "大额券", big.payMoney = "10", big.couponMoney = "15";
         p.wallet("player01").vouchers.push_back(big);
     });

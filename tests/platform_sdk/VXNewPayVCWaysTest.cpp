@@ -42,7 +42,7 @@ TEST_F(PayWays, OpensWithThePriceDiscountBalancesAndTheFirstStyle) {
 }
 
 TEST_F(PayWays, ListsDecideRowsStyleAndTheWalletRoad) {
-    pay([](server::PayArea& p) { p.wallet("player01").payWays = {31, 32, 2}; });
+    pay([](vx::server::PayArea& p) { p.wallet("player01").payWays = {31, 32, 2}; });
     ASSERT_NO_FATAL_FAILURE(open());
     auto c = centre();
     EXPECT_EQ(c->payStyle, 5u);
@@ -59,7 +59,7 @@ TEST_F(PayWays, ListsDecideRowsStyleAndTheWalletRoad) {
 
     // With both ids the later entry decides the road.
     for (bool otherLast : {false, true}) {
-        pay([&](server::PayArea& p) { p.wallet("player01").payWays = otherLast ? std::vector<long>{5, 31} : std::vector<long>{31, 5}; });
+        pay([&](vx::server::PayArea& p) { p.wallet("player01").payWays = otherLast ? std::vector<long>{5, 31} : std::vector<long>{31, 5}; });
         ASSERT_NO_FATAL_FAILURE(open());
         EXPECT_EQ(centre()->payStyle, 5u);
         EXPECT_EQ(centre()->isWalletTwo, otherLast);
@@ -69,7 +69,7 @@ TEST_F(PayWays, ListsDecideRowsStyleAndTheWalletRoad) {
 }
 
 TEST_F(PayWays, EmptyListCollapsesEverythingAndPaysNothing) {
-    pay([](server::PayArea& p) {
+    pay([](vx::server::PayArea& p) {
         p.wallet("player01").payWays = {};
         p.wallet("player01").discount = "0";
     });
@@ -87,7 +87,7 @@ TEST_F(PayWays, EmptyListCollapsesEverythingAndPaysNothing) {
 }
 
 TEST_F(PayWays, RefusalsAndFailuresOfThePayWayRequest) {
-    pay([](server::PayArea& p) { p.payWayCode = 0, p.payWayMessage = "暂不可用"; });
+    pay([](vx::server::PayArea& p) { p.payWayCode = 0, p.payWayMessage = "暂不可用"; });
     ASSERT_NO_FATAL_FAILURE(open());
     EXPECT_EQ(centre()->payStyle, 0u);
     EXPECT_TRUE(driver::findLabel(window, "暂不可用"));

@@ -27,9 +27,9 @@ protected:
         EXPECT_EQ(o->calls, 1);
         return o;
     }
-    server::PlatformServer::Received last(const std::string& path) {
+    vx::server::PlatformServer::Received last(const std::string& path) {
         auto seen = server.requests(path);
-        return seen.empty() ? server::PlatformServer::Received{} : seen.back();
+        return seen.empty() ? vx::server::PlatformServer::Received{} : seen.back();
     }
     std::string device;
 };

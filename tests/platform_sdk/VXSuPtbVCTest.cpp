@@ -79,16 +79,16 @@ TEST_F(TopUp, TypedAmountsAreReadAsFloatWithOneDecimal) {
 TEST_F(TopUp, WalletResultsToastAndRefreshOnSuccessOnly) {
     ASSERT_NO_FATAL_FAILURE(tapAndSettle(payButton(), "Wallet/wallet", hudGone()));
     EXPECT_EQ(sentMoney("Wallet/wallet"), "10");
-    ASSERT_TRUE(server::lastWalletHandOff());
+    ASSERT_TRUE(vx::server::lastWalletHandOff());
     size_t checks = server.requests("Ttbpay/getTTB").size();
-    server::answerWallet(server, "9000");
+    vx::server::answerWallet(server, "9000");
     EXPECT_TRUE(driver::findLabel(window, "充值成功"));
     ASSERT_TRUE(awaitRequests("Ttbpay/getTTB", checks + 1));
     EXPECT_TRUE(runMainUntil([&] { return screen->ptbL.lock()->text() == std::optional<std::string>("600"); }));
 
     advance(3);
     ASSERT_NO_FATAL_FAILURE(tapAndSettle(payButton(), "Wallet/wallet", hudGone()));
-    server::answerWallet(server, "6001");
+    vx::server::answerWallet(server, "6001");
     EXPECT_TRUE(driver::findLabel(window, "取消充值"));
     settle();
     EXPECT_EQ(server.requests("Ttbpay/getTTB").size(), checks + 1);

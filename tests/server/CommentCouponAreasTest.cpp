@@ -28,7 +28,7 @@ protected:
 };
 
 TEST_F(Areas, CommentsSortPageLikeAndReply) {
-    server.withState([](PlatformServer::State& s) { server::CommentArea::of(s).pageSize = 5; });
+    server.withState([](PlatformServer::State& s) { vx::server::CommentArea::of(s).pageSize = 5; });
     Value byLikes = comments("ann", 1, 1);
     ASSERT_EQ(byLikes["a"].integerValue(), 1);
     EXPECT_EQ(byLikes["c"]["now_page"].integerValue(), 1);
@@ -114,7 +114,7 @@ TEST_F(Areas, CouponsClaimOnceAndShowInMyCoupons) {
 }
 
 TEST_F(Areas, BillsPageAndFilterBySource) {
-    server.withState([](PlatformServer::State& s) { server::CouponArea::of(s).pageSize = 10; });
+    server.withState([](PlatformServer::State& s) { vx::server::CouponArea::of(s).pageSize = 10; });
     auto bills = [&](const char* path, int screen, int page) {
         return form(path, {{"username", "ann"}, {"appid", "a"}, {"type", "ios"}, {"screen", std::to_string(screen)},
                            {"pagecode", std::to_string(page)}});

@@ -71,7 +71,7 @@ TEST_F(CouponBoundaries, ClaimAllTakesWhatIsLeftThenRefusesWithNoneLeft) {
 }
 
 TEST_F(CouponBoundaries, MyCouponPagesEndWhereTheRowsEnd) {
-    server.withState([](PlatformServer::State& s) { server::CouponArea::of(s).pageSize = 2; });
+    server.withState([](PlatformServer::State& s) { vx::server::CouponArea::of(s).pageSize = 2; });
     claimAll();
     struct Case {
         int asked;

@@ -58,7 +58,7 @@ TEST_F(MineServer, SummaryFollowsPhoneRealNameAndMessages) {
     EXPECT_EQ(form("Mynews/listnews", "username=player01&channel=agent9&pagecode=1")["c"][0]["status"], Value("1"));
     EXPECT_EQ(form("Mynews/news", "id=999999&username=player01")["a"], Value(0));
 
-    server.withState([](PlatformServer::State& s) { server::mineArea(s).profiles["player01"].nickname = "小明"; });
+    server.withState([](PlatformServer::State& s) { vx::server::mineArea(s).profiles["player01"].nickname = "小明"; });
     EXPECT_EQ(index()["nicename"], Value("小明"));
 
     // The coupon summary is the usable "my coupons": the expired ones count for nothing.
@@ -102,7 +102,7 @@ TEST_F(MineServer, BalancesPaymentsAndBillsAgree) {
     Value order = call("Wallet/wallet", ns::Dictionary{{"z", "qb"}, {"c", "player01"}, {"b", "12.5"}});
     ASSERT_EQ(order["z"], Value("1"));
     server.withState([](PlatformServer::State& s) {
-        auto& pay = server::payArea(s);
+        auto& pay = vx::server::payArea(s);
         pay.settle(pay.orders.back().id);
     });
     EXPECT_EQ(index()["money"], Value("125.00"));
@@ -125,7 +125,7 @@ TEST_F(MineServer, SubAccountsAreTheLoginRoadsWithTheirRoles) {
     ASSERT_EQ(added["code"], Value(1));
     call("login/addxiaohao", ns::Dictionary{{"z", "player01"}, {"x", "😀😀😀😀"}});
     std::string sub = added["data"][0]["username"].description();
-    server.withState([&](PlatformServer::State& s) { server::mineArea(s).roles[sub] = {"剑客", "一区", "35"}; });
+    server.withState([&](PlatformServer::State& s) { vx::server::mineArea(s).roles[sub] = {"剑客", "一区", "35"}; });
     form("Index/adddllog", "username=player01&xh=" + sub);
 
     EXPECT_EQ(call("Sdkhome/editxiaohao", ns::Dictionary{{"username", "player01"}, {"xiaohao", sub}, {"nickname", "新名字"}})["a"],
@@ -144,7 +144,7 @@ TEST_F(MineServer, SubAccountsAreTheLoginRoadsWithTheirRoles) {
 }
 
 TEST_F(MineServer, BookingsAndMessagesArePaged) {
-    server.withState([](PlatformServer::State& s) { server::mineArea(s).pageSize = 5; });
+    server.withState([](PlatformServer::State& s) { vx::server::mineArea(s).pageSize = 5; });
     Value first = form("Sdkhome/bookinglist", "username=player01&type=ios&cpsId=agent9&pagecode=1");
     EXPECT_EQ(first["lists"].count(), 5u);
     EXPECT_EQ(first["total_page"].integerValue(), 3);
@@ -156,7 +156,7 @@ TEST_F(MineServer, BookingsAndMessagesArePaged) {
     EXPECT_EQ(mine["lists"].count(), 3u);
     EXPECT_EQ(mine["total_page"].integerValue(), 1);
 
-    server.withState([](PlatformServer::State& s) { server::mineArea(s).pageSize = 3; });
+    server.withState([](PlatformServer::State& s) { vx::server::mineArea(s).pageSize = 3; });
     Value second = form("Mynews/listnews", "username=player01&channel=agent9&pagecode=2");
     EXPECT_EQ(second["nowpage"].integerValue(), 2);
     EXPECT_EQ(second["allnum"].integerValue(), 2);

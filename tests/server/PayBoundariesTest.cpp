@@ -23,7 +23,7 @@ protected:
     Balances balances(const std::string& user) {
         Balances b;
         server.withState([&](PlatformServer::State& s) {
-            auto& pay = server::payArea(s);
+            auto& pay = vx::server::payArea(s);
             auto& w = pay.wallet(user);
             std::string used;
             for (const auto& v : w.vouchers) used += v.used ? std::to_string(v.cid) + " " : "";
@@ -34,7 +34,7 @@ protected:
     // The player's own vouchers: 101 used, 102 from 5.5, 103 from 20 for game 7; "other" holds 201.
     void seedVouchers(const std::string& user) {
         server.withState([&](PlatformServer::State& s) {
-            auto& pay = server::payArea(s);
+            auto& pay = vx::server::payArea(s);
             auto& w = pay.wallet(user);
             w.ttb = w.djq = w.xingbi = "1000";
             w.vouchers[0].used = true;
@@ -92,7 +92,7 @@ TEST_F(PayBoundaries, BalancePaysTakeExactlyEnoughAndRefuseOneCentShort) {
         std::string user = std::string("u-") + road.path;
         ASSERT_TRUE(signIn(user));
         server.withState([&](PlatformServer::State& s) {
-            auto& w = server::payArea(s).wallet(user);
+            auto& w = vx::server::payArea(s).wallet(user);
             w.ttb = "7.25", w.djq = "7.25", w.xingbi = "7.25";
         });
         auto pay = [&](const std::string& amount) {
@@ -133,7 +133,7 @@ TEST_F(PayBoundaries, BalancePaysTakeExactlyEnoughAndRefuseOneCentShort) {
         EXPECT_EQ(after.orders, before.orders + 2);
         EXPECT_EQ(after.ledger, before.ledger + 2);
         server.withState([&](PlatformServer::State& s) {
-            auto& pay = server::payArea(s);
+            auto& pay = vx::server::payArea(s);
             EXPECT_EQ(pay.ledger.back().amount, "7.25");
             EXPECT_FALSE(pay.ledger.back().gained);
             EXPECT_EQ(std::to_string(pay.ledger.back().orderId), str(paid["b"]));
@@ -184,7 +184,7 @@ TEST_F(PayBoundaries, TopUpsCreditTenCoinsAYuanOnceAndOnlyTheirAccount) {
     EXPECT_EQ(str(call("Ttbpay/getTTB", ns::Dictionary{{"b", "u1"}})["b"]), "505");
     EXPECT_EQ(balances("u2").ttb, "500");
     server.withState([&](PlatformServer::State& s) {
-        auto& pay = server::payArea(s);
+        auto& pay = vx::server::payArea(s);
         ASSERT_EQ(pay.ledger.size(), 1u);
         EXPECT_TRUE(pay.ledger[0].gained);
         EXPECT_EQ(pay.ledger[0].amount, "5");
@@ -310,7 +310,7 @@ TEST_F(PayBoundaries, OrderRoadsRefuseVouchersThePayerCannotUse) {
         EXPECT_EQ(balances(user).orders, before.orders + 1);
         EXPECT_EQ(balances(user).usedVouchers, "101 ");
         server.withState([](PlatformServer::State& s) {
-            auto& pay = server::payArea(s);
+            auto& pay = vx::server::payArea(s);
             EXPECT_TRUE(pay.settle(pay.orders.back().id));
         });
         EXPECT_EQ(balances(user).usedVouchers, "101 103 ");
@@ -343,12 +343,12 @@ protected:
     }
     long lastOrder() {
         long id = 0;
-        server.withState([&](PlatformServer::State& s) { id = server::payArea(s).orders.back().id; });
+        server.withState([&](PlatformServer::State& s) { id = vx::server::payArea(s).orders.back().id; });
         return id;
     }
     bool settle(long id) {
         bool done = false;
-        server.withState([&](PlatformServer::State& s) { done = server::payArea(s).settle(id); });
+        server.withState([&](PlatformServer::State& s) { done = vx::server::payArea(s).settle(id); });
         return done;
     }
     std::string av102(const std::string& user) {

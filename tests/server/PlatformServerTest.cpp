@@ -27,15 +27,15 @@ TEST_F(Server, CodecDecodesRequestsTolerantlyAndEncodesRepliesOnOneLine) {
     Value params = ns::Dictionary{{"z", std::string(100, 'a')}, {"b", "中文"}};
     auto request = DecodeGzipBase64::codingJSON(params);
     EXPECT_TRUE(DecodeGzipBase64::decodingJSON(request).isNil());
-    EXPECT_EQ(server::decodeRequest(request), params);
-    EXPECT_EQ(DecodeGzipBase64::decodingJSON(server::encodeReply(params)), params);
+    EXPECT_EQ(vx::server::decodeRequest(request), params);
+    EXPECT_EQ(DecodeGzipBase64::decodingJSON(vx::server::encodeReply(params)), params);
 
-    EXPECT_TRUE(server::decodeRequest(ns::Data::fromString("not gzip")).isNil());
-    EXPECT_TRUE(server::decodeRequest(cxrLFCGzipUtillity::gzipData(ns::Data::fromString("xy"))).isNil());
-    EXPECT_TRUE(server::decodeRequest(cxrLFCGzipUtillity::gzipData(ns::Data::fromString("x1_2_3_"))).isNil());
+    EXPECT_TRUE(vx::server::decodeRequest(ns::Data::fromString("not gzip")).isNil());
+    EXPECT_TRUE(vx::server::decodeRequest(cxrLFCGzipUtillity::gzipData(ns::Data::fromString("xy"))).isNil());
+    EXPECT_TRUE(vx::server::decodeRequest(cxrLFCGzipUtillity::gzipData(ns::Data::fromString("x1_2_3_"))).isNil());
     // Broken JSON inside a valid wrapper reaches the client, which decodes it to nil.
-    EXPECT_TRUE(DecodeGzipBase64::decodingJSON(server::encodeReplyText("{\"z\":")).isNil());
-    EXPECT_EQ(server::encodeReply(Value(std::nan(""))), nullptr);
+    EXPECT_TRUE(DecodeGzipBase64::decodingJSON(vx::server::encodeReplyText("{\"z\":")).isNil());
+    EXPECT_EQ(vx::server::encodeReply(Value(std::nan(""))), nullptr);
 }
 
 TEST_F(Server, WireBehaviourAndScripting) {

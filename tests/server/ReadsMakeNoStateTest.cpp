@@ -60,17 +60,17 @@ protected:
     std::vector<size_t> tables() {
         std::vector<size_t> sizes;
         server.withState([&](PlatformServer::State& s) {
-            auto& pay = server::payArea(s);
-            auto& mine = server::mineArea(s);
+            auto& pay = vx::server::payArea(s);
+            auto& mine = vx::server::mineArea(s);
             sizes = {pay.wallets.size(),
                      pay.orders.size(),
                      pay.ledger.size(),
-                     server::CouponArea::of(s).players.size(),
+                     vx::server::CouponArea::of(s).players.size(),
                      mine.profiles.size(),
                      mine.messages.size(),
                      mine.roles.size(),
                      mine.bookings.size(),
-                     server::welfareArea(s).claimed.size(),
+                     vx::server::welfareArea(s).claimed.size(),
                      s.loginArea.subs.size(),
                      s.loginArea.lastSub.size(),
                      s.accounts.size(),
@@ -100,8 +100,8 @@ protected:
     // Makes the player's wallet and coupon state the way a change does, at their defaults.
     void makeDefaults(const std::string& name) {
         server.withState([&](PlatformServer::State& s) {
-            server::payArea(s).wallet(name);
-            server::CouponArea::of(s).player(name);
+            vx::server::payArea(s).wallet(name);
+            vx::server::CouponArea::of(s).player(name);
         });
     }
 };
@@ -216,8 +216,8 @@ TEST_F(ReadsMakeNoState, AChangeAfterReadsStartsFromTheDefaults) {
 
     // Both made now, and only for this player.
     server.withState([](PlatformServer::State& s) {
-        EXPECT_EQ(server::payArea(s).wallets.count("late"), 1u);
-        EXPECT_EQ(server::payArea(s).wallets.size(), 1u);
-        EXPECT_EQ(server::CouponArea::of(s).players.size(), 1u);
+        EXPECT_EQ(vx::server::payArea(s).wallets.count("late"), 1u);
+        EXPECT_EQ(vx::server::payArea(s).wallets.size(), 1u);
+        EXPECT_EQ(vx::server::CouponArea::of(s).players.size(), 1u);
     });
 }

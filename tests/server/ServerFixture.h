@@ -20,7 +20,7 @@
 namespace servertest {
 
 using ns::Value;
-using server::PlatformServer;
+using vx::server::PlatformServer;
 
 // The clock in manual mode while the fixture that has one lives, so tests move the server's time
 // with ns::Clock::advance; a member of a fixture, it is set before the server starts.

@@ -479,7 +479,7 @@ TEST_F(ServerLimits, PerAccountStateStaysWithinBounds) {
 }
 
 TEST(ServerForms, DecodingFormBodies) {
-    using server::decodeForm;
+    using vx::server::decodeForm;
     EXPECT_EQ(decodeForm("sj=138+0000&username=%E5%BC%A0%20%2B&type"),
               Value(ns::Dictionary{{"sj", "138 0000"}, {"username", "张 +"}, {"type", ""}}));
     // Broken escapes stay as written; a repeated name keeps its last value; empty pairs are skipped.

@@ -89,15 +89,15 @@ protected:
             out += a.password + "|" + a.phone + "|" + std::to_string(a.realName) + "|" + std::to_string(a.onlineSeconds) + "|";
             for (const auto& sub : s.loginArea.subsOf("victim01")) out += sub.nickname + "," + sub.username + ";";
             out += "|" + s.loginArea.lastSubOf("victim01") + "|";
-            auto& pay = server::payArea(s);
+            auto& pay = vx::server::payArea(s);
             const auto& w = pay.walletOrDefault("victim01");
             out += w.ttb + "," + w.djq + "," + w.xingbi + "|" + std::to_string(pay.orders.size()) + "|";
-            for (long cid : server::CouponArea::of(s).playerOrDefault("victim01").claimed) out += std::to_string(cid) + ",";
-            out += "|" + std::to_string(server::welfareArea(s).claimed.count("victim01")) + "|";
-            auto& comments = server::CommentArea::of(s);
+            for (long cid : vx::server::CouponArea::of(s).playerOrDefault("victim01").claimed) out += std::to_string(cid) + ",";
+            out += "|" + std::to_string(vx::server::welfareArea(s).claimed.count("victim01")) + "|";
+            auto& comments = vx::server::CommentArea::of(s);
             out += std::to_string(comments.comments.size()) + "|";
             for (const auto& c : comments.comments) out += c.likedBy.count("victim01") ? "L" : "";
-            auto& mine = server::mineArea(s);
+            auto& mine = vx::server::mineArea(s);
             for (const auto& m : mine.messagesOf(s, "victim01")) out += m.read ? "r" : "u";
             out += "|" + std::to_string(s.roles.size());
         });
@@ -218,7 +218,7 @@ TEST_F(Sessions, WhatOneAccountAddsIsCapped) {
     for (int i = 1; i < 100; ++i) ASSERT_EQ(comment("第" + std::to_string(i) + "条"), Value("评论成功，刷新后可见")) << i;
     EXPECT_EQ(comment("再一条"), Value("评论数量已达上限"));
     server.withState([](PlatformServer::State& s) {
-        EXPECT_EQ(server::CommentArea::of(s).postedBy.at("writer"), 100u);
+        EXPECT_EQ(vx::server::CommentArea::of(s).postedBy.at("writer"), 100u);
     });
 
     // Orders: a product name of 64 units is kept, 65 refused; the amount's text too.
@@ -231,7 +231,7 @@ TEST_F(Sessions, WhatOneAccountAddsIsCapped) {
     // At most twenty unpaid at once: a newer order cancels the oldest, whose page is gone.
     for (int i = 0; i < 19; ++i) ASSERT_EQ(order("钻石")["z"], Value("1"));
     long oldest = 0;
-    server.withState([&](PlatformServer::State& s) { oldest = server::payArea(s).orders.front().id; });
+    server.withState([&](PlatformServer::State& s) { oldest = vx::server::payArea(s).orders.front().id; });
     httplib::Client client("127.0.0.1", server.port());
     auto page = [&] { return client.Get(("/sdkapicoupon2/paypage/h5?order=" + std::to_string(oldest)).c_str())->body; };
     EXPECT_EQ(page().find("订单不存在"), std::string::npos);
@@ -239,9 +239,9 @@ TEST_F(Sessions, WhatOneAccountAddsIsCapped) {
     EXPECT_NE(page().find("订单不存在"), std::string::npos);
     // A thousand orders kept per account: the thousandth goes through, the next is refused.
     server.withState([](PlatformServer::State& s) {
-        auto& pay = server::payArea(s);
+        auto& pay = vx::server::payArea(s);
         while (pay.ordersBy["writer"].size() < 999) {
-            server::PayArea::Order o;
+            vx::server::PayArea::Order o;
             o.id = ++pay.nextOrderId, o.user = "writer", o.road = "H5pay/pay";
             pay.addOrder(o);
         }

@@ -184,7 +184,7 @@ TEST_F(UnloggedTables, ReadsForUnknownNamesLeaveNothingBehind) {
     server.withState([](PlatformServer::State& s) {
         EXPECT_EQ(s.loginArea.subs.size(), 0u);
         EXPECT_EQ(s.loginArea.lastSub.size(), 0u);
-        EXPECT_EQ(server::welfareArea(s).claimed.size(), 0u);
+        EXPECT_EQ(vx::server::welfareArea(s).claimed.size(), 0u);
     });
 }
 

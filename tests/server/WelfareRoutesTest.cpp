@@ -19,7 +19,7 @@ TEST_F(WelfareRoutes, ListsPageByTheAreasSize) {
     EXPECT_EQ(form("Sdkdetail/gonglue", "pagecode=4")["now_page"].integerValue(), 4);
 
     server.withState([](PlatformServer::State& s) {
-        auto& w = server::welfareArea(s);
+        auto& w = vx::server::welfareArea(s);
         w.pageSize = 2;
         w.gamesWithoutActivities.insert("7");
     });

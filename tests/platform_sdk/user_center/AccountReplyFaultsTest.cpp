@@ -106,7 +106,7 @@ void openSubAccounts(AccountFaults& f) {
 // The mine page with the panel of `area` open over it; with a bound phone the phone row opens the
 // unbind panel.
 void openPanel(AccountFaults& f, const std::string& area, bool bound) {
-    if (bound) f.server.withState([](server::PlatformServer::State& s) { s.accounts["player01"].phone = "13800001234"; });
+    if (bound) f.server.withState([](vx::server::PlatformServer::State& s) { s.accounts["player01"].phone = "13800001234"; });
     ASSERT_NO_FATAL_FAILURE(f.openMine());
     ASSERT_NO_FATAL_FAILURE(f.tapArea(area));
 }

@@ -30,7 +30,7 @@ protected:
     // A comment of the seeded server world.
     long long firstId() {
         long long id = 0;
-        server.withState([&](server::PlatformServer::State& s) { id = server::CommentArea::of(s).comments.back().id; });
+        server.withState([&](vx::server::PlatformServer::State& s) { id = vx::server::CommentArea::of(s).comments.back().id; });
         return id;
     }
 };

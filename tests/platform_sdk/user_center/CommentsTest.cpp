@@ -16,12 +16,12 @@
 namespace {
 
 namespace driver = ui::driver;
-using server::PlatformServer;
+using vx::server::PlatformServer;
 
 class CommentsTest : public vx::test::ListScreenTest {
 protected:
     VXPingVCRef openComments(size_t pageSize = 10) {
-        server.withState([&](PlatformServer::State& s) { server::CommentArea::of(s).pageSize = pageSize; });
+        server.withState([&](PlatformServer::State& s) { vx::server::CommentArea::of(s).pageSize = pageSize; });
         // The comment page where players find it: the strategy tab's second page.
         auto pager = ui::ViewController::create<VXSuStrategyVC>();
         present(pager);
@@ -277,9 +277,9 @@ TEST_F(ThreadTest, OnANotchPhoneTheBoxSitsAboveTheHomeIndicator) {
 TEST_F(ThreadTest, AnEmptyOrRefusedThreadShowsTheHeadOverNoRows) {
     long long id = 0;
     server.withState([&](PlatformServer::State& s) {
-        server::CommentArea::Comment c;
+        vx::server::CommentArea::Comment c;
         c.content = "还没有人回复";
-        id = server::CommentArea::of(s).add(c).id;
+        id = vx::server::CommentArea::of(s).add(c).id;
     });
     for (long long asked : {id, 99999LL}) { // the second is no comment: refused
         auto thread = ui::ViewController::create<VXPingTwoVC>();

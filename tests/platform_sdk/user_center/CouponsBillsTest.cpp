@@ -15,7 +15,7 @@
 namespace {
 
 namespace driver = ui::driver;
-using server::PlatformServer;
+using vx::server::PlatformServer;
 using VXSuMyCouponCellRef = ns::Ref<VXSuMyCouponCell>;
 
 class CouponsTest : public vx::test::ListScreenTest {
@@ -35,7 +35,7 @@ protected:
     }
     void claimOnServer(std::initializer_list<long long> cids) {
         server.withState([&](PlatformServer::State& s) {
-            for (long long cid : cids) server::CouponArea::of(s).claim("player01", cid);
+            for (long long cid : cids) vx::server::CouponArea::of(s).claim("player01", cid);
         });
     }
     std::string footerText(const ui::TableViewRef& table) {
@@ -265,7 +265,7 @@ protected:
 };
 
 TEST_F(BillsTest, VoucherStatementSendsTheScreenOfTabAndMenu) {
-    server.withState([](PlatformServer::State& s) { server::CouponArea::of(s).pageSize = 15; });
+    server.withState([](PlatformServer::State& s) { vx::server::CouponArea::of(s).pageSize = 15; });
     VXSuBillVCRef bills;
     ASSERT_NO_FATAL_FAILURE(bills = openBills(false, false));
     EXPECT_EQ(bills->showL.lock()->text(), "代金券");

@@ -56,10 +56,10 @@ protected:
     }
     // Two sub-accounts, the second used last, the first with a role.
     void seedSubAccounts() {
-        server.withState([](server::PlatformServer::State& s) {
+        server.withState([](vx::server::PlatformServer::State& s) {
             s.loginArea.subs["player01"] = {{"战士一号", "player01_xh1", ""}, {"法师二号", "player01_xh2", ""}};
             s.loginArea.lastSub["player01"] = "player01_xh2";
-            server::mineArea(s).roles["player01_xh1"] = {"剑圣", "华东一区", "58"};
+            vx::server::mineArea(s).roles["player01_xh1"] = {"剑圣", "华东一区", "58"};
         });
     }
     static std::string text(const ns::Weak<ui::Label>& label) {

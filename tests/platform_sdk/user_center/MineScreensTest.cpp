@@ -73,15 +73,15 @@ TEST_P(MineScreens, TheWholeCentreWithTabsMessagesAndBookings) {
     server.serveFile("/v.png", tilePNG(50, 18, ui::Color::colorWithRed(0.95, 0.7, 0.1, 1)), "image/png");
     server.serveFile("/p.png", tilePNG(50, 18, ui::Color::colorWithRed(0.38, 0.21, 0.9, 1)), "image/png");
     std::string host = server.host();
-    server.withState([host](server::PlatformServer::State& s) {
+    server.withState([host](vx::server::PlatformServer::State& s) {
         s.accounts["player01"].phone = "13800001234";
         s.accounts["player01"].realName = 1;
-        auto& p = server::mineArea(s).profiles["player01"];
+        auto& p = vx::server::mineArea(s).profiles["player01"];
         p.nickname = "星河旅人", p.avatar = host + "/a.png", p.vippic = host + "/v.png", p.paypic = host + "/p.png";
-        auto& w = server::payArea(s).wallet("player01");
+        auto& w = vx::server::payArea(s).wallet("player01");
         w.ttb = "128", w.djq = "36.50", w.xingbi = "520";
-        server::CouponArea::of(s).claim("player01", 7);
-        server::CouponArea::of(s).claim("player01", 8);
+        vx::server::CouponArea::of(s).claim("player01", 7);
+        vx::server::CouponArea::of(s).claim("player01", 8);
     });
     window->setRootViewController(ui::ViewController::create());
     window->makeKeyAndVisible();

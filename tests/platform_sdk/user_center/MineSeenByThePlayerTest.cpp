@@ -152,7 +152,7 @@ TEST_F(MineSeen, TheCodeCountdownRunsOnWhileThePanelIsClosed) {
 TEST_F(MineSeen, ADoubleTapOnACodeButtonAsksOnce) {
     for (bool bound : {false, true}) {
         SCOPED_TRACE(bound ? "unbind" : "bind");
-        if (bound) server.withState([](server::PlatformServer::State& s) { s.accounts["player01"].phone = "13800001234"; });
+        if (bound) server.withState([](vx::server::PlatformServer::State& s) { s.accounts["player01"].phone = "13800001234"; });
         ASSERT_NO_FATAL_FAILURE(openMine());
         ASSERT_NO_FATAL_FAILURE(tapArea("mobile"));
         ui::ViewRef panel = bound ? ui::ViewRef(page->jieView()) : ui::ViewRef(page->bangView());

@@ -78,7 +78,7 @@ TEST_F(PhonePanelsTest, BindChecksLengthCountsDownAndReportsTheMaskedNumber) {
 }
 
 TEST_F(PhonePanelsTest, UnbindRefusalsKeepThePanelAndSuccessShowsNotBound) {
-    server.withState([](server::PlatformServer::State& s) { s.accounts["player01"].phone = "13800001234"; });
+    server.withState([](vx::server::PlatformServer::State& s) { s.accounts["player01"].phone = "13800001234"; });
     ASSERT_NO_FATAL_FAILURE(openMine());
     ASSERT_TRUE(page->isBang());
     ASSERT_NO_FATAL_FAILURE(tapArea("mobile"));

@@ -63,8 +63,8 @@ protected:
     void expectMatchesGolden(const std::string& name) { EXPECT_TRUE(matchesGolden(window, name, sandboxPath())); }
 
     // A reply given as raw JSON text (wrong types, nulls).
-    static server::PlatformServer::Scripted jsonText(std::string json) {
-        server::PlatformServer::Scripted s;
+    static vx::server::PlatformServer::Scripted jsonText(std::string json) {
+        vx::server::PlatformServer::Scripted s;
         s.jsonText = std::move(json);
         s.contentType = "application/json";
         return s;
