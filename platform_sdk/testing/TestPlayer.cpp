@@ -58,6 +58,15 @@ bool TestPlayer::fail(const std::string& why) {
     return false;
 }
 
+bool TestPlayer::attempt(const std::function<bool()>& step) {
+    try {
+        return step();
+    } catch (const driver::Failure& failure) {
+        // A step a person could not take (a button covered, a field refused).
+        return fail(failure.what());
+    }
+}
+
 bool TestPlayer::loginWindowShown() { return loginScreen() != nullptr; }
 
 bool TestPlayer::logIn(const std::string& account, const std::string& password) {
@@ -65,7 +74,7 @@ bool TestPlayer::logIn(const std::string& account, const std::string& password) 
 }
 
 bool TestPlayer::enterPassword(const std::string& account, const std::string& password) {
-    try {
+    return attempt([&] {
         driver::advance(0.5); // the card drops in
         auto login = loginScreen();
         if (!login) return fail("the login window is not open");
@@ -85,13 +94,11 @@ bool TestPlayer::enterPassword(const std::string& account, const std::string& pa
         if (!answered) return fail("the server did not answer the login");
         if (login->step() == Step::None) return fail("the login was refused; the window stays open");
         return true;
-    } catch (const driver::Failure& failure) {
-        return fail(failure.what());
-    }
+    });
 }
 
 bool TestPlayer::passRealName() {
-    try {
+    return attempt([&] {
         auto login = loginScreen();
         if (!login) return fail("the login window is not open");
         // The window waits a second after the login before it shows the form or the notice.
@@ -104,13 +111,11 @@ bool TestPlayer::passRealName() {
         if (!ns::RunLoop::main().runUntil([&] { return login->step() != Step::RealName; }, networkWait_))
             return fail("the real-name form was not accepted");
         return true;
-    } catch (const driver::Failure& failure) {
-        return fail(failure.what());
-    }
+    });
 }
 
 bool TestPlayer::passNotice() {
-    try {
+    return attempt([&] {
         auto login = loginScreen();
         if (!login) return fail("the login window is not open");
         if (login->step() == Step::Waiting) driver::advance(1);
@@ -120,13 +125,11 @@ bool TestPlayer::passNotice() {
         if (!settled) return fail("the notice did not come");
         if (notice) driver::tap(driver::findButton(notice->view(), "我知道了"));
         return true;
-    } catch (const driver::Failure& failure) {
-        return fail(failure.what());
-    }
+    });
 }
 
 bool TestPlayer::pickSubAccount() {
-    try {
+    return attempt([&] {
         auto login = loginScreen();
         if (!login) return fail("the login window is not open");
         if (login->step() != Step::Picker) return fail("the sub-account picker is not shown");
@@ -135,7 +138,8 @@ bool TestPlayer::pickSubAccount() {
             return fail("the sub-account list did not come");
         auto rowOf = [&]() -> long {
             for (size_t i = 0; i < picker->dataSource.size(); ++i)
-                if (picker->dataSource[i] && picker->dataSource[i]->nickname == identity_.subAccount) return static_cast<long>(i);
+                if (picker->dataSource[i] && picker->dataSource[i]->nickname == identity_.subAccount)
+                    return static_cast<long>(i);
             return -1;
         };
         if (rowOf() < 0) {
@@ -161,20 +165,16 @@ bool TestPlayer::pickSubAccount() {
         driver::advance(0.3); // the window fades
         if (loginScreen()) return fail("the login window did not close");
         return true;
-    } catch (const driver::Failure& failure) {
-        return fail(failure.what());
-    }
+    });
 }
 
 bool TestPlayer::openUserCentre() {
-    try {
+    return attempt([&] {
         driver::tap(CXRHelperBtn::shared());
         driver::advance(0.4); // the presentation
         if (!shownScreen<VXSuTabBarVC>()) return fail("the user centre did not open");
         return true;
-    } catch (const driver::Failure& failure) {
-        return fail(failure.what());
-    }
+    });
 }
 
 namespace {
@@ -192,7 +192,7 @@ ui::ViewRef minePage() {
 } // namespace
 
 bool TestPlayer::closeUserCentre() {
-    try {
+    return attempt([&] {
         auto page = minePage();
         if (!page) return fail("the user centre is not open");
         if (auto scroll = driver::find<ui::ScrollView>(page)) scroll->setContentOffset({0, 0}, false);
@@ -200,13 +200,11 @@ bool TestPlayer::closeUserCentre() {
         driver::advance(0.5); // the dismissal
         if (shownScreen<VXSuTabBarVC>()) return fail("the user centre did not close");
         return true;
-    } catch (const driver::Failure& failure) {
-        return fail(failure.what());
-    }
+    });
 }
 
 bool TestPlayer::logOutFromUserCentre() {
-    try {
+    return attempt([&] {
         auto page = minePage();
         if (!page) return fail("the user centre is not open");
         if (auto scroll = driver::find<ui::ScrollView>(page)) driver::scrollToEnd(scroll);
@@ -214,13 +212,11 @@ bool TestPlayer::logOutFromUserCentre() {
         driver::advance(0.5); // the dismissal
         if (shownScreen<VXSuTabBarVC>()) return fail("the user centre did not close after the logout");
         return true;
-    } catch (const driver::Failure& failure) {
-        return fail(failure.what());
-    }
+    });
 }
 
 bool TestPlayer::payWithPlatformCoins() {
-    try {
+    return attempt([&] {
         driver::advance(0.5); // the presentation
         auto centre = shownScreen<VXNewPayVC>();
         if (!centre) return fail("the payment centre is not open");
@@ -238,9 +234,7 @@ bool TestPlayer::payWithPlatformCoins() {
         driver::advance(0.5); // the dismissal
         if (shownScreen<VXNewPayVC>()) return fail("the payment was refused; the payment centre stays open");
         return true;
-    } catch (const driver::Failure& failure) {
-        return fail(failure.what());
-    }
+    });
 }
 
 } // namespace vx

@@ -9,6 +9,7 @@
 // for one reply. Call it on the main thread. A step that cannot be taken answers false and says
 // why in failure(); it never throws.
 
+#include <functional>
 #include <string>
 
 namespace vx {
@@ -48,13 +49,15 @@ public:
     bool closeUserCentre();
     bool logOutFromUserCentre();
     // In the open payment centre: the platform-coin way, then the pay button. True once the
-    // centre has answered the game (success or failure) and closed.
+    // payment went through and the centre closed; false, with the centre still open, when the
+    // server refused it (the game's failure block has the reason).
     bool payWithPlatformCoins();
 
     const std::string& failure() const { return failure_; }
 
 private:
     bool fail(const std::string& why);
+    bool attempt(const std::function<bool()>& step);
     Identity identity_;
     double networkWait_;
     std::string failure_;
