@@ -63,7 +63,7 @@ std::string gunzip(const std::vector<uint8_t>& data, size_t expected) {
 
 void Codec(benchmark::State& state, size_t bytes) {
     ns::Value dict = dictionaryOf(bytes);
-    ns::DataRef reply = server::encodeReply(dict);
+    ns::DataRef reply = vx::server::encodeReply(dict);
     for (auto _ : state) {
         benchmark::DoNotOptimize(DecodeGzipBase64::codingJSON(dict));
         benchmark::DoNotOptimize(DecodeGzipBase64::decodingJSON(reply));
@@ -88,7 +88,7 @@ void FormatFloor(benchmark::State& state, size_t bytes) {
     const std::string requestText = gunzip(std::vector<uint8_t>(request->bytes(), request->bytes() + request->length()),
                                            request->length() * 16);
     // The reply: gzip bytes, the length of its text, and the Base64 text inside it.
-    const ns::DataRef reply = server::encodeReply(dict);
+    const ns::DataRef reply = vx::server::encodeReply(dict);
     const std::vector<uint8_t> replyBytes(reply->bytes(), reply->bytes() + reply->length());
     const size_t replyTextLength = gunzip(replyBytes, reply->length() * 16).size();
     const std::string replyBase64 = json->base64Encoded();

@@ -27,7 +27,19 @@ function(vx_library name)
   add_library(${name} STATIC ${srcs})
   target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
     $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/vorlix>)
-  target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE vx_compile_options)
+  target_link_libraries(${name} PRIVATE vx_compile_options)
+  # Our headers include each other's. An outside library's headers are included by sources only (and
+  # by the few headers the package leaves out), so installed it is linked, never compiled against:
+  # its include folders stay off a game's compile line. The package config finds the outside
+  # libraries a component's targets list in VX_OUTSIDE_LINKS.
+  foreach(dep IN LISTS ARG_DEPS)
+    if(dep MATCHES "^vx_")
+      target_link_libraries(${name} PUBLIC ${dep})
+    else()
+      target_link_libraries(${name} PUBLIC $<BUILD_INTERFACE:${dep}> INTERFACE $<INSTALL_INTERFACE:$<LINK_ONLY:${dep}>>)
+      set_property(TARGET ${name} APPEND PROPERTY VX_OUTSIDE_LINKS ${dep})
+    endif()
+  endforeach()
 endfunction()
 
 # vx_test(NAME PREFIX p DEPS a b c [PCH header ...]): one gtest program from every .cpp in the

@@ -31,7 +31,7 @@ namespace {
 int failureCount = 0;
 int stepNumber = 0;
 std::string missed; // waits that ran out since the last step
-server::PlatformServer* server = nullptr;
+vx::server::PlatformServer* server = nullptr;
 // A main queue that keeps re-posting itself would never drain.
 constexpr int DrainLimit = 100000;
 
@@ -62,7 +62,7 @@ void step(const std::string& name, bool ok, const std::string& result) {
 
 int failures() { return failureCount + (missed.empty() ? 0 : 1); }
 
-void startClock(server::PlatformServer* local) {
+void startClock(vx::server::PlatformServer* local) {
     server = local;
     ns::Clock::setManual(true, ns::Clock::ManualWallStart, ns::Clock::ManualOrigin);
     ns::Random::seed(20261207);

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-namespace server {
+namespace vx::server {
 class PlatformServer;
 }
 namespace ui {
@@ -18,7 +18,7 @@ namespace demo {
 constexpr double StepTimeout = 15;
 
 struct Context {
-    server::PlatformServer* local; // the in-process stand-in, or null when another server was given
+    vx::server::PlatformServer* local; // the in-process stand-in, or null when another server was given
     std::string apiHost;
     std::string screens;           // absolute folder for screenshots
 };
@@ -30,7 +30,7 @@ int failures();
 // The whole demo runs on the manual clock from a fixed origin and wall date, so every run shows
 // the same times; only driver::advance moves it. Network replies stay real: waiting for them
 // pumps the main run loop and leaves the clock where it is.
-void startClock(server::PlatformServer* local);
+void startClock(vx::server::PlatformServer* local);
 // Pumps the main run loop (the clock stands still) until `done` holds. After StepTimeout real
 // seconds it gives up, and the next step fails with "waited in vain for <what>".
 bool until(const std::string& what, const std::function<bool()>& done);

@@ -249,7 +249,7 @@ void secondStart(Tour& t) {
          "stored account, notice already seen, two rows with the last-used marker");
     if (!rows) return;
     // A refused check: the alert, then the panels again for another try.
-    t.context.local->withState([](server::PlatformServer::State& st) { st.loginArea.refuseSubCheck = "该小号暂时无法登录"; });
+    t.context.local->withState([](vx::server::PlatformServer::State& st) { st.loginArea.refuseSubCheck = "该小号暂时无法登录"; });
     driver::selectRow(picker->tableView.lock(), ui::IndexPath::forRow(1, 0));
     until("the sub-account check to end", [&] { return !VXProgressHUD::HUDForView(picker); });
     driver::advance(0.3);
@@ -258,7 +258,7 @@ void secondStart(Tour& t) {
     if (alert) driver::tapAlertAction(alert, "确定");
     driver::advance(0.3);
     step("check refused", alerted && !picker->superview(), "alert \"提示\", the login panels show again");
-    t.context.local->withState([](server::PlatformServer::State& st) { st.loginArea.refuseSubCheck.reset(); });
+    t.context.local->withState([](vx::server::PlatformServer::State& st) { st.loginArea.refuseSubCheck.reset(); });
 
     auto pwd = s->pwdView();
     driver::tap(s->btnsView.lock()->viewWithTag(11));
@@ -277,7 +277,7 @@ void minor(Tour& t) {
     until("the stored name to be cleared by the logout", [] { return ShareVale::sharedInstance()->userName().value_or("").empty(); });
     local->addAccount("youngster", "young123");
     local->setMinorDailyLimit(240);
-    local->withState([](server::PlatformServer::State& st) {
+    local->withState([](vx::server::PlatformServer::State& st) {
         st.loginArea.realNameMandatory = false;
         st.loginArea.realNameResult = 2;
     });

@@ -13,11 +13,11 @@
 #include "platform_sdk/ShareVale.h"
 #include "platform_sdk/VXCouponsCell.h"
 #include "platform_sdk/VXCouponsVC.h"
-#include "platform_sdk/VXLoginAPI.h"
 #include "platform_sdk/VXNavigationController.h"
 #include "platform_sdk/VXNewPayVC.h"
 #include "platform_sdk/VXSuPtbVC.h"
 #include "platform_sdk/VorlixSDK.h"
+#include "platform_sdk/testing/TestPlayer.h"
 #include "server/PayArea.h"
 #include "server/PlatformServer.h"
 #include "server/WalletPlayer.h"
@@ -91,7 +91,7 @@ private:
         return label ? label->text().value_or("") : "";
     }
     template <class F> void seed(F f) {
-        server_.withState([&](server::PlatformServer::State& s) { f(server::payArea(s)); });
+        server_.withState([&](vx::server::PlatformServer::State& s) { f(vx::server::payArea(s)); });
     }
 
     // The game's purchase; answers whether the centre came up with its pay ways.
@@ -173,7 +173,7 @@ private:
     }
 
     Context& c_;
-    server::PlatformServer& server_;
+    vx::server::PlatformServer& server_;
     std::vector<std::string> log_;
     size_t logged_ = 0;
     ui::WindowRef window_;
@@ -191,30 +191,28 @@ void PayTour::play() {
     ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Fetch);
     driver::useProfile(ui::DeviceProfile::plainPhone());
 
-    // A player with a session, logged in through the login API.
-    user_ = "payer120726";
-    server_.addAccount(user_, "123456");
-    auto share = ShareVale::sharedInstance();
-    bool loggedIn = false;
-    VXLoginAPI::LonginWithUsername(
-        user_, "123456",
-        [&](const ns::Ref<LoginResult>& r) {
-            share->setUserName(r->userName.stringValue());
-            share->setPassWord(std::string("123456"));
-            share->setSubUserName(std::string("sub1"));
-            loggedIn = true;
-        },
-        [&](const ns::Value&, const ns::Value&) {});
-    until("the payer's login reply", [&] { return loggedIn; });
-    step("pay: login", loggedIn, "player " + user_ + " (sub-account sub1)");
-    if (!loggedIn) return;
-
     window_ = ui::View::create<ui::Window>(ui::Screen::mainScreen().bounds());
     game_ = ui::ViewController::create();
     game_->view()->setBackgroundColor(ui::Color::colorWithRed(0.1, 0.12, 0.2, 1));
     window_->setRootViewController(game_);
     window_->makeKeyAndVisible();
     driver::drainMain();
+
+    // A new player logs in through the login window, as the game asks: the panels (no automatic
+    // login of the last tour's player), the real name, the notice and a sub-account "sub1".
+    user_ = "payer120726";
+    server_.addAccount(user_, "123456");
+    ShareVale::sharedInstance()->setLoginStyle(2);
+    bool loggedIn = false;
+    VorlixSDK::loadLoginViewResultSuccess(
+        [&](const ns::Value&, const ns::Value&, const ns::Value&, const ns::Value&) { loggedIn = true; },
+        [](long code, const ns::Value& message) {
+            std::printf("     game: login failed %ld %s\n", code, message.description().c_str());
+        });
+    vx::TestPlayer player(vx::TestPlayer::Identity{"李四", "110101199202021236", "sub1"});
+    bool through = player.logIn(user_, "123456") && loggedIn;
+    step("pay: login", through, through ? "player " + user_ + " through the login window (sub-account sub1)" : player.failure());
+    if (!through) return;
     seen_ = server_.requests().size();
 
     walletH5();
@@ -330,10 +328,10 @@ void PayTour::walletApp() {
         size_t opened = ui::Application::shared().openedURLs().size();
         tapPay();
         until("the hand-off to the wallet app", [&] { return ui::Application::shared().openedURLs().size() > opened; });
-        auto handOff = server::lastWalletHandOff();
+        auto handOff = vx::server::lastWalletHandOff();
         if (handOff) std::printf("     wallet hand-off: order \"%s\", return scheme %s\n", handOff->order.c_str(),
                                  handOff->returnScheme.c_str());
-        std::string back = server::answerWallet(server_, r[0]);
+        std::string back = vx::server::answerWallet(server_, r[0]);
         std::printf("     wallet answers %s\n", back.c_str());
         driver::drainMain();
         std::string shown = status();
@@ -357,7 +355,7 @@ void PayTour::coins() {
     step("pay: platform coins (3)", shown == "64平台币" && answers_ == std::vector<std::string>{"ok(支付成功, 6.66)"} && !centre(),
          shown + "; " + (answers_.empty() ? "no callback" : answers_[0]) + "; centre closed");
 
-    seed([&](server::PayArea& p) { p.wallet(user_).ttb = "10"; });
+    seed([&](vx::server::PayArea& p) { p.wallet(user_).ttb = "10"; });
     open("6.66", "coins-short");
     driver::tap(centre()->ptbIconBtn.lock());
     tapPay();
@@ -371,7 +369,7 @@ void PayTour::coins() {
          (answers_.empty() ? std::string("no callback") : answers_[0]) + "; toast 平台币余额不足, the centre stays open");
     closeCentre();
     driver::advance(2.5); // the toast goes
-    seed([&](server::PayArea& p) { p.wallet(user_).ttb = "500"; });
+    seed([&](vx::server::PayArea& p) { p.wallet(user_).ttb = "500"; });
 }
 
 void PayTour::vouchers() {
@@ -418,19 +416,19 @@ void PayTour::starCoins() {
 }
 
 void PayTour::variants() {
-    seed([](server::PayArea& p) { p.freeRoads.insert("H5pay/pay"); });
+    seed([](vx::server::PayArea& p) { p.freeRoads.insert("H5pay/pay"); });
     open("6.66", "free");
     tapPay();
     until("the payment notice", [&] { return notice() != nullptr; });
     std::string shown = status();
     size_t polls = server_.requests("Pay/getUserSuccess").size();
     tapNotice();
-    seed([](server::PayArea& p) { p.freeRoads.clear(); });
+    seed([](vx::server::PayArea& p) { p.freeRoads.clear(); });
     step("pay: free order (11)", shown == "支付成功" && answers_ == std::vector<std::string>{"ok(支付成功, 6.66)"} &&
                                      polls == server_.requests("Pay/getUserSuccess").size(),
          "notice " + shown + " with no poll; " + (answers_.empty() ? "no callback" : answers_[0]));
 
-    seed([](server::PayArea& p) { p.refusedRoads["H5pay/pay"] = "订单创建失败"; });
+    seed([](vx::server::PayArea& p) { p.refusedRoads["H5pay/pay"] = "订单创建失败"; });
     open("6.66", "refused");
     tapPay();
     until("the game callback", [&] { return !answers_.empty(); });
@@ -438,15 +436,16 @@ void PayTour::variants() {
          (answers_.empty() ? std::string("no callback") : answers_[0]) + "; toast 订单创建失败, the centre stays");
     closeCentre();
     driver::advance(2.5);
-    seed([](server::PayArea& p) { p.refusedRoads.clear(); });
+    seed([](vx::server::PayArea& p) { p.refusedRoads.clear(); });
 
     answers_.clear();
     bool opened = open("abc", "bad-amount");
     bool toast = driver::findLabel(window_, "金额格式异常") != nullptr;
-    step("pay: amount \"abc\"", !opened && toast && answers_.empty(), "toast 金额格式异常, no centre, no callback");
+    bool told = answers_ == std::vector<std::string>{"fail(金额格式异常, 604, abc)"};
+    step("pay: amount \"abc\"", !opened && toast && told, "toast 金额格式异常, no centre, the game told at once (604)");
     driver::advance(2.5);
 
-    server_.script("pay/getPayWayios", server::PlatformServer::Scripted{200, "text/html", {}, {}, {}, true});
+    server_.script("pay/getPayWayios", vx::server::PlatformServer::Scripted{200, "text/html", {}, {}, {}, true});
     open("6.66", "ways-failed");
     auto c = centre();
     bool allRows = c && c->payStyle == 2 && c->ptbViewH.lock()->constant() > 0;
@@ -455,19 +454,19 @@ void PayTour::variants() {
     step("pay: pay ways unreachable", allRows, "style 2 with all seven rows");
     closeCentre();
 
-    seed([&](server::PayArea& p) { p.wallet(user_).payWays = {31, 32, 2}; });
+    seed([&](vx::server::PayArea& p) { p.wallet(user_).payWays = {31, 32, 2}; });
     open("6.66", "other-roads");
     size_t opened2 = ui::Application::shared().openedURLs().size();
     tapPay();
     until("the hand-off to the wallet app", [&] { return ui::Application::shared().openedURLs().size() > opened2; });
-    server::answerWallet(server_, "9000");
+    vx::server::answerWallet(server_, "9000");
     tapNotice();
     bool other = !server_.requests("Walletappother/apppayios").empty();
     printRequests();
     step("pay: list [31, 32, 2]", other && answers_ == std::vector<std::string>{"ok(充值成功, 6.66)"},
          std::string(other ? "wallet app went to Walletappother/apppayios; " : "") +
              (answers_.empty() ? "no callback" : answers_[0]));
-    seed([&](server::PayArea& p) { p.wallet(user_).payWays = {2, 3, 1, 4, 5, 6, 10}; });
+    seed([&](vx::server::PayArea& p) { p.wallet(user_).payWays = {2, 3, 1, 4, 5, 6, 10}; });
 }
 
 void PayTour::landscape() {
@@ -512,7 +511,7 @@ void PayTour::topUp() {
     until("the top-up request", [&] { return !server_.requests("Wallet/wallet").empty(); });
     std::string typed = server_.requests("Wallet/wallet").back().params["b"].description();
     until("the top-up spinner to go", [&] { return !VXProgressHUD::HUDForView(screen->view()); });
-    server::answerWallet(server_, "9000");
+    vx::server::answerWallet(server_, "9000");
     until("the refresh after the top-up", [&] { return refreshed.size() >= 2; });
     driver::drainMain();
     std::string balance = screen->ptbL.lock()->text().value_or("");

@@ -25,6 +25,7 @@
 #include "platform_sdk/VXSuForgetView.h"
 #include "platform_sdk/VXSuWebVC.h"
 #include "platform_sdk/VorlixSDK.h"
+#include "platform_sdk/testing/TestPlayer.h"
 #include "platform_sdk/user_center/VXActivityVC.h"
 #include "platform_sdk/user_center/VXGiftCell.h"
 #include "platform_sdk/user_center/VXGiftVC.h"
@@ -153,20 +154,22 @@ private:
         local->serveFile("/static/uc/paid.png", badgePNG(50, 18, ui::Color::colorWithRed(0.38, 0.21, 0.9, 1), false), "image/png");
         local->addAccount(name_, "123456");
         std::string name = name_;
-        local->withState([name, host](server::PlatformServer::State& s) {
+        local->withState([name, host](vx::server::PlatformServer::State& s) {
             s.loginArea.askRealName = false;
             s.loginArea.subs[name] = {{"青锋剑客", name + "_xh1", ""}, {"风雪法师", name + "_xh2", ""}};
             s.loginArea.lastSub[name] = name + "_xh1";
-            auto& m = server::mineArea(s);
+            auto& m = vx::server::mineArea(s);
             auto& p = m.profiles[name];
             p.nickname = "星河旅人";
             p.avatar = host + "/static/uc/avatar.png";
             p.vippic = host + "/static/uc/vip.png";
             p.paypic = host + "/static/uc/paid.png";
-            p.money = "128.00", p.djq = "36.50", p.starcoin = "520.00";
+            // The balances are the payment centre's wallet, which the mine page shows.
+            auto& w = vx::server::payArea(s).wallet(name);
+            w.ttb = "128", w.djq = "36.50", w.xingbi = "520";
             // Two coupons claimed earlier: the page's summary is their sum and count.
-            server::CouponArea::of(s).claim(name, 7);
-            server::CouponArea::of(s).claim(name, 8);
+            vx::server::CouponArea::of(s).claim(name, 7);
+            vx::server::CouponArea::of(s).claim(name, 8);
             m.roles[name + "_xh1"] = {"剑圣", "华东一区", "58"};
             m.roles[name + "_xh2"] = {"冰法", "华东二区", "41"};
         });
@@ -196,21 +199,11 @@ private:
             return false;
         }
         shot("uc-login-window");
-        // What the password panel's login button does with the typed name and password.
-        login->pwdLoginWithName(name_, "123456");
-        until("the password login's reply", [&] { return login->step() == VXLoginVC::Step::Waiting; });
-        driver::advance(1); // the sub-account list comes 1 s after the reply
-        auto picker = std::make_shared<ns::Ref<ui::TableView>>();
-        bool listed = until("two sub-accounts in the picker", [&] {
-            auto table = driver::find<ui::TableView>(login->view());
-            if (table && driver::rowCount(table, 0) >= 2) *picker = table;
-            return *picker != nullptr;
-        });
-        if (listed) driver::selectRow(*picker, ui::IndexPath::forRow(0, 0));
-        bool ok = listed && until("the sub-account check's reply", [&] { return login->step() == VXLoginVC::Step::Slide; });
-        driver::advance(0.6); // the card slides away and the window fades
+        // The player types the account and password and picks the sub-account 青锋剑客.
+        vx::TestPlayer player(vx::TestPlayer::Identity{"张三", "110101199001011234", "青锋剑客"});
+        bool ok = player.logIn(name_, "123456");
+        if (!ok) std::printf("     %s\n", player.failure().c_str());
         ok = ok && *done;
-        driver::advance(0.6);
         step(tag("uc login"), ok && !CXRHelperBtn::shared()->isHidden(),
              ok ? "logged in as " + name_ + " with sub-account 青锋剑客; floating button shown" : "no login");
         return ok;
@@ -480,12 +473,12 @@ private:
     // The welfare pager's other pages: activities (empty, then pulled), gifts (one claimed), servers.
     void welfarePages(const ns::Ref<VXSuWelfareVC>& pager) {
         std::string gid = ShareVale::sharedInstance()->gameID().value_or("");
-        c_.local->withState([gid](server::PlatformServer::State& s) { server::welfareArea(s).gamesWithoutActivities.insert(gid); });
+        c_.local->withState([gid](vx::server::PlatformServer::State& s) { vx::server::welfareArea(s).gamesWithoutActivities.insert(gid); });
         tapSwitch(pager->topView(), 11);
         auto activities = std::dynamic_pointer_cast<VXActivityVC>(pager->childViewControllers().at(1));
         bool empty = activities && until("the activity list's empty state", [&] { return activities->tempView()->superview() != nullptr; });
         shot("uc-welfare-activities-empty");
-        c_.local->withState([gid](server::PlatformServer::State& s) { server::welfareArea(s).gamesWithoutActivities.erase(gid); });
+        c_.local->withState([gid](vx::server::PlatformServer::State& s) { vx::server::welfareArea(s).gamesWithoutActivities.erase(gid); });
         bool listed = false;
         if (empty) {
             driver::pullDown(activities->tableView(), 120);
@@ -567,7 +560,7 @@ private:
         long row = 0;
         for (size_t i = 0; i < page->dataSource().size(); ++i)
             if (comment(*page, i)->full_name == std::optional<std::string>("风中追风")) row = static_cast<long>(i);
-        c_.local->withState([](server::PlatformServer::State& s) { server::CommentArea::of(s).pageSize = 2; });
+        c_.local->withState([](vx::server::PlatformServer::State& s) { vx::server::CommentArea::of(s).pageSize = 2; });
         driver::selectRow(page->tableView(), ui::IndexPath::forRow(row, 0));
         driver::advance(0.4);
         auto thread = std::dynamic_pointer_cast<VXPingTwoVC>(top());
@@ -582,7 +575,7 @@ private:
             driver::advance(0.3);
             shot("uc-strategy-thread-paged");
         }
-        c_.local->withState([](server::PlatformServer::State& s) { server::CommentArea::of(s).pageSize = 10; });
+        c_.local->withState([](vx::server::PlatformServer::State& s) { vx::server::CommentArea::of(s).pageSize = 10; });
         step(tag("uc comment thread"), opened && paged,
              ns::format("%d replies after paging", thread ? static_cast<int>(thread->dataSource().size()) : 0));
         back();

@@ -72,7 +72,7 @@ std::string drawGameIcon() {
 
 // The remote icon road of the screens: a window with an image view, the icon set from its URL,
 // and the window captured.
-void showGameIcon(server::PlatformServer* local, const std::string& apiHost, const std::string& screens) {
+void showGameIcon(vx::server::PlatformServer* local, const std::string& apiHost, const std::string& screens) {
     if (!local) return; // the icon is only known to the in-process server
     local->serveFile("/static/icons/game.png", drawGameIcon(), "image/png");
     auto window = ui::View::create<ui::Window>(ui::Screen::mainScreen().bounds());
@@ -90,7 +90,7 @@ void showGameIcon(server::PlatformServer* local, const std::string& apiHost, con
     window->setHidden(true);
 }
 
-void play(server::PlatformServer* local, const std::string& apiHost, const std::string& screens) {
+void play(vx::server::PlatformServer* local, const std::string& apiHost, const std::string& screens) {
     auto share = ShareVale::sharedInstance();
     auto& app = ui::Application::shared();
 
@@ -159,6 +159,8 @@ void play(server::PlatformServer* local, const std::string& apiHost, const std::
         VXLoginAPI::doPhoneYzmLoginWithNumber(
             phone, *code,
             [&, done](const ns::Ref<LoginResult>& r) {
+                // The phone's account is the player now, as the login window keeps it.
+                share->setUserName(r->userName.stringValue());
                 step("phone login", true, "code " + *code + ", account " + text(r->userName) + ", token " +
                                               text(share->loginToken()));
                 *done = true;
@@ -269,9 +271,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string folder = pattern;
-    std::unique_ptr<server::PlatformServer> local;
+    std::unique_ptr<vx::server::PlatformServer> local;
     if (apiHost.empty()) {
-        local = std::make_unique<server::PlatformServer>();
+        local = std::make_unique<vx::server::PlatformServer>();
         if (!local->start()) {
             std::fprintf(stderr, "vorlix-demo: cannot start the platform server on 127.0.0.1\n");
             return 1;
@@ -287,7 +289,7 @@ int main(int argc, char** argv) {
     ns::Bundle::setMainBundlePath(bundle);
     ns::setSandboxRoot(folder + "/home"); // a fresh player on every run
 
-    std::printf("vorlix-demo: platform API %s%s (%s)\n", apiHost.c_str(), server::PlatformServer::BasePath,
+    std::printf("vorlix-demo: platform API %s%s (%s)\n", apiHost.c_str(), vx::server::PlatformServer::BasePath,
                 local ? "in-process stand-in" : "given server");
     std::error_code made;
     std::filesystem::create_directories(screens, made);

@@ -56,7 +56,7 @@ double getHeightWithText(const std::optional<std::string>& text, double width, d
     auto font = ui::Font::systemFontOfSize(fontSize <= 0 ? 13 : fontSize);
     std::string_view measured = text && !text->empty() ? std::string_view(*text) : HeightPlaceholderText;
     ns::Dictionary attributes{{ns::FontAttributeName, ns::Value(font)}};
-    cg::Rect rect = text::boundingRect(measured, {width, std::numeric_limits<float>::max()}, text::UsesLineFragmentOrigin,
+    cg::Rect rect = vx::text::boundingRect(measured, {width, std::numeric_limits<float>::max()}, vx::text::UsesLineFragmentOrigin,
                                        attributes);
     return std::ceil(rect.size.height);
 }

@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <limits>
 #include <mutex>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -324,10 +325,7 @@ ns::Ref<VXKVStorage> VXKVStorage::initWithPath(const std::string& path, VXKVStor
         }
         ns::log("VXKVStorage: the manifest at %@ could not be read; the storage was rebuilt empty.", storage->dbPath_);
     }
-    // Files of writes that never finished.
-    for (const auto& name : folderEntries(storage->dataFd_)) {
-        if (ns::str::hasSuffix(name, kTempSuffix)) removeEntry(storage->dataFd_, name);
-    }
+    storage->removeUntrackedFiles();
     storage->emptyTrashInBackground();
     return storage;
 }
@@ -395,10 +393,80 @@ bool VXKVStorage::dbInitialize() {
         corrupt_ = true;
         return false;
     }
+    // Our names in another shape (other columns, a view, an index on another column) cannot be
+    // used either: every statement would fail on every start.
+    if (!manifestShapeIsOurs()) {
+        ns::log("VXKVStorage: the manifest at %@ has another shape than ours.", dbPath_);
+        corrupt_ = true;
+        return false;
+    }
     return execute("pragma journal_mode = wal; pragma synchronous = normal; "
                    "create table if not exists manifest (key text primary key not null, filename text, size integer, "
                    "inline_data blob, modification_time integer, last_access_time integer, extended_data blob); "
                    "create index if not exists last_access_time_idx on manifest(last_access_time);");
+}
+
+// True for a new database too: what is missing is created afterwards.
+bool VXKVStorage::manifestShapeIsOurs() {
+    struct Column {
+        const char* name;
+        const char* type;
+        int notNull, primaryKey;
+    };
+    static constexpr Column kColumns[] = {
+        {"key", "text", 1, 1},          {"filename", "text", 0, 0},          {"size", "integer", 0, 0},
+        {"inline_data", "blob", 0, 0},  {"modification_time", "integer", 0, 0}, {"last_access_time", "integer", 0, 0},
+        {"extended_data", "blob", 0, 0},
+    };
+    // What each of our names is, when it exists.
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db_, "select name, type, tbl_name from sqlite_master where name in ('manifest', 'last_access_time_idx');",
+                           -1, &stmt, nullptr) != SQLITE_OK)
+        return false;
+    bool ok = true, hasTable = false, hasIndex = false;
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        const std::string name = columnText(stmt, 0).value_or(""), type = columnText(stmt, 1).value_or("");
+        if (name == "manifest") {
+            hasTable = true;
+            ok = ok && type == "table";
+        } else {
+            hasIndex = true;
+            ok = ok && type == "index" && columnText(stmt, 2).value_or("") == "manifest";
+        }
+    }
+    sqlite3_finalize(stmt);
+    if (!ok) return false;
+
+    auto sameText = [](const std::optional<std::string>& text, const char* expected) {
+        return text && ns::str::lowercase(*text) == expected;
+    };
+    if (hasTable) {
+        if (sqlite3_prepare_v2(db_, "select name, type, \"notnull\", pk from pragma_table_info('manifest');", -1, &stmt,
+                               nullptr) != SQLITE_OK)
+            return false;
+        size_t count = 0;
+        while (ok && sqlite3_step(stmt) == SQLITE_ROW) {
+            const Column* want = count < std::size(kColumns) ? &kColumns[count] : nullptr;
+            ok = want && columnText(stmt, 0) == want->name && sameText(columnText(stmt, 1), want->type) &&
+                 sqlite3_column_int(stmt, 2) == want->notNull && sqlite3_column_int(stmt, 3) == want->primaryKey;
+            ++count;
+        }
+        sqlite3_finalize(stmt);
+        if (!ok || count != std::size(kColumns)) return false;
+    }
+    if (hasIndex) {
+        if (sqlite3_prepare_v2(db_, "select name from pragma_index_info('last_access_time_idx');", -1, &stmt, nullptr) !=
+            SQLITE_OK)
+            return false;
+        size_t count = 0;
+        while (ok && sqlite3_step(stmt) == SQLITE_ROW) {
+            ok = columnText(stmt, 0) == std::optional<std::string>("last_access_time");
+            ++count;
+        }
+        sqlite3_finalize(stmt);
+        if (!ok || count != 1) return false;
+    }
+    return true;
 }
 
 void VXKVStorage::dbClose() {
@@ -455,7 +523,10 @@ sqlite3_stmt* VXKVStorage::statement(const char* sql) {
         return it->second;
     }
     sqlite3_stmt* stmt = nullptr;
-    if (!VX_CHECK(sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr), "stmt prepare")) return nullptr;
+    int rc = sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr);
+    // Our own statements only fail to compile against a manifest someone reshaped meanwhile.
+    if (rc == SQLITE_ERROR) corrupt_ = true;
+    if (!VX_CHECK(rc, "stmt prepare")) return nullptr;
     statements_.emplace(sql, stmt);
     return stmt;
 }
@@ -550,6 +621,28 @@ void VXKVStorage::reset() {
     moveToTrash(kDataDirectoryName);
     closeFd(dataFd_);
     dataFd_ = openFolder(rootFd_, kDataDirectoryName);
+}
+
+// Files no row names: writes that never finished (a crash between the file and its row, a file
+// written aside), or files left by a manifest of another program. Nothing would ever remove them.
+void VXKVStorage::removeUntrackedFiles() {
+    auto names = folderEntries(dataFd_);
+    if (names.empty()) return;
+    auto stmt = statement("select filename from manifest where filename is not null;");
+    if (!stmt) return;
+    std::unordered_set<std::string> named;
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        if (auto name = columnText(stmt, 0)) named.insert(std::move(*name));
+    }
+    sqlite3_reset(stmt);
+    if (!VX_CHECK(rc, "query")) return; // with the manifest unreadable, every file would look untracked
+    size_t removed = 0;
+    for (const auto& name : names) {
+        if (named.count(name) || !removeEntry(dataFd_, name)) continue;
+        ++removed;
+    }
+    if (removed) ns::log("VXKVStorage: removed %ld files in %@ that no item names.", static_cast<int64_t>(removed), dataPath_);
 }
 
 // --- Items ---

@@ -67,6 +67,7 @@ private:
     void removeForeignManifest();
     bool dbOpen();
     bool dbInitialize();
+    bool manifestShapeIsOurs();
     void dbClose();
     bool dbCheck();
     void reset();
@@ -84,6 +85,7 @@ private:
     std::optional<std::string> dbFilename(std::string_view key);
     bool dbDelete(std::string_view key);
     bool removeOldest(const std::function<bool(int64_t size)>& removed, const std::function<bool()>& done);
+    void removeUntrackedFiles();
     bool moveToTrash(const char* name);
     void emptyTrashInBackground();
 

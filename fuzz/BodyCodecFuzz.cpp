@@ -17,9 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ns::DataRef body = (data[0] & 1) ? cxrLFCGzipUtillity::gzipData(rest) : rest;
     ns::Value reply = DecodeGzipBase64::decodingJSON(body);
     DecodeGzipBase64::cxr_decodingJSON(body);
-    ns::Value request = server::decodeRequest(body);
+    ns::Value request = vx::server::decodeRequest(body);
     // Whatever decoded goes back through the other direction of each side.
-    if (!reply.isNil()) DecodeGzipBase64::decodingJSON(server::encodeReply(reply));
-    if (!request.isNil()) server::decodeRequest(DecodeGzipBase64::codingJSON(request));
+    if (!reply.isNil()) DecodeGzipBase64::decodingJSON(vx::server::encodeReply(reply));
+    if (!request.isNil()) vx::server::decodeRequest(DecodeGzipBase64::codingJSON(request));
     return 0;
 }

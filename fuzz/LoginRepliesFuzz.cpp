@@ -25,10 +25,10 @@ const char* const kPaths[] = {"login/dologin", "Login/telregister", "Login/auto_
                               "login/logout",  "login/setTime"};
 constexpr int kWithBlocks = 8; // the last two report nothing back
 
-server::PlatformServer& platform() {
-    static server::PlatformServer* server = [] {
+vx::server::PlatformServer& platform() {
+    static vx::server::PlatformServer* server = [] {
         ns::RunLoop::main();
-        auto* s = new server::PlatformServer;
+        auto* s = new vx::server::PlatformServer;
         if (!s->start()) std::abort();
         const std::string root = vx::test::processScratchFolder();
         std::string bundle = root + "/App.app";
@@ -50,7 +50,7 @@ server::PlatformServer& platform() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto& server = platform();
-    server::PlatformServer::Scripted reply;
+    vx::server::PlatformServer::Scripted reply;
     reply.jsonText = std::string(reinterpret_cast<const char*>(data), size);
     for (const char* path : kPaths) server.script(path, reply);
     server.clearRequests();

@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -148,6 +149,9 @@ int main(int argc, char** argv) {
     put("fuzz_property_list", "sample.xml", prefixed(0, bytesOf(ns::PropertyList::write(samplePlist(), ns::PropertyList::Format::XML))));
     put("fuzz_property_list", "sample.bplist", prefixed(0, bytesOf(ns::PropertyList::write(samplePlist(), ns::PropertyList::Format::Binary))));
     put("fuzz_keyed_unarchiver", "sample.archive", prefixed(0, bytesOf(ns::KeyedArchiver::archivedData(samplePlist()))));
+    // A date that is not a number round-trips as one (a longer run once stopped on it).
+    put("fuzz_keyed_unarchiver", "nan-date.archive",
+        prefixed(0, bytesOf(ns::KeyedArchiver::archivedData(ns::Value(ns::Array{ns::Value(ns::Date{std::nan("")}), ns::Value(ns::Date{-INFINITY})})))));
 
     // JSON: documents, replies, models.
     const std::vector<std::string> documents = {
@@ -169,17 +173,17 @@ int main(int argc, char** argv) {
 
     // Scrambled bodies, both ways.
     put("fuzz_body_codec", "request", prefixed(0, bytesOf(DecodeGzipBase64::codingJSON(ns::Dictionary{{"z", "player01"}, {"b", "中文"}}))));
-    put("fuzz_body_codec", "reply", prefixed(0, bytesOf(server::encodeReply(ns::Dictionary{{"z", 1}, {"x", "ok"}}))));
+    put("fuzz_body_codec", "reply", prefixed(0, bytesOf(vx::server::encodeReply(ns::Dictionary{{"z", 1}, {"x", "ok"}}))));
 
     // URLs.
     // Web pages: the stand-in's own, one in GBK, and markup no one should write. The first byte picks
     // the charset the response names (0: none) and the width.
     const std::pair<const char*, std::string> pages[] = {
-        {"agreement.html", server::pages::agreement()},
-        {"tasks.html", server::pages::tasks(true, "/sdkapicoupon2/Agreement/rwlog")},
-        {"levels.html", server::pages::titleLevels()},
-        {"cashier.html", server::pages::cashier(1001, "钻石×60", "6.32", "http://127.0.0.1/confirm?order=1001", true, "Referer OK")},
-        {"chatbot.html", server::pages::chatbot()},
+        {"agreement.html", vx::server::pages::agreement()},
+        {"tasks.html", vx::server::pages::tasks(true, "/sdkapicoupon2/Agreement/rwlog")},
+        {"levels.html", vx::server::pages::titleLevels()},
+        {"cashier.html", vx::server::pages::cashier(1001, "钻石×60", "6.32", "http://127.0.0.1/confirm?order=1001", true, "Referer OK")},
+        {"chatbot.html", vx::server::pages::chatbot()},
         {"styles.html", "<style>p{color:#f00;border:2px dashed blue;border-radius:8px 3px;background:url(a.png) repeat-x}"
                         "li::before{content:\"·\"} td{display:table-cell} .x>b+i~u{float:right;position:relative}"
                         "@media (max-width:300px){p{font-size:10pt}}</style><ol start=3><li>一<li>二</ol><p class=x>"

@@ -9,11 +9,11 @@
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const ns::Value form = server::decodeForm(std::string_view(reinterpret_cast<const char*>(data), size));
+    const ns::Value form = vx::server::decodeForm(std::string_view(reinterpret_cast<const char*>(data), size));
     const ns::Dictionary* fields = form.dictionaryPtr();
     if (!fields) std::abort();
     for (const auto& [name, value] : *fields)
         if (!value.isString()) std::abort();
-    if (server::decodeForm(ns::formEncode(*fields)) != form) std::abort();
+    if (vx::server::decodeForm(ns::formEncode(*fields)) != form) std::abort();
     return 0;
 }

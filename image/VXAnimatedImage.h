@@ -20,5 +20,5 @@ public:
     // Optional: images that show their frames as parts of one picture answer true, and the
     // rectangle (in the image's points) of each frame.
     virtual bool implementsAnimatedImageContentsRect() const { return false; }
-    virtual cg::Rect animatedImageContentsRectAtIndex(size_t index) const { return cg::RectZero; }
+    virtual cg::Rect animatedImageContentsRectAtIndex(size_t /*index*/) const { return cg::RectZero; }
 };

@@ -9,6 +9,7 @@
 #include "os/uikit/Label.h"
 #include "os/uikit/Screen.h"
 #include "platform_sdk/CXRWindowManager.h"
+#include "platform_sdk/ShareVale.h"
 #include "platform_sdk/VXGameOverView.h"
 #include "platform_sdk/VXLoginAPI.h"
 #include "widgets/UIImage+VXColor.h"
@@ -187,18 +188,20 @@ void CXRHelperBtn::endDrag() {
 
 void CXRHelperBtn::doShowHelperVC() {
     auto& open = userCentreOpener();
-    if (!open) {
-        ns::log("CXRHelperBtn: the user centre is not available");
-        return;
-    }
-    setHidden(true);
     ns::Weak<CXRHelperBtn> weak = ref<CXRHelperBtn>();
-    open([weak] {
+    setHidden(true);
+    bool shown = open && open([weak] {
         auto self = weak.lock();
         if (!self) return;
+        ShareVale::sharedInstance()->setIsLoggedIn(false);
         if (self->failed_) self->failed_(ns::Value("注销"), ns::Value("-9"));
         self->stopTimer();
     });
+    if (shown) return;
+    // The button stays, and the game hears why nothing opened.
+    ns::log("CXRHelperBtn: the user centre cannot be shown");
+    setHidden(false);
+    if (failed_) failed_(ns::Value("无法显示用户中心"), ns::Value("603"));
 }
 
 // --- Snapping ---

@@ -20,8 +20,8 @@ public:
     // The login failure callback of the login window: (message, code).
     using Failed = std::function<void(const ns::Value& message, const ns::Value& code)>;
     // Opens the user centre full screen over the top window; `logout` is what its logout runs.
-    // The user centre installs it; until then a tap only logs.
-    using UserCentreOpener = std::function<void(std::function<void()> logout)>;
+    // Answers false when there is no window to show it on. The user centre installs it.
+    using UserCentreOpener = std::function<bool(std::function<void()> logout)>;
     static UserCentreOpener& userCentreOpener();
 
     // The shared button, made on first use and laid on the top window of that moment.

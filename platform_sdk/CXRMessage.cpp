@@ -66,7 +66,7 @@ void CXRMessage::showMessage(const std::optional<std::string>& message) {
 double CXRMessage::getWidthWithText(const std::optional<std::string>& text, double height, double font) {
     std::string measured = text && !text->empty() ? *text : "无";
     auto regular = ui::Font::systemFontOfSize(font > 0 ? font : 13);
-    cg::Rect rect = text::boundingRect(measured, {FLT_MAX, std::max(height, 0.0)}, text::UsesLineFragmentOrigin,
+    cg::Rect rect = vx::text::boundingRect(measured, {FLT_MAX, std::max(height, 0.0)}, vx::text::UsesLineFragmentOrigin,
                                        ns::Dictionary{{ns::FontAttributeName, regular}});
     return rect.size.width;
 }

@@ -69,6 +69,9 @@ public:
     void setIsHideSuspend(bool v) { isHideSuspend_ = v; }
     ns::Value iosWapBoxUrl() const { return iosWapBoxUrl_; }
     void setIosWapBoxUrl(const ns::Value& v) { iosWapBoxUrl_ = v; }
+    // A login finished in this process and no logout came after it: paying needs one.
+    bool isLoggedIn() const { return isLoggedIn_; }
+    void setIsLoggedIn(bool v) { isLoggedIn_ = v; }
     Text userID, productName, productDesc;
 
     ShareVale() = default; // use sharedInstance()
@@ -79,6 +82,7 @@ private:
     Text appID_, gameID_, appKey_, chanelid_, phoneType_, version_;
     bool chanelidRead_ = false;
     bool isHideSuspend_ = false;
+    bool isLoggedIn_ = false;
     ns::Value iosWapBoxUrl_;
 };
 

@@ -32,7 +32,7 @@ public:
 
     // The return key closes the keyboard and types nothing.
     bool shouldChangeCharacters(const ui::TextFieldRef& field, ns::Range range, const std::string& replacement) override;
-    bool shouldBeginEditing(const ui::TextFieldRef& field) override { return true; }
+    bool shouldBeginEditing(const ui::TextFieldRef& /*field*/) override { return true; }
     void touchesBegan(const ui::TouchSet& touches, const ui::EventRef& event) override;
 
 private:

@@ -40,7 +40,10 @@ void VXLoginVC::loadAlterLoginVCResultSuccess(VorlixSDK::VXLoginSuccessBlock suc
     // Made on first use on the top window: still the game's, before the login window exists.
     CXRHelperBtn::hide();
     auto login = instantiate();
-    if (!login) return;
+    if (!login) {
+        if (failed) failed(ns::Value("无法显示登录窗口"), ns::Value("603"));
+        return;
+    }
     login->SuccessBlock = std::move(success);
     login->FailedBlock = std::move(failed);
     auto window = ui::View::create<ui::Window>(ui::Screen::mainScreen().bounds());
@@ -445,12 +448,17 @@ void VXLoginVC::loginSuccessLogintime(const ns::Value& loginTime, const ns::Valu
     auto share = ShareVale::sharedInstance();
     ns::Value rzStatus = data ? data->rzStatus : ns::Value();
     share->setIsRz(rzStatus);
-    if (SuccessBlock) SuccessBlock(loginTime, userName, sign, textForGame(rzStatus));
+    share->setIsLoggedIn(true);
+    // The window is on its way out. A screen the game opens from the success block (a payment right
+    // after login) goes on the window that stays, and the floating button is in place before the game
+    // hears of the login, so that screen can hide it.
+    if (keyWindow) keyWindow->resignKey();
     auto button = CXRHelperBtn::shared();
     if (!share->isHideSuspend()) CXRHelperBtn::show();
     button->setFailedBlock(FailedBlock);
     button->setLoginData(data);
     button->startTimer();
+    if (SuccessBlock) SuccessBlock(loginTime, userName, sign, textForGame(rzStatus));
     goBackToPreviousWindow();
 }
 

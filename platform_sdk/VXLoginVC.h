@@ -92,7 +92,7 @@ public:
     bool shouldAutorotate() const override { return false; }
 
     void didEndDecelerating(const ui::ScrollViewRef& scrollView) override;
-    void didEndScrollingAnimation(const ui::ScrollViewRef& scrollView) override {}
+    void didEndScrollingAnimation(const ui::ScrollViewRef& /*scrollView*/) override {}
 
 private:
     void _initUI();

@@ -99,9 +99,14 @@ std::string VXNewPayVC::yuanBalanceText(const ns::Value& v) { return ns::format(
 void VXNewPayVC::loadToPayVCWithroleid(const Text& roleid, const Text& ServiceID, const Text& walletPayMoney,
                                        const Text& cpExtend, const Text& productName, const Text& productDesc,
                                        Success success, Failed faild) {
+    // A call that opens nothing still answers, at once, with why.
+    auto refuse = [answer = faild, walletPayMoney](const char* message, const char* code) {
+        ns::log("VXNewPayVC: %@ (%@)", message, code);
+        if (answer) answer(ns::Value(message), ns::Value(code), ns::Value(walletPayMoney));
+    };
     if (auto open = openCentre().lock()) {
         // The open centre is paying its own order: a second one would take over its callbacks.
-        ns::log("VXNewPayVC: a payment centre is already open; the new order is refused");
+        refuse("已有订单正在支付", "602");
         return;
     }
     Order& o = order();
@@ -109,24 +114,28 @@ void VXNewPayVC::loadToPayVCWithroleid(const Text& roleid, const Text& ServiceID
               productName, productDesc, std::move(success), std::move(faild)};
     if (!URLEncode::isNumber(walletPayMoney)) {
         CXRMessage::showMessage("金额格式异常");
+        refuse("金额格式异常", "604");
         return;
     }
+    // The key window's screen, or what it already presents. A window on its way out (the login
+    // window fading after a login) has given key status up by then.
     auto key = ui::Application::shared().keyWindow();
-    auto root = key ? key->rootViewController() : nullptr;
-    if (!root) {
-        ns::log("VXNewPayVC: no key window to present the payment centre from");
+    auto presenter = key && !key->isHidden() ? key->rootViewController() : nullptr;
+    while (presenter && presenter->presentedViewController()) presenter = presenter->presentedViewController();
+    registerScenes();
+    auto centre = presenter ? std::dynamic_pointer_cast<VXNewPayVC>(
+                                  ui::Storyboard::storyboardWithName("VXNewPayVC", URLEncode::getSdkBundle())
+                                      ->instantiateViewControllerWithIdentifier("VXNewPayVC"))
+                            : nullptr;
+    if (!centre) {
+        refuse("无法显示支付中心", "603");
         return;
     }
     CXRHelperBtn::hide();
-    registerScenes();
-    auto centre = std::dynamic_pointer_cast<VXNewPayVC>(
-        ui::Storyboard::storyboardWithName("VXNewPayVC", URLEncode::getSdkBundle())
-            ->instantiateViewControllerWithIdentifier("VXNewPayVC"));
-    if (!centre) return;
     auto nav = ui::NavigationController::createWithRoot<VXBaseNav>(centre);
     nav->setModalPresentationStyle(ui::ModalPresentationStyle::FullScreen);
     openCentre() = centre;
-    root->presentViewController(nav, true);
+    presenter->presentViewController(nav, true);
 }
 
 void VXNewPayVC::viewDidLoad() {

@@ -43,6 +43,7 @@ void VorlixSDK::LoginOut() {
     CXRHelperBtn::shared()->stopTimer();
     VXLoginAPI::LonginOutSendToService();
     ShareVale::sharedInstance()->setLoginStyle(2);
+    ShareVale::sharedInstance()->setIsLoggedIn(false);
 }
 
 void VorlixSDK::SetUserInfoDataWithRoleId(const Text& roleId, const Text& roleName, const Text& roleLevel,

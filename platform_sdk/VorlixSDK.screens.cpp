@@ -7,6 +7,7 @@
 #include "os/foundation/ResetRegistry.h"
 #include "os/net/URLCache.h"
 #include "platform_sdk/CXRHelperBtn.h"
+#include "platform_sdk/ShareVale.h"
 #include "platform_sdk/VXLoginVC.h"
 #include "platform_sdk/VXNewPayVC.h"
 #include "platform_sdk/user_center/VXSuTabBarVC.h"
@@ -42,6 +43,7 @@ void VorlixSDK::didFinishLaunching() {
 void VorlixSDK::loadLoginViewResultSuccess(VXLoginSuccessBlock success, VXLoginFailedBlock failed) {
     if (!screens().loadAlterLoginVC) {
         ns::log("VorlixSDK: the login window is not available");
+        if (failed) failed(603, ns::Value("无法显示登录窗口"));
         return;
     }
     screens().loadAlterLoginVC(
@@ -59,6 +61,13 @@ void VorlixSDK::loadToPayVCWithroleid(const Text& roleid, const Text& money, con
                                       VXPaySuccessBlock success, VXPayFailedBlock faild) {
     if (!screens().loadToPayVC) {
         ns::log("VorlixSDK: the payment centre is not available");
+        if (faild) faild(ns::Value("无法显示支付中心"), 603, ns::Value(money));
+        return;
+    }
+    // Only a logged-in player has anything to pay with.
+    if (!ShareVale::sharedInstance()->isLoggedIn()) {
+        ns::log("VorlixSDK: a payment before any login is refused");
+        if (faild) faild(ns::Value("请先登录"), 601, ns::Value(money));
         return;
     }
     screens().loadToPayVC(

@@ -1,10 +1,31 @@
 #!/usr/bin/env bash
 # Installs a build of the tree into a temporary prefix, then configures, builds and runs the example
 # game (examples/minimal_game) against that prefix alone, from a copy outside the source tree.
-# Usage: scripts/example.sh [build folder]   (default: build/asan, the build CI tested)
+# Usage: scripts/example.sh [build folder]
+# Without one it takes the first build made of build/package (the guide's, docs/integration.md),
+# build/default and build/asan (CI passes build/asan, the build it tested).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="$(cd "${1:-$root/build/asan}" && pwd)"
+# A build is made once its libraries and server are: cmake --install copies those.
+built() { [ -f "$1/CMakeCache.txt" ] && [ -f "$1/platform_sdk/libvx_sdk.a" ] && [ -x "$1/server/vorlix-server" ]; }
+if [ $# -gt 0 ]; then
+  build="$1"
+else
+  build=""
+  for candidate in package default asan; do
+    if built "$root/build/$candidate"; then build="$root/build/$candidate"; break; fi
+  done
+  if [ -z "$build" ]; then
+    echo "example: no build to install; make one first:" >&2
+    echo "  cmake --preset package && cmake --build --preset package" >&2
+    exit 2
+  fi
+fi
+if ! built "$build"; then
+  echo "example: $build is not a built tree (no platform_sdk/libvx_sdk.a or server/vorlix-server); build it first" >&2
+  exit 2
+fi
+build="$(cd "$build" && pwd)"
 work="$(mktemp -d "${TMPDIR:-/tmp}/vorlix-example-XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 

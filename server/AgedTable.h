@@ -1,15 +1,12 @@
 #pragma once
 // A table keyed by text that a client can fill with cheap requests: each entry remembers when it
-// was set, so it can go once its time is over, and past a cap the oldest go first. Entries can be
-// pinned: only time takes them away, never the cap (a lock-out must not end because others filled
-// the table).
+// was last set, so it can go once its time is over, and a cap can drop the oldest first.
 
 #include <cstdint>
 #include <map>
-#include <set>
 #include <string>
 
-namespace server {
+namespace vx::server {
 
 template <class V>
 class AgedTable {
@@ -26,26 +23,25 @@ public:
     double since(const std::string& key) const { return entries_.at(key).since; }
     size_t size() const { return entries_.size(); }
 
-    // Sets the entry as the newest, its time starting now, unpinned.
+    // Sets the entry as the newest, its time starting now.
     V& put(const std::string& key, V value, double now) {
         erase(key);
         uint64_t order = ++last_;
         auto& e = entries_[key];
         e = Entry{std::move(value), now, order};
         byAge_.emplace(order, key);
-        unpinned_.insert(order);
         return e.value;
+    }
+    // Makes an entry that is in the table the newest, its time starting now, its value kept.
+    V& renew(const std::string& key, double now) {
+        V value = std::move(entries_.at(key).value);
+        return put(key, std::move(value), now);
     }
     void erase(const std::string& key) {
         auto it = entries_.find(key);
         if (it == entries_.end()) return;
         byAge_.erase(it->second.order);
-        unpinned_.erase(it->second.order);
         entries_.erase(it);
-    }
-    void pin(const std::string& key) {
-        auto it = entries_.find(key);
-        if (it != entries_.end()) unpinned_.erase(it->second.order);
     }
     // Drops the entries set `lifetime` seconds ago or earlier. Entries are set in the clock's
     // order, so the oldest are looked at first and the rest stay untouched.
@@ -56,12 +52,10 @@ public:
             erase(it->first);
         }
     }
-    // Drops the oldest unpinned entries while more than `cap` remain.
+    // Drops the oldest entries while more than `cap` remain.
     void trim(size_t cap) {
-        while (entries_.size() > cap && !unpinned_.empty()) erase(byAge_.at(*unpinned_.begin()));
+        while (entries_.size() > cap) erase(byAge_.begin()->second);
     }
-    // Whether one more entry fits within `cap`, an unpinned one giving way if need be.
-    bool hasRoom(size_t cap) const { return entries_.size() < cap || !unpinned_.empty(); }
 
 private:
     struct Entry {
@@ -71,8 +65,7 @@ private:
     };
     std::map<std::string, Entry> entries_;
     std::map<uint64_t, std::string> byAge_; // every entry, oldest first
-    std::set<uint64_t> unpinned_;           // the ones the cap may drop, oldest first
     uint64_t last_ = 0;
 };
 
-} // namespace server
+} // namespace vx::server

@@ -4,11 +4,12 @@
 
 #include "server/ServerState.h"
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
-namespace server {
+namespace vx::server {
 
 struct CommentArea {
     struct Comment {
@@ -24,6 +25,7 @@ struct CommentArea {
     };
 
     std::vector<Comment> comments;
+    std::map<std::string, size_t> postedBy; // account -> comments and replies it posted
     long long nextId = 101;
     long long nextOrder = 1;
     size_t pageSize = 10;
@@ -34,4 +36,4 @@ struct CommentArea {
     Comment* find(long long id);
 };
 
-} // namespace server
+} // namespace vx::server

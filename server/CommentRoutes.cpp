@@ -5,9 +5,13 @@
 #include <algorithm>
 #include <ctime>
 
-namespace server {
+namespace vx::server {
 
 namespace {
+
+// Longest comment (UTF-16 units), and comments and replies one account may post.
+constexpr size_t kMaxCommentUnits = 500;
+constexpr size_t kMaxCommentsPerAccount = 100;
 
 std::string nowText() {
     std::time_t t = static_cast<std::time_t>(ns::Clock::wallNow());
@@ -119,6 +123,12 @@ ns::Value answerComments(PlatformServer::State& s, const std::string& path, cons
     if (path.rfind("Sdkcomments/", 0) != 0) return {};
     CommentArea& a = CommentArea::of(s);
     std::string user = text(p["username"]);
+    // Anyone may read; only the player's own session sees which comments the player liked, and
+    // only it writes as the player.
+    bool own = isCaller(s, user);
+    if (!own && (path == "Sdkcomments/commit" || path == "Sdkcomments/good"))
+        return ns::Dictionary{{"a", 0}, {"b", LoginFirst}};
+    if (!own) user.clear();
     if (path == "Sdkcomments/get") {
         std::vector<const CommentArea::Comment*> rows;
         for (const auto& c : a.comments)
@@ -143,6 +153,9 @@ ns::Value answerComments(PlatformServer::State& s, const std::string& path, cons
         std::string content = text(p["content"]);
         if (content.find_first_not_of(" \t\r\n") == std::string::npos)
             return ns::Dictionary{{"a", 0}, {"b", "评论内容不能为空"}};
+        if (!lengthWithin(content, 0, kMaxCommentUnits)) return ns::Dictionary{{"a", 0}, {"b", "评论内容不能超过500字"}};
+        if (auto posted = a.postedBy.find(user); posted != a.postedBy.end() && posted->second >= kMaxCommentsPerAccount)
+            return ns::Dictionary{{"a", 0}, {"b", "评论数量已达上限"}};
         CommentArea::Comment c;
         if (const ns::Value* pid = p.dictionaryPtr() ? p.dictionaryPtr()->find("pid") : nullptr) {
             CommentArea::Comment* parent = a.find(pid->integerValue());
@@ -150,8 +163,9 @@ ns::Value answerComments(PlatformServer::State& s, const std::string& path, cons
             parent->numberReply++;
             c.pid = parent->id;
         }
-        c.fullName = user.empty() ? "游客" : user;
+        c.fullName = user;
         c.content = content;
+        ++a.postedBy[user];
         c.createtime = nowText();
         c.avatar = "http://127.0.0.1:" + std::to_string(s.port) + "/pic/avatar.png";
         bool reply = c.pid != 0;
@@ -168,4 +182,4 @@ ns::Value answerComments(PlatformServer::State& s, const std::string& path, cons
     return {};
 }
 
-} // namespace server
+} // namespace vx::server

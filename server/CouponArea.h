@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace server {
+namespace vx::server {
 
 struct CouponArea {
     struct Coupon {
@@ -55,4 +55,4 @@ struct CouponArea {
 // The six statement paths.
 bool isBillPath(const std::string& path);
 
-} // namespace server
+} // namespace vx::server

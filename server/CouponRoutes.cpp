@@ -1,10 +1,12 @@
 // The stand-in's answers for coupons and bills.
 #include "server/CouponArea.h"
+#include "server/PayArea.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 
-namespace server {
+namespace vx::server {
 
 namespace {
 
@@ -40,6 +42,31 @@ ns::Dictionary page(const std::vector<Row>& rows, long long asked, size_t size, 
 std::string day(int n) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "2024-05-%02d", std::clamp(n, 1, 31));
+    return buf;
+}
+
+// The payment area's ledger rows a statement shows: the balance, which side, and the remark of
+// each (its source in the statement's menu order, 1 for the first).
+struct LedgerSide {
+    const char* balance;
+    bool gained;
+};
+std::optional<LedgerSide> ledgerSide(const std::string& path) {
+    if (path == "Userexpand/getptblog") return LedgerSide{"ttb", true};
+    if (path == "Userexpand/payptblog") return LedgerSide{"ttb", false};
+    if (path == "Sdkhome/getdjqlog") return LedgerSide{"djq", true};
+    if (path == "Sdkhome/paydjqlog") return LedgerSide{"djq", false};
+    if (path == "Sdkhome/getstarcoinlog") return LedgerSide{"xingbi", true};
+    if (path == "Sdkhome/paystarcoinlog") return LedgerSide{"xingbi", false};
+    return std::nullopt;
+}
+
+std::string minuteText(long long seconds) {
+    std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M", &tm);
     return buf;
 }
 
@@ -126,7 +153,14 @@ ns::Value answerCoupons(PlatformServer::State& s, const std::string& path, const
         return {};
     CouponArea& a = CouponArea::of(s);
     std::string user = text(p["username"]);
-    const CouponArea::Player& me = a.playerOrDefault(user);
+    // The offers are anyone's to see; which of them a player holds is the player's own.
+    bool own = isCaller(s, user);
+    const CouponArea::Player& me = a.playerOrDefault(own ? user : std::string());
+    if (!own && path != "Sdkdetail/couponlists") {
+        if (path == "Sdkhome/mycoupon")
+            return ns::Dictionary{{"a", 0}, {"b", LoginFirst}, {"lists", ns::Array{}}, {"now_page", 1}, {"total_page", 0}};
+        return ns::Dictionary{{"a", 0}, {"b", LoginFirst}};
+    }
 
     if (path == "Sdkdetail/couponlists") {
         ns::Array data;
@@ -164,9 +198,14 @@ ns::Value answerCoupons(PlatformServer::State& s, const std::string& path, const
                                             {"is_get", "1"}, {"end_time", c->endTime}});
         });
     }
-    // Statements: "screen" 0 is everything, 1..n one source, where the statement has sources.
+    // Statements: the payment centre's own rows, newest first, then the history the player came
+    // with. "screen" 0 is everything, 1..n one source, where the statement has sources; the
+    // centre's rows are of the first (top-ups, spending in a game).
     long long screen = p["screen"].integerValue();
     std::vector<CouponArea::Bill> rows;
+    if (auto side = ledgerSide(path); side && (!hasSources(path) || screen <= 1))
+        for (const auto* row : payArea(s).rows(user, side->balance, side->gained))
+            rows.push_back({minuteText(row->time), sources(path).front(), row->amount, 1});
     auto lines = me.bills.find(path);
     if (lines != me.bills.end())
         for (const auto& line : lines->second)
@@ -177,4 +216,4 @@ ns::Value answerCoupons(PlatformServer::State& s, const std::string& path, const
     return ns::Dictionary{{"a", 1}, {"b", ""}, {"c", c}};
 }
 
-} // namespace server
+} // namespace vx::server

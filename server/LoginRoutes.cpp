@@ -12,7 +12,7 @@
 #include <cmath>
 #include <ctime>
 
-namespace server {
+namespace vx::server {
 
 namespace {
 
@@ -25,6 +25,10 @@ constexpr size_t kMaxRoles = 256;
 constexpr size_t kMaxRoleBytes = 4096;
 // Sub-accounts an account may have.
 constexpr size_t kMaxSubAccounts = 20;
+// Longest user name and password kept (UTF-16 units), and code type.
+constexpr size_t kMaxNameUnits = 32;
+constexpr size_t kMaxPasswordUnits = 32;
+constexpr size_t kMaxCodeTypeBytes = 8;
 constexpr const char* kHeadImagePath = "/static/head/vx_head.png";
 
 std::string pngChunk(const char* kind, const std::string& data) {
@@ -90,64 +94,79 @@ bool isPhoneNumber(std::string_view text) {
 
 namespace {
 
-// Codes and wrong-try counts whose window is over.
+// Why no code was sent.
+constexpr const char* kCodesTooOften = "验证码发送过于频繁，请稍后再试";
+constexpr const char* kCodesBusy = "验证码发送繁忙，请稍后再试";
+
+// Entries whose time is over: a phone's lasts until its code and its window have both lapsed
+// (it is renewed when a code is sent and when a window starts), an address's for its window.
 void forgetLapsed(PlatformServer::State& s, double now) {
-    s.smsCodes.expire(now, kCodeWindowSeconds);
-    s.loginArea.codeTries.expire(now, kCodeWindowSeconds);
+    s.codePhones.expire(now, kCodeWindowSeconds);
+    s.codeAddresses.expire(now, kCodeWindowSeconds);
 }
 
 } // namespace
 
-void sendCode(PlatformServer::State& s, const std::string& phone, const std::string& type) {
+// The client address pays for every code it asks; a phone new to the table needs room in it, and
+// none is made by dropping another phone's code or count.
+const char* sendCode(PlatformServer::State& s, const std::string& phone, const std::string& type) {
     double now = ns::Clock::now();
     forgetLapsed(s, now);
-    std::string code = std::to_string(100000 + s.draw(900000));
-    s.smsCodes.put(phone, {code, type}, now);
-    s.smsCodes.trim(s.limits.pendingCodes);
-    ns::log("[server] SMS code for %@: %@", phone, code);
+    const std::string& address = s.caller.address;
+    size_t* asked = s.codeAddresses.find(address);
+    if (asked && *asked >= s.limits.codesPerAddress) return kCodesTooOften;
+    if (!asked && s.limits.codesPerAddress == 0) return kCodesTooOften;
+    bool known = s.codePhones.find(phone) != nullptr;
+    if (!known && s.codePhones.size() >= s.limits.codePhones) return kCodesBusy;
+    if (asked) {
+        ++*asked;
+    } else {
+        s.codeAddresses.put(address, 1, now);
+        s.codeAddresses.trim(s.limits.codeAddresses);
+    }
+    PhoneCodes& entry = known ? s.codePhones.renew(phone, now) : s.codePhones.put(phone, {}, now);
+    entry.code = SentCode{std::to_string(100000 + s.draw(900000)), type};
+    entry.sentAt = now;
+    ns::log("[server] SMS code for %@: %@", phone, entry.code->code);
+    return nullptr;
 }
 
 const SentCode* pendingCode(PlatformServer::State& s, const std::string& phone) {
     double now = ns::Clock::now();
     forgetLapsed(s, now);
-    const SentCode* sent = s.smsCodes.find(phone);
-    if (sent && now - s.smsCodes.since(phone) >= kCodeWindowSeconds) { // the clock was set back meanwhile
-        s.smsCodes.erase(phone);
+    PhoneCodes* entry = s.codePhones.find(phone);
+    if (!entry || !entry->code) return nullptr;
+    if (now - entry->sentAt >= kCodeWindowSeconds) { // a newer window's entry outlives an old code
+        entry->code.reset();
         return nullptr;
     }
-    return sent;
+    return &*entry->code;
 }
 
 // A code of another use never matches. Wrong tries of all the phone's codes count together within
 // the window, and past the limit the pending code is void and new ones are refused until the window
-// ends. A matching code is used up.
+// ends. A matching code is used up and ends the count.
 bool useCode(PlatformServer::State& s, const std::string& phone, const std::string& code, const std::string& type) {
-    auto& tries = s.loginArea.codeTries;
     double now = ns::Clock::now();
     const SentCode* sent = pendingCode(s, phone);
     if (!sent) return false;
-    int* wrong = tries.find(phone);
-    if (wrong && *wrong >= kMaxCodeTries) {
-        s.smsCodes.erase(phone);
+    PhoneCodes* entry = s.codePhones.find(phone);
+    if (entry->wrong && now - entry->windowFrom >= kCodeWindowSeconds) entry->wrong = 0;
+    if (entry->wrong >= kMaxCodeTries) {
+        entry->code.reset();
         return false;
     }
-    // With the count table full of locked phones a try could not be counted: an uncounted try
-    // would be a free guess, so no code is checked until some lock-out ends.
-    if (!wrong && !tries.hasRoom(s.limits.codeTryPhones)) return false;
     if (sent->type != type) return false;
     if (code.empty() || sent->code != code) {
-        if (!wrong) {
-            wrong = &tries.put(phone, 0, now);
-            tries.trim(s.limits.codeTryPhones);
+        if (entry->wrong == 0) {
+            // A window starts: the entry lasts at least as long.
+            entry = &s.codePhones.renew(phone, now);
+            entry->windowFrom = now;
         }
-        if (++*wrong >= kMaxCodeTries) {
-            tries.pin(phone);
-            s.smsCodes.erase(phone);
-        }
+        if (++entry->wrong >= kMaxCodeTries) entry->code.reset();
         return false;
     }
-    s.smsCodes.erase(phone);
-    tries.erase(phone);
+    s.codePhones.erase(phone);
     return true;
 }
 
@@ -195,6 +214,7 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
         auto it = accounts.find(text(p["z"]));
         if (it == accounts.end() || it->second.password != text(p["b"]))
             return ns::Dictionary{{"z", 0}, {"x", "用户名或密码错误"}};
+        openSession(*this, it->first);
         return login(it->first, it->second, box);
     }
     if (path == "login/oneRegister") {
@@ -207,6 +227,8 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
     if (path == "login/register") {
         std::string name = text(p["z"]), pwd = text(p["b"]);
         if (name.size() < 6 || pwd.size() < 6) return ns::Dictionary{{"z", 0}, {"d", "账号和密码至少6位"}};
+        if (!lengthWithin(name, 0, kMaxNameUnits) || !lengthWithin(pwd, 0, kMaxPasswordUnits))
+            return ns::Dictionary{{"z", 0}, {"d", "账号和密码不能超过32位"}};
         // Phone-code login names its accounts so: nobody may take them first.
         if (accounts.count(name) || isReservedName(name)) return ns::Dictionary{{"z", 0}, {"d", "该用户名已被注册"}};
         accounts[name].password = pwd;
@@ -214,9 +236,12 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
         return ns::Dictionary{{"z", 1}, {"b", name}, {"c", pwd}, {"d", "注册成功"}};
     }
     if (path == "Sdkhome/yzm") {
-        std::string phone = text(p["sj"]);
+        std::string phone = text(p["sj"]), type = text(p["type"]);
         if (!isPhoneNumber(phone)) return ns::Dictionary{{"a", 0}, {"b", "手机号格式错误"}};
-        sendCode(*this, phone, text(p["type"]));
+        if (type.size() > kMaxCodeTypeBytes) return ns::Dictionary{{"a", 0}, {"b", "验证码类型错误"}};
+        // A bind code is for a phone a logged-in player adds (the request names no account).
+        if (type == "4" && caller.account.empty()) return ns::Dictionary{{"a", 0}, {"b", LoginFirst}};
+        if (const char* refusal = sendCode(*this, phone, type)) return ns::Dictionary{{"a", 0}, {"b", refusal}};
         return ns::Dictionary{{"a", 1}, {"b", "发送成功"}};
     }
     if (path == "Login/telregister") {
@@ -240,6 +265,7 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
         tokens.erase(a.token); // one live token per account
         a.token = "tk" + std::to_string(++counter);
         tokens[a.token] = name;
+        openSession(*this, name);
         ns::Value r = login(name, a, box);
         r.set("tk", a.token);
         return r;
@@ -252,6 +278,7 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
         if (!useCode(*this, phone, text(p["yzm"]), "5")) return ns::Dictionary{{"a", 0}, {"b", "验证码错误"}};
         if (name.empty()) return ns::Dictionary{{"a", 0}, {"b", "该手机号未绑定账号"}};
         if (ns::str::utf16Length(pwd) < 6) return ns::Dictionary{{"a", 0}, {"b", "密码不少于6位"}};
+        if (!lengthWithin(pwd, 0, kMaxPasswordUnits)) return ns::Dictionary{{"a", 0}, {"b", "密码不能超过32位"}};
         accounts[name].password = pwd;
         return ns::Dictionary{{"a", 1}, {"b", "密码修改成功"}};
     }
@@ -259,6 +286,7 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
         auto t = tokens.find(text(p["tk"]));
         if (t == tokens.end() || t->second != text(p["z"])) return ns::Dictionary{{"z", 0}, {"x", "登录已失效"}};
         Account& a = accounts[t->second];
+        openSession(*this, t->second);
         ns::Value r = login(t->second, a, box);
         r.set("tk", a.token);
         return r;
@@ -266,6 +294,7 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
     if (path == "login/idcheck") {
         auto it = accounts.find(text(p["i"]));
         std::string id = text(p["id"]);
+        if (!isCaller(*this, text(p["i"]))) return ns::Dictionary{{"z", 0}, {"b", LoginFirst}};
         if (it == accounts.end()) return ns::Dictionary{{"z", 0}, {"b", "用户不存在"}};
         if (area.refuseRealName) return ns::Dictionary{{"z", 0}, {"b", *area.refuseRealName}};
         if (id.size() != 18 || text(p["r"]).empty()) return ns::Dictionary{{"z", 0}, {"b", "身份信息有误"}};
@@ -284,6 +313,7 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
     if (path == "Sdkmsg/getmsg") return ns::Dictionary{{"code", 1}, {"msg", "ok"}, {"data", notice}};
     if (path == "login/xiaohao") {
         std::string account = text(p["z"]);
+        if (!isCaller(*this, account)) return ns::Dictionary{{"code", 0}, {"msg", LoginFirst}, {"data", ns::Array{}}};
         if (!accounts.count(account)) return ns::Dictionary{{"code", 0}, {"msg", "用户不存在"}, {"data", ns::Array{}}};
         ns::Array rows = subList(*this, account);
         std::string msg = rows.empty() ? "您还没有小号，请先添加" : "ok";
@@ -291,10 +321,10 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
     }
     if (path == "login/addxiaohao") {
         std::string account = text(p["z"]), nickname = text(p["x"]);
+        if (!isCaller(*this, account)) return ns::Dictionary{{"code", 0}, {"msg", LoginFirst}};
         if (!accounts.count(account)) return ns::Dictionary{{"code", 0}, {"msg", "用户不存在"}};
         if (area.refuseAddSub) return ns::Dictionary{{"code", 0}, {"msg", *area.refuseAddSub}};
-        size_t length = ns::str::utf16Length(nickname);
-        if (length < 1 || length > 8) return ns::Dictionary{{"code", 0}, {"msg", "名称不能超过8个字符"}};
+        if (!lengthWithin(nickname, 1, 8)) return ns::Dictionary{{"code", 0}, {"msg", "名称不能超过8个字符"}};
         auto& subs = area.subs[account];
         for (const auto& sub : subs)
             if (sub.nickname == nickname) return ns::Dictionary{{"code", 0}, {"msg", "小号名称已存在"}};
@@ -305,6 +335,7 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
     }
     if (path == "Index/adddllog") {
         std::string account = text(p["username"]), sub = text(p["xh"]);
+        if (!isCaller(*this, account)) return ns::Dictionary{{"a", 0}, {"b", LoginFirst}};
         if (area.refuseSubCheck) return ns::Dictionary{{"a", 0}, {"b", *area.refuseSubCheck}};
         // Looked up, not made: a name that has no sub-accounts leaves nothing behind.
         if (auto subs = area.subs.find(account); subs != area.subs.end())
@@ -316,8 +347,12 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
             }
         return ns::Dictionary{{"a", 0}, {"b", "该小号不属于当前账号"}};
     }
-    if (path == "login/logout") return ns::Dictionary{{"z", 1}, {"b", "退出成功"}};
+    if (path == "login/logout") {
+        endSession(*this);
+        return ns::Dictionary{{"z", 1}, {"b", "退出成功"}};
+    }
     if (path == "User/setRole") {
+        if (!isCaller(*this, text(p["z"]))) return ns::Dictionary{{"code", 0}, {"msg", LoginFirst}};
         // Reports are kept within bounds, however many and large a client sends.
         auto written = ns::JSONSerialization::write(p);
         if (!written || written->length() > kMaxRoleBytes) return ns::Dictionary{{"code", 0}, {"msg", "角色信息过长"}};
@@ -326,6 +361,7 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
         return ns::Dictionary{{"code", 1}, {"msg", "ok"}};
     }
     if (path == "login/setTime") {
+        if (!isCaller(*this, text(p["n"]))) return ns::Dictionary{{"z", -1}, {"b", LoginFirst}};
         auto it = accounts.find(text(p["n"]));
         if (it == accounts.end()) return ns::Dictionary{{"z", -1}, {"b", "用户不存在"}};
         it->second.onlineSeconds += 120;
@@ -336,4 +372,4 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
     return {};
 }
 
-} // namespace server
+} // namespace vx::server

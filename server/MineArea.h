@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-namespace server {
+namespace vx::server {
 
 struct MineArea {
+    // The balances shown with it are the payment area's wallet.
     struct Profile {
         std::string nickname;
         std::string avatar, vippic, paypic;
-        std::string money = "0.00", djq = "0.00", starcoin = "0.00"; // money as text, two decimals
     };
     struct Message {
         long id = 0;
@@ -56,4 +56,4 @@ std::string maskedPhone(const std::string& phone);
 std::optional<Page> answerMinePage(PlatformServer::State& s, const std::string& path,
                                    const std::map<std::string, std::string>& query);
 
-} // namespace server
+} // namespace vx::server

@@ -1,5 +1,6 @@
 // The stand-in's answers for the mine page, phone binding, sub-account names, messages and bookings.
 #include "foundation/URLEncode.h"
+#include "os/foundation/Decimal.h"
 #include "os/foundation/Strings.h"
 #include "server/CouponArea.h"
 #include "server/MineArea.h"
@@ -8,7 +9,7 @@
 #include <cmath>
 #include <cstdio>
 
-namespace server {
+namespace vx::server {
 
 namespace {
 
@@ -49,6 +50,28 @@ PlatformServer::Account* accountOf(PlatformServer::State& s, const ns::Value& na
 
 ns::Value refusal(const char* message) { return ns::Dictionary{{"a", 0}, {"b", message}}; }
 
+// The account the request names when it comes with that account's session; nullptr otherwise,
+// with the refusal to answer in `refused`.
+PlatformServer::Account* ownAccount(PlatformServer::State& s, const ns::Value& p, ns::Value& refused) {
+    if (!isCaller(s, text(p["username"]))) {
+        refused = refusal(LoginFirst);
+        return nullptr;
+    }
+    auto* account = accountOf(s, p["username"]);
+    if (!account) refused = refusal("用户不存在");
+    return account;
+}
+
+// A balance as the page shows money: two decimals ("500" is "500.00").
+std::string money(const std::string& amount) {
+    static const ns::DecimalHandler cents(ns::RoundingMode::Plain, 2, false, false, false, false);
+    ns::Decimal value = ns::Decimal::fromString(amount);
+    std::string text = (value.isNaN() ? ns::Decimal() : value).rounding(cents).description();
+    size_t dot = text.find('.');
+    if (dot == std::string::npos) return text + ".00";
+    return text + std::string(2 - (text.size() - dot - 1), '0');
+}
+
 // Numbers in requests may come as text or as numbers.
 long number(const ns::Value& v) { return static_cast<long>(v.integerValue()); }
 
@@ -79,8 +102,9 @@ ns::Value couponSummary(PlatformServer::State& s, const std::string& name) {
 }
 
 ns::Value index(PlatformServer::State& s, MineArea& m, const ns::Value& p) {
-    auto* account = accountOf(s, p["username"]);
-    if (!account) return refusal("用户不存在");
+    ns::Value refused;
+    auto* account = ownAccount(s, p, refused);
+    if (!account) return refused;
     std::string name = text(p["username"]);
     static const Profile blank;
     auto stored = m.profiles.find(name);
@@ -88,7 +112,9 @@ ns::Value index(PlatformServer::State& s, MineArea& m, const ns::Value& p) {
     ns::Dictionary uinfo;
     uinfo.set("avatar", pr.avatar), uinfo.set("vippic", pr.vippic), uinfo.set("paypic", pr.paypic);
     uinfo.set("nicename", pr.nickname), uinfo.set("user_login", name);
-    uinfo.set("money", pr.money), uinfo.set("djq", pr.djq), uinfo.set("starcoin", pr.starcoin);
+    // The balances are the payment centre's own: one ledger per player.
+    const PayArea::Wallet& wallet = payArea(s).walletOrDefault(name);
+    uinfo.set("money", money(wallet.ttb)), uinfo.set("djq", money(wallet.djq)), uinfo.set("starcoin", money(wallet.xingbi));
     uinfo.set("ismobile", account->phone.empty() ? "0" : "1");
     uinfo.set("mobile", account->phone.empty() ? std::string() : maskedPhone(account->phone));
     uinfo.set("id_card", account->realName ? "1" : "0");
@@ -98,11 +124,12 @@ ns::Value index(PlatformServer::State& s, MineArea& m, const ns::Value& p) {
 }
 
 ns::Value bindPhone(PlatformServer::State& s, const ns::Value& p) {
-    auto* account = accountOf(s, p["username"]);
-    if (!account) return refusal("用户不存在");
+    ns::Value refused;
+    auto* account = ownAccount(s, p, refused);
+    if (!account) return refused;
     std::string phone = text(p["tel"]);
-    // The request names the account but proves nothing of who sends it: a phone already bound
-    // stays where it is, and so does an account's own phone (unbinding asks that phone for a code).
+    // A phone already bound stays where it is, and so does an account's own phone: unbinding asks
+    // that phone for a code, whoever holds the session.
     if (!account->phone.empty()) return refusal("该账号已绑定手机号");
     for (auto& [n, a] : s.accounts)
         if (a.phone == phone) return refusal("该手机号已绑定其他账号");
@@ -112,8 +139,9 @@ ns::Value bindPhone(PlatformServer::State& s, const ns::Value& p) {
 }
 
 ns::Value unbindPhone(PlatformServer::State& s, const ns::Value& p) {
-    auto* account = accountOf(s, p["username"]);
-    if (!account) return refusal("用户不存在");
+    ns::Value refused;
+    auto* account = ownAccount(s, p, refused);
+    if (!account) return refused;
     if (account->phone.empty()) return refusal("未绑定手机号");
     if (!useCode(s, account->phone, text(p["code"]), "7")) return refusal("验证码错误");
     account->phone.clear();
@@ -122,17 +150,18 @@ ns::Value unbindPhone(PlatformServer::State& s, const ns::Value& p) {
 
 // The unbind panel asks for a code by account name: it goes to the bound phone.
 ns::Value unbindCode(PlatformServer::State& s, const ns::Value& p) {
-    auto* account = accountOf(s, p["username"]);
-    if (!account) return refusal("用户不存在");
+    ns::Value refused;
+    auto* account = ownAccount(s, p, refused);
+    if (!account) return refused;
     if (account->phone.empty()) return refusal("未绑定手机号");
-    sendCode(s, account->phone, "7");
+    if (const char* why = sendCode(s, account->phone, "7")) return refusal(why);
     return ns::Dictionary{{"a", 1}, {"b", "发送成功"}};
 }
 
 // The sub-accounts are the login road's (names, order, the one used last); the roles are ours.
 ns::Value subAccounts(PlatformServer::State& s, MineArea& m, const ns::Value& p) {
     std::string name = text(p["username"]);
-    if (!accountOf(s, name)) return refusal("用户不存在");
+    if (ns::Value refused; !ownAccount(s, p, refused)) return refused;
     static const MineArea::Role noRole;
     const std::string& last = s.loginArea.lastSubOf(name);
     ns::Array rows;
@@ -147,10 +176,9 @@ ns::Value subAccounts(PlatformServer::State& s, MineArea& m, const ns::Value& p)
 
 ns::Value renameSubAccount(PlatformServer::State& s, const ns::Value& p) {
     std::string name = text(p["username"]);
-    if (!accountOf(s, name)) return refusal("用户不存在");
+    if (ns::Value refused; !ownAccount(s, p, refused)) return refused;
     std::string nickname = text(p["nickname"]);
-    size_t length = ns::str::utf16Length(nickname);
-    if (length < 1 || length > 8) return refusal("名称不能超过8个字符");
+    if (!lengthWithin(nickname, 1, 8)) return refusal("名称不能超过8个字符");
     auto subs = s.loginArea.subs.find(name);
     if (subs != s.loginArea.subs.end())
         for (auto& sub : subs->second)
@@ -162,7 +190,7 @@ ns::Value renameSubAccount(PlatformServer::State& s, const ns::Value& p) {
 }
 
 ns::Value messageList(PlatformServer::State& s, MineArea& m, const ns::Value& p) {
-    if (!accountOf(s, p["username"])) return refusal("用户不存在");
+    if (ns::Value refused; !ownAccount(s, p, refused)) return refused;
     long pageNo = number(p["pagecode"]);
     auto [rows, total] = pageOf(m.messagesOf(s, text(p["username"])), pageNo, m.pageSize);
     ns::Array c;
@@ -174,7 +202,7 @@ ns::Value messageList(PlatformServer::State& s, MineArea& m, const ns::Value& p)
 }
 
 ns::Value readMessage(PlatformServer::State& s, MineArea& m, const ns::Value& p) {
-    if (!accountOf(s, p["username"])) return refusal("用户不存在");
+    if (ns::Value refused; !ownAccount(s, p, refused)) return refused;
     for (auto& msg : m.messagesOf(s, text(p["username"])))
         if (msg.id == number(p["id"])) {
             msg.read = true;
@@ -183,8 +211,10 @@ ns::Value readMessage(PlatformServer::State& s, MineArea& m, const ns::Value& p)
     return refusal("消息不存在");
 }
 
-ns::Value bookingList(MineArea& m, const ns::Value& p, bool mine) {
+ns::Value bookingList(PlatformServer::State& s, MineArea& m, const ns::Value& p, bool mine) {
     std::vector<MineArea::Game> games;
+    if (mine && !isCaller(s, text(p["username"])))
+        return ns::Dictionary{{"a", 0}, {"b", LoginFirst}, {"lists", ns::Array{}}, {"now_page", 1}, {"total_page", 0}};
     if (mine) {
         // Nothing books here yet: a player without bookings of their own is shown three.
         static const std::vector<long> firstBookings{200, 202, 205};
@@ -255,8 +285,8 @@ ns::Value answerMine(PlatformServer::State& s, const std::string& path, const ns
     if (path == "Sdkhome/editxiaohao") return renameSubAccount(s, p);
     if (path == "Mynews/listnews") return messageList(s, mineArea(s), p);
     if (path == "Mynews/news") return readMessage(s, mineArea(s), p);
-    if (path == "Sdkhome/bookinglist") return bookingList(mineArea(s), p, false);
-    if (path == "Sdkhome/mybookinglist") return bookingList(mineArea(s), p, true);
+    if (path == "Sdkhome/bookinglist") return bookingList(s, mineArea(s), p, false);
+    if (path == "Sdkhome/mybookinglist") return bookingList(s, mineArea(s), p, true);
     return {};
 }
 
@@ -275,4 +305,4 @@ std::optional<Page> answerMinePage(PlatformServer::State&, const std::string& pa
     return Page{pages::tasks(ok, base + "Agreement/rwlog"), "text/html; charset=utf-8"};
 }
 
-} // namespace server
+} // namespace vx::server

@@ -12,7 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace server {
+namespace vx::server {
 
 struct PayArea {
     struct Voucher {
@@ -63,7 +63,9 @@ struct PayArea {
     std::map<std::string, Wallet> wallets;
     std::vector<Order> orders;              // in order of creation; add them with addOrder
     std::unordered_map<long, size_t> orderAt; // order id -> its place in orders
-    std::vector<LedgerEntry> ledger;
+    std::map<std::string, std::vector<size_t>> ordersBy; // user -> places of the user's orders, in order
+    std::vector<LedgerEntry> ledger;        // add to it with record
+    std::map<std::string, std::vector<size_t>> ledgerBy; // user -> places of the user's rows, in order
     long nextOrderId = 1000;
 
     // Switches for tests and the demo.
@@ -76,7 +78,10 @@ struct PayArea {
     Wallet& wallet(const std::string& user);
     // The user's wallet as it stands, or the one a new player gets, made nowhere: for reading it.
     const Wallet& walletOrDefault(const std::string& user) const;
+    // Adds the order; past the open orders one user may have, the user's oldest is cancelled.
     Order& addOrder(Order o);
+    // Whether the user may make no more orders (the orders kept per account are capped).
+    bool fullFor(const std::string& user) const;
     Order* order(long id);
     Order* orderBySign(const std::string& signStr);
     // Marks the order paid once: credits a top-up, spends a voucher. False when unknown, paid or
@@ -84,6 +89,9 @@ struct PayArea {
     bool settle(long id);
     // The user's unpaid order that holds the voucher, if any (cancelled ones hold nothing).
     Order* holder(const std::string& user, const std::string& cid);
+    void record(LedgerEntry entry);
+    // The user's ledger rows of one balance ("ttb", "djq", "xingbi"), gained or spent, newest first.
+    std::vector<const LedgerEntry*> rows(const std::string& user, const std::string& balance, bool gained) const;
 };
 
 // The state's pay area, made on first use with the default vouchers.
@@ -97,4 +105,4 @@ struct Page {
 std::optional<Page> answerPayPage(PlatformServer::State& s, const std::string& path,
                                   const std::map<std::string, std::string>& query, const std::string& referer);
 
-} // namespace server
+} // namespace vx::server

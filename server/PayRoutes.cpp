@@ -8,7 +8,7 @@
 #include "server/PayArea.h"
 #include "server/WebPages.h"
 
-namespace server {
+namespace vx::server {
 
 namespace {
 
@@ -21,6 +21,14 @@ std::string base(const PlatformServer::State& s) {
 
 // How long an unpaid order keeps its voucher from other orders and payments.
 constexpr double kVoucherHoldSeconds = 30 * 60;
+// Orders kept per account (the newest, paid or not; then no new ones), and unpaid ones open at
+// once (a newer one cancels the oldest: players open pay pages and leave).
+constexpr size_t kMaxOrdersPerAccount = 1000;
+constexpr size_t kMaxOpenOrders = 20;
+// Longest product name kept (UTF-16 units), amount text and pay type.
+constexpr size_t kMaxProductUnits = 64;
+constexpr size_t kMaxAmountBytes = 20;
+constexpr size_t kMaxTypeBytes = 16;
 
 Decimal dec(const std::string& text) { return Decimal::fromString(text); }
 bool positive(const Decimal& d) { return !d.isNaN() && d.compare(Decimal()) == ns::ComparisonResult::Descending; }
@@ -44,7 +52,15 @@ ns::Value number(const std::string& text) {
 
 void record(PayArea& pay, const std::string& user, const char* balance, bool gained, const std::string& amount,
             const std::string& note, long orderId) {
-    pay.ledger.push_back({user, balance, gained, amount, note, orderId, static_cast<long long>(ns::Clock::wallNow())});
+    pay.record({user, balance, gained, amount, note, orderId, static_cast<long long>(ns::Clock::wallNow())});
+}
+
+// Why an order's texts cannot be kept, or nullptr: each is bounded by what it is for.
+const char* oversized(const ns::Value& p, const char* product) {
+    if (!lengthWithin(text(p[product]), 0, kMaxProductUnits)) return "商品名称过长";
+    if (text(p["p"]).size() > kMaxAmountBytes || text(p["b"]).size() > kMaxAmountBytes) return "金额错误";
+    if (text(p["z"]).size() > kMaxTypeBytes) return "支付方式错误";
+    return nullptr;
 }
 
 PayArea::Order& newOrder(PayArea& pay, const std::string& user, const std::string& road, const ns::Value& p) {
@@ -91,12 +107,14 @@ ns::Value answerOrder(PlatformServer::State& s, PayArea& pay, const std::string&
     bool walletApp = path == "Walletapp/apppayios" || path == "Walletappother/apppayios";
     const char* status = wx ? "code" : "z";
     const char* message = wx ? "msg" : "b";
+    std::string user = text(p["c"]);
+    if (!isCaller(s, user)) return Dictionary{{status, "0"}, {message, LoginFirst}};
     if (pay.freeRoads.count(path)) return Dictionary{{status, "11"}, {message, "该订单无需支付"}};
     if (auto r = pay.refusedRoads.find(path); r != pay.refusedRoads.end())
         return Dictionary{{status, "0"}, {message, r->second}};
-    std::string user = text(p["c"]);
-    if (user.empty()) return Dictionary{{status, "0"}, {message, "用户不存在"}};
     if (!positive(dec(text(p["p"])))) return Dictionary{{status, "0"}, {message, "金额错误"}};
+    if (const char* why = oversized(p, "l")) return Dictionary{{status, "0"}, {message, why}};
+    if (pay.fullFor(user)) return Dictionary{{status, "0"}, {message, "订单数量已达上限"}};
     if (const char* refusal = voucherRefusal(pay, user, text(p["cid"]), dec(text(p["p"])), text(p["f"])))
         return Dictionary{{status, "0"}, {message, refusal}};
     auto& o = newOrder(pay, user, path, p);
@@ -117,7 +135,6 @@ ns::Value answerOrder(PlatformServer::State& s, PayArea& pay, const std::string&
 // Coins, vouchers and star coins: settled at once from the balance.
 ns::Value answerBalancePay(PayArea& pay, const std::string& path, const ns::Value& p) {
     std::string user = text(p["f"]);
-    if (user.empty()) return Dictionary{{"z", "-1"}, {"c", "用户不存在"}};
     // Checked on the wallet as it stands; made only for a payment that goes through.
     std::string PayArea::Wallet::*balance = &PayArea::Wallet::ttb;
     const char* key = "ttb";
@@ -126,6 +143,8 @@ ns::Value answerBalancePay(PayArea& pay, const std::string& path, const ns::Valu
     if (path == "Ttbpaynew/starcoinpay") balance = &PayArea::Wallet::xingbi, key = "xingbi", shortage = "星币余额不足";
     Decimal cost = dec(text(p["b"]));
     if (cost.isNaN() || cost.isNegative()) return Dictionary{{"z", "-3"}, {"c", "金额错误"}};
+    if (const char* why = oversized(p, "k")) return Dictionary{{"z", "-3"}, {"c", why}};
+    if (pay.fullFor(user)) return Dictionary{{"z", "-3"}, {"c", "订单数量已达上限"}};
     // The voucher's minimum is in yuan; the coin road counts its amount in coins, ten a yuan.
     Decimal yuan = dec(text(p["p"]).empty() ? text(p["b"]) : text(p["p"]));
     if (path == "Ttbpaynew/ttbnew") yuan = yuan.dividing(Decimal(10));
@@ -144,8 +163,10 @@ ns::Value answerBalancePay(PayArea& pay, const std::string& path, const ns::Valu
 
 ns::Value answerTopUp(PlatformServer::State& s, PayArea& pay, const std::string& path, const ns::Value& p) {
     std::string user = text(p["c"]);
+    if (!isCaller(s, user)) return Dictionary{{"z", "0"}, {"b", LoginFirst}};
     if (!positive(dec(text(p["b"])))) return Dictionary{{"z", "0"}, {"b", "充值金额必须大于0"}};
-    if (user.empty()) return Dictionary{{"z", "0"}, {"b", "用户不存在"}};
+    if (const char* why = oversized(p, "l")) return Dictionary{{"z", "0"}, {"b", why}};
+    if (pay.fullFor(user)) return Dictionary{{"z", "0"}, {"b", "订单数量已达上限"}};
     auto& o = newOrder(pay, user, path, p);
     o.productName = "平台币充值";
     std::string id = std::to_string(o.id);
@@ -177,9 +198,39 @@ const PayArea::Wallet& PayArea::walletOrDefault(const std::string& user) const {
 }
 
 PayArea::Order& PayArea::addOrder(Order o) {
+    auto& mine = ordersBy[o.user];
+    size_t open = 0;
+    for (size_t at : mine) open += !orders[at].paid && !orders[at].cancelled;
+    for (size_t k = 0; open >= kMaxOpenOrders && k < mine.size(); ++k) {
+        Order& old = orders[mine[k]];
+        if (old.paid || old.cancelled) continue;
+        old.cancelled = true;
+        --open;
+    }
     orderAt[o.id] = orders.size();
+    mine.push_back(orders.size());
     orders.push_back(std::move(o));
     return orders.back();
+}
+
+bool PayArea::fullFor(const std::string& user) const {
+    auto mine = ordersBy.find(user);
+    return mine != ordersBy.end() && mine->second.size() >= kMaxOrdersPerAccount;
+}
+
+void PayArea::record(LedgerEntry entry) {
+    ledgerBy[entry.user].push_back(ledger.size());
+    ledger.push_back(std::move(entry));
+}
+
+std::vector<const PayArea::LedgerEntry*> PayArea::rows(const std::string& user, const std::string& balance,
+                                                       bool gained) const {
+    std::vector<const LedgerEntry*> out;
+    auto mine = ledgerBy.find(user);
+    if (mine == ledgerBy.end()) return out;
+    for (auto at = mine->second.rbegin(); at != mine->second.rend(); ++at)
+        if (ledger[*at].balance == balance && ledger[*at].gained == gained) out.push_back(&ledger[*at]);
+    return out;
 }
 
 PayArea::Order* PayArea::order(long id) {
@@ -202,7 +253,7 @@ bool PayArea::settle(long id) {
         // One yuan buys ten platform coins.
         std::string coins = dec(o->money).multiplying(Decimal(10)).description();
         w.ttb = plus(w.ttb, coins);
-        record(*this, o->user, "ttb", true, coins, o->productName, o->id);
+        vx::server::record(*this, o->user, "ttb", true, coins, o->productName, o->id);
     }
     if (!o->cid.empty())
         for (auto& v : w.vouchers)
@@ -211,8 +262,10 @@ bool PayArea::settle(long id) {
 }
 
 PayArea::Order* PayArea::holder(const std::string& user, const std::string& cid) {
-    for (auto& o : orders)
-        if (!o.paid && !o.cancelled && o.user == user && o.cid == cid) return &o;
+    auto mine = ordersBy.find(user);
+    if (mine == ordersBy.end()) return nullptr;
+    for (size_t at : mine->second)
+        if (Order& o = orders[at]; !o.paid && !o.cancelled && o.cid == cid) return &o;
     return nullptr;
 }
 
@@ -225,10 +278,10 @@ ns::Value answerPay(PlatformServer::State& s, const std::string& path, const ns:
     auto& pay = payArea(s);
     if (path == "pay/getPayWayios") {
         if (pay.payWayCode != 1) return Dictionary{{"code", std::to_string(pay.payWayCode)}, {"msg", pay.payWayMessage}};
-        // The centre sends the user as "zz"; the API's own query has none and gets the defaults.
-        std::string user = text(p["zz"]);
-        static const PayArea::Wallet fallback;
-        const auto& w = user.empty() ? fallback : pay.walletOrDefault(user);
+        // The centre names the user as "zz"; the API's own query names none and gets the session's.
+        std::string user = text(p["zz"]).empty() ? s.caller.account : text(p["zz"]);
+        if (!isCaller(s, user)) return Dictionary{{"code", "0"}, {"msg", LoginFirst}};
+        const auto& w = pay.walletOrDefault(user);
         static const std::map<long, const char*> names = {
             {1, "平台币"}, {2, "钱包H5"}, {3, "微信H5"}, {4, "代金券"}, {5, "钱包APP"}, {6, "官方微信H5"},
             {10, "星币"}, {31, "钱包APP"}, {32, "官方微信H5"}};
@@ -242,6 +295,7 @@ ns::Value answerPay(PlatformServer::State& s, const std::string& path, const ns:
                           {"xingbi", w.xingbi}, {"discount", w.discount}};
     }
     if (path == "pay/getcoupons") {
+        if (!isCaller(s, text(p["z"]))) return Dictionary{{"code", "0"}, {"msg", LoginFirst}, {"data", ns::Array{}}};
         const auto& w = pay.walletOrDefault(text(p["z"]));
         Decimal mm = dec(text(p["mm"]));
         ns::Array data;
@@ -259,6 +313,7 @@ ns::Value answerPay(PlatformServer::State& s, const std::string& path, const ns:
         path == "Walletappother/apppayios")
         return answerOrder(s, pay, path, p);
     if (path == "Ttbpaynew/ttbnew" || path == "Ttbpaynew/djqpay" || path == "Ttbpaynew/starcoinpay") {
+        if (!isCaller(s, text(p["f"]))) return Dictionary{{"z", "-1"}, {"c", LoginFirst}};
         if (pay.freeRoads.count(path)) return Dictionary{{"z", "11"}, {"c", "该订单无需支付"}};
         if (auto r = pay.refusedRoads.find(path); r != pay.refusedRoads.end())
             return Dictionary{{"z", "-4"}, {"c", r->second}};
@@ -267,14 +322,19 @@ ns::Value answerPay(PlatformServer::State& s, const std::string& path, const ns:
     if (path == "Pay/getUserSuccess") {
         // The user's latest web order decides: an earlier paid order must not answer for a new one.
         std::string user = text(p["z"]);
+        if (!isCaller(s, user)) return Dictionary{{"z", "0"}, {"b", LoginFirst}};
         const PayArea::Order* latest = nullptr;
-        for (const auto& o : pay.orders)
-            if (o.user == user && (o.road == "H5pay/pay" || o.road == "wxh5/h5pay" || o.road == "Wxh5other/h5pay"))
-                latest = &o;
+        if (auto mine = pay.ordersBy.find(user); mine != pay.ordersBy.end())
+            for (size_t at : mine->second)
+                if (const auto& o = pay.orders[at];
+                    o.road == "H5pay/pay" || o.road == "wxh5/h5pay" || o.road == "Wxh5other/h5pay")
+                    latest = &o;
         if (latest && latest->paid) return Dictionary{{"z", "1"}, {"b", "支付成功"}};
         return Dictionary{{"z", "0"}, {"b", latest ? "未支付" : "没有订单"}};
     }
     if (path == "Wallet/wallet" || path == "Wxh5ptb/wxpay") return answerTopUp(s, pay, path, p);
+    if ((path == "Ttbpay/getTTB" || path == "Ttbpay/getDJQ") && !isCaller(s, text(p["b"])))
+        return Dictionary{{"z", "0"}, {"c", LoginFirst}};
     if (path == "Ttbpay/getTTB") return Dictionary{{"z", "1"}, {"b", pay.walletOrDefault(text(p["b"])).ttb}, {"c", "ok"}};
     if (path == "Ttbpay/getDJQ") {
         long count = 0;
@@ -287,9 +347,11 @@ ns::Value answerPay(PlatformServer::State& s, const std::string& path, const ns:
                                               {"e", "1"}}}};
     if (path == "pay/payRecords") {
         std::string user = text(p["z"]);
+        if (!isCaller(s, user)) return Dictionary{{"code", "0"}, {"msg", LoginFirst}};
         ns::Array data;
-        for (const auto& o : pay.orders)
-            if (o.user == user && o.paid)
+        static const std::vector<size_t> none;
+        for (size_t at : foundOr(pay.ordersBy, user, none))
+            if (const auto& o = pay.orders[at]; o.paid)
                 data.push_back(Dictionary{{"z", std::to_string(o.id)}, {"b", o.money}, {"paytype", o.type},
                                           {"create_time", "2026-01-01 00:00"}, {"d", "2026-01-01"}});
         return Dictionary{{"code", "1"}, {"msg", "ok"}, {"data", data}};
@@ -323,4 +385,4 @@ std::optional<Page> answerPayPage(PlatformServer::State& s, const std::string& p
                                note));
 }
 
-} // namespace server
+} // namespace vx::server

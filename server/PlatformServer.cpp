@@ -6,15 +6,18 @@
 #include "os/foundation/Random.h"
 #include "os/foundation/URL.h"
 #include "os/foundation/UTF8.h"
+#include "server/AcceptGate.h"
 #include "server/ScrambledCodec.h"
 #include "server/MineArea.h"
 #include "server/PayArea.h"
 #include "server/ServerState.h"
 
+#include <arpa/inet.h>
 #include <microhttpd.h>
 #include <netinet/in.h>
 #include <strings.h>
 #include <sys/socket.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -22,7 +25,7 @@
 #include <ctime>
 #include <set>
 
-namespace server {
+namespace vx::server {
 
 namespace {
 
@@ -38,6 +41,7 @@ const std::set<std::string, std::less<>> kPlainPaths = {
 
 // A burst of connections waits in the kernel's queue while the server catches up.
 constexpr unsigned kListenBacklog = 1024;
+constexpr size_t kInflaterBytes = PlatformServer::InflaterBytes;
 
 } // namespace
 
@@ -48,6 +52,8 @@ struct Exchange {
     Stage stage = Stage::Reading;
     PlatformServer::Limits limit; // as they were when the request began
     std::string method;
+    std::string address;                 // the client's
+    std::vector<std::string> sessionIds; // of the session cookies the request carried
     std::optional<int> refusal; // answered with this status at the end of the body
     std::string refusalText;
     std::string body;
@@ -62,24 +68,21 @@ struct Exchange {
     std::string reply;
     bool drop = false;
     bool dropOnResume = false;
+    std::optional<std::string> setCookie;
 
     ~Exchange() {
         if (inflater) inflateEnd(inflater.get());
-    }
-    void refuse(int code, std::string message) {
-        if (refusal) return;
-        refusal = code;
-        refusalText = std::move(message);
-        std::string().swap(body);
     }
 };
 
 namespace {
 
-MHD_Result queueText(MHD_Connection* c, int status, const std::string& body, const std::string& type) {
+MHD_Result queueText(MHD_Connection* c, int status, const std::string& body, const std::string& type,
+                     const std::optional<std::string>& cookie = std::nullopt) {
     MHD_Response* r = MHD_create_response_from_buffer(body.size(), const_cast<char*>(body.data()), MHD_RESPMEM_MUST_COPY);
     if (!r) return MHD_NO;
     MHD_add_response_header(r, "Content-Type", type.c_str());
+    if (cookie) MHD_add_response_header(r, "Set-Cookie", cookie->c_str());
     // One request per connection: an idle keep-alive connection must not hold up stop().
     MHD_add_response_header(r, "Connection", "close");
     MHD_Result done = MHD_queue_response(c, static_cast<unsigned>(status), r);
@@ -123,6 +126,40 @@ size_t headerCount(MHD_Connection* c, const char* name) {
 std::string lower(std::string v) {
     for (auto& ch : v) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
     return v;
+}
+
+std::string clientAddress(MHD_Connection* c) {
+    const MHD_ConnectionInfo* info = MHD_get_connection_info(c, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+    char text[INET6_ADDRSTRLEN] = "";
+    if (!info || !info->client_addr) return text;
+    if (info->client_addr->sa_family == AF_INET)
+        inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(info->client_addr)->sin_addr, text, sizeof text);
+    else if (info->client_addr->sa_family == AF_INET6)
+        inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(info->client_addr)->sin6_addr, text, sizeof text);
+    return text;
+}
+
+// The values of the session cookie in the request's Cookie headers, in order.
+std::vector<std::string> sessionIds(MHD_Connection* c) {
+    std::vector<std::string> ids;
+    MHD_get_connection_values(
+        c, MHD_HEADER_KIND,
+        [](void* cls, MHD_ValueKind, const char* key, const char* value) -> MHD_Result {
+            if (strcasecmp(key, "Cookie") != 0 || !value) return MHD_YES;
+            std::string_view pairs(value);
+            while (!pairs.empty()) {
+                size_t end = pairs.find(';');
+                std::string_view pair = pairs.substr(0, end);
+                pairs = end == std::string_view::npos ? std::string_view() : pairs.substr(end + 1);
+                while (!pair.empty() && pair.front() == ' ') pair.remove_prefix(1);
+                size_t eq = pair.find('=');
+                if (eq != std::string_view::npos && pair.substr(0, eq) == SessionCookie)
+                    static_cast<std::vector<std::string>*>(cls)->emplace_back(pair.substr(eq + 1));
+            }
+            return MHD_YES;
+        },
+        &ids);
+    return ids;
 }
 
 } // namespace
@@ -181,53 +218,88 @@ ns::Value PlatformServer::State::answer(const std::string& path, const ns::Value
 
 namespace {
 
+// Gives back n of the bytes the request holds (all by default).
+void releaseBudget(PlatformServer::State& s, Exchange& x, size_t n = SIZE_MAX) {
+    n = std::min(n, x.counted);
+    if (!n) return;
+    std::lock_guard lock(s.budgetMutex);
+    s.buffered -= n;
+    auto mine = s.bufferedBy.find(x.address);
+    if (mine != s.bufferedBy.end() && (mine->second -= n) == 0) s.bufferedBy.erase(mine);
+    x.counted -= n;
+}
+
+// Takes n more bytes of body into the budgets of the server and of the client's address.
+bool charge(PlatformServer::State& s, Exchange& x, size_t n) {
+    std::lock_guard lock(s.budgetMutex);
+    auto mine = s.bufferedBy.try_emplace(x.address, 0).first;
+    if (s.buffered + n > x.limit.maxBufferedBytes || mine->second + n > x.limit.maxBufferedPerAddress) {
+        if (mine->second == 0) s.bufferedBy.erase(mine);
+        return false;
+    }
+    s.buffered += n;
+    mine->second += n;
+    x.counted += n;
+    return true;
+}
+
+// The answer is known before the body ends: what the body holds goes back at once, and the rest
+// of it is read and thrown away.
+void refuse(PlatformServer::State& s, Exchange& x, int code, std::string message) {
+    if (x.refusal) return;
+    x.refusal = code;
+    x.refusalText = std::move(message);
+    std::string().swap(x.body);
+    releaseBudget(s, x);
+    if (x.inflater) {
+        inflateEnd(x.inflater.get());
+        x.inflater.reset();
+    }
+}
+
 // The first look at a request, once its headers are in: refusals that need no body.
-void checkHeaders(MHD_Connection* c, Exchange& x) {
+void checkHeaders(PlatformServer::State& s, MHD_Connection* c, Exchange& x) {
     const auto& limit = x.limit;
-    if (x.method != "GET" && x.method != "HEAD" && x.method != "POST") return x.refuse(405, "method not allowed");
+    if (x.method != "GET" && x.method != "HEAD" && x.method != "POST") return refuse(s, x, 405, "method not allowed");
     if (static_cast<size_t>(MHD_get_connection_values(c, MHD_HEADER_KIND, nullptr, nullptr)) > limit.maxHeaders)
-        return x.refuse(431, "too many header lines");
+        return refuse(s, x, 431, "too many header lines");
     // Framing that two readers could take two ways is refused, not guessed.
     size_t lengths = headerCount(c, "Content-Length");
     if (lengths > 1 || (lengths == 1 && headerCount(c, "Transfer-Encoding") > 0))
-        return x.refuse(400, "ambiguous body length");
+        return refuse(s, x, 400, "ambiguous body length");
     x.contentType = header(c, "Content-Type");
-    if (lower(x.contentType).rfind("multipart/", 0) == 0) return x.refuse(415, "multipart bodies are not accepted");
+    x.sessionIds = sessionIds(c);
+    if (lower(x.contentType).rfind("multipart/", 0) == 0) return refuse(s, x, 415, "multipart bodies are not accepted");
     std::string encoding = lower(header(c, "Content-Encoding"));
     if (encoding.empty() || encoding == "identity") return;
     if (encoding != "gzip" && encoding != "x-gzip" && encoding != "deflate")
-        return x.refuse(415, "content encoding not accepted");
+        return refuse(s, x, 415, "content encoding not accepted");
+    if (!charge(s, x, kInflaterBytes)) return refuse(s, x, 503, "server busy");
     x.inflater = std::make_unique<z_stream>();
     *x.inflater = z_stream{};
     // 47: gzip or zlib, told apart by their headers.
     if (inflateInit2(x.inflater.get(), 47) != Z_OK) {
         x.inflater.reset();
-        x.refuse(400, "request body unreadable");
+        refuse(s, x, 400, "request body unreadable");
     }
 }
 
-// Adds a piece of the body as it arrives: the raw bound holds whatever the framing or encoding,
-// the decoded one after inflating, and the server's budget across all requests in flight.
+// Adds a piece of the body as it arrives. The raw bound holds whatever the framing or encoding;
+// the decoded one (a plain body's bytes are its decoded ones) is checked as the body inflates,
+// so a small compressed body is refused the moment it grows past it; every byte kept is charged
+// to the budgets of the server and of the client's address.
 void takeBody(PlatformServer::State& s, Exchange& x, const char* data, size_t length) {
     const auto& limit = x.limit;
     x.rawBytes += length;
     if (x.refusal) return; // read and thrown away: the answer is already known
-    if (x.rawBytes > limit.maxBodyBytes)
-        return x.refuse(413, "request body over " + std::to_string(limit.maxBodyBytes) + " bytes");
-    auto charge = [&](size_t n) {
-        if (s.buffered.fetch_add(n) + n > limit.maxBufferedBytes) {
-            s.buffered.fetch_sub(n);
-            x.refuse(503, "server busy");
-            return false;
-        }
-        x.counted += n;
-        return true;
-    };
+    size_t rawBound = x.inflater || x.inflateEnded ? limit.maxBodyBytes : std::min(limit.maxBodyBytes, limit.maxDecodedBytes);
+    if (x.rawBytes > rawBound) return refuse(s, x, 413, "request body over " + std::to_string(rawBound) + " bytes");
     if (!x.inflater) {
-        if (charge(length)) x.body.append(data, length);
+        if (x.inflateEnded) return refuse(s, x, 400, "request body unreadable"); // bytes past the stream's end
+        if (!charge(s, x, length)) return refuse(s, x, 503, "server busy");
+        x.body.append(data, length);
         return;
     }
-    if (x.inflateEnded) return x.refuse(400, "request body unreadable"); // bytes past the stream's end
     z_stream& z = *x.inflater;
     z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
     z.avail_in = static_cast<uInt>(length);
@@ -238,22 +310,21 @@ void takeBody(PlatformServer::State& s, Exchange& x, const char* data, size_t le
         int status = inflate(&z, Z_NO_FLUSH);
         size_t produced = sizeof buffer - z.avail_out;
         if (x.body.size() + produced > limit.maxDecodedBytes)
-            return x.refuse(413, "request body over " + std::to_string(limit.maxDecodedBytes) + " bytes decoded");
-        if (!charge(produced)) return;
+            return refuse(s, x, 413, "request body over " + std::to_string(limit.maxDecodedBytes) + " bytes decoded");
+        if (!charge(s, x, produced)) return refuse(s, x, 503, "server busy");
         x.body.append(buffer, produced);
         if (status == Z_STREAM_END) {
+            bool trailing = z.avail_in > 0;
+            inflateEnd(x.inflater.get());
+            x.inflater.reset();
+            releaseBudget(s, x, kInflaterBytes);
             x.inflateEnded = true;
-            if (z.avail_in > 0) x.refuse(400, "request body unreadable"); // bytes past the stream's end
+            if (trailing) refuse(s, x, 400, "request body unreadable"); // bytes past the stream's end
             return;
         }
-        if (status != Z_OK && status != Z_BUF_ERROR) return x.refuse(400, "request body unreadable");
+        if (status != Z_OK && status != Z_BUF_ERROR) return refuse(s, x, 400, "request body unreadable");
         if (z.avail_out != 0) return; // all the input taken: the rest comes with the next piece
     }
-}
-
-void releaseBudget(PlatformServer::State& s, Exchange& x) {
-    s.buffered.fetch_sub(x.counted);
-    x.counted = 0;
 }
 
 MHD_Result answerGet(PlatformServer::State& s, MHD_Connection* c, const std::string& path) {
@@ -291,14 +362,15 @@ MHD_Result onRequest(void* cls, MHD_Connection* c, const char* url, const char* 
             x->limit = s.limits;
         }
         x->method = method;
-        checkHeaders(c, *x);
+        x->address = clientAddress(c);
+        checkHeaders(s, c, *x);
         return MHD_YES;
     }
     if (x->stage == Exchange::Stage::Held) {
         // Let go by releaseHeld() or by stop().
         x->stage = Exchange::Stage::Done;
         if (x->drop || x->dropOnResume) return queueDrop(c);
-        return queueText(c, x->status, x->reply, x->replyType);
+        return queueText(c, x->status, x->reply, x->replyType, x->setCookie);
     }
     if (x->stage == Exchange::Stage::Done) return MHD_YES;
     if (*uploadSize) {
@@ -308,11 +380,8 @@ MHD_Result onRequest(void* cls, MHD_Connection* c, const char* url, const char* 
     }
     // The whole body is in.
     x->stage = Exchange::Stage::Done;
-    if (!x->refusal && x->inflater && !x->inflateEnded) x->refuse(400, "request body unreadable");
-    if (x->refusal) {
-        releaseBudget(s, *x);
-        return queueText(c, *x->refusal, x->refusalText, "text/plain");
-    }
+    if (!x->refusal && x->inflater) refuse(s, *x, 400, "request body unreadable"); // the stream never ended
+    if (x->refusal) return queueText(c, *x->refusal, x->refusalText, "text/plain");
     std::string path = url ? url : "";
     if (x->method != "POST") {
         releaseBudget(s, *x);
@@ -327,7 +396,7 @@ MHD_Result onRequest(void* cls, MHD_Connection* c, const char* url, const char* 
     releaseBudget(s, *x);
     if (x->stage == Exchange::Stage::Held) return MHD_YES; // suspended until let go
     if (x->drop) return queueDrop(c);
-    return queueText(c, x->status, x->reply, x->replyType);
+    return queueText(c, x->status, x->reply, x->replyType, x->setCookie);
 }
 
 void onCompleted(void* cls, MHD_Connection*, void** context, MHD_RequestTerminationCode) {
@@ -343,7 +412,14 @@ void onConnection(void* cls, MHD_Connection* c, void**, MHD_ConnectionNotificati
     std::lock_guard lock(s.connMutex);
     if (code == MHD_CONNECTION_NOTIFY_STARTED) {
         const MHD_ConnectionInfo* info = MHD_get_connection_info(c, MHD_CONNECTION_INFO_CONNECTION_FD);
-        s.open[c] = {info ? info->connect_fd : -1, std::chrono::steady_clock::now(), false, false};
+        int fd = info ? info->connect_fd : -1;
+        // The deadline counts from the accept, time spent at the gate included.
+        auto start = std::chrono::steady_clock::now();
+        if (auto at = s.acceptedAt.find(fd); at != s.acceptedAt.end()) {
+            start = at->second;
+            s.acceptedAt.erase(at);
+        }
+        s.open[c] = {fd, start, false, false};
     } else {
         s.open.erase(c);
     }
@@ -388,7 +464,10 @@ void PlatformServer::State::serve(MHD_Connection* c, Exchange& x, const std::str
     bool hold = false;
     {
         std::unique_lock lock(mutex);
-        logRequest({path, !plain, params, std::move(x.body), x.contentType}, decodedBytes);
+        caller = Caller{x.address, {}, {x.sessionIds.begin(), x.sessionIds.end()}, std::nullopt};
+        for (const auto& id : x.sessionIds)
+            if (caller.account.empty()) caller.account = sessionAccount(*this, id);
+        logRequest({path, !plain, params, std::move(x.body), x.contentType, caller.account}, decodedBytes);
         if (auto q = queued.find(path); q != queued.end() && !q->second.empty()) {
             scripted = std::move(q->second.front());
             q->second.pop_front();
@@ -396,7 +475,9 @@ void PlatformServer::State::serve(MHD_Connection* c, Exchange& x, const std::str
             scripted = it->second;
         } else {
             reply = answer(path, params);
+            x.setCookie = caller.setCookie;
         }
+        caller = Caller{};
         if (auto h = holdNext.find(path); h != holdNext.end() && h->second > 0) {
             --h->second;
             hold = true;
@@ -481,32 +562,70 @@ bool PlatformServer::start(int port) {
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (listener < 0) return false;
+    int on = 1;
+    ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    socklen_t length = sizeof address;
+    if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener, kListenBacklog) != 0 ||
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        ::close(listener);
+        return false;
+    }
     {
         std::lock_guard lock(s_->mutex);
         s_->stopping = false;
     }
+    // The gate accepts and hands each connection on once its request head is in.
     MHD_Daemon* d = MHD_start_daemon(
-        MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_ALLOW_SUSPEND_RESUME, 0, nullptr, nullptr, &onRequest,
-        s_.get(), MHD_OPTION_SOCK_ADDR, &address, MHD_OPTION_LISTEN_BACKLOG_SIZE, kListenBacklog,
-        MHD_OPTION_THREAD_POOL_SIZE, static_cast<unsigned>(std::max<size_t>(1, limit.maxThreads)),
+        MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_ALLOW_SUSPEND_RESUME | MHD_USE_NO_LISTEN_SOCKET, 0, nullptr,
+        nullptr, &onRequest, s_.get(), MHD_OPTION_THREAD_POOL_SIZE, static_cast<unsigned>(std::max<size_t>(1, limit.maxThreads)),
         MHD_OPTION_CONNECTION_LIMIT, static_cast<unsigned>(limit.maxConnections), MHD_OPTION_CONNECTION_MEMORY_LIMIT,
         limit.maxHeaderBytes, MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned>(std::max(1, limit.readTimeoutSeconds)),
         MHD_OPTION_NOTIFY_COMPLETED, &onCompleted, s_.get(), MHD_OPTION_NOTIFY_CONNECTION, &onConnection, s_.get(),
         MHD_OPTION_END);
-    if (!d) return false;
-    const MHD_DaemonInfo* info = MHD_get_daemon_info(d, MHD_DAEMON_INFO_BIND_PORT);
+    if (!d) {
+        ::close(listener);
+        return false;
+    }
     s_->daemon = d;
-    s_->port = info ? info->port : port;
+    s_->port = ntohs(address.sin_port);
     {
         std::lock_guard lock(s_->connMutex);
         s_->reaperStop = false;
     }
     s_->reaper = std::thread([this, seconds = limit.requestSeconds] { reap(*s_, seconds); });
+    AcceptGate::Options gate;
+    gate.listenSocket = listener;
+    gate.maxHeadBytes = limit.maxHeaderBytes;
+    gate.maxBodyBytes = limit.maxBodyBytes;
+    gate.silentSeconds = std::max(1, limit.readTimeoutSeconds);
+    gate.headSeconds = limit.requestSeconds;
+    gate.maxConnections = limit.maxConnections;
+    gate.openBeyond = [state = s_.get()] {
+        std::lock_guard lock(state->connMutex);
+        return state->open.size() + state->acceptedAt.size();
+    };
+    gate.handOn = [state = s_.get()](int fd, const sockaddr_storage& from, socklen_t fromLength,
+                                     std::chrono::steady_clock::time_point accepted) {
+        {
+            std::lock_guard lock(state->connMutex);
+            state->acceptedAt[fd] = accepted;
+        }
+        if (MHD_add_connection(state->daemon, fd, reinterpret_cast<const sockaddr*>(&from), fromLength) != MHD_YES) {
+            std::lock_guard lock(state->connMutex);
+            state->acceptedAt.erase(fd);
+        }
+    };
+    s_->gate = std::make_unique<AcceptGate>(std::move(gate));
     return true;
 }
 
 void PlatformServer::stop() {
     if (!s_->daemon) return;
+    // No new connections; those still at the gate are closed.
+    s_->gate->stop();
     {
         std::lock_guard lock(s_->mutex);
         s_->stopping = true;
@@ -527,6 +646,9 @@ void PlatformServer::stop() {
     // Closes every connection at once, however slow its client.
     MHD_stop_daemon(s_->daemon);
     s_->daemon = nullptr;
+    s_->gate.reset();
+    std::lock_guard lock(s_->connMutex);
+    s_->acceptedAt.clear();
 }
 
 int PlatformServer::port() const { return s_->port; }
@@ -599,10 +721,17 @@ void PlatformServer::clearRequests() {
 void PlatformServer::setLimits(const Limits& limits) {
     std::lock_guard lock(s_->mutex);
     s_->limits = limits;
+    if (s_->gate) s_->gate->setMaxBodyBytes(limits.maxBodyBytes);
     s_->trimLog();
-    s_->smsCodes.trim(limits.pendingCodes);
-    s_->loginArea.codeTries.trim(limits.codeTryPhones);
+    // Codes already sent stay (a lower cap only keeps new phones out); counts of addresses and
+    // proposed names are dropped, the oldest first.
+    s_->codeAddresses.trim(limits.codeAddresses);
     s_->loginArea.proposedNames.trim(limits.proposedNames);
+}
+
+size_t PlatformServer::inFlightBytes() const {
+    std::lock_guard lock(s_->budgetMutex);
+    return s_->buffered;
 }
 
 PlatformServer::Limits PlatformServer::limits() const {
@@ -656,4 +785,4 @@ void PlatformServer::serveFile(const std::string& path, std::string bytes, const
     s_->files[path] = {std::move(bytes), contentType};
 }
 
-} // namespace server
+} // namespace vx::server

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace server {
+namespace vx::server {
 
 class PlatformServer {
 public:
@@ -32,6 +32,7 @@ public:
         ns::Value params;      // the decoded parameters (nil when the body did not decode)
         std::string rawBody;
         std::string contentType; // the request's Content-Type header
+        std::string account;     // the account of the live session the request's cookie named, "" for none
     };
     struct Account {
         std::string password;
@@ -46,7 +47,9 @@ public:
     // Bounds that keep the server's memory and threads in proportion to what its clients send.
     struct Limits {
         size_t maxBodyBytes = 1 << 20;        // a request body as sent; a larger one gets 413
-        size_t maxDecodedBytes = 4 << 20;     // the same after Content-Encoding or the scrambled body's gzip
+        // A request body after its Content-Encoding (a whole form, or a scrambled body's text) and
+        // a scrambled body's JSON: no request of the protocol comes near it; a larger one gets 413.
+        size_t maxDecodedBytes = 64 << 10;
         size_t requestLogCount = 1000;        // requests kept for requests(), the newest
         size_t requestLogBytes = 16 << 20;    // and their raw bodies together at most this
         size_t maxThreads = 4;                // worker threads; each serves many connections by events
@@ -56,13 +59,19 @@ public:
         size_t maxHeaders = 64;               // header lines of a request; more get 431
         size_t maxHeaderBytes = 32 << 10;     // the request line and headers together; more get 431
         size_t maxBufferedBytes = 64 << 20;   // bodies of all requests in flight together; beyond it 503
-        // Tables anyone fills without logging in, the oldest dropped first beyond these:
-        size_t pendingCodes = 10000;          // SMS codes sent and not yet used or expired, one per phone
-        size_t codeTryPhones = 10000;         // phones with wrong code tries in their window (a locked one stays)
-        size_t proposedNames = 10000;         // names one-tap registration handed out and nobody took yet
+        size_t maxBufferedPerAddress = 8 << 20; // the same for the requests of one client address
+        // Phones with a code pending or wrong tries in their window; when full, no new phone is sent
+        // a code until entries lapse (nothing is dropped to make room).
+        size_t codePhones = 10000;
+        size_t codesPerAddress = 20;          // codes one client address may have sent within 30 minutes
+        size_t codeAddresses = 10000;         // client addresses counted for that, the oldest dropped first
+        size_t proposedNames = 10000;         // names one-tap registration handed out and nobody took yet, the oldest dropped first
     };
 
     static constexpr const char* BasePath = "/sdkapicoupon2/";
+    // What inflating one compressed body holds besides its output (zlib's state and window),
+    // charged to the budgets like the body: idle compressed bodies cost memory before they inflate.
+    static constexpr size_t InflaterBytes = 48 << 10;
 
     PlatformServer();
     ~PlatformServer();
@@ -93,6 +102,8 @@ public:
     // Threads, connections, headers and time-outs take effect at the next start(); the rest at once.
     void setLimits(const Limits& limits);
     Limits limits() const;
+    // Body bytes the requests in flight hold together (inflated where they came compressed).
+    size_t inFlightBytes() const;
 
     // --- model ---
     void addAccount(const std::string& name, const std::string& password, const std::string& phone = {});
@@ -122,4 +133,4 @@ bool isPlainPath(std::string_view path);
 // a later repeat of a name replaces the earlier value; pairs that are not UTF-8 are left out).
 ns::Value decodeForm(std::string_view body);
 
-} // namespace server
+} // namespace vx::server

@@ -11,7 +11,7 @@
 #include <functional>
 #include <optional>
 
-namespace server {
+namespace vx::server {
 
 namespace {
 
@@ -148,4 +148,4 @@ ns::DataRef encodeReply(const ns::Value& reply) {
     return json ? encodeReplyText(json->toString()) : nullptr;
 }
 
-} // namespace server
+} // namespace vx::server

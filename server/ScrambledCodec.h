@@ -9,7 +9,7 @@
 #include <functional>
 #include <string_view>
 
-namespace server {
+namespace vx::server {
 
 // nil when the body is not a scrambled JSON body. The gzip layer is inflated to at most maxInflated
 // bytes; beyond that the result is nil and *tooLarge (when given) is set.
@@ -27,4 +27,4 @@ ns::DataRef encodeReply(const ns::Value& reply);
 // The same, for raw JSON text (lets a test send wrong types or broken JSON inside a valid wrapper).
 ns::DataRef encodeReplyText(const std::string& jsonText);
 
-} // namespace server
+} // namespace vx::server

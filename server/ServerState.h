@@ -5,7 +5,6 @@
 #include "server/AgedTable.h"
 #include "server/PlatformServer.h"
 
-#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -21,7 +20,9 @@
 struct MHD_Daemon;
 struct MHD_Connection;
 
-namespace server {
+namespace vx::server {
+
+class AcceptGate;
 
 // Text of a request or model value ("" when missing or not convertible).
 std::string text(const ns::Value& v);
@@ -55,10 +56,6 @@ struct LoginArea {
     std::optional<std::string> refuseOneRegister;       // "z" 0 with this "b"
     std::optional<std::string> refuseAddSub;            // "code" 0 with this "msg"
     std::optional<std::string> refuseSubCheck;          // "a" 0 with this "b"
-    // Wrong code tries per phone, of every code type together, within a window on the server's
-    // clock (ns::Clock) from the first one: asking for a new code does not start the count again.
-    // A locked phone's count is pinned, so a flood of other phones cannot end its lock-out.
-    AgedTable<int> codeTries;
     AgedTable<bool> proposedNames;                      // names handed out by one-tap registration
     std::map<std::string, std::vector<SubAccount>> subs; // account -> sub-accounts, in order of creation
     std::map<std::string, std::string> lastSub;          // account -> username of the sub-account used last
@@ -80,8 +77,20 @@ struct SentCode {
     std::string type; // "8" login, "5" reset, "4" bind, "7" unbind, or whatever the request named
 };
 
-// Sends a new code of this type to the phone, replacing a pending one (mutex held).
-void sendCode(PlatformServer::State& s, const std::string& phone, const std::string& type);
+// What the server keeps for a phone it sent codes to, in one entry so that a phone with a code
+// always has its own count: the pending code, and the wrong tries of every code type together
+// within a window on the server's clock (ns::Clock) from the first one. Asking for a new code does
+// not start the count again; a right code does. The entry lasts until both have lapsed.
+struct PhoneCodes {
+    std::optional<SentCode> code;
+    double sentAt = 0;
+    int wrong = 0;
+    double windowFrom = 0;
+};
+
+// Sends a new code of this type to the phone, replacing a pending one; nullptr, or why no code
+// was sent (a refusal text: the client address asked too many, or the table is full). Mutex held.
+const char* sendCode(PlatformServer::State& s, const std::string& phone, const std::string& type);
 // The phone's pending code, nullptr when there is none or its window is over (mutex held).
 const SentCode* pendingCode(PlatformServer::State& s, const std::string& phone);
 // Checks a code sent to the phone for this use ("8" login, "5" reset, "4" bind, "7" unbind) and
@@ -89,6 +98,38 @@ const SentCode* pendingCode(PlatformServer::State& s, const std::string& phone);
 bool useCode(PlatformServer::State& s, const std::string& phone, const std::string& code, const std::string& type);
 // Eleven ASCII digits.
 bool isPhoneNumber(std::string_view text);
+
+// Who sent the request being answered (mutex held): its client address, the account of the live
+// session its cookie named, and the cookie a login or logout sets with the reply.
+struct Caller {
+    std::string address;
+    std::string account;               // "" without a live session
+    std::set<std::string> sessionIds;  // the session cookies it sent
+    std::optional<std::string> setCookie;
+};
+
+// A login's session, named by a random id the client keeps in a cookie.
+struct Session {
+    std::string account;
+    uint64_t order = 0; // opening order: an account's oldest session goes first beyond its cap
+};
+
+// The session cookie's name.
+inline constexpr const char* SessionCookie = "vx_session";
+// Opens a session for the account (its oldest beyond the cap ends) and sets its cookie on the
+// reply being made (mutex held).
+void openSession(PlatformServer::State& s, const std::string& account);
+// Ends the caller's session, if any, and clears its cookie (mutex held).
+void endSession(PlatformServer::State& s);
+// The account of the live session the id names, "" for none (mutex held).
+std::string sessionAccount(const PlatformServer::State& s, const std::string& id);
+// Whether the request comes with a live session of the named account (mutex held).
+bool isCaller(const PlatformServer::State& s, const std::string& account);
+// What every route that changes or reveals an account says without the account's session.
+inline constexpr const char* LoginFirst = "请先登录";
+
+// The length the client counts (UTF-16 units) is within [min, max].
+bool lengthWithin(const std::string& text, size_t min, size_t max);
 
 // Pages and pictures the login road serves by GET (agreements, the sub-account head image).
 std::map<std::string, std::pair<std::string, std::string>> loginFiles();
@@ -112,11 +153,15 @@ struct PlatformServer::State {
     };
     std::mutex connMutex;
     std::map<MHD_Connection*, Open> open;
+    std::map<int, std::chrono::steady_clock::time_point> acceptedAt; // sockets handed on by the gate, not yet started
+    std::unique_ptr<AcceptGate> gate;
     std::thread reaper;
     std::condition_variable reaperWake;
     bool reaperStop = false;
-    // Body bytes buffered by all requests in flight together.
-    std::atomic<size_t> buffered{0};
+    // Body bytes buffered by all requests in flight together, and by those of each client address.
+    mutable std::mutex budgetMutex;
+    size_t buffered = 0;
+    std::map<std::string, size_t> bufferedBy;
     std::vector<std::pair<MHD_Connection*, Exchange*>> heldExchanges; // (mutex)
 
     mutable std::mutex mutex;
@@ -132,8 +177,13 @@ struct PlatformServer::State {
     Limits limits;
     int listenSocket = -1;
     std::map<std::string, Account> accounts;
-    AgedTable<SentCode> smsCodes; // by phone
+    AgedTable<PhoneCodes> codePhones;  // by phone
+    AgedTable<size_t> codeAddresses;   // codes sent at each client address's asking, within its window
     std::map<std::string, std::string> tokens; // token -> account name
+    std::map<std::string, Session> sessions;   // session id -> its account
+    std::map<std::string, std::map<uint64_t, std::string>> sessionsOf; // account -> its session ids, oldest first
+    uint64_t sessionOrder = 0;
+    Caller caller; // of the request being answered
     ns::Dictionary notice{{"id", "1"}, {"content", "欢迎来到游戏"}, {"status", 1}};
     long minorLimit = 5400;
     std::vector<ns::Value> roles;
@@ -170,4 +220,4 @@ ns::Value answerComments(PlatformServer::State& s, const std::string& path, cons
 ns::Value answerCoupons(PlatformServer::State& s, const std::string& path, const ns::Value& p);
 ns::Value answerMine(PlatformServer::State& s, const std::string& path, const ns::Value& p);
 
-} // namespace server
+} // namespace vx::server

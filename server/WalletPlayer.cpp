@@ -8,7 +8,7 @@
 
 #include <cctype>
 
-namespace server {
+namespace vx::server {
 
 namespace {
 
@@ -66,4 +66,4 @@ std::string answerWallet(PlatformServer& server, const std::string& resultStatus
     return url;
 }
 
-} // namespace server
+} // namespace vx::server

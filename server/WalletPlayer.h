@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-namespace server {
+namespace vx::server {
 
 struct WalletHandOff {
     std::string url;          // as opened
@@ -29,4 +29,4 @@ std::string walletReturnURL(const std::string& returnScheme, const std::string& 
 // delivers the return URL into the app. The URL delivered, or "" when there was no hand-off.
 std::string answerWallet(PlatformServer& server, const std::string& resultStatus);
 
-} // namespace server
+} // namespace vx::server

@@ -10,7 +10,7 @@
 #include <cmath>
 #include <functional>
 
-namespace server::pages {
+namespace vx::server::pages {
 
 namespace {
 
@@ -107,12 +107,12 @@ std::string badgePNG(const std::string& word, cg::Color fillColour, cg::Color ed
         fill(c, outer, edge);
         inner.AddRoundedRect(cg::RectMake(4, 4, 92, 24), 12);
         fill(c, inner, fillColour);
-        text::Style style;
+        vx::text::Style style;
         style.font = ui::Font::boldSystemFontOfSize(17);
         style.color = ink;
-        style.alignment = text::Alignment::Center;
+        style.alignment = vx::text::Alignment::Center;
         double lineHeight = style.font->lineHeight();
-        text::draw(c, cg::RectMake(0, std::floor((32 - lineHeight) / 2), 100, lineHeight), word, style);
+        vx::text::draw(c, cg::RectMake(0, std::floor((32 - lineHeight) / 2), 100, lineHeight), word, style);
     });
 }
 
@@ -291,4 +291,4 @@ std::string noOrder() {
                                  "<p class=\"muted\">订单已取消或已过期，请返回游戏重新下单</p></div>");
 }
 
-} // namespace server::pages
+} // namespace vx::server::pages

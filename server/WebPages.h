@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-namespace server::pages {
+namespace vx::server::pages {
 
 // Paths and PNG bytes of the pictures: "/pic/avatar.png", "/pic/vip.png", "/pic/paid.png".
 std::map<std::string, std::pair<std::string, std::string>> pictures();
@@ -32,4 +32,4 @@ std::string cashier(long order, const std::string& product, const std::string& a
 std::string paid(long order); // "支付完成"
 std::string noOrder();        // "订单不存在"
 
-} // namespace server::pages
+} // namespace vx::server::pages

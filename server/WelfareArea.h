@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace server {
+namespace vx::server {
 
 struct WelfareArea {
     struct Article {
@@ -50,4 +50,4 @@ struct WelfareArea {
 // The area, made on first use.
 WelfareArea& welfareArea(PlatformServer::State& s);
 
-} // namespace server
+} // namespace vx::server

@@ -9,7 +9,7 @@
 
 #include <algorithm>
 
-namespace server {
+namespace vx::server {
 
 namespace {
 
@@ -113,7 +113,7 @@ ns::Value answerWelfare(PlatformServer::State& s, const std::string& path, const
     std::string user = text(p["username"]);
 
     if (path == "Sdkdetail/fuli") {
-        if (user.empty()) return ns::Dictionary{{"a", 0}, {"b", "请先登录"}};
+        if (user.empty()) return ns::Dictionary{{"a", 0}, {"b", LoginFirst}};
         return ns::Dictionary{{"a", 1}, {"b", ""},
                               {"c", ns::Dictionary{{"fanli", w.fanli}, {"vipList", w.vipList}, {"box_content", w.boxContent}}}};
     }
@@ -133,9 +133,10 @@ ns::Value answerWelfare(PlatformServer::State& s, const std::string& path, const
     }
     if (path == "Sdkdetail/card") {
         long long kind = p["lx"].integerValue();
-        // Looked up, not made: listing the packs leaves nothing behind for a name.
+        // Looked up, not made: listing the packs leaves nothing behind for a name. The packs are
+        // anyone's to see; the codes a player claimed only the player's own session.
         static const decltype(w.claimed)::mapped_type none;
-        const auto& mine = foundOr(w.claimed, user, none);
+        const auto& mine = isCaller(s, user) ? foundOr(w.claimed, user, none) : none;
         ns::Array rows;
         for (const auto& g : w.gifts) {
             if (g.kind != kind) continue;
@@ -149,7 +150,7 @@ ns::Value answerWelfare(PlatformServer::State& s, const std::string& path, const
     // Card/receive: the id may come as a number or as text.
     long long id = p["cardid"].integerValue();
     auto gift = std::find_if(w.gifts.begin(), w.gifts.end(), [&](const auto& g) { return g.id == id; });
-    if (user.empty()) return ns::Dictionary{{"a", 0}, {"b", "请先登录"}};
+    if (!isCaller(s, user)) return ns::Dictionary{{"a", 0}, {"b", LoginFirst}};
     if (gift == w.gifts.end()) return ns::Dictionary{{"a", 0}, {"b", "礼包不存在"}};
     auto& mine = w.claimed[user];
     if (mine.count(id)) return ns::Dictionary{{"a", 0}, {"b", "已领取"}};
@@ -157,4 +158,4 @@ ns::Value answerWelfare(PlatformServer::State& s, const std::string& path, const
     return ns::Dictionary{{"a", 1}, {"b", "领取成功"}};
 }
 
-} // namespace server
+} // namespace vx::server

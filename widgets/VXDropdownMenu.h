@@ -25,7 +25,7 @@ public:
 class VXDropdownMenuDelegate {
 public:
     virtual ~VXDropdownMenuDelegate() = default;
-    virtual void didSelectOptionAtIndex(const VXDropdownMenuRef& menu, long index, const std::string& optionTitle) {}
+    virtual void didSelectOptionAtIndex(const VXDropdownMenuRef& /*menu*/, long /*index*/, const std::string& /*optionTitle*/) {}
 };
 
 class VXDropdownMenu : public ui::View {

@@ -23,7 +23,7 @@ using VXInputViewRef = ns::Ref<VXInputView>;
 class VXInputViewDelegate {
 public:
     virtual ~VXInputViewDelegate() = default;
-    virtual void inputViewDidClickSendButton(const VXInputViewRef& inputView) {}
+    virtual void inputViewDidClickSendButton(const VXInputViewRef& /*inputView*/) {}
 };
 
 class VXInputView : public ui::View, private ui::TextViewDelegate, private VXStickerKeyboardDelegate {

@@ -5,7 +5,7 @@
 void VXShowLabel::setText(std::optional<std::string> text) {
     ui::Label::setText(text);
     ui::FontRef f = font();
-    cg::Rect rect = text::boundingRect(text.value_or(""), {w_, 0}, text::UsesLineFragmentOrigin,
+    cg::Rect rect = vx::text::boundingRect(text.value_or(""), {w_, 0}, vx::text::UsesLineFragmentOrigin,
                                        ns::Dictionary{{ns::FontAttributeName, f}});
     maxHeight_ = static_cast<long>(rect.size.height);
     double line = f->lineHeight();

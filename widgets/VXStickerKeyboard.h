@@ -15,9 +15,9 @@ using VXStickerKeyboardRef = ns::Ref<VXStickerKeyboard>;
 class VXStickerKeyboardDelegate {
 public:
     virtual ~VXStickerKeyboardDelegate() = default;
-    virtual void stickerKeyboardDidSelectSticker(const VXStickerKeyboardRef& keyboard, const VXSticker& sticker) {}
-    virtual void stickerKeyboardDidClickDelete(const VXStickerKeyboardRef& keyboard) {}
-    virtual void stickerKeyboardDidClickSend(const VXStickerKeyboardRef& keyboard) {}
+    virtual void stickerKeyboardDidSelectSticker(const VXStickerKeyboardRef& /*keyboard*/, const VXSticker& /*sticker*/) {}
+    virtual void stickerKeyboardDidClickDelete(const VXStickerKeyboardRef& /*keyboard*/) {}
+    virtual void stickerKeyboardDidClickSend(const VXStickerKeyboardRef& /*keyboard*/) {}
 };
 
 class VXStickerKeyboard : public ui::View {

@@ -1,7 +1,9 @@
 // A minimal game on the Vorlix SDK: it starts the stand-in platform server on loopback, launches the
-// SDK, logs a player in through the login window (driven headlessly, as a player would tap and type),
-// reports a role, pays with platform coins and logs out, printing each result. Exit status 0 when
-// every step worked, 1 otherwise.
+// SDK, and plays a player's first session: a payment asked before any login (refused at once), a
+// login through the login window (walked by touch with the SDK's test player), a payment asked from
+// inside the login's success block and paid with platform coins, a role report, the user centre
+// opened from the floating button, and a logout from it. It prints each result and exits with 0
+// when every step worked, 1 otherwise.
 //
 // It runs on the manual clock: the login window's delays and animations take no real time, and every
 // wait for the network is bounded in real seconds and fails with the step's name.
@@ -10,19 +12,12 @@
 #include "os/foundation/PropertyList.h"
 #include "os/foundation/RunLoop.h"
 #include "os/foundation/Sandbox.h"
-#include "os/uikit/Application.h"
 #include "os/uikit/Driver.h"
 #include "os/uikit/Screen.h"
-#include "platform_sdk/ShareVale.h"
-#include "platform_sdk/VXLoginRzView.h"
-#include "platform_sdk/VXLoginVC.h"
-#include "platform_sdk/VXNewPayVC.h"
-#include "platform_sdk/VXNoticeVC.h"
-#include "platform_sdk/VXPwdLoginView.h"
-#include "platform_sdk/VXSubView.h"
+#include "os/uikit/ViewController.h"
 #include "platform_sdk/VorlixSDK.h"
+#include "platform_sdk/testing/TestPlayer.h"
 #include "server/PlatformServer.h"
-#include "widgets/VXProgressHUD.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -66,65 +61,24 @@ bool useBundle(const fs::path& folder, const std::string& apiHost) {
     return true;
 }
 
-VXLoginVCRef loginWindow(const ui::WindowRef& game) { return ui::driver::shownRootController<VXLoginVC>(game); }
-
-// The steps the window walks after the password is accepted: real name, notice, sub-account.
-bool finishLogin(const VXLoginVCRef& login) {
-    for (int round = 0; round < 10; ++round) {
-        driver::advance(1); // the window's own one-second pauses
-        switch (login->step()) {
-        case VXLoginVC::Step::RealName: {
-            auto panel = login->rzView();
-            driver::typeText(panel->nameF.lock(), "张三");
-            driver::typeText(panel->codeF.lock(), "110101199001011234");
-            driver::tap(driver::findButton(panel, "提交认证"));
-            if (!until([&] { return login->step() != VXLoginVC::Step::RealName; })) return false;
-            break;
-        }
-        case VXLoginVC::Step::Notice: {
-            ns::Ref<VXNoticeVC> notice;
-            auto shown = [&] {
-                for (const auto& child : login->childViewControllers())
-                    if ((notice = std::dynamic_pointer_cast<VXNoticeVC>(child))) return true;
-                return login->step() != VXLoginVC::Step::Notice;
-            };
-            if (!until(shown)) return false;
-            if (notice) driver::tap(driver::findButton(notice->view(), "我知道了"));
-            break;
-        }
-        case VXLoginVC::Step::Picker: {
-            auto picker = login->subNameView();
-            if (!until([&] { return !VXProgressHUD::HUDForView(picker); })) return false;
-            if (picker->dataSource.empty()) {
-                driver::tap(driver::findButton(picker, "+ 添加小号"));
-                driver::advance(0.3);
-                auto alert = driver::presentedAlert(login->keyWindow);
-                if (!alert) return false;
-                driver::typeIntoAlertField(alert, 0, "勇者");
-                driver::tapAlertAction(alert, "确认");
-                driver::advance(0.3);
-                if (!until([&] { return !picker->dataSource.empty(); })) return false;
-                driver::drainMain(); // the list shows its new row
-            }
-            driver::selectRow(picker->tableView.lock(), ui::IndexPath::forRow(0, 0));
-            // The server checks the sub-account before the card slides away.
-            if (!until([&] { return login->step() != VXLoginVC::Step::Picker; })) return false;
-            break;
-        }
-        case VXLoginVC::Step::Slide:
-        case VXLoginVC::Step::Done:
-            driver::advance(0.6); // the card slides away and the window fades
-            return true;
-        default:
-            until([&] { return login->step() != VXLoginVC::Step::Waiting; });
-        }
+// The game's purchase: what it hears back, as one line ("" until it hears).
+struct Purchase {
+    std::string answer;
+    long code = 0;
+    void start(const std::string& order) {
+        VorlixSDK::loadToPayVCWithroleid(
+            "10001", "6.00", "s1", "钻石×60", "60颗钻石", order,
+            [this](const ns::Value& result, const ns::Value& money) { answer = "success " + text(result) + ", " + text(money); },
+            [this](const ns::Value& message, long failure, const ns::Value& money) {
+                code = failure;
+                answer = "failure " + text(message) + ", " + std::to_string(failure) + ", " + text(money);
+            });
     }
-    return false;
-}
+};
 
 int play() {
     // The stand-in platform on loopback, with one player who has platform coins (500 by default).
-    server::PlatformServer platform;
+    vx::server::PlatformServer platform;
     if (!platform.start()) {
         report("server", false, "cannot listen on 127.0.0.1");
         return 1;
@@ -153,39 +107,43 @@ int play() {
     game->makeKeyAndVisible();
 
     VorlixSDK::didFinishLaunching();
-    auto share = ShareVale::sharedInstance();
-    report("launch", true, "app " + share->appID().value_or("") + ", game " + share->gameID().value_or(""));
+    report("launch", true, "SDK ready");
 
-    // Login: the window opens; the player types the account and password.
+    // Nobody has logged in yet: a purchase is refused at once, a role report by the server.
+    Purchase early;
+    early.start("order-0");
+    report("early pay", early.code == 601, early.answer.empty() ? "no answer" : early.answer);
+    long earlyRole = -1;
+    VorlixSDK::SetUserInfoDataWithRoleId("10001", "剑客", "35", "s1", "风云一区", "", [&](long result) { earlyRole = result; });
+    bool refused = until([&] { return earlyRole != -1; });
+    report("early role", refused && earlyRole == 0, refused ? "result " + std::to_string(earlyRole) : "no answer");
+
+    // Login: the window opens; the player types the account and password. The game asks for its
+    // purchase as soon as it hears of the login.
     std::string player;
     long loginCode = 0;
+    Purchase purchase;
     VorlixSDK::loadLoginViewResultSuccess(
         [&](const ns::Value&, const ns::Value& userName, const ns::Value& sign, const ns::Value& rzStatus) {
             player = text(userName);
             report("login", true, "user " + player + ", sign " + text(sign) + ", real name " + text(rzStatus));
+            purchase.start("order-1");
         },
         [&](long code, const ns::Value& message) {
             loginCode = code;
-            report("login", false, std::to_string(code) + " " + text(message));
+            report(code == -9 ? "logout" : "login", code == -9, std::to_string(code) + " " + text(message));
         });
-    driver::advance(0.5);
-    auto login = loginWindow(game);
-    if (!login) {
-        report("login", false, "no login window");
+    vx::TestPlayer tester;
+    if (!tester.logIn("player01", "secret1") || player.empty()) {
+        report("login", false, tester.failure());
         return 1;
     }
-    driver::tap(login->btnsView.lock()->viewWithTag(11)); // the account-and-password panel
-    auto panel = login->pwdView();
-    driver::typeText(panel->nameF.lock(), "player01");
-    driver::typeText(panel->pwdF.lock(), "secret1");
-    driver::tap(driver::findButton(panel, "登录"));
-    if (!until([&] { return login->step() != VXLoginVC::Step::None || loginCode != 0; }) || loginCode != 0 ||
-        !finishLogin(login) || player.empty()) {
-        report("login", false, "the login window did not finish (step " +
-                                   std::to_string(static_cast<int>(login->step())) + ")");
-        return 1;
-    }
-    login.reset();
+
+    // The purchase asked from the success block: the centre opens over the game; pay with coins.
+    bool paid = tester.payWithPlatformCoins();
+    bool answered = until([&] { return !purchase.answer.empty(); });
+    report("pay", paid && answered && purchase.answer.starts_with("success"),
+           answered ? purchase.answer : "no answer: " + tester.failure());
 
     // Role report.
     long role = -1;
@@ -193,34 +151,16 @@ int play() {
     bool reported = until([&] { return role != -1; });
     report("role", reported && role == 1, reported ? "result " + std::to_string(role) : "no answer");
 
-    // Payment with platform coins: the centre opens, the player picks coins and pays.
-    std::string paid;
-    VorlixSDK::loadToPayVCWithroleid(
-        "10001", "6.00", "s1", "钻石×60", "60颗钻石", "order-1",
-        [&](const ns::Value& result, const ns::Value& money) { paid = "success " + text(result) + ", " + text(money); },
-        [&](const ns::Value& message, long code, const ns::Value& money) {
-            paid = "failure " + text(message) + ", " + std::to_string(code) + ", " + text(money);
-        });
-    driver::advance(0.5);
-    auto nav = std::dynamic_pointer_cast<ui::NavigationController>(game->rootViewController()->presentedViewController());
-    auto centre = nav && !nav->viewControllers().empty() ? std::dynamic_pointer_cast<VXNewPayVC>(nav->viewControllers()[0])
-                                                          : nullptr;
-    if (!centre || !until([&] { return !VXProgressHUD::HUDForView(centre->view()); })) {
-        report("pay", false, "the payment centre did not open");
-        return 1;
-    }
-    driver::advance(0.5);
-    driver::tap(centre->ptbIconBtn.lock());
-    driver::tap(centre->payBtn.lock());
-    bool answered = until([&] { return !paid.empty(); });
-    report("pay", answered && paid.starts_with("success"), answered ? paid : "no answer");
-    centre.reset();
-    driver::advance(0.5);
+    // The user centre from the floating button, then its logout: the login failure block gets -9.
+    bool opened = tester.openUserCentre();
+    report("user centre", opened, opened ? "opened from the floating button" : tester.failure());
+    if (opened && !tester.logOutFromUserCentre()) report("logout", false, tester.failure());
+    if (loginCode != -9) report("logout", false, "the game did not hear of the logout");
 
-    // Logout: fire and forget; the stored name is cleared once the server answers.
-    VorlixSDK::LoginOut();
-    bool out = until([&] { return share->userName().value_or("").empty(); });
-    report("logout", out, out ? "login style " + std::to_string(share->loginStyle()) : "no answer");
+    // Logged out: a purchase is refused again.
+    Purchase late;
+    late.start("order-2");
+    report("late pay", late.code == 601, late.answer.empty() ? "no answer" : late.answer);
 
     ns::Clock::setManual(false);
     platform.stop();
@@ -231,12 +171,7 @@ int play() {
 
 int main() {
     ns::RunLoop::main(); // this thread is the main thread
-    try {
-        int status = play();
-        std::printf("minimal-game: %s\n", status == 0 ? "all steps passed" : "failed");
-        return status;
-    } catch (const driver::Failure& failure) {
-        std::printf("FAILED  %s\n", failure.what());
-        return 1;
-    }
+    int status = play();
+    std::printf("minimal-game: %s\n", status == 0 ? "all steps passed" : "failed");
+    return status;
 }

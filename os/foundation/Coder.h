@@ -18,17 +18,17 @@ public:
     // Encoding (a keyed archiver; a decoder ignores these). Objects are any Value: numbers, strings,
     // data, dates, null, arrays, dictionaries and objects of Coding classes; nil encodes the null
     // reference. Bools, integers and doubles are stored inline in the object's entry.
-    virtual void encodeObject(const Value& object, const std::string& key) {}
-    virtual void encodeBool(bool value, const std::string& key) {}
-    virtual void encodeInteger(long long value, const std::string& key) {}
-    virtual void encodeDouble(double value, const std::string& key) {}
+    virtual void encodeObject(const Value& /*object*/, const std::string& /*key*/) {}
+    virtual void encodeBool(bool /*value*/, const std::string& /*key*/) {}
+    virtual void encodeInteger(long long /*value*/, const std::string& /*key*/) {}
+    virtual void encodeDouble(double /*value*/, const std::string& /*key*/) {}
 
     // Decoding (a keyed unarchiver; an encoder answers nil and zero). A missing key reads nil, NO, 0.
-    virtual Value decodeObject(const std::string& key) { return {}; }
-    virtual bool decodeBool(const std::string& key) { return false; }
-    virtual long long decodeInteger(const std::string& key) { return 0; }
-    virtual double decodeDouble(const std::string& key) { return 0; }
-    virtual bool containsValue(const std::string& key) const { return false; }
+    virtual Value decodeObject(const std::string& /*key*/) { return {}; }
+    virtual bool decodeBool(const std::string& /*key*/) { return false; }
+    virtual long long decodeInteger(const std::string& /*key*/) { return 0; }
+    virtual double decodeDouble(const std::string& /*key*/) { return 0; }
+    virtual bool containsValue(const std::string& /*key*/) const { return false; }
 };
 
 // A class whose objects encode themselves. It derives from Object too, and registers a factory under

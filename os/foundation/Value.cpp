@@ -332,10 +332,15 @@ std::string quotedText(const std::string& s) {
     }
     return out + "\"";
 }
+// A date no calendar can show (not a number, infinite, or past the years a calendar date holds)
+// describes itself by its seconds since 1970, never as a made-up date.
 std::string dateText(double secs) {
-    time_t t = static_cast<time_t>(std::floor(secs));
+    const double whole = std::floor(secs);
     struct tm tm {};
-    gmtime_r(&t, &tm);
+    // The bounds keep the conversion to time_t defined; gmtime refuses years past an int.
+    if (!(whole >= -9.2e18 && whole <= 9.2e18)) return numtext::shortest(secs);
+    time_t t = static_cast<time_t>(whole);
+    if (!gmtime_r(&t, &tm)) return numtext::shortest(secs);
     char buf[64];
     std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S +0000", &tm);
     return buf;

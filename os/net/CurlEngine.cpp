@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <future>
 #include <mutex>
+#include <optional>
 #include <pthread.h>
 #include <set>
 #include <thread>
@@ -24,7 +25,7 @@ namespace {
 using SteadyClock = std::chrono::steady_clock;
 
 // Redirects followed before giving up, as the platform does.
-constexpr long MaxRedirects = 16;
+constexpr int MaxRedirects = 16;
 // Connections per host; further transfers to the host wait for one.
 constexpr long MaxHostConnections = 6;
 
@@ -80,27 +81,36 @@ bool isSecureCookieLine(const std::string& line) {
     return f.size() >= 6 && f[3] == "TRUE";
 }
 
-// Writes what a transfer with a jar of its own changed (`before` -> `after`) into the shared jar.
+// Writes what a plain-HTTP transfer with a jar of its own changed (`before` -> `after`) into the
+// shared jar. A plain reply neither sets, replaces nor removes a Secure cookie: the jar it worked on
+// had none, so a cookie of the same name would otherwise take the Secure one's place for https too.
 void mergeCookies(CURLSH* share, const std::vector<std::string>& before, const std::vector<std::string>& after) {
+    CURL* h = curl_easy_init();
+    curl_easy_setopt(h, CURLOPT_SHARE, share);
+    std::set<std::string> secureKeys;
+    for (const auto& line : cookieLinesOf(h))
+        if (isSecureCookieLine(line)) secureKeys.insert(cookieKey(line));
+
     std::set<std::string> beforeLines(before.begin(), before.end()), afterKeys, changedKeys;
     std::vector<std::string> added;
     for (const auto& line : after) {
         afterKeys.insert(cookieKey(line));
-        if (!beforeLines.count(line)) {
+        if (!beforeLines.count(line) && !isSecureCookieLine(line) && !secureKeys.count(cookieKey(line))) {
             added.push_back(line);
             changedKeys.insert(cookieKey(line));
         }
     }
     bool removed = false;
     for (const auto& line : before) {
-        if (!afterKeys.count(cookieKey(line))) {
+        if (!afterKeys.count(cookieKey(line)) && !secureKeys.count(cookieKey(line))) {
             changedKeys.insert(cookieKey(line));
             removed = true;
         }
     }
-    if (added.empty() && !removed) return;
-    CURL* h = curl_easy_init();
-    curl_easy_setopt(h, CURLOPT_SHARE, share);
+    if (added.empty() && !removed) {
+        curl_easy_cleanup(h);
+        return;
+    }
     if (removed) {
         // curl has no way to drop a single cookie: the jar is written again without it.
         auto current = cookieLinesOf(h);
@@ -110,6 +120,25 @@ void mergeCookies(CURLSH* share, const std::vector<std::string>& before, const s
     }
     for (const auto& line : added) curl_easy_setopt(h, CURLOPT_COOKIELIST, line.c_str());
     curl_easy_cleanup(h);
+}
+
+// Where a reply's Location field leads from `base`, resolved as curl resolves it when it follows;
+// none without the field or when it is not a URL.
+std::optional<std::string> locationTarget(const HTTPHeaderBlock& block, const std::string& base) {
+    auto field = std::find_if(block.fields().begin(), block.fields().end(),
+                              [](const auto& f) { return iequals(f.first, "location"); });
+    if (field == block.fields().end() || field->second.empty()) return std::nullopt;
+    std::optional<std::string> target;
+    CURLU* u = curl_url();
+    char* text = nullptr;
+    if (curl_url_set(u, CURLUPART_URL, base.c_str(), 0) == CURLUE_OK &&
+        curl_url_set(u, CURLUPART_URL, field->second.c_str(), CURLU_URLENCODE | CURLU_NON_SUPPORT_SCHEME | CURLU_ALLOW_SPACE) ==
+            CURLUE_OK &&
+        curl_url_get(u, CURLUPART_URL, &text, 0) == CURLUE_OK)
+        target = text;
+    curl_free(text);
+    curl_url_cleanup(u);
+    return target;
 }
 
 } // namespace
@@ -153,6 +182,7 @@ struct CurlEngine::State : std::enable_shared_from_this<State> {
 
     void loop();
     void add(const std::shared_ptr<Transfer>& t);
+    void follow(const std::shared_ptr<Transfer>& t);
     void complete(CURL* easy, CURLcode result);
     void detach(const std::shared_ptr<Transfer>& t);
     int checkIdle();
@@ -177,6 +207,10 @@ public:
     // Plain HTTP to loopback: the transfer's own jar, and its lines as they were at the start.
     bool ownJar = false;
     std::vector<std::string> jarBefore;
+    // Redirects are followed here, one transfer per hop, so that each hop's URL decides which
+    // cookies it may send: curl following them inside one transfer keeps the first URL's choice.
+    std::optional<std::string> redirectTarget; // of the last header block, when it redirects
+    int redirects = 0;
 
     // Callbacks count activity; the loop turns a changed count into a time stamp, so the clock
     // is read once per turn rather than once per callback.
@@ -190,6 +224,8 @@ public:
     double idleTimeout() const { return req.timeout > 0 ? req.timeout : 60; }
 
     void configure(CURLSH* share, const std::string& noProxy);
+    // The request of the next hop, as curl would have made it.
+    void redirectTo(const Ref<URL>& target, long status);
     void sendResponse();
 
     static size_t onHeader(char* buffer, size_t size, size_t count, void* self);
@@ -216,9 +252,8 @@ void Transfer::configure(CURLSH* share, const std::string& noProxy) {
     curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_NOPROXY, noProxy.c_str());
-    // Redirects are followed; a 301/302/303 turns a POST into a GET (curl's default POSTREDIR 0).
-    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, MaxRedirects);
+    // Redirects are followed hop by hop (State::follow); curl only says where one leads.
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
 
     if (req.method == "GET") {
@@ -289,10 +324,13 @@ size_t Transfer::onHeader(char* buffer, size_t size, size_t count, void* self) {
     switch (t->block.add(std::string_view(buffer, length))) {
     case HTTPHeaderBlock::Line::Status: t->blockIsIntermediate = false; break;
     case HTTPHeaderBlock::Line::End: {
-        // End of a header block: decide whether curl goes on with another response.
+        // End of a header block: decide whether another response follows (curl's own rounds, or a
+        // redirect this transfer follows when it ends). A 3xx without a usable location is the answer.
         long s = t->block.status();
         bool digestRound = s == 401 && t->req.digest && !t->req.user.empty() && t->authRounds++ == 0;
-        t->blockIsIntermediate = s < 200 || (s >= 300 && s < 400 && t->block.has("location")) || digestRound;
+        t->redirectTarget.reset();
+        if (s >= 300 && s < 400) t->redirectTarget = locationTarget(t->block, t->req.url->absoluteString());
+        t->blockIsIntermediate = s < 200 || t->redirectTarget || digestRound;
         if (!t->blockIsIntermediate) t->sendResponse();
         break;
     }
@@ -302,6 +340,27 @@ size_t Transfer::onHeader(char* buffer, size_t size, size_t count, void* self) {
     case HTTPHeaderBlock::Line::Ignored: break;
     }
     return length;
+}
+
+void Transfer::redirectTo(const Ref<URL>& target, long status) {
+    auto origin = [](const URL& u) {
+        const std::string scheme = str::lowercase(u.scheme().value_or(""));
+        return scheme + "://" + str::lowercase(u.host().value_or("")) + ":" +
+               std::to_string(u.port().value_or(scheme == "https" ? 443 : 80));
+    };
+    // Credentials and hand-written Authorization or Cookie fields stay with the origin they were for.
+    if (origin(*target) != origin(*req.url)) {
+        req.user.clear();
+        req.password.clear();
+        std::erase_if(req.headers, [](const auto& field) { return iequals(field.first, "authorization") || iequals(field.first, "cookie"); });
+    }
+    // 301 and 302 turn a POST into a GET, 303 anything but a HEAD; 307 and 308 repeat the request.
+    if (((status == 301 || status == 302) && req.method == "POST") ||
+        (status == 303 && req.method != "GET" && req.method != "HEAD")) {
+        req.method = "GET";
+        req.body = nullptr;
+    }
+    req.url = target;
 }
 
 void Transfer::sendResponse() {
@@ -358,10 +417,38 @@ void CurlEngine::State::detach(const std::shared_ptr<Transfer>& t) {
     t->headerList = nullptr;
 }
 
+void CurlEngine::State::follow(const std::shared_ptr<Transfer>& t) {
+    const long status = t->block.status();
+    auto target = URL::fromString(*t->redirectTarget);
+    detach(t);
+    if (t->sawSetCookie && cookiesChanged) cookiesChanged();
+    CURLcode refusal = CURLE_OK;
+    if (!target || !target->host()) refusal = CURLE_URL_MALFORMAT;
+    else if (auto scheme = str::lowercase(target->scheme().value_or("")); scheme != "http" && scheme != "https")
+        refusal = CURLE_UNSUPPORTED_PROTOCOL;
+    else if (++t->redirects > MaxRedirects)
+        refusal = CURLE_TOO_MANY_REDIRECTS;
+    if (refusal != CURLE_OK) {
+        t->emitFail(urlError(URLErrorCodeForCurlCode(refusal, true), t->req.url));
+        return;
+    }
+    t->redirectTo(target, status);
+    // What belonged to the hop before.
+    t->block = HTTPHeaderBlock();
+    t->blockIsIntermediate = false;
+    t->redirectTarget.reset();
+    t->sawSetCookie = false;
+    t->ownJar = false;
+    t->jarBefore.clear();
+    t->authRounds = 0;
+    add(t);
+}
+
 void CurlEngine::State::complete(CURL* easy, CURLcode result) {
     auto it = transfers.find(easy);
     if (it == transfers.end()) return;
     auto t = it->second;
+    if (result == CURLE_OK && t->redirectTarget) return follow(t);
     if (result == CURLE_OK) t->sendResponse();
     detach(t);
     // Stored before the caller hears of the end, so what it does next sees the cookies on disk.

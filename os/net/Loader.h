@@ -42,7 +42,7 @@ public:
     virtual ~LoadClient() = default;
     virtual void loadDidReceiveResponse(const Ref<URLResponse>& response) = 0;
     virtual void loadDidReceiveData(const DataRef& data) = 0;
-    virtual void loadDidSendBodyData(int64_t totalSent, int64_t totalExpected) {}
+    virtual void loadDidSendBodyData(int64_t /*totalSent*/, int64_t /*totalExpected*/) {}
     virtual void loadDidFinish() = 0;
     virtual void loadDidFail(const Ref<Error>& error) = 0;
 };

@@ -26,23 +26,23 @@ namespace detail { class Load; class ConnectionClient; class ConnectionSender; }
 class URLConnectionDelegate {
 public:
     virtual ~URLConnectionDelegate() = default;
-    virtual void didReceiveResponse(const Ref<URLConnection>& connection, const Ref<URLResponse>& response) {}
-    virtual void didReceiveData(const Ref<URLConnection>& connection, const DataRef& data) {}
-    virtual void didFinishLoading(const Ref<URLConnection>& connection) {}
-    virtual void didFailWithError(const Ref<URLConnection>& connection, const Ref<Error>& error) {}
+    virtual void didReceiveResponse(const Ref<URLConnection>& /*connection*/, const Ref<URLResponse>& /*response*/) {}
+    virtual void didReceiveData(const Ref<URLConnection>& /*connection*/, const DataRef& /*data*/) {}
+    virtual void didFinishLoading(const Ref<URLConnection>& /*connection*/) {}
+    virtual void didFailWithError(const Ref<URLConnection>& /*connection*/, const Ref<Error>& /*error*/) {}
     // Asked before an https load (server trust) and on an HTTP 401 (Basic, Digest); the answer
     // goes to challenge->sender(), now or later, from any thread. Default: default handling.
     virtual void willSendRequestForAuthenticationChallenge(const Ref<URLConnection>& connection,
                                                            const Ref<URLAuthenticationChallenge>& challenge);
     // Asked before finishing for a cacheable response (GET, 2xx, small); what it returns goes into
     // the shared URL cache. Default: the proposed response.
-    virtual Ref<CachedURLResponse> willCacheResponse(const Ref<URLConnection>& connection,
+    virtual Ref<CachedURLResponse> willCacheResponse(const Ref<URLConnection>& /*connection*/,
                                                      const Ref<CachedURLResponse>& cachedResponse) {
         return cachedResponse;
     }
     // Asked before an HTTP authentication challenge. The stand-in's credential storage is empty,
     // so the answer changes nothing.
-    virtual bool shouldUseCredentialStorage(const Ref<URLConnection>& connection) { return true; }
+    virtual bool shouldUseCredentialStorage(const Ref<URLConnection>& /*connection*/) { return true; }
 };
 
 class URLConnection : public Object {

@@ -21,15 +21,15 @@ class URLSession;
 class URLSessionDelegate {
 public:
     virtual ~URLSessionDelegate() = default;
-    virtual void didBecomeInvalidWithError(const Ref<URLSession>& session, const Ref<Error>& error) {}
+    virtual void didBecomeInvalidWithError(const Ref<URLSession>& /*session*/, const Ref<Error>& /*error*/) {}
     // Every task that sends a body.
-    virtual void didSendBodyData(const Ref<URLSession>& session, const Ref<URLSessionTask>& task, int64_t bytesSent,
-                                 int64_t totalBytesSent, int64_t totalBytesExpectedToSend) {}
+    virtual void didSendBodyData(const Ref<URLSession>& /*session*/, const Ref<URLSessionTask>& /*task*/, int64_t /*bytesSent*/,
+                                 int64_t /*totalBytesSent*/, int64_t /*totalBytesExpectedToSend*/) {}
     // Tasks created without a completion handler only.
-    virtual void didReceiveResponse(const Ref<URLSession>& session, const Ref<URLSessionDataTask>& task,
-                                    const Ref<URLResponse>& response) {}
-    virtual void didReceiveData(const Ref<URLSession>& session, const Ref<URLSessionDataTask>& task, const DataRef& data) {}
-    virtual void didCompleteWithError(const Ref<URLSession>& session, const Ref<URLSessionTask>& task, const Ref<Error>& error) {}
+    virtual void didReceiveResponse(const Ref<URLSession>& /*session*/, const Ref<URLSessionDataTask>& /*task*/,
+                                    const Ref<URLResponse>& /*response*/) {}
+    virtual void didReceiveData(const Ref<URLSession>& /*session*/, const Ref<URLSessionDataTask>& /*task*/, const DataRef& /*data*/) {}
+    virtual void didCompleteWithError(const Ref<URLSession>& /*session*/, const Ref<URLSessionTask>& /*task*/, const Ref<Error>& /*error*/) {}
 };
 
 class URLSession : public Object {

@@ -58,7 +58,7 @@ class LayerDelegate {
 public:
     virtual ~LayerDelegate() = default;
     // The display pass calls it for a layer marked with setNeedsDisplay; it usually sets contents.
-    virtual void displayLayer(Layer& layer) {}
+    virtual void displayLayer(Layer& /*layer*/) {}
 };
 
 class Layer : public ns::Object {

@@ -7,7 +7,7 @@
 #include "os/graphics/Geometry.h"
 #include "os/graphics/Image.h"
 
-namespace text {
+namespace vx::text {
 
 // The value of ns::ForegroundColorAttributeName.
 class ColorAttribute {
@@ -26,4 +26,4 @@ public:
     virtual cg::ImageRef attachmentImage() const = 0;
 };
 
-} // namespace text
+} // namespace vx::text

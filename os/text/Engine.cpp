@@ -11,7 +11,7 @@
 #include <map>
 #include <memory>
 
-namespace text::engine {
+namespace vx::text::engine {
 
 namespace {
 
@@ -242,4 +242,4 @@ std::string validUTF8(std::string_view s) {
     return out;
 }
 
-} // namespace text::engine
+} // namespace vx::text::engine

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace text::engine {
+namespace vx::text::engine {
 
 // Family of the system font.
 inline constexpr const char* kSystemFamily = "Noto Sans CJK SC";
@@ -44,4 +44,4 @@ std::optional<Named> lookup(const std::string& name);
 // one UTF-16 unit like the byte it replaces, so UTF-16 ranges still point at the same characters.
 std::string validUTF8(std::string_view s);
 
-} // namespace text::engine
+} // namespace vx::text::engine

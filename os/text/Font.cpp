@@ -12,7 +12,7 @@ namespace ui {
 
 Font::Font(std::string family, double size, double weight)
     : family_(std::move(family)), size_(size > 0 ? std::min(size, kMaximumSize) : 0), weight_(weight) {
-    text::engine::FaceInfo face = text::engine::face(family_, text::engine::cssWeightOf(weight_));
+    vx::text::engine::FaceInfo face = vx::text::engine::face(family_, vx::text::engine::cssWeightOf(weight_));
     family_ = face.family;
     fontName_ = face.postScriptName.empty() ? family_ : face.postScriptName;
     // Whole points: the line height is the rounded natural height, the ascender the rounded
@@ -22,21 +22,21 @@ Font::Font(std::string family, double size, double weight)
 }
 
 FontRef Font::systemFontOfSize(double size, double weight) {
-    return ns::make<Font>(text::engine::kSystemFamily, size, weight);
+    return ns::make<Font>(vx::text::engine::kSystemFamily, size, weight);
 }
 
 FontRef Font::boldSystemFontOfSize(double size) { return systemFontOfSize(size, FontWeight::Bold); }
 
 FontRef Font::fontWithName(const std::string& name, double size) {
-    auto named = text::engine::lookup(name);
+    auto named = vx::text::engine::lookup(name);
     if (!named) return systemFontOfSize(size);
-    return ns::make<Font>(named->family, size, text::engine::platformWeightOf(named->cssWeight));
+    return ns::make<Font>(named->family, size, vx::text::engine::platformWeightOf(named->cssWeight));
 }
 
 FontRef Font::fontWithSize(double size) const { return ns::make<Font>(family_, size, weight_); }
 
 bool Font::isEqual(const Font& other) const {
-    return family_ == other.family_ && size_ == other.size_ && text::engine::cssWeightOf(weight_) == text::engine::cssWeightOf(other.weight_);
+    return family_ == other.family_ && size_ == other.size_ && vx::text::engine::cssWeightOf(weight_) == vx::text::engine::cssWeightOf(other.weight_);
 }
 
 std::string Font::description() const {

@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-namespace text {
+namespace vx::text {
 
 namespace {
 
@@ -403,4 +403,4 @@ void draw(cg::Context& context, cg::Rect rect, const ns::AttributedString& text,
     draw(context, rect, sourceOf(text, orSystem(style.font, kLabelFontSize)), style);
 }
 
-} // namespace text
+} // namespace vx::text

@@ -15,7 +15,7 @@
 
 #include <string_view>
 
-namespace text {
+namespace vx::text {
 
 // The platform's drawing option bits.
 enum DrawingOptions : unsigned {
@@ -63,4 +63,4 @@ cg::Size sizeThatFits(const ns::AttributedString& text, const Style& style, cg::
 void draw(cg::Context& context, cg::Rect rect, std::string_view text, const Style& style);
 void draw(cg::Context& context, cg::Rect rect, const ns::AttributedString& text, const Style& style);
 
-} // namespace text
+} // namespace vx::text

@@ -8,7 +8,7 @@
 #include <atomic>
 #include <cmath>
 
-namespace text {
+namespace vx::text {
 
 namespace {
 
@@ -171,4 +171,4 @@ std::vector<size_t> lineBreakOffsets(std::string_view utf8) {
     return offsets;
 }
 
-} // namespace text
+} // namespace vx::text

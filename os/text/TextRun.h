@@ -19,7 +19,7 @@
 typedef struct _PangoFontDescription PangoFontDescription;
 typedef struct _PangoLayout PangoLayout;
 
-namespace text {
+namespace vx::text {
 
 // Lines drawn with a run, as bits.
 enum RunDecoration : unsigned { RunUnderline = 1u << 0, RunLineThrough = 1u << 1, RunOverline = 1u << 2 };
@@ -71,4 +71,4 @@ private:
 // punctuation such as "，" or after opening punctuation such as "「"; Latin after spaces and hyphens).
 std::vector<size_t> lineBreakOffsets(std::string_view utf8);
 
-} // namespace text
+} // namespace vx::text

@@ -86,18 +86,21 @@ void Application::windowVisibilityChanged(const ns::Ref<Window>& window) {
             e.order = nextOrder_++;
         }
     }
-    if (window->isHidden() && key_.lock() == window) {
-        auto all = windows();
-        for (auto it = all.rbegin(); it != all.rend(); ++it) {
-            if (*it != window && !(*it)->isHidden()) {
-                setKeyWindow(*it);
-                return;
-            }
+    if (window->isHidden()) passKeyFrom(window);
+}
+
+void Application::passKeyFrom(const ns::Ref<Window>& window) {
+    if (!window || key_.lock() != window) return;
+    auto all = windows();
+    for (auto it = all.rbegin(); it != all.rend(); ++it) {
+        if (*it != window && !(*it)->isHidden()) {
+            setKeyWindow(*it);
+            return;
         }
-        key_.reset();
-        window->resignKeyWindow();
-        ns::NotificationCenter::defaultCenter().post(WindowDidResignKeyNotification, window);
     }
+    key_.reset();
+    window->resignKeyWindow();
+    ns::NotificationCenter::defaultCenter().post(WindowDidResignKeyNotification, window);
 }
 
 void Application::setKeyWindow(const ns::Ref<Window>& window) {

@@ -41,17 +41,17 @@ inline constexpr BackgroundTaskIdentifier BackgroundTaskInvalid = 0;
 class ApplicationDelegate {
 public:
     virtual ~ApplicationDelegate() = default;
-    virtual bool didFinishLaunching(const ns::Dictionary& options) { return true; }
-    virtual std::optional<bool> handleOpenURL(const ns::Ref<ns::URL>& url) { return std::nullopt; }
-    virtual std::optional<bool> openURL(const ns::Ref<ns::URL>& url, const std::optional<std::string>& sourceApplication,
-                                        const ns::Value& annotation) {
+    virtual bool didFinishLaunching(const ns::Dictionary& /*options*/) { return true; }
+    virtual std::optional<bool> handleOpenURL(const ns::Ref<ns::URL>& /*url*/) { return std::nullopt; }
+    virtual std::optional<bool> openURL(const ns::Ref<ns::URL>& /*url*/, const std::optional<std::string>& /*sourceApplication*/,
+                                        const ns::Value& /*annotation*/) {
         return std::nullopt;
     }
-    virtual std::optional<bool> openURL(const ns::Ref<ns::URL>& url, const ns::Dictionary& options) {
+    virtual std::optional<bool> openURL(const ns::Ref<ns::URL>& /*url*/, const ns::Dictionary& /*options*/) {
         return std::nullopt;
     }
     // nullopt: the Info.plist's "UISupportedInterfaceOrientations" decide.
-    virtual std::optional<unsigned> supportedInterfaceOrientations(const ns::Ref<Window>& window) {
+    virtual std::optional<unsigned> supportedInterfaceOrientations(const ns::Ref<Window>& /*window*/) {
         return std::nullopt;
     }
     virtual void didBecomeActive() {}
@@ -116,6 +116,8 @@ public:
     void addWindow(const ns::Ref<Window>& window);
     void windowVisibilityChanged(const ns::Ref<Window>& window);
     void setKeyWindow(const ns::Ref<Window>& window);
+    // Moves key status from the window (when it has it) to the frontmost other shown window, or to none.
+    void passKeyFrom(const ns::Ref<Window>& window);
 
 private:
     Application();

@@ -14,7 +14,7 @@ class Color;
 using ColorRef = ns::Ref<Color>;
 
 // As the value of an attributed string's colour attribute it colours that text.
-class Color : public ns::Object, public text::ColorAttribute {
+class Color : public ns::Object, public vx::text::ColorAttribute {
 public:
     enum class Model { Gray, RGB };
 

@@ -34,9 +34,13 @@ void settleStep() {
 
 std::string describe(const View* view) { return view ? view->description() : "nothing"; }
 
-cg::Point centre(const View& view) {
-    cg::Rect b = view.bounds();
-    return {cg::RectGetMidX(b), cg::RectGetMidY(b)};
+// Where a finger lands on the view, in its window: the centre of the part that lies on the window
+// (a button docked half off screen is tapped on its visible half).
+cg::Point touchPoint(const View& view, const Window& window) {
+    cg::Rect inWindow = view.convertRectToView(view.bounds(), &window);
+    cg::Rect visible = cg::RectIntersection(inWindow, window.bounds());
+    cg::Rect r = cg::RectIsEmpty(visible) ? inWindow : visible;
+    return {cg::RectGetMidX(r), cg::RectGetMidY(r)};
 }
 
 // A step a person cannot take.
@@ -102,7 +106,7 @@ Outcome canTap(const ViewRef& view) {
         if (v != view.get() && !v->isUserInteractionEnabled())
             return {false, name + " cannot be touched: " + who + " has user interaction off"};
     }
-    cg::Point point = view->convertPointToView(centre(*view), window.get());
+    cg::Point point = touchPoint(*view, *window);
     auto hit = window->hitTest(point, nullptr);
     if (!hit) return {false, name + " is outside the area of its window that takes touches"};
     if (hit == view || hit->isDescendantOfView(view.get())) return {};
@@ -115,7 +119,7 @@ Outcome canTap(const ViewRef& view) {
 void tap(const ViewRef& view) {
     if (auto outcome = canTap(view); !outcome) fail("cannot tap: " + outcome.reason);
     auto window = view->window();
-    cg::Point point = view->convertPointToView(centre(*view), window.get());
+    cg::Point point = touchPoint(*view, *window);
     auto touch = window->beginTouch(point);
     if (touch) window->endTouch(touch, point);
 }
@@ -181,6 +185,13 @@ template <class Input> size_t typeInto(const ns::Ref<Input>& input, const std::s
 size_t typeText(const TextFieldRef& field, const std::string& text) { return typeInto(field, text); }
 
 size_t typeText(const TextViewRef& view, const std::string& text) { return typeInto(view, text); }
+
+bool clearText(const TextFieldRef& field) {
+    focus(field);
+    field->setSelectedRange(ns::Range{0, ns::str::utf16Length(field->text())});
+    if (field->selectedRange().length > 0) field->deleteBackward();
+    return field->text().empty();
+}
 
 bool pressReturn(const TextFieldRef& field) {
     focus(field);

@@ -52,12 +52,13 @@ void advance(double seconds);
 void setSettle(std::function<void()> settle);
 
 // --- Touches ---
-// Whether a tap at the view's centre reaches it: the view must be in a shown window, it and its
-// ancestors shown and not transparent, no enclosing control disabled, no ancestor refusing
-// touches, and the point not covered by another view. A view that itself takes no touches (a
-// label) may be tapped when the touch falls through to one of its ancestors.
+// Whether a tap reaches the view. The finger lands on the centre of the part of the view that lies
+// on its window (a button docked half off screen is tapped on its visible half). The view must be
+// in a shown window, it and its ancestors shown and not transparent, no enclosing control
+// disabled, no ancestor refusing touches, and the point not covered by another view. A view that
+// itself takes no touches (a label) may be tapped when the touch falls through to one of its ancestors.
 Outcome canTap(const ViewRef& view);
-// Taps the view's centre (touch down and up in its window), or throws with canTap's reason.
+// Taps the view there (touch down and up in its window), or throws with canTap's reason.
 void tap(const ViewRef& view);
 // Taps a point of the window; answers the view the touch went to (none when nothing took it).
 ViewRef tapAt(const WindowRef& window, cg::Point point);
@@ -72,6 +73,9 @@ void focus(const ViewRef& input);
 // with its UTF-16 range. Answers how many characters went in.
 size_t typeText(const TextFieldRef& field, const std::string& text);
 size_t typeText(const TextViewRef& view, const std::string& text);
+// Focuses, selects all the text and deletes it (offered to the delegate as one replacement).
+// Answers whether the field is empty afterwards.
+bool clearText(const TextFieldRef& field);
 // The return key: a field follows its rule (offers "\n", then asks shouldReturn); a text view
 // types "\n". Answers whether it was accepted.
 bool pressReturn(const TextFieldRef& field);

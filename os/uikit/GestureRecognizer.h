@@ -22,8 +22,8 @@ enum class GestureRecognizerState : int { Possible = 0, Began = 1, Changed = 2, 
 class GestureRecognizerDelegate {
 public:
     virtual ~GestureRecognizerDelegate() = default;
-    virtual bool shouldBegin(const GestureRecognizerRef& recognizer) { return true; }
-    virtual bool shouldReceiveTouch(const GestureRecognizerRef& recognizer, const TouchRef& touch) { return true; }
+    virtual bool shouldBegin(const GestureRecognizerRef& /*recognizer*/) { return true; }
+    virtual bool shouldReceiveTouch(const GestureRecognizerRef& /*recognizer*/, const TouchRef& /*touch*/) { return true; }
 };
 
 class GestureRecognizer : public ns::Object {
@@ -68,9 +68,9 @@ public:
     void setView(const ns::Ref<View>& view) { view_ = view; }
 
 protected:
-    virtual void touchesBegan(const TouchSet& touches, const EventRef& event) {}
-    virtual void touchesMoved(const TouchSet& touches, const EventRef& event) {}
-    virtual void touchesEnded(const TouchSet& touches, const EventRef& event) {}
+    virtual void touchesBegan(const TouchSet& /*touches*/, const EventRef& /*event*/) {}
+    virtual void touchesMoved(const TouchSet& /*touches*/, const EventRef& /*event*/) {}
+    virtual void touchesEnded(const TouchSet& /*touches*/, const EventRef& /*event*/) {}
     virtual void touchesCancelled(const TouchSet& touches, const EventRef& event);
     virtual void reset() {}
     // Moves to a state; began, changed, ended and cancelled run the actions. Beginning asks the
@@ -114,7 +114,7 @@ public:
     // Movement since the pan began, in the view's coordinates (the window's for null).
     cg::Point translationInView(const ns::Ref<View>& view) const;
     void setTranslation(cg::Point translation, const ns::Ref<View>& view);
-    cg::Point velocityInView(const ns::Ref<View>& view) const { return {0, 0}; }
+    cg::Point velocityInView(const ns::Ref<View>& /*view*/) const { return {0, 0}; }
 
 protected:
     void touchesBegan(const TouchSet& touches, const EventRef& event) override;

@@ -40,8 +40,8 @@ void Label::setTextColor(ColorRef color) {
     setNeedsDisplay();
 }
 
-text::Style Label::style() const {
-    text::Style s;
+vx::text::Style Label::style() const {
+    vx::text::Style s;
     s.font = font_;
     s.color = textColor_->cgColor();
     s.alignment = alignment_;
@@ -51,9 +51,9 @@ text::Style Label::style() const {
 }
 
 cg::Size Label::sizeThatFits(cg::Size size) const {
-    if (attributed_) return text::sizeThatFits(*attributed_, style(), size);
+    if (attributed_) return vx::text::sizeThatFits(*attributed_, style(), size);
     if (!text_) return cg::SizeZero;
-    return text::sizeThatFits(*text_, style(), size);
+    return vx::text::sizeThatFits(*text_, style(), size);
 }
 
 cg::Size Label::intrinsicContentSize() const {

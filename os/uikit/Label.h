@@ -15,8 +15,8 @@ namespace ui {
 class Label;
 using LabelRef = ns::Ref<Label>;
 
-using TextAlignment = text::Alignment;
-using LineBreakMode = text::LineBreakMode;
+using TextAlignment = vx::text::Alignment;
+using LineBreakMode = vx::text::LineBreakMode;
 
 class Label : public View {
 public:
@@ -43,7 +43,7 @@ public:
     void setHighlighted(bool highlighted) { highlighted_ = highlighted; }
 
     // The layout style the label draws with.
-    text::Style style() const;
+    vx::text::Style style() const;
     cg::Size sizeThatFits(cg::Size size) const override;
     cg::Size intrinsicContentSize() const override;
 

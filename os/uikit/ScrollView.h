@@ -19,11 +19,11 @@ using ScrollViewRef = ns::Ref<ScrollView>;
 class ScrollViewDelegate {
 public:
     virtual ~ScrollViewDelegate() = default;
-    virtual void didScroll(const ScrollViewRef& scrollView) {}
-    virtual void willBeginDragging(const ScrollViewRef& scrollView) {}
-    virtual void didEndDragging(const ScrollViewRef& scrollView, bool willDecelerate) {}
-    virtual void didEndDecelerating(const ScrollViewRef& scrollView) {}
-    virtual void didEndScrollingAnimation(const ScrollViewRef& scrollView) {}
+    virtual void didScroll(const ScrollViewRef& /*scrollView*/) {}
+    virtual void willBeginDragging(const ScrollViewRef& /*scrollView*/) {}
+    virtual void didEndDragging(const ScrollViewRef& /*scrollView*/, bool /*willDecelerate*/) {}
+    virtual void didEndDecelerating(const ScrollViewRef& /*scrollView*/) {}
+    virtual void didEndScrollingAnimation(const ScrollViewRef& /*scrollView*/) {}
 };
 
 enum class ScrollViewContentInsetAdjustmentBehavior : int { Automatic = 0, ScrollableAxes = 1, Never = 2, Always = 3 };

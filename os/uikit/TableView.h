@@ -44,27 +44,27 @@ enum class TableViewRowAnimation : int {
 class TableViewDataSource {
 public:
     virtual ~TableViewDataSource() = default;
-    virtual long numberOfSections(const TableViewRef& table) { return 1; }
+    virtual long numberOfSections(const TableViewRef& /*table*/) { return 1; }
     virtual long numberOfRows(const TableViewRef& table, long section) = 0;
     // Must answer a cell (usually dequeued); none raises.
     virtual TableViewCellRef cellForRow(const TableViewRef& table, const IndexPath& indexPath) = 0;
-    virtual std::optional<std::string> titleForHeader(const TableViewRef& table, long section) { return std::nullopt; }
-    virtual std::optional<std::string> titleForFooter(const TableViewRef& table, long section) { return std::nullopt; }
+    virtual std::optional<std::string> titleForHeader(const TableViewRef& /*table*/, long /*section*/) { return std::nullopt; }
+    virtual std::optional<std::string> titleForFooter(const TableViewRef& /*table*/, long /*section*/) { return std::nullopt; }
 };
 
 // Hooks answering nullopt or none are "not implemented": the table's own values apply.
 class TableViewDelegate : public virtual ScrollViewDelegate {
 public:
-    virtual std::optional<double> heightForRow(const TableViewRef& table, const IndexPath& indexPath) {
+    virtual std::optional<double> heightForRow(const TableViewRef& /*table*/, const IndexPath& /*indexPath*/) {
         return std::nullopt;
     }
-    virtual void willDisplayCell(const TableViewRef& table, const TableViewCellRef& cell, const IndexPath& indexPath) {}
-    virtual void didSelectRow(const TableViewRef& table, const IndexPath& indexPath) {}
-    virtual void didDeselectRow(const TableViewRef& table, const IndexPath& indexPath) {}
-    virtual ViewRef viewForHeader(const TableViewRef& table, long section) { return nullptr; }
-    virtual std::optional<double> heightForHeader(const TableViewRef& table, long section) { return std::nullopt; }
-    virtual ViewRef viewForFooter(const TableViewRef& table, long section) { return nullptr; }
-    virtual std::optional<double> heightForFooter(const TableViewRef& table, long section) { return std::nullopt; }
+    virtual void willDisplayCell(const TableViewRef& /*table*/, const TableViewCellRef& /*cell*/, const IndexPath& /*indexPath*/) {}
+    virtual void didSelectRow(const TableViewRef& /*table*/, const IndexPath& /*indexPath*/) {}
+    virtual void didDeselectRow(const TableViewRef& /*table*/, const IndexPath& /*indexPath*/) {}
+    virtual ViewRef viewForHeader(const TableViewRef& /*table*/, long /*section*/) { return nullptr; }
+    virtual std::optional<double> heightForHeader(const TableViewRef& /*table*/, long /*section*/) { return std::nullopt; }
+    virtual ViewRef viewForFooter(const TableViewRef& /*table*/, long /*section*/) { return nullptr; }
+    virtual std::optional<double> heightForFooter(const TableViewRef& /*table*/, long /*section*/) { return std::nullopt; }
 };
 
 class TableView : public ScrollView {

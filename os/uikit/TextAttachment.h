@@ -11,7 +11,7 @@ namespace ui {
 class TextAttachment;
 using TextAttachmentRef = ns::Ref<TextAttachment>;
 
-class TextAttachment : public ns::Object, public text::AttachmentAttribute {
+class TextAttachment : public ns::Object, public vx::text::AttachmentAttribute {
 public:
     static TextAttachmentRef withImage(ImageRef image, cg::Rect bounds = cg::RectZero);
 

@@ -21,16 +21,16 @@ using TextFieldRef = ns::Ref<TextField>;
 class TextFieldDelegate {
 public:
     virtual ~TextFieldDelegate() = default;
-    virtual bool shouldBeginEditing(const TextFieldRef& field) { return true; }
-    virtual void didBeginEditing(const TextFieldRef& field) {}
-    virtual bool shouldEndEditing(const TextFieldRef& field) { return true; }
-    virtual void didEndEditing(const TextFieldRef& field) {}
+    virtual bool shouldBeginEditing(const TextFieldRef& /*field*/) { return true; }
+    virtual void didBeginEditing(const TextFieldRef& /*field*/) {}
+    virtual bool shouldEndEditing(const TextFieldRef& /*field*/) { return true; }
+    virtual void didEndEditing(const TextFieldRef& /*field*/) {}
     // range: UTF-16 units of the current text being replaced.
-    virtual bool shouldChangeCharacters(const TextFieldRef& field, ns::Range range, const std::string& replacement) {
+    virtual bool shouldChangeCharacters(const TextFieldRef& /*field*/, ns::Range /*range*/, const std::string& /*replacement*/) {
         return true;
     }
-    virtual bool shouldClear(const TextFieldRef& field) { return true; }
-    virtual bool shouldReturn(const TextFieldRef& field) { return true; }
+    virtual bool shouldClear(const TextFieldRef& /*field*/) { return true; }
+    virtual bool shouldReturn(const TextFieldRef& /*field*/) { return true; }
 };
 
 enum class TextBorderStyle : int { None = 0, Line = 1, Bezel = 2, RoundedRect = 3 };

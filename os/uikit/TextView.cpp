@@ -73,8 +73,8 @@ cg::Size TextView::measure(double width) const {
     double lineWidth = width - inset_.left - inset_.right - 2 * LineFragmentPadding;
     if (lineWidth <= 0) lineWidth = 1;
     cg::Rect r = attributed_
-                     ? text::boundingRect(*attributed_, {lineWidth, 0}, text::UsesLineFragmentOrigin)
-                     : text::boundingRect(text_, {lineWidth, 0}, text::UsesLineFragmentOrigin,
+                     ? vx::text::boundingRect(*attributed_, {lineWidth, 0}, vx::text::UsesLineFragmentOrigin)
+                     : vx::text::boundingRect(text_, {lineWidth, 0}, vx::text::UsesLineFragmentOrigin,
                                           ns::Dictionary{{ns::FontAttributeName, font_}});
     double height = text_.empty() ? font_->lineHeight() : std::ceil(r.size.height);
     return {width, height + inset_.top + inset_.bottom};

@@ -21,14 +21,14 @@ using TextViewRef = ns::Ref<TextView>;
 class TextViewDelegate {
 public:
     virtual ~TextViewDelegate() = default;
-    virtual bool shouldBeginEditing(const TextViewRef& view) { return true; }
-    virtual void didBeginEditing(const TextViewRef& view) {}
-    virtual bool shouldEndEditing(const TextViewRef& view) { return true; }
-    virtual void didEndEditing(const TextViewRef& view) {}
-    virtual bool shouldChangeText(const TextViewRef& view, ns::Range range, const std::string& replacement) {
+    virtual bool shouldBeginEditing(const TextViewRef& /*view*/) { return true; }
+    virtual void didBeginEditing(const TextViewRef& /*view*/) {}
+    virtual bool shouldEndEditing(const TextViewRef& /*view*/) { return true; }
+    virtual void didEndEditing(const TextViewRef& /*view*/) {}
+    virtual bool shouldChangeText(const TextViewRef& /*view*/, ns::Range /*range*/, const std::string& /*replacement*/) {
         return true;
     }
-    virtual void didChange(const TextViewRef& view) {}
+    virtual void didChange(const TextViewRef& /*view*/) {}
 };
 
 class TextView : public View {

@@ -167,12 +167,12 @@ public:
 
     // --- Hooks ---
     virtual void awakeFromNib() {}
-    virtual void willMoveToSuperview(const ViewRef& newSuperview) {}
+    virtual void willMoveToSuperview(const ViewRef& /*newSuperview*/) {}
     virtual void didMoveToSuperview() {}
-    virtual void willMoveToWindow(const ns::Ref<Window>& newWindow) {}
+    virtual void willMoveToWindow(const ns::Ref<Window>& /*newWindow*/) {}
     virtual void didMoveToWindow() {}
-    virtual void didAddSubview(const ViewRef& subview) {}
-    virtual void willRemoveSubview(const ViewRef& subview) {}
+    virtual void didAddSubview(const ViewRef& /*subview*/) {}
+    virtual void willRemoveSubview(const ViewRef& /*subview*/) {}
 
     // --- Responder ---
     ResponderRef nextResponder() const override;

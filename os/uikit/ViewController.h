@@ -89,10 +89,10 @@ public:
 
     // --- Lifecycle ---
     virtual void viewDidLoad() {}
-    virtual void viewWillAppear(bool animated) {}
-    virtual void viewDidAppear(bool animated) {}
-    virtual void viewWillDisappear(bool animated) {}
-    virtual void viewDidDisappear(bool animated) {}
+    virtual void viewWillAppear(bool /*animated*/) {}
+    virtual void viewDidAppear(bool /*animated*/) {}
+    virtual void viewWillDisappear(bool /*animated*/) {}
+    virtual void viewDidDisappear(bool /*animated*/) {}
     virtual void viewWillLayoutSubviews() {}
     virtual void viewDidLayoutSubviews() {}
     virtual void updateViewConstraints() {}
@@ -121,8 +121,8 @@ public:
     virtual void addChildViewController(const ViewControllerRef& child);
     // Sends didMoveToParentViewController(null); the caller removes the view.
     void removeFromParentViewController();
-    virtual void willMoveToParentViewController(const ViewControllerRef& parent) {}
-    virtual void didMoveToParentViewController(const ViewControllerRef& parent) {}
+    virtual void willMoveToParentViewController(const ViewControllerRef& /*parent*/) {}
+    virtual void didMoveToParentViewController(const ViewControllerRef& /*parent*/) {}
 
     // --- Presentation ---
     void presentViewController(const ViewControllerRef& controller, bool animated, Completion completion = {});

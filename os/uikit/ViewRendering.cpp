@@ -53,13 +53,13 @@ template <class Draw> void drawContents(View& view, double scale, Draw&& draw) {
 }
 
 // Text laid out in `rect`, centred vertically when it is shorter (as labels and fields draw it).
-template <class Text> void drawCentred(cg::Context& context, cg::Rect rect, const Text& text, const text::Style& style) {
-    double height = text::sizeThatFits(text, style, {rect.size.width, 0}).height;
+template <class Text> void drawCentred(cg::Context& context, cg::Rect rect, const Text& text, const vx::text::Style& style) {
+    double height = vx::text::sizeThatFits(text, style, {rect.size.width, 0}).height;
     if (height < rect.size.height) {
         rect.origin.y += std::floor((rect.size.height - height) / 2);
         rect.size.height = height;
     }
-    text::draw(context, rect, text, style);
+    vx::text::draw(context, rect, text, style);
 }
 
 void displayLabel(Label& label, double scale) {
@@ -69,7 +69,7 @@ void displayLabel(Label& label, double scale) {
         setContents(label, nullptr, scale);
         return;
     }
-    text::Style style = label.style();
+    vx::text::Style style = label.style();
     drawContents(label, scale, [&](cg::Context& context, cg::Rect rect) {
         if (attributed) drawCentred(context, rect, *attributed, style);
         else drawCentred(context, rect, *plain, style);
@@ -110,12 +110,12 @@ void displayField(TextField& field, double scale) {
             break;
         }
         if (shown.empty()) return;
-        text::Style style;
+        vx::text::Style style;
         style.font = field.font();
         bool placeholder = field.text().empty();
         style.color = placeholder ? cg::Color{0.7, 0.7, 0.78, 1} : field.textColor()->cgColor();
         style.alignment = field.textAlignment();
-        style.lineBreakMode = text::LineBreakMode::TruncatingTail;
+        style.lineBreakMode = vx::text::LineBreakMode::TruncatingTail;
         double inset = bordered ? FieldTextInset : 0;
         drawCentred(context, cg::RectInset(rect, inset, 0), shown, style);
     });
@@ -126,7 +126,7 @@ void displayTextView(TextView& view, double scale) {
         setContents(view, nullptr, scale);
         return;
     }
-    text::Style style;
+    vx::text::Style style;
     style.font = view.font();
     style.color = view.textColor()->cgColor();
     style.alignment = view.textAlignment();
@@ -136,7 +136,7 @@ void displayTextView(TextView& view, double scale) {
         EdgeInsets inset = view.textContainerInset();
         inset.left += TextViewPadding;
         inset.right += TextViewPadding;
-        text::draw(context, EdgeInsetsInsetRect(rect, inset), attributed, style);
+        vx::text::draw(context, EdgeInsetsInsetRect(rect, inset), attributed, style);
     });
 }
 

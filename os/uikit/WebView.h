@@ -49,13 +49,13 @@ enum class WebViewNavigationType : int {
 class WebViewDelegate {
 public:
     virtual ~WebViewDelegate() = default;
-    virtual bool shouldStartLoad(const WebViewRef& webView, const ns::Ref<ns::URLRequest>& request,
-                                 WebViewNavigationType navigationType) {
+    virtual bool shouldStartLoad(const WebViewRef& /*webView*/, const ns::Ref<ns::URLRequest>& /*request*/,
+                                 WebViewNavigationType /*navigationType*/) {
         return true;
     }
-    virtual void didStartLoad(const WebViewRef& webView) {}
-    virtual void didFinishLoad(const WebViewRef& webView) {}
-    virtual void didFailLoad(const WebViewRef& webView, const ns::Ref<ns::Error>& error) {}
+    virtual void didStartLoad(const WebViewRef& /*webView*/) {}
+    virtual void didFinishLoad(const WebViewRef& /*webView*/) {}
+    virtual void didFailLoad(const WebViewRef& /*webView*/, const ns::Ref<ns::Error>& /*error*/) {}
 };
 
 class WebView : public View {

@@ -57,6 +57,8 @@ void Window::makeKeyAndVisible() {
 
 void Window::makeKeyWindow() { Application::shared().setKeyWindow(ref<Window>()); }
 
+void Window::resignKey() { Application::shared().passKeyFrom(ref<Window>()); }
+
 bool Window::isKeyWindow() const { return Application::shared().keyWindow().get() == this; }
 
 EdgeInsets Window::safeAreaInsets() const {

@@ -37,6 +37,9 @@ public:
     void setHidden(bool hidden) override;
     void makeKeyAndVisible();
     void makeKeyWindow();
+    // A window on its way out gives key status up before it is hidden: to the frontmost other
+    // shown window, or to none. Nothing happens when it is not the key window.
+    void resignKey();
     bool isKeyWindow() const;
     virtual void becomeKeyWindow() {}
     virtual void resignKeyWindow() {}

@@ -42,14 +42,14 @@ cg::Rect rectOf(const litehtml::position& p) {
 cg::Color colorOf(const litehtml::web_color& c) { return {c.red / 255.0, c.green / 255.0, c.blue / 255.0, c.alpha / 255.0}; }
 
 // Fonts live for the process, so what a page measured serves the next page.
-text::RunFontRef sharedFont(const std::string& family, int size, int weight, bool italic) {
+vx::text::RunFontRef sharedFont(const std::string& family, int size, int weight, bool italic) {
     static std::mutex mutex;
-    static std::map<std::tuple<std::string, int, int, bool>, text::RunFontRef> fonts;
+    static std::map<std::tuple<std::string, int, int, bool>, vx::text::RunFontRef> fonts;
     std::lock_guard lock(mutex);
     auto key = std::make_tuple(family, size, weight, italic);
     if (auto it = fonts.find(key); it != fonts.end()) return it->second;
     if (fonts.size() >= 512) fonts.clear(); // a hostile page with a font of every size
-    return fonts[key] = text::RunFont::make(family, size, weight, italic);
+    return fonts[key] = vx::text::RunFont::make(family, size, weight, italic);
 }
 
 // The first family of a CSS font-family list, unquoted.
@@ -63,7 +63,7 @@ std::string firstFamily(const char* list) {
         t = a == std::string::npos ? "" : t.substr(a, b - a + 1);
     };
     trim(s);
-    return s.empty() ? text::engine::kSystemFamily : s;
+    return s.empty() ? vx::text::engine::kSystemFamily : s;
 }
 
 struct Radii {
@@ -260,9 +260,9 @@ litehtml::uint_ptr PageContainer::create_font(const litehtml::tchar_t* faceName,
     Font font;
     font.run = sharedFont(firstFamily(faceName), std::clamp(size, 0, 1000), std::clamp(weight, 100, 900),
                           italic == litehtml::fontStyleItalic);
-    if (decoration & litehtml::font_decoration_underline) font.decorations |= text::RunUnderline;
-    if (decoration & litehtml::font_decoration_linethrough) font.decorations |= text::RunLineThrough;
-    if (decoration & litehtml::font_decoration_overline) font.decorations |= text::RunOverline;
+    if (decoration & litehtml::font_decoration_underline) font.decorations |= vx::text::RunUnderline;
+    if (decoration & litehtml::font_decoration_linethrough) font.decorations |= vx::text::RunLineThrough;
+    if (decoration & litehtml::font_decoration_overline) font.decorations |= vx::text::RunOverline;
     if (fm) {
         fm->ascent = static_cast<int>(font.run->ascent());
         fm->descent = static_cast<int>(font.run->descent());
@@ -313,13 +313,13 @@ int PageContainer::pt_to_px(int pt) const { return static_cast<int>(std::lround(
 
 int PageContainer::get_default_font_size() const { return 16; }
 
-const litehtml::tchar_t* PageContainer::get_default_font_name() const { return text::engine::kSystemFamily; }
+const litehtml::tchar_t* PageContainer::get_default_font_name() const { return vx::text::engine::kSystemFamily; }
 
 void PageContainer::split_text(const char* text, const std::function<void(const litehtml::tchar_t*)>& on_word,
                                const std::function<void(const litehtml::tchar_t*)>& on_space) {
     if (!text) return;
     std::string s = text;
-    std::vector<size_t> breaks = text::lineBreakOffsets(s);
+    std::vector<size_t> breaks = vx::text::lineBreakOffsets(s);
     size_t next = 0; // index into breaks
     size_t start = 0;
     auto flush = [&](size_t end) {

@@ -93,7 +93,7 @@ public:
 
 private:
     struct Font {
-        text::RunFontRef run;
+        vx::text::RunFontRef run;
         unsigned decorations = 0;
     };
     const Font* font(litehtml::uint_ptr handle) const;

@@ -79,8 +79,8 @@ public:
     void loadNextPage(PageRequest request);
 
     // --- Table (defaults: one section, no rows, a plain cell) ---
-    long numberOfSections(const ui::TableViewRef& table) override { return 1; }
-    long numberOfRows(const ui::TableViewRef& table, long section) override { return 0; }
+    long numberOfSections(const ui::TableViewRef& /*table*/) override { return 1; }
+    long numberOfRows(const ui::TableViewRef& /*table*/, long /*section*/) override { return 0; }
     ui::TableViewCellRef cellForRow(const ui::TableViewRef& table, const ui::IndexPath& indexPath) override;
 
 protected:

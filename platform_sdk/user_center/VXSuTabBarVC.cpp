@@ -32,12 +32,15 @@ std::string queryValue(const ns::Value& value) {
 void VXSuTabBarVC::installAsUserCentre() {
     CXRHelperBtn::userCentreOpener() = [](std::function<void()> logout) {
         auto window = CXRWindowManager::topWindow();
-        auto presenter = window ? window->rootViewController() : nullptr;
-        if (!presenter) return;
+        auto presenter = window && !window->isHidden() ? window->rootViewController() : nullptr;
+        if (!presenter) return false;
+        // A screen already presented there (another SDK screen) stays on top: present over it.
+        while (auto over = presenter->presentedViewController()) presenter = over;
         auto centre = ui::ViewController::create<VXSuTabBarVC>();
         centre->setModalPresentationStyle(ui::ModalPresentationStyle::FullScreen);
         centre->setLogoutBlock(std::move(logout));
         presenter->presentViewController(centre, true);
+        return true;
     };
 }
 

@@ -104,7 +104,7 @@ TEST_F(CacheFolderLinksTest, TrashLinkIsRemovedNeverEmptied) {
             ASSERT_TRUE(open());
         } else if (when == When::RemoveAll) {
             auto storage = open();
-            storeFiles(*storage, {"a", "b"});
+            ASSERT_NO_FATAL_FAILURE(storeFiles(*storage, {"a", "b"}));
             plantLink("trash", outside());
             EXPECT_TRUE(storage->removeAllItems());
             EXPECT_EQ(storage->itemsCount(), 0);
@@ -132,7 +132,7 @@ TEST_F(CacheFolderLinksTest, DataFolderLinkWithManifestRows) {
         SCOPED_TRACE(whileOpen);
         fs::remove_all(folder());
         auto storage = open();
-        storeFiles(*storage, {"f1", "f2", "nested", "gone"});
+        ASSERT_NO_FATAL_FAILURE(storeFiles(*storage, {"f1", "f2", "nested", "gone"}));
         if (!whileOpen) storage.reset();
         fs::rename(folder() + "/data", folder() + "/moved");
         plantLink("data", outside());
@@ -160,7 +160,7 @@ TEST_F(CacheFolderLinksTest, DataFolderLinkWithManifestRows) {
 // the link itself goes with its row.
 TEST_F(CacheFolderLinksTest, LinksInPlaceOfStoredFiles) {
     auto storage = open();
-    storeFiles(*storage, {"read", "hard", "remove", "trim", "age", "replace"});
+    ASSERT_NO_FATAL_FAILURE(storeFiles(*storage, {"read", "hard", "remove", "trim", "age", "replace"}));
     plantLink("data/read", outside() + "/f1");
     fs::remove(folder() + "/data/hard");
     ASSERT_EQ(::link((outside() + "/f1").c_str(), (folder() + "/data/hard").c_str()), 0);

@@ -1,11 +1,13 @@
 #include "foundation/VXKVStorage.h"
 
+#include "os/foundation/Clock.h"
 #include "os/foundation/FileManager.h"
 #include "os/foundation/Sandbox.h"
 #include "tests/support/Environment.h"
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <fstream>
 
 namespace {
@@ -98,6 +100,53 @@ TEST_F(KVStorageTest, AccessNotesWrittenInBatchesStillOrderTrimming) {
     EXPECT_TRUE(storage->itemExists("k0"));
 }
 
+// The times an item reports: written when last saved, used when this read happened (whole
+// seconds of the wall clock); what trimming by age goes by is the last use, kept across a reopening.
+TEST_F(KVStorageTest, AnItemReportsWhenItWasSavedAndWhenItWasLastUsed) {
+    const auto start = static_cast<int64_t>(ns::Clock::wallNow());
+    auto storage = open();
+    ASSERT_TRUE(storage->saveItem("inline", bytes(10, 1)));
+    ASSERT_TRUE(storage->saveItem("file", bytes(30000, 2), std::string("file")));
+    ASSERT_TRUE(storage->saveItem("idle", bytes(10, 3)));
+
+    advance(100.7);
+    for (const char* key : {"inline", "file"}) {
+        auto item = storage->getItem(key);
+        ASSERT_TRUE(item) << key;
+        EXPECT_EQ(item->modTime, start) << key;
+        EXPECT_EQ(item->accessTime, start + 100) << key;
+    }
+    advance(50);
+    auto again = storage->getItem("inline");
+    EXPECT_EQ(again->modTime, start);
+    EXPECT_EQ(again->accessTime, start + 150);
+
+    // Saving anew moves both times.
+    ASSERT_TRUE(storage->saveItem("file", bytes(30000, 4), std::string("file")));
+    advance(10);
+    auto resaved = storage->getItem("file");
+    EXPECT_EQ(resaved->modTime, start + 150);
+    EXPECT_EQ(resaved->accessTime, start + 160);
+
+    // The uses are kept across a reopening, and a cut by age goes by them.
+    storage.reset();
+    storage = open();
+    advance(5);
+    EXPECT_EQ(storage->getItem("idle")->accessTime, start + 165);
+    EXPECT_TRUE(storage->removeItemsEarlierThanTime(start + 120));
+    EXPECT_TRUE(storage->itemExists("inline"));
+    EXPECT_TRUE(storage->itemExists("file"));
+    EXPECT_TRUE(storage->itemExists("idle")) << "saved at the start, but read just now";
+    EXPECT_TRUE(storage->removeItemsEarlierThanTime(start + 155));
+    EXPECT_FALSE(storage->itemExists("inline")) << "last used at +150";
+    EXPECT_TRUE(storage->itemExists("file")) << "last used at +160";
+    ASSERT_TRUE(storage->saveItem("new", bytes(10, 5)));
+    advance(100);
+    EXPECT_TRUE(storage->removeItemsEarlierThanTime(start + 161));
+    EXPECT_FALSE(storage->itemExists("file"));
+    EXPECT_TRUE(storage->itemExists("new")) << "a save counts as a use";
+}
+
 TEST_F(KVStorageTest, DamagedManifestIsRebuiltAndLogged) {
     // Not a database at all: rebuilt when opened.
     open()->saveItem("a", bytes(30000, 1), std::string("a"));
@@ -130,6 +179,83 @@ TEST_F(KVStorageTest, DamagedManifestIsRebuiltAndLogged) {
     EXPECT_TRUE(logContains("sqlite open failed (14)."));
     std::ofstream(ns::cachesPath() + "/plainfile") << "x";
     EXPECT_FALSE(VXKVStorage::initWithPath(ns::cachesPath() + "/plainfile", VXKVStorageType::Mixed));
+}
+
+// A manifest made by something else under our names: every shape the statements cannot use is
+// set aside with its files, as a damaged one is, and the storage works from the first start on.
+TEST_F(KVStorageTest, ManifestOfAnotherShapeIsRebuiltWithItsFiles) {
+    const char* const shapes[] = {
+        "create table manifest (a text, b text); insert into manifest values ('k', 'f');",
+        // Our columns and one more; our columns without the key as primary key.
+        "create table manifest (key text primary key not null, filename text, size integer, inline_data blob, "
+        "modification_time integer, last_access_time integer, extended_data blob, extra text);",
+        "create table manifest (key text, filename text, size integer, inline_data blob, modification_time integer, "
+        "last_access_time integer, extended_data blob);",
+        // Right table, index under our name on another column; a view in the table's place.
+        "create table manifest (key text primary key not null, filename text, size integer, inline_data blob, "
+        "modification_time integer, last_access_time integer, extended_data blob); "
+        "create index last_access_time_idx on manifest(size);",
+        "create table t (key text primary key not null, filename text, size integer, inline_data blob, "
+        "modification_time integer, last_access_time integer, extended_data blob); "
+        "create view manifest as select * from t;",
+    };
+    for (const char* shape : shapes) {
+        SCOPED_TRACE(shape);
+        ns::FileManager::defaultManager().removeItem(folder());
+        ns::FileManager::defaultManager().createDirectory(folder() + "/data", true);
+        std::ofstream(folder() + "/data/f") << "left by the other manifest";
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open((folder() + "/manifest.sqlite").c_str(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db, shape, nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+
+        for (int start = 0; start < 2; ++start) {
+            auto storage = open();
+            ASSERT_TRUE(storage) << "start " << start;
+            EXPECT_FALSE(exists("data/f"));
+            ASSERT_TRUE(storage->saveItem("inline", bytes(10, 1)));
+            ASSERT_TRUE(storage->saveItem("file", bytes(30000, 2), std::string("file")));
+            ASSERT_TRUE(storage->getItem("file"));
+            EXPECT_EQ(storage->itemsCount(), 2);
+        }
+        EXPECT_TRUE(logContains("has another shape than ours"));
+    }
+
+    // Reshaped while open: the call that meets it fails, the next one works on a rebuilt manifest.
+    ns::FileManager::defaultManager().removeItem(folder());
+    auto storage = open();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((folder() + "/manifest.sqlite").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "drop table manifest; create table manifest (a text, b text);", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    EXPECT_FALSE(storage->saveItem("k", bytes(10, 1)));
+    EXPECT_TRUE(storage->saveItem("k", bytes(10, 1)));
+    EXPECT_TRUE(storage->getItem("k"));
+}
+
+// Files no row names (a crash between a file and its row, a file planted in the folder) would
+// stay forever: opening removes them and keeps every file an item uses.
+TEST_F(KVStorageTest, FilesNoItemNamesAreRemovedOnOpening) {
+    {
+        auto storage = open();
+        ASSERT_TRUE(storage->saveItem("a", bytes(30000, 1), std::string("a-file")));
+        ASSERT_TRUE(storage->saveItem("b", bytes(30000, 2), std::string("b-file")));
+        ASSERT_TRUE(storage->saveItem("c", bytes(30, 3)));
+    }
+    for (const char* stray : {"orphan", "c", "a-file.tmp", "0cc175b9c0f1b6a831c399e269772661"})
+        std::ofstream(folder() + "/data/" + stray) << "stray";
+    ns::FileManager::defaultManager().createDirectory(folder() + "/data/folder/inside", true);
+    auto storage = open();
+    auto left = ns::FileManager::defaultManager().contentsOfDirectory(folder() + "/data");
+    ASSERT_TRUE(left);
+    std::vector<std::string> names(left->begin(), left->end());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"a-file", "b-file"}));
+    EXPECT_TRUE(storage->getItem("a")->value->isEqual(*bytes(30000, 1)));
+    EXPECT_TRUE(storage->getItem("b")->value->isEqual(*bytes(30000, 2)));
+    EXPECT_TRUE(storage->getItem("c")->value->isEqual(*bytes(30, 3)));
+    EXPECT_TRUE(logContains("removed 5 files"));
 }
 
 TEST_F(KVStorageTest, MissingDamagedOrUnfinishedFiles) {

@@ -7,12 +7,14 @@
 #include "image/VXImageCache.h"
 #include "image/VXImageCoder.h"
 #include "os/foundation/Clock.h"
+#include "os/foundation/FileManager.h"
 #include "os/foundation/Thread.h"
 #include "os/uikit/Application.h"
 #include "os/uikit/Screen.h"
 #include "tests/support/Environment.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <thread>
 
@@ -91,6 +93,25 @@ TEST_F(ImageCache, DataAloneIsOnDiskBeforeTheCallReturnsAndReadsAtTheScreenScale
     settle();
     EXPECT_FALSE(cache->containsImageForKey("k3"));
     EXPECT_EQ(cache->getImageForKey(std::nullopt), nullptr);
+}
+
+// A manifest of another shape in the cache's folder (another version, another program) once cost
+// the cache its disk level on every start.
+TEST_F(ImageCache, ManifestOfAnotherShapeLeavesTheDiskLevelWorking) {
+    const std::string path = sandboxPath() + "/reshaped";
+    ASSERT_TRUE(ns::FileManager::defaultManager().createDirectory(path, true));
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((path + "/manifest.sqlite").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "create table manifest (a text, b text);", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+
+    auto reshaped = VXImageCache::initWithPath(path);
+    ASSERT_TRUE(reshaped);
+    const ns::DataRef data = dataOf(kPng);
+    reshaped->setImage(nullptr, data, "k", VXImageCacheTypeDisk);
+    EXPECT_TRUE(reshaped->containsImageForKey("k", VXImageCacheTypeDisk));
+    ASSERT_TRUE(reshaped->getImageDataForKey("k"));
+    EXPECT_TRUE(reshaped->getImageDataForKey("k")->isEqual(*data));
 }
 
 TEST_F(ImageCache, AnimatedDataReadsBackAnimatedOrAsItsFirstFrame) {

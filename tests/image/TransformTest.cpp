@@ -227,10 +227,10 @@ TEST_F(ImageTransforms, BlurSaturationTintAndMask) {
     EXPECT_EQ(same->scale(), 1);
 
     // Box size and passes from the radius in pixels.
-    expectBlurred(VX_imageByBlurRadius(source, 0.1, nullptr, cg::BlendMode::Normal, 1, nullptr), 3, 1);
-    expectBlurred(VX_imageByBlurRadius(source, 0.6, nullptr, cg::BlendMode::Normal, 1, nullptr), 3, 2);
-    expectBlurred(VX_imageByBlurRadius(source, 1, nullptr, cg::BlendMode::Normal, 1, nullptr), 3, 3);
-    expectBlurred(VX_imageByBlurRadius(imageOf(9, 9, spike), 5, nullptr, cg::BlendMode::Normal, 1, nullptr), 5, 3);
+    ASSERT_NO_FATAL_FAILURE(expectBlurred(VX_imageByBlurRadius(source, 0.1, nullptr, cg::BlendMode::Normal, 1, nullptr), 3, 1));
+    ASSERT_NO_FATAL_FAILURE(expectBlurred(VX_imageByBlurRadius(source, 0.6, nullptr, cg::BlendMode::Normal, 1, nullptr), 3, 2));
+    ASSERT_NO_FATAL_FAILURE(expectBlurred(VX_imageByBlurRadius(source, 1, nullptr, cg::BlendMode::Normal, 1, nullptr), 3, 3));
+    ASSERT_NO_FATAL_FAILURE(expectBlurred(VX_imageByBlurRadius(imageOf(9, 9, spike), 5, nullptr, cg::BlendMode::Normal, 1, nullptr), 5, 3));
 
     // A tint is laid over the effect; a mask limits the effect to where it is opaque.
     auto white = imageOf(2, 2, solid({255, 255, 255, 255}), 1);

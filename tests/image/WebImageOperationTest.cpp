@@ -294,7 +294,7 @@ TEST_F(WebImageOperation, PlainPartialImagesArriveOnlyWhileTheBodyComesInPieces)
     auto gates = serveInPieces(server, "/pieces.png", bytes, boundaries, true, "image/png");
     Recorder recorder;
     load("/pieces.png", VXWebImageOptionPartialDisplay, recorder);
-    feed(recorder, gates, boundaries);
+    ASSERT_NO_FATAL_FAILURE(feed(recorder, gates, boundaries));
     ASSERT_TRUE(recorder.waitForFinal());
     // One partial image per piece, the last one included.
     auto partials = recorder.partials();
@@ -327,7 +327,7 @@ TEST_F(WebImageOperation, BlurredPartialImagesSharpenAsTheProgressiveBytesArrive
         auto gates = serveInPieces(server, path, bytes, boundaries, announced, "image/jpeg");
         Recorder recorder;
         load(path, VXWebImageOptionBlurredPartialDisplay, recorder);
-        feed(recorder, gates, boundaries);
+        ASSERT_NO_FATAL_FAILURE(feed(recorder, gates, boundaries));
         ASSERT_TRUE(recorder.waitForFinal());
         auto ends = boundaries;
         ends.push_back(bytes.size());
@@ -352,7 +352,7 @@ TEST_F(WebImageOperation, BlurredPartialImagesSharpenAsTheProgressiveBytesArrive
     auto gates = serveInPieces(server, "/baseline.jpg", baseline, thirds, true, "image/jpeg");
     Recorder recorder;
     load("/baseline.jpg", VXWebImageOptionBlurredPartialDisplay, recorder);
-    feed(recorder, gates, thirds);
+    ASSERT_NO_FATAL_FAILURE(feed(recorder, gates, thirds));
     ASSERT_TRUE(recorder.waitForFinal());
     EXPECT_TRUE(recorder.partials().empty());
     EXPECT_TRUE(recorder.last().image);
@@ -366,7 +366,7 @@ TEST_F(WebImageOperation, PartialImageIntervalsPlainAndBlurredAtTheirBoundaries)
     auto gates = serveInPieces(server, "/spaced.png", picture, sixths, true, "image/png");
     Recorder plain;
     load("/spaced.png", VXWebImageOptionPartialDisplay, plain);
-    feed(plain, gates, sixths, {0.19, 0.02, 0.3, 0.5});
+    ASSERT_NO_FATAL_FAILURE(feed(plain, gates, sixths, {0.19, 0.02, 0.3, 0.5}));
     ASSERT_TRUE(plain.waitForFinal());
     EXPECT_EQ(partialsUpTo(plain, sixths.back()),
               (std::vector<int64_t>{int64_t(sixths[0]), int64_t(sixths[2]), int64_t(sixths[3])}));
@@ -377,7 +377,7 @@ TEST_F(WebImageOperation, PartialImageIntervalsPlainAndBlurredAtTheirBoundaries)
     gates = serveInPieces(server, "/spaced.jpg", progressive, scans, true, "image/jpeg");
     Recorder blurred;
     load("/spaced.jpg", VXWebImageOptionBlurredPartialDisplay, blurred);
-    feed(blurred, gates, scans, {0.39, 0.02, 0.3, 0.5});
+    ASSERT_NO_FATAL_FAILURE(feed(blurred, gates, scans, {0.39, 0.02, 0.3, 0.5}));
     ASSERT_TRUE(blurred.waitForFinal());
     EXPECT_EQ(partialsUpTo(blurred, scans.back()), (std::vector<int64_t>{int64_t(scans[0]), int64_t(scans[2])}));
 }

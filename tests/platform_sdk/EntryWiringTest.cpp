@@ -22,7 +22,7 @@ protected:
     void SetUp() override {
         LoginTest::SetUp();
         server.addAccount("player01", "secret1");
-        server.withState([](server::PlatformServer::State& s) { s.loginArea.askRealName = false; });
+        server.withState([](vx::server::PlatformServer::State& s) { s.loginArea.askRealName = false; });
         ShareVale::sharedInstance()->setIsNotAutoLogin(true);
     }
     void TearDown() override {
@@ -104,6 +104,7 @@ TEST_F(EntryWiringTest, ALoginBeforeLaunchEndsInAButtonThatOpensTheUserCentre) {
 
 TEST_F(EntryWiringTest, APaymentBeforeLaunchOpensThePaymentCentre) {
     ShareVale::sharedInstance()->setUserName(std::string("player01"));
+    ShareVale::sharedInstance()->setIsLoggedIn(true);
     VorlixSDK::loadToPayVCWithroleid("r1", "6.00", "s1", "钻石", "60钻石", "cp-1", nullptr, nullptr);
     driver::advance(0.5);
     auto nav = std::dynamic_pointer_cast<ui::NavigationController>(game->rootViewController()->presentedViewController());

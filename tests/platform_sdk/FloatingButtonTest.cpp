@@ -67,28 +67,28 @@ TEST_F(FloatingButtonTest, DocksRightThenDragsAndSnapsToTheNearestEdge) {
     CXRHelperBtn::show();
     EXPECT_FALSE(b->isHidden());
 
-    dragTo({200, 300});
+    ASSERT_NO_FATAL_FAILURE(dragTo({200, 300}));
     EXPECT_EQ(b->center(), (cg::Point{200, 300})); // far from every edge: stays, fully shown
     EXPECT_EQ(b->alpha(), 0.51);
     EXPECT_EQ(b->status(), 1);
     EXPECT_EQ(b->btnAnimations(), CXRHelperBtn::None);
     EXPECT_FALSE(b->isMoving());
 
-    dragTo({30, 300});
+    ASSERT_NO_FATAL_FAILURE(dragTo({30, 300}));
     EXPECT_EQ(b->center(), (cg::Point{0, 300}));
     EXPECT_EQ(b->imageEdgeInsets(), (ui::EdgeInsets{0, 30, 0, 0}));
     EXPECT_EQ(b->alpha(), 0.5);
     EXPECT_EQ(b->status(), 0);
 
-    dragTo({320, 40}); // near the right edge, above the distance to it: top, kept 60 pt inside in portrait
+    ASSERT_NO_FATAL_FAILURE(dragTo({320, 40})); // near the right edge, above the distance to it: top, kept 60 pt inside in portrait
     EXPECT_EQ(b->center(), (cg::Point{320, 60}));
     EXPECT_EQ(b->status(), 1);
 
-    dragTo({315, 300}); // exactly 60 pt from the right edge
+    ASSERT_NO_FATAL_FAILURE(dragTo({315, 300})); // exactly 60 pt from the right edge
     EXPECT_EQ(b->center(), (cg::Point{375, 300}));
     EXPECT_EQ(b->btnAnimations(), CXRHelperBtn::Right);
 
-    dragTo({200, 640});
+    ASSERT_NO_FATAL_FAILURE(dragTo({200, 640}));
     EXPECT_EQ(b->center(), (cg::Point{200, 667}));
     EXPECT_EQ(b->btnAnimations(), CXRHelperBtn::Bottom);
 }
@@ -111,28 +111,36 @@ TEST_F(FloatingButtonTest, ADragStartsAtAMoveOfExactlyThirtyPointsFromTheCentre)
 TEST_F(FloatingButtonTest, LeftSnapInLandscapeBesideAHomeIndicatorStaysVisible) {
     auto b = open(ui::DeviceProfile::notchLandscape()); // 812 x 375
     EXPECT_EQ(b->screenFlag(), 0);
-    dragTo({30, 200});
+    ASSERT_NO_FATAL_FAILURE(dragTo({30, 200}));
     EXPECT_EQ(b->center(), (cg::Point{60, 200}));
     EXPECT_EQ(b->status(), 1);
-    dragTo({400, 20}); // top in landscape: half outside
+    ASSERT_NO_FATAL_FAILURE(dragTo({400, 20})); // top in landscape: half outside
     EXPECT_EQ(b->center(), (cg::Point{400, 0}));
 
     restart();
     b = open(ui::DeviceProfile::plainPhone().withLandscape(true));
-    dragTo({30, 200});
+    ASSERT_NO_FATAL_FAILURE(dragTo({30, 200}));
     EXPECT_EQ(b->center(), (cg::Point{0, 200}));
     EXPECT_EQ(b->status(), 0);
 }
 
 TEST_F(FloatingButtonTest, TapOpensTheUserCentre) {
     auto b = open();
-    // Nothing installed yet: the tap only logs.
+    // Nothing installed yet: the button stays and the game hears why nothing opened.
+    std::vector<std::pair<Value, Value>> told;
+    b->setFailedBlock([&](const Value& message, const Value& code) { told.emplace_back(message, code); });
     driver::tapAt(window, {360, 75});
-    EXPECT_TRUE(logContains("CXRHelperBtn: the user centre is not available"));
+    EXPECT_TRUE(logContains("CXRHelperBtn: the user centre cannot be shown"));
     EXPECT_FALSE(b->isHidden());
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0], std::make_pair(Value("无法显示用户中心"), Value("603")));
+    b->setFailedBlock(nullptr);
 
     std::function<void()> logout;
-    CXRHelperBtn::userCentreOpener() = [&](std::function<void()> l) { logout = std::move(l); };
+    CXRHelperBtn::userCentreOpener() = [&](std::function<void()> l) {
+        logout = std::move(l);
+        return true;
+    };
     // A short move after the first move event is still a tap.
     auto touch = window->beginTouch({360, 75});
     window->moveTouch(touch, {350, 75});
@@ -158,8 +166,7 @@ TEST_F(FloatingButtonTest, TapOpensTheUserCentre) {
 
 TEST_F(FloatingButtonTest, OnlineTimeReportsUntilTheDayIsUsedUp) {
     auto b = open();
-    server.addAccount("kid01", "secret1");
-    ShareVale::sharedInstance()->setUserName("kid01");
+    ASSERT_NO_FATAL_FAILURE(signIn("kid01"));
     bool minor = false;
     VXLoginAPI::postRealNameToServerWithRealName(
         "小明", "110101201501011234", [&](const auto&) { minor = true; }, [](const Value&) {});

@@ -198,8 +198,9 @@ TEST_F(LoginAPI, AccountFlowsAgainstTheServerModel) {
     EXPECT_EQ(onlyParams("Login/auto_login")["tk"], Value(server.account("13800000000")->token));
     EXPECT_EQ(onlyParams("Login/auto_login")["b"], Value(""));
 
-    // Real name for the stored user; the notice; the role report with the chosen sub-account.
-    ShareVale::sharedInstance()->setUserName("player01");
+    // Real name for the stored user; the notice; the role report with the chosen sub-account. Each
+    // is the logged-in player's own: player01 logs in again (the phone login was another account).
+    ASSERT_NO_FATAL_FAILURE(signIn("player01"));
     ShareVale::sharedInstance()->setSubUserName("player01-2");
     o = run(op("real name"));
     ASSERT_TRUE(o->success);
@@ -232,7 +233,7 @@ TEST_F(LoginAPI, OnlyPhoneCodeAndTokenLoginsStoreTheLoginToken) {
 }
 
 TEST_F(LoginAPI, NilConfigurationLeavesKeysOut) {
-    writeVXPlist(std::nullopt);
+    ASSERT_NO_FATAL_FAILURE(writeVXPlist(std::nullopt));
     writeChannelFile("chan 5\n");
     run(operations().front());
     Value params = onlyParams("login/dologin");
@@ -244,8 +245,8 @@ TEST_F(LoginAPI, NilConfigurationLeavesKeysOut) {
 TEST_F(LoginAPI, OnlineTimeReport) {
     std::vector<Value> messages;
     auto report = [&] {
-        exchange("login/setTime",
-                 [&] { VXLoginAPI::doUploadUserOlineTimeBlock([&](const Value& m) { messages.push_back(m); }); });
+        ASSERT_NO_FATAL_FAILURE(exchange("login/setTime",
+                 [&] { VXLoginAPI::doUploadUserOlineTimeBlock([&](const Value& m) { messages.push_back(m); }); }));
     };
     ShareVale::sharedInstance()->setUserName("kid01");
     server.script("login/setTime", reply(ns::Dictionary{{"z", -1}, {"b", "ignored"}}));
@@ -267,11 +268,11 @@ TEST_F(LoginAPI, OnlineTimeReport) {
 
 TEST_F(LoginAPI, LogoutClearsTheNameItSentAndNoOther) {
     auto share = ShareVale::sharedInstance();
-    auto logout = [&] { exchange("login/logout", [] { VXLoginAPI::LonginOutSendToService(); }); };
+    auto logout = [&] { ASSERT_NO_FATAL_FAILURE(exchange("login/logout", [] { VXLoginAPI::LonginOutSendToService(); })); };
     // Any reply clears the name, a refusal and an undecodable one included; a failed request does not.
     share->setUserName("player01");
     server.script("login/logout", reply(ns::Dictionary{{"z", 0}, {"b", "失败"}}));
-    logout();
+    ASSERT_NO_FATAL_FAILURE(logout());
     EXPECT_EQ(share->userName(), std::optional<std::string>(""));
     EXPECT_EQ(server.requests("login/logout").back().params,
               Value(ns::Dictionary{{"z", "player01"}, {"b", "3"}, {"c", "1001"},
@@ -279,11 +280,11 @@ TEST_F(LoginAPI, LogoutClearsTheNameItSentAndNoOther) {
                                    {"f", "app7"}, {"h", "12.4"}}));
     share->setUserName("player01");
     server.script("login/logout", raw(200, "garbage"));
-    logout();
+    ASSERT_NO_FATAL_FAILURE(logout());
     EXPECT_EQ(share->userName(), std::optional<std::string>(""));
     share->setUserName("player01");
     server.script("login/logout", dropped());
-    logout();
+    ASSERT_NO_FATAL_FAILURE(logout());
     EXPECT_EQ(share->userName(), std::optional<std::string>("player01"));
 
     // A reply held back until a newer login has stored its name must leave that name alone.
@@ -299,6 +300,6 @@ TEST_F(LoginAPI, LogoutClearsTheNameItSentAndNoOther) {
     }, codedFailure(o));
     await(o);
     server.releaseHeld();
-    awaitReplies();
+    ASSERT_NO_FATAL_FAILURE(awaitReplies());
     EXPECT_EQ(share->userName(), std::optional<std::string>("player03"));
 }

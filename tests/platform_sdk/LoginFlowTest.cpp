@@ -19,7 +19,7 @@ protected:
     void SetUp() override {
         LoginTest::SetUp();
         server.addAccount("player01", "secret1", "13900000000");
-        server.withState([](server::PlatformServer::State& s) { s.loginArea.askRealName = false; });
+        server.withState([](vx::server::PlatformServer::State& s) { s.loginArea.askRealName = false; });
         // Each test logs in by hand unless it says otherwise.
         ShareVale::sharedInstance()->setIsNotAutoLogin(true);
     }
@@ -123,7 +123,7 @@ TEST_F(LoginFlowTest, LogsInAutomaticallyWithTheStoredAccountOnlyWhenAllowed) {
 }
 
 TEST_F(LoginFlowTest, TheChainRunsInOrderOnTheClockAndReleasesTheWindow) {
-    server.withState([](server::PlatformServer::State& s) {
+    server.withState([](vx::server::PlatformServer::State& s) {
         s.loginArea.askRealName = true;
         s.loginArea.realNameMandatory = true;
         s.loginArea.realNameResult = 2;
@@ -171,7 +171,7 @@ TEST_F(LoginFlowTest, TheChainRunsInOrderOnTheClockAndReleasesTheWindow) {
     EXPECT_EQ(screen->subNameView()->superview(), screen->loginView.lock());
     EXPECT_FALSE(screen->loginView.lock()->isHidden());
 
-    addSub(screen, "小号1");
+    ASSERT_NO_FATAL_FAILURE(addSub(screen, "小号1"));
     ASSERT_EQ(driver::rowCount(screen->subNameView()->tableView.lock(), 0), 1);
     auto subs = server.requests("login/addxiaohao");
     ASSERT_EQ(subs.size(), 1u);
@@ -205,7 +205,7 @@ TEST_F(LoginFlowTest, TheChainRunsInOrderOnTheClockAndReleasesTheWindow) {
 }
 
 TEST_F(LoginFlowTest, NoticesAreShownByStatusAndIdAndSkippedWithoutText) {
-    auto loginWith = [&](const server::PlatformServer::Scripted& answer) {
+    auto loginWith = [&](const vx::server::PlatformServer::Scripted& answer) {
         server.clearScripts();
         server.script("Sdkmsg/getmsg", answer);
         auto screen = open();
@@ -239,7 +239,7 @@ TEST_F(LoginFlowTest, NoticesAreShownByStatusAndIdAndSkippedWithoutText) {
 }
 
 TEST_F(LoginFlowTest, FailuresReportAndKeepTheWindowThenOneSuccess) {
-    server.withState([](server::PlatformServer::State& s) { s.loginArea.subs["player01"].push_back({"一号", "p01_a", "1700000000"}); });
+    server.withState([](vx::server::PlatformServer::State& s) { s.loginArea.subs["player01"].push_back({"一号", "p01_a", "1700000000"}); });
     server.script("Sdkmsg/getmsg", reply(ns::Dictionary{{"code", 1}, {"data", ns::Dictionary{{"content", Value::null()}}}}));
     auto screen = open();
     typeLogin(screen, "player01", "wrong");
@@ -282,7 +282,7 @@ TEST_F(LoginFlowTest, FailuresReportAndKeepTheWindowThenOneSuccess) {
 }
 
 TEST_F(LoginFlowTest, APhoneCodeLoginEndsWithTheWindowGoneWhileTheCountdownRuns) {
-    server.withState([](server::PlatformServer::State& s) { s.loginArea.subs["player01"].push_back({"一号", "p01_a", "1700000000"}); });
+    server.withState([](vx::server::PlatformServer::State& s) { s.loginArea.subs["player01"].push_back({"一号", "p01_a", "1700000000"}); });
     server.script("Sdkmsg/getmsg", reply(ns::Dictionary{{"code", 1}, {"data", ns::Dictionary{{"content", Value::null()}}}}));
     auto screen = open();
     auto panel = screen->phoneView();
@@ -329,7 +329,7 @@ TEST_F(LoginFlowTest, ALateLogoutReplyLeavesTheSameAccountLoggedInAgain) {
     typeLogin(screen, "player01", "secret1");
     ASSERT_EQ(screen->step(), VXLoginVC::Step::Waiting);
     server.releaseHeld();
-    awaitReplies();
+    ASSERT_NO_FATAL_FAILURE(awaitReplies());
     EXPECT_EQ(ShareVale::sharedInstance()->userName(), "player01") << "the newer login keeps its name";
 }
 

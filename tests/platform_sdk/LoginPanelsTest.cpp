@@ -162,9 +162,13 @@ TEST_F(LoginPanelsTest, ResetPanelSendsAnyNumberButChecksItAtSubmission) {
     fill(reset->codeF, "");
     EXPECT_EQ(tapFor(reset, "确认修改"), "请输入验证码");
 
-    settle();
+    // The first code's reply must have been handled before the clock moves: the button counts down
+    // from then (or comes back at once when refused). settle() does not wait for a reply still on
+    // its way, and under load one came after the advance: the button was still off for the tap.
+    auto codeButton = driver::find<VXCountDownButton>(reset);
+    ASSERT_TRUE(runMainUntil([&] { return codeButton->isCounting() || codeButton->isEnabled(); }));
     driver::advance(30);
-    driver::tap(driver::find<VXCountDownButton>(reset));
+    driver::tap(codeButton);
     ASSERT_TRUE(awaitRequests("Sdkhome/yzm", 2));
     settle();
     fill(reset->codeF, "000000");

@@ -24,7 +24,7 @@ public:
     void SetUp() override {
         LoginTest::SetUp();
         server.addAccount("player01", "secret1", "13900000000");
-        server.withState([](server::PlatformServer::State& s) {
+        server.withState([](vx::server::PlatformServer::State& s) {
             s.loginArea.askRealName = false;
             s.loginArea.subs["player01"].push_back({"一号", "p01_a", "1700000000"});
         });
@@ -199,7 +199,7 @@ public:
         return name.empty() ? "-" : name;
     }
     std::string realName(Fault) {
-        server.withState([](server::PlatformServer::State& s) {
+        server.withState([](vx::server::PlatformServer::State& s) {
             s.loginArea.askRealName = true, s.loginArea.realNameMandatory = true;
         });
         open();
@@ -211,7 +211,7 @@ public:
         fill(panel->codeF, "110101200001011234");
         driver::tap(driver::findButton(panel, "提交认证"));
         untilAnswered("login/idcheck");
-        server.withState([](server::PlatformServer::State& s) { s.loginArea.askRealName = false; });
+        server.withState([](vx::server::PlatformServer::State& s) { s.loginArea.askRealName = false; });
         bool stays = panel->superview() && screen->step() == VXLoginVC::Step::RealName;
         return vx::test::toasts(panel) + (stays ? " stays" : " on");
     }
@@ -376,7 +376,10 @@ TEST_F(LoginRoad, TheFloatingButtonReportsTheUserCentreLogoutThroughTheLoginsFai
     auto button = CXRHelperBtn::shared();
     ASSERT_FALSE(button->isHidden());
     std::function<void()> logout;
-    CXRHelperBtn::userCentreOpener() = [&](std::function<void()> l) { logout = std::move(l); };
+    CXRHelperBtn::userCentreOpener() = [&](std::function<void()> l) {
+        logout = std::move(l);
+        return true;
+    };
     driver::tapAt(game, {button->frame().origin.x + 15, button->center().y}); // docked half off the edge
     ASSERT_TRUE(logout);
     EXPECT_EQ(failures, "");

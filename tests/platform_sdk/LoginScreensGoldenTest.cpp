@@ -20,7 +20,7 @@ protected:
     void SetUp() override {
         LoginTest::SetUp();
         server.addAccount("player01", "secret1");
-        server.withState([](server::PlatformServer::State& s) { s.loginArea.realNameMandatory = true; });
+        server.withState([](vx::server::PlatformServer::State& s) { s.loginArea.realNameMandatory = true; });
         server.script("login/oneRegister", reply(ns::Dictionary{{"z", 1}, {"b", "vx100200"}}));
         server.setNotice("5", "新版本已上线，登录即可领取礼包。", 0);
         ShareVale::sharedInstance()->setIsNotAutoLogin(true);
@@ -61,10 +61,10 @@ protected:
 
 TEST_F(LoginScreensGolden, PanelsOfTheCard) {
     auto s = open();
-    matches("login-phone.png");
+    ASSERT_NO_FATAL_FAILURE(matches("login-phone.png"));
     driver::tap(s->btnsView.lock()->viewWithTag(12));
     driver::tap(s->randomView()->protocolBtn.lock());
-    matches("login-register.png");
+    ASSERT_NO_FATAL_FAILURE(matches("login-register.png"));
 }
 
 TEST_F(LoginScreensGolden, StepsAfterTheLogin) {
@@ -76,13 +76,13 @@ TEST_F(LoginScreensGolden, StepsAfterTheLogin) {
     ASSERT_TRUE(runMainUntil([&] { return s->step() == VXLoginVC::Step::Waiting; }));
     driver::advance(1);
     driver::advance(0.3); // the HUD on the card fades under the panel
-    matches("login-realname-mandatory.png");
+    ASSERT_NO_FATAL_FAILURE(matches("login-realname-mandatory.png"));
     s->rzView()->nameF.lock()->setText("张三");
     s->rzView()->codeF.lock()->setText("110101199001011234");
     driver::tap(driver::findButton(s->rzView(), "提交认证"));
     ASSERT_TRUE(runMainUntil([&] { return !s->childViewControllers().empty(); }));
     driver::advance(0.3);
-    matches("login-notice.png");
+    ASSERT_NO_FATAL_FAILURE(matches("login-notice.png"));
     ns::Array rows{ns::Dictionary{{"nickname", "小号1"}, {"username", "a1"}, {"lasttime", "0"}},
                    ns::Dictionary{{"nickname", "小号2"}, {"username", "a2"}, {"lasttime", "1"}}};
     server.script("login/xiaohao", reply(ns::Dictionary{{"data", rows}, {"msg", "ok"}}));
@@ -90,7 +90,7 @@ TEST_F(LoginScreensGolden, StepsAfterTheLogin) {
     driver::tap(driver::findButton(notice->view(), "我知道了"));
     ASSERT_TRUE(runMainUntil([&] { return s->subNameView()->dataSource.size() == 2; }));
     driver::advance(0.3);
-    matches("login-picker.png");
+    ASSERT_NO_FATAL_FAILURE(matches("login-picker.png"));
 }
 
 } // namespace

@@ -50,6 +50,7 @@ protected:
             "player01", "secret1",
             [done](const ns::Ref<LoginResult>& r) {
                 ShareVale::sharedInstance()->setUserName(r->userName.stringValue());
+                ShareVale::sharedInstance()->setIsLoggedIn(true); // the entry pays only after a login
                 ++done->calls;
             },
             [done](const ns::Value&, const ns::Value&) { ++done->calls; });
@@ -106,13 +107,13 @@ protected:
         ASSERT_TRUE(runMainUntil(done)) << path;
         settle();
     }
-    server::PayArea::Wallet& wallet() {
-        server::PayArea::Wallet* w = nullptr;
-        server.withState([&](server::PlatformServer::State& s) { w = &server::payArea(s).wallet("player01"); });
+    vx::server::PayArea::Wallet& wallet() {
+        vx::server::PayArea::Wallet* w = nullptr;
+        server.withState([&](vx::server::PlatformServer::State& s) { w = &vx::server::payArea(s).wallet("player01"); });
         return *w;
     }
     template <class F> void pay(F f) {
-        server.withState([&](server::PlatformServer::State& s) { f(server::payArea(s)); });
+        server.withState([&](vx::server::PlatformServer::State& s) { f(vx::server::payArea(s)); });
     }
 
     // Captures the window and compares it with tests/platform_sdk/golden/<name>.png (VX_UPDATE_GOLDEN=1

@@ -35,7 +35,7 @@ public:
         answers.clear();
     }
     void untilAnswered(const std::string& path) {
-        EXPECT_TRUE(awaitRequests(path)) << path;
+        ASSERT_TRUE(awaitRequests(path)) << path;
         EXPECT_TRUE(runMainUntil(vx::test::transportsIdle));
         settle();
     }
@@ -48,6 +48,7 @@ public:
     std::string payBy(ns::Weak<ui::Button> VXNewPayVC::*road, const std::string& path) {
         open();
         auto c = centre();
+        if (::testing::Test::HasFatalFailure() || !c) return "(the pay centre did not open)";
         if (auto b = (c.get()->*road).lock(); b != c->selectedIconBtn.lock()) {
             if (!driver::canTap(b)) driver::scrollToEnd(c->scrollView.lock());
             driver::tap(b);
@@ -69,6 +70,7 @@ public:
     std::string payWays(Fault) {
         open();
         auto c = centre();
+        if (::testing::Test::HasFatalFailure() || !c) return "(the pay centre did not open)";
         int rows = 0;
         for (auto h : {c->walletViewH, c->GFWalletViewH, c->wxViewH, c->GFWxViewH, c->ptbViewH, c->djqViewH, c->xinViewH})
             rows += h.lock()->constant() > 0;
@@ -85,6 +87,7 @@ public:
     std::string poll(Fault) {
         open();
         auto c = centre();
+        if (::testing::Test::HasFatalFailure() || !c) return "(the pay centre did not open)";
         driver::tap(c->payBtn.lock());
         EXPECT_TRUE(awaitRequests("H5pay/pay"));
         EXPECT_TRUE(runMainUntil([&] { return c->navigationController()->topViewController() != c; }));
@@ -98,6 +101,7 @@ public:
     std::string voucherList(Fault) {
         open();
         auto c = centre();
+        if (::testing::Test::HasFatalFailure() || !c) return "(the pay centre did not open)";
         driver::tap(c->couponsBtn.lock());
         untilAnswered("pay/getcoupons");
         advance(0.5);
@@ -220,9 +224,11 @@ TEST_F(PaymentRoad, WalletAppAndOfficialWeChatOrdersAnsweredElevenEndPaid) {
     for (auto [road, path] : {std::pair{&VXNewPayVC::GFWalletIconBtn, "Walletapp/apppayios"},
                               std::pair{&VXNewPayVC::GFWxIconBtn, "wxh5/h5pay"}}) {
         fresh();
-        pay([free = std::string(path)](server::PayArea& p) { p.freeRoads = {free}; });
+        pay([free = std::string(path)](vx::server::PayArea& p) { p.freeRoads = {free}; });
         EXPECT_EQ(payBy(road, path), "- - on notice 支付成功") << path;
-        driver::tap(driver::findAll<ui::Button>(driver::find<VXPayNoticeView>(window))[0]);
+        auto notice = driver::find<VXPayNoticeView>(window);
+        ASSERT_TRUE(notice) << path;
+        driver::tap(driver::findAll<ui::Button>(notice)[0]);
         advance(0.5);
         EXPECT_EQ(joinedAnswers(), "ok(支付成功, 6.66)") << path;
         EXPECT_FALSE(centre());
@@ -230,13 +236,13 @@ TEST_F(PaymentRoad, WalletAppAndOfficialWeChatOrdersAnsweredElevenEndPaid) {
 }
 
 TEST_F(PaymentRoad, AListStartingWith32PaysByTheAlternativeOfficialWeChatRoad) {
-    pay([](server::PayArea& p) { p.wallet("player01").payWays = {32, 2}; });
-    open();
+    pay([](vx::server::PayArea& p) { p.wallet("player01").payWays = {32, 2}; });
+    ASSERT_NO_FATAL_FAILURE(open());
     auto c = centre();
     EXPECT_EQ(c->payStyle, 6u);
     EXPECT_TRUE(c->GFWxIconBtn.lock()->isSelected());
     driver::tap(c->payBtn.lock());
-    untilAnswered("Wxh5other/h5pay");
+    ASSERT_NO_FATAL_FAILURE(untilAnswered("Wxh5other/h5pay"));
     EXPECT_TRUE(server.requests("wxh5/h5pay").empty());
     advance(0.5);
     EXPECT_EQ(orderOutcome(c), "- - off page");
@@ -250,8 +256,9 @@ TEST_F(PaymentRoad, ThePayButtonIsOffWhileARoadIsOut) {
         fresh();
         server.script(path, dropped());
         server.holdNext(path);
-        open();
+        ASSERT_NO_FATAL_FAILURE(open());
         auto c = centre();
+        ASSERT_TRUE(c);
         if (auto b = (c.get()->*road).lock(); b != c->selectedIconBtn.lock()) {
             if (!driver::canTap(b)) driver::scrollToEnd(c->scrollView.lock());
             driver::tap(b);
@@ -262,17 +269,19 @@ TEST_F(PaymentRoad, ThePayButtonIsOffWhileARoadIsOut) {
         EXPECT_FALSE(payButton->isEnabled()) << path;
         EXPECT_FALSE(driver::canTap(payButton)) << path;
         server.releaseHeld();
-        untilAnswered(path);
+        ASSERT_NO_FATAL_FAILURE(untilAnswered(path));
         EXPECT_TRUE(payButton->isEnabled()) << path << ": on again after the failure";
     }
 }
 
 TEST_F(PaymentRoad, TheNoticesBoxButtonOpensTheBoxPageAndAnswersOnce) {
     ASSERT_TRUE(ShareVale::sharedInstance()->iosWapBoxUrl().stringValue());
-    pay([](server::PayArea& p) { p.freeRoads = {"H5pay/pay"}; });
+    pay([](vx::server::PayArea& p) { p.freeRoads = {"H5pay/pay"}; });
     EXPECT_EQ(payBy(&VXNewPayVC::walletIconBtn, "H5pay/pay"), "- - on notice 支付成功");
     size_t opened = ui::Application::shared().openedURLs().size();
-    driver::tap(driver::findAll<ui::Button>(driver::find<VXPayNoticeView>(window))[1]);
+    auto notice = driver::find<VXPayNoticeView>(window);
+    ASSERT_TRUE(notice);
+    driver::tap(driver::findAll<ui::Button>(notice)[1]);
     advance(0.5);
     ASSERT_EQ(ui::Application::shared().openedURLs().size(), opened + 1);
     EXPECT_EQ(ui::Application::shared().openedURLs().back()->absoluteString(), server.host() + "/cdcloud/welcome/box");
@@ -282,13 +291,13 @@ TEST_F(PaymentRoad, TheNoticesBoxButtonOpensTheBoxPageAndAnswersOnce) {
 }
 
 TEST_F(PaymentRoad, TheVoucherPickerClosesByCancelAndByTheBoxLinkChoosingNothing) {
-    open();
+    ASSERT_NO_FATAL_FAILURE(open());
     auto c = centre();
     auto picker = [&] { return std::dynamic_pointer_cast<VXCouponsVC>(c->navigationController()->presentedViewController()); };
     for (const char* button : {"取消", "去游戏盒子领取更多代金券"}) {
         size_t opened = ui::Application::shared().openedURLs().size();
         driver::tap(c->couponsBtn.lock());
-        untilAnswered("pay/getcoupons");
+        ASSERT_NO_FATAL_FAILURE(untilAnswered("pay/getcoupons"));
         advance(0.5);
         ASSERT_TRUE(picker());
         EXPECT_EQ(driver::rowCount(picker()->tableView, 0), 3);
@@ -307,7 +316,7 @@ TEST_F(PaymentRoad, ClosingTheCentreBringsTheFloatingButtonBackUnlessTheGameHidI
     for (bool hidden : {false, true}) {
         fresh();
         ShareVale::sharedInstance()->setIsHideSuspend(hidden);
-        open();
+        ASSERT_NO_FATAL_FAILURE(open());
         EXPECT_TRUE(CXRHelperBtn::shared()->isHidden());
         driver::tap(driver::find<ui::Button>(centre()->navigationItem()->leftBarButtonItem()->customView())); // back
         advance(0.5);
@@ -318,7 +327,7 @@ TEST_F(PaymentRoad, ClosingTheCentreBringsTheFloatingButtonBackUnlessTheGameHidI
 }
 
 TEST_F(PaymentRoad, ThePriceAndDiscountLabelsFollowTheStyle) {
-    open();
+    ASSERT_NO_FATAL_FAILURE(open());
     auto c = centre();
     struct { ns::Weak<ui::Button> VXNewPayVC::*button; const char *price, *discount; } styles[] = {
         {&VXNewPayVC::wxIconBtn, "6.32元", "（9.5折）"},      {&VXNewPayVC::ptbIconBtn, "64平台币", "（9.5折）"},

@@ -8,6 +8,7 @@
 #include "os/uikit/Driver.h"
 #include "os/uikit/Screen.h"
 #include "platform_sdk/NetWorkManager.h"
+#include "platform_sdk/ShareVale.h"
 #include "server/PlatformServer.h"
 #include "tests/support/Environment.h"
 
@@ -45,8 +46,8 @@ protected:
     void SetUp() override {
         SandboxTest::SetUp();
         ASSERT_TRUE(server.start());
-        writeInfoPlist();
-        writeVXPlist(defaultVXPlist());
+        ASSERT_NO_FATAL_FAILURE(writeInfoPlist());
+        ASSERT_NO_FATAL_FAILURE(writeVXPlist(defaultVXPlist()));
     }
     void TearDown() override {
         server.releaseHeld();
@@ -67,11 +68,11 @@ protected:
     void writeInfoPlist(ns::Dictionary extra = {}) {
         ns::Dictionary info{{"CFBundleIdentifier", "com.vorlix.test"}, {"VXPlatformAPIHost", server.host()}};
         for (const auto& [key, value] : extra) info.set(key, value);
-        writePlist("Info.plist", info);
+        ASSERT_NO_FATAL_FAILURE(writePlist("Info.plist", info));
     }
     void writeVXPlist(const std::optional<ns::Dictionary>& content) {
         std::filesystem::remove(bundlePath() + "/VX.plist");
-        if (content) writePlist("VX.plist", *content);
+        if (content) ASSERT_NO_FATAL_FAILURE(writePlist("VX.plist", *content));
     }
     void writeChannelFile(const std::string& name) {
         std::string folder = bundlePath() + "/VXAppInfo/Channel";
@@ -96,7 +97,7 @@ protected:
         send();
         ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
         server.releaseHeld();
-        awaitReplies();
+        ASSERT_NO_FATAL_FAILURE(awaitReplies());
     }
     // Waits until every request the app has out has been answered and its completion has run.
     void awaitReplies() {
@@ -106,25 +107,42 @@ protected:
         drainMain();
     }
 
-    static server::PlatformServer::Scripted reply(ns::Value json) {
-        server::PlatformServer::Scripted s;
+    // Logs the player in by password through the SDK's scrambled transport, so the process's
+    // cookie jar carries the session on every later request of the SDK; the server makes the
+    // account with that password if it has none of the name. The shared state then names the
+    // player, as after a login (nothing else of it changes), and the login is left out of the
+    // server's request log.
+    void signIn(const std::string& name, const std::string& password = "secret1") {
+        if (!server.account(name)) server.addAccount(name, password);
+        std::optional<ns::Value> status;
+        NetWorkManager::sharedInstance()->PostCouponURL(
+            "login/dologin", ns::Dictionary{{"z", name}, {"b", password}},
+            [&](const ns::Value& reply) { status = reply["z"]; }, [&](const ns::Ref<ns::Error>&) { status = ns::Value(); });
+        ASSERT_TRUE(runMainUntil([&] { return status.has_value(); }));
+        ASSERT_EQ(*status, ns::Value(1)) << name;
+        ShareVale::sharedInstance()->setUserName(name);
+        server.clearRequests();
+    }
+
+    static vx::server::PlatformServer::Scripted reply(ns::Value json) {
+        vx::server::PlatformServer::Scripted s;
         s.json = std::move(json);
         return s;
     }
-    static server::PlatformServer::Scripted raw(int status, std::string body, std::string type = "text/html") {
-        server::PlatformServer::Scripted s;
+    static vx::server::PlatformServer::Scripted raw(int status, std::string body, std::string type = "text/html") {
+        vx::server::PlatformServer::Scripted s;
         s.status = status;
         s.rawBody = std::move(body);
         s.contentType = std::move(type);
         return s;
     }
-    static server::PlatformServer::Scripted dropped() {
-        server::PlatformServer::Scripted s;
+    static vx::server::PlatformServer::Scripted dropped() {
+        vx::server::PlatformServer::Scripted s;
         s.drop = true;
         return s;
     }
 
-    server::PlatformServer server;
+    vx::server::PlatformServer server;
 };
 
 // Copies the SDK bundle's real pictures into a test's main bundle.

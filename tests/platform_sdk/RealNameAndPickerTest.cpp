@@ -17,8 +17,7 @@ class RealNameTest : public vx::test::LoginTest {
 protected:
     void SetUp() override {
         LoginTest::SetUp();
-        server.addAccount("player01", "secret1");
-        ShareVale::sharedInstance()->setUserName(std::string("player01"));
+        ASSERT_NO_FATAL_FAILURE(signIn("player01"));
         card = ui::View::create(cg::RectMake(37.5, 150, 300, 310));
         game->addSubview(card);
     }
@@ -55,7 +54,7 @@ TEST_F(RealNameTest, SubmitsOnceAndReportsTheNewStatus) {
     driver::tap(driver::findButton(panel, "提交认证"));
     EXPECT_TRUE(driver::findLabel(panel, "请输入身份证号"));
     driver::typeText(panel->codeF.lock(), "110101200001011234");
-    server.withState([](server::PlatformServer::State& s) { s.loginArea.realNameResult = 1; });
+    server.withState([](vx::server::PlatformServer::State& s) { s.loginArea.realNameResult = 1; });
     server.holdNext("login/idcheck");
     driver::tap(driver::findButton(panel, "提交认证"));
     driver::tap(driver::findButton(panel, "提交认证"));
@@ -72,7 +71,7 @@ TEST_F(RealNameTest, SubmitsOnceAndReportsTheNewStatus) {
     EXPECT_EQ(ShareVale::sharedInstance()->isRz(), Value(1));
 
     // Refused: the message, the panel stays, a new try is possible.
-    server.withState([](server::PlatformServer::State& s) { s.loginArea.refuseRealName = "身份证号与姓名不符"; });
+    server.withState([](vx::server::PlatformServer::State& s) { s.loginArea.refuseRealName = "身份证号与姓名不符"; });
     card->addSubview(panel);
     driver::typeText(panel->nameF.lock(), "李四");
     driver::typeText(panel->codeF.lock(), "110101200001011234");
@@ -124,7 +123,7 @@ protected:
     void list(const VXSubViewRef& p, const Value& reply) {
         server.scriptNext("login/xiaohao", this->reply(reply));
         p->dataSource.clear();
-        exchange("login/xiaohao", [&] { p->loadData(); });
+        ASSERT_NO_FATAL_FAILURE(exchange("login/xiaohao", [&] { p->loadData(); }));
         if (reply["data"].isArray() && reply["data"].count() > 0) {
             EXPECT_TRUE(runMainUntil([&] { return !p->dataSource.empty(); }));
         }
@@ -194,7 +193,7 @@ TEST_F(PickerTest, AddingChecksTheNameLengthInUnits) {
     EXPECT_FALSE(VXProgressHUD::HUDForView(p));
 
     // Refused: the message on the top window, the list unchanged; a wrong-typed list keeps it too.
-    server.withState([](server::PlatformServer::State& s) { s.loginArea.refuseAddSub = "小号数量已达上限"; });
+    server.withState([](vx::server::PlatformServer::State& s) { s.loginArea.refuseAddSub = "小号数量已达上限"; });
     add("三号");
     ASSERT_TRUE(runMainUntil([&] { return driver::findLabel(game, "小号数量已达上限") != nullptr; }));
     EXPECT_FALSE(driver::findLabel(p, "小号数量已达上限"));

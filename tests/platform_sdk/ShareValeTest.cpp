@@ -43,13 +43,13 @@ TEST_F(ShareValeTest, ConfigurationFromTheBundle) {
     EXPECT_EQ(share->chanelid(), Text("ch123"));
 
     // Missing VX.plist: nil keys (tried again on the next read), channel nil without a channel file.
-    writeVXPlist(std::nullopt);
+    ASSERT_NO_FATAL_FAILURE(writeVXPlist(std::nullopt));
     share = fresh();
     EXPECT_EQ(share->appID(), std::nullopt);
     EXPECT_EQ(share->gameID(), std::nullopt);
     EXPECT_EQ(share->chanelid(), std::nullopt);
     EXPECT_TRUE(share->getVXPlist().isNil());
-    writeVXPlist(defaultVXPlist());
+    ASSERT_NO_FATAL_FAILURE(writeVXPlist(defaultVXPlist()));
     EXPECT_EQ(share->gameID(), Text("1001"));
 }
 

@@ -43,9 +43,9 @@ TEST_F(Transport, EndpointAddressesComeFromTheBundle) {
     EXPECT_EQ(VXEndpoints::baseURL() + VXEndpoints::DoLogin, server.host() + "/sdkapicoupon2/login/dologin");
     EXPECT_EQ(VXEndpoints::referer(), "127.0.0.1://");
     EXPECT_EQ(VXEndpoints::boxPageURL(), server.host() + "/cdcloud/welcome/box");
-    writeInfoPlist({{"VXPlatformAPIHost", "http://api.example.test:8080/"}});
+    ASSERT_NO_FATAL_FAILURE(writeInfoPlist({{"VXPlatformAPIHost", "http://api.example.test:8080/"}}));
     EXPECT_EQ(VXEndpoints::baseURL(), "http://api.example.test:8080/sdkapicoupon2/");
-    writePlist("Info.plist", ns::Dictionary{});
+    ASSERT_NO_FATAL_FAILURE(writePlist("Info.plist", ns::Dictionary{}));
     EXPECT_EQ(VXEndpoints::apiHost(), VXEndpoints::DefaultAPIHost);
 }
 

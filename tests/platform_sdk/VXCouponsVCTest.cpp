@@ -19,7 +19,7 @@ protected:
         PlatformTest::SetUp();
         ui::Application::shared().reset();
         vx::test::copySdkPictures(bundlePath());
-        ShareVale::sharedInstance()->setUserName("player01");
+        ASSERT_NO_FATAL_FAILURE(signIn("player01"));
         registerVXCouponsVCScene();
     }
     void TearDown() override {
@@ -39,7 +39,7 @@ protected:
         presenter->presentViewController(picker, false);
         drainMain();
         ASSERT_TRUE(awaitRequests("pay/getcoupons", ++opened));
-        awaitReplies();
+        ASSERT_NO_FATAL_FAILURE(awaitReplies());
         EXPECT_EQ(picker->dataSource().empty(), !expectRows);
     }
     ui::WindowRef window;
@@ -57,7 +57,7 @@ TEST_F(CouponsPicker, ListsTheRepliedVouchersInOrder) {
                    "not a voucher",
                    ns::Dictionary{{"cid", "9"}, {"av", 1}, {"gid", 7}, {"av_time", "2030-01-01"}}};
     server.script("pay/getcoupons", reply(ns::Dictionary{{"code", 1}, {"data", data}}));
-    open(true);
+    ASSERT_NO_FATAL_FAILURE(open(true));
     auto sent = server.requests("pay/getcoupons").back();
     EXPECT_TRUE(sent.scrambled);
     EXPECT_EQ(sent.params, Value(ns::Dictionary{{"z", "player01"}, {"b", "app7"}, {"e", "1001"}, {"f", "agent9"}, {"mm", "6.66"}}));
@@ -86,7 +86,7 @@ TEST_F(CouponsPicker, ListsTheRepliedVouchersInOrder) {
 }
 
 TEST_F(CouponsPicker, WithoutABlockATapNeitherCallsNorDismisses) {
-    open(false);
+    ASSERT_NO_FATAL_FAILURE(open(false));
     ASSERT_EQ(driver::rowCount(picker->tableView, 0), 3); // the stand-in's vouchers
     driver::tap(driver::cell<VXCouponsCell>(picker->tableView, ui::IndexPath::forRow(0, 0))->btn.lock());
     advance(0.5);
@@ -96,7 +96,7 @@ TEST_F(CouponsPicker, WithoutABlockATapNeitherCallsNorDismisses) {
     // Landscape on a notched phone widens the margin.
     picker->dismissViewControllerAnimated(false);
     driver::useProfile(ui::DeviceProfile::notchLandscape());
-    open(true);
+    ASSERT_NO_FATAL_FAILURE(open(true));
     EXPECT_EQ(picker->left.lock()->constant(), 40);
     EXPECT_EQ(picker->couponsView.lock()->frame().origin.x, 40);
 }
@@ -107,7 +107,7 @@ TEST_F(CouponsPicker, FailuresLeaveAnEmptyListAndNoToast) {
         if (round == 1) server.script("pay/getcoupons", reply(ns::Dictionary{{"code", 1}}));
         if (round == 2) server.stop();
         if (round == 2) --opened; // the stopped server records nothing
-        open(true, false);
+        ASSERT_NO_FATAL_FAILURE(open(true, false));
         EXPECT_EQ(driver::rowCount(picker->tableView, 0), 0) << round;
         EXPECT_EQ(driver::findAll<ui::Label>(window, [](const ui::Label& l) { return l.text() == std::optional<std::string>("(null)"); }).size(), 0u);
         picker->dismissViewControllerAnimated(false);

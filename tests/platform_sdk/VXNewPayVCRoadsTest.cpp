@@ -31,11 +31,11 @@ protected:
     }
     // Tap pay on an H5 style, confirm on the page (or not), come back to the app.
     void payOnPage(bool confirm, const std::string& path = "H5pay/pay") {
-        tapAndSettle(centre()->payBtn, path, [&] { return page() != nullptr; });
+        ASSERT_NO_FATAL_FAILURE(tapAndSettle(centre()->payBtn, path, [&] { return page() != nullptr; }));
         advance(0.5);
         ASSERT_TRUE(page());
         if (confirm)
-            pay([](server::PayArea& p) { p.settle(p.orders.back().id); });
+            pay([](vx::server::PayArea& p) { p.settle(p.orders.back().id); });
         driver::resignActive(), driver::becomeActive();
         driver::resignActive(), driver::becomeActive(); // a second return changes nothing
         settle();
@@ -50,8 +50,8 @@ protected:
 } // namespace
 
 TEST_F(PayRoads, WalletH5PaidOnItsPageEndsInSuccessOnTheNotice) {
-    open();
-    payOnPage(true);
+    ASSERT_NO_FATAL_FAILURE(open());
+    ASSERT_NO_FATAL_FAILURE(payOnPage(true));
     auto sent = server.requests("H5pay/pay").back().params;
     EXPECT_EQ(sent["p"], Value("6.66"));
     EXPECT_EQ(sent["b"], Value("6.32"));
@@ -65,16 +65,16 @@ TEST_F(PayRoads, WalletH5PaidOnItsPageEndsInSuccessOnTheNotice) {
     EXPECT_TRUE(runMainUntil([&] { return text(notice()->statusL) == "支付成功"; }));
     EXPECT_TRUE(centre()->payBtn.lock()->isEnabled());
     expectGolden("pay-notice-success");
-    tapNotice(0);
+    ASSERT_NO_FATAL_FAILURE(tapNotice(0));
     EXPECT_EQ(answers, (std::vector<std::string>{"ok(支付成功, 6.66)"}));
     EXPECT_FALSE(centre());
     EXPECT_FALSE(notice());
 }
 
 TEST_F(PayRoads, UnpaidPagePollsThirtyOneTimesThenFails) {
-    open();
+    ASSERT_NO_FATAL_FAILURE(open());
     driver::tap(centre()->wxIconBtn.lock());
-    payOnPage(false);
+    ASSERT_NO_FATAL_FAILURE(payOnPage(false));
     EXPECT_EQ(server.requests("H5pay/pay").back().params["z"], Value("wx"));
     EXPECT_EQ(text(notice()->statusL), "支付中...");
     pollTicks(30);
@@ -85,25 +85,25 @@ TEST_F(PayRoads, UnpaidPagePollsThirtyOneTimesThenFails) {
     EXPECT_FALSE(centre()->timer());
     advance(60);
     EXPECT_EQ(polls(), 31u);
-    tapNotice(0);
+    ASSERT_NO_FATAL_FAILURE(tapNotice(0));
     EXPECT_EQ(answers, (std::vector<std::string>{"fail(支付失败, 1, 6.66)"}));
 }
 
 TEST_F(PayRoads, ThePollAcceptsTextOrNumberOneAndStopsWhenTheCentreCloses) {
-    open();
+    ASSERT_NO_FATAL_FAILURE(open());
     server.script("Pay/getUserSuccess", reply(ns::Dictionary{{"z", 1}}));
-    payOnPage(false);
+    ASSERT_NO_FATAL_FAILURE(payOnPage(false));
     EXPECT_TRUE(runMainUntil([&] { return text(notice()->statusL) == "支付成功"; })); // a numeric 1 ends it as paid
     server.script("Pay/getUserSuccess", reply(ns::Dictionary{{"z", "0"}}));
     advance(4);
     EXPECT_EQ(polls(), 1u);
     EXPECT_EQ(text(notice()->statusL), "支付成功");
-    tapNotice(1); // the box button answers too, once
+    ASSERT_NO_FATAL_FAILURE(tapNotice(1)); // the box button answers too, once
     EXPECT_EQ(answers, (std::vector<std::string>{"ok(支付成功, 6.66)"}));
 
     size_t earlier = polls();
-    open();
-    payOnPage(false);
+    ASSERT_NO_FATAL_FAILURE(open());
+    ASSERT_NO_FATAL_FAILURE(payOnPage(false));
     ASSERT_TRUE(awaitRequests("Pay/getUserSuccess", earlier + 1));
     size_t before = polls();
     centre()->popAction(); // closed while polling
@@ -112,11 +112,11 @@ TEST_F(PayRoads, ThePollAcceptsTextOrNumberOneAndStopsWhenTheCentreCloses) {
 }
 
 TEST_F(PayRoads, ALastPollAnsweredAfterThePollEndedStillCountsButNotAfterClosing) {
-    open();
-    payOnPage(false);
+    ASSERT_NO_FATAL_FAILURE(open());
+    ASSERT_NO_FATAL_FAILURE(payOnPage(false));
     pollTicks(29);
     ASSERT_TRUE(awaitRequests("Pay/getUserSuccess", 30));
-    pay([](server::PayArea& p) { p.settle(p.orders.back().id); });
+    pay([](vx::server::PayArea& p) { p.settle(p.orders.back().id); });
     server.holdNext("Pay/getUserSuccess");
     advance(2); // the 31st request; its "1" is slow to come back
     ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
@@ -124,24 +124,24 @@ TEST_F(PayRoads, ALastPollAnsweredAfterThePollEndedStillCountsButNotAfterClosing
     EXPECT_FALSE(centre()->timer());
     server.releaseHeld();
     EXPECT_TRUE(runMainUntil([&] { return text(notice()->statusL) == "支付成功"; }));
-    tapNotice(0);
+    ASSERT_NO_FATAL_FAILURE(tapNotice(0));
     EXPECT_EQ(answers, (std::vector<std::string>{"ok(支付成功, 6.66)"}));
 
     // The player leaves through the notice before the "1" comes: the game keeps its one answer.
     answers.clear();
     size_t earlier = polls();
-    open();
-    payOnPage(false);
+    ASSERT_NO_FATAL_FAILURE(open());
+    ASSERT_NO_FATAL_FAILURE(payOnPage(false));
     // The poll's first request goes out at once: it must have been answered "not paid" before the
     // order is settled, or it would carry the "1" itself.
     ASSERT_TRUE(awaitRequests("Pay/getUserSuccess", earlier + 1));
     settle();
-    pay([](server::PayArea& p) { p.settle(p.orders.back().id); });
+    pay([](vx::server::PayArea& p) { p.settle(p.orders.back().id); });
     server.holdNext("Pay/getUserSuccess");
     advance(2);
     ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
     auto closing = centre();
-    tapNotice(0);
+    ASSERT_NO_FATAL_FAILURE(tapNotice(0));
     server.releaseHeld();
     settle();
     EXPECT_EQ(answers, (std::vector<std::string>{"fail(支付失败, 1, 6.66)"}));
@@ -150,18 +150,18 @@ TEST_F(PayRoads, ALastPollAnsweredAfterThePollEndedStillCountsButNotAfterClosing
 }
 
 TEST_F(PayRoads, FreeAndRefusedWebOrders) {
-    pay([](server::PayArea& p) { p.freeRoads.insert("H5pay/pay"); });
-    open();
-    tapAndSettle(centre()->payBtn, "H5pay/pay", [&] { return notice() != nullptr; });
+    pay([](vx::server::PayArea& p) { p.freeRoads.insert("H5pay/pay"); });
+    ASSERT_NO_FATAL_FAILURE(open());
+    ASSERT_NO_FATAL_FAILURE(tapAndSettle(centre()->payBtn, "H5pay/pay", [&] { return notice() != nullptr; }));
     EXPECT_EQ(text(notice()->statusL), "支付成功");
     EXPECT_EQ(polls(), 0u);
-    tapNotice(0);
+    ASSERT_NO_FATAL_FAILURE(tapNotice(0));
     EXPECT_EQ(answers, (std::vector<std::string>{"ok(支付成功, 6.66)"}));
 
-    pay([](server::PayArea& p) { p.freeRoads.clear(), p.refusedRoads["H5pay/pay"] = "订单创建失败"; });
+    pay([](vx::server::PayArea& p) { p.freeRoads.clear(), p.refusedRoads["H5pay/pay"] = "订单创建失败"; });
     answers.clear();
-    open();
-    tapAndSettle(centre()->payBtn, "H5pay/pay", [&] { return !answers.empty(); });
+    ASSERT_NO_FATAL_FAILURE(open());
+    ASSERT_NO_FATAL_FAILURE(tapAndSettle(centre()->payBtn, "H5pay/pay", [&] { return !answers.empty(); }));
     EXPECT_EQ(answers, (std::vector<std::string>{"fail(无法通知服务器, 3, 6.66)"}));
     EXPECT_TRUE(driver::findLabel(window, "订单创建失败"));
     EXPECT_TRUE(centre()); // stays open
@@ -169,38 +169,38 @@ TEST_F(PayRoads, FreeAndRefusedWebOrders) {
 }
 
 TEST_F(PayRoads, WalletAppResultsComeBackThroughTheReturnURL) {
-    pay([](server::PayArea& p) { p.wallet("player01").payWays = {5, 2}; });
+    pay([](vx::server::PayArea& p) { p.wallet("player01").payWays = {5, 2}; });
     struct { const char *status, *shown, *answer; } rows[] = {{"9000", "充值成功", "ok(充值成功, 6.66)"},
                 {"6001", "取消充值", "fail(取消充值, 1, 6.66)"},
                 {"4000", "充值失败", "fail(充值失败, 1, 6.66)"}};
     for (const auto& row : rows) {
         answers.clear();
-        open();
+        ASSERT_NO_FATAL_FAILURE(open());
         EXPECT_EQ(centre()->payStyle, 5u);
         size_t opened = ui::Application::shared().openedURLs().size();
-        tapAndSettle(centre()->payBtn, "Walletapp/apppayios",
-                     [&] { return ui::Application::shared().openedURLs().size() > opened; });
-        auto handOff = server::lastWalletHandOff();
+        ASSERT_NO_FATAL_FAILURE(tapAndSettle(centre()->payBtn, "Walletapp/apppayios",
+                     [&] { return ui::Application::shared().openedURLs().size() > opened; }));
+        auto handOff = vx::server::lastWalletHandOff();
         ASSERT_TRUE(handOff);
         EXPECT_EQ(handOff->returnScheme, "VorlixWalletScheme1001");
         EXPECT_FALSE(notice());
-        server::answerWallet(server, row.status);
+        vx::server::answerWallet(server, row.status);
         EXPECT_EQ(text(notice()->statusL), row.shown);
         EXPECT_EQ(polls(), 0u);
-        tapNotice(0);
+        ASSERT_NO_FATAL_FAILURE(tapNotice(0));
         EXPECT_EQ(answers, std::vector<std::string>{row.answer});
     }
     // A replayed return URL after the centre closed delivers nothing.
     size_t before = answers.size();
-    driver::deliverOpenURL(server::walletReturnURL("VorlixWalletScheme1001", "9000", ""));
+    driver::deliverOpenURL(vx::server::walletReturnURL("VorlixWalletScheme1001", "9000", ""));
     EXPECT_FALSE(notice());
     EXPECT_EQ(answers.size(), before);
 }
 
 TEST_F(PayRoads, CoinsVouchersAndStarCoins) {
-    open();
+    ASSERT_NO_FATAL_FAILURE(open());
     driver::tap(centre()->ptbIconBtn.lock());
-    tapAndSettle(centre()->payBtn, "Ttbpaynew/ttbnew", [&] { return !answers.empty(); });
+    ASSERT_NO_FATAL_FAILURE(tapAndSettle(centre()->payBtn, "Ttbpaynew/ttbnew", [&] { return !answers.empty(); }));
     auto sent = server.requests("Ttbpaynew/ttbnew").back().params;
     EXPECT_EQ(sent["p"], Value("67"));
     EXPECT_EQ(sent["b"], Value("64"));
@@ -212,9 +212,9 @@ TEST_F(PayRoads, CoinsVouchersAndStarCoins) {
 
     wallet().ttb = "10";
     answers.clear();
-    open();
+    ASSERT_NO_FATAL_FAILURE(open());
     driver::tap(centre()->ptbIconBtn.lock());
-    tapAndSettle(centre()->payBtn, "Ttbpaynew/ttbnew", [&] { return !answers.empty(); });
+    ASSERT_NO_FATAL_FAILURE(tapAndSettle(centre()->payBtn, "Ttbpaynew/ttbnew", [&] { return !answers.empty(); }));
     EXPECT_EQ(answers, (std::vector<std::string>{"fail(平台币余额不足, -2, 6.66)"}));
     EXPECT_TRUE(centre()->payBtn.lock()->isEnabled());
     EXPECT_TRUE(driver::findLabel(window, "平台币余额不足"));
@@ -222,7 +222,7 @@ TEST_F(PayRoads, CoinsVouchersAndStarCoins) {
     // A voucher: "满6减2" on 6.66, then paid with voucher money.
     answers.clear();
     auto picked = [&] { return voucherPicker() && !voucherPicker()->dataSource().empty(); };
-    tapAndSettle(centre()->couponsBtn, "pay/getcoupons", picked);
+    ASSERT_NO_FATAL_FAILURE(tapAndSettle(centre()->couponsBtn, "pay/getcoupons", picked));
     advance(0.5);
     ASSERT_TRUE(voucherPicker());
     expectGolden("voucher-picker");
@@ -231,7 +231,7 @@ TEST_F(PayRoads, CoinsVouchersAndStarCoins) {
     EXPECT_EQ(centre()->couponsBtn.lock()->titleForState(ui::ControlStateNormal), std::optional<std::string>("满5.5减1.5"));
     EXPECT_EQ(text(centre()->realMoneyL), "49平台币"); // (6.66 - 1.5) × 0.95 = 4.902, cut to 4.90
     // A second choice starts again from the amount.
-    tapAndSettle(centre()->couponsBtn, "pay/getcoupons", picked);
+    ASSERT_NO_FATAL_FAILURE(tapAndSettle(centre()->couponsBtn, "pay/getcoupons", picked));
     advance(0.5);
     driver::tap(driver::cell<VXCouponsCell>(voucherPicker()->tableView, ui::IndexPath::forRow(0, 0))->btn.lock());
     advance(0.5);
@@ -241,7 +241,7 @@ TEST_F(PayRoads, CoinsVouchersAndStarCoins) {
     driver::scrollToEnd(c->scrollView.lock());
     driver::tap(c->djqIconBtn.lock());
     EXPECT_EQ(text(c->realMoneyL), "4.66元");
-    tapAndSettle(c->payBtn, "Ttbpaynew/djqpay", [&] { return !answers.empty(); });
+    ASSERT_NO_FATAL_FAILURE(tapAndSettle(c->payBtn, "Ttbpaynew/djqpay", [&] { return !answers.empty(); }));
     sent = server.requests("Ttbpaynew/djqpay").back().params;
     EXPECT_EQ(sent["b"], Value("4.66"));
     EXPECT_EQ(sent["cid"], Value("101"));
@@ -250,23 +250,23 @@ TEST_F(PayRoads, CoinsVouchersAndStarCoins) {
     advance(0.5);
 
     // The next order starts without the voucher.
-    open();
+    ASSERT_NO_FATAL_FAILURE(open());
     driver::scrollToEnd(centre()->scrollView.lock());
     driver::tap(centre()->xinIconBtn.lock());
-    tapAndSettle(centre()->payBtn, "Ttbpaynew/starcoinpay", [&] { return answers.size() == 2; });
+    ASSERT_NO_FATAL_FAILURE(tapAndSettle(centre()->payBtn, "Ttbpaynew/starcoinpay", [&] { return answers.size() == 2; }));
     EXPECT_FALSE(server.requests("Ttbpaynew/starcoinpay").back().params.dictionaryPtr()->contains("cid"));
     EXPECT_EQ(wallet().xingbi, "5.84");
 }
 
 TEST_F(PayRoads, AVoucherWorthMoreThanTheOrderBringsEveryPriceToZero) {
-    pay([](server::PayArea& p) {
-        server::PayArea::Voucher big;
+    pay([](vx::server::PayArea& p) {
+        vx::server::PayArea::Voucher big;
         big.cid = 104, big.name = "大额券", big.payMoney = "10", big.couponMoney = "15";
         p.wallet("player01").vouchers.push_back(big);
     });
-    open("10.00");
+    ASSERT_NO_FATAL_FAILURE(open("10.00"));
     auto c = centre();
-    tapAndSettle(c->couponsBtn, "pay/getcoupons", [&] { return voucherPicker() && voucherPicker()->dataSource().size() == 4; });
+    ASSERT_NO_FATAL_FAILURE(tapAndSettle(c->couponsBtn, "pay/getcoupons", [&] { return voucherPicker() && voucherPicker()->dataSource().size() == 4; }));
     advance(0.5);
     driver::tap(driver::cell<VXCouponsCell>(voucherPicker()->tableView, ui::IndexPath::forRow(3, 0))->btn.lock());
     advance(0.5);

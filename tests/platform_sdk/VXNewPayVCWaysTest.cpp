@@ -9,7 +9,7 @@ using PayWays = vx::test::PayCentreTest;
 }
 
 TEST_F(PayWays, OpensWithThePriceDiscountBalancesAndTheFirstStyle) {
-    open();
+    ASSERT_NO_FATAL_FAILURE(open());
     auto c = centre();
     ASSERT_TRUE(c);
     auto sent = server.requests("pay/getPayWayios").back().params;
@@ -32,15 +32,18 @@ TEST_F(PayWays, OpensWithThePriceDiscountBalancesAndTheFirstStyle) {
     EXPECT_EQ(text(c->realMoneyL), "6.66元");
     EXPECT_EQ(text(c->discountL), "");
 
-    // A second purchase while this centre is open is refused and changes nothing.
-    VorlixSDK::loadToPayVCWithroleid("r2", "99.00", "s2", "x", "y", "cp-2", nullptr, nullptr);
-    EXPECT_TRUE(logContains("already open"));
+    // A second purchase while this centre is open is refused at once and changes nothing.
+    long refused = 0;
+    VorlixSDK::loadToPayVCWithroleid("r2", "99.00", "s2", "x", "y", "cp-2", nullptr,
+                                     [&](const ns::Value&, long code, const ns::Value&) { refused = code; });
+    EXPECT_EQ(refused, 602);
+    EXPECT_TRUE(answers.empty());
     EXPECT_EQ(VXNewPayVC::order().amount, std::optional<std::string>("6.66"));
 }
 
 TEST_F(PayWays, ListsDecideRowsStyleAndTheWalletRoad) {
-    pay([](server::PayArea& p) { p.wallet("player01").payWays = {31, 32, 2}; });
-    open();
+    pay([](vx::server::PayArea& p) { p.wallet("player01").payWays = {31, 32, 2}; });
+    ASSERT_NO_FATAL_FAILURE(open());
     auto c = centre();
     EXPECT_EQ(c->payStyle, 5u);
     EXPECT_TRUE(c->isWalletTwo);
@@ -56,8 +59,8 @@ TEST_F(PayWays, ListsDecideRowsStyleAndTheWalletRoad) {
 
     // With both ids the later entry decides the road.
     for (bool otherLast : {false, true}) {
-        pay([&](server::PayArea& p) { p.wallet("player01").payWays = otherLast ? std::vector<long>{5, 31} : std::vector<long>{31, 5}; });
-        open();
+        pay([&](vx::server::PayArea& p) { p.wallet("player01").payWays = otherLast ? std::vector<long>{5, 31} : std::vector<long>{31, 5}; });
+        ASSERT_NO_FATAL_FAILURE(open());
         EXPECT_EQ(centre()->payStyle, 5u);
         EXPECT_EQ(centre()->isWalletTwo, otherLast);
         centre()->popAction();
@@ -66,11 +69,11 @@ TEST_F(PayWays, ListsDecideRowsStyleAndTheWalletRoad) {
 }
 
 TEST_F(PayWays, EmptyListCollapsesEverythingAndPaysNothing) {
-    pay([](server::PayArea& p) {
+    pay([](vx::server::PayArea& p) {
         p.wallet("player01").payWays = {};
         p.wallet("player01").discount = "0";
     });
-    open();
+    ASSERT_NO_FATAL_FAILURE(open());
     auto c = centre();
     EXPECT_EQ(c->payStyle, 0u);
     for (auto h : {c->walletViewH, c->GFWalletViewH, c->wxViewH, c->GFWxViewH, c->ptbViewH, c->djqViewH, c->xinViewH})
@@ -84,15 +87,15 @@ TEST_F(PayWays, EmptyListCollapsesEverythingAndPaysNothing) {
 }
 
 TEST_F(PayWays, RefusalsAndFailuresOfThePayWayRequest) {
-    pay([](server::PayArea& p) { p.payWayCode = 0, p.payWayMessage = "暂不可用"; });
-    open();
+    pay([](vx::server::PayArea& p) { p.payWayCode = 0, p.payWayMessage = "暂不可用"; });
+    ASSERT_NO_FATAL_FAILURE(open());
     EXPECT_EQ(centre()->payStyle, 0u);
     EXPECT_TRUE(driver::findLabel(window, "暂不可用"));
     centre()->popAction();
     advance(0.5);
 
     server.script("pay/getPayWayios", dropped());
-    open();
+    ASSERT_NO_FATAL_FAILURE(open());
     auto c = centre();
     EXPECT_EQ(c->payStyle, 2u);
     EXPECT_EQ(c->ptbViewH.lock()->constant(), 56);
@@ -100,10 +103,10 @@ TEST_F(PayWays, RefusalsAndFailuresOfThePayWayRequest) {
     advance(0.5);
     EXPECT_TRUE(answers.empty()); // back answers the game nothing
 
-    open("abc", false);
+    ASSERT_NO_FATAL_FAILURE(open("abc", false));
     EXPECT_FALSE(centre());
     EXPECT_TRUE(driver::findLabel(window, "金额格式异常"));
-    EXPECT_TRUE(answers.empty());
+    EXPECT_EQ(answers, std::vector<std::string>{"fail(金额格式异常, 604, abc)"}); // and the game hears it
 }
 
 // The list starts under the navigation bar and the pay button sits above the bottom edge: 64 and
@@ -116,7 +119,7 @@ TEST_F(PayWays, InPortraitTheListClearsTheBarAndThePayButtonTheHomeIndicator) {
     for (const Case& k : {Case{ui::DeviceProfile::plainPhone(), 64, 667 - 12},
                           Case{ui::DeviceProfile::notchPortrait(), 88, 812 - 34 - 12}}) {
         driver::useProfile(k.profile);
-        open();
+        ASSERT_NO_FATAL_FAILURE(open());
         auto c = centre();
         ASSERT_TRUE(c);
         c->view()->layoutIfNeeded();

@@ -27,9 +27,9 @@ protected:
         EXPECT_EQ(o->calls, 1);
         return o;
     }
-    server::PlatformServer::Received last(const std::string& path) {
+    vx::server::PlatformServer::Received last(const std::string& path) {
         auto seen = server.requests(path);
-        return seen.empty() ? server::PlatformServer::Received{} : seen.back();
+        return seen.empty() ? vx::server::PlatformServer::Received{} : seen.back();
     }
     std::string device;
 };
@@ -146,9 +146,9 @@ TEST_F(PayAPI, RepliesFreeOrdersRefusalsAndTransportFailures) {
     server.scriptNext("pay/getPayWayios", reply(ns::Dictionary{{"code", "1"}, {"data", ns::Array{ns::Dictionary{{"z", "3"}, {"d", "wx"}}, ns::Dictionary{{"z", 2}, {"d", "qb"}}}}}));
     server.scriptNext("pay/getPayWayios", reply(ns::Dictionary{{"code", "1"}, {"data", ns::Array{ns::Dictionary{{"z", "3"}}}}}));
     for (int i = 0; i < 2; ++i)
-        exchange("pay/getPayWayios", [&] {
+        ASSERT_NO_FATAL_FAILURE(exchange("pay/getPayWayios", [&] {
             GetPayWayssuccess([&](const Value& d) { ways.push_back(d.description()); }, [&](const Value&) { ways.push_back("fail"); });
-        });
+        }));
     EXPECT_EQ(ways, std::vector<std::string>{"qb"});
     EXPECT_EQ(last("pay/getPayWayios").params, Value(ns::Dictionary{{"z", "app7"}, {"b", "1001"}, {"h", device}, {"os", "ios"}}));
 

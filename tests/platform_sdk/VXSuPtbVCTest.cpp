@@ -52,7 +52,7 @@ TEST_F(TopUp, TypedAmountsAreReadAsFloatWithOneDecimal) {
     for (const auto& row : rows) {
         driver::typeText(screen->priceF.lock(), row.typed);
         EXPECT_FALSE(screen->priceBtn.lock());
-        tapAndSettle(payButton(), "Wallet/wallet", hudGone());
+        ASSERT_NO_FATAL_FAILURE(tapAndSettle(payButton(), "Wallet/wallet", hudGone()));
         EXPECT_EQ(sentMoney("Wallet/wallet"), row.paid) << row.typed;
         screen->priceF.lock()->setText(std::string());
         advance(0.5);
@@ -77,18 +77,18 @@ TEST_F(TopUp, TypedAmountsAreReadAsFloatWithOneDecimal) {
 }
 
 TEST_F(TopUp, WalletResultsToastAndRefreshOnSuccessOnly) {
-    tapAndSettle(payButton(), "Wallet/wallet", hudGone());
+    ASSERT_NO_FATAL_FAILURE(tapAndSettle(payButton(), "Wallet/wallet", hudGone()));
     EXPECT_EQ(sentMoney("Wallet/wallet"), "10");
-    ASSERT_TRUE(server::lastWalletHandOff());
+    ASSERT_TRUE(vx::server::lastWalletHandOff());
     size_t checks = server.requests("Ttbpay/getTTB").size();
-    server::answerWallet(server, "9000");
+    vx::server::answerWallet(server, "9000");
     EXPECT_TRUE(driver::findLabel(window, "充值成功"));
     ASSERT_TRUE(awaitRequests("Ttbpay/getTTB", checks + 1));
     EXPECT_TRUE(runMainUntil([&] { return screen->ptbL.lock()->text() == std::optional<std::string>("600"); }));
 
     advance(3);
-    tapAndSettle(payButton(), "Wallet/wallet", hudGone());
-    server::answerWallet(server, "6001");
+    ASSERT_NO_FATAL_FAILURE(tapAndSettle(payButton(), "Wallet/wallet", hudGone()));
+    vx::server::answerWallet(server, "6001");
     EXPECT_TRUE(driver::findLabel(window, "取消充值"));
     settle();
     EXPECT_EQ(server.requests("Ttbpay/getTTB").size(), checks + 1);
@@ -98,7 +98,7 @@ TEST_F(TopUp, WeChatReturnsPopThePageOnceAndRefresh) {
     auto wxButton = driver::find<ui::Button>(screen->wxView.lock());
     driver::tap(wxButton);
     EXPECT_EQ(screen->nowBtn.lock(), wxButton);
-    tapAndSettle(payButton(), "Wxh5ptb/wxpay", hudGone());
+    ASSERT_NO_FATAL_FAILURE(tapAndSettle(payButton(), "Wxh5ptb/wxpay", hudGone()));
     advance(0.5);
     auto page = std::dynamic_pointer_cast<VXWebPayVC>(nav->topViewController());
     ASSERT_TRUE(page);

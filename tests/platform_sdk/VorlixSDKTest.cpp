@@ -48,7 +48,7 @@ TEST_F(VorlixSDKTest, LaunchInstallsTheURLCache) {
 }
 
 TEST_F(VorlixSDKTest, RoleReport) {
-    ShareVale::sharedInstance()->setUserName("player01");
+    ASSERT_NO_FATAL_FAILURE(signIn("player01"));
     // An empty or missing field: 2 at once, nothing sent.
     EXPECT_EQ(report(""), 2);
     EXPECT_EQ(report(std::nullopt), 2);
@@ -70,7 +70,7 @@ TEST_F(VorlixSDKTest, ReturnedURLs) {
     int posted = 0;
     auto token = ns::NotificationCenter::defaultCenter().addObserver("SendQuickLogin", nullptr,
                                                                      [&](const ns::Notification&) { ++posted; });
-    open("VorlixWalletScheme1001://VOR_QUICK&quick01&pw01");
+    ASSERT_NO_FATAL_FAILURE(open("VorlixWalletScheme1001://VOR_QUICK&quick01&pw01"));
     EXPECT_EQ(share->userName(), Text("quick01"));
     EXPECT_EQ(share->passWord(), Text("pw01"));
     EXPECT_EQ(posted, 1);
@@ -91,15 +91,15 @@ TEST_F(VorlixSDKTest, ReturnedURLs) {
     // "safepay" reaches the pay plug only while a wallet payment is pending.
     const std::string result = "VorlixWalletScheme1001://safepay/"
                                "?%7B%22resultStatus%22%3A%229000%22%2C%22memo%22%3A%22%22%2C%22result%22%3A%22ok%22%7D";
-    open(result);
+    ASSERT_NO_FATAL_FAILURE(open(result));
     EXPECT_TRUE(VXPayPlug::sharedInstance()->walletResultDic().isNil());
     ui::Application::shared().setInstalledSchemes({WalletSDK::WalletAppScheme});
     int ownCallback = 0;
     ASSERT_TRUE(WalletSDK::defaultService()->payOrder("signed-order", "VorlixWalletScheme1001",
                                                       [&](const ns::Dictionary&) { ++ownCallback; }));
-    open("VorlixWalletScheme1002" + result.substr(result.find(':')));
+    ASSERT_NO_FATAL_FAILURE(open("VorlixWalletScheme1002" + result.substr(result.find(':'))));
     EXPECT_TRUE(VXPayPlug::sharedInstance()->walletResultDic().isNil());
-    open(result);
+    ASSERT_NO_FATAL_FAILURE(open(result));
     EXPECT_EQ(VXPayPlug::sharedInstance()->walletResultDic(),
               Value(ns::Dictionary{{"resultStatus", "9000"}, {"memo", ""}, {"result", "ok"}}));
     EXPECT_EQ(ownCallback, 0);
@@ -142,6 +142,7 @@ TEST_F(VorlixSDKTest, ScreenHooksConvertCodes) {
 
     std::vector<Text> order;
     std::vector<std::tuple<Value, long, Value>> payFailures;
+    ShareVale::sharedInstance()->setIsLoggedIn(true); // the entry pays only after a login
     VorlixSDK::screens().loadToPayVC = [&](const Text& roleid, const Text& serviceID, const Text& money,
                                            const Text& cpExtend, const Text& name, const Text& desc,
                                            VorlixSDK::VXPaySuccessBlock, VorlixSDK::PayCentreFailed faild) {

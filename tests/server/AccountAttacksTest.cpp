@@ -7,6 +7,7 @@
 #include "tests/server/ServerFixture.h"
 
 #include <functional>
+#include <map>
 
 using namespace servertest;
 
@@ -15,6 +16,14 @@ namespace {
 class AccountAttacks : public ServerTest {
 protected:
     ManualClock clock;
+
+    void SetUp() override {
+        ServerTest::SetUp();
+        // The code searches here all come from one address.
+        auto limits = server.limits();
+        limits.codesPerAddress = 1000;
+        server.setLimits(limits);
+    }
 
     // A code of the type to the phone (the unbind code goes by account name to its bound phone).
     std::string sendCode(const std::string& phone, const std::string& type, const std::string& username = "") {
@@ -26,14 +35,29 @@ protected:
 
 TEST_F(AccountAttacks, BindingNeverMovesAPhoneOrReplacesAnAccountsPhone) {
     server.addAccount("victim01", "victimpw", "13800000001");
+    server.addAccount("victim02", "victimpw");
     server.addAccount("rival001", "rivalpw1", "13700000003");
-    server.addAccount("attacker", "attackpw");
+    ASSERT_TRUE(signIn("attacker", "attackpw"));
 
-    // The attacker proves his own phone and names the victim's account, which has a phone.
+    // The attacker proves his own phone and names another account, with a phone or without.
+    for (const char* victim : {"victim01", "victim02"}) {
+        Value r = call("Sdkhome/bdtel", ns::Dictionary{{"username", victim}, {"tel", "13900000002"},
+                                                      {"newcode", sendCode("13900000002", "4")}});
+        EXPECT_EQ(r, Value(ns::Dictionary{{"a", 0}, {"b", "请先登录"}})) << victim;
+    }
+    EXPECT_EQ(server.account("victim01")->phone, "13800000001");
+    EXPECT_EQ(server.account("victim02")->phone, "");
+    // A bind code is for a logged-in player: nobody else is sent one.
+    signOut();
+    EXPECT_EQ(form("Sdkhome/yzm", "sj=13900000002&username=&type=4")["b"], Value("请先登录"));
+
+    // The owner of an account with a phone cannot replace it without unbinding it first.
+    ASSERT_TRUE(signIn("victim01", "victimpw"));
     Value r = call("Sdkhome/bdtel", ns::Dictionary{{"username", "victim01"}, {"tel", "13900000002"},
                                                   {"newcode", sendCode("13900000002", "4")}});
     EXPECT_EQ(r, Value(ns::Dictionary{{"a", 0}, {"b", "该账号已绑定手机号"}}));
     EXPECT_EQ(server.account("victim01")->phone, "13800000001");
+    ASSERT_TRUE(signIn("attacker", "attackpw"));
 
     // A phone login with the attacker's phone does not land in the victim's account.
     r = call("Login/telregister", ns::Dictionary{{"z", "13900000002"}, {"i", sendCode("13900000002", "8")}});
@@ -65,6 +89,8 @@ TEST_F(AccountAttacks, WrongTriesAreLimitedPerPhoneAcrossNewCodesOfEveryType) {
         std::function<ns::Dictionary(const std::string& code)> params;
         const char* status; // the reply's status key
     };
+    // Bind and unbind codes are asked and used with their owner's session; the others before any login.
+    const std::map<std::string, std::string> owners = {{"4", "owner004"}, {"7", "owner007"}};
     const std::vector<Case> cases = {
         {"8", "13900000008", "Login/telregister",
          [](const std::string& code) { return ns::Dictionary{{"z", "13900000008"}, {"i", code}}; }, "z"},
@@ -80,12 +106,17 @@ TEST_F(AccountAttacks, WrongTriesAreLimitedPerPhoneAcrossNewCodesOfEveryType) {
          [](const std::string& code) { return ns::Dictionary{{"username", "owner007"}, {"code", code}}; }, "a"},
     };
     server.addAccount("owner005", "ownerpw5", "13900000005");
-    server.addAccount("owner004", "ownerpw4");
-    server.addAccount("owner007", "ownerpw7", "13900000007");
+    server.addAccount("owner004", "secret1");
+    server.addAccount("owner007", "secret1", "13900000007");
     auto send = [&](const Case& c) { return sendCode(c.phone, c.type, c.type == std::string("7") ? "owner007" : ""); };
 
     for (const auto& c : cases) {
         SCOPED_TRACE(c.type);
+        if (owners.count(c.type)) {
+            ASSERT_TRUE(as(owners.at(c.type)));
+        } else {
+            signOut();
+        }
         // A new code after every wrong guess, as an attacker searching the codes would ask.
         auto check = [&](const std::string& code) { return call(c.path, c.params(code))[c.status]; };
         for (int i = 0; i < 5; ++i) EXPECT_EQ(check(wrongFor(send(c))), Value(0));

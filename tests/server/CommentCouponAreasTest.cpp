@@ -11,6 +11,10 @@ std::string str(const Value& v) { return v.stringValue().value_or("<none>"); }
 
 class Areas : public ServerTest {
 protected:
+    void SetUp() override {
+        ServerTest::SetUp();
+        ASSERT_TRUE(signIn("ann"));
+    }
     using ServerTest::form;
     Value form(const std::string& path, const std::vector<std::pair<std::string, std::string>>& params) {
         std::string body;
@@ -24,7 +28,7 @@ protected:
 };
 
 TEST_F(Areas, CommentsSortPageLikeAndReply) {
-    server.withState([](PlatformServer::State& s) { server::CommentArea::of(s).pageSize = 5; });
+    server.withState([](PlatformServer::State& s) { vx::server::CommentArea::of(s).pageSize = 5; });
     Value byLikes = comments("ann", 1, 1);
     ASSERT_EQ(byLikes["a"].integerValue(), 1);
     EXPECT_EQ(byLikes["c"]["now_page"].integerValue(), 1);
@@ -52,6 +56,11 @@ TEST_F(Areas, CommentsSortPageLikeAndReply) {
     EXPECT_EQ(after["good"].integerValue(), 8);
     EXPECT_EQ(after["isgood"].integerValue(), 1);
     EXPECT_EQ(comments("bob", 0, 1)["c"]["lists"][1]["isgood"].integerValue(), 0);
+    // Whom a player liked is the player's session's to see; anyone else reads the list without it.
+    signOut();
+    EXPECT_EQ(comments("ann", 0, 1)["c"]["lists"][1]["isgood"].integerValue(), 0);
+    EXPECT_EQ(like("ann")["b"], Value("请先登录"));
+    ASSERT_TRUE(signIn("ann"));
 
     // Replies: listed oldest first, a new one raises number_reply; an empty text is refused.
     auto thread = [&] {
@@ -105,7 +114,7 @@ TEST_F(Areas, CouponsClaimOnceAndShowInMyCoupons) {
 }
 
 TEST_F(Areas, BillsPageAndFilterBySource) {
-    server.withState([](PlatformServer::State& s) { server::CouponArea::of(s).pageSize = 10; });
+    server.withState([](PlatformServer::State& s) { vx::server::CouponArea::of(s).pageSize = 10; });
     auto bills = [&](const char* path, int screen, int page) {
         return form(path, {{"username", "ann"}, {"appid", "a"}, {"type", "ios"}, {"screen", std::to_string(screen)},
                            {"pagecode", std::to_string(page)}});

@@ -12,12 +12,15 @@ std::string str(const Value& v) { return v.stringValue().value_or("<none>"); }
 class CouponBoundaries : public ServerTest {
 protected:
     Value claim(const Value& cid, const std::string& user = "ann") {
+        EXPECT_TRUE(as(user));
         return call("Sdkdetail/getcoupon", ns::Dictionary{{"cid", cid}, {"username", user}});
     }
     Value claimAll(const std::string& user = "ann") {
+        EXPECT_TRUE(as(user));
         return call("Sdkdetail/getcouponall", ns::Dictionary{{"gid", "1001"}, {"username", user}});
     }
     Value mine(const std::string& user, bool usable, int page) {
+        EXPECT_TRUE(as(user));
         return formFields("Sdkhome/mycoupon", {{"username", user}, {"status", usable ? "1" : "0"},
                                                {"pagecode", std::to_string(page)}});
     }
@@ -68,7 +71,7 @@ TEST_F(CouponBoundaries, ClaimAllTakesWhatIsLeftThenRefusesWithNoneLeft) {
 }
 
 TEST_F(CouponBoundaries, MyCouponPagesEndWhereTheRowsEnd) {
-    server.withState([](PlatformServer::State& s) { server::CouponArea::of(s).pageSize = 2; });
+    server.withState([](PlatformServer::State& s) { vx::server::CouponArea::of(s).pageSize = 2; });
     claimAll();
     struct Case {
         int asked;
@@ -89,6 +92,7 @@ TEST_F(CouponBoundaries, MyCouponPagesEndWhereTheRowsEnd) {
 }
 
 TEST_F(CouponBoundaries, StatementPagesAndSourcesAtTheirEdges) {
+    ASSERT_TRUE(signIn("ann"));
     auto bills = [&](const char* path, int screen, int page) {
         return formFields(path, {{"username", "ann"}, {"screen", std::to_string(screen)}, {"pagecode", std::to_string(page)}})["c"];
     };
@@ -112,6 +116,39 @@ TEST_F(CouponBoundaries, StatementPagesAndSourcesAtTheirEdges) {
     // The newest line first, across page boundaries.
     EXPECT_EQ(str(bills("Sdkhome/getdjqlog", 0, 1)["lists"][0]["time"]).substr(0, 10), "2024-05-31");
     EXPECT_EQ(str(bills("Sdkhome/getdjqlog", 0, 2)["lists"][0]["time"]).substr(0, 10), "2024-05-21");
+}
+
+} // namespace
+
+namespace {
+
+// The payment centre's rows come first in a statement and page with the history behind them: six
+// lines of history and four payments fill exactly one page; a fifth payment starts a second page
+// holding the oldest history line alone.
+TEST_F(CouponBoundaries, StatementsPageTheCentresRowsBeforeTheHistory) {
+    ASSERT_TRUE(signIn("ann"));
+    auto spent = [&](int page) {
+        return formFields("Userexpand/payptblog", {{"username", "ann"}, {"pagecode", std::to_string(page)}})["c"];
+    };
+    const std::string oldest = str(spent(1)["lists"][5]["time"]);
+    for (int i = 1; i <= 4; ++i)
+        ASSERT_EQ(call("Ttbpaynew/ttbnew", ns::Dictionary{{"f", "ann"}, {"p", std::to_string(i)}, {"b", std::to_string(i)}})["z"],
+                  Value("1"));
+    Value one = spent(1);
+    EXPECT_EQ(one["total_page"].integerValue(), 1);
+    ASSERT_EQ(one["lists"].count(), 10u);
+    EXPECT_EQ(str(one["lists"][0]["money"]), "4") << "the newest payment first";
+    EXPECT_EQ(str(one["lists"][3]["money"]), "1");
+    EXPECT_EQ(str(one["lists"][9]["time"]), oldest);
+    ASSERT_EQ(call("Ttbpaynew/ttbnew", ns::Dictionary{{"f", "ann"}, {"p", "5"}, {"b", "5"}})["z"], Value("1"));
+    Value last = spent(2);
+    EXPECT_EQ(last["total_page"].integerValue(), 2);
+    ASSERT_EQ(last["lists"].count(), 1u);
+    EXPECT_EQ(str(last["lists"][0]["time"]), oldest);
+    EXPECT_EQ(str(spent(1)["lists"][0]["money"]), "5");
+    // Another player's statement shows none of them.
+    ASSERT_TRUE(signIn("bob"));
+    EXPECT_EQ(formFields("Userexpand/payptblog", {{"username", "bob"}, {"pagecode", "1"}})["c"]["lists"].count(), 6u);
 }
 
 } // namespace

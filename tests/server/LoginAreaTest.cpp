@@ -67,6 +67,7 @@ TEST_F(LoginArea, ResetProposedNamesAndSubAccounts) {
     EXPECT_EQ(a["z"], Value(1));
     EXPECT_NE(a["b"], b["b"]);
 
+    ASSERT_TRUE(signIn("player01", "newpass"));
     Value list = call("login/xiaohao", ns::Dictionary{{"z", "player01"}});
     EXPECT_EQ(list["data"].count(), 0u);
     EXPECT_TRUE(list["headimage"].stringValue()->find("/static/head/") != std::string::npos);
@@ -81,20 +82,52 @@ TEST_F(LoginArea, ResetProposedNamesAndSubAccounts) {
     EXPECT_EQ(call("login/xiaohao", ns::Dictionary{{"z", "player01"}})["data"][0]["lasttime"], Value("1"));
 }
 
-TEST_F(LoginArea, RegistrationWantsSixCharactersInNameAndPassword) {
-    struct Case { const char* name; const char* password; bool accepted; };
+TEST_F(LoginArea, RegistrationWantsSixToThirtyTwoCharactersInNameAndPassword) {
+    struct Case { std::string name; std::string password; const char* refusal; };
+    const std::string longest(32, 'n'), emoji = "😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀"; // 32 UTF-16 units
     const Case cases[] = {
-        {"abcde", "123456", false}, {"abcdef", "12345", false}, {"abcdef", "", false}, {"abcdef", "123456", true},
+        {"abcde", "123456", "账号和密码至少6位"}, {"abcdef", "12345", "账号和密码至少6位"}, {"abcdef", "", "账号和密码至少6位"},
+        {longest + "n", "123456", "账号和密码不能超过32位"}, {"abcdefg", std::string(33, 'p'), "账号和密码不能超过32位"},
+        {"abcdefg", emoji + "p", "账号和密码不能超过32位"}, {"abcdef", "123456", nullptr},
+        {longest, std::string(32, 'p'), nullptr}, {"abcdefgh", emoji, nullptr},
     };
     for (const Case& c : cases) {
         Value r = call("login/register", ns::Dictionary{{"z", c.name}, {"b", c.password}});
-        EXPECT_EQ(r["z"], Value(c.accepted ? 1 : 0)) << c.name << " / " << c.password;
-        if (!c.accepted) {
-            EXPECT_EQ(r["d"], Value("账号和密码至少6位")) << c.name << " / " << c.password;
+        EXPECT_EQ(r["z"], Value(c.refusal ? 0 : 1)) << c.name << " / " << c.password;
+        if (c.refusal) {
+            EXPECT_EQ(r["d"], Value(c.refusal)) << c.name << " / " << c.password;
+            EXPECT_FALSE(server.account(c.name)) << c.name;
         }
     }
     // The refused tries made no account: the name went to the valid one.
     EXPECT_EQ(call("login/dologin", ns::Dictionary{{"z", "abcdef"}, {"b", "123456"}})["z"], Value(1));
+}
+
+} // namespace
+
+namespace {
+
+// The real-name check reads the age from the birth year against the server's year (2023 here):
+// eighteen is an adult, seventeen a minor, whose reports stop at the daily limit exactly.
+TEST_F(LoginArea, EighteenIsAnAdultAndAMinorStopsAtTheDailyLimit) {
+    ASSERT_TRUE(signIn("adult18"));
+    auto check = [&](const std::string& name, const char* birthYear) {
+        EXPECT_TRUE(as(name));
+        return call("login/idcheck", ns::Dictionary{{"i", name}, {"id", std::string("110101") + birthYear + "01011234"}, {"r", "张三"}});
+    };
+    Value adult = check("adult18", "2005");
+    EXPECT_EQ(adult["nrz"], Value(1));
+    EXPECT_EQ(adult["lmit"], Value(0));
+    server.setMinorDailyLimit(240);
+    Value minor = check("minor17", "2006");
+    EXPECT_EQ(minor["nrz"], Value(2));
+    EXPECT_EQ(minor["lmit"], Value(240));
+    auto report = [&] { return call("login/setTime", ns::Dictionary{{"n", "minor17"}})["z"]; };
+    EXPECT_EQ(report(), Value(1)) << "120 s of 240";
+    EXPECT_EQ(report(), Value(-2)) << "240 s: the limit reached";
+    EXPECT_EQ(server.account("minor17")->onlineSeconds, 240);
+    EXPECT_TRUE(as("adult18"));
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(call("login/setTime", ns::Dictionary{{"n", "adult18"}})["z"], Value(1));
 }
 
 } // namespace

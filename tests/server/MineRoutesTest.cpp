@@ -13,7 +13,7 @@ class MineServer : public ServerTest {
 protected:
     void SetUp() override {
         ServerTest::SetUp();
-        server.addAccount("player01", "123456");
+        ASSERT_TRUE(signIn("player01", "123456"));
     }
     Value index() { return call("sdkhome/index", ns::Dictionary{{"username", "player01"}})["c"]["uinfo"]; }
 };
@@ -26,7 +26,6 @@ TEST_F(MineServer, SummaryFollowsPhoneRealNameAndMessages) {
     EXPECT_EQ(uinfo["ismobile"], Value("0"));
     EXPECT_EQ(uinfo["id_card"], Value("0"));
     EXPECT_EQ(uinfo["weidu"].integerValue(), 3);
-    EXPECT_EQ(uinfo["money"], Value("0.00"));
     EXPECT_EQ(call("sdkhome/index", ns::Dictionary{{"username", "nobody"}})["a"], Value(0));
 
     // Bind: the code sent to the phone, then the masked number and the flag on the next read.
@@ -59,7 +58,7 @@ TEST_F(MineServer, SummaryFollowsPhoneRealNameAndMessages) {
     EXPECT_EQ(form("Mynews/listnews", "username=player01&channel=agent9&pagecode=1")["c"][0]["status"], Value("1"));
     EXPECT_EQ(form("Mynews/news", "id=999999&username=player01")["a"], Value(0));
 
-    server.withState([](PlatformServer::State& s) { server::mineArea(s).profiles["player01"].nickname = "小明"; });
+    server.withState([](PlatformServer::State& s) { vx::server::mineArea(s).profiles["player01"].nickname = "小明"; });
     EXPECT_EQ(index()["nicename"], Value("小明"));
 
     // The coupon summary is the usable "my coupons": the expired ones count for nothing.
@@ -73,6 +72,52 @@ TEST_F(MineServer, SummaryFollowsPhoneRealNameAndMessages) {
     EXPECT_EQ(two["count"].integerValue(), 2);
 }
 
+// The mine page, the payment centre and the bills read one ledger: what a payment takes shows on
+// all three, in the same amounts.
+TEST_F(MineServer, BalancesPaymentsAndBillsAgree) {
+    auto payWays = [&] { return call("pay/getPayWayios", ns::Dictionary{{"zz", "player01"}, {"z", "app7"}}); };
+    auto bills = [&](const char* path) {
+        return formFields(path, {{"username", "player01"}, {"screen", "0"}, {"pagecode", "1"}})["c"]["lists"];
+    };
+    Value uinfo = index();
+    EXPECT_EQ(uinfo["money"], Value("500.00"));
+    EXPECT_EQ(uinfo["djq"], Value("30.00"));
+    EXPECT_EQ(uinfo["starcoin"], Value("12.50"));
+    EXPECT_EQ(payWays()["ttb"], Value("500"));
+    size_t spent = bills("Userexpand/payptblog").count();
+
+    // The whole balance, to the coin: the payment goes through and leaves nothing on any screen.
+    Value paid = call("Ttbpaynew/ttbnew", ns::Dictionary{{"f", "player01"}, {"p", "500"}, {"b", "500"}, {"k", "钻石"}});
+    ASSERT_EQ(paid["z"], Value("1"));
+    EXPECT_EQ(index()["money"], Value("0.00"));
+    EXPECT_EQ(payWays()["ttb"], Value("0"));
+    EXPECT_EQ(call("Ttbpay/getTTB", ns::Dictionary{{"b", "player01"}})["b"], Value("0"));
+    Value rows = bills("Userexpand/payptblog");
+    ASSERT_EQ(rows.count(), std::min<size_t>(spent + 1, 10));
+    EXPECT_EQ(rows[0]["money"], Value("500")) << "the newest line is the payment";
+    EXPECT_EQ(rows[0]["remark"], Value("游戏消费"));
+    EXPECT_EQ(call("Ttbpaynew/ttbnew", ns::Dictionary{{"f", "player01"}, {"p", "1"}, {"b", "1"}})["z"], Value("-2"));
+
+    // A top-up credits ten coins a yuan on every screen, and its line is the newest income.
+    Value order = call("Wallet/wallet", ns::Dictionary{{"z", "qb"}, {"c", "player01"}, {"b", "12.5"}});
+    ASSERT_EQ(order["z"], Value("1"));
+    server.withState([](PlatformServer::State& s) {
+        auto& pay = vx::server::payArea(s);
+        pay.settle(pay.orders.back().id);
+    });
+    EXPECT_EQ(index()["money"], Value("125.00"));
+    EXPECT_EQ(payWays()["ttb"], Value("125"));
+    EXPECT_EQ(bills("Userexpand/getptblog")[0]["money"], Value("125"));
+    EXPECT_EQ(bills("Userexpand/getptblog")[0]["remark"], Value("平台币充值"));
+    // Vouchers and star coins likewise.
+    ASSERT_EQ(call("Ttbpaynew/djqpay", ns::Dictionary{{"f", "player01"}, {"p", "0.5"}, {"b", "0.5"}})["z"], Value("1"));
+    ASSERT_EQ(call("Ttbpaynew/starcoinpay", ns::Dictionary{{"f", "player01"}, {"p", "12.5"}, {"b", "12.5"}})["z"], Value("1"));
+    EXPECT_EQ(index()["djq"], Value("29.50"));
+    EXPECT_EQ(index()["starcoin"], Value("0.00"));
+    EXPECT_EQ(bills("Sdkhome/paydjqlog")[0]["money"], Value("0.5"));
+    EXPECT_EQ(bills("Sdkhome/paystarcoinlog")[0]["money"], Value("12.5"));
+}
+
 TEST_F(MineServer, SubAccountsAreTheLoginRoadsWithTheirRoles) {
     EXPECT_EQ(call("Sdkhome/myxiaohao", ns::Dictionary{{"username", "player01"}})["c"].count(), 0u);
     // Added by the picker's request: the list and the picker see the same sub-accounts.
@@ -80,7 +125,7 @@ TEST_F(MineServer, SubAccountsAreTheLoginRoadsWithTheirRoles) {
     ASSERT_EQ(added["code"], Value(1));
     call("login/addxiaohao", ns::Dictionary{{"z", "player01"}, {"x", "😀😀😀😀"}});
     std::string sub = added["data"][0]["username"].description();
-    server.withState([&](PlatformServer::State& s) { server::mineArea(s).roles[sub] = {"剑客", "一区", "35"}; });
+    server.withState([&](PlatformServer::State& s) { vx::server::mineArea(s).roles[sub] = {"剑客", "一区", "35"}; });
     form("Index/adddllog", "username=player01&xh=" + sub);
 
     EXPECT_EQ(call("Sdkhome/editxiaohao", ns::Dictionary{{"username", "player01"}, {"xiaohao", sub}, {"nickname", "新名字"}})["a"],
@@ -99,7 +144,7 @@ TEST_F(MineServer, SubAccountsAreTheLoginRoadsWithTheirRoles) {
 }
 
 TEST_F(MineServer, BookingsAndMessagesArePaged) {
-    server.withState([](PlatformServer::State& s) { server::mineArea(s).pageSize = 5; });
+    server.withState([](PlatformServer::State& s) { vx::server::mineArea(s).pageSize = 5; });
     Value first = form("Sdkhome/bookinglist", "username=player01&type=ios&cpsId=agent9&pagecode=1");
     EXPECT_EQ(first["lists"].count(), 5u);
     EXPECT_EQ(first["total_page"].integerValue(), 3);
@@ -111,7 +156,7 @@ TEST_F(MineServer, BookingsAndMessagesArePaged) {
     EXPECT_EQ(mine["lists"].count(), 3u);
     EXPECT_EQ(mine["total_page"].integerValue(), 1);
 
-    server.withState([](PlatformServer::State& s) { server::mineArea(s).pageSize = 3; });
+    server.withState([](PlatformServer::State& s) { vx::server::mineArea(s).pageSize = 3; });
     Value second = form("Mynews/listnews", "username=player01&channel=agent9&pagecode=2");
     EXPECT_EQ(second["nowpage"].integerValue(), 2);
     EXPECT_EQ(second["allnum"].integerValue(), 2);

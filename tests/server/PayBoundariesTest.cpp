@@ -23,7 +23,7 @@ protected:
     Balances balances(const std::string& user) {
         Balances b;
         server.withState([&](PlatformServer::State& s) {
-            auto& pay = server::payArea(s);
+            auto& pay = vx::server::payArea(s);
             auto& w = pay.wallet(user);
             std::string used;
             for (const auto& v : w.vouchers) used += v.used ? std::to_string(v.cid) + " " : "";
@@ -34,7 +34,7 @@ protected:
     // The player's own vouchers: 101 used, 102 from 5.5, 103 from 20 for game 7; "other" holds 201.
     void seedVouchers(const std::string& user) {
         server.withState([&](PlatformServer::State& s) {
-            auto& pay = server::payArea(s);
+            auto& pay = vx::server::payArea(s);
             auto& w = pay.wallet(user);
             w.ttb = w.djq = w.xingbi = "1000";
             w.vouchers[0].used = true;
@@ -90,8 +90,9 @@ TEST_F(PayBoundaries, BalancePaysTakeExactlyEnoughAndRefuseOneCentShort) {
     for (const auto& road : roads) {
         SCOPED_TRACE(road.path);
         std::string user = std::string("u-") + road.path;
+        ASSERT_TRUE(signIn(user));
         server.withState([&](PlatformServer::State& s) {
-            auto& w = server::payArea(s).wallet(user);
+            auto& w = vx::server::payArea(s).wallet(user);
             w.ttb = "7.25", w.djq = "7.25", w.xingbi = "7.25";
         });
         auto pay = [&](const std::string& amount) {
@@ -108,9 +109,13 @@ TEST_F(PayBoundaries, BalancePaysTakeExactlyEnoughAndRefuseOneCentShort) {
             EXPECT_EQ(str(r["c"]), answer.second) << amount;
             EXPECT_EQ(balances(user), before) << amount;
         }
-        Value nobody = call(road.path, ns::Dictionary{{"f", ""}, {"b", "1"}});
-        EXPECT_EQ(str(nobody["z"]), "-1");
-        EXPECT_EQ(str(nobody["c"]), "用户不存在");
+        // Only the session's own player pays.
+        for (const char* name : {"", "u1"}) {
+            Value other = call(road.path, ns::Dictionary{{"f", name}, {"b", "1"}});
+            EXPECT_EQ(str(other["z"]), "-1") << name;
+            EXPECT_EQ(str(other["c"]), "请先登录") << name;
+        }
+        EXPECT_EQ(balances(user), before);
 
         // Nothing to take (a voucher covered it all) settles and leaves the balance.
         EXPECT_EQ(str(pay("0")["z"]), "1");
@@ -128,7 +133,7 @@ TEST_F(PayBoundaries, BalancePaysTakeExactlyEnoughAndRefuseOneCentShort) {
         EXPECT_EQ(after.orders, before.orders + 2);
         EXPECT_EQ(after.ledger, before.ledger + 2);
         server.withState([&](PlatformServer::State& s) {
-            auto& pay = server::payArea(s);
+            auto& pay = vx::server::payArea(s);
             EXPECT_EQ(pay.ledger.back().amount, "7.25");
             EXPECT_FALSE(pay.ledger.back().gained);
             EXPECT_EQ(std::to_string(pay.ledger.back().orderId), str(paid["b"]));
@@ -139,6 +144,7 @@ TEST_F(PayBoundaries, BalancePaysTakeExactlyEnoughAndRefuseOneCentShort) {
 }
 
 TEST_F(PayBoundaries, OrderRoadsRefuseAmountsAtZeroAndBelow) {
+    ASSERT_TRUE(signIn("u1"));
     for (const auto& road : orderRoads) {
         SCOPED_TRACE(road.path);
         auto order = [&](const std::string& user, const std::string& amount) {
@@ -151,7 +157,8 @@ TEST_F(PayBoundaries, OrderRoadsRefuseAmountsAtZeroAndBelow) {
             EXPECT_EQ(str(r[road.status]), "0") << amount;
             EXPECT_EQ(str(r[road.message]), "金额错误") << amount;
         }
-        EXPECT_EQ(str(order("", "1")[road.message]), "用户不存在");
+        EXPECT_EQ(str(order("", "1")[road.message]), "请先登录");
+        EXPECT_EQ(str(order("u2", "1")[road.message]), "请先登录");
         EXPECT_EQ(balances("u1").orders, orders);
         EXPECT_EQ(str(order("u1", "0.01")[road.status]), "1");
         EXPECT_EQ(balances("u1").orders, orders + 1);
@@ -159,6 +166,7 @@ TEST_F(PayBoundaries, OrderRoadsRefuseAmountsAtZeroAndBelow) {
 }
 
 TEST_F(PayBoundaries, TopUpsCreditTenCoinsAYuanOnceAndOnlyTheirAccount) {
+    ASSERT_TRUE(signIn("u1"));
     for (const char* amount : {"0", "-10", "abc"}) {
         Value r = call("Wxh5ptb/wxpay", ns::Dictionary{{"z", "wx"}, {"c", "u1"}, {"b", amount}});
         EXPECT_EQ(str(r["z"]), "0") << amount;
@@ -174,9 +182,9 @@ TEST_F(PayBoundaries, TopUpsCreditTenCoinsAYuanOnceAndOnlyTheirAccount) {
     EXPECT_TRUE(has(get("paypage/confirm?order=" + id), "支付完成"));
     EXPECT_TRUE(has(get("paypage/confirm?order=" + id), "支付完成")); // a second confirm credits nothing more
     EXPECT_EQ(str(call("Ttbpay/getTTB", ns::Dictionary{{"b", "u1"}})["b"]), "505");
-    EXPECT_EQ(str(call("Ttbpay/getTTB", ns::Dictionary{{"b", "u2"}})["b"]), "500");
+    EXPECT_EQ(balances("u2").ttb, "500");
     server.withState([&](PlatformServer::State& s) {
-        auto& pay = server::payArea(s);
+        auto& pay = vx::server::payArea(s);
         ASSERT_EQ(pay.ledger.size(), 1u);
         EXPECT_TRUE(pay.ledger[0].gained);
         EXPECT_EQ(pay.ledger[0].amount, "5");
@@ -190,24 +198,30 @@ TEST_F(PayBoundaries, TopUpsCreditTenCoinsAYuanOnceAndOnlyTheirAccount) {
 }
 
 TEST_F(PayBoundaries, PollAndRecordsAnswerOnlyForTheirOwnAccount) {
+    ASSERT_TRUE(signIn("u1"));
     Value order = call("H5pay/pay", ns::Dictionary{{"z", "qb"}, {"c", "u1"}, {"p", "6"}, {"b", "6"}});
     std::string url = str(order["c"]);
     get("paypage/confirm?order=" + url.substr(url.find("order=") + 6, 4));
     EXPECT_EQ(str(call("Pay/getUserSuccess", ns::Dictionary{{"z", "u1"}})["z"]), "1");
-    Value other = call("Pay/getUserSuccess", ns::Dictionary{{"z", "u2"}});
-    EXPECT_EQ(str(other["z"]), "0");
-    EXPECT_EQ(str(other["b"]), "没有订单");
     // A coin pay is no web order: the poll still answers for the web order.
     call("Ttbpaynew/ttbnew", ns::Dictionary{{"f", "u1"}, {"b", "1"}});
     EXPECT_EQ(str(call("Pay/getUserSuccess", ns::Dictionary{{"z", "u1"}})["z"]), "1");
-
     EXPECT_EQ(call("pay/payRecords", ns::Dictionary{{"z", "u1"}})["data"].count(), 2u);
+
+    ASSERT_TRUE(signIn("u2"));
+    Value other = call("Pay/getUserSuccess", ns::Dictionary{{"z", "u2"}});
+    EXPECT_EQ(str(other["z"]), "0");
+    EXPECT_EQ(str(other["b"]), "没有订单");
     EXPECT_EQ(call("pay/payRecords", ns::Dictionary{{"z", "u2"}})["data"].count(), 0u);
     call("H5pay/pay", ns::Dictionary{{"z", "qb"}, {"c", "u2"}, {"p", "6"}, {"b", "6"}}); // unpaid: not a record
     EXPECT_EQ(call("pay/payRecords", ns::Dictionary{{"z", "u2"}})["data"].count(), 0u);
+    // u1's poll and records are u1's session's alone.
+    EXPECT_EQ(str(call("Pay/getUserSuccess", ns::Dictionary{{"z", "u1"}})["b"]), "请先登录");
+    EXPECT_EQ(str(call("pay/payRecords", ns::Dictionary{{"z", "u1"}})["msg"]), "请先登录");
 }
 
 TEST_F(PayBoundaries, VouchersAreUsableFromTheirMinimumAndGoOnceUsed) {
+    ASSERT_TRUE(signIn("u1"));
     auto usable = [&](const std::string& mm, const std::string& game = "7") {
         std::vector<std::string> out;
         Value list = call("pay/getcoupons", ns::Dictionary{{"z", "u1"}, {"mm", mm}, {"e", game}});
@@ -231,6 +245,7 @@ TEST_F(PayBoundaries, VouchersAreUsableFromTheirMinimumAndGoOnceUsed) {
     EXPECT_EQ(usable("20"), (L{"102:1", "103:1"}));
     EXPECT_EQ(str(call("Ttbpay/getDJQ", ns::Dictionary{{"b", "u1"}})["b"]), "2");
     // Another account keeps its own.
+    ASSERT_TRUE(signIn("u2"));
     EXPECT_EQ(str(call("Ttbpay/getDJQ", ns::Dictionary{{"b", "u2"}})["b"]), "3");
 }
 
@@ -238,6 +253,7 @@ TEST_F(PayBoundaries, BalancePaysRefuseVouchersThePayerCannotUse) {
     for (const char* road : {"Ttbpaynew/ttbnew", "Ttbpaynew/djqpay", "Ttbpaynew/starcoinpay"}) {
         SCOPED_TRACE(road);
         std::string user = std::string("v-") + road;
+        ASSERT_TRUE(signIn(user));
         seedVouchers(user);
         bool coins = std::string(road) == "Ttbpaynew/ttbnew";
         auto pay = [&](const std::string& cid, const std::string& yuan, const std::string& game) {
@@ -273,6 +289,7 @@ TEST_F(PayBoundaries, OrderRoadsRefuseVouchersThePayerCannotUse) {
     for (const auto& road : orderRoads) {
         SCOPED_TRACE(road.path);
         std::string user = std::string("v-") + road.path;
+        ASSERT_TRUE(signIn(user));
         seedVouchers(user);
         auto order = [&](const std::string& cid, const std::string& yuan, const std::string& game) {
             if (road.plain)
@@ -293,7 +310,7 @@ TEST_F(PayBoundaries, OrderRoadsRefuseVouchersThePayerCannotUse) {
         EXPECT_EQ(balances(user).orders, before.orders + 1);
         EXPECT_EQ(balances(user).usedVouchers, "101 ");
         server.withState([](PlatformServer::State& s) {
-            auto& pay = server::payArea(s);
+            auto& pay = vx::server::payArea(s);
             EXPECT_TRUE(pay.settle(pay.orders.back().id));
         });
         EXPECT_EQ(balances(user).usedVouchers, "101 103 ");
@@ -326,12 +343,12 @@ protected:
     }
     long lastOrder() {
         long id = 0;
-        server.withState([&](PlatformServer::State& s) { id = server::payArea(s).orders.back().id; });
+        server.withState([&](PlatformServer::State& s) { id = vx::server::payArea(s).orders.back().id; });
         return id;
     }
     bool settle(long id) {
         bool done = false;
-        server.withState([&](PlatformServer::State& s) { done = server::payArea(s).settle(id); });
+        server.withState([&](PlatformServer::State& s) { done = vx::server::payArea(s).settle(id); });
         return done;
     }
     std::string av102(const std::string& user) {
@@ -352,6 +369,7 @@ TEST_F(VoucherHolds, AnUnpaidOrdersVoucherGoesToNoOtherOrderOrPaymentAndIsSpentO
     for (const auto& holderRoad : orderRoads) {
         SCOPED_TRACE(holderRoad.path);
         std::string user = std::string("h-") + holderRoad.path;
+        ASSERT_TRUE(signIn(user));
         seedVouchers(user);
         ASSERT_EQ(pay(holderRoad.path, user).first, "1");
         long first = lastOrder();
@@ -382,6 +400,7 @@ TEST_F(VoucherHolds, AHoldLapsesAfterThirtyMinutesAndTheOrderThatLostItCannotBeP
     for (const auto& taker : roads()) {
         SCOPED_TRACE(taker);
         std::string user = "lapse-" + std::to_string(++n);
+        ASSERT_TRUE(signIn(user));
         seedVouchers(user);
         ASSERT_EQ(pay("H5pay/pay", user).first, "1");
         long old = lastOrder();
@@ -397,6 +416,7 @@ TEST_F(VoucherHolds, AHoldLapsesAfterThirtyMinutesAndTheOrderThatLostItCannotBeP
         EXPECT_EQ(balances(user).usedVouchers, "101 102 ");
     }
 
+    ASSERT_TRUE(signIn("late-payer"));
     seedVouchers("late-payer");
     ASSERT_EQ(pay("H5pay/pay", "late-payer").first, "1");
     long late = lastOrder();

@@ -8,6 +8,10 @@ namespace {
 
 class PayRoutes : public ServerTest {
 protected:
+    void SetUp() override {
+        ServerTest::SetUp();
+        ASSERT_TRUE(signIn("u1"));
+    }
     std::string page(const std::string& url, httplib::Headers headers = {}) {
         httplib::Client client("127.0.0.1", server.port());
         auto res = client.Get(url.substr(url.find("/sdkapicoupon2/")).c_str(), headers);
@@ -27,7 +31,7 @@ TEST_F(PayRoutes, PayWaysVouchersAndBalancesPerAccount) {
     EXPECT_EQ(ways["data"][0]["z"], Value("2"));
     EXPECT_EQ(ways["ttb"], Value("500"));
     EXPECT_EQ(ways["discount"], Value("0.95"));
-    // The API's own key set (no user) is answered too.
+    // The API's own key set (no user) is answered for the session's player.
     EXPECT_EQ(call("pay/getPayWayios", ns::Dictionary{{"z", "app"}, {"b", "g"}, {"h", "dev"}, {"os", "ios"}})["code"],
               Value("1"));
 
@@ -40,14 +44,14 @@ TEST_F(PayRoutes, PayWaysVouchersAndBalancesPerAccount) {
 }
 
 TEST_F(PayRoutes, CoinPayDeductsOrRefusesWithTheBalanceUnchanged) {
-    server.withState([](PlatformServer::State& s) { server::payArea(s).wallet("u1").ttb = "60"; });
+    server.withState([](PlatformServer::State& s) { vx::server::payArea(s).wallet("u1").ttb = "60"; });
     Value refused = call("Ttbpaynew/ttbnew", ns::Dictionary{{"z", "ptb"}, {"f", "u1"}, {"p", "67"}, {"b", "64"}});
     EXPECT_EQ(refused["z"], Value("-2"));
     EXPECT_EQ(refused["c"], Value("平台币余额不足"));
     Value paid = call("Ttbpaynew/djqpay", ns::Dictionary{{"z", "djq"}, {"f", "u1"}, {"p", "6.66"}, {"b", "4.66"}, {"cid", "101"}});
     EXPECT_EQ(paid["z"], Value("1"));
     server.withState([](PlatformServer::State& s) {
-        auto& pay = server::payArea(s);
+        auto& pay = vx::server::payArea(s);
         EXPECT_EQ(pay.wallet("u1").ttb, "60");
         EXPECT_EQ(pay.wallet("u1").djq, "25.34");
         EXPECT_TRUE(pay.wallet("u1").vouchers[0].used);
@@ -70,13 +74,13 @@ TEST_F(PayRoutes, PollAnswersForTheLatestWebOrderOnly) {
 }
 
 TEST_F(PayRoutes, SwitchesWalletOrdersAndThePagesReferer) {
-    server.withState([](PlatformServer::State& s) { server::payArea(s).freeRoads.insert("H5pay/pay"); });
+    server.withState([](PlatformServer::State& s) { vx::server::payArea(s).freeRoads.insert("H5pay/pay"); });
     EXPECT_EQ(h5("u1")["z"], Value("11"));
     Value wallet = form("Walletapp/apppayios", "z=qb&c=u1&p=6.66&b=6.32");
     ASSERT_EQ(wallet["z"], Value("1"));
     std::string sign = wallet["c"].stringValue().value_or("");
     server.withState([&](PlatformServer::State& s) {
-        auto& pay = server::payArea(s);
+        auto& pay = vx::server::payArea(s);
         ASSERT_NE(pay.orderBySign(sign), nullptr);
         EXPECT_TRUE(pay.settle(pay.orderBySign(sign)->id));
         EXPECT_FALSE(pay.settle(pay.orderBySign(sign)->id)); // once

@@ -27,15 +27,15 @@ TEST_F(Server, CodecDecodesRequestsTolerantlyAndEncodesRepliesOnOneLine) {
     Value params = ns::Dictionary{{"z", std::string(100, 'a')}, {"b", "中文"}};
     auto request = DecodeGzipBase64::codingJSON(params);
     EXPECT_TRUE(DecodeGzipBase64::decodingJSON(request).isNil());
-    EXPECT_EQ(server::decodeRequest(request), params);
-    EXPECT_EQ(DecodeGzipBase64::decodingJSON(server::encodeReply(params)), params);
+    EXPECT_EQ(vx::server::decodeRequest(request), params);
+    EXPECT_EQ(DecodeGzipBase64::decodingJSON(vx::server::encodeReply(params)), params);
 
-    EXPECT_TRUE(server::decodeRequest(ns::Data::fromString("not gzip")).isNil());
-    EXPECT_TRUE(server::decodeRequest(cxrLFCGzipUtillity::gzipData(ns::Data::fromString("xy"))).isNil());
-    EXPECT_TRUE(server::decodeRequest(cxrLFCGzipUtillity::gzipData(ns::Data::fromString("x1_2_3_"))).isNil());
+    EXPECT_TRUE(vx::server::decodeRequest(ns::Data::fromString("not gzip")).isNil());
+    EXPECT_TRUE(vx::server::decodeRequest(cxrLFCGzipUtillity::gzipData(ns::Data::fromString("xy"))).isNil());
+    EXPECT_TRUE(vx::server::decodeRequest(cxrLFCGzipUtillity::gzipData(ns::Data::fromString("x1_2_3_"))).isNil());
     // Broken JSON inside a valid wrapper reaches the client, which decodes it to nil.
-    EXPECT_TRUE(DecodeGzipBase64::decodingJSON(server::encodeReplyText("{\"z\":")).isNil());
-    EXPECT_EQ(server::encodeReply(Value(std::nan(""))), nullptr);
+    EXPECT_TRUE(DecodeGzipBase64::decodingJSON(vx::server::encodeReplyText("{\"z\":")).isNil());
+    EXPECT_EQ(vx::server::encodeReply(Value(std::nan(""))), nullptr);
 }
 
 TEST_F(Server, WireBehaviourAndScripting) {
@@ -95,6 +95,7 @@ TEST_F(Server, AccountModelRefusals) {
     server.addAccount("player01", "123456", "13900000000");
     EXPECT_EQ(call("login/dologin", ns::Dictionary{{"z", "player01"}, {"b", "12345"}})["z"], Value(0));
     EXPECT_EQ(call("Login/auto_login", ns::Dictionary{{"z", "player01"}, {"tk", "tk-of-someone"}})["z"], Value(0));
+    ASSERT_TRUE(signIn("player01", "123456"));
     EXPECT_EQ(call("login/idcheck", ns::Dictionary{{"i", "player01"}, {"id", "123"}, {"r", "张三"}})["b"],
               Value("身份信息有误"));
     // A phone login lands on the account that holds the phone.

@@ -10,6 +10,7 @@
 #include "tests/server/ServerFixture.h"
 
 #include <algorithm>
+#include <map>
 
 using namespace servertest;
 
@@ -59,17 +60,17 @@ protected:
     std::vector<size_t> tables() {
         std::vector<size_t> sizes;
         server.withState([&](PlatformServer::State& s) {
-            auto& pay = server::payArea(s);
-            auto& mine = server::mineArea(s);
+            auto& pay = vx::server::payArea(s);
+            auto& mine = vx::server::mineArea(s);
             sizes = {pay.wallets.size(),
                      pay.orders.size(),
                      pay.ledger.size(),
-                     server::CouponArea::of(s).players.size(),
+                     vx::server::CouponArea::of(s).players.size(),
                      mine.profiles.size(),
                      mine.messages.size(),
                      mine.roles.size(),
                      mine.bookings.size(),
-                     server::welfareArea(s).claimed.size(),
+                     vx::server::welfareArea(s).claimed.size(),
                      s.loginArea.subs.size(),
                      s.loginArea.lastSub.size(),
                      s.accounts.size(),
@@ -99,81 +100,96 @@ protected:
     // Makes the player's wallet and coupon state the way a change does, at their defaults.
     void makeDefaults(const std::string& name) {
         server.withState([&](PlatformServer::State& s) {
-            server::payArea(s).wallet(name);
-            server::CouponArea::of(s).player(name);
+            vx::server::payArea(s).wallet(name);
+            vx::server::CouponArea::of(s).player(name);
         });
     }
 };
 
 } // namespace
 
-TEST_F(ReadsMakeNoState, AFloodOfUnknownNamesAnswersTheDefaultsAndLeavesTheTablesAsTheyWere) {
-    // Each route's reply for "made", whose state a change made, is what every unknown name gets
-    // (the mine page and messages refuse names that are not accounts, alike for both).
-    makeDefaults("made");
+TEST_F(ReadsMakeNoState, AFloodOfOtherNamesLeavesTheTablesAsTheyWere) {
+    // A player's first reads: the mine page and messages make the player's four messages.
+    ASSERT_TRUE(signIn("reader"));
+    std::map<std::string, std::string> first;
+    for (const Read& r : kReads) first[r.what] = body(r, "reader");
     const auto before = tables();
-    for (const Read& r : kReads) {
-        SCOPED_TRACE(r.what);
-        const auto start = tables();
-        const std::string made = body(r, "made");
-        ASSERT_NE(made, "no reply");
-        for (int i = 0; i < 100; ++i) {
-            std::string ghost = std::string("ghost-") + r.path + "-" + std::to_string(i);
-            ASSERT_EQ(body(r, ghost), made) << ghost;
+    // Names that are not the session's, with it and without one: refused or answered as for
+    // nobody, never made.
+    for (bool withSession : {true, false}) {
+        if (!withSession) signOut();
+        for (const Read& r : kReads) {
+            SCOPED_TRACE(r.what);
+            const std::string answer = body(r, std::string("ghost-") + r.path);
+            ASSERT_NE(answer, "no reply");
+            for (int i = 0; i < 30; ++i) {
+                std::string ghost = std::string("ghost-") + r.path + "-" + std::to_string(i);
+                ASSERT_EQ(body(r, ghost), answer) << ghost;
+            }
+            ASSERT_EQ(body(r, "reader"), withSession ? first[r.what] : answer) << "reader's own, by session only";
         }
-        EXPECT_EQ(tables(), start);
+        EXPECT_EQ(tables(), before);
     }
+    // The player's replies are the same bytes once a change has made the player's state.
+    ASSERT_TRUE(signIn("reader"));
+    makeDefaults("reader");
+    for (const Read& r : kReads) EXPECT_EQ(body(r, "reader"), first[r.what]) << r.what;
     // The defaults themselves, as a new player sees them.
-    Value vouchers = call("pay/getcoupons", ns::Dictionary{{"z", "ghost"}, {"mm", "6"}, {"e", "3"}})["data"];
+    Value vouchers = call("pay/getcoupons", ns::Dictionary{{"z", "reader"}, {"mm", "6"}, {"e", "3"}})["data"];
     ASSERT_EQ(vouchers.count(), 3u);
     EXPECT_EQ(str(vouchers[0]["av"]) + str(vouchers[1]["av"]) + str(vouchers[2]["av"]), "110");
-    EXPECT_EQ(str(call("Ttbpay/getTTB", ns::Dictionary{{"b", "ghost"}})["b"]), "500");
-    EXPECT_EQ(formFields("Sdkhome/getdjqlog", {{"username", "ghost"}})["c"]["total_page"].integerValue(), 3);
-    EXPECT_EQ(formFields("Sdkhome/mybookinglist", {{"username", "ghost"}})["lists"].count(), 3u);
-    EXPECT_EQ(tables(), before);
+    EXPECT_EQ(str(call("Ttbpay/getTTB", ns::Dictionary{{"b", "reader"}})["b"]), "500");
+    EXPECT_EQ(formFields("Sdkhome/getdjqlog", {{"username", "reader"}})["c"]["total_page"].integerValue(), 3);
+    EXPECT_EQ(formFields("Sdkhome/mybookinglist", {{"username", "reader"}})["lists"].count(), 3u);
 }
 
 TEST_F(ReadsMakeNoState, ReadsByRegisteredAccountsLeaveOnlyTheirMessages) {
     // Messages are numbered and served as pages when an account first reads them, so those stay;
-    // the profile, coupons, sub-accounts and roles are not made by reading.
-    for (int i = 0; i < 40; ++i) server.addAccount("acct" + std::to_string(i), "123456");
+    // the profile, wallet, coupons, sub-accounts and roles are not made by reading.
+    for (int i = 0; i < 20; ++i) server.addAccount("acct" + std::to_string(i), "123456");
     auto before = tables();
-    for (int i = 0; i < 40; ++i) {
+    for (int i = 0; i < 20; ++i) {
         std::string name = "acct" + std::to_string(i);
+        ASSERT_TRUE(signIn(name, "123456"));
         Value index = call("sdkhome/index", ns::Dictionary{{"username", name}})["c"];
         EXPECT_EQ(index["uinfo"]["user_login"], Value(name));
-        EXPECT_EQ(index["uinfo"]["money"], Value("0.00"));
+        EXPECT_EQ(index["uinfo"]["money"], Value("500.00"));
         EXPECT_EQ(str(index["coupon"]["money"]), "0.00");
         EXPECT_EQ(call("Sdkhome/myxiaohao", ns::Dictionary{{"username", name}})["c"].count(), 0u);
         EXPECT_EQ(str(call("login/xiaohao", ns::Dictionary{{"z", name}})["msg"]), "您还没有小号，请先添加");
     }
     auto after = tables();
-    EXPECT_EQ(after[kMessages], before[kMessages] + 40); // a message list each
-    EXPECT_EQ(after[kFiles], before[kFiles] + 40 * 4);   // and its four pages
+    EXPECT_EQ(after[kMessages], before[kMessages] + 20); // a message list each
+    EXPECT_EQ(after[kFiles], before[kFiles] + 20 * 4);   // and its four pages
     after[kMessages] = before[kMessages], after[kFiles] = before[kFiles];
     EXPECT_EQ(after, before);
 }
 
 TEST_F(ReadsMakeNoState, RefusedChangesMakeNothing) {
+    ASSERT_TRUE(signIn("refused"));
     const auto before = tables();
-    for (int i = 0; i < 50; ++i) {
-        std::string ghost = "ghost" + std::to_string(i);
+    auto refusal = [&](const char* path, ns::Dictionary params, const char* key) { return str(call(path, params)[key]); };
+    for (int i = 0; i < 10; ++i) {
         // Short of coins, an unknown voucher, one under its minimum, a coupon that does not exist,
         // one held already.
-        auto refusal = [&](const char* path, ns::Dictionary params, const char* key) {
-            return str(call(path, params)[key]);
-        };
-        EXPECT_EQ(refusal("Ttbpaynew/ttbnew", {{"f", ghost}, {"b", "501"}, {"k", "钻石"}}, "z"), "-2");
-        EXPECT_EQ(refusal("Ttbpaynew/djqpay", {{"f", ghost}, {"b", "1"}, {"cid", "999"}}, "c"), "代金券不存在");
-        EXPECT_EQ(refusal("H5pay/pay", {{"c", ghost}, {"p", "1"}, {"b", "1"}, {"cid", "101"}}, "b"), "未达到代金券使用金额");
-        EXPECT_EQ(refusal("Sdkdetail/getcoupon", {{"username", ghost}, {"cid", "12345"}}, "b"), "抵扣券不存在");
-        EXPECT_EQ(refusal("Sdkdetail/getcoupon", {{"username", ghost}, {"cid", "901"}}, "b"), "您已领取过该抵扣券");
+        EXPECT_EQ(refusal("Ttbpaynew/ttbnew", {{"f", "refused"}, {"b", "501"}, {"k", "钻石"}}, "z"), "-2");
+        EXPECT_EQ(refusal("Ttbpaynew/djqpay", {{"f", "refused"}, {"b", "1"}, {"cid", "999"}}, "c"), "代金券不存在");
+        EXPECT_EQ(refusal("H5pay/pay", {{"c", "refused"}, {"p", "1"}, {"b", "1"}, {"cid", "101"}}, "b"), "未达到代金券使用金额");
+        EXPECT_EQ(refusal("Sdkdetail/getcoupon", {{"username", "refused"}, {"cid", "12345"}}, "b"), "抵扣券不存在");
+        EXPECT_EQ(refusal("Sdkdetail/getcoupon", {{"username", "refused"}, {"cid", "901"}}, "b"), "您已领取过该抵扣券");
+        // And every change for a name that is not the session's.
+        std::string ghost = "ghost" + std::to_string(i);
+        EXPECT_EQ(refusal("Ttbpaynew/ttbnew", {{"f", ghost}, {"b", "1"}, {"k", "钻石"}}, "c"), "请先登录");
+        EXPECT_EQ(refusal("H5pay/pay", {{"c", ghost}, {"p", "1"}, {"b", "1"}}, "b"), "请先登录");
+        EXPECT_EQ(refusal("Sdkdetail/getcoupon", {{"username", ghost}, {"cid", "7"}}, "b"), "请先登录");
+        EXPECT_EQ(refusal("Card/receive", {{"username", ghost}, {"cardid", "31"}}, "b"), "请先登录");
     }
     EXPECT_EQ(tables(), before);
 }
 
 TEST_F(ReadsMakeNoState, AChangeAfterReadsStartsFromTheDefaults) {
     // Reads first, then a change: the player's state is the defaults with that change.
+    ASSERT_TRUE(signIn("late"));
     for (const Read& r : kReads) body(r, "late");
     const Read& gains = *std::find_if(std::begin(kReads), std::end(kReads),
                                       [](const Read& r) { return std::string(r.path) == "Sdkhome/getdjqlog"; });
@@ -200,8 +216,8 @@ TEST_F(ReadsMakeNoState, AChangeAfterReadsStartsFromTheDefaults) {
 
     // Both made now, and only for this player.
     server.withState([](PlatformServer::State& s) {
-        EXPECT_EQ(server::payArea(s).wallets.count("late"), 1u);
-        EXPECT_EQ(server::payArea(s).wallets.size(), 1u);
-        EXPECT_EQ(server::CouponArea::of(s).players.size(), 1u);
+        EXPECT_EQ(vx::server::payArea(s).wallets.count("late"), 1u);
+        EXPECT_EQ(vx::server::payArea(s).wallets.size(), 1u);
+        EXPECT_EQ(vx::server::CouponArea::of(s).players.size(), 1u);
     });
 }

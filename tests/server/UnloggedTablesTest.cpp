@@ -1,6 +1,7 @@
-// Tables anyone can fill without logging in (pending SMS codes, wrong-try counts, proposed names),
-// over real HTTP on loopback with the server's clock in manual mode: codes go at the end of their
-// window, floods stay within the caps, and a flood never ends a phone's lock-out.
+// Tables anyone can fill without logging in (phones sent codes with their wrong-try counts, the
+// client addresses that asked, proposed names), over real HTTP on loopback with the server's clock
+// in manual mode: codes go at the end of their window, a full table sends no code to a new phone
+// and never drops one, and no flood locks an honest phone's code.
 #include "os/foundation/Clock.h"
 #include "server/ServerState.h"
 #include "server/WelfareArea.h"
@@ -13,14 +14,26 @@ using namespace servertest;
 namespace {
 
 constexpr double kWindow = 30 * 60;
+const Value kBusy("验证码发送繁忙，请稍后再试");
+const Value kTooOften("验证码发送过于频繁，请稍后再试");
 
 class UnloggedTables : public ServerTest {
 protected:
     ManualClock clock;
 
+    void SetUp() override {
+        ServerTest::SetUp();
+        // The floods here come from one address: only the tests of that limit keep it.
+        setCaps(10000, 100000, 10000);
+    }
+
     static std::string phone(int n) { return std::to_string(13000000000LL + n); }
+    // Asks a code; the reply's text.
+    Value ask(const std::string& phone, const std::string& type = "8") {
+        return form("Sdkhome/yzm", "sj=" + phone + "&type=" + type)["b"];
+    }
     std::string sendCode(const std::string& phone, const std::string& type = "8") {
-        EXPECT_EQ(form("Sdkhome/yzm", "sj=" + phone + "&type=" + type)["a"], Value(1));
+        EXPECT_EQ(ask(phone, type), Value("发送成功")) << phone;
         return server.smsCode(phone).value_or("");
     }
     // A phone login's status: 1 in, 0 refused.
@@ -29,18 +42,18 @@ protected:
     }
     static std::string wrongFor(const std::string& code) { return code == "111111" ? "222222" : "111111"; }
     struct Sizes {
-        size_t codes = 0, tries = 0, names = 0;
+        size_t phones = 0, addresses = 0, names = 0;
     };
     Sizes sizes() {
         Sizes out;
         server.withState([&](PlatformServer::State& s) {
-            out = {s.smsCodes.size(), s.loginArea.codeTries.size(), s.loginArea.proposedNames.size()};
+            out = {s.codePhones.size(), s.codeAddresses.size(), s.loginArea.proposedNames.size()};
         });
         return out;
     }
-    void setCaps(size_t codes, size_t tries, size_t names) {
+    void setCaps(size_t phones, size_t perAddress, size_t names) {
         auto limits = server.limits();
-        limits.pendingCodes = codes, limits.codeTryPhones = tries, limits.proposedNames = names;
+        limits.codePhones = phones, limits.codesPerAddress = perAddress, limits.proposedNames = names;
         server.setLimits(limits);
     }
 };
@@ -71,30 +84,38 @@ TEST_F(UnloggedTables, ACodeWorksUntilTheEndOfItsWindowAndNotAfter) {
         ns::Clock::advance(kWindow);
         EXPECT_EQ(server.smsCode(c.phone), std::nullopt);
         EXPECT_EQ(c.use(code), Value(0)) << "at the end of the window";
-        EXPECT_EQ(sizes().codes, 0u) << "an expired code leaves nothing behind";
+        EXPECT_EQ(sizes().phones, 0u) << "an expired code leaves nothing behind";
         // A new code starts a new window.
         EXPECT_EQ(c.use(sendCode(c.phone, c.type)), Value(1));
     }
 }
 
-TEST_F(UnloggedTables, FloodsOfPhonesAndNamesStayAtTheCapsWithTheNewestKept) {
-    setCaps(50, 50, 20);
+TEST_F(UnloggedTables, AFullPhoneTableKeepsEveryCodeItHoldsAndSendsNoneToNewPhones) {
+    setCaps(50, 100000, 20);
     std::vector<std::string> codes;
-    for (int i = 0; i < 200; ++i) codes.push_back(sendCode(phone(i)));
-    EXPECT_EQ(sizes().codes, 50u);
-    // The oldest went first: their codes are refused, the newest still log in.
-    EXPECT_EQ(server.smsCode(phone(149)), std::nullopt);
-    EXPECT_EQ(login(phone(0), codes[0]), Value(0));
-    EXPECT_EQ(login(phone(149), codes[149]), Value(0));
-    for (int i = 150; i < 200; ++i) EXPECT_EQ(login(phone(i), codes[i]), Value(1)) << i;
-    EXPECT_EQ(sizes().codes, 0u);
+    for (int i = 0; i < 50; ++i) codes.push_back(sendCode(phone(i)));
+    // Exactly at the cap: a phone more is told to wait, and gets no code.
+    EXPECT_EQ(ask(phone(50)), kBusy);
+    EXPECT_EQ(server.smsCode(phone(50)), std::nullopt);
+    EXPECT_EQ(sizes().phones, 50u);
+    // A phone in the table still gets a new code, which replaces its old one.
+    std::string renewed = sendCode(phone(0));
+    EXPECT_EQ(login(phone(0), codes[0] == renewed ? wrongFor(renewed) : codes[0]), Value(0));
+    codes[0] = renewed;
+    for (int i = 0; i < 50; ++i) EXPECT_EQ(login(phone(i), codes[i]), Value(1)) << i;
+    EXPECT_EQ(sizes().phones, 0u) << "a used code leaves nothing behind";
+    EXPECT_EQ(login(phone(50), sendCode(phone(50))), Value(1));
 
-    // Wrong tries on many phones: the count table keeps within its cap too.
-    for (int i = 0; i < 120; ++i) EXPECT_EQ(login(phone(i), wrongFor(sendCode(phone(i)))), Value(0));
-    EXPECT_EQ(sizes().tries, 50u);
-    // A lower cap takes effect at once.
-    setCaps(50, 30, 20);
-    EXPECT_EQ(sizes().tries, 30u);
+    // A lower cap while the server runs drops nothing and keeps new phones out at once.
+    for (int i = 100; i < 140; ++i) sendCode(phone(i));
+    setCaps(30, 100000, 20);
+    EXPECT_EQ(sizes().phones, 40u);
+    EXPECT_EQ(ask(phone(200)), kBusy);
+    EXPECT_EQ(login(phone(139), *server.smsCode(phone(139))), Value(1));
+    // The table's entries lapse with their codes; then there is room again.
+    ns::Clock::advance(kWindow);
+    EXPECT_EQ(ask(phone(200)), Value("发送成功"));
+    EXPECT_EQ(sizes().phones, 1u);
 
     // One-tap registration hands out names without end; the table keeps the newest.
     std::vector<std::string> names;
@@ -109,43 +130,61 @@ TEST_F(UnloggedTables, FloodsOfPhonesAndNamesStayAtTheCapsWithTheNewestKept) {
     EXPECT_EQ(sizes().names, 19u);
 }
 
-TEST_F(UnloggedTables, ALockedPhoneStaysLockedThroughAFloodOfOtherPhones) {
-    setCaps(1000, 20, 20);
-    const std::string victim = phone(999);
+TEST_F(UnloggedTables, NoFloodLocksAnHonestPhonesCode) {
+    setCaps(100, 100000, 20);
+    const std::string honest = phone(999);
+    const std::string code = sendCode(honest);
+    const std::string victim = phone(998);
     for (int i = 0; i < 5; ++i) EXPECT_EQ(login(victim, wrongFor(sendCode(victim))), Value(0));
     ns::Clock::advance(60);
 
-    // Wrong tries on five times the table's cap of other phones, newer than the victim's count.
-    for (int i = 0; i < 100; ++i) EXPECT_EQ(login(phone(i), wrongFor(sendCode(phone(i)))), Value(0));
-    EXPECT_EQ(sizes().tries, 20u);
-    EXPECT_EQ(login(victim, sendCode(victim)), Value(0)) << "the right code of a locked phone after the flood";
-
-    // A flood that locks phones until the table holds nothing else: no phone gets a try that is not
-    // counted, the right code included, until a lock-out ends.
-    for (int i = 100; i < 119; ++i)
+    // Phones sent a code and guessed wrong five times each until the table is full.
+    for (int i = 0; i < 98; ++i)
         for (int t = 0; t < 5; ++t) EXPECT_EQ(login(phone(i), wrongFor(sendCode(phone(i)))), Value(0));
-    EXPECT_EQ(sizes().tries, 20u);
-    const std::string honest = phone(500);
-    EXPECT_EQ(login(honest, sendCode(honest)), Value(0));
-    EXPECT_EQ(sizes().tries, 20u);
-
-    // The victim's window, begun before the flood, ends first; then both get in.
+    EXPECT_EQ(sizes().phones, 100u);
+    EXPECT_EQ(ask(phone(500)), kBusy) << "a new phone is told to wait rather than given an uncounted code";
+    // The honest phone's own count was kept for it: its right code logs in.
+    EXPECT_EQ(login(honest, code), Value(1));
+    // The victim's lock-out holds through the flood (its own count too), and ends with its window.
+    EXPECT_EQ(login(victim, sendCode(victim)), Value(0));
     ns::Clock::advance(kWindow - 60);
     EXPECT_EQ(login(victim, sendCode(victim)), Value(1));
-    EXPECT_EQ(login(honest, sendCode(honest)), Value(1));
+}
+
+TEST_F(UnloggedTables, OneClientAddressAsksForALimitedNumberOfCodes) {
+    setCaps(10000, 5, 20);
+    for (int i = 0; i < 5; ++i) sendCode(phone(i));
+    EXPECT_EQ(ask(phone(5)), kTooOften) << "the sixth code from this address";
+    EXPECT_EQ(server.smsCode(phone(5)), std::nullopt);
+    // Another address is not held back by this one's codes.
+    EXPECT_EQ(formFrom("127.0.0.2", "Sdkhome/yzm", "sj=" + phone(5) + "&type=8")["b"], Value("发送成功"));
+    ASSERT_TRUE(server.smsCode(phone(5)));
+    EXPECT_EQ(login(phone(5), *server.smsCode(phone(5))), Value(1));
+    // A lower limit takes effect at once; numbers that are no phones cost nothing.
+    setCaps(10000, 1, 20);
+    EXPECT_EQ(formFrom("127.0.0.2", "Sdkhome/yzm", "sj=" + phone(6) + "&type=8")["b"], kTooOften);
+    EXPECT_EQ(formFrom("127.0.0.3", "Sdkhome/yzm", "sj=12345&type=8")["b"], Value("手机号格式错误"));
+    EXPECT_EQ(formFrom("127.0.0.3", "Sdkhome/yzm", "sj=" + phone(6) + "&type=8")["b"], Value("发送成功"));
+    EXPECT_EQ(sizes().addresses, 3u);
+    // The count goes with its window.
+    ns::Clock::advance(kWindow - 1);
+    EXPECT_EQ(ask(phone(7)), kTooOften);
+    ns::Clock::advance(1);
+    setCaps(10000, 5, 20);
+    EXPECT_EQ(ask(phone(7)), Value("发送成功"));
 }
 
 // Checks and lists that only read a name's state make none for names they have not seen.
 TEST_F(UnloggedTables, ReadsForUnknownNamesLeaveNothingBehind) {
     for (int i = 0; i < 50; ++i) {
         std::string name = "ghost" + std::to_string(i);
-        EXPECT_EQ(form("Index/adddllog", "username=" + name + "&xh=" + name + "_xh1")["b"], Value("该小号不属于当前账号"));
+        EXPECT_EQ(form("Index/adddllog", "username=" + name + "&xh=" + name + "_xh1")["b"], Value("请先登录"));
         EXPECT_EQ(form("Sdkdetail/card", "username=" + name + "&lx=0").count(), 3u);
     }
     server.withState([](PlatformServer::State& s) {
         EXPECT_EQ(s.loginArea.subs.size(), 0u);
         EXPECT_EQ(s.loginArea.lastSub.size(), 0u);
-        EXPECT_EQ(server::welfareArea(s).claimed.size(), 0u);
+        EXPECT_EQ(vx::server::welfareArea(s).claimed.size(), 0u);
     });
 }
 

@@ -44,19 +44,19 @@ TEST_F(WebPages, PagesCarryTheirContent) {
         EXPECT_NE(agreement->body.find(piece), std::string::npos) << piece;
     EXPECT_NE(get("/sdkapicoupon2/Agreement/Information2")->body.find("<th>单次上限</th>"), std::string::npos);
 
-    std::string tasks = server::pages::tasks(true, "/sdkapicoupon2/Agreement/rwlog");
+    std::string tasks = vx::server::pages::tasks(true, "/sdkapicoupon2/Agreement/rwlog");
     for (const char* piece : {"href=\"vorlix://rw\"", "href=\"/sdkapicoupon2/Agreement/rwlog\"", "+50 平台币", "sign ok"})
         EXPECT_NE(tasks.find(piece), std::string::npos) << piece;
-    EXPECT_NE(server::pages::tasks(false, "x").find("sign bad"), std::string::npos);
+    EXPECT_NE(vx::server::pages::tasks(false, "x").find("sign bad"), std::string::npos);
 }
 
 TEST_F(WebPages, TextFromOutsideIsEscaped) {
-    std::string cashier = server::pages::cashier(7, "<script>alert(1)</script>&", "6.66\"", "http://pay.test/confirm?order=7", false, "");
+    std::string cashier = vx::server::pages::cashier(7, "<script>alert(1)</script>&", "6.66\"", "http://pay.test/confirm?order=7", false, "");
     EXPECT_EQ(cashier.find("<script>"), std::string::npos);
     EXPECT_NE(cashier.find("&lt;script&gt;alert(1)&lt;/script&gt;&amp;"), std::string::npos);
     EXPECT_NE(cashier.find("6.66&quot;"), std::string::npos);
     EXPECT_NE(cashier.find("href=\"http://pay.test/confirm?order=7\">确认支付</a>"), std::string::npos);
-    std::string message = server::pages::message("<b>标题</b>", "2024", "a & b");
+    std::string message = vx::server::pages::message("<b>标题</b>", "2024", "a & b");
     EXPECT_EQ(message.find("<b>标题</b>"), std::string::npos);
     EXPECT_NE(message.find("a &amp; b"), std::string::npos);
 }

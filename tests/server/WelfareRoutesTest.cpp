@@ -19,7 +19,7 @@ TEST_F(WelfareRoutes, ListsPageByTheAreasSize) {
     EXPECT_EQ(form("Sdkdetail/gonglue", "pagecode=4")["now_page"].integerValue(), 4);
 
     server.withState([](PlatformServer::State& s) {
-        auto& w = server::welfareArea(s);
+        auto& w = vx::server::welfareArea(s);
         w.pageSize = 2;
         w.gamesWithoutActivities.insert("7");
     });
@@ -41,6 +41,7 @@ TEST_F(WelfareRoutes, ListsPageByTheAreasSize) {
 }
 
 TEST_F(WelfareRoutes, ClaimsBelongToTheirUser) {
+    ASSERT_TRUE(signIn("u1"));
     EXPECT_EQ(call("Card/receive", ns::Dictionary{{"cardid", "32"}, {"username", "u1"}})["a"].integerValue(), 1);
     Value again = call("Card/receive", ns::Dictionary{{"cardid", 32}, {"username", "u1"}});
     EXPECT_EQ(again["a"].integerValue(), 0);
@@ -56,6 +57,12 @@ TEST_F(WelfareRoutes, ClaimsBelongToTheirUser) {
     EXPECT_EQ(mine[0]["status"].integerValue(), 0);
     Value theirs = form("Sdkdetail/card", "username=u2&lx=0");
     EXPECT_EQ(theirs[1]["status"].integerValue(), 0);
+    // A claim's code is for its player's session: without it the packs show as for nobody.
+    signOut();
+    Value seen = form("Sdkdetail/card", "username=u1&lx=0");
+    EXPECT_EQ(seen[1]["status"].integerValue(), 0);
+    EXPECT_EQ(seen[1]["code"].description(), "");
+    EXPECT_EQ(call("Card/receive", ns::Dictionary{{"cardid", "33"}, {"username", "u1"}})["b"].description(), "请先登录");
     EXPECT_EQ(form("Sdkdetail/fuli", "gid=1001")["a"].integerValue(), 0);
     EXPECT_EQ(form("Sdkdetail/fuli", "username=u1")["c"]["vipList"].count(), 6u);
 }

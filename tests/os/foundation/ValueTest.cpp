@@ -111,6 +111,13 @@ TEST(Value, ContainerDescriptionsNestAsFoundationPrintsThem) {
     EXPECT_EQ(Value(Array{}).description(), "(\n)");
     EXPECT_EQ(Value(Array{"a\"b", -5, Data::fromString("ab")}).description(), "(\n    \"a\\\"b\",\n    \"-5\",\n    \"<6162>\"\n)");
     EXPECT_EQ(Value(Date{0}).description(), "1970-01-01 00:00:00 +0000");
+    EXPECT_EQ(Value(Date{-0.5}).description(), "1969-12-31 23:59:59 +0000");
+    // No calendar date to show: the seconds themselves, never a made-up date.
+    EXPECT_EQ(Value(Date{std::nan("")}).description(), "nan");
+    EXPECT_EQ(Value(Date{-INFINITY}).description(), "-inf");
+    EXPECT_EQ(Value(Date{1e300}).description(), "1e+300");
+    EXPECT_EQ(Value(Date{-1e18}).description(), "-1e+18");
+    EXPECT_EQ(format("%@", Value(Date{std::nan("")})), "nan");
 }
 
 TEST(Format, ConversionsOfTheDesignsFormatStrings) {

@@ -53,9 +53,9 @@ TEST(GifSource, CompositesFramesWithDisposalInAnyOrder) {
     ASSERT_EQ(source->GetType(), uti::GIF);
     ASSERT_EQ(source->GetCount(), 4u);
     const auto expected = expectedFrames();
-    for (size_t i = 0; i < 4; ++i) expectCanvas(source->CreateImageAtIndex(i), expected[i], i);
+    for (size_t i = 0; i < 4; ++i) ASSERT_NO_FATAL_FAILURE(expectCanvas(source->CreateImageAtIndex(i), expected[i], i));
     // Out of order: rebuilt from the start, same pictures.
-    for (size_t i : {3, 1, 2, 0, 3}) expectCanvas(source->CreateImageAtIndex(i), expected[i], i);
+    for (size_t i : {3, 1, 2, 0, 3}) ASSERT_NO_FATAL_FAILURE(expectCanvas(source->CreateImageAtIndex(i), expected[i], i));
     EXPECT_FALSE(source->CreateImageAtIndex(4));
 }
 

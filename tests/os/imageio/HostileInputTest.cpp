@@ -61,12 +61,12 @@ TEST(HostileInput, EveryPrefixIsReadSafely) {
         auto incremental = ImageSource::CreateIncremental();
         for (size_t n = 0; n <= size; n += std::max<size_t>(1, size / 400)) {
             auto complete = ImageSource::CreateWithData(dataOf(sample.bytes, n));
-            exercise(complete);
+            ASSERT_NO_FATAL_FAILURE(exercise(complete));
             if (sample.endIsKnown && n < size) {
                 EXPECT_NE(complete->GetStatus(), Status::Complete) << n;
             }
             incremental->UpdateData(dataOf(sample.bytes, n), false);
-            exercise(incremental);
+            ASSERT_NO_FATAL_FAILURE(exercise(incremental));
         }
         incremental->UpdateData(dataOf(sample.bytes), true);
         EXPECT_EQ(incremental->GetType(), sample.type);
@@ -83,7 +83,7 @@ TEST(HostileInput, CorruptedBytesAreReadSafely) {
             for (uint8_t value : {uint8_t(0x00), uint8_t(0xFF), uint8_t(sample.bytes[at] ^ 0x5A)}) {
                 std::vector<uint8_t> bytes = sample.bytes;
                 bytes[at] = value;
-                exercise(ImageSource::CreateWithData(dataOf(bytes)));
+                ASSERT_NO_FATAL_FAILURE(exercise(ImageSource::CreateWithData(dataOf(bytes))));
             }
         }
     }

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <ctime>
 #include <fstream>
+#include <map>
 
 namespace vx::test {
 namespace {
@@ -48,14 +49,22 @@ protected:
         return names;
     }
 
+    // The names in a Cookie header, sorted.
+    static Names namesIn(const std::string& header) {
+        Names names;
+        for (auto& pair : ns::str::split(header, "; "))
+            if (!pair.empty()) names.push_back(pair.substr(0, pair.find('=')));
+        return sorted(names);
+    }
+
+    // The body of a load through a URL connection that trusts the test server's certificate.
+    std::string loadTrusting(const std::string& fullURL);
+
     // The cookie names the server saw on a GET of the URL, sorted.
     Names sent(const std::string& fullURL) {
         auto result = fetch(makeSession(), ns::URLRequest::requestWithURL(ns::URL::fromString(fullURL)));
         EXPECT_EQ(result.errorCode(), 0) << fullURL;
-        Names names;
-        for (auto& pair : ns::str::split(result.body(), "; "))
-            if (!pair.empty()) names.push_back(pair.substr(0, pair.find('=')));
-        return sorted(names);
+        return namesIn(result.body());
     }
 
     // The names the jar says a request to the URL carries, sorted.
@@ -63,6 +72,12 @@ protected:
         Names names;
         for (auto& c : ns::HTTPCookieStorage::shared()->cookiesForURL(ns::URL::fromString(fullURL))) names.push_back(c->name());
         return sorted(names);
+    }
+
+    // A jar line for a cookie of the host's root path that expires in a day.
+    static std::string dayLine(const std::string& host, bool secure, const std::string& name, const std::string& value) {
+        return host + "\tFALSE\t/\t" + (secure ? "TRUE" : "FALSE") + "\t" + std::to_string(std::time(nullptr) + 86400) +
+               "\t" + name + "\t" + value;
     }
 
     // Writes jar lines (Netscape format) before the jar is first read in this test.
@@ -89,10 +104,10 @@ protected:
 };
 
 TEST_F(CookieMatchingTest, DomainDecidesBetweenHostOnlySubdomainsAndLookAlikes) {
-    setCookies("shop.localhost", "/set", {"host=1; Path=/", "dom=2; Domain=shop.localhost; Path=/",
-                                          "foreign=3; Domain=other.localhost; Path=/"});
+    ASSERT_NO_FATAL_FAILURE(setCookies("shop.localhost", "/set", {"host=1; Path=/", "dom=2; Domain=shop.localhost; Path=/",
+                                          "foreign=3; Domain=other.localhost; Path=/"}));
     // A subdomain may widen to its parent; the parent's host-only cookie stays its own.
-    setCookies("api.shop.localhost", "/set-up", {"up=4; Domain=.shop.localhost; Path=/", "apihost=5; Path=/"});
+    ASSERT_NO_FATAL_FAILURE(setCookies("api.shop.localhost", "/set-up", {"up=4; Domain=.shop.localhost; Path=/", "apihost=5; Path=/"}));
     echoCookies({"/"});
     expectCases({
         {"shop.localhost", "/", {"host", "dom", "up"}},
@@ -107,9 +122,9 @@ TEST_F(CookieMatchingTest, DomainDecidesBetweenHostOnlySubdomainsAndLookAlikes) 
 }
 
 TEST_F(CookieMatchingTest, PathMatchesWholeSegmentsOnly) {
-    setCookies("shop.localhost", "/set", {"root=1; Path=/", "a=2; Path=/a", "ab=3; Path=/a/b"});
+    ASSERT_NO_FATAL_FAILURE(setCookies("shop.localhost", "/set", {"root=1; Path=/", "a=2; Path=/a", "ab=3; Path=/a/b"}));
     // Without a Path the cookie belongs to the folder of the page that set it.
-    setCookies("shop.localhost", "/d/set", {"def=4"});
+    ASSERT_NO_FATAL_FAILURE(setCookies("shop.localhost", "/d/set", {"def=4"}));
     echoCookies({"/", "/a", "/a/b", "/a/b/c", "/a/bc", "/ab", "/A", "/d", "/d/x", "/dx"});
     expectCases({
         {"shop.localhost", "/", {"root"}},
@@ -127,13 +142,12 @@ TEST_F(CookieMatchingTest, PathMatchesWholeSegmentsOnly) {
 }
 
 TEST_F(CookieMatchingTest, SecureCookiesNeverGoOverPlainHTTP) {
-    std::string future = std::to_string(std::time(nullptr) + 86400);
-    seedJar({"shop.localhost\tFALSE\t/\tTRUE\t" + future + "\tsecret\t1",
-             "shop.localhost\tFALSE\t/\tFALSE\t" + future + "\tplain\t2",
-             "127.0.0.1\tFALSE\t/\tTRUE\t" + future + "\tlocalsecret\t3",
-             "127.0.0.1\tFALSE\t/\tFALSE\t" + future + "\tlocalplain\t4"});
+    seedJar({dayLine("shop.localhost", true, "secret", "1"),
+             dayLine("shop.localhost", false, "plain", "2"),
+             dayLine("127.0.0.1", true, "localsecret", "3"),
+             dayLine("127.0.0.1", false, "localplain", "4")});
     // Set over plain HTTP, a secure cookie is not taken at all.
-    setCookies("shop.localhost", "/set", {"fresh=5; Secure; Path=/"});
+    ASSERT_NO_FATAL_FAILURE(setCookies("shop.localhost", "/set", {"fresh=5; Secure; Path=/"}));
     echoCookies({"/"});
     expectCases({
         {"shop.localhost", "/", {"plain"}},
@@ -161,11 +175,11 @@ TEST_F(CookieMatchingTest, ExpiredCookiesAreNeitherSentNorListed) {
     for (const auto& host : hosts) expectCases({{host, "/", {"fresh", "gone", "dated"}}});
 
     // Max-Age=0 and a date in the past both delete; only the host that was told forgets.
-    setCookies("127.0.0.1", "/set", {"gone=x; Max-Age=0; Path=/", "dated=x; Expires=Thu, 01 Jan 1998 00:00:00 GMT; Path=/",
-                                     "later=5; Max-Age=3600; Path=/"});
+    ASSERT_NO_FATAL_FAILURE(setCookies("127.0.0.1", "/set", {"gone=x; Max-Age=0; Path=/", "dated=x; Expires=Thu, 01 Jan 1998 00:00:00 GMT; Path=/",
+                                     "later=5; Max-Age=3600; Path=/"}));
     expectCases({{"127.0.0.1", "/", {"fresh", "later"}}, {"shop.localhost", "/", {"fresh", "gone", "dated"}}});
-    setCookies("shop.localhost", "/set", {"gone=x; Max-Age=0; Path=/", "dated=x; Expires=Thu, 01 Jan 1998 00:00:00 GMT; Path=/",
-                                          "later=5; Max-Age=3600; Path=/"});
+    ASSERT_NO_FATAL_FAILURE(setCookies("shop.localhost", "/set", {"gone=x; Max-Age=0; Path=/", "dated=x; Expires=Thu, 01 Jan 1998 00:00:00 GMT; Path=/",
+                                          "later=5; Max-Age=3600; Path=/"}));
     for (const auto& host : hosts) expectCases({{host, "/", {"fresh", "later"}}});
     for (auto& c : ns::HTTPCookieStorage::shared()->cookies()) {
         ASSERT_TRUE(c->expiresDate());
@@ -195,30 +209,88 @@ public:
     }
 };
 
+std::string CookieMatchingTest::loadTrusting(const std::string& fullURL) {
+    auto delegate = std::make_shared<TrustingLoad>();
+    ns::URLConnection::create(ns::URLRequest::requestWithURL(ns::URL::fromString(fullURL)), delegate);
+    EXPECT_TRUE(runMainUntil([&] { return delegate->ended; })) << fullURL;
+    EXPECT_EQ(delegate->failure, 0) << fullURL;
+    return delegate->body;
+}
+
 TEST_F(CookieMatchingTest, SecureCookiesGoOverHTTPSAndWhatHTTPSSetsStaysOffPlainHTTP) {
-    std::string future = std::to_string(std::time(nullptr) + 86400);
-    seedJar({"127.0.0.1\tFALSE\t/\tTRUE\t" + future + "\tlocalsecret\t3",
-             "127.0.0.1\tFALSE\t/\tFALSE\t" + future + "\tlocalplain\t4"});
+    seedJar({dayLine("127.0.0.1", true, "localsecret", "3"),
+             dayLine("127.0.0.1", false, "localplain", "4")});
     HttpTestServer tls(HttpTestServer::Scheme::Https);
     tls.on("/", [](const HttpTestServer::Request& r) {
         return Reply::text(200, r.header("Cookie")).header("Set-Cookie", "tls=5; Secure; Path=/");
     });
-    auto overTLS = [&] {
-        auto load = std::make_shared<TrustingLoad>();
-        ns::URLConnection::create(ns::URLRequest::requestWithURL(ns::URL::fromString(tls.url("/"))), load);
-        EXPECT_TRUE(runMainUntil([&] { return load->ended; }));
-        EXPECT_EQ(load->failure, 0);
-        Names names;
-        for (auto& pair : ns::str::split(load->body, "; "))
-            if (!pair.empty()) names.push_back(pair.substr(0, pair.find('=')));
-        return sorted(names);
-    };
+    auto overTLS = [&] { return namesIn(loadTrusting(tls.url("/"))); };
     EXPECT_EQ(overTLS(), sorted({"localsecret", "localplain"}));
     EXPECT_EQ(overTLS(), sorted({"localsecret", "localplain", "tls"}));
     echoCookies({"/"});
     expectCases({{"127.0.0.1", "/", {"localplain"}}});
     // The plain load worked on a copy: the secure cookies are still in the jar afterwards.
     EXPECT_EQ(overTLS(), sorted({"localsecret", "localplain", "tls"}));
+}
+
+// Which cookies go is decided for every hop of a redirect chain, by that hop's URL: an https load
+// sent on to plain HTTP carries no Secure cookie there, and a cookie a redirect sets goes on the next hop.
+TEST_F(CookieMatchingTest, EveryHopOfARedirectSendsTheCookiesOfItsOwnURL) {
+    seedJar({dayLine("127.0.0.1", true, "localsecret", "1"),
+             dayLine("127.0.0.1", false, "localplain", "2"),
+             dayLine("shop.localhost", true, "secret", "3"),
+             dayLine("shop.localhost", false, "plain", "4")});
+    echoCookies({"/echo"});
+    HttpTestServer tls(HttpTestServer::Scheme::Https);
+    tls.on("/to-plain", Reply::redirect(302, server.url("/echo")));
+    tls.on("/to-shop", Reply::redirect(307, url("shop.localhost", "/echo")));
+    tls.on("/echo", [](const HttpTestServer::Request& r) { return Reply::text(200, r.header("Cookie")); });
+    auto load = [&](const std::string& fullURL) { return namesIn(loadTrusting(fullURL)); };
+
+    EXPECT_EQ(load(tls.url("/to-plain")), sorted({"localplain"}));
+    EXPECT_EQ(namesIn(tls.requests("/to-plain").back().header("Cookie")), sorted({"localsecret", "localplain"}));
+    EXPECT_EQ(load(tls.url("/to-shop")), sorted({"plain"}));
+
+    // A cookie set by a redirect reply goes with the next hop, over either kind of jar.
+    for (const std::string host : {"127.0.0.1", "shop.localhost"}) {
+        server.on("/login", Reply::redirect(302, "/echo").header("Set-Cookie", "session=s1; Path=/"));
+        auto landed = fetch(makeSession(), ns::URLRequest::requestWithURL(ns::URL::fromString(url(host, "/login"))));
+        EXPECT_NE(landed.body().find("session=s1"), std::string::npos) << host;
+    }
+}
+
+// Over plain HTTP a reply may neither replace nor remove a Secure cookie of the same name, nor set
+// a Secure one; https and plain HTTP keep sending what they sent before.
+TEST_F(CookieMatchingTest, PlainRepliesNeverReplaceRemoveOrSetSecureCookies) {
+    const Names hosts = {"127.0.0.1", "shop.localhost"};
+    Names lines;
+    for (const auto& host : hosts) {
+        lines.push_back(dayLine(host, true, "sid", "secure-value"));
+        lines.push_back(dayLine(host, true, "keep", "secure-kept"));
+    }
+    seedJar(lines);
+    for (const auto& host : hosts) {
+        ASSERT_NO_FATAL_FAILURE(setCookies(host, "/set", {"sid=plain-value; Path=/", "other=2; Path=/", "new=3; Secure; Path=/"}));
+        ASSERT_NO_FATAL_FAILURE(setCookies(host, "/drop", {"keep=x; Max-Age=0; Path=/"}));
+    }
+    echoCookies({"/"});
+    expectCases({{"127.0.0.1", "/", {"other"}}, {"shop.localhost", "/", {"other"}}});
+
+    std::map<std::string, std::pair<std::string, bool>> jar;
+    for (auto& c : ns::HTTPCookieStorage::shared()->cookies())
+        jar[c->domain() + " " + c->name()] = {c->value(), c->isSecure()};
+    for (const auto& host : hosts) {
+        EXPECT_EQ(jar[host + " sid"], std::pair(std::string("secure-value"), true)) << host;
+        EXPECT_EQ(jar[host + " keep"], std::pair(std::string("secure-kept"), true)) << host;
+        EXPECT_EQ(jar.count(host + " new"), 0u) << host;
+    }
+
+    // Over https the Secure values still go, unchanged.
+    HttpTestServer tls(HttpTestServer::Scheme::Https);
+    tls.on("/", [](const HttpTestServer::Request& r) { return Reply::text(200, r.header("Cookie")); });
+    auto sentOverTLS = ns::str::split(loadTrusting(tls.url("/")), "; ");
+    std::sort(sentOverTLS.begin(), sentOverTLS.end());
+    EXPECT_EQ(sentOverTLS, (Names{"keep=secure-kept", "other=2", "sid=secure-value"}));
 }
 
 } // namespace

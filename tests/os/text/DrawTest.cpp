@@ -35,8 +35,8 @@ struct Canvas {
     }
 };
 
-text::Style styleOf(double size, cg::Color color = {0, 0, 0, 1}) {
-    text::Style style;
+vx::text::Style styleOf(double size, cg::Color color = {0, 0, 0, 1}) {
+    vx::text::Style style;
     style.font = Font::systemFontOfSize(size);
     style.color = color;
     style.numberOfLines = 0;
@@ -46,7 +46,7 @@ text::Style styleOf(double size, cg::Color color = {0, 0, 0, 1}) {
 TEST(Draw, InkStaysInsideTheRectAndStartsAtItsTop) {
     Canvas canvas(120, 90);
     cg::Rect rect = cg::RectMake(10, 20, 60, 50);
-    text::draw(*canvas.context, rect, "汉字绘制测试汉字绘制测试汉字绘制测试", styleOf(16));
+    vx::text::draw(*canvas.context, rect, "汉字绘制测试汉字绘制测试汉字绘制测试", styleOf(16));
     auto box = canvas.inkBox();
     ASSERT_GE(box[0], 0) << "nothing drawn";
     EXPECT_GE(box[0], 10);
@@ -60,16 +60,16 @@ TEST(Draw, InkStaysInsideTheRectAndStartsAtItsTop) {
 }
 
 TEST(Draw, AlignmentMovesEachLineWithinTheWidth) {
-    auto inkFor = [](text::Alignment alignment) {
+    auto inkFor = [](vx::text::Alignment alignment) {
         Canvas canvas(200, 30);
-        text::Style style = styleOf(16);
+        vx::text::Style style = styleOf(16);
         style.alignment = alignment;
-        text::draw(*canvas.context, cg::RectMake(0, 0, 200, 30), "居中", style); // 32 points wide
+        vx::text::draw(*canvas.context, cg::RectMake(0, 0, 200, 30), "居中", style); // 32 points wide
         return canvas.inkBox();
     };
-    auto left = inkFor(text::Alignment::Left);
-    auto center = inkFor(text::Alignment::Center);
-    auto right = inkFor(text::Alignment::Right);
+    auto left = inkFor(vx::text::Alignment::Left);
+    auto center = inkFor(vx::text::Alignment::Center);
+    auto right = inkFor(vx::text::Alignment::Right);
     EXPECT_LT(left[0], 5);
     EXPECT_NEAR(center[0] - left[0], 84, 1);
     EXPECT_NEAR(right[0] - left[0], 168, 1);
@@ -79,7 +79,7 @@ TEST(Draw, AlignmentMovesEachLineWithinTheWidth) {
 TEST(Draw, TheContextsAlphaAppliesToTheWholeText) {
     Canvas faded(100, 30);
     faded.context->SetAlpha(0.5);
-    text::draw(*faded.context, cg::RectMake(0, 0, 100, 30), "红色", styleOf(20, {1, 0, 0, 1}));
+    vx::text::draw(*faded.context, cg::RectMake(0, 0, 100, 30), "红色", styleOf(20, {1, 0, 0, 1}));
     int maxAlpha = 0;
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 100; ++x) maxAlpha = std::max<int>(maxAlpha, faded.at(x, y)[3]);
@@ -89,23 +89,23 @@ TEST(Draw, TheContextsAlphaAppliesToTheWholeText) {
 TEST(Draw, LineLimitAndTailTruncation) {
     const std::string longText = "一二三四五六七八九十一二三四五六七八九十";
     Canvas limited(100, 100);
-    text::Style style = styleOf(16);
+    vx::text::Style style = styleOf(16);
     style.numberOfLines = 2;
-    text::draw(*limited.context, cg::RectMake(0, 0, 100, 100), longText, style);
+    vx::text::draw(*limited.context, cg::RectMake(0, 0, 100, 100), longText, style);
     EXPECT_LT(limited.inkBox()[3], 2 * 23); // a third line would reach past 46
 
     // One truncated line ends in an ellipsis instead of running out of the rect.
     Canvas single(100, 30);
     style.numberOfLines = 1;
-    style.lineBreakMode = text::LineBreakMode::TruncatingTail;
-    text::draw(*single.context, cg::RectMake(0, 0, 100, 30), longText, style);
+    style.lineBreakMode = vx::text::LineBreakMode::TruncatingTail;
+    vx::text::draw(*single.context, cg::RectMake(0, 0, 100, 30), longText, style);
     auto box = single.inkBox();
     EXPECT_LT(box[2], 100);
     EXPECT_GT(box[2], 80);
 }
 
 TEST(Draw, AttachmentsArePaintedInPlace) {
-    struct Sticker : ns::Object, text::AttachmentAttribute {
+    struct Sticker : ns::Object, vx::text::AttachmentAttribute {
         cg::ImageRef image;
         cg::Rect attachmentBounds() const override { return cg::RectMake(0, -2, 16, 16); }
         cg::ImageRef attachmentImage() const override { return image; }
@@ -119,13 +119,13 @@ TEST(Draw, AttachmentsArePaintedInPlace) {
     ns::AttributedString line("好\xEF\xBF\xBC好");
     line.addAttribute(ns::AttachmentAttributeName, ns::Value(sticker), {1, 1});
     Canvas canvas(80, 30);
-    text::draw(*canvas.context, cg::RectMake(0, 0, 80, 30), line, styleOf(16));
+    vx::text::draw(*canvas.context, cg::RectMake(0, 0, 80, 30), line, styleOf(16));
     // 16 points of text, then the sticker: x 16..32, its bottom 2 points below the baseline (19).
     const uint8_t* p = canvas.at(24, 12);
     EXPECT_EQ(p[1], 255);
     EXPECT_EQ(p[3], 255);
     EXPECT_EQ(canvas.at(24, 2)[1], 0); // above the sticker's top (19 + 2 - 16 = 5)
-    EXPECT_EQ(text::sizeThatFits(line, styleOf(16), {200, 200}).width, 48);
+    EXPECT_EQ(vx::text::sizeThatFits(line, styleOf(16), {200, 200}).width, 48);
 }
 
 } // namespace

@@ -31,11 +31,11 @@ class ImageFilesTest : public vx::test::SandboxTest {
 protected:
     void SetUp() override {
         SandboxTest::SetUp();
-        write("icon.png", solidPNG(1, 1, Color::redColor()));
-        write("icon@2x.png", solidPNG(2, 2, Color::greenColor()));
-        write("icon@3x.png", solidPNG(3, 3, Color::blueColor()));
-        write("VOZUV.bundle/close.png", solidPNG(4, 4, Color::whiteColor()));
-        write("photo.jpg", ImageJPEGRepresentation(Image::imageWithData(solidPNG(8, 4, Color::grayColor())), 0.9));
+        ASSERT_NO_FATAL_FAILURE(write("icon.png", solidPNG(1, 1, Color::redColor())));
+        ASSERT_NO_FATAL_FAILURE(write("icon@2x.png", solidPNG(2, 2, Color::greenColor())));
+        ASSERT_NO_FATAL_FAILURE(write("icon@3x.png", solidPNG(3, 3, Color::blueColor())));
+        ASSERT_NO_FATAL_FAILURE(write("VOZUV.bundle/close.png", solidPNG(4, 4, Color::whiteColor())));
+        ASSERT_NO_FATAL_FAILURE(write("photo.jpg", ImageJPEGRepresentation(Image::imageWithData(solidPNG(8, 4, Color::grayColor())), 0.9)));
     }
     void TearDown() override {
         Screen::mainScreen().reset();

@@ -113,6 +113,107 @@ TEST_F(SystemLooksTest, SpinnerKeepsItsStyleSizeCentredInItsFrameInItsColour) {
     }
 }
 
+// Every style as a player sees it: its size, whether it shows, and its colour where it is drawn fully.
+TEST_F(SystemLooksTest, EverySpinnerStyleShowsItsSizeAndColourOnlyWhileSpinning) {
+    struct Case {
+        ui::ActivityIndicatorViewStyle style;
+        double side;
+        int grey; // of the style's colour: white 255, grey 128
+    };
+    for (auto [style, side, grey] :
+         {Case{ui::ActivityIndicatorViewStyle::WhiteLarge, 37, 255}, Case{ui::ActivityIndicatorViewStyle::White, 20, 255},
+          Case{ui::ActivityIndicatorViewStyle::Gray, 20, 128}, Case{ui::ActivityIndicatorViewStyle::Medium, 20, 128},
+          Case{ui::ActivityIndicatorViewStyle::Large, 37, 128}}) {
+        SCOPED_TRACE(static_cast<int>(style));
+        auto spinner = ui::ActivityIndicatorView::withStyle(style);
+        EXPECT_EQ(spinner->frame(), cg::RectMake(0, 0, side, side));
+        EXPECT_EQ(spinner->intrinsicContentSize(), (cg::Size{side, side}));
+        EXPECT_TRUE(spinner->isHidden()) << "a new spinner waits to be started";
+        EXPECT_FALSE(spinner->isAnimating());
+
+        spinner->startAnimating();
+        EXPECT_FALSE(spinner->isHidden());
+        auto shot = ui::renderView(spinner, 2);
+        cg::Rect drawn = boxOf(shot, [](const Px& p) { return p[3] > 0; });
+        ASSERT_FALSE(cg::RectIsNull(drawn));
+        EXPECT_GE(drawn.size.width, side * 2 * 0.85);
+        EXPECT_LE(drawn.size.width, side * 2);
+        // Where a spoke covers whole pixels the style's colour shows as it is.
+        size_t full = 0;
+        auto cgShot = shot->CGImage();
+        for (size_t y = 0; y < cgShot->height(); ++y)
+            for (size_t x = 0; x < cgShot->width(); ++x)
+                if (Px px = pixel(cgShot, x, y); px[3] == 255) {
+                    ++full;
+                    EXPECT_EQ(px, (Px{grey, grey, grey, 255})) << x << "," << y;
+                }
+        EXPECT_GT(full, 0u);
+
+        spinner->stopAnimating();
+        EXPECT_TRUE(spinner->isHidden());
+        EXPECT_TRUE(cg::RectIsNull(boxOf(ui::renderView(spinner, 2), [](const Px& p) { return p[3] > 0; })));
+        // Kept on screen when stopped, it shows faded: no pixel at full strength.
+        spinner->setHidesWhenStopped(false);
+        spinner->setHidden(false);
+        auto still = ui::renderView(spinner, 2);
+        EXPECT_FALSE(cg::RectIsNull(boxOf(still, [](const Px& p) { return p[3] > 0; })));
+        EXPECT_TRUE(cg::RectIsNull(boxOf(still, [](const Px& p) { return p[3] == 255; })));
+    }
+    // Made with a frame, it is the white one.
+    auto plain = ui::View::create<ui::ActivityIndicatorView>(cg::RectMake(0, 0, 50, 50));
+    EXPECT_EQ(plain->style(), ui::ActivityIndicatorViewStyle::White);
+    EXPECT_EQ(plain->color()->cgColor(), ui::Color::whiteColor()->cgColor());
+}
+
+// The bar on every profile the screens run on: under the status bar (none in landscape), across
+// the screen, 44 points tall, its tint up to the screen's top edge, its title centred.
+TEST_F(SystemLooksTest, NavigationBarSitsUnderTheStatusBarOfEveryProfile) {
+    struct Case {
+        const char* name;
+        ui::DeviceProfile profile;
+        double top, width;
+    };
+    const Case cases[] = {
+        {"plain portrait", ui::DeviceProfile::plainPhone(), 20, 375},
+        {"plain landscape", ui::DeviceProfile::plainPhone().withLandscape(true), 0, 667},
+        {"notch portrait", ui::DeviceProfile::notchPortrait(), 44, 375},
+        {"notch landscape", ui::DeviceProfile::notchLandscape(), 0, 812},
+        {"iOS 10 portrait", ui::DeviceProfile::iOS10(), 20, 375},
+        {"iOS 10 landscape", ui::DeviceProfile::iOS10().withLandscape(true), 0, 667},
+        // The insets count from iOS 11 on: a notch phone on 11.0 keeps its 44, on 10.3 it has 20.
+        {"notch on 11.0", ui::DeviceProfile::notchPortrait().withSystemVersion("11.0"), 44, 375},
+        {"notch on 10.3", ui::DeviceProfile::notchPortrait().withSystemVersion("10.3"), 20, 375},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ui::DeviceProfile::use(c.profile);
+        auto first = ui::ViewController::create();
+        first->setTitle(std::string("标题"));
+        auto nav = ui::NavigationController::createWithRoot(first);
+        auto window = showWindow(nav);
+        first->view()->setBackgroundColor(ui::Color::blueColor());
+        nav->navigationBar()->setBarTintColor(ui::Color::redColor());
+        drainMain();
+        window->layoutIfNeeded();
+
+        EXPECT_EQ(nav->navigationBar()->frame(), cg::RectMake(0, c.top, c.width, 44));
+        auto title = nav->navigationBar()->titleLabel();
+        ASSERT_EQ(title->superview(), nav->navigationBar());
+        EXPECT_NEAR(title->center().x, c.width / 2, 0.5);
+        EXPECT_NEAR(title->center().y, 22, 0.5);
+
+        const double scale = ui::Screen::mainScreen().scale();
+        auto shot = ui::renderView(window, scale);
+        const size_t x = size_t(8 * scale); // left of the title
+        EXPECT_EQ(pixel(shot, x, 0), kRed) << "the tint reaches the top of the screen";
+        EXPECT_EQ(pixel(shot, x, size_t((c.top + 44) * scale) - 1), kRed);
+        EXPECT_EQ(pixel(shot, x, size_t((c.top + 44) * scale) + 1), kBlue) << "the screen starts under the bar";
+        EXPECT_EQ(pixel(shot, size_t(c.width * scale) - 1, size_t(c.top * scale)), kRed) << "across the whole width";
+        window->setHidden(true);
+    }
+    ui::DeviceProfile::reset();
+}
+
 TEST_F(SystemLooksTest, ButtonPictureShrinksIntoItsRoomAndDrawsByTheImageViewsContentMode) {
     struct Case {
         const char* name;

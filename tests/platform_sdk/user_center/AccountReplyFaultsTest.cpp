@@ -78,7 +78,7 @@ std::string mineState(AccountFaults& f) {
 }
 
 void openMessages(AccountFaults& f) {
-    f.openMine();
+    ASSERT_NO_FATAL_FAILURE(f.openMine());
     f.server.scriptNext("Mynews/listnews", jsonReply(messages(1, 10, "1", "3")));
     driver::tap(f.page->btnsView.lock()->viewWithTag(11));
     f.list = f.pushed<VXUserMsgVC>("Mynews/listnews");
@@ -88,7 +88,7 @@ void reloadMessages(AccountFaults& f) {
     f.list->tableViewDidTriggerHeaderRefresh();
 }
 void openBookings(AccountFaults& f) {
-    f.openMine();
+    ASSERT_NO_FATAL_FAILURE(f.openMine());
     driver::tap(f.page->btnsView.lock()->viewWithTag(13));
     f.list = f.pushed<VXSuOrderVC>("Sdkhome/bookinglist");
 }
@@ -98,17 +98,17 @@ void nextPage(AccountFaults& f) { pullFooter(f.list->tableView()); }
 
 void openSubAccounts(AccountFaults& f) {
     f.seedSubAccounts();
-    f.openMine();
-    f.tapArea("subname");
+    ASSERT_NO_FATAL_FAILURE(f.openMine());
+    ASSERT_NO_FATAL_FAILURE(f.tapArea("subname"));
     f.subs = f.pushed<VXSuSubNameVC>("Sdkhome/myxiaohao");
 }
 
 // The mine page with the panel of `area` open over it; with a bound phone the phone row opens the
 // unbind panel.
 void openPanel(AccountFaults& f, const std::string& area, bool bound) {
-    if (bound) f.server.withState([](server::PlatformServer::State& s) { s.accounts["player01"].phone = "13800001234"; });
-    f.openMine();
-    f.tapArea(area);
+    if (bound) f.server.withState([](vx::server::PlatformServer::State& s) { s.accounts["player01"].phone = "13800001234"; });
+    ASSERT_NO_FATAL_FAILURE(f.openMine());
+    ASSERT_NO_FATAL_FAILURE(f.tapArea(area));
 }
 // A panel's commit: its refusal's "b", "服务器错误" for anything that did not come back readable.
 std::vector<Case> commitFaults(const std::string& refusal, const std::string& toast) {
@@ -227,7 +227,7 @@ std::vector<Row> rows() {
         {"adding a sub-account", "login/addxiaohao", openSubAccounts,
          [](AccountFaults& f) {
              driver::tap(driver::findButton(f.subs->view(), "添加小号"));
-             f.confirmName("三号");
+             ASSERT_NO_FATAL_FAILURE(f.confirmName("三号"));
          },
          [](AccountFaults& f) {
              return "rows=" + std::to_string(driver::rowCount(f.subs->tableView.lock(), 0)) +
@@ -241,7 +241,7 @@ std::vector<Row> rows() {
         {"renaming a sub-account", "Sdkhome/editxiaohao", openSubAccounts,
          [](AccountFaults& f) {
              driver::selectRow(f.subs->tableView.lock(), ui::IndexPath::forRow(0, 0));
-             f.confirmName("新名");
+             ASSERT_NO_FATAL_FAILURE(f.confirmName("新名"));
          },
          [](AccountFaults& f) {
              return "rows=" + std::to_string(driver::rowCount(f.subs->tableView.lock(), 0)) + " first=" +

@@ -30,7 +30,7 @@ protected:
     // A comment of the seeded server world.
     long long firstId() {
         long long id = 0;
-        server.withState([&](server::PlatformServer::State& s) { id = server::CommentArea::of(s).comments.back().id; });
+        server.withState([&](vx::server::PlatformServer::State& s) { id = vx::server::CommentArea::of(s).comments.back().id; });
         return id;
     }
 };
@@ -107,7 +107,7 @@ TEST_F(CommentCellsTest, ALikeReplyUpdatesTheCommentItWasSentFor) {
     again->isgood = 0;
     cell->setModel(again);
     cell->doGoodBtnClick();
-    answered("Sdkcomments/good", 3);
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkcomments/good", 3));
     EXPECT_EQ(again->good.integerValue(), 8);
     EXPECT_TRUE(cell->goodBtn.lock()->isEnabled());
 }

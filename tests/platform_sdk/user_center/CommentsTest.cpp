@@ -16,12 +16,12 @@
 namespace {
 
 namespace driver = ui::driver;
-using server::PlatformServer;
+using vx::server::PlatformServer;
 
 class CommentsTest : public vx::test::ListScreenTest {
 protected:
     VXPingVCRef openComments(size_t pageSize = 10) {
-        server.withState([&](PlatformServer::State& s) { server::CommentArea::of(s).pageSize = pageSize; });
+        server.withState([&](PlatformServer::State& s) { vx::server::CommentArea::of(s).pageSize = pageSize; });
         // The comment page where players find it: the strategy tab's second page.
         auto pager = ui::ViewController::create<VXSuStrategyVC>();
         present(pager);
@@ -46,7 +46,8 @@ protected:
 };
 
 TEST_F(CommentsTest, OpensByPopularityAndSortsByTime) {
-    auto page = openComments();
+    VXPingVCRef page;
+    ASSERT_NO_FATAL_FAILURE(page = openComments());
     auto first = lastParams("Sdkcomments/get");
     EXPECT_EQ(first["px"].integerValue(), 1);
     EXPECT_EQ(first["pagecode"].integerValue(), 1);
@@ -59,7 +60,7 @@ TEST_F(CommentsTest, OpensByPopularityAndSortsByTime) {
     driver::tap(page->menu()->titleButton());
     shoot("uc-strategy-comments-sort");
     driver::tap(page->menu()->optionButtons().at(0)); // "按时间"
-    answered("Sdkcomments/get", 2);
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkcomments/get", 2));
     EXPECT_EQ(lastParams("Sdkcomments/get")["px"].integerValue(), 0);
     EXPECT_EQ(lastParams("Sdkcomments/get")["pagecode"].integerValue(), 1);
     EXPECT_EQ(page->menu()->title(), "按时间");
@@ -67,14 +68,15 @@ TEST_F(CommentsTest, OpensByPopularityAndSortsByTime) {
 }
 
 TEST_F(CommentsTest, APullRefusedOrWithoutAStatusKeepsTheRowsAndTheFooter) {
-    auto page = openComments(5);
+    VXPingVCRef page;
+    ASSERT_NO_FATAL_FAILURE(page = openComments(5));
     // A reply with no "a" (here not even a dictionary) is no success either.
     ns::Value replies[] = {ns::Dictionary{{"a", 0}, {"b", "评论加载失败"}}, ns::Array{}};
     for (size_t i = 0; i < 2; ++i) {
         server.scriptNext("Sdkcomments/get", reply(replies[i]));
         driver::pullDown(page->tableView(), 120);
         driver::release(page->tableView());
-        answered("Sdkcomments/get", 2 + i);
+        ASSERT_NO_FATAL_FAILURE(answered("Sdkcomments/get", 2 + i));
         if (i == 0) { EXPECT_TRUE(toastShows(page, "评论加载失败")); }
         EXPECT_FALSE(page->isHeaderRefreshing()) << i;
         EXPECT_EQ(page->dataSource().size(), 5u) << i;
@@ -84,14 +86,15 @@ TEST_F(CommentsTest, APullRefusedOrWithoutAStatusKeepsTheRowsAndTheFooter) {
 }
 
 TEST_F(CommentsTest, SendingPostsAsTypedAndDoesNotReload) {
-    auto page = openComments();
+    VXPingVCRef page;
+    ASSERT_NO_FATAL_FAILURE(page = openComments());
     send(page->commentInputView(), "");
-    answered("Sdkcomments/commit");
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkcomments/commit"));
     EXPECT_EQ(lastParams("Sdkcomments/commit")["content"].stringValue(), "");
     EXPECT_TRUE(toastShows(page, "评论内容不能为空"));
 
     send(page->commentInputView(), "好玩 ");
-    answered("Sdkcomments/commit", 2);
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkcomments/commit", 2));
     auto posted = lastParams("Sdkcomments/commit");
     EXPECT_EQ(posted["content"].stringValue(), "好玩 ");
     EXPECT_EQ(posted["appid"].stringValue(), "app7");
@@ -103,13 +106,14 @@ TEST_F(CommentsTest, SendingPostsAsTypedAndDoesNotReload) {
 
     server.scriptNext("Sdkcomments/commit", dropped());
     send(page->commentInputView(), "再来");
-    answered("Sdkcomments/commit", 3);
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkcomments/commit", 3));
     EXPECT_TRUE(toastShows(page, "服务器错误"));
 }
 
 TEST_F(CommentsTest, TheCommentBarRidesOnTheKeyboardInsideThePager) {
     useProfile(notch());
-    auto page = openComments();
+    VXPingVCRef page;
+    ASSERT_NO_FATAL_FAILURE(page = openComments());
     auto bar = page->commentInputView();
     cg::Rect resting = bar->frame();
     driver::typeText(bar->textView(), "好");
@@ -123,16 +127,17 @@ TEST_F(CommentsTest, TheCommentBarRidesOnTheKeyboardInsideThePager) {
 }
 
 TEST_F(CommentsTest, ASortDuringANextPageAddsNoStaleRows) {
-    auto page = openComments(5);
+    VXPingVCRef page;
+    ASSERT_NO_FATAL_FAILURE(page = openComments(5));
     server.holdNext("Sdkcomments/get");
     driver::scrollToEnd(page->tableView());
     ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
     EXPECT_EQ(lastParams("Sdkcomments/get")["pagecode"].integerValue(), 2);
-    chooseSort(page, "按时间");
-    answered("Sdkcomments/get", 3);
+    ASSERT_NO_FATAL_FAILURE(chooseSort(page, "按时间"));
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkcomments/get", 3));
     ASSERT_EQ(page->dataSource().size(), 5u);
     server.releaseHeld();
-    answered("Sdkcomments/get", 3);
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkcomments/get", 3));
     EXPECT_EQ(page->dataSource().size(), 5u) << "the popularity page 2 was overtaken";
     EXPECT_EQ(row(page, 0)->createtime, "2024-05-31 09:02");
     EXPECT_EQ(page->page(), 1);
@@ -150,15 +155,16 @@ size_t wordPixels(const ui::ImageViewRef& view, imagebytes::Rgba colour) {
 }
 
 TEST_F(CommentsTest, TheBannerAndTheBadgesCarryWords) {
-    auto page = openComments();
+    VXPingVCRef page;
+    ASSERT_NO_FATAL_FAILURE(page = openComments());
     ASSERT_TRUE(runMainUntil([&] { settle(); return picturesShown(); }));
     EXPECT_GT(wordPixels(page->picView(), {255, 255, 255, 255}), 400u) << "the rules banner says what it opens";
     // Row 2 has the paid badge only; the thread's head (below) both.
     auto paid = driver::cell<VXPingCell>(page->tableView(), {0, 2});
     ASSERT_TRUE(runMainUntil([&] { settle(); return picturesShown(); }));
     EXPECT_GT(wordPixels(paid->payPic.lock(), {255, 255, 255, 255}), 40u);
-    chooseSort(page, "按时间");
-    answered("Sdkcomments/get", 2);
+    ASSERT_NO_FATAL_FAILURE(chooseSort(page, "按时间"));
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkcomments/get", 2));
     auto both = driver::cell<VXPingCell>(page->tableView(), {0, 1});
     ASSERT_EQ(both->model()->full_name, "风中追风");
     ASSERT_TRUE(runMainUntil([&] { settle(); return picturesShown(); }));
@@ -166,7 +172,8 @@ TEST_F(CommentsTest, TheBannerAndTheBadgesCarryWords) {
 }
 
 TEST_F(CommentsTest, TheBannerOpensTheRulesAndARowItsThread) {
-    auto page = openComments();
+    VXPingVCRef page;
+    ASSERT_NO_FATAL_FAILURE(page = openComments());
     driver::tap(page->picView());
     advance(0.35);
     auto rules = std::dynamic_pointer_cast<VXSuWebVC>(navigation->topViewController());
@@ -201,6 +208,7 @@ protected:
     // The thread of the newest seeded comment (three replies), pushed from the list sorted by time.
     VXPingTwoVCRef openThread(VXPingVCRef& list) {
         list = openComments();
+        if (!list || ::testing::Test::HasFatalFailure()) return nullptr;
         chooseSort(list, "按时间");
         answered("Sdkcomments/get", 2);
         size_t index = 0;
@@ -215,7 +223,8 @@ protected:
 
 TEST_F(ThreadTest, ShowsTheHeadOverTheRepliesAndPostsWithTheParent) {
     VXPingVCRef list;
-    auto thread = openThread(list);
+    VXPingTwoVCRef thread;
+    ASSERT_NO_FATAL_FAILURE(thread = openThread(list));
     ASSERT_TRUE(thread);
     long long id = thread->headModel()->Id.integerValue();
     EXPECT_EQ(lastParams("Sdkcomments/listscomments")["comments_id"].integerValue(), id);
@@ -234,7 +243,7 @@ TEST_F(ThreadTest, ShowsTheHeadOverTheRepliesAndPostsWithTheParent) {
     shoot("uc-strategy-thread");
 
     driver::tap(thread->commentInputView()->sendButton());
-    answered("Sdkcomments/commit");
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkcomments/commit"));
     auto posted = lastParams("Sdkcomments/commit");
     EXPECT_EQ(posted["pid"].integerValue(), id);
     EXPECT_EQ(posted["content"].stringValue(), "一起");
@@ -245,7 +254,7 @@ TEST_F(ThreadTest, ShowsTheHeadOverTheRepliesAndPostsWithTheParent) {
     // A like on the head is the list's comment liked.
     long long before = thread->headModel()->good.integerValue();
     driver::tap(thread->headView()->goodBtn.lock());
-    answered("Sdkcomments/good");
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkcomments/good"));
     EXPECT_EQ(thread->headView()->goodL.lock()->text(), std::to_string(before + 1));
     bool seen = false;
     for (size_t i = 0; i < list->dataSource().size(); ++i)
@@ -256,7 +265,8 @@ TEST_F(ThreadTest, ShowsTheHeadOverTheRepliesAndPostsWithTheParent) {
 TEST_F(ThreadTest, OnANotchPhoneTheBoxSitsAboveTheHomeIndicator) {
     useProfile(notch());
     VXPingVCRef list;
-    auto thread = openThread(list);
+    VXPingTwoVCRef thread;
+    ASSERT_NO_FATAL_FAILURE(thread = openThread(list));
     ASSERT_TRUE(thread);
     cg::Rect b = thread->view()->bounds();
     EXPECT_EQ(thread->commentInputView()->frame().origin.y, b.size.height - 44 - 34);
@@ -267,16 +277,16 @@ TEST_F(ThreadTest, OnANotchPhoneTheBoxSitsAboveTheHomeIndicator) {
 TEST_F(ThreadTest, AnEmptyOrRefusedThreadShowsTheHeadOverNoRows) {
     long long id = 0;
     server.withState([&](PlatformServer::State& s) {
-        server::CommentArea::Comment c;
+        vx::server::CommentArea::Comment c;
         c.content = "还没有人回复";
-        id = server::CommentArea::of(s).add(c).id;
+        id = vx::server::CommentArea::of(s).add(c).id;
     });
     for (long long asked : {id, 99999LL}) { // the second is no comment: refused
         auto thread = ui::ViewController::create<VXPingTwoVC>();
         thread->setHeadModel(VXKeyValue::vx_objectWithKeyValues<VXPingModel>(
             ns::Value(ns::Dictionary{{"id", asked}, {"full_name", "无名"}, {"content", "还没有人回复"}})));
         present(thread);
-        answered("Sdkcomments/listscomments", asked == id ? 1 : 2);
+        ASSERT_NO_FATAL_FAILURE(answered("Sdkcomments/listscomments", asked == id ? 1 : 2));
         EXPECT_EQ(driver::rowCount(thread->tableView(), 0), 0);
         EXPECT_EQ(thread->tableView()->tableHeaderView(), thread->headView());
         if (asked != id) {

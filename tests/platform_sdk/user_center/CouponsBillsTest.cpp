@@ -15,7 +15,7 @@
 namespace {
 
 namespace driver = ui::driver;
-using server::PlatformServer;
+using vx::server::PlatformServer;
 using VXSuMyCouponCellRef = ns::Ref<VXSuMyCouponCell>;
 
 class CouponsTest : public vx::test::ListScreenTest {
@@ -35,7 +35,7 @@ protected:
     }
     void claimOnServer(std::initializer_list<long long> cids) {
         server.withState([&](PlatformServer::State& s) {
-            for (long long cid : cids) server::CouponArea::of(s).claim("player01", cid);
+            for (long long cid : cids) vx::server::CouponArea::of(s).claim("player01", cid);
         });
     }
     std::string footerText(const ui::TableViewRef& table) {
@@ -53,7 +53,8 @@ protected:
 };
 
 TEST_F(CouponsTest, TheCentreListsOnePageAndLaysOutByDevice) {
-    auto centre = openCentre();
+    VXSuCouponVCRef centre;
+    ASSERT_NO_FATAL_FAILURE(centre = openCentre());
     auto params = lastParams("Sdkdetail/couponlists");
     EXPECT_EQ(params["username"].stringValue(), "player01");
     EXPECT_EQ(params["type"].stringValue(), "ios");
@@ -84,23 +85,26 @@ TEST_F(CouponsTest, TheCentreListsOnePageAndLaysOutByDevice) {
     }
 
     useProfile(notch());
-    auto tall = openCentre();
+    VXSuCouponVCRef tall;
+    ASSERT_NO_FATAL_FAILURE(tall = openCentre());
     b = tall->view()->bounds();
     EXPECT_EQ(tall->tableView()->frame(), cg::RectMake(0, 155, b.size.width, b.size.height - 155 - 106));
     // My coupons' filter bar sits under the taller bar too.
-    auto mine = openMine(tall);
+    VXSuMyCouponVCRef mine;
+    ASSERT_NO_FATAL_FAILURE(mine = openMine(tall));
     EXPECT_EQ(mine->topView()->frame().origin.y, 88);
     EXPECT_EQ(mine->tableView()->frame().origin.y, 133);
 }
 
 TEST_F(CouponsTest, ClaimingCollapsesOnlyThatRowAndClaimAllEmptiesTheList) {
-    auto centre = openCentre();
+    VXSuCouponVCRef centre;
+    ASSERT_NO_FATAL_FAILURE(centre = openCentre());
     server.holdNext("Sdkdetail/getcoupon");
     driver::selectRow(centre->tableView(), {0, 1});
     ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
     driver::selectRow(centre->tableView(), {0, 1}); // a second tap while the claim is out sends nothing
     server.releaseHeld();
-    answered("Sdkdetail/getcoupon");
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkdetail/getcoupon"));
     ASSERT_EQ(server.requests("Sdkdetail/getcoupon").size(), 1u);
     auto claim = server.requests("Sdkdetail/getcoupon").front();
     EXPECT_TRUE(claim.scrambled);
@@ -116,7 +120,7 @@ TEST_F(CouponsTest, ClaimingCollapsesOnlyThatRowAndClaimAllEmptiesTheList) {
     shoot("uc-mine-coupon-centre-claimed");
 
     driver::tap(driver::findByAccessibilityId(centre->view(), "coupon_claim_all"));
-    answered("Sdkdetail/getcouponall");
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkdetail/getcouponall"));
     EXPECT_EQ(lastParams("Sdkdetail/getcouponall")["gid"].stringValue(), "1001");
     EXPECT_TRUE(centre->dataSource().empty());
     EXPECT_EQ(driver::rowCount(centre->tableView(), 0), 0);
@@ -126,16 +130,17 @@ TEST_F(CouponsTest, ClaimingCollapsesOnlyThatRowAndClaimAllEmptiesTheList) {
 }
 
 TEST_F(CouponsTest, AClaimReplyAfterClaimAllChangesNoRow) {
-    auto centre = openCentre();
+    VXSuCouponVCRef centre;
+    ASSERT_NO_FATAL_FAILURE(centre = openCentre());
     server.holdNext("Sdkdetail/getcoupon");
     driver::selectRow(centre->tableView(), {0, 4});
     ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
     auto model = centre->dataSource()[4].objectAs<VXSuCouponModel>();
     centre->getAllCoupons();
-    answered("Sdkdetail/getcouponall");
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkdetail/getcouponall"));
     ASSERT_TRUE(centre->dataSource().empty());
     server.releaseHeld();
-    answered("Sdkdetail/getcoupon");
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkdetail/getcoupon"));
     EXPECT_EQ(driver::rowCount(centre->tableView(), 0), 0);
     // The late reply updates its own coupon; no row shows it any more.
     EXPECT_TRUE(toastShows(centre, "领取成功"));
@@ -144,7 +149,8 @@ TEST_F(CouponsTest, AClaimReplyAfterClaimAllChangesNoRow) {
 
 TEST_F(CouponsTest, FailuresAndRefusalsShowTheirMessages) {
     server.scriptNext("Sdkdetail/couponlists", reply(ns::Dictionary{{"a", 0}, {"b", "活动未开始"}}));
-    auto refused = openCentre();
+    VXSuCouponVCRef refused;
+    ASSERT_NO_FATAL_FAILURE(refused = openCentre());
     EXPECT_TRUE(toastShows(refused, "活动未开始"));
     EXPECT_TRUE(refused->dataSource().empty());
     EXPECT_FALSE(refused->showRefreshFooter());
@@ -152,16 +158,17 @@ TEST_F(CouponsTest, FailuresAndRefusalsShowTheirMessages) {
     advance(0.3);
 
     claimOnServer({7, 8, 9, 10, 11});
-    auto centre = openCentre();
+    VXSuCouponVCRef centre;
+    ASSERT_NO_FATAL_FAILURE(centre = openCentre());
     for (long row = 0; row < 5; ++row) EXPECT_EQ(driver::rowHeight(centre->tableView(), {0, row}), 0);
     EXPECT_EQ(footerText(centre->tableView()), "已全部加载完毕");
     server.scriptNext("Sdkdetail/getcouponall", dropped());
     centre->getAllCoupons();
-    answered("Sdkdetail/getcouponall");
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkdetail/getcouponall"));
     EXPECT_TRUE(toastShows(centre, "服务器错误"));
     server.scriptNext("Sdkdetail/getcouponall", raw(200, "not a coded reply"));
     centre->getAllCoupons();
-    answered("Sdkdetail/getcouponall", 2);
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkdetail/getcouponall", 2));
     EXPECT_EQ(centre->dataSource().size(), 5u);
 
     ShareVale::sharedInstance()->setIosWapBoxUrl(std::string("https://box.example/app"));
@@ -172,7 +179,8 @@ TEST_F(CouponsTest, FailuresAndRefusalsShowTheirMessages) {
 
 TEST_F(CouponsTest, MyCouponsFilterBySwitchingTheDisabledButton) {
     claimOnServer({7});
-    auto mine = openMine(openCentre());
+    VXSuMyCouponVCRef mine;
+    ASSERT_NO_FATAL_FAILURE(mine = openMine(openCentre()));
     ASSERT_TRUE(mine);
     EXPECT_EQ(lastParams("Sdkhome/mycoupon")["status"].stringValue(), "1");
     EXPECT_EQ(lastParams("Sdkhome/mycoupon")["pagecode"].integerValue(), 1);
@@ -197,7 +205,7 @@ TEST_F(CouponsTest, MyCouponsFilterBySwitchingTheDisabledButton) {
     shoot("uc-mine-my-coupons-usable");
 
     driver::tap(expired);
-    answered("Sdkhome/mycoupon", 2);
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkhome/mycoupon", 2));
     EXPECT_EQ(lastParams("Sdkhome/mycoupon")["status"].stringValue(), "0");
     EXPECT_EQ(lastParams("Sdkhome/mycoupon")["pagecode"].integerValue(), 1);
     EXPECT_FALSE(expired->isEnabled());
@@ -215,14 +223,15 @@ TEST_F(CouponsTest, MyCouponsFilterBySwitchingTheDisabledButton) {
 
 TEST_F(CouponsTest, FilterRepliesInReverseOrderShowTheLastFilter) {
     claimOnServer({7, 8});
-    auto mine = openMine(openCentre());
+    VXSuMyCouponVCRef mine;
+    ASSERT_NO_FATAL_FAILURE(mine = openMine(openCentre()));
     server.holdNext("Sdkhome/mycoupon");
     driver::tap(filter(mine, 11));
     ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
     driver::tap(filter(mine, 10));
-    answered("Sdkhome/mycoupon", 3);
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkhome/mycoupon", 3));
     server.releaseHeld();
-    answered("Sdkhome/mycoupon", 3);
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkhome/mycoupon", 3));
     ASSERT_EQ(mine->dataSource().size(), 2u);
     EXPECT_EQ(mine->dataSource()[0].objectAs<VXSuCouponModel>()->end_time, "2024-06-30");
     EXPECT_EQ(mine->loadedStatus(), "1");
@@ -230,7 +239,7 @@ TEST_F(CouponsTest, FilterRepliesInReverseOrderShowTheLastFilter) {
     // A switch whose load fails keeps the rows with the look they were loaded with.
     server.scriptNext("Sdkhome/mycoupon", dropped());
     driver::tap(filter(mine, 11));
-    answered("Sdkhome/mycoupon", 4);
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkhome/mycoupon", 4));
     EXPECT_EQ(mine->status(), "0");
     EXPECT_EQ(mine->dataSource().size(), 2u);
     mine->tableView()->reloadData();
@@ -256,8 +265,9 @@ protected:
 };
 
 TEST_F(BillsTest, VoucherStatementSendsTheScreenOfTabAndMenu) {
-    server.withState([](PlatformServer::State& s) { server::CouponArea::of(s).pageSize = 15; });
-    auto bills = openBills(false, false);
+    server.withState([](PlatformServer::State& s) { vx::server::CouponArea::of(s).pageSize = 15; });
+    VXSuBillVCRef bills;
+    ASSERT_NO_FATAL_FAILURE(bills = openBills(false, false));
     EXPECT_EQ(bills->showL.lock()->text(), "代金券");
     auto first = lastParams("Sdkhome/getdjqlog");
     EXPECT_EQ(first["screen"].integerValue(), 0);
@@ -273,7 +283,7 @@ TEST_F(BillsTest, VoucherStatementSendsTheScreenOfTabAndMenu) {
 
     // Paging through the footer: 23 lines make two pages of 15.
     driver::scrollToEnd(bills->tableView());
-    answered("Sdkhome/getdjqlog", 2);
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkhome/getdjqlog", 2));
     EXPECT_EQ(lastParams("Sdkhome/getdjqlog")["pagecode"].integerValue(), 2);
     EXPECT_EQ(bills->dataSource().size(), 23u);
     bills->tableView()->setContentOffset({0, 0});
@@ -281,14 +291,14 @@ TEST_F(BillsTest, VoucherStatementSendsTheScreenOfTabAndMenu) {
     driver::tap(bills->menu()->titleButton());
     shoot("uc-mine-bills-voucher-menu");
     driver::tap(bills->menu()->optionButtons().at(1));
-    answered("Sdkhome/getdjqlog", 3);
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkhome/getdjqlog", 3));
     EXPECT_EQ(lastParams("Sdkhome/getdjqlog")["screen"].integerValue(), 2);
     EXPECT_EQ(lastParams("Sdkhome/getdjqlog")["pagecode"].integerValue(), 1);
     EXPECT_EQ(bills->menu()->title(), "金币兑换");
     for (const auto& row : bills->dataSource()) EXPECT_EQ(row["remark"].stringValue(), "金币兑换");
 
     driver::tap(spending(bills));
-    answered("Sdkhome/paydjqlog");
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkhome/paydjqlog"));
     EXPECT_EQ(lastParams("Sdkhome/paydjqlog")["screen"].integerValue(), 1);
     EXPECT_EQ(bills->menu()->title(), "游戏充值");
     EXPECT_FALSE(bills->menu()->isHidden());
@@ -306,10 +316,11 @@ TEST_F(BillsTest, VoucherStatementSendsTheScreenOfTabAndMenu) {
 }
 
 TEST_F(BillsTest, StarCoinAndPlatformCoinStatements) {
-    auto stars = openBills(false, true);
+    VXSuBillVCRef stars;
+    ASSERT_NO_FATAL_FAILURE(stars = openBills(false, true));
     EXPECT_EQ(stars->menu()->title(), "后台发放");
     driver::tap(spending(stars));
-    answered("Sdkhome/paystarcoinlog");
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkhome/paystarcoinlog"));
     EXPECT_TRUE(stars->menu()->isHidden());
     EXPECT_EQ(lastParams("Sdkhome/paystarcoinlog")["screen"].integerValue(), 1);
     EXPECT_EQ(stars->menuArr(), (std::vector<std::string>{"后台发放", "金币兑换"})) << "left as it was";
@@ -318,33 +329,35 @@ TEST_F(BillsTest, StarCoinAndPlatformCoinStatements) {
 
     navigation = nullptr;
     useProfile(plain());
-    auto coins = openBills(true, true);
+    VXSuBillVCRef coins;
+    ASSERT_NO_FATAL_FAILURE(coins = openBills(true, true));
     EXPECT_EQ(coins->showL.lock()->text(), "平台币");
     EXPECT_TRUE(coins->menuArr().empty());
     EXPECT_FALSE(coins->menu()->superview()) << "no menu";
     EXPECT_EQ(lastParams("Userexpand/getptblog")["screen"].integerValue(), 0);
     shoot("uc-mine-bills-coins");
     driver::tap(spending(coins));
-    answered("Userexpand/payptblog");
+    ASSERT_NO_FATAL_FAILURE(answered("Userexpand/payptblog"));
     EXPECT_EQ(lastParams("Userexpand/payptblog")["screen"].integerValue(), 1);
     driver::tap(coins->oneBtn.lock());
-    answered("Userexpand/getptblog", 2);
+    ASSERT_NO_FATAL_FAILURE(answered("Userexpand/getptblog", 2));
     EXPECT_EQ(lastParams("Userexpand/getptblog")["screen"].integerValue(), 1);
 }
 
 TEST_F(BillsTest, AMenuReplyWithoutAStatusOrAFailedSwitchKeepsTheRowsAndTheirSign) {
-    auto bills = openBills(false, false);
+    VXSuBillVCRef bills;
+    ASSERT_NO_FATAL_FAILURE(bills = openBills(false, false));
     server.scriptNext("Sdkhome/getdjqlog", reply(ns::Dictionary{{"b", "稍后再试"}}));
     driver::tap(bills->menu()->titleButton());
     driver::tap(bills->menu()->optionButtons().at(1));
-    answered("Sdkhome/getdjqlog", 2);
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkhome/getdjqlog", 2));
     EXPECT_TRUE(toastShows(bills, "稍后再试"));
     EXPECT_EQ(bills->dataSource().size(), 10u);
     EXPECT_EQ(bills->totalPage(), 3);
 
     server.scriptNext("Sdkhome/paydjqlog", reply(ns::Dictionary{{"a", 0}, {"b", "查询失败"}}));
     driver::tap(spending(bills));
-    answered("Sdkhome/paydjqlog");
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkhome/paydjqlog"));
     EXPECT_TRUE(toastShows(bills, "查询失败"));
     EXPECT_EQ(bills->dataSource().size(), 10u);
     bills->tableView()->reloadData();

@@ -97,7 +97,7 @@ protected:
 };
 
 TEST_F(ListBaseTest, OnePageWithoutATotalShowsAllLoaded) {
-    open(pageReply(1, 3, 1, {}));
+    ASSERT_NO_FATAL_FAILURE(open(pageReply(1, 3, 1, {})));
     ASSERT_TRUE(footer());
     EXPECT_EQ(list->totalPage(), 0);
     EXPECT_EQ(footer()->state(), VXRefreshStateNoMoreData);
@@ -108,16 +108,16 @@ TEST_F(ListBaseTest, OnePageWithoutATotalShowsAllLoaded) {
 }
 
 TEST_F(ListBaseTest, FooterLoadsEachPageThenSaysAllLoaded) {
-    open(pageReply(1, 20, 1, 3));
+    ASSERT_NO_FATAL_FAILURE(open(pageReply(1, 20, 1, 3)));
     EXPECT_EQ(footer()->state(), VXRefreshStateIdle);
     server.scriptNext(Path, reply(pageReply(21, 20, 2, 3)));
     pullFooter();
-    settleRequests(2);
+    ASSERT_NO_FATAL_FAILURE(settleRequests(2));
     EXPECT_EQ(list->page(), 2);
     EXPECT_EQ(footer()->state(), VXRefreshStateIdle);
     server.scriptNext(Path, reply(pageReply(41, 5, 3, 3)));
     pullFooter();
-    settleRequests(3);
+    ASSERT_NO_FATAL_FAILURE(settleRequests(3));
     EXPECT_EQ(footer()->state(), VXRefreshStateNoMoreData);
     EXPECT_EQ(pagecodes(), (std::vector<std::string>{"1", "2", "3"}));
     EXPECT_EQ(driver::rowCount(list->tableView(), 0), 45);
@@ -125,13 +125,13 @@ TEST_F(ListBaseTest, FooterLoadsEachPageThenSaysAllLoaded) {
     // A later first page with more pages brings the footer back.
     server.scriptNext(Path, reply(pageReply(1, 20, 1, 2)));
     list->tableViewDidTriggerHeaderRefresh();
-    settleRequests(4);
+    ASSERT_NO_FATAL_FAILURE(settleRequests(4));
     EXPECT_EQ(footer()->state(), VXRefreshStateIdle);
     EXPECT_EQ(driver::rowCount(list->tableView(), 0), 20);
 }
 
 TEST_F(ListBaseTest, FinishingWaitsForTheNextMainQueueTurn) {
-    open(pageReply(1, 2, 1, 1));
+    ASSERT_NO_FATAL_FAILURE(open(pageReply(1, 2, 1, 1)));
     list->dataSource().push_back(ns::Dictionary{{"title", "late"}});
     list->tableViewDidFinishTriggerHeader(false, true);
     EXPECT_EQ(list->tableView()->numberOfRows(0), 2);
@@ -140,40 +140,40 @@ TEST_F(ListBaseTest, FinishingWaitsForTheNextMainQueueTurn) {
 }
 
 TEST_F(ListBaseTest, FailedNextPageIsAskedAgainAndShownOnce) {
-    open(pageReply(1, 20, 1, 2));
+    ASSERT_NO_FATAL_FAILURE(open(pageReply(1, 20, 1, 2)));
     server.scriptNext(Path, dropped());
     pullFooter();
-    settleRequests(2);
+    ASSERT_NO_FATAL_FAILURE(settleRequests(2));
     EXPECT_EQ(list->page(), 1);
     EXPECT_EQ(footer()->state(), VXRefreshStateIdle); // not "all loaded" for a page never shown
     EXPECT_EQ(list->dataSource().size(), 20u);
 
     server.scriptNext(Path, reply(pageReply(21, 3, 2, 2)));
     pullFooter();
-    settleRequests(3);
+    ASSERT_NO_FATAL_FAILURE(settleRequests(3));
     EXPECT_EQ(pagecodes(), (std::vector<std::string>{"1", "2", "2"}));
     EXPECT_EQ(list->dataSource().size(), 23u);
     EXPECT_EQ(footer()->state(), VXRefreshStateNoMoreData);
 }
 
 TEST_F(ListBaseTest, RefusedOrListlessNextPageKeepsThePage) {
-    open(pageReply(1, 20, 1, 3));
+    ASSERT_NO_FATAL_FAILURE(open(pageReply(1, 20, 1, 3)));
     server.scriptNext(Path, reply(ns::Dictionary{{"a", 0}, {"b", "x"}}));
     pullFooter();
-    settleRequests(2);
+    ASSERT_NO_FATAL_FAILURE(settleRequests(2));
     EXPECT_EQ(list->page(), 1);
     EXPECT_EQ(list->dataSource().size(), 20u);
     EXPECT_EQ(list->refusals, std::vector<std::string>{"x"});
 
     server.scriptNext(Path, jsonText(R"({"lists":{"0":{"title":"bad"}},"now_page":2})"));
     pullFooter();
-    settleRequests(3);
+    ASSERT_NO_FATAL_FAILURE(settleRequests(3));
     EXPECT_EQ(list->page(), 1);
     EXPECT_EQ(list->dataSource().size(), 20u);
 
     server.scriptNext(Path, reply(pageReply(21, 2, 2, 3)));
     pullFooter();
-    settleRequests(4);
+    ASSERT_NO_FATAL_FAILURE(settleRequests(4));
     EXPECT_EQ(pagecodes(), (std::vector<std::string>{"1", "2", "2", "2"}));
     EXPECT_EQ(titles().back(), "row 22");
 }
@@ -182,30 +182,30 @@ TEST_F(ListBaseTest, FirstPageRefusalKeepsTheRowsAndWrongTypesAreSkipped) {
     server.scriptNext(Path, jsonText(R"({"lists":[{"title":"one"},7,"x",null,[1],{"title":"two"}],"now_page":"1","total_page":"1"})"));
     list = ui::ViewController::create<PagedList>();
     present(list);
-    settleRequests(1);
+    ASSERT_NO_FATAL_FAILURE(settleRequests(1));
     EXPECT_EQ(titles(), (std::vector<std::string>{"one", "two"}));
 
     // "a" other than 1 is a refusal: rows stay, the counters too.
     server.scriptNext(Path, reply(ns::Dictionary{{"a", "2"}, {"b", "稍后再试"}, {"lists", ns::Array{}}}));
     list->tableViewDidTriggerHeaderRefresh();
-    settleRequests(2);
+    ASSERT_NO_FATAL_FAILURE(settleRequests(2));
     EXPECT_EQ(titles(), (std::vector<std::string>{"one", "two"}));
     EXPECT_EQ(list->refusals, std::vector<std::string>{"稍后再试"});
     // A 64-bit status that only truncates to 1 is no success either.
     server.scriptNext(Path, reply(ns::Dictionary{{"a", 4294967297LL}, {"lists", ns::Array{}}}));
     list->tableViewDidTriggerHeaderRefresh();
-    settleRequests(3);
+    ASSERT_NO_FATAL_FAILURE(settleRequests(3));
     EXPECT_EQ(titles().size(), 2u);
     // A reply with neither status nor list empties it, as it always did.
     server.scriptNext(Path, reply(ns::Dictionary{{"msg", "none"}}));
     list->tableViewDidTriggerHeaderRefresh();
-    settleRequests(4);
+    ASSERT_NO_FATAL_FAILURE(settleRequests(4));
     EXPECT_TRUE(list->dataSource().empty());
     EXPECT_EQ(footer()->state(), VXRefreshStateNoMoreData);
 }
 
 TEST_F(ListBaseTest, NextPageOvertakenByAReloadAddsNothing) {
-    open(pageReply(1, 20, 1, 3));
+    ASSERT_NO_FATAL_FAILURE(open(pageReply(1, 20, 1, 3)));
     server.scriptNext(Path, reply(pageReply(100, 20, 2, 3)));
     server.holdNext(Path);
     pullFooter();
@@ -213,11 +213,11 @@ TEST_F(ListBaseTest, NextPageOvertakenByAReloadAddsNothing) {
 
     server.scriptNext(Path, reply(pageReply(50, 4, 1, 2)));
     list->tableViewDidTriggerHeaderRefresh();
-    settleRequests(2);
+    ASSERT_NO_FATAL_FAILURE(settleRequests(2));
     EXPECT_EQ(titles().front(), "row 50");
 
     server.releaseHeld();
-    settleRequests(3);
+    ASSERT_NO_FATAL_FAILURE(settleRequests(3));
     EXPECT_EQ(list->dataSource().size(), 4u);
     EXPECT_EQ(list->page(), 1);
     EXPECT_EQ(list->totalPage(), 2);
@@ -225,7 +225,7 @@ TEST_F(ListBaseTest, NextPageOvertakenByAReloadAddsNothing) {
 }
 
 TEST_F(ListBaseTest, NextPageOvertakenByAFailedReloadIsAskedAgain) {
-    open(pageReply(1, 20, 1, 3));
+    ASSERT_NO_FATAL_FAILURE(open(pageReply(1, 20, 1, 3)));
     server.holdNext(Path);
     pullFooter();
     ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
@@ -234,27 +234,27 @@ TEST_F(ListBaseTest, NextPageOvertakenByAFailedReloadIsAskedAgain) {
     // so page 2 is still the one to ask for.
     server.scriptNext(Path, dropped());
     list->tableViewDidTriggerHeaderRefresh();
-    settleRequests(2);
+    ASSERT_NO_FATAL_FAILURE(settleRequests(2));
     server.releaseHeld();
-    settleRequests(3);
+    ASSERT_NO_FATAL_FAILURE(settleRequests(3));
     EXPECT_EQ(list->dataSource().size(), 20u);
     EXPECT_EQ(list->page(), 1);
 
     server.scriptNext(Path, reply(pageReply(21, 20, 2, 3)));
     pullFooter();
-    settleRequests(4);
+    ASSERT_NO_FATAL_FAILURE(settleRequests(4));
     EXPECT_EQ(pagecodes(), (std::vector<std::string>{"1", "2", "1", "2"}));
     EXPECT_EQ(titles()[20], "row 21");
 }
 
 TEST_F(ListBaseTest, OvertakenNextPageLeavesANewerFooterLoadRefreshing) {
-    open(pageReply(1, 20, 1, 3));
+    ASSERT_NO_FATAL_FAILURE(open(pageReply(1, 20, 1, 3)));
     server.holdNext(Path);
     pullFooter();
     ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
     server.scriptNext(Path, reply(pageReply(50, 20, 1, 3)));
     list->tableViewDidTriggerHeaderRefresh();
-    settleRequests(2);
+    ASSERT_NO_FATAL_FAILURE(settleRequests(2));
     EXPECT_FALSE(list->isFooterRefreshing()); // the reload set the footer afresh
 
     // The old page 2 comes back while the new list's page 2 is out: the footer stays refreshing,
@@ -268,14 +268,14 @@ TEST_F(ListBaseTest, OvertakenNextPageLeavesANewerFooterLoadRefreshing) {
     EXPECT_TRUE(list->isFooterRefreshing());
 
     server.releaseHeld();
-    settleRequests(4);
+    ASSERT_NO_FATAL_FAILURE(settleRequests(4));
     EXPECT_EQ(list->dataSource().size(), 40u);
     EXPECT_EQ(list->page(), 2);
     EXPECT_FALSE(list->isFooterRefreshing());
 }
 
 TEST_F(ListBaseTest, ControlsAreInstalledOnceAndRemoved) {
-    open(pageReply(1, 1, 1, 1));
+    ASSERT_NO_FATAL_FAILURE(open(pageReply(1, 1, 1, 1)));
     auto first = footer();
     list->setShowRefreshFooter(true);
     EXPECT_EQ(footer(), first);
@@ -294,7 +294,7 @@ TEST_F(ListBaseTest, ControlsAreInstalledOnceAndRemoved) {
     driver::pullDown(list->tableView(), 120);
     driver::release(list->tableView());
     advance(0.3);
-    settleRequests(2);
+    ASSERT_NO_FATAL_FAILURE(settleRequests(2));
     EXPECT_EQ(titles().front(), "row 7");
     EXPECT_FALSE(list->isHeaderRefreshing());
 }

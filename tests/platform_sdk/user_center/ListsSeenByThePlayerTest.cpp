@@ -72,12 +72,13 @@ protected:
 };
 
 TEST_F(ListsSeen, AThreadLoadsItsLaterPagesForItsComment) {
-    auto thread = openThread();
+    VXPingTwoVCRef thread;
+    ASSERT_NO_FATAL_FAILURE(thread = openThread());
     ASSERT_TRUE(thread);
     EXPECT_EQ(listState(thread), "rows=10 page=1 footer=idle");
     server.scriptNext("Sdkcomments/listscomments", jsonReply(page(comments(610, 4, false), 2, 2)));
     pullFooter(thread->tableView());
-    waitForLoad("Sdkcomments/listscomments", 2);
+    ASSERT_NO_FATAL_FAILURE(waitForLoad("Sdkcomments/listscomments", 2));
     auto sent = server.requests("Sdkcomments/listscomments").at(1).params;
     EXPECT_EQ(sent["pagecode"].description(), "2");
     EXPECT_EQ(sent["comments_id"].description(), "500");
@@ -86,7 +87,8 @@ TEST_F(ListsSeen, AThreadLoadsItsLaterPagesForItsComment) {
 }
 
 TEST_F(ListsSeen, PaidBadgesOnTheThreadHeadAndItsRepliesOpenTheTitlePage) {
-    auto thread = openThread();
+    VXPingTwoVCRef thread;
+    ASSERT_NO_FATAL_FAILURE(thread = openThread());
     ASSERT_TRUE(thread);
     // The head has both badges: the paid one beside the VIP one.
     auto head = thread->headView();
@@ -98,13 +100,13 @@ TEST_F(ListsSeen, PaidBadgesOnTheThreadHeadAndItsRepliesOpenTheTitlePage) {
     EXPECT_TRUE(reply->vipPic.lock()->isHidden());
     EXPECT_FALSE(reply->payPic.lock()->isHidden());
     EXPECT_EQ(reply->payPicLeft.lock()->constant(), 5);
-    expectTitlePage(head->payPic.lock());
-    expectTitlePage(driver::cell<VXPingTwoCell>(thread->tableView(), {0, 0})->payPic.lock());
+    ASSERT_NO_FATAL_FAILURE(expectTitlePage(head->payPic.lock()));
+    ASSERT_NO_FATAL_FAILURE(expectTitlePage(driver::cell<VXPingTwoCell>(thread->tableView(), {0, 0})->payPic.lock()));
     // A reply without a paid badge shows none.
     server.scriptNext("Sdkcomments/listscomments",
                       jsonReply(page(R"([{"id":700,"full_name":"无徽章","vippic":"","paypic":[]}])", 1, 1)));
     thread->tableViewDidTriggerHeaderRefresh();
-    waitForLoad("Sdkcomments/listscomments", 2);
+    ASSERT_NO_FATAL_FAILURE(waitForLoad("Sdkcomments/listscomments", 2));
     EXPECT_TRUE(driver::cell<VXPingTwoCell>(thread->tableView(), {0, 0})->payPic.lock()->isHidden());
 }
 
@@ -123,14 +125,14 @@ TEST_F(ListsSeen, TheServerListPagesToItsThirdPageAndReadsMissingKeysAsNone) {
     server.scriptNext("Server/lists2", jsonReply(serverPage(1, R"(,"auto":1)")));
     auto list = VXUserCentre::instantiate<VXServerVC>("VXServerVC");
     present(list);
-    waitForLoad("Server/lists2", 1);
+    ASSERT_NO_FATAL_FAILURE(waitForLoad("Server/lists2", 1));
     auto table = list->tableView.lock();
     EXPECT_TRUE(table->tableHeaderView());
     for (int next : {2, 3}) {
         EXPECT_EQ(footerState(table), "idle") << next;
         server.scriptNext("Server/lists2", jsonReply(serverPage(next, "")));
         pullFooter(table);
-        waitForLoad("Server/lists2", next);
+        ASSERT_NO_FATAL_FAILURE(waitForLoad("Server/lists2", next));
         EXPECT_EQ(server.requests("Server/lists2").back().params["pagecode"].description(), std::to_string(next));
     }
     EXPECT_EQ(list->dataSource().size(), 60u);
@@ -141,13 +143,13 @@ TEST_F(ListsSeen, TheServerListPagesToItsThirdPageAndReadsMissingKeysAsNone) {
     // A first page without "auto" has no explanation; one without "lists" no rows and nothing more to load.
     server.scriptNext("Server/lists2", jsonReply(serverPage(1, "")));
     list->tableViewDidTriggerHeaderRefresh();
-    waitForLoad("Server/lists2", 4);
+    ASSERT_NO_FATAL_FAILURE(waitForLoad("Server/lists2", 4));
     EXPECT_FALSE(table->tableHeaderView());
     EXPECT_EQ(list->dataSource().size(), 20u);
     EXPECT_EQ(footerState(table), "idle");
     server.scriptNext("Server/lists2", jsonReply(R"({"auto":1,"now_page":1,"total_page":3})"));
     list->tableViewDidTriggerHeaderRefresh();
-    waitForLoad("Server/lists2", 5);
+    ASSERT_NO_FATAL_FAILURE(waitForLoad("Server/lists2", 5));
     EXPECT_TRUE(list->dataSource().empty());
     EXPECT_TRUE(table->tableHeaderView());
 }
@@ -159,7 +161,7 @@ TEST_F(ListsSeen, BillAmountsTakeTheSignOfTheirTabAsTheyCome) {
     server.scriptNext("Sdkhome/getdjqlog", jsonReply(amounts));
     auto bills = VXSuBillVC::instantiate();
     present(bills);
-    waitForLoad("Sdkhome/getdjqlog", 1);
+    ASSERT_NO_FATAL_FAILURE(waitForLoad("Sdkhome/getdjqlog", 1));
     auto signs = [&] {
         std::vector<std::string> out;
         for (long i = 0; i < driver::rowCount(bills->tableView(), 0); ++i)
@@ -169,7 +171,7 @@ TEST_F(ListsSeen, BillAmountsTakeTheSignOfTheirTabAsTheyCome) {
     EXPECT_EQ(signs(), (std::vector<std::string>{"+5.00", "+-3", "+7", "+0.5"}));
     server.scriptNext("Sdkhome/paydjqlog", jsonReply(amounts));
     driver::tap(bills->bgView.lock()->viewWithTag(11));
-    waitForLoad("Sdkhome/paydjqlog", 1);
+    ASSERT_NO_FATAL_FAILURE(waitForLoad("Sdkhome/paydjqlog", 1));
     EXPECT_EQ(signs(), (std::vector<std::string>{"-5.00", "--3", "-7", "-0.5"}));
 }
 
@@ -215,7 +217,8 @@ TEST_F(ListsSeen, TheChosenButtonTappedAgainStaysChosenAndSendsNothing) {
              driver::tap(centre->navBtn());
              advance(0.35);
              waitForLoad("Sdkhome/mycoupon", 1);
-             return std::dynamic_pointer_cast<VXSuMyCouponVC>(navigation->topViewController())->nowBtn.lock();
+             auto mine = std::dynamic_pointer_cast<VXSuMyCouponVC>(navigation->topViewController());
+             return mine ? mine->nowBtn.lock() : nullptr;
          },
          [](const ui::ButtonRef& b) { return !b->isEnabled(); }},
         {"bill tabs",
@@ -229,7 +232,8 @@ TEST_F(ListsSeen, TheChosenButtonTappedAgainStaysChosenAndSendsNothing) {
     };
     for (const auto& s : switches) {
         SCOPED_TRACE(s.name);
-        auto button = s.open();
+        ui::ButtonRef button;
+        ASSERT_NO_FATAL_FAILURE(button = s.open());
         ASSERT_TRUE(button);
         ASSERT_TRUE(s.chosen(button));
         size_t sent = server.requests().size();

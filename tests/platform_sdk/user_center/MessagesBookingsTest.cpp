@@ -17,6 +17,7 @@ class MessagesTest : public MineTest {
 protected:
     ns::Ref<VXUserMsgVC> openMessages(size_t rows = 4) {
         openMine();
+        if (::testing::Test::HasFatalFailure()) return nullptr;
         driver::tap(page->btnsView.lock()->viewWithTag(11));
         driver::advance(0.35);
         auto list = std::dynamic_pointer_cast<VXUserMsgVC>(nav->topViewController());
@@ -36,7 +37,8 @@ protected:
 };
 
 TEST_F(MessagesTest, OpeningAnUnreadMessageMarksItReadAndLowersTheBadgeOnce) {
-    auto list = openMessages();
+    ns::Ref<VXUserMsgVC> list;
+    ASSERT_NO_FATAL_FAILURE(list = openMessages());
     ASSERT_TRUE(list);
     EXPECT_EQ(list->tableView()->frame().origin.y, 64);
     auto sent = server.requests("Mynews/listnews").at(0).params;
@@ -76,7 +78,7 @@ TEST_F(MessagesTest, OpeningAnUnreadMessageMarksItReadAndLowersTheBadgeOnce) {
 
     // A failed read leaves the dot and badge; the next opening tries again.
     server.scriptNext("Mynews/news", reply(ns::Dictionary{{"a", 0}, {"b", "稍后"}}));
-    exchange("Mynews/news", [&] { driver::selectRow(list->tableView(), ui::IndexPath::forRow(1, 0)); });
+    ASSERT_NO_FATAL_FAILURE(exchange("Mynews/news", [&] { driver::selectRow(list->tableView(), ui::IndexPath::forRow(1, 0)); }));
     // The refusal must have come back before the message can be asked again.
     ASSERT_TRUE(runMainUntil([&] { return !list->modelAt(1)->reading; }));
     backToList();
@@ -99,7 +101,8 @@ TEST_F(MessagesTest, ReadStatusAsNumberOrTextAndRefusals) {
                                                                       ns::Dictionary{{"id", "2"}, {"status", "1"}, {"title", "文"}},
                                                                       "not a row"}},
                                            {"nowpage", 1}, {"allnum", 3}}));
-    auto list = openMessages(2);
+    ns::Ref<VXUserMsgVC> list;
+    ASSERT_NO_FATAL_FAILURE(list = openMessages(2));
     ASSERT_TRUE(list);
     EXPECT_FALSE(dotShown(list, 0));
     EXPECT_FALSE(dotShown(list, 1));
@@ -123,6 +126,7 @@ class BookingsTest : public MineTest {
 protected:
     ns::Ref<VXSuOrderVC> openBookings() {
         openMine();
+        if (::testing::Test::HasFatalFailure()) return nullptr;
         driver::tap(page->btnsView.lock()->viewWithTag(13));
         driver::advance(0.35);
         auto list = std::dynamic_pointer_cast<VXSuOrderVC>(nav->topViewController());
@@ -139,7 +143,8 @@ protected:
 };
 
 TEST_F(BookingsTest, TagsDiscountsAndEveryRowOpensTheBoxPage) {
-    auto list = openBookings();
+    ns::Ref<VXSuOrderVC> list;
+    ASSERT_NO_FATAL_FAILURE(list = openBookings());
     ASSERT_TRUE(list);
     auto sent = server.requests("Sdkhome/bookinglist").at(0).params;
     EXPECT_EQ(sent["type"], ns::Value("ios"));
@@ -181,7 +186,8 @@ TEST_F(BookingsTest, TagsDiscountsAndEveryRowOpensTheBoxPage) {
 }
 
 TEST_F(BookingsTest, AReplyWithoutListsEmptiesAndAWrongFuliIsNoTags) {
-    auto list = openBookings();
+    ns::Ref<VXSuOrderVC> list;
+    ASSERT_NO_FATAL_FAILURE(list = openBookings());
     ASSERT_TRUE(list);
     server.scriptNext("Sdkhome/bookinglist",
                       reply(ns::Dictionary{{"lists", ns::Array{ns::Dictionary{{"id", 9}, {"gamename", "怪"}, {"fuli", "满V"}}}},

@@ -29,9 +29,8 @@ protected:
                               std::filesystem::copy_options::recursive);
         ui::DeviceProfile::use(ui::DeviceProfile::plainPhone());
         window = ui::View::create<ui::Window>(ui::Screen::mainScreen().bounds());
-        server.addAccount("player01", "123456");
+        ASSERT_NO_FATAL_FAILURE(signIn("player01", "123456"));
         auto share = ShareVale::sharedInstance();
-        share->setUserName(std::string("player01"));
         share->setIosWapBoxUrl(ns::Value(server.host() + "/cdcloud/welcome/box"));
     }
     void TearDown() override {
@@ -57,10 +56,10 @@ protected:
     }
     // Two sub-accounts, the second used last, the first with a role.
     void seedSubAccounts() {
-        server.withState([](server::PlatformServer::State& s) {
+        server.withState([](vx::server::PlatformServer::State& s) {
             s.loginArea.subs["player01"] = {{"战士一号", "player01_xh1", ""}, {"法师二号", "player01_xh2", ""}};
             s.loginArea.lastSub["player01"] = "player01_xh2";
-            server::mineArea(s).roles["player01_xh1"] = {"剑圣", "华东一区", "58"};
+            vx::server::mineArea(s).roles["player01_xh1"] = {"剑圣", "华东一区", "58"};
         });
     }
     static std::string text(const ns::Weak<ui::Label>& label) {

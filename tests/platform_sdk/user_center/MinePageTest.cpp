@@ -24,10 +24,10 @@ ns::Value indexReply(ns::Dictionary uinfo, ns::Dictionary c = {}) {
 }
 
 TEST_F(MineTest, AReplyFillsTheCardRowsAndBadge) {
-    openMine();
+    ASSERT_NO_FATAL_FAILURE(openMine());
     EXPECT_EQ(text(page->nickL), "昵称");
     EXPECT_EQ(text(page->nameL), "账号：player01");
-    EXPECT_EQ(text(page->ptbL), "0.00");
+    EXPECT_EQ(text(page->ptbL), "500.00") << "a new player's coins, as the payment centre has them";
     EXPECT_TRUE(page->vipPic.lock()->isHidden());
     EXPECT_EQ(page->payPic.lock()->frame().origin.x, 88);
     EXPECT_EQ(text(page->msgNumL), "3");
@@ -59,7 +59,7 @@ TEST_F(MineTest, AReplyFillsTheCardRowsAndBadge) {
 }
 
 TEST_F(MineTest, ReloadsOnEveryLaterAppearanceAndKeepsContentOnFailure) {
-    openMine();
+    ASSERT_NO_FATAL_FAILURE(openMine());
     settle();
     EXPECT_EQ(server.requests("sdkhome/index").size(), 1u) << "no second request on the first appearance";
     auto sent = server.requests("sdkhome/index").at(0).params;
@@ -88,12 +88,12 @@ TEST_F(MineTest, ReloadsOnEveryLaterAppearanceAndKeepsContentOnFailure) {
     page->loadData();
     ASSERT_TRUE(runMainUntil([&] { return toast("请稍后再试"); }));
     server.scriptNext("sdkhome/index", raw(200, "not scrambled"));
-    exchange("sdkhome/index", [&] { page->loadData(); });
+    ASSERT_NO_FATAL_FAILURE(exchange("sdkhome/index", [&] { page->loadData(); }));
     auto wrong = reply(ns::Dictionary{{"a", "1"}, {"c", "text"}});
     server.scriptNext("sdkhome/index", wrong);
-    exchange("sdkhome/index", [&] { page->loadData(); });
+    ASSERT_NO_FATAL_FAILURE(exchange("sdkhome/index", [&] { page->loadData(); }));
     server.scriptNext("sdkhome/index", reply(ns::Dictionary{{"a", 1}, {"c", ns::Dictionary{{"uinfo", ns::Array{1, 2}}, {"coupon", 5}}}}));
-    exchange("sdkhome/index", [&] { page->loadData(); });
+    ASSERT_NO_FATAL_FAILURE(exchange("sdkhome/index", [&] { page->loadData(); }));
     EXPECT_TRUE(page->msgNumL.lock()->isHidden());
     EXPECT_EQ(text(page->nickL), "昵称");
     EXPECT_EQ(text(page->mobileL), "去绑定");
@@ -123,7 +123,7 @@ TEST_F(MineTest, CopyTellsSuccessOnlyAfterATenthOfASecondAndOnlyWithAnAccount) {
 }
 
 TEST_F(MineTest, SwitchesAutoLoginAndTheFloatingButton) {
-    openMine();
+    ASSERT_NO_FATAL_FAILURE(openMine());
     auto autoLogin = page->autoLoginBtn.lock();
     driver::scrollToEnd(page->scrollView.lock());
     EXPECT_TRUE(autoLogin->isSelected());
@@ -157,7 +157,7 @@ TEST_F(MineTest, SwitchesAutoLoginAndTheFloatingButton) {
 }
 
 TEST_F(MineTest, EntriesGuardsAndTheUnreadBadge) {
-    openMine();
+    ASSERT_NO_FATAL_FAILURE(openMine());
     // Password change needs a bound phone.
     page->showForgetView();
     EXPECT_TRUE(toast("请先绑定手机号"));
@@ -173,7 +173,7 @@ TEST_F(MineTest, EntriesGuardsAndTheUnreadBadge) {
     EXPECT_EQ(ui::Application::shared().openedURLs().size(), 1u) << "no box address, nothing opens";
 
     // Tag 12: the chatbot page from the bundle's configuration.
-    writeInfoPlist({{"VXChatbotSysNum", "sys42"}, {"VXChatbotSourceId", "src7"}});
+    ASSERT_NO_FATAL_FAILURE(writeInfoPlist({{"VXChatbotSysNum", "sys42"}, {"VXChatbotSourceId", "src7"}}));
     driver::tap(buttons->viewWithTag(12));
     driver::advance(0.35);
     auto web = std::dynamic_pointer_cast<VXSuWebVC>(nav->topViewController());
@@ -197,8 +197,8 @@ TEST_F(MineTest, EntriesGuardsAndTheUnreadBadge) {
 }
 
 TEST_F(MineTest, RealNameAndPasswordPanelsOverTheCover) {
-    openMine();
-    tapArea("realname");
+    ASSERT_NO_FATAL_FAILURE(openMine());
+    ASSERT_NO_FATAL_FAILURE(tapArea("realname"));
     auto rz = page->rzView();
     ASSERT_TRUE(rz && rz->window());
     EXPECT_EQ(rz->superview(), page->coverView());
@@ -217,12 +217,12 @@ TEST_F(MineTest, RealNameAndPasswordPanelsOverTheCover) {
     ASSERT_TRUE(runMainUntil([&] { return toast("认证成功"); }));
     EXPECT_EQ(text(page->rzL), "已认证");
     EXPECT_FALSE(page->coverView()->superview());
-    tapArea("realname");
+    ASSERT_NO_FATAL_FAILURE(tapArea("realname"));
     EXPECT_FALSE(rz->window()) << "a verified account opens nothing";
 
     // The password panel once a phone is bound.
     page->setIsBang(true);
-    tapArea("password");
+    ASSERT_NO_FATAL_FAILURE(tapArea("password"));
     ASSERT_TRUE(page->forgetView()->window());
     EXPECT_TRUE(page->forgetView()->isShowCover);
     page->forgetView()->doClose();
@@ -230,15 +230,15 @@ TEST_F(MineTest, RealNameAndPasswordPanelsOverTheCover) {
 }
 
 TEST_F(MineTest, CouponAndBillEntriesPushTheirScreensWithTheKindSet) {
-    openMine();
-    tapArea("coupon");
+    ASSERT_NO_FATAL_FAILURE(openMine());
+    ASSERT_NO_FATAL_FAILURE(tapArea("coupon"));
     driver::advance(0.35);
     EXPECT_TRUE(std::dynamic_pointer_cast<VXSuCouponVC>(nav->topViewController()));
     nav->popViewControllerAnimated(false);
     driver::advance(0.1);
     for (auto [area, ptb, stars] : std::vector<std::tuple<std::string, bool, bool>>{
              {"ptb", true, false}, {"djq", false, false}, {"starcoin", false, true}}) {
-        tapArea(area);
+        ASSERT_NO_FATAL_FAILURE(tapArea(area));
         driver::advance(0.35);
         auto bill = std::dynamic_pointer_cast<VXSuBillVC>(nav->topViewController());
         ASSERT_TRUE(bill) << area;
@@ -254,7 +254,7 @@ TEST_F(MineTest, CouponAndBillEntriesPushTheirScreensWithTheKindSet) {
 }
 
 TEST_F(MineTest, AReplyAfterThePageHasGoneChangesNothing) {
-    openMine();
+    ASSERT_NO_FATAL_FAILURE(openMine());
     server.holdNext("sdkhome/index");
     page->loadData();
     ASSERT_TRUE(runMainUntil([&] { return server.heldCount() == 1; }));
@@ -265,13 +265,13 @@ TEST_F(MineTest, AReplyAfterThePageHasGoneChangesNothing) {
     settle();
     EXPECT_TRUE(weak.expired());
     server.releaseHeld();
-    awaitReplies();
+    ASSERT_NO_FATAL_FAILURE(awaitReplies());
     settle();
     EXPECT_FALSE(toast("服务器错误"));
 }
 
 TEST_F(MineTest, TheUnreadBadgeShowsFromOneMessage) {
-    openMine();
+    ASSERT_NO_FATAL_FAILURE(openMine());
     // Each reply names the player differently so the page is known to have taken it.
     struct Case { long long unread; bool shown; };
     for (const Case& c : {Case{1, true}, Case{0, false}, Case{2, true}}) {

@@ -10,6 +10,7 @@
 #include "platform_sdk/user_center/VXUserMsgVC.h"
 #include "platform_sdk/user_center/VXSuSubNameVC.h"
 #include "server/CouponArea.h"
+#include "server/PayArea.h"
 #include "tests/platform_sdk/user_center/GoldenImage.h"
 #include "tests/platform_sdk/user_center/MineFixture.h"
 
@@ -31,9 +32,9 @@ protected:
 };
 
 TEST_P(MineScreens, FreshAccountAndTheBindPanel) {
-    openMine();
+    ASSERT_NO_FATAL_FAILURE(openMine());
     EXPECT_TRUE(vx::test::matchesGolden(window, name("uc-mine"), sandboxPath()));
-    tapArea("mobile");
+    ASSERT_NO_FATAL_FAILURE(tapArea("mobile"));
     auto panel = page->bangView();
     ASSERT_TRUE(panel->window());
     driver::typeText(panel->numF.lock(), "13800001234");
@@ -42,8 +43,8 @@ TEST_P(MineScreens, FreshAccountAndTheBindPanel) {
 
 TEST_P(MineScreens, SubAccountsWithARowExpandedAndTheAddAlert) {
     seedSubAccounts();
-    openMine();
-    tapArea("subname");
+    ASSERT_NO_FATAL_FAILURE(openMine());
+    ASSERT_NO_FATAL_FAILURE(tapArea("subname"));
     driver::advance(0.35);
     auto screen = std::dynamic_pointer_cast<VXSuSubNameVC>(nav->topViewController());
     ASSERT_TRUE(screen);
@@ -72,14 +73,15 @@ TEST_P(MineScreens, TheWholeCentreWithTabsMessagesAndBookings) {
     server.serveFile("/v.png", tilePNG(50, 18, ui::Color::colorWithRed(0.95, 0.7, 0.1, 1)), "image/png");
     server.serveFile("/p.png", tilePNG(50, 18, ui::Color::colorWithRed(0.38, 0.21, 0.9, 1)), "image/png");
     std::string host = server.host();
-    server.withState([host](server::PlatformServer::State& s) {
+    server.withState([host](vx::server::PlatformServer::State& s) {
         s.accounts["player01"].phone = "13800001234";
         s.accounts["player01"].realName = 1;
-        auto& p = server::mineArea(s).profiles["player01"];
+        auto& p = vx::server::mineArea(s).profiles["player01"];
         p.nickname = "星河旅人", p.avatar = host + "/a.png", p.vippic = host + "/v.png", p.paypic = host + "/p.png";
-        p.money = "128.00", p.djq = "36.50", p.starcoin = "520.00";
-        server::CouponArea::of(s).claim("player01", 7);
-        server::CouponArea::of(s).claim("player01", 8);
+        auto& w = vx::server::payArea(s).wallet("player01");
+        w.ttb = "128", w.djq = "36.50", w.xingbi = "520";
+        vx::server::CouponArea::of(s).claim("player01", 7);
+        vx::server::CouponArea::of(s).claim("player01", 8);
     });
     window->setRootViewController(ui::ViewController::create());
     window->makeKeyAndVisible();

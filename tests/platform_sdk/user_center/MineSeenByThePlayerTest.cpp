@@ -49,7 +49,7 @@ protected:
 TEST_F(MineSeen, EveryBalanceSitsUnderItsOwnCaption) {
     server.scriptNext("sdkhome/index", jsonReply(R"({"a":1,"b":"ok","c":{"uinfo":{"user_login":"player01",
         "nicename":"小明","money":"1.11","djq":"2.22","starcoin":3.5},"coupon":{"money":"4.44","count":5}}})"));
-    openMine();
+    ASSERT_NO_FATAL_FAILURE(openMine());
     EXPECT_EQ(valueAbove("平台币"), "1.11");
     EXPECT_EQ(valueAbove("代金券"), "2.22");
     EXPECT_EQ(valueAbove("星币"), "3.5");
@@ -58,7 +58,7 @@ TEST_F(MineSeen, EveryBalanceSitsUnderItsOwnCaption) {
     EXPECT_EQ(text(page->couponNumL), "共5张");
     // Each column opens its own statement.
     for (auto [area, title] : {std::pair{"ptb", "平台币明细"}, {"djq", "代金券明细"}, {"starcoin", "星币明细"}}) {
-        tapArea(area);
+        ASSERT_NO_FATAL_FAILURE(tapArea(area));
         driver::advance(0.35);
         auto bill = std::dynamic_pointer_cast<VXRefreshViewController>(nav->topViewController());
         ASSERT_TRUE(bill) << area;
@@ -69,7 +69,7 @@ TEST_F(MineSeen, EveryBalanceSitsUnderItsOwnCaption) {
 }
 
 TEST_F(MineSeen, TappingTheTitleBadgeOpensTheTitlePage) {
-    openMine();
+    ASSERT_NO_FATAL_FAILURE(openMine());
     driver::tap(page->payPic.lock());
     driver::advance(0.35);
     auto web = std::dynamic_pointer_cast<VXSuWebVC>(nav->topViewController());
@@ -88,7 +88,7 @@ TEST_F(MineSeen, MessagesReadTheirSecondPageFromTheirOwnKeys) {
         return "[" + out + "]";
     };
     server.scriptNext("Mynews/listnews", jsonReply(R"({"a":1,"c":)" + rows(1, 10) + R"(,"nowpage":1,"allnum":2})"));
-    openMine();
+    ASSERT_NO_FATAL_FAILURE(openMine());
     auto list = pushedFrom<VXUserMsgVC>(11, "Mynews/listnews");
     ASSERT_TRUE(list);
     EXPECT_EQ(listState(list), "rows=10 page=1 footer=idle");
@@ -105,7 +105,7 @@ TEST_F(MineSeen, MessagesReadTheirSecondPageFromTheirOwnKeys) {
 }
 
 TEST_F(MineSeen, BookingsReadTheirSecondPageFromTheirOwnKeys) {
-    openMine();
+    ASSERT_NO_FATAL_FAILURE(openMine());
     auto list = pushedFrom<VXSuOrderVC>(13, "Sdkhome/bookinglist");
     ASSERT_TRUE(list);
     EXPECT_EQ(listState(list), "rows=10 page=1 footer=idle");
@@ -127,8 +127,8 @@ TEST_F(MineSeen, BookingsReadTheirSecondPageFromTheirOwnKeys) {
 }
 
 TEST_F(MineSeen, TheCodeCountdownRunsOnWhileThePanelIsClosed) {
-    openMine();
-    tapArea("mobile");
+    ASSERT_NO_FATAL_FAILURE(openMine());
+    ASSERT_NO_FATAL_FAILURE(tapArea("mobile"));
     auto panel = page->bangView();
     driver::typeText(panel->numF.lock(), "13800001234");
     driver::tap(codeButton(panel));
@@ -138,7 +138,7 @@ TEST_F(MineSeen, TheCodeCountdownRunsOnWhileThePanelIsClosed) {
     driver::tap(driver::findByAccessibilityId(panel, "close"));
     ASSERT_FALSE(panel->window());
     driver::advance(10);
-    tapArea("mobile");
+    ASSERT_NO_FATAL_FAILURE(tapArea("mobile"));
     ASSERT_EQ(page->bangView(), panel) << "the same panel comes back";
     EXPECT_TRUE(panel->window());
     EXPECT_EQ(countdown(panel), "剩余15秒 off");
@@ -152,9 +152,9 @@ TEST_F(MineSeen, TheCodeCountdownRunsOnWhileThePanelIsClosed) {
 TEST_F(MineSeen, ADoubleTapOnACodeButtonAsksOnce) {
     for (bool bound : {false, true}) {
         SCOPED_TRACE(bound ? "unbind" : "bind");
-        if (bound) server.withState([](server::PlatformServer::State& s) { s.accounts["player01"].phone = "13800001234"; });
-        openMine();
-        tapArea("mobile");
+        if (bound) server.withState([](vx::server::PlatformServer::State& s) { s.accounts["player01"].phone = "13800001234"; });
+        ASSERT_NO_FATAL_FAILURE(openMine());
+        ASSERT_NO_FATAL_FAILURE(tapArea("mobile"));
         ui::ViewRef panel = bound ? ui::ViewRef(page->jieView()) : ui::ViewRef(page->bangView());
         ASSERT_TRUE(panel->window());
         if (!bound) driver::typeText(page->bangView()->numF.lock(), "13800001234");

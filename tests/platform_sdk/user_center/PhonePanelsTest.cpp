@@ -19,8 +19,8 @@ protected:
 };
 
 TEST_F(PhonePanelsTest, BindChecksLengthCountsDownAndReportsTheMaskedNumber) {
-    openMine();
-    tapArea("mobile");
+    ASSERT_NO_FATAL_FAILURE(openMine());
+    ASSERT_NO_FATAL_FAILURE(tapArea("mobile"));
     auto panel = page->bangView();
     ASSERT_TRUE(panel->window());
     EXPECT_EQ(page->coverView()->superview(), page->view());
@@ -78,10 +78,10 @@ TEST_F(PhonePanelsTest, BindChecksLengthCountsDownAndReportsTheMaskedNumber) {
 }
 
 TEST_F(PhonePanelsTest, UnbindRefusalsKeepThePanelAndSuccessShowsNotBound) {
-    server.withState([](server::PlatformServer::State& s) { s.accounts["player01"].phone = "13800001234"; });
-    openMine();
+    server.withState([](vx::server::PlatformServer::State& s) { s.accounts["player01"].phone = "13800001234"; });
+    ASSERT_NO_FATAL_FAILURE(openMine());
     ASSERT_TRUE(page->isBang());
-    tapArea("mobile");
+    ASSERT_NO_FATAL_FAILURE(tapArea("mobile"));
     auto panel = page->jieView();
     ASSERT_TRUE(panel->window());
 
@@ -115,13 +115,13 @@ TEST_F(PhonePanelsTest, UnbindRefusalsKeepThePanelAndSuccessShowsNotBound) {
     EXPECT_EQ(text(page->mobileTitleL), "手机绑定");
     EXPECT_TRUE(server.account("player01")->phone.empty());
     // Not bound any more: the same row opens the bind panel.
-    tapArea("mobile");
+    ASSERT_NO_FATAL_FAILURE(tapArea("mobile"));
     EXPECT_TRUE(page->bangView()->window());
 }
 
 TEST_F(PhonePanelsTest, AFailedCodeRequestEnablesTheButtonAtOnce) {
-    openMine();
-    tapArea("mobile");
+    ASSERT_NO_FATAL_FAILURE(openMine());
+    ASSERT_NO_FATAL_FAILURE(tapArea("mobile"));
     auto panel = page->bangView();
     server.scriptNext("Sdkhome/yzm", reply(ns::Dictionary{{"a", 0}, {"b", "手机号格式错误"}}));
     auto button = codeButton(panel);
@@ -152,7 +152,7 @@ TEST(PhoneMask, KeepsThreeAndFourAndNeverSplitsAPair) {
 // The real-name form panel on a cover of its own: checks, the server's refusal, then a submission
 // the server accepts, which closes panel and cover.
 TEST_F(PhonePanelsTest, RealNameFormSubmitsNameAndNumberAndClosesWithItsCover) {
-    openMine();
+    ASSERT_NO_FATAL_FAILURE(openMine());
     auto panel = VXSuRzView::fromXib();
     ASSERT_TRUE(panel);
     auto cover = ui::View::create<ui::View>(page->view()->bounds());

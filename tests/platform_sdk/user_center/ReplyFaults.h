@@ -21,7 +21,7 @@
 
 namespace vx::test::faults {
 
-using Scripted = server::PlatformServer::Scripted;
+using Scripted = vx::server::PlatformServer::Scripted;
 
 struct Case {
     std::string fault;
@@ -124,7 +124,7 @@ inline void pullFooter(const ui::TableViewRef& table) {
 // What run() needs of a fixture, over any screen fixture that has the stand-in as `server`.
 template <class Base> class Driven : public Base {
 public:
-    server::PlatformServer& stand() { return this->server; }
+    vx::server::PlatformServer& stand() { return this->server; }
     void advanceClock(double seconds) { this->advance(seconds); }
     bool waitFor(const std::function<bool()>& predicate) { return this->runMainUntil(predicate); }
     // Until both transports have no request out and every reply has been handled.

@@ -28,7 +28,7 @@ protected:
 };
 
 TEST_F(StrategyPagerTest, CommentsLoadWhenFirstShown) {
-    open();
+    ASSERT_NO_FATAL_FAILURE(open());
     EXPECT_EQ(paths(), std::vector<std::string>{"Sdkdetail/gonglue"});
     ASSERT_EQ(pager->childViewControllers().size(), 2u);
     EXPECT_TRUE(std::dynamic_pointer_cast<VXStrategyVC>(pager->childViewControllers()[0]));
@@ -44,7 +44,7 @@ TEST_F(StrategyPagerTest, CommentsLoadWhenFirstShown) {
     EXPECT_FALSE(switchButton(10)->isSelected());
     EXPECT_FALSE(comments->isViewLoaded()) << "not before the scroll has ended";
     advance(0.3);
-    answered("Sdkcomments/get");
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkcomments/get"));
     double width = pager->scrollView()->bounds().size.width;
     EXPECT_EQ(comments->view()->frame(), cg::RectMake(width, 0, width, pager->scrollView()->bounds().size.height));
     // The page laid itself out when it appeared.
@@ -61,9 +61,9 @@ TEST_F(StrategyPagerTest, CommentsLoadWhenFirstShown) {
 }
 
 TEST_F(StrategyPagerTest, ASwipeAloneLoadsTheComments) {
-    open();
+    ASSERT_NO_FATAL_FAILURE(open());
     driver::swipeToPage(pager->scrollView(), 1);
-    answered("Sdkcomments/get");
+    ASSERT_NO_FATAL_FAILURE(answered("Sdkcomments/get"));
     EXPECT_EQ(pager->nowBtn(), switchButton(11));
     EXPECT_EQ(server.requests("Sdkcomments/get").size(), 1u);
 }
@@ -93,7 +93,7 @@ TEST_F(StrategyPagerTest, SwitchAndPagesSitByThePhone) {
 
 // The hidden-button case of the shared closing step is the welfare tab's test.
 TEST_F(StrategyPagerTest, BackClosesTheUserCentreAndShowsTheButton) {
-    open();
+    ASSERT_NO_FATAL_FAILURE(open());
     CXRHelperBtn::hide();
     driver::tap(pager->backBtn());
     advance(0.3);

@@ -19,7 +19,9 @@ protected:
     // From the mine page's row, with its first list shown.
     VXSuSubNameVCRef openSubAccounts() {
         openMine();
+        if (::testing::Test::HasFatalFailure()) return nullptr;
         tapArea("subname");
+        if (::testing::Test::HasFatalFailure()) return nullptr;
         driver::advance(0.35);
         auto screen = std::dynamic_pointer_cast<VXSuSubNameVC>(nav->topViewController());
         if (screen) runMainUntil([&] { return screen->dataSource().size() == 2; });
@@ -37,7 +39,8 @@ protected:
 };
 
 TEST_F(SubAccountsTest, ListsRowsThatExpandWithoutAnimation) {
-    auto screen = openSubAccounts();
+    VXSuSubNameVCRef screen;
+    ASSERT_NO_FATAL_FAILURE(screen = openSubAccounts());
     ASSERT_TRUE(screen);
     EXPECT_EQ(text(screen->nameL), "player01");
     auto sent = server.requests("Sdkhome/myxiaohao").at(0).params;
@@ -70,24 +73,25 @@ TEST_F(SubAccountsTest, ListsRowsThatExpandWithoutAnimation) {
     ASSERT_TRUE(runMainUntil([&] { return !screen->dataSource()[0]->isShow; }));
     EXPECT_EQ(driver::rowHeight(t, ui::IndexPath::forRow(0, 0)), 66);
     server.scriptNext("Sdkhome/myxiaohao", reply(ns::Dictionary{{"a", 0}, {"b", "不显示"}}));
-    exchange("Sdkhome/myxiaohao", [&] { screen->loadData(); });
+    ASSERT_NO_FATAL_FAILURE(exchange("Sdkhome/myxiaohao", [&] { screen->loadData(); }));
     EXPECT_EQ(driver::rowCount(t, 0), 2);
     EXPECT_FALSE(toast("不显示"));
     server.scriptNext("Sdkhome/myxiaohao", reply(ns::Dictionary{{"a", 1}, {"c", ns::Array{"x", 5, ns::Dictionary{{"nickname", 7}}}}}));
-    exchange("Sdkhome/myxiaohao", [&] { screen->loadData(); });
+    ASSERT_NO_FATAL_FAILURE(exchange("Sdkhome/myxiaohao", [&] { screen->loadData(); }));
     ASSERT_EQ(driver::rowCount(t, 0), 1) << "rows that are not dictionaries are skipped";
     EXPECT_EQ(text(driver::cell<VXSuSuNameCell>(t, ui::IndexPath::forRow(0, 0))->nameL), "7");
 }
 
 TEST_F(SubAccountsTest, NamesOfOneToEightUnitsAreSentAndOthersRefused) {
-    auto screen = openSubAccounts();
+    VXSuSubNameVCRef screen;
+    ASSERT_NO_FATAL_FAILURE(screen = openSubAccounts());
     ASSERT_TRUE(screen);
     size_t sent = 0;
     for (auto [name, ok] : std::vector<std::pair<std::string, bool>>{
              {"", false}, {"123456789", false}, {"😀😀😀😀😀", false}, {"12345678", true}, {"😀😀😀😀", true}}) {
         screen->addSubName();
         driver::advance(0.3);
-        confirmName(name);
+        ASSERT_NO_FATAL_FAILURE(confirmName(name));
         if (ok) {
             ++sent;
             ASSERT_TRUE(awaitRequests("login/addxiaohao", sent)) << name;
@@ -109,7 +113,8 @@ TEST_F(SubAccountsTest, NamesOfOneToEightUnitsAreSentAndOthersRefused) {
 }
 
 TEST_F(SubAccountsTest, AddRefusalsAndFailuresHideTheHud) {
-    auto screen = openSubAccounts();
+    VXSuSubNameVCRef screen;
+    ASSERT_NO_FATAL_FAILURE(screen = openSubAccounts());
     ASSERT_TRUE(screen);
     server.scriptNext("login/addxiaohao", reply(ns::Dictionary{{"code", 0}, {"msg", "名称已存在"}}));
     screen->addSubNameWithName("重名");
@@ -118,20 +123,21 @@ TEST_F(SubAccountsTest, AddRefusalsAndFailuresHideTheHud) {
     EXPECT_FALSE(VXProgressHUD::HUDForView(screen->view()));
 
     server.scriptNext("login/addxiaohao", dropped());
-    exchange("login/addxiaohao", [&] { screen->addSubNameWithName("断线"); });
+    ASSERT_NO_FATAL_FAILURE(exchange("login/addxiaohao", [&] { screen->addSubNameWithName("断线"); }));
     EXPECT_FALSE(VXProgressHUD::HUDForView(screen->view()));
     EXPECT_EQ(server.requests("Sdkhome/myxiaohao").size(), 1u) << "no reload after a failure";
 }
 
 TEST_F(SubAccountsTest, SelectingARowRenamesItAndLogoutReachesThePage) {
-    auto screen = openSubAccounts();
+    VXSuSubNameVCRef screen;
+    ASSERT_NO_FATAL_FAILURE(screen = openSubAccounts());
     ASSERT_TRUE(screen);
     driver::selectRow(table(screen), ui::IndexPath::forRow(1, 0));
     driver::advance(0.3);
     auto alert = driver::presentedAlert(window);
     ASSERT_TRUE(alert);
     EXPECT_EQ(alert->title(), std::optional<std::string>("修改小号昵称"));
-    confirmName("新名字");
+    ASSERT_NO_FATAL_FAILURE(confirmName("新名字"));
     ASSERT_TRUE(runMainUntil([&] { return screen->dataSource().size() == 2 && screen->dataSource()[1]->nickname == std::optional<std::string>("新名字"); }));
     auto sent = server.requests("Sdkhome/editxiaohao").at(0).params;
     EXPECT_EQ(sent["xiaohao"], ns::Value("player01_xh2"));

@@ -26,7 +26,7 @@ protected:
         std::filesystem::copy(std::filesystem::path(VX_RESOURCES_DIR) / "VOZUV.bundle",
                               std::filesystem::path(bundlePath()) / "VOZUV.bundle",
                               std::filesystem::copy_options::recursive);
-        ShareVale::sharedInstance()->setUserName("player01");
+        ASSERT_NO_FATAL_FAILURE(signIn("player01"));
         openWindow();
     }
     void TearDown() override {
@@ -63,8 +63,8 @@ protected:
     void expectMatchesGolden(const std::string& name) { EXPECT_TRUE(matchesGolden(window, name, sandboxPath())); }
 
     // A reply given as raw JSON text (wrong types, nulls).
-    static server::PlatformServer::Scripted jsonText(std::string json) {
-        server::PlatformServer::Scripted s;
+    static vx::server::PlatformServer::Scripted jsonText(std::string json) {
+        vx::server::PlatformServer::Scripted s;
         s.jsonText = std::move(json);
         s.contentType = "application/json";
         return s;

@@ -27,7 +27,7 @@ bool sameColour(const ui::ColorRef& a, const ui::ColorRef& b) { return a && b &&
 class WelfareListsTest : public UserCentreTest {
 protected:
     template <class F> void welfare(F change) {
-        server.withState([&](server::PlatformServer::State& s) { change(server::welfareArea(s)); });
+        server.withState([&](vx::server::PlatformServer::State& s) { change(vx::server::welfareArea(s)); });
     }
     // Back to the top, then a scroll down to the end, as a person asks for more.
     static void pullFooter(const ui::TableViewRef& table) {

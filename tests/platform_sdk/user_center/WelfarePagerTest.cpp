@@ -260,7 +260,7 @@ TEST_F(WelfarePagerTest, TheTabOnAPhoneWithAHomeIndicator) {
 }
 
 TEST_F(WelfarePagerTest, TheActivitiesEmptyState) {
-    server.withState([](server::PlatformServer::State& s) { server::welfareArea(s).gamesWithoutActivities.insert("1001"); });
+    server.withState([](vx::server::PlatformServer::State& s) { vx::server::welfareArea(s).gamesWithoutActivities.insert("1001"); });
     open();
     auto activities = std::dynamic_pointer_cast<VXActivityVC>(pager->childViewControllers()[1]);
     driver::tap(switchButton(11));
