@@ -103,7 +103,8 @@ void addRounded(cg::Path& path, cg::Rect rect, Radii radii) {
         path.AddRect(rect);
         return;
     }
-    const auto& r = fitted(radii, rect).r;
+    Radii fit = fitted(radii, rect);
+    const auto& r = fit.r;
     constexpr double k = 0.5522847498; // control distance of a quarter circle
     double x0 = rect.origin.x, y0 = rect.origin.y, x1 = x0 + rect.size.width, y1 = y0 + rect.size.height;
     path.MoveToPoint({x0 + r[0], y0});
