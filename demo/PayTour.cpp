@@ -143,13 +143,8 @@ private:
         driver::advance(0.4);
     }
     // The confirm link of the loaded pay page.
-    std::string confirmLink(const VXWebPayVCRef& p) {
-        auto bytes = p && p->webView()->pageData() ? p->webView()->pageData()->toString() : std::string();
-        auto at = bytes.find("href=\"");
-        if (at == std::string::npos) return {};
-        auto end = bytes.find('"', at + 6);
-        return bytes.substr(at + 6, end - at - 6);
-    }
+    // The player taps the page's pay button, a link.
+    static void tapConfirm(const VXWebPayVCRef& p) { driver::tapLink(p->webView(), "确认支付"); }
     bool pageLoaded(const VXWebPayVCRef& p) { return p && !p->webView()->isLoading() && p->webView()->pageData(); }
 
     void walletH5();
@@ -250,8 +245,8 @@ void PayTour::walletH5() {
     until("the pay page to load", [&] { return pageLoaded(p); });
     driver::drainMain();
     shot("h5-page-loaded");
-    std::string link = confirmLink(p);
-    driver::navigate(p->webView(), link);
+    tapConfirm(p);
+    std::string link = driver::lastRequest(p->webView()) ? driver::lastRequest(p->webView())->url()->absoluteString() : "";
     until("the page after the confirm link", [&] { return pageLoaded(p) && p->webView()->pageData()->toString().find("支付完成") != std::string::npos; });
     // The first poll's answer is held back for the picture of the notice while it asks.
     server_.holdNext("Pay/getUserSuccess");
@@ -307,7 +302,7 @@ void PayTour::officialWeChat() {
     std::printf("     page %s with Referer %s\n", sent->url()->absoluteString().c_str(),
                 sent->valueForHTTPHeaderField("Referer").value_or("(none)").c_str());
     shot("official-wechat-page");
-    driver::navigate(p->webView(), confirmLink(p));
+    tapConfirm(p);
     until("the page after the confirm link", [&] { return pageLoaded(p) && p->webView()->pageData()->toString().find("支付完成") != std::string::npos; });
     comeBack();
     until("the notice to say 支付成功", [&] { return status() == "支付成功"; });
@@ -529,7 +524,7 @@ void PayTour::topUp() {
     auto p = std::dynamic_pointer_cast<VXWebPayVC>(nav->topViewController());
     until("the WeChat top-up page to load", [&] { return pageLoaded(p); });
     shot("topup-wechat-page");
-    driver::navigate(p->webView(), confirmLink(p));
+    tapConfirm(p);
     until("the page after the confirm link", [&] { return pageLoaded(p) && p->webView()->pageData()->toString().find("支付完成") != std::string::npos; });
     comeBack();
     until("the refresh after the WeChat top-up", [&] { return refreshed.size() >= 3; });
