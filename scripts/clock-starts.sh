@@ -15,11 +15,12 @@ if [ "${1:-}" = --all ]; then all=1; shift; fi
 build="${1:-build/asan}"
 export SHIFT_LIB="$PWD/$build/tests/support/libvx_monotonic_shift.so"
 [ -f "$SHIFT_LIB" ] || { echo "clock-starts: $SHIFT_LIB is missing (build the tests first)" >&2; exit 1; }
-# The kit programs test the clock, timers, animations and dispatch themselves: every start. The
-# platform SDK programs use them through screens and network waits and take most of the time:
-# only the farthest start, where a sum that loses precision would show first.
+# The kit programs test the clock, timers, animations and dispatch themselves: every start (not the
+# page renderer's, which reads no clock). The platform SDK programs use them through screens and
+# network waits and take most of the time: only the farthest start, where a sum that loses
+# precision would show first.
 kits=$(find "$PWD/$build/tests" -maxdepth 3 -type f -executable \
-  \( -name 'test_os_*' -o -name test_image -o -name test_widgets -o -name test_foundation \) | sort)
+  \( -name 'test_os_*' -o -name test_image -o -name test_widgets -o -name test_foundation \) ! -name test_os_web | sort)
 sdk=$(find "$PWD/$build/tests" -maxdepth 4 -type f -executable -name 'test_platform_sdk*' | sort)
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:verify_asan_link_order=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"

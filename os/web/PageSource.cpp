@@ -322,7 +322,19 @@ private:
     void pop() {
         depth_ -= open_.back().weight;
         if (open_.back().name == "svg" || open_.back().name == "math") --foreign_;
+        popped_.push_back(std::move(open_.back()));
         open_.pop_back();
+    }
+    // Puts back what the last implied ends closed: the tag that implied them was left out, so the
+    // parser never closes them.
+    void unpop() {
+        while (!popped_.empty()) {
+            const Open& back = popped_.back();
+            depth_ += back.weight;
+            if (back.name == "svg" || back.name == "math") ++foreign_;
+            open_.push_back(std::move(popped_.back()));
+            popped_.pop_back();
+        }
     }
     bool topIs(const std::string& name) const { return !open_.empty() && open_.back().name == name; }
     bool topIsAnyOf(std::initializer_list<const char*> names) const {
@@ -366,6 +378,7 @@ private:
             out_.append(text);
             return tag.end;
         }
+        popped_.clear();
         impliedEnds(name);
         bool nests = !isVoid(name) && !(tag.selfClosing && (foreign_ > 0 || name == "svg" || name == "math"));
         int weight = name == "table" ? 3 : 1;
@@ -373,6 +386,7 @@ private:
         size_t end = tag.end;
         if (!keep) {
             ++dropped_;
+            unpop();
             if (nests) phantoms_.push_back(name);
             // A left-out script or style must not show its text.
             if (nests && (name == "script" || name == "style")) {
@@ -454,6 +468,7 @@ private:
     const PageLimits& limits_;
     std::string out_;
     std::vector<Open> open_;
+    std::vector<Open> popped_; // by the implied ends of the start tag being read
     std::vector<std::string> phantoms_; // left-out start tags whose end tags are left out too
     int depth_ = 0;
     int foreign_ = 0; // inside svg or math, where "/>" closes an element

@@ -117,6 +117,15 @@ TEST_F(PageSource, StartTagsPastTheCountAreLeftOut) {
     EXPECT_EQ(count(source.html, "字"), 30000u);
 }
 
+TEST_F(PageSource, WhatALeftOutTagWouldHaveClosedStaysOpen) {
+    wk::PageLimits limits;
+    limits.maxDepth = 2;
+    // The table would close the paragraph, but it is left out: the parser still has the paragraph
+    // open, so the span would be a third level.
+    EXPECT_EQ(wk::preparePage("<div><p>a<table>b<span>c</span>", std::nullopt, limits).html, "<div><p>abc");
+    EXPECT_EQ(wk::preparePage("<div><p>a<p>b", std::nullopt, limits).html, "<div><p>a<p>b") << "a kept tag closes it";
+}
+
 TEST_F(PageSource, ALeftOutScriptDoesNotShowItsText) {
     wk::PageLimits limits;
     limits.maxDepth = 2;
