@@ -232,14 +232,17 @@ std::string tasks(bool signOk, const std::string& recordURL) {
     };
     const Task list[] = {{"每日登录游戏", "+10 平台币", true}, {"在线满30分钟", "+20 平台币", false},
                          {"分享游戏给好友", "+20 平台币", false}, {"单日充值满6元", "+50 平台币", false}};
+    // A page opened with a forged or stale sign shows nobody's tasks.
+    if (!signOk)
+        return document("每日任务", head("每日任务", "完成任务领取平台币，每日0点刷新") +
+                                        "<div class=\"card\"><p>链接已失效，请从游戏内重新打开任务页</p></div>");
     std::string body = head("每日任务", "完成任务领取平台币，每日0点刷新");
     body += "<div class=\"card\">";
     for (const auto& task : list)
         body += std::string("<div class=\"task\"><span class=\"") + (task.done ? "done\">已完成" : "go\">去完成") +
                 "</span><b>" + task.name + "</b><br><span class=\"reward\">" + task.reward + "</span></div>";
     body += "</div><div class=\"card\"><a href=\"" + escaped(recordURL) + "\">任务记录</a></div>"
-            "<a class=\"button\" href=\"vorlix://rw\">打开游戏盒子</a>"
-            "<p id=\"sign\" class=\"muted foot\">" + std::string(signOk ? "sign ok" : "sign bad") + "</p>";
+            "<a class=\"button\" href=\"vorlix://rw\">打开游戏盒子</a>";
     return document("每日任务", body,
                     ".task { border-bottom: 1px solid #EEE; padding: 8px 0; } .reward { color: #FF6A00; font-size: 13px; }"
                     ".go, .done { float: right; margin-top: 10px; border-radius: 14px; padding: 0 12px; font-size: 13px; }"

@@ -19,8 +19,8 @@ std::string titleLevels();   // "用户头衔等级说明": the VIP table
 std::string service();       // "客服中心": hours and the ways to reach the service
 std::string chatbot();       // "智能客服"
 std::string taskRecord();    // "任务记录"
-// "每日任务": tasks with rewards, the box link ("vorlix://rw") and the record link; `signOk` says
-// whether the address was signed right.
+// "每日任务": tasks with rewards, the box link ("vorlix://rw") and the record link; without
+// `signOk` (the address was not signed right) only a note that the link no longer works.
 std::string tasks(bool signOk, const std::string& recordURL);
 std::string message(const std::string& title, const std::string& time, const std::string& content);
 std::string article(const std::string& title, const std::string& date);

@@ -179,10 +179,11 @@ TEST_F(MineServer, TheTaskPageChecksItsSign) {
     // The sign covers the raw user name; the address carries it escaped.
     std::string sign = URLEncode::md5String("username=玩家 01&appkey=tondrel@!kit&logintime=1700000000");
     std::string good = get("username=%E7%8E%A9%E5%AE%B6%2001&device=ios&imel=X&gameid=1001&logintime=1700000000&sign=" + sign);
-    EXPECT_NE(good.find("sign ok"), std::string::npos) << good;
+    EXPECT_NE(good.find("+50 平台币"), std::string::npos) << good;
     EXPECT_NE(good.find("vorlix://rw"), std::string::npos);
     EXPECT_NE(good.find("Agreement/rwlog"), std::string::npos) << "a second page, so the web view has history";
     std::string other = get("username=%E7%8E%A9%E5%AE%B6%2001&device=ios&logintime=1700000001&sign=" + sign);
-    EXPECT_NE(other.find("sign bad"), std::string::npos) << "another time, the same sign";
-    EXPECT_NE(get("username=player01&logintime=1700000000").find("sign bad"), std::string::npos) << "no sign";
+    EXPECT_NE(other.find("链接已失效"), std::string::npos) << "another time, the same sign";
+    EXPECT_EQ(other.find("vorlix://rw"), std::string::npos);
+    EXPECT_NE(get("username=player01&logintime=1700000000").find("链接已失效"), std::string::npos) << "no sign";
 }

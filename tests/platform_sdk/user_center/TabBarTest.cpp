@@ -97,7 +97,7 @@ TEST_F(TabBarTest, AUserNameWithQueryCharactersStillGivesASignedTaskPage) {
     ASSERT_TRUE(web);
     ASSERT_TRUE(runMainUntil([&] { return web->pageData() && !web->isLoading(); }));
     std::string body = web->pageData()->toString();
-    EXPECT_NE(body.find("sign ok"), std::string::npos) << "signed over the name as typed: " << body;
+    EXPECT_NE(body.find("+50 平台币"), std::string::npos) << "signed over the name as typed: " << body;
     EXPECT_NE(body.find("vorlix://rw"), std::string::npos);
 }
 
