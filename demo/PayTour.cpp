@@ -297,7 +297,7 @@ void PayTour::officialWeChat() {
     auto p = page();
     until("the official WeChat page to load", [&] { return pageLoaded(p); });
     std::string bytes = p->webView()->pageData()->toString();
-    bool referer = bytes.find("Referer OK") != std::string::npos, decoded = bytes.find("钻石") != std::string::npos;
+    bool referer = bytes.find("确认支付") != std::string::npos, decoded = bytes.find("钻石") != std::string::npos;
     auto sent = p->webView()->loadedRequests().front();
     std::printf("     page %s with Referer %s\n", sent->url()->absoluteString().c_str(),
                 sent->valueForHTTPHeaderField("Referer").value_or("(none)").c_str());
@@ -309,7 +309,7 @@ void PayTour::officialWeChat() {
     tapNotice();
     printRequests();
     step("pay: official WeChat (6)", referer && decoded && answers_ == std::vector<std::string>{"ok(支付成功, 6.66)"},
-         std::string(referer ? "page shows Referer OK" : "Referer missing") + (decoded ? " and 钻石" : "") + "; " +
+         std::string(referer ? "cashier shown for the app's Referer" : "Referer refused") + (decoded ? " and 钻石" : "") + "; " +
              (answers_.empty() ? "no callback" : answers_[0]));
 }
 

@@ -182,7 +182,7 @@ int main(int argc, char** argv) {
         {"agreement.html", vx::server::pages::agreement()},
         {"tasks.html", vx::server::pages::tasks(true, "/sdkapicoupon2/Agreement/rwlog")},
         {"levels.html", vx::server::pages::titleLevels()},
-        {"cashier.html", vx::server::pages::cashier(1001, "钻石×60", "6.32", "http://127.0.0.1/confirm?order=1001", true, "Referer OK")},
+        {"cashier.html", vx::server::pages::cashier(1001, "钻石×60", "6.32", "http://127.0.0.1/confirm?order=1001", true)},
         {"chatbot.html", vx::server::pages::chatbot()},
         {"styles.html", "<style>p{color:#f00;border:2px dashed blue;border-radius:8px 3px;background:url(a.png) repeat-x}"
                         "li::before{content:\"·\"} td{display:table-cell} .x>b+i~u{float:right;position:relative}"

@@ -378,11 +378,10 @@ std::optional<Page> answerPayPage(PlatformServer::State& s, const std::string& p
         return html(pages::paid(o->id));
     }
     if (kind != "h5" && kind != "wx") return std::nullopt;
-    std::string host = "127.0.0.1://";
-    std::string note = kind != "wx" ? "" : referer == host ? "Referer OK" : "Referer missing";
+    // The official WeChat cashier opens only from the app that registered its Referer.
+    if (kind == "wx" && referer != "127.0.0.1://") return html(pages::wrongReferer());
     return html(pages::cashier(o->id, kind == "wx" ? get("name") : o->productName, o->realMoney,
-                               base(s) + "paypage/confirm?order=" + std::to_string(o->id), kind == "wx" || o->type == "wx",
-                               note));
+                               base(s) + "paypage/confirm?order=" + std::to_string(o->id), kind == "wx" || o->type == "wx"));
 }
 
 } // namespace vx::server

@@ -263,7 +263,7 @@ std::string article(const std::string& title, const std::string& date) {
 }
 
 std::string cashier(long order, const std::string& product, const std::string& amount, const std::string& confirmURL,
-                    bool wechat, const std::string& note) {
+                    bool wechat) {
     std::string colour = wechat ? "#07C160" : "#1677FF";
     std::string body = "<div class=\"pay\"><p class=\"label\">支付金额</p><p class=\"amount\">￥" + escaped(amount) +
                        "</p><p class=\"label\">" + (wechat ? "微信支付" : "支付宝") + "</p></div>"
@@ -272,7 +272,6 @@ std::string cashier(long order, const std::string& product, const std::string& a
                        "<tr><td class=\"k\">订单号</td><td>" + std::to_string(order) + "</td></tr>"
                        "</table></div>"
                        "<a id=\"confirm\" class=\"button\" href=\"" + escaped(confirmURL) + "\">确认支付</a>";
-    if (!note.empty()) body += "<p class=\"muted foot\">" + escaped(note) + "</p>";
     return document("收银台", body,
                     ".pay { background: " + colour + "; color: #fff; text-align: center; padding: 18px 0 14px; }"
                     ".pay p { margin: 0; } .amount { font-size: 34px; font-weight: bold; line-height: 1.3; }"
@@ -287,6 +286,11 @@ std::string paid(long order) {
                     ".done { text-align: center; padding-top: 40px; } .done h1 { font-size: 22px; margin: 8px 0; }"
                     ".mark { display: inline-block; width: 64px; height: 64px; border-radius: 32px; background: #07C160;"
                     " color: #fff; font-size: 40px; line-height: 64px; margin: 0; }");
+}
+
+std::string wrongReferer() {
+    return document("微信支付", "<div class=\"card\" style=\"text-align:center\"><h2>商家参数格式有误</h2>"
+                                "<p class=\"muted\">请返回商家页面重新发起支付</p></div>");
 }
 
 std::string noOrder() {

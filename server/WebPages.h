@@ -25,10 +25,11 @@ std::string tasks(bool signOk, const std::string& recordURL);
 std::string message(const std::string& title, const std::string& time, const std::string& content);
 std::string article(const std::string& title, const std::string& date);
 
-// The cashier of an order ("收银台"): product, amount, and the link that confirms the payment;
-// `note` is a line under it (the official WeChat page says whether the Referer came).
+// The cashier of an order ("收银台"): product, amount, and the link that confirms the payment.
 std::string cashier(long order, const std::string& product, const std::string& amount, const std::string& confirmURL,
-                    bool wechat, const std::string& note);
+                    bool wechat);
+// What the official WeChat page shows a load that did not come from the app (no or another Referer).
+std::string wrongReferer();
 std::string paid(long order); // "支付完成"
 std::string noOrder();        // "订单不存在"
 

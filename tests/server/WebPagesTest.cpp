@@ -53,7 +53,7 @@ TEST_F(WebPages, PagesCarryTheirContent) {
 }
 
 TEST_F(WebPages, TextFromOutsideIsEscaped) {
-    std::string cashier = vx::server::pages::cashier(7, "<script>alert(1)</script>&", "6.66\"", "http://pay.test/confirm?order=7", false, "");
+    std::string cashier = vx::server::pages::cashier(7, "<script>alert(1)</script>&", "6.66\"", "http://pay.test/confirm?order=7", false);
     EXPECT_EQ(cashier.find("<script>"), std::string::npos);
     EXPECT_NE(cashier.find("&lt;script&gt;alert(1)&lt;/script&gt;&amp;"), std::string::npos);
     EXPECT_NE(cashier.find("6.66&quot;"), std::string::npos);
