@@ -356,6 +356,35 @@ def amplification(port, pid):
               f"RSS {before} -> {rss(pid)['VmRSS']} MB")
 
 
+def registration_flood(port, pid, addresses=50, each=200, workers=16):
+    """Registrations of fresh names from many client addresses; how they were answered and memory."""
+    answers = {}
+    lock = threading.Lock()
+    before = rss(pid)["VmRSS"]
+
+    def work(k):
+        for n in range(k, addresses * each, workers):
+            source = "127.0.%d.%d" % (3 + n // each // 250, 1 + n // each % 250)
+            try:
+                _, reply, _ = call(port, "login/register", {"z": "flood%06d" % n, "b": "flood123"}, source=source)
+                text = reply.get("d") if reply else "no reply"
+            except OSError:
+                text = "connection error"
+            with lock:
+                answers[text] = answers.get(text, 0) + 1
+
+    t0 = time.monotonic()
+    threads = [threading.Thread(target=work, args=(k,)) for k in range(workers)]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    _, reply, _ = call(port, "login/dologin", {"z": "probe01", "b": "probe123"})
+    print(f"registrations: {addresses * each} fresh names from {addresses} addresses in "
+          f"{round(time.monotonic() - t0, 1)} s: {answers}; RSS {before} -> {rss(pid)['VmRSS']} MB; "
+          f"probe login z={reply and reply.get('z')}")
+
+
 def run_header_flood(port, pid):
     flooded = header_flood(port, 200 << 20, 64, 90)
     print(f"header flood: {flooded >> 20} MB sent; after {rss(pid)} MB; others served {latencies(port, 10)}")
@@ -480,6 +509,8 @@ def main():
             ("lock", lambda: run_lock(port, proc.pid, log.name)),
             # Small requests carrying large texts.
             ("amplification", lambda: amplification(port, proc.pid)),
+            # 10,000 registrations from 50 addresses.
+            ("registrations", lambda: registration_flood(port, proc.pid)),
         ]
         for name, attack in attacks:
             if only is None or name in only:

@@ -105,6 +105,29 @@ void forgetLapsed(PlatformServer::State& s, double now) {
     s.codeAddresses.expire(now, kCodeWindowSeconds);
 }
 
+constexpr double kRegisterWindowSeconds = 60 * 60;
+constexpr const char* kRegisteredTooOften = "注册过于频繁，请稍后再试";
+constexpr const char* kRegistrationBusy = "注册繁忙，请稍后再试";
+
+// Why no new account may be made for this caller now, or nullptr. Accounts stay for good, so both
+// one address's and everybody's are bounded: a flood of registrations cannot grow memory without end.
+const char* refuseNewAccount(PlatformServer::State& s) {
+    s.registerAddresses.expire(ns::Clock::now(), kRegisterWindowSeconds);
+    const size_t* made = s.registerAddresses.find(s.caller.address);
+    if ((made ? *made : 0) >= s.limits.registrationsPerAddress) return kRegisteredTooOften;
+    if (s.accounts.size() >= s.limits.accounts) return kRegistrationBusy;
+    return nullptr;
+}
+
+void countNewAccount(PlatformServer::State& s) {
+    if (size_t* made = s.registerAddresses.find(s.caller.address)) {
+        ++*made;
+        return;
+    }
+    s.registerAddresses.put(s.caller.address, 1, ns::Clock::now());
+    s.registerAddresses.trim(s.limits.codeAddresses);
+}
+
 } // namespace
 
 // The client address pays for every code it asks; a phone new to the table needs room in it, and
@@ -231,6 +254,8 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
             return ns::Dictionary{{"z", 0}, {"d", "账号和密码不能超过32位"}};
         // Phone-code login names its accounts so: nobody may take them first.
         if (accounts.count(name) || isReservedName(name)) return ns::Dictionary{{"z", 0}, {"d", "该用户名已被注册"}};
+        if (const char* refusal = refuseNewAccount(*this)) return ns::Dictionary{{"z", 0}, {"d", refusal}};
+        countNewAccount(*this);
         accounts[name].password = pwd;
         area.proposedNames.erase(name);
         return ns::Dictionary{{"z", 1}, {"b", name}, {"c", pwd}, {"d", "注册成功"}};
@@ -256,6 +281,9 @@ ns::Value PlatformServer::State::answerLogin(const std::string& path, const ns::
         for (const auto& [n, a] : accounts)
             if (a.phone == phone) name = n;
         if (name.empty()) {
+            // The code is spent either way: a refused phone asks a new one later.
+            if (const char* refusal = refuseNewAccount(*this)) return ns::Dictionary{{"z", 0}, {"x", refusal}};
+            countNewAccount(*this);
             name = phone;
             while (accounts.count(name)) name = phone + "_" + std::to_string(++counter);
             accounts[name].phone = phone;

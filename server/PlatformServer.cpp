@@ -726,6 +726,7 @@ void PlatformServer::setLimits(const Limits& limits) {
     // Codes already sent stay (a lower cap only keeps new phones out); counts of addresses and
     // proposed names are dropped, the oldest first.
     s_->codeAddresses.trim(limits.codeAddresses);
+    s_->registerAddresses.trim(limits.codeAddresses);
     s_->loginArea.proposedNames.trim(limits.proposedNames);
 }
 

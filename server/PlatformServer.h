@@ -64,7 +64,9 @@ public:
         // a code until entries lapse (nothing is dropped to make room).
         size_t codePhones = 10000;
         size_t codesPerAddress = 20;          // codes one client address may have sent within 30 minutes
-        size_t codeAddresses = 10000;         // client addresses counted for that, the oldest dropped first
+        size_t codeAddresses = 10000;         // client addresses counted for that (and for registrations), the oldest dropped first
+        size_t registrationsPerAddress = 30;  // accounts one client address may make within an hour
+        size_t accounts = 100000;             // accounts in all; when full, no new one is made
         size_t proposedNames = 10000;         // names one-tap registration handed out and nobody took yet, the oldest dropped first
     };
 

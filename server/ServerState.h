@@ -179,6 +179,7 @@ struct PlatformServer::State {
     std::map<std::string, Account> accounts;
     AgedTable<PhoneCodes> codePhones;  // by phone
     AgedTable<size_t> codeAddresses;   // codes sent at each client address's asking, within its window
+    AgedTable<size_t> registerAddresses; // accounts made at each client address's asking, within the hour
     std::map<std::string, std::string> tokens; // token -> account name
     std::map<std::string, Session> sessions;   // session id -> its account
     std::map<std::string, std::map<uint64_t, std::string>> sessionsOf; // account -> its session ids, oldest first

@@ -25,6 +25,9 @@ protected:
         ServerTest::SetUp();
         // The floods here come from one address: only the tests of that limit keep it.
         setCaps(10000, 100000, 10000);
+        auto limits = server.limits();
+        limits.registrationsPerAddress = 100000; // phone logins make accounts
+        server.setLimits(limits);
     }
 
     static std::string phone(int n) { return std::to_string(13000000000LL + n); }
@@ -172,6 +175,58 @@ TEST_F(UnloggedTables, OneClientAddressAsksForALimitedNumberOfCodes) {
     ns::Clock::advance(1);
     setCaps(10000, 5, 20);
     EXPECT_EQ(ask(phone(7)), Value("发送成功"));
+}
+
+// Accounts stay for good, so what makes them is bounded: each client address makes a few an hour,
+// and all together stop at a cap, for registration and for a phone's first login alike.
+TEST_F(UnloggedTables, NewAccountsAreLimitedPerAddressAndInAll) {
+    auto caps = [&](size_t perAddress, size_t accounts) {
+        auto limits = server.limits();
+        limits.registrationsPerAddress = perAddress, limits.accounts = accounts;
+        server.setLimits(limits);
+    };
+    auto registerFrom = [&](const char* address, const std::string& name) {
+        std::string body = DecodeGzipBase64::codingJSON(ns::Dictionary{{"z", name}, {"b", "secret1"}})->toString();
+        std::string reply = exchange(connectRaw(true, address),
+                                     "POST " + std::string(PlatformServer::BasePath) + "login/register HTTP/1.1\r\n"
+                                     "Host: 127.0.0.1\r\nContent-Type: text/html\r\nContent-Length: " +
+                                         std::to_string(body.size()) + "\r\n\r\n" + body);
+        size_t start = reply.find("\r\n\r\n");
+        if (start == std::string::npos) return Value("no reply");
+        return DecodeGzipBase64::decodingJSON(ns::Data::fromString(reply.substr(start + 4)))["d"];
+    };
+    auto accounts = [&] {
+        size_t n = 0;
+        server.withState([&](PlatformServer::State& s) { n = s.accounts.size(); });
+        return n;
+    };
+    const Value made("注册成功"), tooOften("注册过于频繁，请稍后再试"), busy("注册繁忙，请稍后再试");
+    caps(3, 100);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(registerFrom("127.0.0.1", "flood00" + std::to_string(i)), made);
+    EXPECT_EQ(registerFrom("127.0.0.1", "flood000"), Value("该用户名已被注册"));
+    EXPECT_EQ(registerFrom("127.0.0.1", "flood003"), tooOften) << "the fourth account from this address";
+    EXPECT_FALSE(server.account("flood003")) << "nothing kept for a refused registration";
+    // A phone's first login makes an account too, and is refused the same way (reply key "x").
+    EXPECT_EQ(login(phone(1), sendCode(phone(1))), Value(0));
+    EXPECT_EQ(accounts(), 3u);
+    // Another address is not held back by this one.
+    EXPECT_EQ(registerFrom("127.0.0.2", "other001"), made);
+
+    // All accounts together: at the cap, nobody makes one, while existing accounts log in as ever.
+    caps(3, 4);
+    EXPECT_EQ(registerFrom("127.0.0.3", "other002"), busy);
+    EXPECT_TRUE(signIn("flood001"));
+    caps(3, 5);
+    EXPECT_EQ(registerFrom("127.0.0.3", "other002"), made);
+    EXPECT_EQ(accounts(), 5u);
+
+    // The address's count goes with its hour.
+    ns::Clock::advance(60 * 60 - 1);
+    EXPECT_EQ(registerFrom("127.0.0.1", "flood003"), tooOften);
+    caps(3, 100);
+    ns::Clock::advance(1);
+    EXPECT_EQ(registerFrom("127.0.0.1", "flood003"), made);
+    EXPECT_EQ(login(phone(2), sendCode(phone(2))), Value(1));
 }
 
 // Checks and lists that only read a name's state make none for names they have not seen.
