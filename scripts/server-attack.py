@@ -243,6 +243,17 @@ def phone_login(port, log_path, phone, source=None):
     return sent.get("b"), reply and reply.get("z")
 
 
+def in_threads(workers, work):
+    """Runs work(0) .. work(workers - 1) on threads of their own; the seconds until all are done."""
+    t0 = time.monotonic()
+    threads = [threading.Thread(target=work, args=(k,)) for k in range(workers)]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    return round(time.monotonic() - t0, 1)
+
+
 def code_flood(port, phones, wrong_tries, sources, workers=16):
     """Each phone is sent a login code and then wrong guesses, its source taken from `sources` in
     turn; (requests, seconds, how the code requests were answered)."""
@@ -266,13 +277,8 @@ def code_flood(port, phones, wrong_tries, sources, workers=16):
                 answers[text] = answers.get(text, 0) + 1
                 count[0] += 1
 
-    t0 = time.monotonic()
-    threads = [threading.Thread(target=work, args=(k,)) for k in range(workers)]
-    for t in threads:
-        t.start()
-    for t in threads:
-        t.join()
-    return count[0], round(time.monotonic() - t0, 1), answers
+    seconds = in_threads(workers, work)
+    return count[0], seconds, answers
 
 
 def lock_attack(port, log_path):
@@ -373,15 +379,10 @@ def registration_flood(port, pid, addresses=50, each=200, workers=16):
             with lock:
                 answers[text] = answers.get(text, 0) + 1
 
-    t0 = time.monotonic()
-    threads = [threading.Thread(target=work, args=(k,)) for k in range(workers)]
-    for t in threads:
-        t.start()
-    for t in threads:
-        t.join()
+    seconds = in_threads(workers, work)
     _, reply, _ = call(port, "login/dologin", {"z": "probe01", "b": "probe123"})
     print(f"registrations: {addresses * each} fresh names from {addresses} addresses in "
-          f"{round(time.monotonic() - t0, 1)} s: {answers}; RSS {before} -> {rss(pid)['VmRSS']} MB; "
+          f"{seconds} s: {answers}; RSS {before} -> {rss(pid)['VmRSS']} MB; "
           f"probe login z={reply and reply.get('z')}")
 
 
