@@ -50,6 +50,11 @@ void step(const std::string& name, bool ok, const std::string& result) {
     std::string shown = result;
     if (server)
         for (size_t at; (at = shown.find(server->host())) != std::string::npos;) shown.replace(at, server->host().size(), "<server>");
+    // So do a pay page's random key.
+    for (size_t at = shown.find("key="); at != std::string::npos; at = shown.find("key=", at + 4)) {
+        size_t end = shown.find_first_not_of("0123456789abcdef", at + 4);
+        shown.replace(at + 4, (end == std::string::npos ? shown.size() : end) - at - 4, "<key>");
+    }
     if (!missed.empty()) {
         ok = false;
         shown += " (waited in vain for " + missed + ")";

@@ -299,7 +299,7 @@ void PayTour::officialWeChat() {
     std::string bytes = p->webView()->pageData()->toString();
     bool referer = bytes.find("确认支付") != std::string::npos, decoded = bytes.find("钻石") != std::string::npos;
     auto sent = p->webView()->loadedRequests().front();
-    std::printf("     page %s with Referer %s\n", sent->url()->absoluteString().c_str(),
+    std::printf("     page %s with Referer %s\n", sent->url()->path().c_str(),
                 sent->valueForHTTPHeaderField("Referer").value_or("(none)").c_str());
     shot("official-wechat-page");
     tapConfirm(p);

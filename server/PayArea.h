@@ -43,6 +43,7 @@ struct PayArea {
         std::string cid;
         std::string productName;
         std::string signStr; // wallet orders: what the wallet app signs
+        std::string pageKey; // its pay pages' addresses carry it: order numbers are easy to guess
         double made = 0;     // the server's clock (ns::Clock)
         bool paid = false;
         // Its voucher's hold lapsed and another payment took the voucher: it can no longer be paid.

@@ -71,6 +71,7 @@ PayArea::Order& newOrder(PayArea& pay, const std::string& user, const std::strin
     o.realMoney = text(p["b"]);
     if (!isTopUp(road)) o.cid = text(p["cid"]); // a top-up takes no voucher
     o.made = ns::Clock::now();
+    o.pageKey = unguessableId();
     // Whatever still holds the voucher has lapsed (voucherRefusal let this one through): it gives
     // the voucher up for good, so the voucher is spent once whichever is paid.
     if (PayArea::Order* old = o.cid.empty() ? nullptr : pay.holder(user, o.cid)) old->cancelled = true;
@@ -126,10 +127,10 @@ ns::Value answerOrder(PlatformServer::State& s, PayArea& pay, const std::string&
     }
     if (wx) {
         // Raw, unescaped text in the query: the client escapes it before loading.
-        std::string url = base(s) + "paypage/wx?order=" + id + "&name=" + o.productName + "&note=pay now";
+        std::string url = base(s) + "paypage/wx?order=" + id + "&key=" + o.pageKey + "&name=" + o.productName + "&note=pay now";
         return Dictionary{{"code", "1"}, {"msg", "下单成功"}, {"data", url}};
     }
-    return Dictionary{{"z", "1"}, {"b", "下单成功"}, {"c", base(s) + "paypage/h5?order=" + id + "&type=" + o.type}};
+    return Dictionary{{"z", "1"}, {"b", "下单成功"}, {"c", base(s) + "paypage/h5?order=" + id + "&key=" + o.pageKey + "&type=" + o.type}};
 }
 
 // Coins, vouchers and star coins: settled at once from the balance.
@@ -174,7 +175,7 @@ ns::Value answerTopUp(PlatformServer::State& s, PayArea& pay, const std::string&
         o.signStr = "order=" + id + "&amount=" + o.money + "&sign=vx" + id;
         return Dictionary{{"z", "1"}, {"b", "下单成功"}, {"c", o.signStr}};
     }
-    return Dictionary{{"z", "1"}, {"b", "下单成功"}, {"c", base(s) + "paypage/wx?order=" + id + "&name=平台币充值"}};
+    return Dictionary{{"z", "1"}, {"b", "下单成功"}, {"c", base(s) + "paypage/wx?order=" + id + "&key=" + o.pageKey + "&name=平台币充值"}};
 }
 
 // What a new player's wallet holds: the default balances and vouchers.
@@ -372,7 +373,8 @@ std::optional<Page> answerPayPage(PlatformServer::State& s, const std::string& p
     long id = static_cast<long>(ns::numtext::integerValue(get("order")));
     PayArea::Order* o = pay.order(id);
     auto html = [](std::string body) { return Page{std::move(body), "text/html; charset=utf-8"}; };
-    if (!o || o->cancelled) return html(pages::noOrder());
+    // Without the order's key the page is as for no order: nobody opens another's by its number.
+    if (!o || o->cancelled || get("key") != o->pageKey) return html(pages::noOrder());
     if (kind == "confirm") {
         pay.settle(o->id);
         return html(pages::paid(o->id));
@@ -381,7 +383,7 @@ std::optional<Page> answerPayPage(PlatformServer::State& s, const std::string& p
     // The official WeChat cashier opens only from the app that registered its Referer.
     if (kind == "wx" && referer != "127.0.0.1://") return html(pages::wrongReferer());
     return html(pages::cashier(o->id, kind == "wx" ? get("name") : o->productName, o->realMoney,
-                               base(s) + "paypage/confirm?order=" + std::to_string(o->id), kind == "wx" || o->type == "wx"));
+                               base(s) + "paypage/confirm?order=" + std::to_string(o->id) + "&key=" + o->pageKey, kind == "wx" || o->type == "wx"));
 }
 
 } // namespace vx::server

@@ -114,6 +114,10 @@ struct Session {
     uint64_t order = 0; // opening order: an account's oldest session goes first beyond its cap
 };
 
+// 128 bits from the system's random source, as 32 hex digits: what must not be guessed (session
+// ids, the keys of pay pages).
+std::string unguessableId();
+
 // The session cookie's name.
 inline constexpr const char* SessionCookie = "vx_session";
 // Opens a session for the account (its oldest beyond the cap ends) and sets its cookie on the

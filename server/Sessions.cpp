@@ -12,8 +12,10 @@ namespace {
 // Sessions one account keeps open (devices, reinstalls); a login beyond them ends the oldest.
 constexpr size_t kSessionsPerAccount = 8;
 
-// 128 bits from the system's random source: a session id must not be guessed.
-std::string newSessionId() {
+} // namespace
+
+// 128 bits from the system's random source, as 32 hex digits.
+std::string unguessableId() {
     static std::random_device device;
     static const char* hex = "0123456789abcdef";
     std::string id;
@@ -24,11 +26,9 @@ std::string newSessionId() {
     return id;
 }
 
-} // namespace
-
 void openSession(PlatformServer::State& s, const std::string& account) {
-    std::string id = newSessionId();
-    while (s.sessions.count(id)) id = newSessionId();
+    std::string id = unguessableId();
+    while (s.sessions.count(id)) id = unguessableId();
     uint64_t order = ++s.sessionOrder;
     s.sessions[id] = {account, order};
     auto& mine = s.sessionsOf[account];

@@ -65,6 +65,16 @@ protected:
         auto res = client.Get((std::string(PlatformServer::BasePath) + pathAndQuery).c_str());
         return res ? res->body : "no reply";
     }
+    // "order=N&key=K" of a pay page's address: what names the order to its pages.
+    static std::string orderOf(const std::string& url) {
+        std::string from = url.substr(url.find("order="));
+        return from.substr(0, from.find('&', from.find("key=")));
+    }
+    std::string keyOf(long id) {
+        std::string key;
+        server.withState([&](PlatformServer::State& s) { key = vx::server::payArea(s).order(id)->pageKey; });
+        return key;
+    }
     struct OrderRoad {
         const char* path;
         const char *status, *message;
@@ -177,10 +187,15 @@ TEST_F(PayBoundaries, TopUpsCreditTenCoinsAYuanOnceAndOnlyTheirAccount) {
     Value order = call("Wxh5ptb/wxpay", ns::Dictionary{{"z", "wx"}, {"c", "u1"}, {"b", "0.5"}});
     ASSERT_EQ(str(order["z"]), "1");
     std::string url = str(order["c"]);
-    std::string id = url.substr(url.find("order=") + 6, 4);
+    std::string ref = orderOf(url), id = url.substr(url.find("order=") + 6, 4);
     EXPECT_EQ(balances("u2").ttb, "500");
-    EXPECT_TRUE(has(get("paypage/confirm?order=" + id), "支付完成"));
-    EXPECT_TRUE(has(get("paypage/confirm?order=" + id), "支付完成")); // a second confirm credits nothing more
+    // The order's number alone, or with a made-up key, opens nothing and pays nothing.
+    for (std::string guess : {"paypage/confirm?order=" + id, "paypage/wx?order=" + id, "paypage/confirm?order=" + id + "&key=",
+                              "paypage/confirm?order=" + id + "&key=0123456789abcdef0123456789abcdef"})
+        EXPECT_TRUE(has(get(guess), "订单不存在")) << guess;
+    EXPECT_EQ(str(call("Ttbpay/getTTB", ns::Dictionary{{"b", "u1"}})["b"]), "500");
+    EXPECT_TRUE(has(get("paypage/confirm?" + ref), "支付完成"));
+    EXPECT_TRUE(has(get("paypage/confirm?" + ref), "支付完成")); // a second confirm credits nothing more
     EXPECT_EQ(str(call("Ttbpay/getTTB", ns::Dictionary{{"b", "u1"}})["b"]), "505");
     EXPECT_EQ(balances("u2").ttb, "500");
     server.withState([&](PlatformServer::State& s) {
@@ -201,7 +216,7 @@ TEST_F(PayBoundaries, PollAndRecordsAnswerOnlyForTheirOwnAccount) {
     ASSERT_TRUE(signIn("u1"));
     Value order = call("H5pay/pay", ns::Dictionary{{"z", "qb"}, {"c", "u1"}, {"p", "6"}, {"b", "6"}});
     std::string url = str(order["c"]);
-    get("paypage/confirm?order=" + url.substr(url.find("order=") + 6, 4));
+    get("paypage/confirm?" + orderOf(url));
     EXPECT_EQ(str(call("Pay/getUserSuccess", ns::Dictionary{{"z", "u1"}})["z"]), "1");
     // A coin pay is no web order: the poll still answers for the web order.
     call("Ttbpaynew/ttbnew", ns::Dictionary{{"f", "u1"}, {"b", "1"}});
@@ -411,7 +426,7 @@ TEST_F(VoucherHolds, AHoldLapsesAfterThirtyMinutesAndTheOrderThatLostItCannotBeP
         EXPECT_EQ(pay(taker, user).first, "1");
         long taken = lastOrder();
         EXPECT_FALSE(settle(old)) << "the order that lost its voucher";
-        EXPECT_NE(get("paypage/confirm?order=" + std::to_string(old)).find("订单不存在"), std::string::npos);
+        EXPECT_NE(get("paypage/confirm?order=" + std::to_string(old) + "&key=" + keyOf(old)).find("订单不存在"), std::string::npos);
         settle(taken); // a balance payment is paid already
         EXPECT_EQ(balances(user).usedVouchers, "101 102 ");
     }

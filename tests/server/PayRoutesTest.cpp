@@ -67,6 +67,7 @@ TEST_F(PayRoutes, PollAnswersForTheLatestWebOrderOnly) {
     std::string done = page(first);
     ASSERT_NE(done.find("确认支付"), std::string::npos);
     std::string confirm = done.substr(done.find("http://"), done.find("\">确认支付") - done.find("http://"));
+    for (size_t at; (at = confirm.find("&amp;")) != std::string::npos;) confirm.replace(at, 5, "&"); // as in the HTML
     EXPECT_NE(page(confirm).find("支付完成"), std::string::npos);
     EXPECT_EQ(call("Pay/getUserSuccess", ns::Dictionary{{"z", "u1"}})["z"], Value("1"));
     h5("u1"); // a new, unpaid order
@@ -88,7 +89,8 @@ TEST_F(PayRoutes, SwitchesWalletOrdersAndThePagesReferer) {
     Value wx = call("wxh5/h5pay", ns::Dictionary{{"z", "wx"}, {"c", "u1"}, {"p", "6.66"}, {"l", "钻石"}});
     std::string url = wx["data"].stringValue().value_or("");
     EXPECT_NE(url.find("钻石&note=pay now"), std::string::npos); // raw: the client escapes it
-    std::string escaped = "/sdkapicoupon2/paypage/wx?order=" + url.substr(url.find("order=") + 6, 4) + "&name=%E9%92%BB%E7%9F%B3";
+    std::string ref = url.substr(url.find("order="));
+    std::string escaped = "/sdkapicoupon2/paypage/wx?" + ref.substr(0, ref.find("&name=")) + "&name=%E9%92%BB%E7%9F%B3";
     std::string fromApp = page(escaped, {{"Referer", "127.0.0.1://"}});
     EXPECT_NE(fromApp.find("钻石"), std::string::npos);
     EXPECT_NE(fromApp.find("paypage/confirm?order="), std::string::npos);

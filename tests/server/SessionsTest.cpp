@@ -231,9 +231,14 @@ TEST_F(Sessions, WhatOneAccountAddsIsCapped) {
     // At most twenty unpaid at once: a newer order cancels the oldest, whose page is gone.
     for (int i = 0; i < 19; ++i) ASSERT_EQ(order("钻石")["z"], Value("1"));
     long oldest = 0;
-    server.withState([&](PlatformServer::State& s) { oldest = vx::server::payArea(s).orders.front().id; });
+    std::string key;
+    server.withState([&](PlatformServer::State& s) {
+        oldest = vx::server::payArea(s).orders.front().id, key = vx::server::payArea(s).orders.front().pageKey;
+    });
     httplib::Client client("127.0.0.1", server.port());
-    auto page = [&] { return client.Get(("/sdkapicoupon2/paypage/h5?order=" + std::to_string(oldest)).c_str())->body; };
+    auto page = [&] {
+        return client.Get(("/sdkapicoupon2/paypage/h5?order=" + std::to_string(oldest) + "&key=" + key).c_str())->body;
+    };
     EXPECT_EQ(page().find("订单不存在"), std::string::npos);
     ASSERT_EQ(order("钻石")["z"], Value("1"));
     EXPECT_NE(page().find("订单不存在"), std::string::npos);
