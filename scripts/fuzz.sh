@@ -53,8 +53,9 @@ run_target() {
 }
 export -f run_target
 
-jobs=1
-if ((long)); then jobs=${FUZZ_JOBS:-$(( $(nproc) > 1 ? $(nproc) / 2 : 1 ))}; fi
+# Short runs one a core; long ones on half the cores unless told.
+jobs=$(nproc)
+if ((long)); then jobs=${FUZZ_JOBS:-$(( jobs > 1 ? jobs / 2 : 1 ))}; fi
 if printf '%s\n' $targets | xargs -P "$jobs" -I{} bash -c 'run_target "$1" "$2"' _ {} "$seconds"; then
   echo "fuzz: every target ran ${seconds}s without stopping"
 else
