@@ -2,15 +2,19 @@
 # Builds every libFuzzer target with clang and runs each for a short while (default 10 s).
 # Usage: scripts/fuzz.sh [seconds per target]
 #        scripts/fuzz.sh --long [seconds per target, default 180]
+#        scripts/fuzz.sh --build-only [seconds per target]: the build those runs want, nothing run
 #   --long runs the targets side by side, FUZZ_JOBS at a time (half the cores by default), for
 #   the findings that CI's 3-second runs never reach (a NaN date took a minute). Either way a
 #   target that stops (crash, abort, leak, time-out) fails the command; its input is kept under
 #   build/fuzz/artifacts/ and the command to replay it under ASan and UBSan is printed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-long=0
+long=0 build_only=0
 if [[ "${1:-}" == "--long" ]]; then
   long=1
+  shift
+elif [[ "${1:-}" == "--build-only" ]]; then
+  build_only=1
   shift
 fi
 seconds="${1:-$((long ? 180 : 10))}"
@@ -23,6 +27,7 @@ flags="$opt -gline-tables-only -DNDEBUG"
 cmake --preset fuzz -DCMAKE_C_FLAGS_RELWITHDEBINFO="$flags" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$flags" >/dev/null
 targets=$(cmake --build --preset fuzz --target help | sed -n 's/^\(fuzz_[a-z0-9_]*\):.*/\1/p')
 cmake --build --preset fuzz -j "$(nproc)" --target $targets
+if ((build_only)); then exit 0; fi
 
 # One target: its own growing corpus in build/fuzz/corpus, the seeds kept in fuzz/corpus
 # (scripts/make-fuzz-seeds.sh) read but never written. A fixed seed keeps CI runs repeatable;

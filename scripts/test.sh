@@ -16,6 +16,12 @@ if [ -f build/asan/CMakeCache.txt ] && ! grep -q '^CMAKE_CXX_COMPILER:.*clang++$
 fi
 cmake --preset asan "${fresh[@]}" >/dev/null
 cmake --build --preset asan -j "$jobs"
+# The fuzz targets build at the lowest priority in the time the tests below leave the cores idle
+# (they wait on sockets and timers); the fuzz step waits for it.
+mkdir -p build
+nice -n 19 bash scripts/fuzz.sh --build-only 3 >build/fuzz-build.log 2>&1 &
+fuzz_build=$!
+trap 'kill $fuzz_build 2>/dev/null || true' EXIT
 # Many tests wait on loopback sockets and worker threads: twice the cores keeps them busy.
 # A failing test runs once more, to tell a broken test (fails again: the run stops here) from one
 # that passes only now and then. That one fails the run too, after the other steps, listed at the
@@ -41,6 +47,10 @@ fi
 stamp "clock-driven tests at other uptimes"
 bash scripts/clock-starts.sh build/asan
 stamp "fuzz (short run)"
+if ! wait $fuzz_build; then
+  tail -n 60 build/fuzz-build.log
+  exit 1
+fi
 bash scripts/fuzz.sh 3
 if ((${#retried[@]})); then
   echo "=== tests that passed only when run again (the run fails for them) ==="
