@@ -11,7 +11,7 @@ PACKAGES=(
   libpng-dev libjpeg62-turbo-dev libgif-dev libtiff-dev libopenjp2-7-dev
   libicu-dev libplist-dev nlohmann-json3-dev libcpp-httplib-dev libmicrohttpd-dev liblitehtml-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev lld
 )
 
 missing=()
