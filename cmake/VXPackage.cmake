@@ -1,7 +1,8 @@
 # The installed package: headers under include/vorlix (the paths the tree uses), static libraries,
 # the stand-in server program, the SDK's bundle resources and a template app bundle under share/vorlix,
-# and the package config with Vorlix:: targets in components: SDK (Vorlix::SDK, what a game links)
-# and Server (Vorlix::Server and Vorlix::vorlix-server, the stand-in server).
+# and the package config with Vorlix:: targets in components: SDK (Vorlix::SDK, what a game links),
+# Server (Vorlix::Server and Vorlix::vorlix-server, the stand-in server) and Testing
+# (Vorlix::Testing, the test player).
 include(CMakePackageConfigHelpers)
 
 set(VX_PACKAGE_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Vorlix)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Compiles the test and fuzz code as the default preset does (gcc at -O2, warnings as errors).
-# In CI everything else is compiled by clang (the sanitizer build and the fuzzers), and gcc 12 at
+# CI compiles everything with clang (the sanitizer build and the fuzzers); run this before landing
+# test or fuzz code. gcc 12 at
 # -O2 reports out-of-bounds copies inside the standard library's string and vector code that
 # cannot happen (docs/ci.md): test code, which only the sanitizer build compiled, stopped the
 # default preset five times before this check. The product code is compiled by the default preset

@@ -18,10 +18,12 @@ cmake --preset asan "${fresh[@]}" >/dev/null
 cmake --build --preset asan -j "$jobs"
 # The fuzz targets build at the lowest priority in the time the tests below leave the cores idle
 # (they wait on sockets and timers); the fuzz step waits for it.
+# Its own process group, so a run that stops early stops the compilers too.
+fuzz_seconds=3
 mkdir -p build
-nice -n 19 bash scripts/fuzz.sh --build-only 3 >build/fuzz-build.log 2>&1 &
+setsid nice -n 19 bash scripts/fuzz.sh --build-only "$fuzz_seconds" >build/fuzz-build.log 2>&1 &
 fuzz_build=$!
-trap 'kill $fuzz_build 2>/dev/null || true' EXIT
+trap 'kill -- -$fuzz_build 2>/dev/null || true' EXIT
 # Many tests wait on loopback sockets and worker threads: twice the cores keeps them busy.
 # A failing test runs once more, to tell a broken test (fails again: the run stops here) from one
 # that passes only now and then. That one fails the run too, after the other steps, listed at the
@@ -30,15 +32,9 @@ trap 'kill $fuzz_build 2>/dev/null || true' EXIT
 retried=()
 if ! ctest --preset asan -j "$((jobs * 2))"; then
   failed_log=build/asan/Testing/Temporary/LastTestsFailed.log
-  mapfile -t first < <(sed 's/^[0-9]*://' "$failed_log")
+  mapfile -t retried < <(sed 's/^[0-9]*://' "$failed_log")
   stamp "failed tests, run once more"
-  again=0
-  ctest --preset asan -j "$jobs" --rerun-failed || again=1
-  for t in "${first[@]}"; do
-    if ((again)) && grep -qxF "$t" <(sed 's/^[0-9]*://' "$failed_log"); then continue; fi
-    retried+=("$t")
-  done
-  if ((again)); then
+  if ! ctest --preset asan -j "$jobs" --rerun-failed; then
     echo "tests failing twice:"
     sed 's/^[0-9]*:/  /' "$failed_log"
     exit 1
@@ -51,7 +47,7 @@ if ! wait $fuzz_build; then
   tail -n 60 build/fuzz-build.log
   exit 1
 fi
-bash scripts/fuzz.sh 3
+bash scripts/fuzz.sh "$fuzz_seconds"
 if ((${#retried[@]})); then
   echo "=== tests that passed only when run again (the run fails for them) ==="
   printf '  %s\n' "${retried[@]}"

@@ -1,5 +1,7 @@
 #include "server/AcceptGate.h"
 
+#include "os/foundation/Strings.h"
+
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -7,9 +9,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <charconv>
 #include <cerrno>
 #include <map>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -56,14 +60,12 @@ AcceptGate::Verdict AcceptGate::judge(std::string_view head, size_t maxBodyBytes
         size_t colon = line.find(':');
         if (colon == std::string_view::npos || !equalsIgnoringCase(trimmed(line.substr(0, colon)), "Content-Length")) continue;
         std::string_view value = trimmed(line.substr(colon + 1));
-        if (value.empty() || value.find_first_not_of("0123456789") != std::string_view::npos)
-            return {400, "request body length unreadable"};
+        if (!ns::str::isDigits(value)) return {400, "request body length unreadable"};
+        uint64_t length = 0;
         // Past 64 bits: no body can be that long.
-        constexpr std::string_view kLargest = "18446744073709551615";
-        std::string_view digits = value.substr(std::min(value.find_first_not_of('0'), value.size()));
-        if (digits.size() > kLargest.size() || (digits.size() == kLargest.size() && digits > kLargest))
+        if (std::from_chars(value.data(), value.data() + value.size(), length).ec == std::errc::result_out_of_range)
             return {413, "request body length too large"};
-        if (std::stoull(std::string(digits.empty() ? "0" : digits)) > maxBodyBytes)
+        if (length > maxBodyBytes)
             return {413, "request body over " + std::to_string(maxBodyBytes) + " bytes"};
     }
     return {};
@@ -74,7 +76,6 @@ struct AcceptGate::Impl {
     int epoll = -1;
     int wake = -1;
     std::thread thread;
-    std::atomic<size_t> heldCount{0};
     std::atomic<size_t> maxBodyBytes{0};
 
     struct Held {
@@ -94,7 +95,6 @@ struct AcceptGate::Impl {
         ::epoll_ctl(epoll, EPOLL_CTL_DEL, fd, nullptr);
         ::close(fd);
         held.erase(fd);
-        heldCount = held.size();
     }
 };
 
@@ -123,13 +123,10 @@ void AcceptGate::stop() {
     impl_->thread.join();
     for (auto& [fd, h] : impl_->held) ::close(fd);
     impl_->held.clear();
-    impl_->heldCount = 0;
     ::close(impl_->options.listenSocket);
     ::close(impl_->wake);
     ::close(impl_->epoll);
 }
-
-size_t AcceptGate::held() const { return impl_->heldCount; }
 
 void AcceptGate::setMaxBodyBytes(size_t bytes) { impl_->maxBodyBytes = bytes; }
 
@@ -185,7 +182,6 @@ void AcceptGate::Impl::accept() {
             continue;
         }
         held.emplace(fd, h);
-        heldCount = held.size();
     }
 }
 
@@ -212,7 +208,6 @@ void AcceptGate::Impl::look(int fd, Held& h, Clock::time_point now) {
     ::epoll_ctl(epoll, EPOLL_CTL_DEL, fd, nullptr);
     Held on = h;
     held.erase(fd);
-    heldCount = held.size();
     options.handOn(fd, on.address, on.length, on.accepted);
 }
 

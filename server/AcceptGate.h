@@ -41,8 +41,6 @@ public:
     void setMaxBodyBytes(size_t bytes);
     // Closes the listening socket and every connection still held here.
     void stop();
-    // Connections held here now.
-    size_t held() const;
 
     // The status and text a request head is refused with, or 0 when its framing is readable.
     struct Verdict {

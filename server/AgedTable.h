@@ -19,8 +19,6 @@ public:
         auto it = entries_.find(key);
         return it == entries_.end() ? nullptr : &it->second.value;
     }
-    // When the entry was set (the clock's seconds); only for a key that is in the table.
-    double since(const std::string& key) const { return entries_.at(key).since; }
     size_t size() const { return entries_.size(); }
 
     // Sets the entry as the newest, its time starting now.

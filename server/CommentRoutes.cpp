@@ -13,15 +13,6 @@ namespace {
 constexpr size_t kMaxCommentUnits = 500;
 constexpr size_t kMaxCommentsPerAccount = 100;
 
-std::string nowText() {
-    std::time_t t = static_cast<std::time_t>(ns::Clock::wallNow());
-    std::tm tm{};
-    gmtime_r(&t, &tm);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M", &tm);
-    return buf;
-}
-
 ns::Value row(const CommentArea::Comment& c, const std::string& user) {
     ns::Dictionary d;
     d.set("id", c.id);
@@ -166,7 +157,7 @@ ns::Value answerComments(PlatformServer::State& s, const std::string& path, cons
         c.fullName = user;
         c.content = content;
         ++a.postedBy[user];
-        c.createtime = nowText();
+        c.createtime = minuteText(static_cast<long long>(ns::Clock::wallNow()));
         c.avatar = "http://127.0.0.1:" + std::to_string(s.port) + "/pic/avatar.png";
         bool reply = c.pid != 0;
         a.add(std::move(c));

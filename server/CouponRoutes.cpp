@@ -61,15 +61,6 @@ std::optional<LedgerSide> ledgerSide(const std::string& path) {
     return std::nullopt;
 }
 
-std::string minuteText(long long seconds) {
-    std::time_t t = static_cast<std::time_t>(seconds);
-    std::tm tm{};
-    gmtime_r(&t, &tm);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M", &tm);
-    return buf;
-}
-
 } // namespace
 
 bool isBillPath(const std::string& path) {

@@ -105,6 +105,22 @@ void forgetLapsed(PlatformServer::State& s, double now) {
     s.codeAddresses.expire(now, kCodeWindowSeconds);
 }
 
+// What one client address was counted within its window, in a table of such counts.
+size_t countOf(const AgedTable<size_t>& table, const std::string& address) {
+    const size_t* n = table.find(address);
+    return n ? *n : 0;
+}
+
+// Counts one more for the address; a new one starts its window now, the table kept within its cap.
+void countOne(AgedTable<size_t>& table, const std::string& address, double now, size_t cap) {
+    if (size_t* n = table.find(address)) {
+        ++*n;
+        return;
+    }
+    table.put(address, 1, now);
+    table.trim(cap);
+}
+
 constexpr double kRegisterWindowSeconds = 60 * 60;
 constexpr const char* kRegisteredTooOften = "注册过于频繁，请稍后再试";
 constexpr const char* kRegistrationBusy = "注册繁忙，请稍后再试";
@@ -113,19 +129,13 @@ constexpr const char* kRegistrationBusy = "注册繁忙，请稍后再试";
 // one address's and everybody's are bounded: a flood of registrations cannot grow memory without end.
 const char* refuseNewAccount(PlatformServer::State& s) {
     s.registerAddresses.expire(ns::Clock::now(), kRegisterWindowSeconds);
-    const size_t* made = s.registerAddresses.find(s.caller.address);
-    if ((made ? *made : 0) >= s.limits.registrationsPerAddress) return kRegisteredTooOften;
+    if (countOf(s.registerAddresses, s.caller.address) >= s.limits.registrationsPerAddress) return kRegisteredTooOften;
     if (s.accounts.size() >= s.limits.accounts) return kRegistrationBusy;
     return nullptr;
 }
 
 void countNewAccount(PlatformServer::State& s) {
-    if (size_t* made = s.registerAddresses.find(s.caller.address)) {
-        ++*made;
-        return;
-    }
-    s.registerAddresses.put(s.caller.address, 1, ns::Clock::now());
-    s.registerAddresses.trim(s.limits.codeAddresses);
+    countOne(s.registerAddresses, s.caller.address, ns::Clock::now(), s.limits.codeAddresses);
 }
 
 } // namespace
@@ -135,18 +145,10 @@ void countNewAccount(PlatformServer::State& s) {
 const char* sendCode(PlatformServer::State& s, const std::string& phone, const std::string& type) {
     double now = ns::Clock::now();
     forgetLapsed(s, now);
-    const std::string& address = s.caller.address;
-    size_t* asked = s.codeAddresses.find(address);
-    if (asked && *asked >= s.limits.codesPerAddress) return kCodesTooOften;
-    if (!asked && s.limits.codesPerAddress == 0) return kCodesTooOften;
+    if (countOf(s.codeAddresses, s.caller.address) >= s.limits.codesPerAddress) return kCodesTooOften;
     bool known = s.codePhones.find(phone) != nullptr;
     if (!known && s.codePhones.size() >= s.limits.codePhones) return kCodesBusy;
-    if (asked) {
-        ++*asked;
-    } else {
-        s.codeAddresses.put(address, 1, now);
-        s.codeAddresses.trim(s.limits.codeAddresses);
-    }
+    countOne(s.codeAddresses, s.caller.address, now, s.limits.codeAddresses);
     PhoneCodes& entry = known ? s.codePhones.renew(phone, now) : s.codePhones.put(phone, {}, now);
     entry.code = SentCode{std::to_string(100000 + s.draw(900000)), type};
     entry.sentAt = now;

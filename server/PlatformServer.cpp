@@ -166,6 +166,15 @@ std::vector<std::string> sessionIds(MHD_Connection* c) {
 
 std::string text(const ns::Value& v) { return v.stringValue().value_or(""); }
 
+std::string minuteText(long long seconds) {
+    std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M", &tm);
+    return buf;
+}
+
 bool isPlainPath(std::string_view path) { return kPlainPaths.count(path) > 0; }
 
 namespace {

@@ -26,6 +26,8 @@ class AcceptGate;
 
 // Text of a request or model value ("" when missing or not convertible).
 std::string text(const ns::Value& v);
+// "2024-05-30 21:15": a time of the wall clock (seconds) as the lists show it, in UTC.
+std::string minuteText(long long seconds);
 
 // The entry for `key`, or `fallback` when there is none: reads answer for names they have not seen
 // without making an entry.

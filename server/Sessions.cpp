@@ -44,18 +44,15 @@ void openSession(PlatformServer::State& s, const std::string& account) {
 void endSession(PlatformServer::State& s) {
     s.caller.setCookie = std::string(SessionCookie) + "=; Path=/; Max-Age=0; HttpOnly";
     if (s.caller.account.empty()) return;
-    // The caller's account is that of a session its cookie named; end every one it sent.
-    auto mine = s.sessionsOf.find(s.caller.account);
-    if (mine != s.sessionsOf.end())
-        for (auto it = mine->second.begin(); it != mine->second.end();) {
-            if (s.caller.sessionIds.count(it->second)) {
-                s.sessions.erase(it->second);
-                it = mine->second.erase(it);
-            } else {
-                ++it;
-            }
-        }
-    if (mine != s.sessionsOf.end() && mine->second.empty()) s.sessionsOf.erase(mine);
+    // The caller's account is that of a session its cookie named; end every one of it that it sent.
+    for (const auto& id : s.caller.sessionIds) {
+        auto it = s.sessions.find(id);
+        if (it == s.sessions.end() || it->second.account != s.caller.account) continue;
+        auto mine = s.sessionsOf.find(it->second.account);
+        mine->second.erase(it->second.order);
+        if (mine->second.empty()) s.sessionsOf.erase(mine);
+        s.sessions.erase(it);
+    }
     s.caller.account.clear();
 }
 

@@ -12,7 +12,6 @@
 #include "os/foundation/PropertyList.h"
 #include "os/foundation/RunLoop.h"
 #include "os/foundation/Sandbox.h"
-#include "os/uikit/Driver.h"
 #include "os/uikit/Screen.h"
 #include "os/uikit/ViewController.h"
 #include "platform_sdk/VorlixSDK.h"
@@ -28,7 +27,6 @@
 
 namespace {
 
-namespace driver = ui::driver;
 namespace fs = std::filesystem;
 
 constexpr double NetworkWait = 20; // real seconds one answer from the server may take

@@ -249,7 +249,6 @@ void Transfer::configure(CURLSH* share, const std::string& noProxy) {
     curl_easy_setopt(easy, CURLOPT_PRIVATE, this);
     curl_easy_setopt(easy, CURLOPT_URL, req.url->absoluteString().c_str());
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_NOPROXY, noProxy.c_str());
     // Redirects are followed hop by hop (State::follow); curl only says where one leads.

@@ -1,6 +1,7 @@
 #include "os/text/TextRun.h"
 
 #include "os/text/Engine.h"
+#include "os/text/Font.h"
 
 #include <pango/pangocairo.h>
 
@@ -12,11 +13,10 @@ namespace vx::text {
 
 namespace {
 
-constexpr double kMaximumSize = 4096;
 // A page has a few thousand different words per font; past this the cache starts again.
 constexpr size_t kCachedWidths = 1 << 16;
 
-double clampedSize(double size) { return size > 0 ? std::min(size, kMaximumSize) : 0; }
+double clampedSize(double size) { return size > 0 ? std::min(size, ui::Font::kMaximumSize) : 0; }
 
 PangoLayout* layoutFor(PangoFontDescription* description) {
     PangoLayout* layout = pango_layout_new(engine::context());
@@ -54,8 +54,9 @@ RunFontRef RunFont::make(const std::string& family, double size, int cssWeight, 
 }
 
 RunFont::RunFont(const std::string& family, double size, int cssWeight, bool italic)
-    : size_(clampedSize(size)), weight_(std::clamp(cssWeight, 100, 900)), italic_(italic), serial_(++serials) {
-    engine::FaceInfo face = engine::face(family, weight_);
+    : size_(clampedSize(size)), serial_(++serials) {
+    int weight = std::clamp(cssWeight, 100, 900);
+    engine::FaceInfo face = engine::face(family, weight);
     // Whole points, as ui::Font: the line height is the rounded natural height.
     double height = std::round(size_ * (face.ascentPerPoint + face.descentPerPoint));
     ascent_ = std::min(height, std::round(size_ * face.ascentPerPoint));
@@ -64,8 +65,8 @@ RunFont::RunFont(const std::string& family, double size, int cssWeight, bool ita
     auto guard = engine::lock();
     description_ = pango_font_description_new();
     pango_font_description_set_family(description_, face.family.c_str());
-    pango_font_description_set_weight(description_, static_cast<PangoWeight>(weight_));
-    pango_font_description_set_style(description_, italic_ ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    pango_font_description_set_weight(description_, static_cast<PangoWeight>(weight));
+    pango_font_description_set_style(description_, italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
     pango_font_description_set_absolute_size(description_, size_ * PANGO_SCALE);
     if (size_ > 0) {
         PangoLayout* probe = layoutFor(description_);

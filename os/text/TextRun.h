@@ -32,9 +32,6 @@ public:
     // Sizes are clamped to 0 … 4096 points (NaN reads as 0); weights to 100 … 900.
     static RunFontRef make(const std::string& family, double size, int cssWeight = 400, bool italic = false);
 
-    double size() const { return size_; }
-    int cssWeight() const { return weight_; }
-    bool isItalic() const { return italic_; }
     // Whole points, as ui::Font rounds them: height = ascent + descent.
     double ascent() const { return ascent_; }
     double descent() const { return descent_; }
@@ -56,8 +53,6 @@ public:
 
 private:
     double size_ = 0;
-    int weight_ = 400;
-    bool italic_ = false;
     double ascent_ = 0, descent_ = 0, xHeight_ = 0;
     uint64_t serial_ = 0; // names the font in the cache of laid-out words
     PangoFontDescription* description_ = nullptr;

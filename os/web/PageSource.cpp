@@ -22,11 +22,6 @@ bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' ||
 bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 char lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 
-std::string lowered(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = lower(c);
-    return out;
-}
 
 bool startsWithNoCase(std::string_view s, size_t at, std::string_view prefix) {
     if (s.size() - std::min(at, s.size()) < prefix.size()) return false;
@@ -39,7 +34,7 @@ bool startsWithNoCase(std::string_view s, size_t at, std::string_view prefix) {
 
 // The name text is read with, for a label a page or a response may give; "" when unknown.
 std::string normalisedCharset(std::string_view label) {
-    std::string l = lowered(ns::str::trimmingWhitespaceAndNewlines(label));
+    std::string l = ns::str::lowercase(ns::str::trimmingWhitespaceAndNewlines(label));
     if (l.size() >= 2 && (l.front() == '"' || l.front() == '\'') && l.back() == l.front()) l = l.substr(1, l.size() - 2);
     if (l.empty()) return "";
     static const std::array<std::pair<const char*, const char*>, 24> known = {{
@@ -68,7 +63,7 @@ std::string metaCharset(std::string_view bytes) {
     for (size_t at = 0; (at = head.find('<', at)) != std::string_view::npos; ++at) {
         if (!startsWithNoCase(head, at, "<meta")) continue;
         size_t end = head.find('>', at);
-        std::string tag = lowered(head.substr(at, end == std::string_view::npos ? head.size() - at : end - at));
+        std::string tag = ns::str::lowercase(head.substr(at, end == std::string_view::npos ? head.size() - at : end - at));
         size_t key = tag.find("charset");
         if (key == std::string::npos) continue;
         size_t p = key + 7;
@@ -221,7 +216,7 @@ Tag readTag(std::string_view s, size_t nameStart) {
     Tag tag;
     size_t p = nameStart;
     while (p < s.size() && !isSpace(s[p]) && s[p] != '/' && s[p] != '>') ++p;
-    tag.name = lowered(s.substr(nameStart, p - nameStart));
+    tag.name = ns::str::lowercase(s.substr(nameStart, p - nameStart));
     while (p < s.size()) {
         while (p < s.size() && (isSpace(s[p]) || s[p] == '/')) {
             tag.selfClosing = s[p] == '/';
@@ -236,7 +231,7 @@ Tag readTag(std::string_view s, size_t nameStart) {
         Attribute attribute;
         size_t start = p++;
         while (p < s.size() && !isSpace(s[p]) && s[p] != '/' && s[p] != '>' && s[p] != '=') ++p;
-        attribute.name = lowered(s.substr(start, p - start));
+        attribute.name = ns::str::lowercase(s.substr(start, p - start));
         while (p < s.size() && isSpace(s[p])) ++p;
         if (p < s.size() && s[p] == '=') {
             ++p;

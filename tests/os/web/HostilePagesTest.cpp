@@ -13,13 +13,6 @@ namespace {
 using namespace webtest;
 using HostilePages = vx::test::Environment;
 
-std::string repeat(const std::string& piece, size_t times) {
-    std::string out;
-    out.reserve(piece.size() * times);
-    for (size_t i = 0; i < times; ++i) out += piece;
-    return out;
-}
-
 // Read, laid out at a phone's width and drawn at 2x, top and bottom.
 void readAndDraw(const wk::PageRef& page) {
     cg::Size size = page->layout({375, 667});

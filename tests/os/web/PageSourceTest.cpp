@@ -1,5 +1,6 @@
 // What the page engine is given: bytes read in the page's charset, and bounded before it sees them.
 #include "os/web/PageSource.h"
+#include "PageTestSupport.h"
 #include "tests/support/Environment.h"
 
 #include <string>
@@ -7,18 +8,12 @@
 namespace {
 
 using PageSource = vx::test::Environment;
+using webtest::repeat;
 
 size_t count(const std::string& text, const std::string& piece) {
     size_t n = 0;
     for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + piece.size())) ++n;
     return n;
-}
-
-std::string repeat(const std::string& piece, size_t times) {
-    std::string out;
-    out.reserve(piece.size() * times);
-    for (size_t i = 0; i < times; ++i) out += piece;
-    return out;
 }
 
 const std::string kGBK = "\xD6\xD0\xCE\xC4"; // 中文 in GBK

@@ -17,6 +17,14 @@
 
 namespace webtest {
 
+// The piece, `times` over.
+inline std::string repeat(const std::string& piece, size_t times) {
+    std::string out;
+    out.reserve(piece.size() * times);
+    for (size_t i = 0; i < times; ++i) out += piece;
+    return out;
+}
+
 inline wk::PageRef pageOf(const std::string& html, const std::string& url = "http://pages.test/dir/page.html",
                            const std::optional<std::string>& charset = std::nullopt) {
     return wk::Page::make(ns::Data::fromString(html), charset, ns::URL::fromString(url));

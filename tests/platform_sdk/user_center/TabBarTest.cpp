@@ -28,6 +28,15 @@ protected:
         auto nav = std::dynamic_pointer_cast<ui::NavigationController>(centre->viewControllers().at(tab));
         return nav ? nav->viewControllers().front() : nullptr;
     }
+    // The task tab chosen with its page fetched over the network; its web view, or null.
+    ui::WebViewRef chooseTaskTab(const VXSuTabBarVCRef& centre) {
+        auto task = std::dynamic_pointer_cast<VXSuWebVC>(root(centre, 2));
+        if (!task) return nullptr;
+        ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Fetch);
+        driver::selectTab(centre, 2);
+        ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Manual);
+        return task->webView.lock();
+    }
 };
 
 TEST_F(TabBarTest, TheButtonOpensTheTabsWithTheMinePageFirstAndOthersLoadWhenChosen) {
@@ -88,12 +97,7 @@ TEST_F(TabBarTest, AUserNameWithQueryCharactersStillGivesASignedTaskPage) {
     EXPECT_NE(address.find("?username=%E7%8E%A9%E5%AE%B6%20a%26b%3Dc&device=ios&imel="), std::string::npos) << address;
     auto centre = openCentre();
     ASSERT_TRUE(centre);
-    auto task = std::dynamic_pointer_cast<VXSuWebVC>(root(centre, 2));
-    ASSERT_TRUE(task);
-    ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Fetch);
-    driver::selectTab(centre, 2);
-    ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Manual);
-    auto web = task->webView.lock();
+    auto web = chooseTaskTab(centre);
     ASSERT_TRUE(web);
     ASSERT_TRUE(runMainUntil([&] { return web->pageData() && !web->isLoading(); }));
     std::string body = web->pageData()->toString();
@@ -110,11 +114,7 @@ TEST_P(TaskPageTest, TheTaskPageIsReadAndItsLinksAreTapped) {
     if (notch) driver::useProfile(ui::DeviceProfile::notchPortrait());
     auto centre = openCentre();
     ASSERT_TRUE(centre);
-    auto task = std::dynamic_pointer_cast<VXSuWebVC>(root(centre, 2));
-    ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Fetch);
-    driver::selectTab(centre, 2);
-    ui::WebView::setDefaultLoadMode(ui::WebView::LoadMode::Manual);
-    auto web = task->webView.lock();
+    auto web = chooseTaskTab(centre);
     ASSERT_TRUE(web);
     ASSERT_TRUE(runMainUntil([&] { return web->page() && !web->isLoading(); }));
     settle();
