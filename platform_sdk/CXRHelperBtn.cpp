@@ -12,6 +12,7 @@
 #include "platform_sdk/ShareVale.h"
 #include "platform_sdk/VXGameOverView.h"
 #include "platform_sdk/VXLoginAPI.h"
+#include "platform_sdk/VXRefusals.h"
 #include "widgets/UIImage+VXColor.h"
 
 #include <cmath>
@@ -201,7 +202,7 @@ void CXRHelperBtn::doShowHelperVC() {
     // The button stays, and the game hears why nothing opened.
     ns::log("CXRHelperBtn: the user centre cannot be shown");
     setHidden(false);
-    if (failed_) failed_(ns::Value("无法显示用户中心"), ns::Value("603"));
+    if (failed_) failed_(ns::Value(VXRefusal::NoUserCentre.message), ns::Value(VXRefusal::NoUserCentre.codeText));
 }
 
 // --- Snapping ---

@@ -12,6 +12,12 @@ bool coversScreen(const ui::WindowRef& window) {
 
 } // namespace
 
+ui::ViewControllerRef CXRWindowManager::topPresenter(const ui::WindowRef& window) {
+    auto presenter = window && !window->isHidden() ? window->rootViewController() : nullptr;
+    while (presenter && presenter->presentedViewController()) presenter = presenter->presentedViewController();
+    return presenter;
+}
+
 ui::WindowRef CXRWindowManager::topWindow() {
     auto& application = ui::Application::shared();
     auto key = application.keyWindow();

@@ -18,6 +18,7 @@
 #include "platform_sdk/VXNavigationController.h"
 #include "platform_sdk/VXNoticeVC.h"
 #include "platform_sdk/VXSuWebVC.h"
+#include "platform_sdk/VXRefusals.h"
 #include "widgets/VXProgressHUD.h"
 
 namespace {
@@ -41,7 +42,7 @@ void VXLoginVC::loadAlterLoginVCResultSuccess(VorlixSDK::VXLoginSuccessBlock suc
     CXRHelperBtn::hide();
     auto login = instantiate();
     if (!login) {
-        if (failed) failed(ns::Value("无法显示登录窗口"), ns::Value("603"));
+        if (failed) failed(ns::Value(VXRefusal::NoLoginWindow.message), ns::Value(VXRefusal::NoLoginWindow.codeText));
         return;
     }
     login->SuccessBlock = std::move(success);

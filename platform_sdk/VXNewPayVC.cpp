@@ -23,6 +23,7 @@
 #include "platform_sdk/VXEndpoints.h"
 #include "platform_sdk/VXPayAPI.h"
 #include "platform_sdk/VXPayPlug.h"
+#include "platform_sdk/VXRefusals.h"
 #include "widgets/UIImage+VXColor.h"
 #include "widgets/VXProgressHUD.h"
 
@@ -100,35 +101,33 @@ void VXNewPayVC::loadToPayVCWithroleid(const Text& roleid, const Text& ServiceID
                                        const Text& cpExtend, const Text& productName, const Text& productDesc,
                                        Success success, Failed faild) {
     // A call that opens nothing still answers, at once, with why.
-    auto refuse = [answer = faild, walletPayMoney](const char* message, const char* code) {
-        ns::log("VXNewPayVC: %@ (%@)", message, code);
-        if (answer) answer(ns::Value(message), ns::Value(code), ns::Value(walletPayMoney));
+    auto refuse = [answer = faild, walletPayMoney](const VXRefusal::Refusal& why) {
+        ns::log("VXNewPayVC: %@ (%@)", why.message, why.codeText);
+        if (answer) answer(ns::Value(why.message), ns::Value(why.codeText), ns::Value(walletPayMoney));
     };
     if (auto open = openCentre().lock()) {
         // The open centre is paying its own order: a second one would take over its callbacks.
-        refuse("已有订单正在支付", "602");
+        refuse(VXRefusal::OrderOpen);
         return;
     }
     Order& o = order();
     o = Order{roleid, ServiceID, walletPayMoney, walletPayMoney, walletPayMoney, std::nullopt, cpExtend,
               productName, productDesc, std::move(success), std::move(faild)};
     if (!URLEncode::isNumber(walletPayMoney)) {
-        CXRMessage::showMessage("金额格式异常");
-        refuse("金额格式异常", "604");
+        CXRMessage::showMessage(VXRefusal::BadAmount.message);
+        refuse(VXRefusal::BadAmount);
         return;
     }
     // The key window's screen, or what it already presents. A window on its way out (the login
     // window fading after a login) has given key status up by then.
-    auto key = ui::Application::shared().keyWindow();
-    auto presenter = key && !key->isHidden() ? key->rootViewController() : nullptr;
-    while (presenter && presenter->presentedViewController()) presenter = presenter->presentedViewController();
+    auto presenter = CXRWindowManager::topPresenter(ui::Application::shared().keyWindow());
     registerScenes();
     auto centre = presenter ? std::dynamic_pointer_cast<VXNewPayVC>(
                                   ui::Storyboard::storyboardWithName("VXNewPayVC", URLEncode::getSdkBundle())
                                       ->instantiateViewControllerWithIdentifier("VXNewPayVC"))
                             : nullptr;
     if (!centre) {
-        refuse("无法显示支付中心", "603");
+        refuse(VXRefusal::NoPayCentre);
         return;
     }
     CXRHelperBtn::hide();

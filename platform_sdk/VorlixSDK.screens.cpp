@@ -11,6 +11,7 @@
 #include "platform_sdk/VXLoginVC.h"
 #include "platform_sdk/VXNewPayVC.h"
 #include "platform_sdk/user_center/VXSuTabBarVC.h"
+#include "platform_sdk/VXRefusals.h"
 
 VorlixSDK::Screens& VorlixSDK::screens() {
     static Screens hooks;
@@ -43,7 +44,7 @@ void VorlixSDK::didFinishLaunching() {
 void VorlixSDK::loadLoginViewResultSuccess(VXLoginSuccessBlock success, VXLoginFailedBlock failed) {
     if (!screens().loadAlterLoginVC) {
         ns::log("VorlixSDK: the login window is not available");
-        if (failed) failed(603, ns::Value("无法显示登录窗口"));
+        if (failed) failed(VXRefusal::NoLoginWindow.code, ns::Value(VXRefusal::NoLoginWindow.message));
         return;
     }
     screens().loadAlterLoginVC(
@@ -61,13 +62,13 @@ void VorlixSDK::loadToPayVCWithroleid(const Text& roleid, const Text& money, con
                                       VXPaySuccessBlock success, VXPayFailedBlock faild) {
     if (!screens().loadToPayVC) {
         ns::log("VorlixSDK: the payment centre is not available");
-        if (faild) faild(ns::Value("无法显示支付中心"), 603, ns::Value(money));
+        if (faild) faild(ns::Value(VXRefusal::NoPayCentre.message), VXRefusal::NoPayCentre.code, ns::Value(money));
         return;
     }
     // Only a logged-in player has anything to pay with.
     if (!ShareVale::sharedInstance()->isLoggedIn()) {
         ns::log("VorlixSDK: a payment before any login is refused");
-        if (faild) faild(ns::Value("请先登录"), 601, ns::Value(money));
+        if (faild) faild(ns::Value(VXRefusal::NotLoggedIn.message), VXRefusal::NotLoggedIn.code, ns::Value(money));
         return;
     }
     screens().loadToPayVC(

@@ -31,11 +31,9 @@ std::string queryValue(const ns::Value& value) {
 
 void VXSuTabBarVC::installAsUserCentre() {
     CXRHelperBtn::userCentreOpener() = [](std::function<void()> logout) {
-        auto window = CXRWindowManager::topWindow();
-        auto presenter = window && !window->isHidden() ? window->rootViewController() : nullptr;
-        if (!presenter) return false;
         // A screen already presented there (another SDK screen) stays on top: present over it.
-        while (auto over = presenter->presentedViewController()) presenter = over;
+        auto presenter = CXRWindowManager::topPresenter(CXRWindowManager::topWindow());
+        if (!presenter) return false;
         auto centre = ui::ViewController::create<VXSuTabBarVC>();
         centre->setModalPresentationStyle(ui::ModalPresentationStyle::FullScreen);
         centre->setLogoutBlock(std::move(logout));
