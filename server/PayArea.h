@@ -90,7 +90,9 @@ struct PayArea {
     bool settle(long id);
     // The user's unpaid order that holds the voucher, if any (cancelled ones hold nothing).
     Order* holder(const std::string& user, const std::string& cid);
-    void record(LedgerEntry entry);
+    // A ledger row of the user's, stamped with the wall clock.
+    void record(const std::string& user, const std::string& balance, bool gained, const std::string& amount,
+                const std::string& note, long orderId);
     // The user's ledger rows of one balance ("ttb", "djq", "xingbi"), gained or spent, newest first.
     std::vector<const LedgerEntry*> rows(const std::string& user, const std::string& balance, bool gained) const;
 };

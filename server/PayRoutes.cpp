@@ -50,17 +50,18 @@ ns::Value number(const std::string& text) {
     return ns::numtext::doubleValue(text);
 }
 
-void record(PayArea& pay, const std::string& user, const char* balance, bool gained, const std::string& amount,
-            const std::string& note, long orderId) {
-    pay.record({user, balance, gained, amount, note, orderId, static_cast<long long>(ns::Clock::wallNow())});
-}
-
 // Why an order's texts cannot be kept, or nullptr: each is bounded by what it is for.
 const char* oversized(const ns::Value& p, const char* product) {
     if (!lengthWithin(text(p[product]), 0, kMaxProductUnits)) return "商品名称过长";
     if (text(p["p"]).size() > kMaxAmountBytes || text(p["b"]).size() > kMaxAmountBytes) return "金额错误";
     if (text(p["z"]).size() > kMaxTypeBytes) return "支付方式错误";
     return nullptr;
+}
+
+// Why no order may be made with these texts for the user, or nullptr.
+const char* orderRefusal(const PayArea& pay, const std::string& user, const ns::Value& p, const char* product) {
+    if (const char* why = oversized(p, product)) return why;
+    return pay.fullFor(user) ? "订单数量已达上限" : nullptr;
 }
 
 PayArea::Order& newOrder(PayArea& pay, const std::string& user, const std::string& road, const ns::Value& p) {
@@ -114,8 +115,7 @@ ns::Value answerOrder(PlatformServer::State& s, PayArea& pay, const std::string&
     if (auto r = pay.refusedRoads.find(path); r != pay.refusedRoads.end())
         return Dictionary{{status, "0"}, {message, r->second}};
     if (!positive(dec(text(p["p"])))) return Dictionary{{status, "0"}, {message, "金额错误"}};
-    if (const char* why = oversized(p, "l")) return Dictionary{{status, "0"}, {message, why}};
-    if (pay.fullFor(user)) return Dictionary{{status, "0"}, {message, "订单数量已达上限"}};
+    if (const char* why = orderRefusal(pay, user, p, "l")) return Dictionary{{status, "0"}, {message, why}};
     if (const char* refusal = voucherRefusal(pay, user, text(p["cid"]), dec(text(p["p"])), text(p["f"])))
         return Dictionary{{status, "0"}, {message, refusal}};
     auto& o = newOrder(pay, user, path, p);
@@ -144,8 +144,7 @@ ns::Value answerBalancePay(PayArea& pay, const std::string& path, const ns::Valu
     if (path == "Ttbpaynew/starcoinpay") balance = &PayArea::Wallet::xingbi, key = "xingbi", shortage = "星币余额不足";
     Decimal cost = dec(text(p["b"]));
     if (cost.isNaN() || cost.isNegative()) return Dictionary{{"z", "-3"}, {"c", "金额错误"}};
-    if (const char* why = oversized(p, "k")) return Dictionary{{"z", "-3"}, {"c", why}};
-    if (pay.fullFor(user)) return Dictionary{{"z", "-3"}, {"c", "订单数量已达上限"}};
+    if (const char* why = orderRefusal(pay, user, p, "k")) return Dictionary{{"z", "-3"}, {"c", why}};
     // The voucher's minimum is in yuan; the coin road counts its amount in coins, ten a yuan.
     Decimal yuan = dec(text(p["p"]).empty() ? text(p["b"]) : text(p["p"]));
     if (path == "Ttbpaynew/ttbnew") yuan = yuan.dividing(Decimal(10));
@@ -157,7 +156,7 @@ ns::Value answerBalancePay(PayArea& pay, const std::string& path, const ns::Valu
     left = dec(left).subtracting(cost).description();
     auto& o = newOrder(pay, user, path, p);
     o.productName = text(p["k"]);
-    record(pay, user, key, false, cost.description(), o.productName, o.id);
+    pay.record(user, key, false, cost.description(), o.productName, o.id);
     pay.settle(o.id);
     return Dictionary{{"z", "1"}, {"b", std::to_string(o.id)}, {"c", "支付成功"}};
 }
@@ -166,8 +165,7 @@ ns::Value answerTopUp(PlatformServer::State& s, PayArea& pay, const std::string&
     std::string user = text(p["c"]);
     if (!isCaller(s, user)) return Dictionary{{"z", "0"}, {"b", LoginFirst}};
     if (!positive(dec(text(p["b"])))) return Dictionary{{"z", "0"}, {"b", "充值金额必须大于0"}};
-    if (const char* why = oversized(p, "l")) return Dictionary{{"z", "0"}, {"b", why}};
-    if (pay.fullFor(user)) return Dictionary{{"z", "0"}, {"b", "订单数量已达上限"}};
+    if (const char* why = orderRefusal(pay, user, p, "l")) return Dictionary{{"z", "0"}, {"b", why}};
     auto& o = newOrder(pay, user, path, p);
     o.productName = "平台币充值";
     std::string id = std::to_string(o.id);
@@ -219,9 +217,10 @@ bool PayArea::fullFor(const std::string& user) const {
     return mine != ordersBy.end() && mine->second.size() >= kMaxOrdersPerAccount;
 }
 
-void PayArea::record(LedgerEntry entry) {
-    ledgerBy[entry.user].push_back(ledger.size());
-    ledger.push_back(std::move(entry));
+void PayArea::record(const std::string& user, const std::string& balance, bool gained, const std::string& amount,
+                     const std::string& note, long orderId) {
+    ledgerBy[user].push_back(ledger.size());
+    ledger.push_back({user, balance, gained, amount, note, orderId, static_cast<long long>(ns::Clock::wallNow())});
 }
 
 std::vector<const PayArea::LedgerEntry*> PayArea::rows(const std::string& user, const std::string& balance,
@@ -254,7 +253,7 @@ bool PayArea::settle(long id) {
         // One yuan buys ten platform coins.
         std::string coins = dec(o->money).multiplying(Decimal(10)).description();
         w.ttb = plus(w.ttb, coins);
-        vx::server::record(*this, o->user, "ttb", true, coins, o->productName, o->id);
+        record(o->user, "ttb", true, coins, o->productName, o->id);
     }
     if (!o->cid.empty())
         for (auto& v : w.vouchers)

@@ -12,6 +12,14 @@
 
 namespace vx::server::pages {
 
+std::string pngBytes(cg::Context& context) {
+    auto data = ns::MutableData::make();
+    auto destination = imageio::ImageDestination::CreateWithData(data, "public.png", 1);
+    if (!destination) return {};
+    destination->AddImage(context.CreateImage());
+    return destination->Finalize() ? data->toString() : std::string();
+}
+
 namespace {
 
 std::string escaped(const std::string& s) {
@@ -67,11 +75,7 @@ std::string png(size_t width, size_t height, const std::function<void(cg::Contex
     context->TranslateCTM(0, double(height));
     context->ScaleCTM(1, -1);
     draw(*context);
-    auto data = ns::MutableData::make();
-    auto destination = imageio::ImageDestination::CreateWithData(data, "public.png", 1);
-    if (!destination) return {};
-    destination->AddImage(context->CreateImage());
-    return destination->Finalize() ? data->toString() : std::string();
+    return pngBytes(*context);
 }
 
 void fill(cg::Context& context, const cg::Path& path, cg::Color colour) {

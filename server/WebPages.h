@@ -8,7 +8,14 @@
 #include <string>
 #include <utility>
 
+namespace cg {
+class Context;
+}
+
 namespace vx::server::pages {
+
+// The picture drawn in the bitmap context, as PNG bytes ("" when it cannot be encoded).
+std::string pngBytes(cg::Context& context);
 
 // Paths and PNG bytes of the pictures: "/pic/avatar.png", "/pic/vip.png", "/pic/paid.png".
 std::map<std::string, std::pair<std::string, std::string>> pictures();

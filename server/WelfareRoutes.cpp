@@ -27,12 +27,7 @@ std::string bannerPNG(int index) {
     context->FillRect({{0, 0}, {double(w), h / 3.0}});
     context->SetFillColor({1, 1, 1, 0.85});
     context->FillRect({{20.0 + 40 * (index % 6), h / 2.0}, {120, 14}});
-    auto data = ns::MutableData::make();
-    auto destination = imageio::ImageDestination::CreateWithData(data, "public.png", 1);
-    if (!destination) return {};
-    destination->AddImage(context->CreateImage());
-    if (!destination->Finalize()) return {};
-    return data->toString();
+    return pages::pngBytes(*context);
 }
 
 // One page of rows: the page asked for (1 when missing or below 1), rows of that page, and total
