@@ -60,11 +60,7 @@ protected:
         {"unknown", "999", "10", "3", "代金券不存在"},
         {"another player's", "201", "10", "3", "代金券不存在"},
     };
-    std::string get(const std::string& pathAndQuery) {
-        httplib::Client client("127.0.0.1", server.port());
-        auto res = client.Get((std::string(PlatformServer::BasePath) + pathAndQuery).c_str());
-        return res ? res->body : "no reply";
-    }
+    std::string get(const std::string& pathAndQuery) { return fetchBody(PlatformServer::BasePath + pathAndQuery); }
     // "order=N&key=K" of a pay page's address: what names the order to its pages.
     static std::string orderOf(const std::string& url) {
         std::string from = url.substr(url.find("order="));

@@ -12,10 +12,8 @@ protected:
         ServerTest::SetUp();
         ASSERT_TRUE(signIn("u1"));
     }
-    std::string page(const std::string& url, httplib::Headers headers = {}) {
-        httplib::Client client("127.0.0.1", server.port());
-        auto res = client.Get(url.substr(url.find("/sdkapicoupon2/")).c_str(), headers);
-        return res ? res->body : "no reply";
+    std::string page(const std::string& url, const httplib::Headers& headers = {}) {
+        return fetchBody(url.substr(url.find("/sdkapicoupon2/")), headers);
     }
     Value h5(const std::string& user) {
         return call("H5pay/pay", ns::Dictionary{{"z", "qb"}, {"c", user}, {"p", "6.66"}, {"b", "6.32"}, {"l", "钻石"}});

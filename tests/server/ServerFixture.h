@@ -6,6 +6,8 @@
 #include "server/PlatformServer.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 #include <httplib.h>
 
 #include <arpa/inet.h>
@@ -63,13 +65,26 @@ protected:
         auto res = post("login/dologin", DecodeGzipBase64::codingJSON(ns::Dictionary{{"z", name}, {"b", password}})->toString());
         if (!res || DecodeGzipBase64::decodingJSON(ns::Data::fromString(res->body))["z"] != Value(1)) return false;
         std::string cookie = res->get_header_value("Set-Cookie");
-        session = cookie.substr(0, cookie.find(';'));
+        session = cookiePair(cookie);
         player = name;
         return !session.empty();
     }
     // Signs in as the player unless that is whom the session is for already.
     bool as(const std::string& name) { return (player == name && !session.empty()) || signIn(name); }
     void signOut() { session.clear(), player.clear(); }
+
+    // "name=value" of a Set-Cookie value, as a later request sends it back.
+    static std::string cookiePair(const std::string& setCookie) { return setCookie.substr(0, setCookie.find(';')); }
+    // A GET of the path (from "/"); the reply, or none.
+    httplib::Result fetch(const std::string& path, const httplib::Headers& headers = {}) {
+        httplib::Client client("127.0.0.1", server.port());
+        return client.Get(path, headers);
+    }
+    // The body of a GET of the path, "no reply" when none came.
+    std::string fetchBody(const std::string& path, const httplib::Headers& headers = {}) {
+        auto res = fetch(path, headers);
+        return res ? res->body : "no reply";
+    }
 
     // A socket connected to the server, not yet sending anything; from another loopback address
     // ("127.0.0.2") when given, as a second client machine would be.
@@ -108,15 +123,26 @@ protected:
         ::close(fd);
         return reply;
     }
-    // A form request from another loopback address; its JSON reply.
-    Value formFrom(const char* address, const std::string& path, const std::string& body) {
+    // A POST from another loopback address; the reply's body, none when no reply came.
+    std::optional<std::string> postFrom(const char* address, const std::string& path, const std::string& contentType,
+                                        const std::string& body) {
         std::string reply = exchange(connectRaw(true, address),
                                      "POST " + std::string(PlatformServer::BasePath) + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n"
-                                     "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+                                     "Content-Type: " + contentType + "\r\nContent-Length: " +
                                          std::to_string(body.size()) + "\r\n\r\n" + body);
         size_t start = reply.find("\r\n\r\n");
-        return start == std::string::npos ? Value("no reply")
-                                          : ns::JSONSerialization::parse(ns::Data::fromString(reply.substr(start + 4)));
+        if (start == std::string::npos) return std::nullopt;
+        return reply.substr(start + 4);
+    }
+    // A form request from another loopback address; its JSON reply.
+    Value formFrom(const char* address, const std::string& path, const std::string& body) {
+        auto reply = postFrom(address, path, "application/x-www-form-urlencoded", body);
+        return reply ? ns::JSONSerialization::parse(ns::Data::fromString(*reply)) : Value("no reply");
+    }
+    // A scrambled request from another loopback address, as the SDK sends it; the decoded reply.
+    Value callFrom(const char* address, const std::string& path, const Value& params) {
+        auto reply = postFrom(address, path, "text/html", DecodeGzipBase64::codingJSON(params)->toString());
+        return reply ? DecodeGzipBase64::decodingJSON(ns::Data::fromString(*reply)) : Value("no reply");
     }
     // A scrambled request as the SDK sends it (JSON values as they are); the decoded reply.
     Value call(const std::string& path, const Value& params) {

@@ -186,14 +186,7 @@ TEST_F(UnloggedTables, NewAccountsAreLimitedPerAddressAndInAll) {
         server.setLimits(limits);
     };
     auto registerFrom = [&](const char* address, const std::string& name) {
-        std::string body = DecodeGzipBase64::codingJSON(ns::Dictionary{{"z", name}, {"b", "secret1"}})->toString();
-        std::string reply = exchange(connectRaw(true, address),
-                                     "POST " + std::string(PlatformServer::BasePath) + "login/register HTTP/1.1\r\n"
-                                     "Host: 127.0.0.1\r\nContent-Type: text/html\r\nContent-Length: " +
-                                         std::to_string(body.size()) + "\r\n\r\n" + body);
-        size_t start = reply.find("\r\n\r\n");
-        if (start == std::string::npos) return Value("no reply");
-        return DecodeGzipBase64::decodingJSON(ns::Data::fromString(reply.substr(start + 4)))["d"];
+        return callFrom(address, "login/register", ns::Dictionary{{"z", name}, {"b", "secret1"}})["d"];
     };
     auto accounts = [&] {
         size_t n = 0;

@@ -9,13 +9,7 @@ using namespace servertest;
 
 namespace {
 
-class WebPages : public ServerTest {
-protected:
-    httplib::Result get(const std::string& path) {
-        httplib::Client client("127.0.0.1", server.port());
-        return client.Get(path);
-    }
-};
+using WebPages = ServerTest;
 
 TEST_F(WebPages, TheCommentPicturesAreServedAsPictures) {
     struct Picture {
@@ -24,7 +18,7 @@ TEST_F(WebPages, TheCommentPicturesAreServedAsPictures) {
     };
     for (const Picture& p : {Picture{"/pic/avatar.png", 80, 80}, Picture{"/pic/vip.png", 100, 32}, Picture{"/pic/paid.png", 100, 32}}) {
         SCOPED_TRACE(p.path);
-        auto reply = get(p.path);
+        auto reply = fetch(p.path);
         ASSERT_TRUE(reply);
         EXPECT_EQ(reply->status, 200);
         EXPECT_EQ(reply->get_header_value("Content-Type"), "image/png");
@@ -37,12 +31,12 @@ TEST_F(WebPages, TheCommentPicturesAreServedAsPictures) {
 }
 
 TEST_F(WebPages, PagesCarryTheirContent) {
-    auto agreement = get("/sdkapicoupon2/Agreement/xieyi");
+    auto agreement = fetch("/sdkapicoupon2/Agreement/xieyi");
     ASSERT_TRUE(agreement);
     EXPECT_EQ(agreement->get_header_value("Content-Type"), "text/html; charset=utf-8");
     for (const char* piece : {"<title>用户协议</title>", "<h2>一、协议的接受</h2>", "<ol><li>"})
         EXPECT_NE(agreement->body.find(piece), std::string::npos) << piece;
-    EXPECT_NE(get("/sdkapicoupon2/Agreement/Information2")->body.find("<th>单次上限</th>"), std::string::npos);
+    EXPECT_NE(fetch("/sdkapicoupon2/Agreement/Information2")->body.find("<th>单次上限</th>"), std::string::npos);
 
     std::string tasks = vx::server::pages::tasks(true, "/sdkapicoupon2/Agreement/rwlog");
     for (const char* piece : {"href=\"vorlix://rw\"", "href=\"/sdkapicoupon2/Agreement/rwlog\"", "+50 平台币"})
