@@ -19,10 +19,11 @@ if [[ "${1:-}" == "--smoke" ]]; then
   shift
 fi
 
-benches=(bench_cache bench_codec bench_dispatch bench_image_cache bench_image_kit bench_imageio bench_net bench_web_page)
 preset=default
 ((smoke)) && preset=asan
 cmake --preset "$preset" >/dev/null
+# Every benchmark program the build defines.
+mapfile -t benches < <(cmake --build --preset "$preset" --target help | sed -n 's/^\(bench_[a-z0-9_]*\):.*/\1/p')
 cmake --build --preset "$preset" -j "${BENCH_JOBS:-4}" --target "${benches[@]}"
 
 out=$(mktemp -d)

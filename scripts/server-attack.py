@@ -3,7 +3,7 @@
 
 Usage: scripts/server-attack.py [path/to/vorlix-server [attack,attack...]]
   (default: build/default/server/vorlix-server, every attack: headers, idle, bodies, roles,
-  starvation, lock, amplification; stopping beside slow clients always comes last)
+  starvation, lock, amplification, registrations; stopping beside slow clients always comes last)
 
 Every attack is bounded in connections, bytes and seconds and stops by itself; only loopback is
 used. The server listens on 127.0.0.1; attackers connect from other loopback addresses (127.0.0.2,
