@@ -17,6 +17,8 @@
 #include "os/uikit/Screen.h"
 #include "os/uikit/ViewRendering.h"
 #include "image/VXWebImageManager.h"
+#include "platform_sdk/ShareVale.h"
+#include "platform_sdk/VorlixSDK.h"
 #include "server/PlatformServer.h"
 
 #include <chrono>
@@ -158,6 +160,26 @@ bool captureScreen(const std::string& path) {
     ui::GraphicsEndImageContext();
     auto png = ui::ImagePNGRepresentation(image);
     return png && png->writeToFile(path, true);
+}
+
+GameLogin::GameLogin(std::function<void(long code)> failed) {
+    ShareVale::sharedInstance()->setLoginStyle(2);
+    VorlixSDK::loadLoginViewResultSuccess(
+        [done = done_](const ns::Value&, const ns::Value&, const ns::Value&, const ns::Value&) { *done = true; },
+        [failed = std::move(failed)](long code, const ns::Value& message) {
+            std::printf("     game: login failed %ld %s\n", code, message.description().c_str());
+            if (failed) failed(code);
+        });
+}
+
+bool GameLogin::logIn(const std::string& account, const std::string& password, const vx::TestPlayer::Identity& identity) {
+    vx::TestPlayer player(identity);
+    if (!player.logIn(account, password)) {
+        failure_ = player.failure();
+        return false;
+    }
+    if (!*done_) failure_ = "the game's success block did not run";
+    return *done_;
 }
 
 } // namespace demo

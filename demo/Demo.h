@@ -1,6 +1,7 @@
 #pragma once
 // What the demo's tours share: the step list, waiting on the main run loop, and where they play.
 #include "os/foundation/Value.h"
+#include "platform_sdk/testing/TestPlayer.h"
 
 #include <functional>
 #include <memory>
@@ -47,6 +48,22 @@ ns::Ref<ui::Window> gameWindow();
 bool logToFile(const std::string& path);
 // The whole screen as the player sees it: every shown window, back to front, at the screen's scale.
 bool captureScreen(const std::string& path);
+
+// The game's login as the tours ask for it. Made, it opens the login window as a player who logged
+// out meets it: the panels, no automatic login. The game's failure block prints the code and the
+// message, then hands the code to `failed` when one is given.
+class GameLogin {
+public:
+    explicit GameLogin(std::function<void(long code)> failed = {});
+    // A player with `identity` logs in on the open window and walks it to its end; true once the
+    // game's success block ran, else failure() says why.
+    bool logIn(const std::string& account, const std::string& password, const vx::TestPlayer::Identity& identity);
+    const std::string& failure() const { return failure_; }
+
+private:
+    std::shared_ptr<bool> done_ = std::make_shared<bool>(false);
+    std::string failure_;
+};
 
 // The roads a player walks through the screens, in this order.
 void playLoginTour(Context& context);

@@ -10,14 +10,12 @@
 #include "os/uikit/DeviceProfile.h"
 #include "os/uikit/Driver.h"
 #include "os/uikit/Screen.h"
-#include "platform_sdk/ShareVale.h"
 #include "platform_sdk/VXCouponsCell.h"
 #include "platform_sdk/VXCouponsVC.h"
 #include "platform_sdk/VXNavigationController.h"
 #include "platform_sdk/VXNewPayVC.h"
 #include "platform_sdk/VXSuPtbVC.h"
 #include "platform_sdk/VorlixSDK.h"
-#include "platform_sdk/testing/TestPlayer.h"
 #include "server/PayArea.h"
 #include "server/PlatformServer.h"
 #include "server/WalletPlayer.h"
@@ -197,16 +195,9 @@ void PayTour::play() {
     // login of the last tour's player), the real name, the notice and a sub-account "sub1".
     user_ = "payer120726";
     server_.addAccount(user_, "123456");
-    ShareVale::sharedInstance()->setLoginStyle(2);
-    bool loggedIn = false;
-    VorlixSDK::loadLoginViewResultSuccess(
-        [&](const ns::Value&, const ns::Value&, const ns::Value&, const ns::Value&) { loggedIn = true; },
-        [](long code, const ns::Value& message) {
-            std::printf("     game: login failed %ld %s\n", code, message.description().c_str());
-        });
-    vx::TestPlayer player(vx::TestPlayer::Identity{"李四", "110101199202021236", "sub1"});
-    bool through = player.logIn(user_, "123456") && loggedIn;
-    step("pay: login", through, through ? "player " + user_ + " through the login window (sub-account sub1)" : player.failure());
+    GameLogin login;
+    bool through = login.logIn(user_, "123456", {"李四", "110101199202021236", "sub1"});
+    step("pay: login", through, through ? "player " + user_ + " through the login window (sub-account sub1)" : login.failure());
     if (!through) return;
     seen_ = server_.requests().size();
 

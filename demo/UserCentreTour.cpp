@@ -21,7 +21,6 @@
 #include "platform_sdk/CXRHelperBtn.h"
 #include "platform_sdk/ShareVale.h"
 #include "platform_sdk/VXLoginRzView.h"
-#include "platform_sdk/VXLoginVC.h"
 #include "platform_sdk/VXSuForgetView.h"
 #include "platform_sdk/VXSuWebVC.h"
 #include "platform_sdk/VorlixSDK.h"
@@ -179,40 +178,24 @@ private:
     }
 
     bool login() {
-        // The window as a player who logged out meets it: the panels, no automatic login.
-        ShareVale::sharedInstance()->setLoginStyle(2);
-        auto done = std::make_shared<bool>(false);
-        VorlixSDK::loadLoginViewResultSuccess(
-            [done](const ns::Value&, const ns::Value&, const ns::Value&, const ns::Value&) { *done = true; },
-            [this](long code, const ns::Value& message) {
-                failures_.push_back(code);
-                std::printf("     game: login failed %ld %s\n", code, message.description().c_str());
-            });
+        GameLogin gameLogin([this](long code) { failures_.push_back(code); });
         driver::advance(0.6);
-        ns::Ref<VXLoginVC> login;
-        for (const auto& window : ui::Application::shared().windows()) {
-            auto n = window ? std::dynamic_pointer_cast<ui::NavigationController>(window->rootViewController()) : nullptr;
-            if (auto l = n ? std::dynamic_pointer_cast<VXLoginVC>(n->topViewController()) : nullptr) login = l;
-        }
-        if (!login) {
+        if (!vx::TestPlayer::loginWindowShown()) {
             step(tag("uc login window"), false, "the login window did not open");
             return false;
         }
         shot("uc-login-window");
         // The player types the account and password and picks the sub-account 青锋剑客.
-        vx::TestPlayer player(vx::TestPlayer::Identity{"张三", "110101199001011234", "青锋剑客"});
-        bool ok = player.logIn(name_, "123456");
-        if (!ok) std::printf("     %s\n", player.failure().c_str());
-        ok = ok && *done;
+        bool ok = gameLogin.logIn(name_, "123456", {"张三", "110101199001011234", "青锋剑客"});
+        if (!ok) std::printf("     %s\n", gameLogin.failure().c_str());
         step(tag("uc login"), ok && !CXRHelperBtn::shared()->isHidden(),
              ok ? "logged in as " + name_ + " with sub-account 青锋剑客; floating button shown" : "no login");
         return ok;
     }
 
     bool open() {
-        driver::tap(CXRHelperBtn::shared());
-        driver::advance(0.4);
-        auto centre = std::dynamic_pointer_cast<VXSuTabBarVC>(game_->rootViewController()->presentedViewController());
+        bool shown = player_.openUserCentre();
+        auto centre = shown ? std::dynamic_pointer_cast<VXSuTabBarVC>(game_->rootViewController()->presentedViewController()) : nullptr;
         centre_ = centre;
         mine_ = centre ? std::dynamic_pointer_cast<VXSuUserVC>(top()) : nullptr;
         bool loaded = mine_ && until("the mine page's reply", [&] { return mine_->dic().isDictionary(); });
@@ -584,17 +567,13 @@ private:
 
     // --- Closing and logging out ---
     void closeAndLogout() {
-        mine_->scrollView.lock()->setContentOffset({0, 0}, false);
-        driver::tap(driver::findByAccessibilityId(mine_->view(), "back"));
-        driver::advance(0.5);
+        player_.closeUserCentre();
         bool closed = !game_->rootViewController()->presentedViewController();
         shot("uc-closed");
         step(tag("uc close"), closed && !CXRHelperBtn::shared()->isHidden(), "user centre closed, floating button back");
 
         if (!open()) return;
-        driver::scrollToEnd(mine_->scrollView.lock());
-        driver::tap(driver::findByAccessibilityId(mine_->view(), "logout"));
-        driver::advance(0.5);
+        player_.logOutFromUserCentre();
         bool reported = !failures_.empty() && failures_.back() == -9;
         bool gone = !game_->rootViewController()->presentedViewController();
         step(tag("uc logout"), reported && gone && CXRHelperBtn::shared()->isHidden(),
@@ -606,6 +585,7 @@ private:
 
     Context& c_;
     bool notch_;
+    vx::TestPlayer player_; // the floating button and the user centre's back and logout buttons
     ui::WindowRef game_;
     ns::Weak<VXSuTabBarVC> centre_;
     VXSuUserVCRef mine_;

@@ -25,12 +25,6 @@ using Step = VXLoginVC::Step;
 // The login window's screen, when one is shown.
 VXLoginVCRef loginScreen() { return driver::shownRootController<VXLoginVC>(); }
 
-ns::Ref<VXNoticeVC> noticeOf(const VXLoginVCRef& login) {
-    for (const auto& child : login->childViewControllers())
-        if (auto notice = std::dynamic_pointer_cast<VXNoticeVC>(child)) return notice;
-    return nullptr;
-}
-
 // The controllers shown on every window, each window's presentation chain followed into
 // navigation stacks: where a screen the SDK put up over the game is found.
 template <class T> ns::Ref<T> shownScreen() {
@@ -68,6 +62,12 @@ bool TestPlayer::attempt(const std::function<bool()>& step) {
 }
 
 bool TestPlayer::loginWindowShown() { return loginScreen() != nullptr; }
+
+ns::Ref<VXNoticeVC> TestPlayer::noticeOn(const VXLoginVCRef& login) {
+    for (const auto& child : login->childViewControllers())
+        if (auto notice = std::dynamic_pointer_cast<VXNoticeVC>(child)) return notice;
+    return nullptr;
+}
 
 bool TestPlayer::logIn(const std::string& account, const std::string& password) {
     return enterPassword(account, password) && passRealName() && passNotice() && pickSubAccount();
@@ -121,7 +121,7 @@ bool TestPlayer::passNotice() {
         if (login->step() == Step::Waiting) driver::advance(1);
         ns::Ref<VXNoticeVC> notice;
         bool settled = ns::RunLoop::main().runUntil(
-            [&] { return (notice = noticeOf(login)) || login->step() != Step::Notice; }, networkWait_);
+            [&] { return (notice = noticeOn(login)) || login->step() != Step::Notice; }, networkWait_);
         if (!settled) return fail("the notice did not come");
         if (notice) driver::tap(driver::findButton(notice->view(), "我知道了"));
         return true;
@@ -142,19 +142,7 @@ bool TestPlayer::pickSubAccount() {
                     return static_cast<long>(i);
             return -1;
         };
-        if (rowOf() < 0) {
-            size_t rows = picker->dataSource.size();
-            driver::tap(driver::findButton(picker, "+ 添加小号"));
-            driver::advance(0.3);
-            auto alert = driver::presentedAlert(login->keyWindow);
-            if (!alert) return fail("the picker's add alert did not show");
-            driver::typeIntoAlertField(alert, 0, identity_.subAccount);
-            driver::tapAlertAction(alert, "确认");
-            driver::advance(0.3);
-            if (!ns::RunLoop::main().runUntil([&] { return picker->dataSource.size() > rows; }, networkWait_))
-                return fail("the sub-account \"" + identity_.subAccount + "\" was not added");
-            driver::drainMain(); // the list shows its new row
-        }
+        if (rowOf() < 0 && !addSubAccount(identity_.subAccount)) return false;
         long row = rowOf();
         if (row < 0) return fail("the sub-account \"" + identity_.subAccount + "\" is not in the picker");
         driver::selectRow(picker->tableView.lock(), ui::IndexPath::forRow(row, 0));
@@ -164,6 +152,27 @@ bool TestPlayer::pickSubAccount() {
         driver::advance(0.3); // the card slides away
         driver::advance(0.3); // the window fades
         if (loginScreen()) return fail("the login window did not close");
+        return true;
+    });
+}
+
+bool TestPlayer::addSubAccount(const std::string& nickname) {
+    return attempt([&] {
+        auto login = loginScreen();
+        if (!login) return fail("the login window is not open");
+        if (login->step() != Step::Picker) return fail("the sub-account picker is not shown");
+        auto picker = login->subNameView();
+        size_t rows = picker->dataSource.size();
+        driver::tap(driver::findButton(picker, "+ 添加小号"));
+        driver::advance(0.3);
+        auto alert = driver::presentedAlert(login->keyWindow);
+        if (!alert) return fail("the picker's add alert did not show");
+        driver::typeIntoAlertField(alert, 0, nickname);
+        driver::tapAlertAction(alert, "确认");
+        driver::advance(0.3);
+        if (!ns::RunLoop::main().runUntil([&] { return picker->dataSource.size() > rows; }, networkWait_))
+            return fail("the sub-account \"" + nickname + "\" was not added");
+        driver::drainMain(); // the list shows its new row
         return true;
     });
 }

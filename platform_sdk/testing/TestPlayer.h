@@ -9,8 +9,13 @@
 // for one reply. Call it on the main thread. A step that cannot be taken answers false and says
 // why in failure(); it never throws.
 
+#include "os/foundation/Object.h"
+
 #include <functional>
 #include <string>
+
+class VXLoginVC;
+class VXNoticeVC;
 
 namespace vx {
 
@@ -37,9 +42,14 @@ public:
     bool passRealName();   // fills and submits the real-name form when it is shown
     bool passNotice();     // closes the notice when it is shown
     bool pickSubAccount(); // picks (or adds) identity.subAccount; the window then closes
+    // On the sub-account picker: the add button, the nickname typed into its alert and
+    // confirmed. True once the picker lists one row more.
+    bool addSubAccount(const std::string& nickname);
 
     // Whether the login window is open.
     static bool loginWindowShown();
+    // The notice shown over the login window's screen, if any.
+    static ns::Ref<VXNoticeVC> noticeOn(const ns::Ref<VXLoginVC>& login);
 
     // Taps the floating button; true once the user centre shows.
     bool openUserCentre();

@@ -8,6 +8,7 @@
 #include "platform_sdk/VXNewPayVC.h"
 #include "platform_sdk/VXNoticeVC.h"
 #include "platform_sdk/VorlixSDK.h"
+#include "platform_sdk/testing/TestPlayer.h"
 #include "platform_sdk/user_center/VXSuTabBarVC.h"
 #include "server/ServerState.h"
 #include "tests/platform_sdk/LoginFixture.h"
@@ -30,11 +31,6 @@ protected:
         LoginTest::TearDown();
     }
     VXLoginVCRef loginWindow() { return ui::driver::shownRootController<VXLoginVC>(game); }
-    static ns::Ref<VXNoticeVC> noticeOn(const VXLoginVCRef& screen) {
-        for (const auto& child : screen->childViewControllers())
-            if (auto notice = std::dynamic_pointer_cast<VXNoticeVC>(child)) return notice;
-        return nullptr;
-    }
     void until(const std::function<bool()>& done) {
         EXPECT_TRUE(runMainUntil(done));
         settle();
@@ -64,19 +60,13 @@ TEST_F(EntryWiringTest, ALoginBeforeLaunchEndsInAButtonThatOpensTheUserCentre) {
     until([&] { return screen->step() == VXLoginVC::Step::Waiting; });
     driver::advance(1);
     // The server's notice, then the sub-account picker.
-    until([&] { return noticeOn(screen) || screen->step() == VXLoginVC::Step::Picker; });
-    if (auto notice = noticeOn(screen)) driver::tap(driver::findButton(notice->view(), "我知道了"));
+    until([&] { return vx::TestPlayer::noticeOn(screen) || screen->step() == VXLoginVC::Step::Picker; });
+    if (auto notice = vx::TestPlayer::noticeOn(screen)) driver::tap(driver::findButton(notice->view(), "我知道了"));
     until([&] { return screen->step() == VXLoginVC::Step::Picker; });
-    auto picker = screen->subNameView();
-    driver::tap(driver::findButton(picker, "+ 添加小号"));
-    driver::advance(0.3);
-    auto alert = driver::presentedAlert(screen->keyWindow);
-    ASSERT_TRUE(alert);
-    driver::typeIntoAlertField(alert, 0, "小号1");
-    driver::tapAlertAction(alert, "确认");
-    driver::advance(0.3);
-    until([&] { return picker->dataSource.size() == 1; });
-    driver::selectRow(picker->tableView.lock(), ui::IndexPath::forRow(0, 0));
+    vx::TestPlayer player;
+    ASSERT_TRUE(player.addSubAccount("小号1")) << player.failure();
+    settle();
+    driver::selectRow(screen->subNameView()->tableView.lock(), ui::IndexPath::forRow(0, 0));
     until([&] { return screen->step() == VXLoginVC::Step::Slide; });
     driver::advance(0.3);
     driver::advance(0.3);

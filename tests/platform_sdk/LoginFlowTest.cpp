@@ -1,10 +1,10 @@
 // The login window end to end against the stand-in server: automatic login, the chain of steps
 // after a login with its clock, the release of the window, failures, registration and the pager.
-#include "os/uikit/AlertController.h"
 #include "platform_sdk/VXLoginVC.h"
 #include "platform_sdk/VXNoticeVC.h"
 #include "platform_sdk/VXSuWebVC.h"
 #include "platform_sdk/VorlixSDK.h"
+#include "platform_sdk/testing/TestPlayer.h"
 #include "server/ServerState.h"
 #include "tests/platform_sdk/LoginFixture.h"
 #include "widgets/VXProgressHUD.h"
@@ -62,25 +62,7 @@ protected:
     }
     // After the notice step: the notice or the picker is up.
     void untilNoticeStepEnds(const VXLoginVCRef& screen) {
-        until([&] { return notice(screen) || screen->step() == VXLoginVC::Step::Picker; });
-    }
-    // The notice screen now shown over the login window, if any.
-    ns::Ref<VXNoticeVC> notice(const VXLoginVCRef& screen) {
-        for (const auto& child : screen->childViewControllers())
-            if (auto n = std::dynamic_pointer_cast<VXNoticeVC>(child)) return n;
-        return nullptr;
-    }
-    void addSub(const VXLoginVCRef& screen, const std::string& nickname) {
-        auto picker = screen->subNameView();
-        driver::tap(driver::findButton(picker, "+ 添加小号"));
-        driver::advance(0.3);
-        auto alert = driver::presentedAlert(screen->keyWindow);
-        ASSERT_TRUE(alert);
-        driver::typeIntoAlertField(alert, 0, nickname);
-        size_t rows = screen->subNameView()->dataSource.size();
-        driver::tapAlertAction(alert, "确认");
-        driver::advance(0.3);
-        until([&] { return screen->subNameView()->dataSource.size() > rows; });
+        until([&] { return vx::TestPlayer::noticeOn(screen) || screen->step() == VXLoginVC::Step::Picker; });
     }
     // Logs in by hand and walks the chain to the picker, with one sub-account chosen at the end.
     void pickFirstSub(const VXLoginVCRef& screen) {
@@ -159,7 +141,7 @@ TEST_F(LoginFlowTest, TheChainRunsInOrderOnTheClockAndReleasesTheWindow) {
     untilNoticeStepEnds(screen);
     EXPECT_EQ(server.requests("login/idcheck").size(), 1u) << "a second tap while the first is out sends nothing";
     EXPECT_EQ(server.requests("Sdkmsg/getmsg").size(), 1u);
-    auto shown = notice(screen);
+    auto shown = vx::TestPlayer::noticeOn(screen);
     ASSERT_TRUE(shown) << "status 0, id 7, never seen: shown";
     EXPECT_TRUE(screen->loginView.lock()->isHidden());
     EXPECT_FALSE(shown->textView.lock()->isEditable());
@@ -167,11 +149,13 @@ TEST_F(LoginFlowTest, TheChainRunsInOrderOnTheClockAndReleasesTheWindow) {
     EXPECT_EQ(ShareVale::sharedInstance()->noticeId(), "7");
     driver::tap(driver::findButton(shown->view(), "我知道了"));
     until([&] { return toastOn(screen->subNameView(), "您还没有小号，请先添加"); });
-    EXPECT_FALSE(notice(screen));
+    EXPECT_FALSE(vx::TestPlayer::noticeOn(screen));
     EXPECT_EQ(screen->subNameView()->superview(), screen->loginView.lock());
     EXPECT_FALSE(screen->loginView.lock()->isHidden());
 
-    ASSERT_NO_FATAL_FAILURE(addSub(screen, "小号1"));
+    vx::TestPlayer player;
+    ASSERT_TRUE(player.addSubAccount("小号1")) << player.failure();
+    settle();
     ASSERT_EQ(driver::rowCount(screen->subNameView()->tableView.lock(), 0), 1);
     auto subs = server.requests("login/addxiaohao");
     ASSERT_EQ(subs.size(), 1u);
@@ -216,7 +200,7 @@ TEST_F(LoginFlowTest, NoticesAreShownByStatusAndIdAndSkippedWithoutText) {
     };
     auto loginOnce = [&](ns::Value noticeData) {
         auto screen = loginWith(reply(ns::Dictionary{{"code", 1}, {"msg", "ok"}, {"data", noticeData}}));
-        bool shown = notice(screen) != nullptr;
+        bool shown = vx::TestPlayer::noticeOn(screen) != nullptr;
         screen->keyWindow->setHidden(true);
         screen->keyWindow = nullptr;
         return shown;
@@ -233,7 +217,7 @@ TEST_F(LoginFlowTest, NoticesAreShownByStatusAndIdAndSkippedWithoutText) {
 
     // A notice that cannot be had goes straight on to the picker.
     auto screen = loginWith(raw(500, "<html>down</html>"));
-    EXPECT_FALSE(notice(screen));
+    EXPECT_FALSE(vx::TestPlayer::noticeOn(screen));
     EXPECT_EQ(screen->subNameView()->superview(), screen->loginView.lock());
     EXPECT_FALSE(VXProgressHUD::HUDForView(screen->loginView.lock()));
 }
