@@ -2,6 +2,7 @@
 
 #include "os/foundation/Log.h"
 #include "os/foundation/Strings.h"
+#include "os/text/Engine.h"
 
 #include <iconv.h>
 
@@ -83,37 +84,10 @@ std::string metaCharset(std::string_view bytes) {
 // `limit` bytes (whole characters). A leading byte-order mark is dropped.
 std::string readUTF8(std::string_view bytes, size_t limit, bool& cut) {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    std::string out;
-    out.reserve(std::min(bytes.size(), limit));
-    size_t i = 0;
-    while (i < bytes.size()) {
-        auto b = static_cast<unsigned char>(bytes[i]);
-        size_t length = 0;
-        if (b >= 0x01 && b < 0x80) length = 1;
-        else if (b >= 0xC2 && b <= 0xDF) length = 2;
-        else if (b >= 0xE0 && b <= 0xEF) length = 3;
-        else if (b >= 0xF0 && b <= 0xF4) length = 4;
-        bool valid = length > 0 && i + length <= bytes.size();
-        for (size_t k = 1; valid && k < length; ++k) valid = (static_cast<unsigned char>(bytes[i + k]) & 0xC0) == 0x80;
-        if (valid && length >= 3) {
-            auto b1 = static_cast<unsigned char>(bytes[i + 1]);
-            if (b == 0xE0 && b1 < 0xA0) valid = false;            // overlong
-            if (b == 0xED && b1 >= 0xA0) valid = false;           // surrogate
-            if (b == 0xF0 && b1 < 0x90) valid = false;            // overlong
-            if (b == 0xF4 && b1 >= 0x90) valid = false;           // beyond U+10FFFF
-        }
-        std::string_view piece = valid ? bytes.substr(i, length) : kReplacement;
-        if (out.size() + piece.size() > limit) {
-            cut = true;
-            break;
-        }
-        out.append(piece);
-        i += valid ? length : 1;
-    }
-    return out;
+    return vx::text::engine::validUTF8(bytes, limit, cut);
 }
 
-// The bytes read in another charset through iconv, as readUTF8 bounds them.
+// The bytes read in another charset through iconv, bounded as readUTF8 bounds them.
 std::string readWithIconv(std::string_view bytes, const std::string& charset, size_t limit, bool& cut) {
     iconv_t cd = iconv_open("UTF-8", charset.c_str());
     if (cd == iconv_t(-1)) return readUTF8(bytes, limit, cut);
@@ -121,46 +95,25 @@ std::string readWithIconv(std::string_view bytes, const std::string& charset, si
     std::array<char, 4096> buffer;
     char* in = const_cast<char*>(bytes.data());
     size_t left = bytes.size();
-    auto append = [&](const char* data, size_t size) {
-        // iconv's output is UTF-8; NULs still become U+FFFD and the limit falls between characters.
-        for (size_t k = 0; k < size; ++k) {
-            if (data[k] == '\0') {
-                if (out.size() + kReplacement.size() > limit) return false;
-                out.append(kReplacement);
-                continue;
-            }
-            size_t length = 1;
-            auto c = static_cast<unsigned char>(data[k]);
-            if (c >= 0xF0) length = 4;
-            else if (c >= 0xE0) length = 3;
-            else if (c >= 0xC0) length = 2;
-            length = std::min(length, size - k);
-            if (out.size() + length > limit) return false;
-            out.append(data + k, length);
-            k += length - 1;
-        }
-        return true;
-    };
-    bool room = true;
-    while (left > 0 && room) {
+    // iconv writes whole characters, so once past the limit the rest would be cut anyway.
+    while (left > 0 && out.size() <= limit) {
         char* to = buffer.data();
         size_t space = buffer.size();
         size_t result = iconv(cd, &in, &left, &to, &space);
         int error = result == size_t(-1) ? errno : 0;
-        room = append(buffer.data(), buffer.size() - space);
-        if (!room) break;
+        out.append(buffer.data(), buffer.size() - space);
         if (error == EILSEQ || error == EINVAL) {
             // A byte that starts no character, or a character cut off at the end.
-            room = append(kReplacement.data(), kReplacement.size());
+            out.append(kReplacement);
             ++in;
             --left;
         } else if (error != 0 && error != E2BIG) {
             break;
         }
     }
-    if (!room) cut = true;
     iconv_close(cd);
-    return out;
+    // Its output is UTF-8 already, but NULs still become U+FFFD.
+    return vx::text::engine::validUTF8(out, limit, cut);
 }
 
 // --- Structure ---
