@@ -3,6 +3,7 @@
 #include "os/foundation/Log.h"
 #include "os/foundation/Strings.h"
 #include "os/text/Engine.h"
+#include "os/web/PageBasics.h"
 
 #include <iconv.h>
 
@@ -19,7 +20,6 @@ namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 char lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 
@@ -68,13 +68,13 @@ std::string metaCharset(std::string_view bytes) {
         size_t key = tag.find("charset");
         if (key == std::string::npos) continue;
         size_t p = key + 7;
-        while (p < tag.size() && isSpace(tag[p])) ++p;
+        while (p < tag.size() && isHTMLSpace(tag[p])) ++p;
         if (p >= tag.size() || tag[p] != '=') continue;
         ++p;
-        while (p < tag.size() && isSpace(tag[p])) ++p;
+        while (p < tag.size() && isHTMLSpace(tag[p])) ++p;
         if (p < tag.size() && (tag[p] == '"' || tag[p] == '\'')) ++p;
         size_t start = p;
-        while (p < tag.size() && !isSpace(tag[p]) && tag[p] != '"' && tag[p] != '\'' && tag[p] != ';' && tag[p] != '/') ++p;
+        while (p < tag.size() && !isHTMLSpace(tag[p]) && tag[p] != '"' && tag[p] != '\'' && tag[p] != ';' && tag[p] != '/') ++p;
         if (p > start) return tag.substr(start, p - start);
     }
     return "";
@@ -168,10 +168,10 @@ struct Tag {
 Tag readTag(std::string_view s, size_t nameStart) {
     Tag tag;
     size_t p = nameStart;
-    while (p < s.size() && !isSpace(s[p]) && s[p] != '/' && s[p] != '>') ++p;
+    while (p < s.size() && !isHTMLSpace(s[p]) && s[p] != '/' && s[p] != '>') ++p;
     tag.name = ns::str::lowercase(s.substr(nameStart, p - nameStart));
     while (p < s.size()) {
-        while (p < s.size() && (isSpace(s[p]) || s[p] == '/')) {
+        while (p < s.size() && (isHTMLSpace(s[p]) || s[p] == '/')) {
             tag.selfClosing = s[p] == '/';
             ++p;
         }
@@ -183,12 +183,12 @@ Tag readTag(std::string_view s, size_t nameStart) {
         tag.selfClosing = false;
         Attribute attribute;
         size_t start = p++;
-        while (p < s.size() && !isSpace(s[p]) && s[p] != '/' && s[p] != '>' && s[p] != '=') ++p;
+        while (p < s.size() && !isHTMLSpace(s[p]) && s[p] != '/' && s[p] != '>' && s[p] != '=') ++p;
         attribute.name = ns::str::lowercase(s.substr(start, p - start));
-        while (p < s.size() && isSpace(s[p])) ++p;
+        while (p < s.size() && isHTMLSpace(s[p])) ++p;
         if (p < s.size() && s[p] == '=') {
             ++p;
-            while (p < s.size() && isSpace(s[p])) ++p;
+            while (p < s.size() && isHTMLSpace(s[p])) ++p;
             if (p < s.size() && (s[p] == '"' || s[p] == '\'')) {
                 char quote = s[p++];
                 attribute.valueBegin = p;
@@ -198,7 +198,7 @@ Tag readTag(std::string_view s, size_t nameStart) {
                 if (p < s.size()) ++p;
             } else {
                 attribute.valueBegin = p;
-                while (p < s.size() && !isSpace(s[p]) && s[p] != '>') ++p;
+                while (p < s.size() && !isHTMLSpace(s[p]) && s[p] != '>') ++p;
                 attribute.valueEnd = p;
             }
         }
@@ -370,7 +370,7 @@ private:
         for (size_t at = from; (at = in_.find("</", at)) != std::string_view::npos; at += 2) {
             if (!startsWithNoCase(in_, at + 2, name)) continue;
             size_t after = at + 2 + name.size();
-            if (after >= in_.size() || isSpace(in_[after]) || in_[after] == '/' || in_[after] == '>') return at;
+            if (after >= in_.size() || isHTMLSpace(in_[after]) || in_[after] == '/' || in_[after] == '>') return at;
         }
         return in_.size();
     }
