@@ -242,4 +242,16 @@ std::string validUTF8(std::string_view s) {
     return out;
 }
 
+std::string validUTF8(std::string_view s, size_t limit, bool& cut) {
+    // Every byte gives at least one, so bytes past a character that may straddle limit + 1 only
+    // add to what is cut off.
+    std::string out = validUTF8(limit < s.size() ? s.substr(0, limit + 4) : s);
+    if (out.size() <= limit) return out;
+    cut = true;
+    size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(out[end]) & 0xC0) == 0x80) --end;
+    out.resize(end);
+    return out;
+}
+
 } // namespace vx::text::engine

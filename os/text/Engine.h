@@ -43,5 +43,7 @@ std::optional<Named> lookup(const std::string& name);
 // Pango needs valid UTF-8: each byte that starts no valid character (and NUL) becomes U+FFFD,
 // one UTF-16 unit like the byte it replaces, so UTF-16 ranges still point at the same characters.
 std::string validUTF8(std::string_view s);
+// The same, at most `limit` bytes of it (whole characters); `cut` is set when there was more.
+std::string validUTF8(std::string_view s, size_t limit, bool& cut);
 
 } // namespace vx::text::engine

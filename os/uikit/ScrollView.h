@@ -56,6 +56,8 @@ public:
     // The smallest and largest offsets at rest (content edges against the inset bounds).
     cg::Point minimumContentOffset() const;
     cg::Point maximumContentOffset() const;
+    // The offset brought within those.
+    cg::Point clampedOffset(cg::Point offset) const;
     // Scrolls the least needed so that the rectangle (content coordinates) is shown.
     void scrollRectToVisible(cg::Rect rect, bool animated);
 
@@ -115,7 +117,6 @@ protected:
 
 private:
     ns::Ref<ScrollViewDelegate> liveDelegate() const { return delegate_.lock(); }
-    cg::Point clampedOffset(cg::Point offset) const;
     cg::Point restingOffset(cg::Point velocity) const;
     void setDragging(bool dragging);
     void finishDecelerating(unsigned long generation);

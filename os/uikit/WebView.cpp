@@ -120,11 +120,8 @@ void WebView::layoutPage(bool toTop) {
     cg::Size viewport = WebPageScrollView::viewport(*this);
     cg::Size size = page_ && viewport.width > 0 ? page_->layout(viewport) : cg::SizeZero;
     if (!(scrollView_->contentSize() == size)) scrollView_->setContentSize(size);
-    cg::Point least = scrollView_->minimumContentOffset(), most = scrollView_->maximumContentOffset();
     cg::Point offset = scrollView_->contentOffset();
-    cg::Point wanted = toTop || atTop ? least
-                                      : cg::Point{std::clamp(offset.x, least.x, std::max(least.x, most.x)),
-                                                  std::clamp(offset.y, least.y, std::max(least.y, most.y))};
+    cg::Point wanted = toTop || atTop ? scrollView_->minimumContentOffset() : scrollView_->clampedOffset(offset);
     if (!(wanted == offset)) scrollView_->setContentOffset(wanted);
     scrollView_->setNeedsDisplay();
 }

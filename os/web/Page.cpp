@@ -2,12 +2,12 @@
 
 #include "os/foundation/Log.h"
 #include "os/web/DefaultStyle.h"
+#include "os/web/PageBasics.h"
 #include "os/web/PageContainer.h"
 
 #include <litehtml/litehtml.h>
 
 #include <algorithm>
-#include <cmath>
 
 namespace wk {
 
@@ -23,15 +23,11 @@ litehtml::context& engineContext() {
     return *context;
 }
 
-constexpr double kFar = 1e6;
-
-int whole(double v) { return static_cast<int>(std::clamp(std::isfinite(v) ? std::round(v) : 0.0, -kFar, kFar)); }
-
 std::string collapsed(const std::string& text) {
     std::string out;
     bool space = false;
     for (char c : text) {
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f') {
+        if (isHTMLSpace(c)) {
             space = !out.empty();
             continue;
         }
@@ -54,10 +50,14 @@ void collectBoxes(const litehtml::element::ptr& element, std::vector<cg::Rect>& 
     for (size_t i = 0; i < count; ++i) collectBoxes(element->get_child(static_cast<int>(i)), boxes);
 }
 
-void collectLinks(const litehtml::element::ptr& element, const PageContainer& container, std::vector<Page::Link>& links) {
+// Where an <a> element links to; null for other elements and an <a> without an address.
+const char* linkAddress(const litehtml::element::ptr& element) {
     const char* tag = element->get_tagName();
-    const char* href = element->get_attr("href");
-    if (tag && std::string(tag) == "a" && href) {
+    return tag && std::string_view(tag) == "a" ? element->get_attr("href") : nullptr;
+}
+
+void collectLinks(const litehtml::element::ptr& element, const PageContainer& container, std::vector<Page::Link>& links) {
+    if (const char* href = linkAddress(element)) {
         Page::Link link;
         litehtml::tstring text;
         element->get_text(text);
@@ -103,8 +103,7 @@ PageRef Page::make(const ns::DataRef& bytes, const std::optional<std::string>& c
                    const PageLimits& limits, const PictureLimits& pictureLimits) {
     auto page = ns::make<Page>();
     page->url_ = url ? url : ns::URL::fromString("about:blank");
-    std::string_view raw = bytes ? std::string_view(reinterpret_cast<const char*>(bytes->bytes()), bytes->length())
-                                 : std::string_view();
+    std::string_view raw = bytes ? bytes->view() : std::string_view();
     PageSource source = preparePage(raw, charset, limits);
     page->charset_ = source.charset;
     page->cut_ = source.cut;
@@ -177,8 +176,7 @@ std::optional<cg::Color> Page::backgroundColor() const {
     for (const auto& element : {document_->root(), body}) {
         const litehtml::background* bg = element ? element->get_background(true) : nullptr;
         if (bg && bg->m_color.alpha > 0)
-            return cg::Color{bg->m_color.red / 255.0, bg->m_color.green / 255.0, bg->m_color.blue / 255.0,
-                             bg->m_color.alpha / 255.0};
+            return colorOf(bg->m_color);
     }
     return std::nullopt;
 }
@@ -193,9 +191,8 @@ ns::Ref<ns::URL> Page::linkAt(cg::Point point) const {
     if (!document_ || !document_->root() || !laidOutFor_) return nullptr;
     int x = whole(point.x), y = whole(point.y);
     for (auto element = document_->root()->get_element_by_point(x, y, x, y); element; element = element->parent()) {
-        const char* tag = element->get_tagName();
-        const char* href = element->get_attr("href");
-        if (!tag || std::string(tag) != "a" || !href) continue;
+        const char* href = linkAddress(element);
+        if (!href) continue;
         auto url = container_->resolve(href);
         return isScript(url) ? nullptr : url;
     }

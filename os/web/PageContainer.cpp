@@ -3,6 +3,7 @@
 #include "os/foundation/Log.h"
 #include "os/graphics/Path.h"
 #include "os/text/Engine.h"
+#include "os/web/PageBasics.h"
 
 #include <glib.h>
 #include <litehtml/el_anchor.h>
@@ -27,19 +28,13 @@ namespace wk {
 
 namespace {
 
-// Coordinates past this are off any screen (the engine's integers may have run away on a hostile page).
-constexpr double kFar = 1e6;
 // Tiles of one background drawn at most (a 1 px picture repeated over a large box).
 constexpr long kMaxTiles = 4096;
-
-double near(double v) { return std::isfinite(v) ? std::clamp(v, -kFar, kFar) : 0.0; }
 
 cg::Rect rectOf(const litehtml::position& p) {
     double x = near(p.x), y = near(p.y);
     return cg::RectMake(x, y, std::max(0.0, near(x + double(p.width)) - x), std::max(0.0, near(y + double(p.height)) - y));
 }
-
-cg::Color colorOf(const litehtml::web_color& c) { return {c.red / 255.0, c.green / 255.0, c.blue / 255.0, c.alpha / 255.0}; }
 
 // Fonts live for the process, so what a page measured serves the next page.
 vx::text::RunFontRef sharedFont(const std::string& family, int size, int weight, bool italic) {
@@ -243,9 +238,9 @@ ns::Ref<ns::URL> PageContainer::baseURL() const { return base_ ? base_ : url_; }
 ns::Ref<ns::URL> PageContainer::resolve(const char* address, const char* base) const {
     if (!address) return nullptr;
     std::string text = address;
-    size_t a = text.find_first_not_of(" \t\r\n\f");
+    size_t a = text.find_first_not_of(kHTMLSpaces);
     if (a == std::string::npos) return nullptr;
-    text = text.substr(a, text.find_last_not_of(" \t\r\n\f") - a + 1);
+    text = text.substr(a, text.find_last_not_of(kHTMLSpaces) - a + 1);
     ns::Ref<ns::URL> against = baseURL();
     if (base && *base) {
         if (auto given = ns::URL::fromString(base, against)) against = given;
@@ -330,7 +325,7 @@ void PageContainer::split_text(const char* text, const std::function<void(const 
     for (size_t i = 0; i < s.size(); ++i) {
         while (next < breaks.size() && breaks[next] < i) ++next;
         char c = s[i];
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f') {
+        if (isHTMLSpace(c)) {
             flush(i);
             on_space(std::string(1, c).c_str());
             start = i + 1;

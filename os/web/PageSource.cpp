@@ -2,6 +2,8 @@
 
 #include "os/foundation/Log.h"
 #include "os/foundation/Strings.h"
+#include "os/text/Engine.h"
+#include "os/web/PageBasics.h"
 
 #include <iconv.h>
 
@@ -18,7 +20,6 @@ namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 char lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 
@@ -67,13 +68,13 @@ std::string metaCharset(std::string_view bytes) {
         size_t key = tag.find("charset");
         if (key == std::string::npos) continue;
         size_t p = key + 7;
-        while (p < tag.size() && isSpace(tag[p])) ++p;
+        while (p < tag.size() && isHTMLSpace(tag[p])) ++p;
         if (p >= tag.size() || tag[p] != '=') continue;
         ++p;
-        while (p < tag.size() && isSpace(tag[p])) ++p;
+        while (p < tag.size() && isHTMLSpace(tag[p])) ++p;
         if (p < tag.size() && (tag[p] == '"' || tag[p] == '\'')) ++p;
         size_t start = p;
-        while (p < tag.size() && !isSpace(tag[p]) && tag[p] != '"' && tag[p] != '\'' && tag[p] != ';' && tag[p] != '/') ++p;
+        while (p < tag.size() && !isHTMLSpace(tag[p]) && tag[p] != '"' && tag[p] != '\'' && tag[p] != ';' && tag[p] != '/') ++p;
         if (p > start) return tag.substr(start, p - start);
     }
     return "";
@@ -83,37 +84,10 @@ std::string metaCharset(std::string_view bytes) {
 // `limit` bytes (whole characters). A leading byte-order mark is dropped.
 std::string readUTF8(std::string_view bytes, size_t limit, bool& cut) {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    std::string out;
-    out.reserve(std::min(bytes.size(), limit));
-    size_t i = 0;
-    while (i < bytes.size()) {
-        auto b = static_cast<unsigned char>(bytes[i]);
-        size_t length = 0;
-        if (b >= 0x01 && b < 0x80) length = 1;
-        else if (b >= 0xC2 && b <= 0xDF) length = 2;
-        else if (b >= 0xE0 && b <= 0xEF) length = 3;
-        else if (b >= 0xF0 && b <= 0xF4) length = 4;
-        bool valid = length > 0 && i + length <= bytes.size();
-        for (size_t k = 1; valid && k < length; ++k) valid = (static_cast<unsigned char>(bytes[i + k]) & 0xC0) == 0x80;
-        if (valid && length >= 3) {
-            auto b1 = static_cast<unsigned char>(bytes[i + 1]);
-            if (b == 0xE0 && b1 < 0xA0) valid = false;            // overlong
-            if (b == 0xED && b1 >= 0xA0) valid = false;           // surrogate
-            if (b == 0xF0 && b1 < 0x90) valid = false;            // overlong
-            if (b == 0xF4 && b1 >= 0x90) valid = false;           // beyond U+10FFFF
-        }
-        std::string_view piece = valid ? bytes.substr(i, length) : kReplacement;
-        if (out.size() + piece.size() > limit) {
-            cut = true;
-            break;
-        }
-        out.append(piece);
-        i += valid ? length : 1;
-    }
-    return out;
+    return vx::text::engine::validUTF8(bytes, limit, cut);
 }
 
-// The bytes read in another charset through iconv, as readUTF8 bounds them.
+// The bytes read in another charset through iconv, bounded as readUTF8 bounds them.
 std::string readWithIconv(std::string_view bytes, const std::string& charset, size_t limit, bool& cut) {
     iconv_t cd = iconv_open("UTF-8", charset.c_str());
     if (cd == iconv_t(-1)) return readUTF8(bytes, limit, cut);
@@ -121,46 +95,25 @@ std::string readWithIconv(std::string_view bytes, const std::string& charset, si
     std::array<char, 4096> buffer;
     char* in = const_cast<char*>(bytes.data());
     size_t left = bytes.size();
-    auto append = [&](const char* data, size_t size) {
-        // iconv's output is UTF-8; NULs still become U+FFFD and the limit falls between characters.
-        for (size_t k = 0; k < size; ++k) {
-            if (data[k] == '\0') {
-                if (out.size() + kReplacement.size() > limit) return false;
-                out.append(kReplacement);
-                continue;
-            }
-            size_t length = 1;
-            auto c = static_cast<unsigned char>(data[k]);
-            if (c >= 0xF0) length = 4;
-            else if (c >= 0xE0) length = 3;
-            else if (c >= 0xC0) length = 2;
-            length = std::min(length, size - k);
-            if (out.size() + length > limit) return false;
-            out.append(data + k, length);
-            k += length - 1;
-        }
-        return true;
-    };
-    bool room = true;
-    while (left > 0 && room) {
+    // iconv writes whole characters, so once past the limit the rest would be cut anyway.
+    while (left > 0 && out.size() <= limit) {
         char* to = buffer.data();
         size_t space = buffer.size();
         size_t result = iconv(cd, &in, &left, &to, &space);
         int error = result == size_t(-1) ? errno : 0;
-        room = append(buffer.data(), buffer.size() - space);
-        if (!room) break;
+        out.append(buffer.data(), buffer.size() - space);
         if (error == EILSEQ || error == EINVAL) {
             // A byte that starts no character, or a character cut off at the end.
-            room = append(kReplacement.data(), kReplacement.size());
+            out.append(kReplacement);
             ++in;
             --left;
         } else if (error != 0 && error != E2BIG) {
             break;
         }
     }
-    if (!room) cut = true;
     iconv_close(cd);
-    return out;
+    // Its output is UTF-8 already, but NULs still become U+FFFD.
+    return vx::text::engine::validUTF8(out, limit, cut);
 }
 
 // --- Structure ---
@@ -215,10 +168,10 @@ struct Tag {
 Tag readTag(std::string_view s, size_t nameStart) {
     Tag tag;
     size_t p = nameStart;
-    while (p < s.size() && !isSpace(s[p]) && s[p] != '/' && s[p] != '>') ++p;
+    while (p < s.size() && !isHTMLSpace(s[p]) && s[p] != '/' && s[p] != '>') ++p;
     tag.name = ns::str::lowercase(s.substr(nameStart, p - nameStart));
     while (p < s.size()) {
-        while (p < s.size() && (isSpace(s[p]) || s[p] == '/')) {
+        while (p < s.size() && (isHTMLSpace(s[p]) || s[p] == '/')) {
             tag.selfClosing = s[p] == '/';
             ++p;
         }
@@ -230,12 +183,12 @@ Tag readTag(std::string_view s, size_t nameStart) {
         tag.selfClosing = false;
         Attribute attribute;
         size_t start = p++;
-        while (p < s.size() && !isSpace(s[p]) && s[p] != '/' && s[p] != '>' && s[p] != '=') ++p;
+        while (p < s.size() && !isHTMLSpace(s[p]) && s[p] != '/' && s[p] != '>' && s[p] != '=') ++p;
         attribute.name = ns::str::lowercase(s.substr(start, p - start));
-        while (p < s.size() && isSpace(s[p])) ++p;
+        while (p < s.size() && isHTMLSpace(s[p])) ++p;
         if (p < s.size() && s[p] == '=') {
             ++p;
-            while (p < s.size() && isSpace(s[p])) ++p;
+            while (p < s.size() && isHTMLSpace(s[p])) ++p;
             if (p < s.size() && (s[p] == '"' || s[p] == '\'')) {
                 char quote = s[p++];
                 attribute.valueBegin = p;
@@ -245,7 +198,7 @@ Tag readTag(std::string_view s, size_t nameStart) {
                 if (p < s.size()) ++p;
             } else {
                 attribute.valueBegin = p;
-                while (p < s.size() && !isSpace(s[p]) && s[p] != '>') ++p;
+                while (p < s.size() && !isHTMLSpace(s[p]) && s[p] != '>') ++p;
                 attribute.valueEnd = p;
             }
         }
@@ -417,7 +370,7 @@ private:
         for (size_t at = from; (at = in_.find("</", at)) != std::string_view::npos; at += 2) {
             if (!startsWithNoCase(in_, at + 2, name)) continue;
             size_t after = at + 2 + name.size();
-            if (after >= in_.size() || isSpace(in_[after]) || in_[after] == '/' || in_[after] == '>') return at;
+            if (after >= in_.size() || isHTMLSpace(in_[after]) || in_[after] == '/' || in_[after] == '>') return at;
         }
         return in_.size();
     }

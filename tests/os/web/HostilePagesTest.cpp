@@ -11,7 +11,7 @@
 namespace {
 
 using namespace webtest;
-using HostilePages = vx::test::Environment;
+using HostilePages = PageTest;
 
 // Read, laid out at a phone's width and drawn at 2x, top and bottom.
 void readAndDraw(const wk::PageRef& page) {
@@ -121,10 +121,7 @@ TEST_F(HostilePages, APageOfHugeAndBrokenPicturesStaysWithinItsBounds) {
         html += "<img src=\"/" + std::string(i % 3 == 0 ? "huge" : i % 3 == 1 ? "broken" : "missing") + "?n=" +
                 std::to_string(i) + "\" width=\"100\" height=\"100\">";
     auto page = wk::Page::make(ns::Data::fromString(html), std::nullopt, ns::URL::fromString(server.url("/page")));
-    ASSERT_TRUE(runMainUntil([&] {
-        settle();
-        return page->picturesLoading() == 0;
-    }));
+    ASSERT_TRUE(picturesSettled(page));
     EXPECT_EQ(server.requests().size(), wk::PictureLimits{}.maxPictures);
     EXPECT_TRUE(logContains("not decoded"));
     readAndDraw(page);

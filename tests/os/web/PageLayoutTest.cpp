@@ -31,10 +31,7 @@ TEST_F(PageLayout, ASamplePageDrawsAsItsPicture) {
     Drawing drawing(*page, {375, 667}, 2);
     drawing.keep("page-sample");
     std::string shot = sandboxPath() + "/page-sample.png";
-    auto data = ns::MutableData::make();
-    auto destination = imageio::ImageDestination::CreateWithData(data, "public.png", 1);
-    destination->AddImage(drawing.context->CreateImage());
-    ASSERT_TRUE(destination->Finalize() && data->writeToFile(shot, true));
+    ASSERT_TRUE(drawing.write(shot));
     EXPECT_TRUE(vx::test::matchesGoldenFile(shot, VX_GOLDEN_DIR "/page-sample.png"));
     EXPECT_EQ(page->title(), "样例");
     EXPECT_EQ(page->charset(), "utf-8");

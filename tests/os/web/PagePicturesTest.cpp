@@ -8,19 +8,13 @@ namespace {
 using namespace webtest;
 using vx::test::HttpTestServer;
 
-class PagePictures : public vx::test::Environment {
+class PagePictures : public PageTest {
 protected:
     wk::PageRef load(const std::string& html, const wk::PictureLimits& limits = {}) {
         auto page = wk::Page::make(ns::Data::fromString(html), std::nullopt, ns::URL::fromString(server.url("/page.html")),
                                    {}, limits);
         page->setPictureArrived([this] { ++arrivals; });
         return page;
-    }
-    bool settled(const wk::PageRef& page) {
-        return runMainUntil([&] {
-            settle();
-            return page->picturesLoading() == 0;
-        });
     }
     HttpTestServer server;
     int arrivals = 0;
@@ -30,7 +24,7 @@ TEST_F(PagePictures, APictureArrivesIsLaidOutAndDrawn) {
     server.on("/pics/red.png", HttpTestServer::Reply::text(200, pngOf(40, 30, {255, 0, 0, 255}), "image/png"));
     auto page = load("<body style=\"margin:0\"><img src=\"pics/red.png\"><p style=\"margin:0\">后</p></body>");
     cg::Size before = page->layout({320, 480});
-    ASSERT_TRUE(settled(page));
+    ASSERT_TRUE(picturesSettled(page));
     EXPECT_EQ(arrivals, 1);
     EXPECT_TRUE(page->needsLayout({320, 480})) << "the picture has a size the layout has not seen";
     cg::Size after = page->layout({320, 480});
@@ -46,7 +40,7 @@ TEST_F(PagePictures, APictureArrivesIsLaidOutAndDrawn) {
     auto sized = load("<body style=\"margin:0\"><img src=\"/pics/blue.png\" width=\"60\" height=\"20\">"
                       "<div style=\"width:50px;height:50px;background:url(/pics/blue.png)\"></div></body>");
     cg::Size fixed = sized->layout({320, 480});
-    ASSERT_TRUE(settled(sized));
+    ASSERT_TRUE(picturesSettled(sized));
     EXPECT_EQ(sized->layout({320, 480}).height, fixed.height);
     Drawing scaled(*sized, {320, 480});
     auto blue = scaled.at(55, 10);
@@ -64,7 +58,7 @@ TEST_F(PagePictures, BrokenAndMissingPicturesAreLeftOut) {
                      "<img src=\"data:image/png;base64,AAAA\"><img src=\"ftp://pics.test/a.png\"><img src=\"\">"
                      "<div style=\"background-image:url(/missing.png)\">字</div>");
     page->layout({320, 480});
-    ASSERT_TRUE(settled(page));
+    ASSERT_TRUE(picturesSettled(page));
     EXPECT_EQ(arrivals, 0);
     EXPECT_FALSE(page->needsLayout({320, 480}));
     Drawing drawing(*page, {320, 480});
@@ -83,7 +77,7 @@ TEST_F(PagePictures, PicturesPastTheLimitsAreNotDecoded) {
     auto page = load("<img src=/huge.png><img src=/a.png><img src=/b.png><img src=/c.png><img src=/d.png>"
                      "<img src=/e.png><img src=/f.png>",
                      limits);
-    ASSERT_TRUE(settled(page));
+    ASSERT_TRUE(picturesSettled(page));
     EXPECT_TRUE(logContains("of 3000x3000 pixels not decoded"));
     EXPECT_TRUE(logContains("pictures would hold over 250 pixels"));
     EXPECT_TRUE(logContains("at most 5 pictures"));
@@ -93,7 +87,7 @@ TEST_F(PagePictures, PicturesPastTheLimitsAreNotDecoded) {
     // What the image layer itself refuses to read is no picture.
     server.on("/vast.png", HttpTestServer::Reply::text(200, pngClaiming(100000, 100000), "image/png"));
     auto vast = load("<img src=/vast.png>");
-    ASSERT_TRUE(settled(vast));
+    ASSERT_TRUE(picturesSettled(vast));
     EXPECT_TRUE(logContains("/vast.png is no picture"));
 }
 

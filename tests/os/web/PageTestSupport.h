@@ -4,7 +4,6 @@
 
 #include "os/foundation/Data.h"
 #include "os/graphics/Context.h"
-#include "os/imageio/ImageDestination.h"
 #include "os/web/Page.h"
 #include "tests/support/Environment.h"
 #include "tests/support/ImageBytes.h"
@@ -88,14 +87,25 @@ struct Drawing {
             }
         return false;
     }
+    // The drawing as a PNG file.
+    bool write(const std::string& path) const {
+        ns::DataRef png = imagebytes::encode(context->CreateImage(), "public.png");
+        return png && png->writeToFile(path, true);
+    }
     // With VX_SCREENS=<folder>, the drawing is kept there as <name>.png for a look.
     void keep(const std::string& name) const {
-        const char* folder = std::getenv("VX_SCREENS");
-        if (!folder) return;
-        auto data = ns::MutableData::make();
-        auto destination = imageio::ImageDestination::CreateWithData(data, "public.png", 1);
-        destination->AddImage(context->CreateImage());
-        if (destination->Finalize()) data->writeToFile(std::string(folder) + "/" + name + ".png", true);
+        if (const char* folder = std::getenv("VX_SCREENS")) write(std::string(folder) + "/" + name + ".png");
+    }
+};
+
+class PageTest : public vx::test::Environment {
+protected:
+    // The page's pictures all arrived or failed, the main loop pumped until then.
+    bool picturesSettled(const wk::PageRef& page) {
+        return runMainUntil([&] {
+            settle();
+            return page->picturesLoading() == 0;
+        });
     }
 };
 
