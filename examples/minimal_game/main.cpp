@@ -14,6 +14,7 @@
 #include "os/foundation/Sandbox.h"
 #include "os/uikit/Screen.h"
 #include "os/uikit/ViewController.h"
+#include "os/uikit/Window.h"
 #include "platform_sdk/VorlixSDK.h"
 #include "platform_sdk/testing/TestPlayer.h"
 #include "server/PlatformServer.h"
